@@ -1,0 +1,42 @@
+# Front door: `make test` builds and tests everything, `make run` starts the
+# program under Wine, `make win` builds the Windows program only.
+JOBS ?= $(shell nproc)
+NATIVE := build/native
+ASAN := build/native-asan
+WIN := build/win32
+WITH_WINE := tools/with-wine.sh
+
+.PHONY: all setup native native-asan win test test-native test-wine run bench clean
+
+all: win
+
+setup:
+	@tools/setup.sh
+
+native:
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	cmake --build $(NATIVE) -j $(JOBS)
+
+native-asan:
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DIZ_SANITIZE=ON >/dev/null
+	cmake --build $(ASAN) -j $(JOBS)
+
+win:
+	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(WIN) -j $(JOBS)
+
+test-native: native
+	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
+
+test-wine: win
+	$(WITH_WINE) ctest --test-dir $(WIN) --output-on-failure
+
+test: setup
+	$(MAKE) test-native
+	$(MAKE) test-wine
+
+run: setup win
+	$(WITH_WINE) tools/run.sh $(WIN)/InternetZelvora.exe
+
+clean:
+	rm -rf build

@@ -1,0 +1,102 @@
+#pragma once
+// The tuning panel as a model: every control by its component name, with the
+// choice mechanics and the lock/open convention. The Win32 view mirrors it and
+// forwards the user's events; it never changes the model any other way.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace iz {
+
+inline constexpr std::uint32_t clBtnFace = 0x8000000F;  // locked field
+inline constexpr std::uint32_t clWindow = 0x80000005;   // open field
+
+struct CheckBoxCtl {
+  const char* name;
+  const char* caption;
+  const char* hint;  // nullptr: no tooltip
+  int group;         // 0: independent on/off option
+  bool checked = false;
+  bool enabled = true;
+  std::function<void()> onClick;  // empty for the independent boxes
+};
+
+struct EditCtl {
+  const char* name;
+  std::string text = "0";
+  bool enabled = false;
+  std::uint32_t color = clBtnFace;
+  std::function<void()> onChange;  // the change rule; empty for Edit6 and Edit7
+};
+
+struct ComboCtl {
+  const char* name;
+  int itemIndex = -1;  // -1: nothing picked; 0..6: "x4".."x16"
+  bool enabled = false;
+  std::uint32_t color = clBtnFace;
+  std::function<void()> onChange;
+};
+
+inline constexpr const char* kComboItems[] = {"x4", "x6", "x8", "x10", "x12", "x14", "x16"};
+inline constexpr int kComboMultiples[] = {4, 6, 8, 10, 12, 14, 16};
+
+class Panel {
+ public:
+  Panel();
+  virtual ~Panel() = default;
+  Panel(const Panel&) = delete;
+  Panel& operator=(const Panel&) = delete;
+
+  // Connection types (group 1).
+  CheckBoxCtl glCheckBox1, glCheckBox2, glCheckBox3, glCheckBox4, glCheckBox5;
+  // Methods (group 2).
+  CheckBoxCtl RadioButton3, glCheckBox7, glCheckBox12, RadioButton4;
+  // Fixed choices: MTU (4), TTL (7), cache (6), receive window (5), keep-alive (8).
+  CheckBoxCtl RadioButton9, RadioButton10, RadioButton11;
+  CheckBoxCtl RadioButton5, RadioButton6, RadioButton7, RadioButton8;
+  CheckBoxCtl RadioButton12, RadioButton13, RadioButton14, RadioButton15;
+  CheckBoxCtl RadioButton16, RadioButton17;
+  CheckBoxCtl RadioButton18, RadioButton19;
+  // Independent options.
+  CheckBoxCtl CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6, CheckBox7,
+      CheckBox8, CheckBox9;
+  CheckBoxCtl glCheckBox6, glCheckBox8, glCheckBox9;
+
+  EditCtl Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7;
+  ComboCtl ComboBox1;
+
+  // Choice mechanics: setting the current state does nothing; checking a box
+  // of a group unchecks the rest of that group window-wide; unchecking a
+  // group box does nothing. Never runs a click handler.
+  void SetChecked(CheckBoxCtl& box, bool checked);
+  // A user's click on an enabled box: toggles by the rules above, then runs
+  // its click handler.
+  void Click(CheckBoxCtl& box);
+  // Setting a different text runs the change rule at once; the same text
+  // does nothing.
+  void SetText(EditCtl& edit, const std::string& text);
+  void Lock(EditCtl& edit);
+  void Open(EditCtl& edit);
+  void Lock(ComboCtl& combo);
+  void Open(ComboCtl& combo);
+  // Only the enabled state, the colour stays (the 9x reader's last step).
+  void Disable(EditCtl& edit) { edit.enabled = false; }
+  void Disable(ComboCtl& combo) { combo.enabled = false; }
+  // From code: runs nothing.
+  void SetItemIndex(int index) { ComboBox1.itemIndex = index; }
+  // A user's pick: selects the item, then runs ComboBox1Change.
+  void Pick(int index);
+
+  // Every box / edit field in creation order, for the view and for tests.
+  const std::vector<CheckBoxCtl*>& Boxes() const { return boxes_; }
+  const std::vector<EditCtl*>& Edits() const { return edits_; }
+  CheckBoxCtl* FindBox(const std::string& name) const;
+  EditCtl* FindEdit(const std::string& name) const;
+
+ private:
+  std::vector<CheckBoxCtl*> boxes_;
+  std::vector<EditCtl*> edits_;
+};
+
+}  // namespace iz

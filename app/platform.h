@@ -1,0 +1,76 @@
+#pragma once
+// Everything the logic asks of Windows beyond the registry and profile files.
+// Each call is small enough for a test substitute to record it and answer it
+// from a script (tests/native/fake_platform.h).
+#include <cstdint>
+#include <string>
+
+namespace iz {
+
+// The fields of OSVERSIONINFOA that the OS detection reads.
+struct VersionInfo {
+  std::uint32_t platformId = 0;  // 1 VER_PLATFORM_WIN32_WINDOWS, 2 VER_PLATFORM_WIN32_NT
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  std::string csdVersion;  // the service-pack text
+};
+
+enum class MsgIcon { None, Information, Question, Error };
+enum class MsgButtons { Ok, YesNo };  // YesNo: Yes is the default button
+enum class MsgAnswer { Ok, Yes, No, Cancel };
+
+// Which window owns a shell launch or a dialog.
+enum class Owner { MainWindow, AboutWindow };
+
+inline constexpr std::uint32_t kVerPlatformWin32Windows = 1;
+inline constexpr std::uint32_t kVerPlatformWin32NT = 2;
+inline constexpr int kSwShow = 5;
+inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // GetVersionExA with an OSVERSIONINFOA of size 148; false when it fails.
+  virtual bool GetVersion(VersionInfo& info) = 0;
+
+  // A modal MessageBox owned by the main window.
+  virtual MsgAnswer MessageBox(const std::string& text, const std::string& caption,
+                               MsgIcon icon, MsgButtons buttons) = 0;
+  // The modal first-run notice (TAboutBox1); returns when it is closed. May throw.
+  virtual void ShowFirstRunNotice() = 0;
+  // The modal about window (TAboutBox), a fresh one each time.
+  virtual void ShowAboutBox() = 0;
+
+  // ShellExecuteA(owner, "open", file, params or NULL when empty, NULL, SW_SHOW).
+  virtual void ShellOpen(Owner owner, const std::string& file, const std::string& params) = 0;
+
+  // The restart primitives that ExitWindowsWithPrivilege composes.
+  // OpenProcessToken(GetCurrentProcess(), access); the token is kept until CloseToken.
+  virtual bool OpenProcessToken(std::uint32_t desiredAccess) = 0;
+  // LookupPrivilegeValueA(NULL, name) into the kept LUID.
+  virtual bool LookupPrivilegeValue(const std::string& name) = 0;
+  // AdjustTokenPrivileges(token, FALSE, {1, luid, attributes}, 16, &previous, &len).
+  virtual bool AdjustTokenPrivileges(std::uint32_t attributes) = 0;
+  virtual void CloseToken() = 0;
+  virtual bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
+
+  // The application object and the main window.
+  virtual void CloseMainWindow() = 0;       // "E&xit" and the close box
+  virtual void TerminateApplication() = 0;  // toolbar "Exit": the message loop ends
+  virtual void ApplyTheming() = 0;          // the theming component's work on existing windows
+
+  // Files, for the backup.
+  virtual std::string ProgramPath() = 0;  // full path of the running program file
+  virtual bool DirectoryExists(const std::string& path) = 0;  // GetFileAttributesA
+  virtual bool FileExists(const std::string& path) = 0;       // FindFirstFileA, not a directory
+  virtual bool CreateDirectory(const std::string& path) = 0;
+  virtual bool SetFileAttributes(const std::string& path, std::uint32_t attributes) = 0;
+  virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  // Writes a whole file atomically (temporary file, then rename); false on failure.
+  virtual bool WriteFileAtomically(const std::string& path, const std::string& content) = 0;
+  // Reads a whole file; false when it cannot be read.
+  virtual bool ReadFile(const std::string& path, std::string* content) = 0;
+};
+
+}  // namespace iz

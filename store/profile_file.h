@@ -1,0 +1,49 @@
+#pragma once
+// Profile files (Win.ini) and the Windows directory.
+#include <string>
+
+namespace iz {
+
+// The platform's profile-string functions and GetWindowsDirectoryA. The Win32
+// implementation calls them; the substitute keeps an ini file on disk with the
+// same rules (see store/ini_profile.h).
+class ProfileStrings {
+ public:
+  virtual ~ProfileStrings() = default;
+  // WritePrivateProfileStringA; false when the file cannot be written.
+  virtual bool WriteString(const std::string& file, const std::string& section,
+                           const std::string& key, const std::string& value) = 0;
+  // GetPrivateProfileStringA with a 2048-character buffer (at most 2047 read).
+  virtual std::string ReadString(const std::string& file, const std::string& section,
+                                 const std::string& key, const std::string& defaultText) = 0;
+  // WritePrivateProfileStringA(NULL, NULL, NULL, file): flushes cached copies.
+  virtual void Flush(const std::string& file) = 0;
+  // GetWindowsDirectoryA with 1023 of a 1024-character buffer offered.
+  virtual std::string WindowsDirectory() = 0;
+};
+
+std::string WindowsDirectory(ProfileStrings& profiles);
+// WindowsDirectory followed by "\Win.ini"; the file need not exist.
+std::string WinIniPath(ProfileStrings& profiles);
+
+// One profile file for one run of writes or reads; released, it flushes.
+class ProfileFile {
+ public:
+  ProfileFile(ProfileStrings& profiles, std::string path);
+  ~ProfileFile();
+  ProfileFile(const ProfileFile&) = delete;
+  ProfileFile& operator=(const ProfileFile&) = delete;
+
+  // Raises "Unable to write to %s" with the file's path.
+  void PutProfileText(const std::string& section, const std::string& ident,
+                      const std::string& value);
+  std::string GetProfileText(const std::string& section, const std::string& ident,
+                             const std::string& defaultText);
+  const std::string& Path() const { return path_; }
+
+ private:
+  ProfileStrings& profiles_;
+  std::string path_;
+};
+
+}  // namespace iz

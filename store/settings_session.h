@@ -1,0 +1,79 @@
+#pragma once
+// The settings store: every registry read and write of the program goes
+// through a SettingsSession (one per operation) or the one-call DWORD helpers.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "store/error.h"
+#include "store/raw_registry.h"
+
+namespace iz {
+
+enum class ValueKind { Unknown, String, ExpandString, Dword, Binary };
+
+class SettingsSession {
+ public:
+  explicit SettingsSession(RawRegistry& registry);
+  ~SettingsSession();  // closes the open key
+  SettingsSession(const SettingsSession&) = delete;
+  SettingsSession& operator=(const SettingsSession&) = delete;
+
+  // Closes the open key only when the root changes.
+  void SetRoot(HKey root);
+  HKey Root() const { return root_; }
+
+  // Creates the key and its parents by the path rule; the open key does not
+  // change. Raises "Failed to create key %s" with the caller's path.
+  bool EnsureKey(const std::string& path);
+  // Opens (optionally creating) the key with the session's access rights; on
+  // success it replaces the open key. Failure returns false and keeps the old.
+  bool OpenPath(const std::string& path, bool create);
+  // Tries KEY_READ, then 0x20009, then KEY_QUERY_VALUE; the rights that work
+  // become the session's rights for later opens.
+  bool OpenPathReadOnly(const std::string& path);
+  void ClosePath();
+
+  bool RemoveValue(const std::string& name);
+  ValueKind ValueKindOf(const std::string& name);
+  void PutBinary(const std::string& name, const void* bytes, std::uint32_t count);
+  std::uint32_t GetBinary(const std::string& name, void* buffer, std::uint32_t capacity);
+  void PutSectionText(const std::string& section, const std::string& ident,
+                      const std::string& text);
+  std::string GetSectionText(const std::string& section, const std::string& ident,
+                             const std::string& defaultText);
+  void RemoveSectionValue(const std::string& section, const std::string& ident);
+
+  // Raw value access for the registry backup: the stored type and bytes of a
+  // value of the open key (false when absent), and writing them back.
+  bool GetValue(const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data);
+  void PutValue(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data);
+
+  bool HasOpenKey() const { return key_ != 0; }
+  const std::string& OpenKeyPath() const { return keyPath_; }
+  std::uint32_t Access() const { return access_; }
+
+ private:
+  struct Resolved {
+    HKey parent;
+    std::string subKey;
+    std::string fullPath;
+  };
+  Resolved Resolve(const std::string& path) const;
+
+  RawRegistry& registry_;
+  HKey root_ = kHKCU;
+  HKey key_ = 0;
+  std::string keyPath_;
+  std::uint32_t access_ = kKeyAllAccess;
+};
+
+// One-call DWORD write; never creates the key. Raises "Failed to set data for
+// '%s'" when the key cannot be opened with full access or the write fails.
+void WriteDwordAt(RawRegistry& registry, HKey root, const std::string& path,
+                  const std::string& name, std::uint32_t value);
+// One-call DWORD read, 0 when absent; opens the key with read rights.
+std::int32_t ReadDwordAt(RawRegistry& registry, HKey root, const std::string& path,
+                         const std::string& name);
+
+}  // namespace iz

@@ -1,0 +1,129 @@
+#pragma once
+// The substitute platform for native tests: records every call as a line of
+// text and answers from a script the test sets up.
+#include <deque>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/platform.h"
+
+namespace iz::test {
+
+class FakePlatform : public Platform {
+ public:
+  // --- script
+  bool versionOk = true;
+  VersionInfo version{2, 5, 1, "Service Pack 3"};  // Windows XP
+  std::deque<MsgAnswer> answers;                   // popped by MessageBox; empty: Ok / No
+  bool noticeThrows = false;
+  bool openTokenOk = true, lookupOk = true, exitOk = true;
+  std::string programPath = "C:\\Program Files\\Internet Zelvora\\InternetZelvora.exe";
+  std::set<std::string> directories;                // existing directories
+  std::map<std::string, std::string> files;         // existing files and their content
+  std::set<std::string> readOnly;                   // files that cannot be overwritten
+  std::set<std::string> failCopyTo;                 // copies to these paths fail
+
+  // --- record
+  std::vector<std::string> calls;
+  struct Message {
+    std::string text, caption;
+    MsgIcon icon;
+    MsgButtons buttons;
+  };
+  std::vector<Message> messages;
+  int noticesShown = 0, aboutBoxesShown = 0;
+
+  void SetVersion(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor,
+                  std::string csd = "") {
+    version = VersionInfo{platformId, major, minor, std::move(csd)};
+  }
+
+  bool GetVersion(VersionInfo& info) override {
+    if (!versionOk) return false;
+    info = version;
+    return true;
+  }
+  MsgAnswer MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                       MsgButtons buttons) override {
+    messages.push_back({text, caption, icon, buttons});
+    calls.push_back("MessageBox " + caption + ": " + text);
+    if (!answers.empty()) {
+      MsgAnswer a = answers.front();
+      answers.pop_front();
+      return a;
+    }
+    return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+  }
+  void ShowFirstRunNotice() override {
+    ++noticesShown;
+    calls.push_back("ShowFirstRunNotice");
+    if (noticeThrows) throw std::runtime_error("notice failed");
+  }
+  void ShowAboutBox() override {
+    ++aboutBoxesShown;
+    calls.push_back("ShowAboutBox");
+  }
+  void ShellOpen(Owner owner, const std::string& file, const std::string& params) override {
+    calls.push_back(std::string("ShellOpen ") + (owner == Owner::MainWindow ? "main" : "about") +
+                    " open \"" + file + "\" \"" + params + "\"");
+  }
+  bool OpenProcessToken(std::uint32_t access) override {
+    calls.push_back("OpenProcessToken " + std::to_string(access));
+    return openTokenOk;
+  }
+  bool LookupPrivilegeValue(const std::string& name) override {
+    calls.push_back("LookupPrivilegeValue " + name);
+    return lookupOk;
+  }
+  bool AdjustTokenPrivileges(std::uint32_t attributes) override {
+    calls.push_back("AdjustTokenPrivileges " + std::to_string(attributes));
+    return true;
+  }
+  void CloseToken() override { calls.push_back("CloseToken"); }
+  bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
+    calls.push_back("ExitWindowsEx " + std::to_string(flags) + " " + std::to_string(reason));
+    return exitOk;
+  }
+  void CloseMainWindow() override { calls.push_back("CloseMainWindow"); }
+  void TerminateApplication() override { calls.push_back("TerminateApplication"); }
+  void ApplyTheming() override { calls.push_back("ApplyTheming"); }
+
+  std::string ProgramPath() override { return programPath; }
+  bool DirectoryExists(const std::string& path) override { return directories.count(path) > 0; }
+  bool FileExists(const std::string& path) override { return files.count(path) > 0; }
+  bool CreateDirectory(const std::string& path) override {
+    calls.push_back("CreateDirectory " + path);
+    return directories.insert(path).second;
+  }
+  bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
+    calls.push_back("SetFileAttributes " + path + " " + std::to_string(attributes));
+    if (!files.count(path)) return false;
+    if (attributes == kFileAttributeNormal) readOnly.erase(path);
+    return true;
+  }
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
+    calls.push_back("CopyFile " + from + " -> " + to);
+    auto src = files.find(from);
+    if (src == files.end() || failCopyTo.count(to) || readOnly.count(to)) return false;
+    if (failIfExists && files.count(to)) return false;
+    files[to] = src->second;
+    return true;
+  }
+  bool WriteFileAtomically(const std::string& path, const std::string& content) override {
+    calls.push_back("WriteFile " + path);
+    if (failCopyTo.count(path) || readOnly.count(path)) return false;
+    files[path] = content;
+    return true;
+  }
+  bool ReadFile(const std::string& path, std::string* content) override {
+    auto it = files.find(path);
+    if (it == files.end()) return false;
+    *content = it->second;
+    return true;
+  }
+};
+
+}  // namespace iz::test

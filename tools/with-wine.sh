@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs a command with Wine set up in the throwaway prefix under build/: starts
+# Xvfb on a free display when there is none, creates the prefix once, keeps a
+# wineserver alive for the run, and stops everything it started on exit, also
+# when the command fails.
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$top/build/wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+xvfb_pid=""
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 && wait "$xvfb_pid" 2>/dev/null
+  return 0
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 130); do
+    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=:$n IZ_HEADLESS=1
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+    break
+  done
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+  # No window manager on Xvfb: without this Wine waits about 2 s per closed window.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  # Keys that every real Windows XP has and a fresh prefix lacks.
+  wine reg add 'HKLM\System\CurrentControlSet\Services\Netbt\Parameters' /f >/dev/null 2>&1
+  wineserver -w
+fi
+wineserver -p >/dev/null 2>&1
+"$@"
