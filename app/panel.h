@@ -92,6 +92,8 @@ class Panel {
   const std::vector<CheckBoxCtl*>& Boxes() const { return boxes_; }
   const std::vector<EditCtl*>& Edits() const { return edits_; }
   CheckBoxCtl* FindBox(const std::string& name) const;
+  // The checked box of a choice group, nullptr when none is checked.
+  CheckBoxCtl* CheckedIn(int group) const;
   EditCtl* FindEdit(const std::string& name) const;
 
  private:

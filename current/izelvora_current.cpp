@@ -1,9 +1,25 @@
-// Placeholder until this subsystem lands; its owner replaces the whole file.
+// Showing the settings in force: the menu item and the toolbar button run the
+// reader of the detected family.
 #include "app/izelvora.h"
-#include "store/error.h"
+#include "app/os_kind.h"
+#include "current/read_9x.h"
+#include "current/read_nt.h"
+
 namespace iz {
-void TIZelvora::ViewCurentSettings1Click() { throw Error("not built yet"); }
-void TIZelvora::ToolButton1Click() { throw Error("not built yet"); }
-void TIZelvora::ReadNTSettings() {}
-void TIZelvora::Read9xSettings() {}
+
+void TIZelvora::ViewCurentSettings1Click() {
+  const int kind = GetOSKind(platform_);
+  if (Is9xFamily(kind)) {
+    Read9xSettings();
+  } else if (IsNTFamily(kind)) {
+    ReadNTSettings();
+  }
+}
+
+void TIZelvora::ToolButton1Click() { ViewCurentSettings1Click(); }
+
+void TIZelvora::ReadNTSettings() { iz::ReadNTSettings(*this, registry_, profiles_); }
+
+void TIZelvora::Read9xSettings() { iz::Read9xSettings(*this, registry_, profiles_); }
+
 }  // namespace iz

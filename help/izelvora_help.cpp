@@ -1,14 +1,64 @@
-// Placeholder until this subsystem lands; its owner replaces the whole file.
+// The first-run check and the help, web and about entries of the main window.
+// None of the launch handlers looks at the shell's result: a missing viewer or
+// browser shows whatever the shell itself shows, and nothing else.
+#include <exception>
+#include <string>
+
 #include "app/izelvora.h"
-#include "store/error.h"
+#include "help/help_file.h"
+#include "help/links.h"
+#include "store/parameter_map.h"
+#include "store/settings_session.h"
+
 namespace iz {
-void TIZelvora::FirstRunCheck() {}
-void TIZelvora::Contents1Click() { throw Error("not built yet"); }
-void TIZelvora::ToolButton8Click() { throw Error("not built yet"); }
-void TIZelvora::Check1Click() { throw Error("not built yet"); }
-void TIZelvora::HomePage1Click() { throw Error("not built yet"); }
-void TIZelvora::AboutInternetZelvora1Click() { throw Error("not built yet"); }
-void TIZelvora::About1Click() { throw Error("not built yet"); }
-void TIZelvora::glLabel2Click() { throw Error("not built yet"); }
-void TIZelvora::Label2Click() { throw Error("not built yet"); }
+
+// HKEY_CURRENT_USER\SOFTWARE\Internet Zelvora, value "FirstUse", is the one
+// piece of state the program keeps of its own.
+void TIZelvora::FirstRunCheck() {
+  SettingsSession session(Registry());
+  session.SetRoot(map::kFirstUseRoot);
+  session.OpenPath(map::kSoftwareAbsKey, false);
+  // Only the exact text "1" (or nothing stored) means the notice is still due;
+  // a flag of another type raises the store error, which ends start-up.
+  const std::string flag =
+      session.GetSectionText(map::kSectionZelvora, map::kFirstUse, map::kFirstUseDefault);
+  if (flag != map::kFirstUseDefault) return;
+
+  // The flag is stored even when showing the notice failed, so that a notice
+  // that cannot be shown does not come back at every start.
+  std::exception_ptr noticeError;
+  try {
+    Plat().ShowFirstRunNotice();
+  } catch (...) {
+    noticeError = std::current_exception();
+  }
+  session.PutSectionText(map::kSectionZelvora, map::kFirstUse, map::kFirstUseShown);
+  session.ClosePath();
+  if (noticeError) std::rethrow_exception(noticeError);
+}
+
+// The application's help file name stays the bare name, but the menu opens
+// the file beside the program like the toolbar does: the bare name resolves
+// against the current directory, which need not be the program's.
+void TIZelvora::Contents1Click() {
+  Plat().ShellOpen(Owner::MainWindow, HelpFilePath(Plat().ProgramPath()), "");
+}
+
+void TIZelvora::ToolButton8Click() {
+  Plat().ShellOpen(Owner::MainWindow, HelpFilePath(Plat().ProgramPath()), "");
+}
+
+void TIZelvora::Check1Click() { Plat().ShellOpen(Owner::MainWindow, kHomePage, ""); }
+
+void TIZelvora::HomePage1Click() { Plat().ShellOpen(Owner::MainWindow, kHomePage, ""); }
+
+void TIZelvora::AboutInternetZelvora1Click() { Plat().ShowAboutBox(); }
+
+void TIZelvora::About1Click() { Plat().ShowAboutBox(); }
+
+void TIZelvora::glLabel2Click() { Plat().ShellOpen(Owner::MainWindow, kPublisherSite, ""); }
+
+// The link lives in the about window, so that window owns the launch.
+void TIZelvora::Label2Click() { Plat().ShellOpen(Owner::AboutWindow, kPublisherSite, ""); }
+
 }  // namespace iz

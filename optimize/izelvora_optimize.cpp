@@ -1,10 +1,76 @@
-// Placeholder until this subsystem lands; its owner replaces the whole file.
+// The Optimize command: write the panel through the applier of the running
+// family, then offer the restart that makes the stack pick the values up.
 #include "app/izelvora.h"
-#include "store/error.h"
+#include "app/os_kind.h"
+#include "optimize/apply_9x.h"
+#include "optimize/apply_nt.h"
+#include "optimize/restart.h"
+
 namespace iz {
-void TIZelvora::ToolButton4Click() { throw Error("not built yet"); }
-void TIZelvora::ApplyNTSettings() { throw Error("not built yet"); }
-void TIZelvora::Apply9xSettings() { throw Error("not built yet"); }
-void TIZelvora::OfferRestart(const std::string&) { throw Error("not built yet"); }
-bool TIZelvora::ExitWindowsWithPrivilege(std::uint32_t) { throw Error("not built yet"); }
+
+namespace {
+
+constexpr const char* kChooseTypeFirst = "You must choose a connection type first.";
+constexpr const char* kInformationCaption = "Information";
+constexpr const char* kConfirmCaption = "Confirm";
+constexpr const char* kOptimizedHead = "Your ";
+constexpr const char* kOptimizedTail =
+    " connection has been Optimized. Before using the new settings you must restart your "
+    "computer. Do you wish to reboot now? ";
+
+// The prompt names a type by its own spelling, not by the box's caption
+// ("MODEM (Dial -Up)" reads "Modem (Dial-Up)", "EXTREME" reads "extreme").
+struct ConnectionName {
+  CheckBoxCtl Panel::*box;
+  const char* displayName;
+};
+constexpr ConnectionName kConnectionNames[] = {
+    {&Panel::glCheckBox1, "Modem (Dial-Up)"}, {&Panel::glCheckBox2, "ISDN"},
+    {&Panel::glCheckBox3, "CABLE / DSL"},     {&Panel::glCheckBox4, "DSL (PPPoE)"},
+    {&Panel::glCheckBox5, "extreme"},
+};
+
+// The first ticked connection type, or nullptr when none is.
+const char* CheckedConnectionName(const Panel& panel) {
+  for (const ConnectionName& c : kConnectionNames) {
+    if ((panel.*c.box).checked) return c.displayName;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void TIZelvora::ToolButton4Click() {
+  if (CheckedConnectionName(*this) == nullptr) {
+    platform_.MessageBox(kChooseTypeFirst, kInformationCaption, MsgIcon::Information,
+                         MsgButtons::Ok);
+    return;
+  }
+  const int kind = GetOSKind(platform_);
+  if (Is9xFamily(kind)) {
+    Apply9xSettings();
+  } else if (IsNTFamily(kind)) {
+    ApplyNTSettings();
+  }
+  OfferRestart(CheckedConnectionName(*this));
+}
+
+void TIZelvora::ApplyNTSettings() { iz::ApplyNTSettings(*this, registry_, profiles_); }
+
+void TIZelvora::Apply9xSettings() { iz::Apply9xSettings(*this, registry_, profiles_, platform_); }
+
+void TIZelvora::OfferRestart(const std::string& connectionName) {
+  const std::string text = kOptimizedHead + connectionName + kOptimizedTail;
+  if (platform_.MessageBox(text, kConfirmCaption, MsgIcon::Question, MsgButtons::YesNo) !=
+      MsgAnswer::Yes) {
+    return;
+  }
+  // Asked again: the answer may come long after the applier ran.
+  RestartByMeans(platform_, MeansForKind(GetOSKind(platform_)));
+}
+
+bool TIZelvora::ExitWindowsWithPrivilege(std::uint32_t flags) {
+  return iz::ExitWindowsWithPrivilege(platform_, flags);
+}
+
 }  // namespace iz

@@ -1,12 +1,37 @@
-// Placeholder until this subsystem lands; its owner replaces the whole file.
+// Restore Windows Defaults, and saving and restoring the user's own settings.
 #include "app/izelvora.h"
-#include "store/error.h"
+#include "app/os_kind.h"
+#include "restore/backup.h"
+#include "restore/restore_defaults.h"
+
 namespace iz {
-void TIZelvora::RestoreWindowsDefaults1Click() { throw Error("not built yet"); }
-void TIZelvora::ToolButton6Click() { throw Error("not built yet"); }
-void TIZelvora::RestoreNTDefaults() { throw Error("not built yet"); }
-void TIZelvora::Restore95Defaults() { throw Error("not built yet"); }
-void TIZelvora::Restore98Defaults() { throw Error("not built yet"); }
-void TIZelvora::Backup1Click() { throw Error("not built yet"); }
-void TIZelvora::Restoreyouroriginalconfiguration1Click() { throw Error("not built yet"); }
+
+void TIZelvora::RestoreWindowsDefaults1Click() {
+  const int kind = GetOSKind(platform_);
+  // An unrecognised system is treated as the oldest 9x.
+  if (kind == -1 || kind == 0) {
+    Restore95Defaults();
+  } else if (kind >= 1 && kind <= 3) {
+    Restore98Defaults();
+  } else if (IsNTFamily(kind)) {
+    RestoreNTDefaults();
+  }
+}
+
+void TIZelvora::ToolButton6Click() { RestoreWindowsDefaults1Click(); }
+
+void TIZelvora::RestoreNTDefaults() {
+  iz::RestoreNTDefaults(*this, registry_, profiles_, platform_);
+}
+
+void TIZelvora::Restore95Defaults() { iz::Restore95Defaults(registry_, profiles_, platform_); }
+
+void TIZelvora::Restore98Defaults() { iz::Restore98Defaults(registry_, profiles_, platform_); }
+
+void TIZelvora::Backup1Click() { SaveSettings(registry_, profiles_, platform_); }
+
+void TIZelvora::Restoreyouroriginalconfiguration1Click() {
+  RestoreSavedSettings(registry_, profiles_, platform_);
+}
+
 }  // namespace iz

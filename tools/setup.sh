@@ -13,6 +13,8 @@ command -v chmcmd >/dev/null || need+=(fp-utils)
 [ -d /usr/src/googletest ] || need+=(googletest)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
 command -v cmake >/dev/null || need+=(cmake)
+command -v clang++ >/dev/null || need+=(clang)
+[ -d /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux ] || need+=(libclang-rt-14-dev)
 [ ${#need[@]} -eq 0 ] && exit 0
 line="dpkg --add-architecture i386 && apt-get update && apt-get install -y --no-install-recommends ${need[*]}"
 if [ "$(id -u)" -ne 0 ]; then

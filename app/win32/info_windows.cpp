@@ -1,0 +1,321 @@
+// The first-run notice (TAboutBox1) and the about window (TAboutBox): plain
+// top-level windows of standard controls, each run in a modal loop of its own
+// and destroyed when it closes.
+#include "app/win32/info_windows.h"
+
+#include <commctrl.h>
+
+#include <iterator>
+#include <string>
+
+#include "app/win32/resource_ids.h"
+#include "help/links.h"
+#include "resources/about_ids.h"
+#include "store/error.h"
+
+namespace iz::win32 {
+
+namespace {
+
+constexpr const char* kNoticeClass = "TAboutBox1";
+constexpr const char* kAboutClass = "TAboutBox";
+constexpr int kOkButtonId = IDOK;
+constexpr int kMemoId = 100;
+constexpr int kLinkId = 101;
+
+// The notice, line by line: the trailing blanks, the missing blank after
+// "first." and the grammar are the text as it has always been shown.
+constexpr const char* kNoticeLines[] = {
+    "Before making any changes to your system, you should ",
+    "backup your registry first.To backup your registry go to ",
+    "Settings menu from this program and click \"Backup your",
+    "settings\". ",
+    "",
+    "Internet Zelvora offers 3 different automatic methods ",
+    "which will speed up your connection. You should try all",
+    "3 of them to find out which one is the best for your ",
+    "configuration. These message will appear only once.",
+};
+
+std::string NoticeText() {
+  std::string text = kNoticeLines[0];
+  for (std::size_t i = 1; i < std::size(kNoticeLines); ++i) {
+    text += "\r\n";
+    text += kNoticeLines[i];
+  }
+  return text;
+}
+
+HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+// 8-point "MS Sans Serif" at the screen's resolution.
+HFONT MakeFont(bool bold) {
+  HDC dc = GetDC(nullptr);
+  const int height = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, dc);
+  return CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
+}
+
+// What one open window needs while its modal loop runs.
+struct WindowState {
+  HFONT font = nullptr;
+  HFONT boldFont = nullptr;
+  HICON icon = nullptr;
+  HBITMAP side = nullptr;
+  HWND link = nullptr;
+  const std::function<void(HWND)>* onLinkClick = nullptr;
+  bool done = false;
+
+  ~WindowState() {
+    if (font) DeleteObject(font);
+    if (boldFont) DeleteObject(boldFont);
+    if (icon) DestroyIcon(icon);
+    if (side) DeleteObject(side);
+  }
+};
+
+WindowState* StateOf(HWND hwnd) {
+  return reinterpret_cast<WindowState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK InfoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WindowState* state = StateOf(hwnd);
+  switch (msg) {
+    case WM_NCCREATE: {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      break;
+    }
+    case WM_COMMAND:
+      if (!state) break;
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        // OK, Enter and Escape all close with the same result.
+        state->done = true;
+        return 0;
+      }
+      if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED && state->onLinkClick &&
+          *state->onLinkClick) {
+        (*state->onLinkClick)(hwnd);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (state) state->done = true;
+      return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+      // The notice's text field reads as plain text on the window; the link
+      // is blue. Everything else keeps the window's face colour.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      if (state && reinterpret_cast<HWND>(lParam) == state->link) {
+        SetTextColor(dc, RGB(0, 0, 255));
+      } else {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      }
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_SETCURSOR:
+      if (state && reinterpret_cast<HWND>(wParam) == state->link) {
+        SetCursor(LoadCursor(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+void RegisterClassOnce(const char* name) {
+  WNDCLASSEXA wc{};
+  if (GetClassInfoExA(Instance(), name, &wc)) return;
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = InfoWindowProc;
+  wc.hInstance = Instance();
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name;
+  if (!RegisterClassExA(&wc)) throw Error(std::string("Cannot register the window class ") + name);
+}
+
+// A fixed dialog frame with the close box only, sized to the given client
+// area, at (x, y) of its outer rectangle.
+HWND CreateFrame(const char* className, const char* caption, HWND owner, int clientWidth,
+                 int clientHeight, WindowState* state) {
+  RegisterClassOnce(className);
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  const DWORD exStyle = WS_EX_DLGMODALFRAME;
+  RECT rect{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+  HWND hwnd = CreateWindowExA(exStyle, className, caption, style, 0, 0, rect.right - rect.left,
+                              rect.bottom - rect.top, owner, nullptr, Instance(), state);
+  if (!hwnd) throw Error(std::string("Cannot create the window ") + caption);
+  // The system menu of a window without minimise or maximise box keeps only
+  // Move and Close.
+  HMENU menu = GetSystemMenu(hwnd, FALSE);
+  if (menu) {
+    DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_MINIMIZE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+  }
+  return hwnd;
+}
+
+// Centres the window over the given rectangle, kept inside the work area.
+void CentreOver(HWND hwnd, const RECT& area) {
+  RECT own;
+  GetWindowRect(hwnd, &own);
+  const int width = own.right - own.left;
+  const int height = own.bottom - own.top;
+  int x = area.left + (area.right - area.left - width) / 2;
+  int y = area.top + (area.bottom - area.top - height) / 2;
+  RECT work;
+  if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+    if (x + width > work.right) x = work.right - width;
+    if (y + height > work.bottom) y = work.bottom - height;
+    if (x < work.left) x = work.left;
+    if (y < work.top) y = work.top;
+  }
+  SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CentreOnScreen(HWND hwnd) {
+  RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  CentreOver(hwnd, screen);
+}
+
+HWND AddControl(HWND parent, const char* className, const char* text, DWORD style, int x, int y,
+                int width, int height, int id, HFONT font, DWORD exStyle = 0) {
+  HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y,
+                                 width, height, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(),
+                                 nullptr);
+  if (!control) throw Error(std::string("Cannot create the control ") + text);
+  if (font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return control;
+}
+
+HWND AddOkButton(HWND parent, int x, int y, HFONT font) {
+  return AddControl(parent, "BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, x, y, 75, 25,
+                    kOkButtonId, font);
+}
+
+// Runs the window modally: the owner is disabled while it is open, keyboard
+// navigation works as in a dialog, and a quit request that arrives meanwhile
+// is passed on to the caller's loop. The window is destroyed on every path.
+void RunModal(HWND hwnd, HWND owner, HWND focus, WindowState& state) {
+  const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+  if (ownerWasEnabled) EnableWindow(owner, FALSE);
+  ShowWindow(hwnd, SW_SHOW);
+  SetForegroundWindow(hwnd);
+  SetFocus(focus);
+  bool quit = false;
+  WPARAM quitCode = 0;
+  MSG msg;
+  while (!state.done) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      quit = got == 0;
+      quitCode = msg.wParam;
+      break;
+    }
+    if (IsDialogMessageA(hwnd, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  // The owner is enabled before the window goes away, so that it, and not
+  // another program, becomes the active window again.
+  if (ownerWasEnabled) EnableWindow(owner, TRUE);
+  DestroyWindow(hwnd);
+  if (owner && IsWindowVisible(owner)) SetForegroundWindow(owner);
+  if (quit) PostQuitMessage(static_cast<int>(quitCode));
+}
+
+void AddTooltip(HWND parent, HWND tool, const char* text) {
+  HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
+                             nullptr, Instance(), nullptr);
+  if (!tip) return;  // a missing tooltip is not worth failing the window for
+  TOOLINFOA info{};
+  info.cbSize = TTTOOLINFOA_V1_SIZE;
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = parent;
+  info.uId = reinterpret_cast<UINT_PTR>(tool);
+  info.lpszText = const_cast<char*>(text);
+  SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+}  // namespace
+
+void ShowFirstRunNoticeWindow(HWND owner) {
+  WindowState state;
+  state.font = MakeFont(false);
+  HWND hwnd = CreateFrame(kNoticeClass, "Internet Zelvora 2.19", owner, 290, 174, &state);
+  HWND ok = nullptr;
+  try {
+    // OKButton comes first in the tab order, so it has the focus.
+    ok = AddOkButton(hwnd, 101, 142, state.font);
+    // Memo1: no border, word wrap (no horizontal scrolling), the face colour.
+    AddControl(hwnd, "EDIT", NoticeText().c_str(),
+               WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 8, 12, 273, 129,
+               kMemoId, state.font);
+    CentreOnScreen(hwnd);
+  } catch (...) {
+    DestroyWindow(hwnd);
+    throw;
+  }
+  RunModal(hwnd, owner, ok, state);
+}
+
+void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkClick) {
+  WindowState state;
+  state.font = MakeFont(false);
+  state.boldFont = MakeFont(true);
+  state.onLinkClick = &onLinkClick;
+  HWND hwnd = CreateFrame(kAboutClass, "About Internet Zelvora", owner, 345, 195, &state);
+  HWND ok = nullptr;
+  try {
+    // The side panel: a picture 41 pixels wide over the full height.
+    state.side = static_cast<HBITMAP>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_ABOUT_SIDE),
+                                                 IMAGE_BITMAP, 41, 195, LR_DEFAULTCOLOR));
+    HWND side = AddControl(hwnd, "STATIC", "", SS_BITMAP, 0, 0, 41, 195, 0, nullptr);
+    if (state.side) {
+      SendMessageA(side, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(state.side));
+    }
+    // ProgramIcon: the program's icon drawn at 41 x 41.
+    state.icon = static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_MAINICON),
+                                               IMAGE_ICON, 41, 41, LR_DEFAULTCOLOR));
+    HWND icon = AddControl(hwnd, "STATIC", "", SS_ICON, 52, 10, 41, 41, 0, nullptr);
+    if (state.icon) {
+      SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(state.icon), 0);
+    }
+    AddControl(hwnd, "STATIC", "Internet Zelvora", SS_LEFT | SS_NOPREFIX, 104, 14, 200, 16, 0,
+               state.boldFont);
+    AddControl(hwnd, "STATIC", "Version 2.19", SS_LEFT | SS_NOPREFIX, 104, 34, 200, 16, 0,
+               state.font);
+    // The divider across the window, above the link.
+    AddControl(hwnd, "STATIC", "", SS_ETCHEDHORZ, 52, 118, 284, 2, 0, nullptr);
+    const std::string linkText = std::string("Website: ") + kPublisherSite;
+    state.link = AddControl(hwnd, "STATIC", linkText.c_str(), SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
+                            52, 130, 284, 16, kLinkId, state.boldFont);
+    AddTooltip(hwnd, state.link, "Internet Zelvora Website");
+    ok = AddOkButton(hwnd, 261, 162, state.font);
+    RECT over;
+    if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over)) {
+      CentreOver(hwnd, over);
+    } else {
+      CentreOnScreen(hwnd);
+    }
+  } catch (...) {
+    DestroyWindow(hwnd);
+    throw;
+  }
+  RunModal(hwnd, owner, ok, state);
+}
+
+}  // namespace iz::win32

@@ -1,0 +1,92 @@
+#pragma once
+// The main window (component IZelvora): the Win32 view of the TIZelvora
+// model. It builds the standard controls of the tuning panel, forwards each
+// user event to the model through TIZelvora::Dispatch, and after every event
+// mirrors the whole model back into the controls. It never changes the model
+// in any other way.
+#include "app/win32/win.h"
+
+#include <vector>
+
+#include "app/izelvora.h"
+#include "app/win32/controls.h"
+#include "app/win32/toolbar.h"
+#include "app/win32/win32_platform.h"
+
+namespace iz::win32 {
+
+class MainWindow {
+ public:
+  MainWindow(TIZelvora& model, Win32Platform& platform);
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the window, fixed size and centred, but does not show it.
+  // FormCreate runs inside (WM_CREATE). className is the application's title.
+  bool Create(HINSTANCE instance, const char* className);
+  // Null once the window is destroyed.
+  HWND Handle() const { return hwnd_; }
+
+ private:
+  struct BoxView {
+    CheckBoxCtl* box;
+    HWND hwnd;
+  };
+  struct EditView {
+    EditCtl* edit;
+    HWND hwnd;
+    bool enabled;
+    std::uint32_t color;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK Edit2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                    DWORD_PTR self);
+  static LRESULT CALLBACK ChoiceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                     DWORD_PTR self);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+  void OnCreate();
+  void CreatePanel1();
+  void CreatePanel2();
+  void CreateStatusBar();
+  void AddTooltips(const std::vector<HWND>& groups);
+  void OnCommand(int id, int code, HWND control);
+  LRESULT OnColor(UINT msg, HDC dc, HWND control);
+
+  // Runs a handler the way every event does: errors go to the general error
+  // report, then the controls show the model again.
+  template <class F>
+  void Run(F&& handler) {
+    model_.Dispatch(handler);
+    Mirror();
+  }
+  void Mirror();
+  void MirrorEdit(EditView& view);
+
+  TIZelvora& model_;
+  Win32Platform& platform_;
+  HWND hwnd_ = nullptr;
+  Fonts fonts_;
+  ToolBar toolBar_;
+  HWND panel1_ = nullptr, panel2_ = nullptr, statusBar_ = nullptr, tooltip_ = nullptr;
+  HWND glLabel2_ = nullptr, glLabel1_ = nullptr;
+  HWND combo_ = nullptr;
+  bool comboEnabled_ = false;
+  std::uint32_t comboColor_ = 0;
+  std::vector<BoxView> boxes_;
+  std::vector<EditView> edits_;
+  std::string statusShown_;
+  bool statusBoldShown_ = false;
+  bool statusSimpleShown_ = false;
+  // Set while the view writes into the controls: the EN_CHANGE that its own
+  // SetWindowText raises is not a user's change.
+  bool writing_ = false;
+  // Set while a choice box takes the focus: a radio-style button reports a
+  // click when it gets the focus unchecked (tabbing, or focus coming back
+  // after a dialog), which is not the user's click.
+  int focusing_ = 0;
+};
+
+}  // namespace iz::win32

@@ -1,0 +1,96 @@
+#include "app/win32/toolbar.h"
+
+#include <cstring>
+
+namespace iz::win32 {
+
+namespace {
+
+constexpr int kIconSize = 24;
+constexpr int kButtonWidth = 47;
+constexpr int kDividerWidth = 6;
+
+const ToolButtonSpec* FindButton(UINT_PTR id) {
+  for (const ToolButtonSpec& b : kToolButtons)
+    if (b.id != 0 && static_cast<UINT_PTR>(b.id) == id) return &b;
+  return nullptr;
+}
+
+}  // namespace
+
+ToolBar::~ToolBar() {
+  if (images_) ImageList_Destroy(images_);
+}
+
+HWND ToolBar::Create(HWND parent, int id, int width, int height, HFONT font) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  // CCS_NORESIZE keeps the toolbar at the height the window's layout gives it.
+  hwnd_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
+                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TBSTYLE_FLAT |
+                              TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN |
+                              CCS_NODIVIDER,
+                          0, 0, width, height, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  if (!hwnd_) return nullptr;
+  SendMessageA(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  if (font) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+
+  images_ = ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 5, 0);
+  TBBUTTON buttons[sizeof(kToolButtons) / sizeof(kToolButtons[0])] = {};
+  int n = 0;
+  for (const ToolButtonSpec& spec : kToolButtons) {
+    TBBUTTON& b = buttons[n++];
+    if (spec.id == 0) {
+      b.iBitmap = kDividerWidth;
+      b.fsStyle = BTNS_SEP;
+      continue;
+    }
+    auto icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(spec.icon), IMAGE_ICON,
+                                              kIconSize, kIconSize, LR_DEFAULTCOLOR));
+    b.iBitmap = icon ? ImageList_AddIcon(images_, icon) : I_IMAGENONE;
+    if (icon) DestroyIcon(icon);
+    b.idCommand = spec.id;
+    b.fsState = TBSTATE_ENABLED;
+    b.fsStyle = BTNS_BUTTON;
+    b.iString = reinterpret_cast<INT_PTR>(spec.caption);
+  }
+  SendMessageA(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
+  SendMessageA(hwnd_, TB_SETBITMAPSIZE, 0, MAKELPARAM(kIconSize, kIconSize));
+  SendMessageA(hwnd_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(kButtonWidth, kButtonWidth));
+  SendMessageA(hwnd_, TB_ADDBUTTONSA, n, reinterpret_cast<LPARAM>(buttons));
+  SendMessageA(hwnd_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kButtonWidth, height - 4));
+  return hwnd_;
+}
+
+int ToolBar::ButtonsRight() const {
+  int count = static_cast<int>(SendMessageA(hwnd_, TB_BUTTONCOUNT, 0, 0));
+  RECT rc{};
+  if (count > 0) SendMessageA(hwnd_, TB_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&rc));
+  return rc.right;
+}
+
+bool ToolBar::OnNotify(NMHDR* header) {
+  // The toolbar's own tooltip asks for the text; it may ask in either
+  // character set depending on how the common controls negotiated.
+  if (header->code == TTN_GETDISPINFOA) {
+    auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+    const ToolButtonSpec* b = FindButton(header->idFrom);
+    if (!b) return false;
+    info->lpszText = const_cast<char*>(b->hint);
+    info->hinst = nullptr;
+    return true;
+  }
+  if (header->code == TTN_GETDISPINFOW) {
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+    const ToolButtonSpec* b = FindButton(header->idFrom);
+    if (!b) return false;
+    MultiByteToWideChar(CP_ACP, 0, b->hint, -1, info->szText,
+                        sizeof(info->szText) / sizeof(info->szText[0]));
+    info->lpszText = info->szText;
+    info->hinst = nullptr;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace iz::win32

@@ -1,0 +1,64 @@
+#pragma once
+// The real Platform: the version query, message boxes, shell launches, the
+// restart primitives, the application object's end and the files of the
+// backup, each a thin call of the Win32 API.
+#include "app/win32/win.h"
+
+#include <functional>
+
+#include "app/platform.h"
+
+namespace iz::win32 {
+
+class Win32Platform : public Platform {
+ public:
+  Win32Platform() = default;
+  ~Win32Platform() override;
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  // The main window owns message boxes and shell launches. Set at its
+  // WM_NCCREATE, so that start-up inside WM_CREATE already has it.
+  HWND mainWindow = nullptr;
+  // The about window while it is open (owner of its link's launch).
+  HWND aboutWindow = nullptr;
+  // Runs when the about window's link is clicked (TIZelvora::Label2Click).
+  std::function<void()> onAboutLinkClick;
+
+  bool GetVersion(VersionInfo& info) override;
+  MsgAnswer MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                       MsgButtons buttons) override;
+  void ShowFirstRunNotice() override;
+  void ShowAboutBox() override;
+  void ShellOpen(Owner owner, const std::string& file, const std::string& params) override;
+
+  bool OpenProcessToken(std::uint32_t desiredAccess) override;
+  bool LookupPrivilegeValue(const std::string& name) override;
+  bool AdjustTokenPrivileges(std::uint32_t attributes) override;
+  void CloseToken() override;
+  bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
+
+  void CloseMainWindow() override;
+  void TerminateApplication() override;
+  void ApplyTheming() override;
+
+  std::string ProgramPath() override;
+  bool DirectoryExists(const std::string& path) override;
+  bool FileExists(const std::string& path) override;
+  bool CreateDirectory(const std::string& path) override;
+  bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool WriteFileAtomically(const std::string& path, const std::string& content) override;
+  bool ReadFile(const std::string& path, std::string* content) override;
+
+ private:
+  HANDLE token_ = nullptr;
+  LUID luid_{};
+};
+
+// Registers the common controls this program uses (toolbar, status bar,
+// tooltips). Needed before the main window creates them; the theming
+// component calls it again when it is applied.
+void InitCommonControlClasses();
+
+}  // namespace iz::win32

@@ -1,0 +1,155 @@
+#include "optimize/apply_9x.h"
+
+#include <cstdint>
+#include <string>
+
+#include "app/os_kind.h"
+#include "optimize/apply_common.h"
+#include "profiles/number.h"
+#include "store/parameter_map.h"
+#include "store/settings_session.h"
+
+namespace iz {
+
+namespace {
+
+using apply::FixedText;
+using apply::IfChecked;
+using apply::Low32;
+using map::Op;
+
+// This family writes the NDI ranges as text.
+struct NdiRange {
+  const char* section;
+  CheckBoxCtl Panel::*box;  // written only when ticked
+  const char* min;
+  const char* max;
+};
+constexpr NdiRange kNdiRanges[] = {
+    {map::kSectionMaxConnect, &Panel::glCheckBox8,
+     FixedText(map::kNdiMaxConnectKey, map::kMin, Op::Apply9x),
+     FixedText(map::kNdiMaxConnectKey, map::kMax, Op::Apply9x)},
+    {map::kSectionMaxSockets, &Panel::glCheckBox9,
+     FixedText(map::kNdiMaxSocketsKey, map::kMin, Op::Apply9x),
+     FixedText(map::kNdiMaxSocketsKey, map::kMax, Op::Apply9x)},
+};
+
+// The MTU family: the MTU as typed, and the segment size derived from it.
+struct MtuValue {
+  const char* name;
+  bool segmentSize;
+};
+constexpr MtuValue kMaxMtu{map::kMaxMTU, false};
+constexpr MtuValue kMaxMss{map::kMaxMSS, true};
+constexpr MtuValue kIpMtu{map::kIPMTU, false};
+
+// Each class key is opened, three values written into one instance subkey in
+// the order given, and the key closed again. The adapter class takes IPMTU
+// before MaxMSS.
+struct MtuGroup {
+  const char* classKey;
+  const char* instance;
+  MtuValue values[3];
+};
+constexpr MtuGroup kMtuGroups[] = {
+    {map::kNetTransAbsKey, map::kInstance0000, {kMaxMtu, kMaxMss, kIpMtu}},
+    {map::kNetTransAbsKey, map::kInstance0001, {kMaxMtu, kMaxMss, kIpMtu}},
+    {map::kNetTransAbsKey, map::kInstance0002, {kMaxMtu, kMaxMss, kIpMtu}},
+    {map::kNetClassAbsKey, map::kInstance0000, {kMaxMtu, kIpMtu, kMaxMss}},
+    {map::kNetClassAbsKey, map::kInstance0001, {kMaxMtu, kIpMtu, kMaxMss}},
+};
+
+// The IP and TCP headers a segment leaves out of the MTU.
+constexpr std::uint32_t kHeaderBytes = 40;
+
+// The panel's whole numbers, read all at once in the order the steps use
+// them, so that a field that does not parse stops the run before its first
+// write. The TTL, the MTU texts and the cache size are written as typed.
+struct Numbers {
+  std::int64_t rwin, keepAlive, mtu, perServer, per10Server;
+};
+Numbers ReadNumbers(const Panel& panel) {
+  Numbers n{};
+  n.rwin = ReadWholeNumber(panel.Edit4.text);
+  n.keepAlive = ReadWholeNumber(panel.Edit5.text);
+  n.mtu = ReadWholeNumber(panel.Edit2.text);
+  n.perServer = ReadWholeNumber(panel.Edit6.text);
+  n.per10Server = ReadWholeNumber(panel.Edit7.text);
+  return n;
+}
+
+// MTU - 40 in 32 bits, signed: a tiny MTU gives a negative segment size,
+// written with its minus sign.
+std::string SegmentSizeText(std::int64_t mtu) {
+  return std::to_string(static_cast<std::int32_t>(Low32(mtu) - kHeaderBytes));
+}
+
+}  // namespace
+
+void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& profiles,
+                     Platform& platform) {
+  const Numbers n = ReadNumbers(p);
+  auto hklm = [&registry](const char* key, const char* name, std::uint32_t value) {
+    WriteDwordAt(registry, kHKLM, key, name, value);
+  };
+
+  SettingsSession session(registry);
+  session.SetRoot(kHKLM);
+  // Creates the MSTCP key on the way; the DWORDs below need both to exist.
+  session.EnsureKey(map::kMstcpParametersKey);
+
+  session.OpenPath(map::kVxDAbsKey, true);
+  session.PutSectionText(map::kSectionMstcp, map::kDefaultTTL, p.Edit1.text);
+  session.ClosePath();
+
+  hklm(map::kMstcpKey, map::kPMTUDiscovery, IfChecked(p.CheckBox2, 1));
+  hklm(map::kMstcpKey, map::kPMTUBlackHoleDetect, IfChecked(p.CheckBox1, 1));
+  hklm(map::kMstcpKey, map::kTcp1323Opts, IfChecked(p.CheckBox7, 1));
+  hklm(map::kMstcpKey, map::kSackOpts, IfChecked(p.CheckBox4, 1));
+  hklm(map::kMstcpKey, map::kDefaultRcvWindow, Low32(n.rwin));
+  hklm(map::kMstcpKey, map::kSessionKeepAlive, Low32(n.keepAlive));  // seconds, as entered
+  hklm(map::kMstcpKey, map::kBSDUrgent, IfChecked(p.glCheckBox6, 1));
+  hklm(map::kMstcpParametersKey, map::kMaxDupAcks, IfChecked(p.CheckBox5, 2));
+  hklm(map::kMstcpParametersKey, map::kTcp1323Opts, IfChecked(p.CheckBox7, 1));
+  hklm(map::kMstcpParametersKey, map::kSackOpts, IfChecked(p.CheckBox4, 1));
+
+  session.OpenPath(map::kNdiParamsAbsKey, true);
+  session.PutSectionText(map::kSectionCacheSize, map::kDefaultValue, p.Edit3.text);
+  for (const NdiRange& range : kNdiRanges) {
+    if (!(p.*range.box).checked) continue;
+    session.PutSectionText(range.section, map::kMin, range.min);
+    session.PutSectionText(range.section, map::kMax, range.max);
+  }
+  session.ClosePath();
+
+  // One segment size for all five instances.
+  const std::string mss = SegmentSizeText(n.mtu);
+  for (const MtuGroup& group : kMtuGroups) {
+    session.OpenPath(group.classKey, true);
+    for (const MtuValue& v : group.values) {
+      session.PutSectionText(group.instance, v.name, v.segmentSize ? mss : p.Edit2.text);
+    }
+    session.ClosePath();
+  }
+
+  // SLOWNET runs the other way round: a ticked box writes 0x00.
+  apply::PutByte(session, map::kNetClass0000AbsKey, map::kSlowNet, !p.CheckBox3.checked);
+  apply::PutByte(session, map::kVCacheKey, map::kStart, p.CheckBox9.checked);
+  apply::PutByte(session, map::kComBuffKey, map::kStart, p.CheckBox8.checked);
+
+  // Windows 95 knows neither global window value; an unknown system gets
+  // both, like 98 and later.
+  if (GetOSKind(platform) != 0) {
+    hklm(map::kMstcpParametersKey, map::kGlobalMaxTcpWindoSize, Low32(n.rwin));
+    hklm(map::kMstcpParametersKey, map::kGlobalMaxTcpWindowSize, Low32(n.rwin));
+  }
+
+  WriteDwordAt(registry, kHKCU, map::kInternetSettingsUpperKey, map::kMaxConnectionsPerServer,
+               Low32(n.perServer));
+  WriteDwordAt(registry, kHKCU, map::kInternetSettingsUpperKey, map::kMaxConnectionsPer1_0Server,
+               Low32(n.per10Server));
+
+  apply::WriteOptimizedPorts(p, profiles);
+}
+
+}  // namespace iz

@@ -1,0 +1,19 @@
+#pragma once
+// Writes the tuning panel into the 9x family's MSTCP, NDI and class settings,
+// the browser limits and the serial ports of Win.ini. Also the applier of a
+// system whose kind is unknown.
+#include "app/panel.h"
+#include "app/platform.h"
+#include "store/profile_file.h"
+#include "store/raw_registry.h"
+
+namespace iz {
+
+// Raises iz::Error and stops at the first failure; what was written before
+// stays. A field that must be a whole number and is not is found before
+// anything is written. The platform answers the OS kind, which decides
+// whether the global window values are written.
+void Apply9xSettings(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
+                     Platform& platform);
+
+}  // namespace iz

@@ -1,0 +1,23 @@
+#include "optimize/apply_common.h"
+
+#include <string>
+
+namespace iz::apply {
+
+void PutByte(SettingsSession& session, const char* key, const char* name, bool set) {
+  const std::uint8_t byte = set ? 1 : 0;
+  session.OpenPath(key, true);
+  session.PutBinary(name, &byte, 1);
+  session.ClosePath();
+}
+
+void WriteOptimizedPorts(const Panel& panel, ProfileStrings& profiles) {
+  const std::string path = WinIniPath(profiles);
+  if (!panel.CheckBox6.checked) return;
+  ProfileFile winIni(profiles, path);
+  for (const char* port : map::kComPorts) {
+    winIni.PutProfileText(map::kSectionPorts, port, map::kPortsOptimized);
+  }
+}
+
+}  // namespace iz::apply

@@ -1,0 +1,114 @@
+#include "optimize/apply_nt.h"
+
+#include <cstdint>
+
+#include "optimize/apply_common.h"
+#include "profiles/number.h"
+#include "store/parameter_map.h"
+#include "store/settings_session.h"
+
+namespace iz {
+
+namespace {
+
+using apply::FixedNumber;
+using apply::IfChecked;
+using apply::Low32;
+using map::Op;
+
+// Every key a later DWORD lands in: WriteDwordAt never creates one. Created
+// from the root, in this order, before anything is written.
+constexpr const char* kEnsuredKeys[] = {
+    map::kTcpipServiceKey,    map::kTcpipParametersUpperKey,
+    map::kTcpipInterfacesKey, map::kTcpipInterfaceKey,
+    map::kNdiMaxSocketsKey,   map::kNdiMaxConnectKey,
+    map::kComBuffKey,         map::kVCacheKey,
+    map::kNetClass0000Key,    map::kNetbtParametersKey,
+};
+
+// This family writes the NDI ranges as DWORDs.
+constexpr std::uint32_t kMaxConnectMin =
+    FixedNumber(map::kNdiMaxConnectKey, map::kMin, Op::ApplyNT);
+constexpr std::uint32_t kMaxConnectMax =
+    FixedNumber(map::kNdiMaxConnectKey, map::kMax, Op::ApplyNT);
+constexpr std::uint32_t kMaxSocketsMin =
+    FixedNumber(map::kNdiMaxSocketsKey, map::kMin, Op::ApplyNT);
+constexpr std::uint32_t kMaxSocketsMax =
+    FixedNumber(map::kNdiMaxSocketsKey, map::kMax, Op::ApplyNT);
+
+// NetBT keeps the keep-alive in milliseconds; the panel shows seconds.
+constexpr std::uint32_t kMillisecondsPerSecond = 1000;
+
+// The panel's whole numbers, read all at once in the order the steps use
+// them, so that a field that does not parse stops the run before its first
+// write instead of half-way through.
+struct Numbers {
+  std::int64_t ttl, rwin, keepAlive, mtu, perServer, per10Server;
+};
+Numbers ReadNumbers(const Panel& panel) {
+  Numbers n{};
+  n.ttl = ReadWholeNumber(panel.Edit1.text);
+  n.rwin = ReadWholeNumber(panel.Edit4.text);
+  n.keepAlive = ReadWholeNumber(panel.Edit5.text);
+  n.mtu = ReadWholeNumber(panel.Edit2.text);
+  n.perServer = ReadWholeNumber(panel.Edit6.text);
+  n.per10Server = ReadWholeNumber(panel.Edit7.text);
+  return n;
+}
+
+}  // namespace
+
+void ApplyNTSettings(const Panel& p, RawRegistry& registry, ProfileStrings& profiles) {
+  const Numbers n = ReadNumbers(p);
+  auto hklm = [&registry](const char* key, const char* name, std::uint32_t value) {
+    WriteDwordAt(registry, kHKLM, key, name, value);
+  };
+
+  SettingsSession session(registry);
+  session.SetRoot(kHKLM);
+  for (const char* key : kEnsuredKeys) session.EnsureKey(key);
+
+  hklm(map::kTcpipParametersUpperKey, map::kDefaultTTL, Low32(n.ttl));
+  hklm(map::kTcpipParametersKey, map::kEnablePMTUDiscovery, IfChecked(p.CheckBox2, 1));
+  hklm(map::kTcpipParametersKey, map::kEnablePMTUBHDetect, IfChecked(p.CheckBox1, 1));
+  hklm(map::kTcpipParametersKey, map::kTcp1323Opts, IfChecked(p.CheckBox7, 1));
+  hklm(map::kTcpipParametersKey, map::kSackOpts, IfChecked(p.CheckBox4, 1));
+  hklm(map::kTcpipParametersKey, map::kTcpWindowSize, Low32(n.rwin));
+  hklm(map::kTcpipInterfaceKey, map::kTcpWindowSize, Low32(n.rwin));
+  hklm(map::kTcpipParametersKey, map::kGlobalMaxTcpWindowSize, Low32(n.rwin));
+  hklm(map::kNetbtParametersKey, map::kSessionKeepAlive,
+       Low32(n.keepAlive) * kMillisecondsPerSecond);
+
+  // The cache size is text on every family; the NDI key stays open over the
+  // DWORD steps below, which use sessions of their own.
+  session.OpenPath(map::kNdiParamsAbsKey, true);
+  session.PutSectionText(map::kSectionCacheSize, map::kDefaultValue, p.Edit3.text);
+
+  hklm(map::kTcpipParametersKey, map::kTcpUseRFC1122UrgentPointer, IfChecked(p.glCheckBox6, 1));
+  hklm(map::kTcpipParametersKey, map::kTcpMaxDupAcks, IfChecked(p.CheckBox5, 2));
+  hklm(map::kTcpipInterfaceKey, map::kMTU, Low32(n.mtu));
+  if (p.glCheckBox8.checked) {
+    hklm(map::kNdiMaxConnectKey, map::kMin, kMaxConnectMin);
+    hklm(map::kNdiMaxConnectKey, map::kMax, kMaxConnectMax);
+  }
+  if (p.glCheckBox9.checked) {
+    hklm(map::kNdiMaxSocketsKey, map::kMin, kMaxSocketsMin);
+    hklm(map::kNdiMaxSocketsKey, map::kMax, kMaxSocketsMax);
+  }
+
+  // Closed first: the relative class path would otherwise land below the NDI
+  // key. SLOWNET runs the other way round: a ticked box writes 0x00.
+  session.ClosePath();
+  apply::PutByte(session, map::kNetClass0000Key, map::kSlowNet, !p.CheckBox3.checked);
+  apply::PutByte(session, map::kVCacheKey, map::kStart, p.CheckBox9.checked);
+  apply::PutByte(session, map::kComBuffKey, map::kStart, p.CheckBox8.checked);
+
+  WriteDwordAt(registry, kHKCU, map::kInternetSettingsUpperKey, map::kMaxConnectionsPerServer,
+               Low32(n.perServer));
+  WriteDwordAt(registry, kHKCU, map::kInternetSettingsUpperKey, map::kMaxConnectionsPer1_0Server,
+               Low32(n.per10Server));
+
+  apply::WriteOptimizedPorts(p, profiles);
+}
+
+}  // namespace iz

@@ -1,0 +1,66 @@
+#include "optimize/restart.h"
+
+namespace iz {
+
+namespace {
+
+// Fixed program paths: they are the restart helpers' names on a stock
+// installation, not built from the Windows directory.
+constexpr const char* kRundll = "C:\\windows\\rundll.exe";
+constexpr const char* kRundllParams = "user.exe,exitwindowsexec";
+constexpr const char* kRundll32 = "C:\\WINDOWS\\RUNDLL32.EXE";
+constexpr const char* kRundll32Params = "shell32,SHExitWindowsEx 2";
+constexpr const char* kShutdown = "SHUTDOWN";
+constexpr const char* kShutdownParams = "-r -t 01";
+
+bool IsNTPlatform(Platform& platform) {
+  VersionInfo info;
+  return platform.GetVersion(info) && info.platformId == kVerPlatformWin32NT;
+}
+
+}  // namespace
+
+RestartMeans MeansForKind(int kind) {
+  if (kind == 0) return RestartMeans::Rundll;
+  if (kind >= 1 && kind <= 3) return RestartMeans::Rundll32;
+  if (kind == 4) return RestartMeans::ExitWindowsNT4;
+  if (kind >= 5 && kind <= 9) return RestartMeans::ExitWindowsNT5;
+  return RestartMeans::None;
+}
+
+std::uint32_t ExitFlagsFor(RestartMeans means) {
+  return means == RestartMeans::ExitWindowsNT4 ? kEwxReboot : kEwxReboot | kEwxForceIfHung;
+}
+
+bool ExitWindowsWithPrivilege(Platform& platform, std::uint32_t flags) {
+  // Only the NT platform guards the shutdown behind a privilege; a failure to
+  // get it is not reported, Windows then simply refuses the exit below.
+  if (IsNTPlatform(platform) && platform.OpenProcessToken(kTokenAdjustPrivileges | kTokenQuery)) {
+    if (platform.LookupPrivilegeValue(kShutdownPrivilege)) {
+      platform.AdjustTokenPrivileges(kSePrivilegeEnabled);
+    }
+    platform.CloseToken();
+  }
+  return platform.ExitWindowsEx(flags, 0);
+}
+
+void RestartByMeans(Platform& platform, RestartMeans means) {
+  switch (means) {
+    case RestartMeans::None:
+      return;
+    case RestartMeans::Rundll:
+      platform.ShellOpen(Owner::MainWindow, kRundll, kRundllParams);
+      return;
+    case RestartMeans::Rundll32:
+      platform.ShellOpen(Owner::MainWindow, kRundll32, kRundll32Params);
+      return;
+    case RestartMeans::ExitWindowsNT4:
+    case RestartMeans::ExitWindowsNT5:
+      if (!ExitWindowsWithPrivilege(platform, ExitFlagsFor(means))) {
+        platform.ShellOpen(Owner::MainWindow, kShutdown, kShutdownParams);
+      }
+      return;
+  }
+}
+
+}  // namespace iz

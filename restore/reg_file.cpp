@@ -1,0 +1,354 @@
+#include "restore/reg_file.h"
+
+#include <cctype>
+#include <cstdio>
+#include <utility>
+
+namespace iz {
+
+namespace {
+
+constexpr const char* kHeader = "REGEDIT4";
+constexpr const char* kEol = "\r\n";
+
+struct RootName {
+  HKey root;
+  const char* name;
+};
+constexpr RootName kRootNames[] = {
+    {kHKLM, "HKEY_LOCAL_MACHINE"},
+    {kHKCU, "HKEY_CURRENT_USER"},
+};
+
+const char* NameOfRoot(HKey root) {
+  for (const RootName& r : kRootNames) {
+    if (r.root == root) return r.name;
+  }
+  return nullptr;
+}
+
+std::string Lower(const std::string& s) {
+  std::string out = s;
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool SameText(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
+
+// Registry names compare without regard to case, so one key written in two
+// spellings is one section of the file.
+bool SameKey(const RegValueRecord& a, const RegValueRecord& b) {
+  return a.root == b.root && SameText(a.keyPath, b.keyPath);
+}
+
+// ---------------------------------------------------------------- writing
+
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+// A string value that regedit gets back byte for byte from "text": exactly
+// one NUL, at the end, and no line breaks or other control characters.
+bool WritableAsText(const std::vector<std::uint8_t>& data) {
+  if (data.empty() || data.back() != 0) return false;
+  for (std::size_t i = 0; i + 1 < data.size(); ++i) {
+    if (data[i] < 0x20) return false;
+  }
+  return true;
+}
+
+std::string HexList(const std::vector<std::uint8_t>& data) {
+  std::string out;
+  char buf[4];
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    std::snprintf(buf, sizeof buf, i == 0 ? "%02x" : ",%02x", data[i]);
+    out += buf;
+  }
+  return out;
+}
+
+std::string DataText(const RegValueRecord& r) {
+  if (!r.present) return "-";
+  if (r.type == kRegSz && WritableAsText(r.data)) {
+    return Quoted(std::string(r.data.begin(), r.data.end() - 1));
+  }
+  char buf[24];
+  if (r.type == kRegDword && r.data.size() == 4) {
+    const std::uint32_t v =
+        r.data[0] | r.data[1] << 8 | r.data[2] << 16 | static_cast<std::uint32_t>(r.data[3]) << 24;
+    std::snprintf(buf, sizeof buf, "dword:%08x", static_cast<unsigned>(v));
+    return buf;
+  }
+  if (r.type == kRegBinary) return "hex:" + HexList(r.data);
+  // Any other type, or data that the short forms cannot carry exactly.
+  std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(r.type));
+  return buf + HexList(r.data);
+}
+
+// ---------------------------------------------------------------- reading
+
+class Reader {
+ public:
+  explicit Reader(const std::string& text) { SplitLines(text); }
+
+  RegFileParse Run() {
+    const bool headerCut =
+        CutOff(0) && std::string(kHeader).compare(0, lines_[0].size(), lines_[0]) == 0;
+    if (lines_.empty() || (lines_[0] != kHeader && !headerCut)) {
+      Fail(1, "not a REGEDIT4 file");
+      return std::move(result_);
+    }
+    if (CutOff(0)) {
+      Fail(1, "line cut off");
+      return std::move(result_);
+    }
+    for (std::size_t index = 1; index < lines_.size(); ++index) {
+      if (!ParseLine(index)) break;
+    }
+    return std::move(result_);
+  }
+
+ private:
+  void SplitLines(const std::string& text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find('\n', start);
+      if (end == std::string::npos) {
+        // The last line has no line break: the file was cut short.
+        lines_.push_back(text.substr(start));
+        cutOff_ = true;
+        return;
+      }
+      std::string line = text.substr(start, end - start);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines_.push_back(std::move(line));
+      start = end + 1;
+    }
+  }
+
+  void Fail(int lineNumber, const std::string& reason) {
+    result_.records.clear();
+    result_.lines.clear();
+    result_.badLine = lineNumber;
+    result_.badText = lineNumber >= 1 && static_cast<std::size_t>(lineNumber) <= lines_.size()
+                          ? lines_[lineNumber - 1]
+                          : std::string();
+    result_.reason = reason;
+  }
+
+  bool Failed(std::size_t index, const std::string& reason) {
+    Fail(static_cast<int>(index) + 1, reason);
+    return false;
+  }
+
+  static bool HasControl(const std::string& s) {
+    for (char c : s) {
+      if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return true;
+    }
+    return false;
+  }
+
+  static bool Blank(const std::string& s) {
+    return s.find_first_not_of(" \t") == std::string::npos;
+  }
+
+  // The last line of a text that does not end in a line break was cut short,
+  // whatever it looks like.
+  bool CutOff(std::size_t index) const { return cutOff_ && index + 1 == lines_.size(); }
+
+  bool ParseLine(std::size_t index) {
+    const std::string& line = lines_[index];
+    if (CutOff(index)) return Failed(index, "line cut off");
+    if (HasControl(line)) return Failed(index, "unexpected control character");
+    if (Blank(line) || line[0] == ';') return true;
+    if (line[0] == '[') return ParseSection(index);
+    if (line[0] == '"' || line[0] == '@') return ParseValue(index);
+    return Failed(index, "unknown line");
+  }
+
+  bool ParseSection(std::size_t index) {
+    const std::string& line = lines_[index];
+    if (line.back() != ']') return Failed(index, "unknown line");
+    const std::string inner = line.substr(1, line.size() - 2);
+    const std::size_t slash = inner.find('\\');
+    const std::string rootName = inner.substr(0, slash);
+    const RootName* root = nullptr;
+    for (const RootName& r : kRootNames) {
+      if (SameText(rootName, r.name)) root = &r;
+    }
+    if (root == nullptr) return Failed(index, "unknown root key");
+    if (slash == std::string::npos) return Failed(index, "no key below the root");
+    const std::string path = inner.substr(slash + 1);
+    if (path.empty() || path.front() == '\\' || path.back() == '\\' ||
+        path.find("\\\\") != std::string::npos) {
+      return Failed(index, "empty key name");
+    }
+    sectionRoot_ = root->root;
+    sectionPath_ = path;
+    inSection_ = true;
+    return true;
+  }
+
+  // A quoted text from pos (at the opening quote); only \\ and \" are escapes.
+  // pos ends after the closing quote.
+  static bool ReadQuoted(const std::string& line, std::size_t& pos, std::string* out,
+                         const char** reason) {
+    ++pos;
+    out->clear();
+    while (pos < line.size()) {
+      const char c = line[pos++];
+      if (c == '"') return true;
+      if (c == '\\') {
+        if (pos >= line.size() || (line[pos] != '\\' && line[pos] != '"')) {
+          *reason = "bad escape in text";
+          return false;
+        }
+        out->push_back(line[pos++]);
+      } else {
+        out->push_back(c);
+      }
+    }
+    *reason = "unterminated text";
+    return false;
+  }
+
+  static int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  }
+
+  // Reads 1..maxDigits hex digits at pos.
+  static bool ReadHexNumber(const std::string& s, std::size_t& pos, std::size_t maxDigits,
+                            std::uint32_t* value) {
+    std::size_t n = 0;
+    std::uint32_t v = 0;
+    while (pos < s.size() && HexDigit(s[pos]) >= 0) {
+      if (++n > maxDigits) return false;
+      v = v << 4 | static_cast<std::uint32_t>(HexDigit(s[pos++]));
+    }
+    *value = v;
+    return n > 0;
+  }
+
+  // A comma-separated byte list from pos to the end of the line.
+  bool ReadHexList(std::size_t index, std::size_t pos, std::vector<std::uint8_t>* out) {
+    const std::string& line = lines_[index];
+    if (pos == line.size()) return true;  // no bytes
+    for (;;) {
+      if (pos + 2 > line.size() || HexDigit(line[pos]) < 0 || HexDigit(line[pos + 1]) < 0) {
+        return Failed(index, "bad hex data");
+      }
+      out->push_back(static_cast<std::uint8_t>(HexDigit(line[pos]) << 4 | HexDigit(line[pos + 1])));
+      pos += 2;
+      if (pos == line.size()) return true;
+      if (line[pos] != ',') return Failed(index, "bad hex data");
+      ++pos;
+    }
+  }
+
+  bool ParseValue(std::size_t index) {
+    const std::string& line = lines_[index];
+    if (!inSection_) return Failed(index, "value outside a key section");
+    RegValueRecord r;
+    const int lineNumber = static_cast<int>(index) + 1;
+    r.root = sectionRoot_;
+    r.keyPath = sectionPath_;
+    std::size_t pos = 0;
+    const char* reason = "";
+    if (line[0] == '@') {
+      pos = 1;
+    } else if (!ReadQuoted(line, pos, &r.name, &reason)) {
+      return Failed(index, reason);
+    }
+    if (pos >= line.size() || line[pos] != '=') return Failed(index, "no '=' after the name");
+    ++pos;
+    const std::string rest = line.substr(pos);
+    if (rest == "-") {
+      r.present = false;
+    } else if (!rest.empty() && rest[0] == '"') {
+      std::string text;
+      std::size_t p = pos;
+      if (!ReadQuoted(line, p, &text, &reason)) return Failed(index, reason);
+      if (p != line.size()) return Failed(index, "text after the closing quote");
+      r.present = true;
+      r.type = kRegSz;
+      r.data.assign(text.begin(), text.end());
+      r.data.push_back(0);
+    } else if (rest.compare(0, 6, "dword:") == 0) {
+      std::size_t p = 6;
+      std::uint32_t v = 0;
+      if (rest.size() != 14 || !ReadHexNumber(rest, p, 8, &v) || p != rest.size()) {
+        return Failed(index, "bad dword data");
+      }
+      r.present = true;
+      r.type = kRegDword;
+      r.data = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+    } else if (rest.compare(0, 4, "hex:") == 0) {
+      r.present = true;
+      r.type = kRegBinary;
+      if (!ReadHexList(index, pos + 4, &r.data)) return false;
+    } else if (rest.compare(0, 4, "hex(") == 0) {
+      std::size_t p = 4;
+      if (!ReadHexNumber(rest, p, 8, &r.type) || rest.compare(p, 2, "):") != 0) {
+        return Failed(index, "unknown data type");
+      }
+      r.present = true;
+      if (!ReadHexList(index, pos + p + 2, &r.data)) return false;
+    } else {
+      return Failed(index, "unknown data type");
+    }
+    for (const RegValueRecord& seen : result_.records) {
+      if (SameKey(seen, r) && SameText(seen.name, r.name)) {
+        return Failed(index, "value given twice");
+      }
+    }
+    result_.records.push_back(std::move(r));
+    result_.lines.push_back(lineNumber);
+    return true;
+  }
+
+  std::vector<std::string> lines_;
+  bool cutOff_ = false;
+  bool inSection_ = false;
+  HKey sectionRoot_ = 0;
+  std::string sectionPath_;
+  RegFileParse result_;
+};
+
+}  // namespace
+
+bool RegValueRecord::operator==(const RegValueRecord& o) const {
+  return root == o.root && keyPath == o.keyPath && name == o.name && present == o.present &&
+         (!present || (type == o.type && data == o.data));
+}
+
+std::string WriteRegFile(const std::vector<RegValueRecord>& records) {
+  std::string out = std::string(kHeader) + kEol + kEol;
+  std::vector<bool> done(records.size(), false);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (done[i]) continue;
+    const char* rootName = NameOfRoot(records[i].root);
+    if (rootName == nullptr) continue;  // only the two roots the program uses
+    out += std::string("[") + rootName + "\\" + records[i].keyPath + "]" + kEol;
+    for (std::size_t j = i; j < records.size(); ++j) {
+      if (done[j] || !SameKey(records[i], records[j])) continue;
+      done[j] = true;
+      const RegValueRecord& r = records[j];
+      out += (r.name.empty() ? std::string("@") : Quoted(r.name)) + "=" + DataText(r) + kEol;
+    }
+    out += kEol;
+  }
+  return out;
+}
+
+RegFileParse ReadRegFile(const std::string& text) { return Reader(text).Run(); }
+
+}  // namespace iz

@@ -1,0 +1,47 @@
+#pragma once
+// The saved registry state of the backup, as REGEDIT4 text that regedit can
+// import as well: a writer and a strict reader, both pure (text in, text out)
+// so that they can be tested and fuzzed without a registry.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "store/raw_registry.h"
+
+namespace iz {
+
+// One value as it stood when it was saved: its stored type and bytes, or the
+// fact that it did not exist ("Name"=- in the file).
+struct RegValueRecord {
+  HKey root = kHKLM;
+  std::string keyPath;  // below the root, no leading backslash
+  std::string name;     // empty: the key's default value ("@")
+  bool present = false;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+
+  bool operator==(const RegValueRecord& o) const;
+};
+
+// The file text: "REGEDIT4", a blank line, then one [ROOT\key] section per
+// key (keys compared without regard to case, in order of first appearance)
+// holding its values in the given order. Lines end with CR LF.
+std::string WriteRegFile(const std::vector<RegValueRecord>& records);
+
+struct RegFileParse {
+  std::vector<RegValueRecord> records;  // in file order
+  std::vector<int> lines;               // the line number of each record
+  int badLine = 0;                      // 0: the whole text is valid
+  std::string badText;                  // that line as it stands
+  std::string reason;
+  bool ok() const { return badLine == 0; }
+};
+
+// Reads the whole text (the writer's form, with comments and either line
+// break). Anything it does not understand (an unknown line, root or type, bad
+// escapes or hex, a value outside a section, the same value twice, a last
+// line cut off before its line break) makes the whole text invalid: the
+// result names the first such line and holds no records.
+RegFileParse ReadRegFile(const std::string& text);
+
+}  // namespace iz

@@ -1,0 +1,17 @@
+#pragma once
+// Profile files and the Windows directory through the platform's functions.
+#include "store/profile_file.h"
+
+namespace iz {
+
+class Win32ProfileStrings : public ProfileStrings {
+ public:
+  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) override;
+  std::string ReadString(const std::string& file, const std::string& section,
+                         const std::string& key, const std::string& defaultText) override;
+  void Flush(const std::string& file) override;
+  std::string WindowsDirectory() override;
+};
+
+}  // namespace iz

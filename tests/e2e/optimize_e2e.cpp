@@ -1,0 +1,271 @@
+// Optimize in the real program under Wine: a user ticks "CABLE / DSL" with
+// " Automatic Mode 1", presses Optimize, reads the restart prompt and answers
+// No; the prefix's registry and win.ini then hold the profile's values with
+// their exact types and bytes.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "e2e/ui_driver.h"
+
+namespace e2e {
+namespace {
+
+constexpr char kTcpip[] = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+constexpr char kInterface[] =
+    "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\interface";
+constexpr char kNetbt[] = "SYSTEM\\CurrentControlSet\\Services\\Netbt\\Parameters";
+constexpr char kNdi[] = "SYSTEM\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params";
+constexpr char kMaxConnect[] =
+    "SYSTEM\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\maxconnect";
+constexpr char kMaxSockets[] =
+    "SYSTEM\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\maxsockets";
+constexpr char kCacheSize[] =
+    "SYSTEM\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize";
+constexpr char kNet0000[] = "SYSTEM\\CurrentControlSet\\Services\\Class\\Net\\0000";
+constexpr char kNet0001[] = "SYSTEM\\CurrentControlSet\\Services\\Class\\Net\\0001";
+constexpr char kTrans0000[] = "SYSTEM\\CurrentControlSet\\Services\\Class\\NetTrans\\0000";
+constexpr char kTrans0001[] = "SYSTEM\\CurrentControlSet\\Services\\Class\\NetTrans\\0001";
+constexpr char kTrans0002[] = "SYSTEM\\CurrentControlSet\\Services\\Class\\NetTrans\\0002";
+constexpr char kVCache[] = "SYSTEM\\CurrentControlSet\\Services\\VxD\\VCACHE";
+constexpr char kComBuff[] = "SYSTEM\\CurrentControlSet\\Services\\VxD\\COMBUFF";
+constexpr char kMstcp[] = "SYSTEM\\CurrentControlSet\\Services\\VxD\\MSTCP";
+constexpr char kMstcpParameters[] = "SYSTEM\\CurrentControlSet\\Services\\VxD\\MSTCP\\Parameters";
+constexpr char kInternetSettings[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+constexpr char kPrompt[] =
+    "Your CABLE / DSL connection has been Optimized. Before using the new settings you must "
+    "restart your computer. Do you wish to reboot now? ";
+
+struct Expected {
+  HKEY root;
+  const char* key;
+  const char* name;
+  DWORD type;
+  std::vector<std::uint8_t> data;
+};
+
+Expected Dw(const char* key, const char* name, DWORD v, HKEY root = HKEY_LOCAL_MACHINE) {
+  return {root,
+          key,
+          name,
+          REG_DWORD,
+          {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+           static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)}};
+}
+Expected Sz(const char* key, const char* name, const std::string& text) {
+  std::vector<std::uint8_t> bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  return {HKEY_LOCAL_MACHINE, key, name, REG_SZ, bytes};
+}
+Expected Bin(const char* key, const char* name, std::uint8_t byte) {
+  return {HKEY_LOCAL_MACHINE, key, name, REG_BINARY, {byte}};
+}
+
+// "CABLE / DSL", " Automatic Mode 1": TTL 64, MTU 1500, cache 32, window
+// 256960, keep-alive 600 s, 10 and 20 connections; SlowNet, VCache and
+// ComBuffer cleared, both NDI ranges ticked.
+const std::vector<Expected> kNT = {
+    Dw(kTcpip, "DefaultTTL", 64),
+    Dw(kTcpip, "EnablePMTUDiscovery", 1),
+    Dw(kTcpip, "EnablePMTUBHDetect", 0),
+    Dw(kTcpip, "Tcp1323Opts", 1),
+    Dw(kTcpip, "SackOpts", 1),
+    Dw(kTcpip, "TcpWindowSize", 256960),
+    Dw(kInterface, "TcpWindowSize", 256960),
+    Dw(kTcpip, "GlobalMaxTcpWindowSize", 256960),
+    Dw(kNetbt, "SessionKeepAlive", 600000),
+    Sz(kCacheSize, "", "32"),
+    Dw(kTcpip, "TcpUseRFC1122UrgentPointer", 1),
+    Dw(kTcpip, "TcpMaxDupAcks", 2),
+    Dw(kInterface, "MTU", 1500),
+    Dw(kMaxConnect, "min", 2),
+    Dw(kMaxConnect, "max", 128),
+    Dw(kMaxSockets, "min", 32),
+    Dw(kMaxSockets, "max", 1020),
+    Bin(kNet0000, "SLOWNET", 0x01),
+    Bin(kVCache, "Start", 0x00),
+    Bin(kComBuff, "Start", 0x00),
+    Dw(kInternetSettings, "MaxConnectionsPerServer", 10, HKEY_CURRENT_USER),
+    Dw(kInternetSettings, "MaxConnectionsPer1_0Server", 20, HKEY_CURRENT_USER),
+};
+
+const std::vector<Expected> k9x = {
+    Sz(kMstcp, "DefaultTTL", "64"),
+    Dw(kMstcp, "PMTUDiscovery", 1),
+    Dw(kMstcp, "PMTUBlackHoleDetect", 0),
+    Dw(kMstcp, "Tcp1323Opts", 1),
+    Dw(kMstcp, "SackOpts", 1),
+    Dw(kMstcp, "DefaultRcvWindow", 256960),
+    Dw(kMstcp, "SessionKeepAlive", 600),
+    Dw(kMstcp, "BSDUrgent", 1),
+    Dw(kMstcpParameters, "MaxDupAcks", 2),
+    Dw(kMstcpParameters, "Tcp1323Opts", 1),
+    Dw(kMstcpParameters, "SackOpts", 1),
+    Sz(kCacheSize, "", "32"),
+    Sz(kMaxConnect, "min", "2"),
+    Sz(kMaxConnect, "max", "128"),
+    Sz(kMaxSockets, "min", "32"),
+    Sz(kMaxSockets, "max", "1020"),
+    Sz(kTrans0000, "MaxMTU", "1500"),
+    Sz(kTrans0000, "MaxMSS", "1460"),
+    Sz(kTrans0000, "IPMTU", "1500"),
+    Sz(kTrans0001, "MaxMTU", "1500"),
+    Sz(kTrans0001, "MaxMSS", "1460"),
+    Sz(kTrans0001, "IPMTU", "1500"),
+    Sz(kTrans0002, "MaxMTU", "1500"),
+    Sz(kTrans0002, "MaxMSS", "1460"),
+    Sz(kTrans0002, "IPMTU", "1500"),
+    Sz(kNet0000, "MaxMTU", "1500"),
+    Sz(kNet0000, "IPMTU", "1500"),
+    Sz(kNet0000, "MaxMSS", "1460"),
+    Sz(kNet0001, "MaxMTU", "1500"),
+    Sz(kNet0001, "IPMTU", "1500"),
+    Sz(kNet0001, "MaxMSS", "1460"),
+    Bin(kNet0000, "SLOWNET", 0x01),
+    Bin(kVCache, "Start", 0x00),
+    Bin(kComBuff, "Start", 0x00),
+    Dw(kMstcpParameters, "GlobalMaxTcpWindoSize", 256960),
+    Dw(kMstcpParameters, "GlobalMaxTcpWindowSize", 256960),
+    Dw(kInternetSettings, "MaxConnectionsPerServer", 10, HKEY_CURRENT_USER),
+    Dw(kInternetSettings, "MaxConnectionsPer1_0Server", 20, HKEY_CURRENT_USER),
+};
+
+const char* const kPorts[] = {"COM1:", "COM2:", "COM3:", "COM4:", "COM5:"};
+
+std::string WinIni() {
+  char dir[MAX_PATH] = {};
+  GetWindowsDirectoryA(dir, MAX_PATH);
+  return std::string(dir) + "\\win.ini";
+}
+
+// One line per value: where it is, its type and bytes ("absent" when it is
+// not there), so that a whole table compares at once.
+std::string Describe(HKEY root, const char* key, const char* name, DWORD type,
+                     const std::vector<std::uint8_t>& data) {
+  std::string line = std::string(root == HKEY_CURRENT_USER ? "HKCU\\" : "HKLM\\") + key + " [" +
+                     name + "] type " + std::to_string(type);
+  for (std::uint8_t b : data) {
+    char hex[4];
+    snprintf(hex, sizeof hex, " %02x", b);
+    line += hex;
+  }
+  return line;
+}
+std::vector<std::string> Wanted(const std::vector<Expected>& table) {
+  std::vector<std::string> lines;
+  for (const Expected& e : table) lines.push_back(Describe(e.root, e.key, e.name, e.type, e.data));
+  return lines;
+}
+std::vector<std::string> Found(const std::vector<Expected>& table) {
+  std::vector<std::string> lines;
+  for (const Expected& e : table) {
+    const RegValue v = RegRead(e.root, e.key, e.name);
+    lines.push_back(v.exists ? Describe(e.root, e.key, e.name, v.type, v.data)
+                             : Describe(e.root, e.key, e.name, 0, {}) + " absent");
+  }
+  return lines;
+}
+
+std::vector<std::string> Ports() {
+  std::vector<std::string> values;
+  for (const char* port : kPorts) {
+    char value[256] = {};
+    GetPrivateProfileStringA("Ports", port, "absent", value, sizeof value, WinIni().c_str());
+    values.push_back(std::string(port) + "=" + value);
+  }
+  return values;
+}
+
+// Every value of the table removed, the browser's key kept (the program never
+// creates it), and no "Ports" entries in win.ini: what the run leaves is then
+// what it wrote.
+void ClearTargets(const std::vector<Expected>& table) {
+  for (const Expected& e : table) RegRemoveValue(e.root, e.key, e.name);
+  RegSetDword(HKEY_CURRENT_USER, kInternetSettings, "IZ e2e", 1);
+  RegRemoveValue(HKEY_CURRENT_USER, kInternetSettings, "IZ e2e");
+  for (const char* port : kPorts) WritePrivateProfileStringA("Ports", port, nullptr, WinIni().c_str());
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, WinIni().c_str());
+}
+
+std::vector<std::string> Absent(const std::vector<Expected>& table) {
+  std::vector<std::string> lines;
+  for (const Expected& e : table) lines.push_back(Describe(e.root, e.key, e.name, 0, {}) + " absent");
+  return lines;
+}
+
+enum class Trigger { ToolbarButton, F2, MenuItem };
+
+struct Case {
+  const char* windows;
+  Trigger trigger;
+  const std::vector<Expected>* table;
+};
+
+class OptimizeE2E : public ::testing::TestWithParam<Case> {};
+
+TEST_P(OptimizeE2E, CableDslWritesTheProfileAndNoLeavesItInPlace) {
+  const Case& c = GetParam();
+  ClearTargets(*c.table);
+  Program program(StartOptions::OnWindows(c.windows));
+  ASSERT_NE(program.Main(), nullptr);
+
+  program.Click(program.Find("Button", "CABLE / DSL"));
+  switch (c.trigger) {
+    case Trigger::ToolbarButton:
+      program.ToolButton(IDT_OPTIMIZE);
+      break;
+    case Trigger::F2:
+      program.Key(VK_F2);
+      break;
+    case Trigger::MenuItem:
+      program.Command(IDM_OPTIMIZE_CONNECTION);
+      break;
+  }
+
+  std::optional<Dialog> prompt = program.WaitDialog();
+  ASSERT_TRUE(prompt.has_value()) << "no restart prompt";
+  EXPECT_EQ(prompt->caption, "Confirm");
+  EXPECT_EQ(prompt->text, kPrompt);
+  EXPECT_EQ(prompt->buttons, (std::vector<std::string>{"&Yes", "&No"}));
+  const LRESULT def = SendMessageA(prompt->hwnd, DM_GETDEFID, 0, 0);
+  EXPECT_EQ(HIWORD(def), DC_HASDEFID);
+  EXPECT_EQ(LOWORD(def), IDYES);
+  // Every value is written before the prompt shows.
+  EXPECT_EQ(Found(*c.table), Wanted(*c.table));
+
+  program.Answer(*prompt, IDNO);
+  EXPECT_FALSE(program.WaitDialog(500).has_value()) << "a dialog followed No";
+  EXPECT_TRUE(program.Running());
+  EXPECT_EQ(Found(*c.table), Wanted(*c.table));
+  EXPECT_EQ(Ports(), (std::vector<std::string>{"COM1:=921600,n,8,1,p", "COM2:=921600,n,8,1,p",
+                                               "COM3:=921600,n,8,1,p", "COM4:=921600,n,8,1,p",
+                                               "COM5:=921600,n,8,1,p"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, OptimizeE2E,
+                         ::testing::Values(Case{"winxp", Trigger::ToolbarButton, &kNT},
+                                           Case{"win98", Trigger::F2, &k9x},
+                                           Case{"win2k", Trigger::MenuItem, &kNT}));
+
+// Without a connection type Optimize only says so; nothing is written.
+TEST(OptimizeE2ENoType, OnlyInformsAndWritesNothing) {
+  ClearTargets(kNT);
+  Program program(StartOptions::OnWindows("winxp"));
+  ASSERT_NE(program.Main(), nullptr);
+  program.ToolButton(IDT_OPTIMIZE);
+  std::optional<Dialog> info = program.WaitDialog();
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(info->caption, "Information");
+  EXPECT_EQ(info->text, "You must choose a connection type first.");
+  EXPECT_EQ(info->buttons, std::vector<std::string>{"OK"});
+  program.Answer(*info, IDOK);
+  EXPECT_FALSE(program.WaitDialog(500).has_value());
+  EXPECT_EQ(Found(kNT), Absent(kNT));
+}
+
+}  // namespace
+}  // namespace e2e

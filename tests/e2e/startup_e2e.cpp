@@ -1,0 +1,183 @@
+// Start-up of the real program under Wine: the operating-system line for
+// three Windows versions, the three ways out, and the resources that
+// another process cannot read from the running window (menu, accelerators,
+// version record, manifest).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "e2e/ui_driver.h"
+
+namespace e2e {
+namespace {
+
+enum class Way { Exit1, ToolbarExit, CloseBox };
+
+struct StartupCase {
+  const char* version;
+  const char* osName;
+  Way way;
+};
+
+class StartupTest : public ::testing::TestWithParam<StartupCase> {};
+
+TEST_P(StartupTest, StatusLineNamesTheSystemAndTheProgramEnds) {
+  const StartupCase& c = GetParam();
+  Program program(StartOptions::OnWindows(c.version));
+  ASSERT_NE(program.Main(), nullptr);
+  EXPECT_EQ(Program::Text(program.Main()), "Internet Zelvora 2.19 (Win9x/ME/NT/XP/7/8)");
+  EXPECT_EQ(program.StatusText(), std::string(" Operating System: ") + c.osName);
+
+  switch (c.way) {
+    case Way::Exit1:
+      program.Command(IDM_EXIT);
+      break;
+    case Way::ToolbarExit:
+      program.ToolButton(IDT_EXIT);
+      break;
+    case Way::CloseBox:
+      program.Close();
+      break;
+  }
+  std::optional<DWORD> code = program.WaitForExit(5000);
+  ASSERT_TRUE(code.has_value()) << "the program did not end";
+  EXPECT_EQ(*code, 0u);
+}
+
+// Wine's win98 reports the service-pack text " A ", so it is the Second
+// Edition; win10 gets 6.2 because the manifest does not claim Windows 8.1
+// or later.
+INSTANTIATE_TEST_SUITE_P(Versions, StartupTest,
+                         ::testing::Values(StartupCase{"win98", "Windows 98 Second Edition",
+                                                       Way::Exit1},
+                                           StartupCase{"winxp", "Windows XP", Way::ToolbarExit},
+                                           StartupCase{"win10", "Windows 8", Way::CloseBox}));
+
+// ---- the program's resources, read from the file itself.
+
+class ProgramFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    module_ = LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module_, nullptr) << ProgramPath();
+  }
+  void TearDown() override {
+    if (module_) FreeLibrary(module_);
+  }
+  std::string Resource(LPCSTR name, LPCSTR type) const {
+    HRSRC found = FindResourceA(module_, name, type);
+    if (!found) return std::string();
+    HGLOBAL loaded = LoadResource(module_, found);
+    const char* data = static_cast<const char*>(LockResource(loaded));
+    return std::string(data, SizeofResource(module_, found));
+  }
+  HMODULE module_ = nullptr;
+};
+
+// Each item as "caption = id", popups as "caption {", their ends as "}".
+void DescribeMenu(HMENU menu, std::vector<std::string>* lines) {
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    char text[256] = {};
+    MENUITEMINFOA mii{};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_SUBMENU;
+    mii.dwTypeData = text;
+    mii.cch = sizeof(text);
+    ASSERT_TRUE(GetMenuItemInfoA(menu, i, TRUE, &mii));
+    if (mii.fType & MFT_SEPARATOR) {
+      lines->push_back("-");
+    } else if (mii.hSubMenu) {
+      lines->push_back(std::string(text) + " {");
+      DescribeMenu(mii.hSubMenu, lines);
+      lines->push_back("}");
+    } else {
+      lines->push_back(std::string(text) + " = " + std::to_string(mii.wID));
+    }
+  }
+}
+
+TEST_F(ProgramFile, MenuBarHasEveryItemWithItsMarksAndShortcutTexts) {
+  HMENU menu = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_MAINMENU));
+  ASSERT_NE(menu, nullptr);
+  std::vector<std::string> lines;
+  DescribeMenu(menu, &lines);
+  DestroyMenu(menu);
+  auto item = [](const char* caption, int id) { return std::string(caption) + " = " + std::to_string(id); };
+  // "Check for &Update" is hidden: it has no item at all.
+  const std::vector<std::string> expected = {
+      "&Settings {",
+      item("&Optimize Connection\tF2", IDM_OPTIMIZE_CONNECTION),
+      item("&View Curent Settings \tF3", IDM_VIEW_CURENT_SETTINGS),
+      "-",
+      item("&Backup your settings\tF5", IDM_BACKUP),
+      item("Restore &previous settings\tF6", IDM_RESTORE_PREVIOUS),
+      "-",
+      item("Restore &Windows Defaults\tF4", IDM_RESTORE_WINDOWS_DEFAULTS),
+      "-",
+      item("E&xit", IDM_EXIT),
+      "}",
+      "&Help {",
+      item("&Contents", IDM_CONTENTS),
+      "-",
+      item("Check for a new version", IDM_CHECK_NEW_VERSION),
+      item("Internet Zelvora &Home Page", IDM_HOME_PAGE),
+      "-",
+      item("&About Internet Zelvora", IDM_ABOUT_INTERNET_ZELVORA),
+      "}",
+      item("&About", IDM_ABOUT),
+  };
+  EXPECT_EQ(lines, expected);
+}
+
+TEST_F(ProgramFile, AcceleratorsAreF2ToF6AndNothingElse) {
+  HACCEL table = LoadAcceleratorsA(module_, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  ASSERT_NE(table, nullptr);
+  ACCEL entries[16];
+  const int n = CopyAcceleratorTableA(table, entries, 16);
+  std::vector<std::string> got;
+  for (int i = 0; i < n; ++i) {
+    got.push_back("vk " + std::to_string(entries[i].key) + " flags " +
+                  std::to_string(entries[i].fVirt & ~0x80) + " -> " + std::to_string(entries[i].cmd));
+  }
+  auto f = [](int vk, int cmd) {
+    return "vk " + std::to_string(vk) + " flags " + std::to_string(FVIRTKEY) + " -> " +
+           std::to_string(cmd);
+  };
+  // No Ctrl+U: "Check for &Update" does nothing.
+  const std::vector<std::string> expected = {
+      f(VK_F2, IDM_OPTIMIZE_CONNECTION), f(VK_F3, IDM_VIEW_CURENT_SETTINGS),
+      f(VK_F4, IDM_RESTORE_WINDOWS_DEFAULTS), f(VK_F5, IDM_BACKUP),
+      f(VK_F6, IDM_RESTORE_PREVIOUS)};
+  EXPECT_EQ(got, expected);
+}
+
+TEST_F(ProgramFile, VersionRecordSays219) {
+  const std::string data = Resource(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));  // RT_VERSION
+  ASSERT_FALSE(data.empty());
+  const std::string signature("\xBD\x04\xEF\xFE", 4);  // VS_FIXEDFILEINFO
+  const size_t at = data.find(signature);
+  ASSERT_NE(at, std::string::npos);
+  VS_FIXEDFILEINFO info;
+  ASSERT_LE(at + sizeof(info), data.size());
+  std::memcpy(&info, data.data() + at, sizeof(info));
+  EXPECT_EQ(info.dwFileVersionMS, (2u << 16) | 19u);
+  EXPECT_EQ(info.dwProductVersionMS, (2u << 16) | 19u);
+}
+
+TEST_F(ProgramFile, ManifestAsksForVisualStylesAndAdministratorButNoNewerWindows) {
+  const std::string manifest = Resource(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_FALSE(manifest.empty());
+  EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  EXPECT_NE(manifest.find("requireAdministrator"), std::string::npos);
+  // Claiming Windows 8.1 or 10 would make the version query report them, and
+  // the detection would call the system unknown.
+  EXPECT_EQ(manifest.find("1f676c76-80e1-4239-95bb-83d0f6d0da78"), std::string::npos);
+  EXPECT_EQ(manifest.find("8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace e2e

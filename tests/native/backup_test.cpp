@@ -1,0 +1,214 @@
+// Saving the settings into the Backup folder and putting them back: the file
+// copies and their attributes, Registry.reg, what is reported when something
+// fails or nothing was saved, and the round trip of every mapped value.
+#include "restore/backup.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "native/current_fixture.h"
+#include "restore/reg_file.h"
+
+namespace iz::test {
+namespace {
+
+using namespace map;
+
+const std::string kFolder = "C:\\Program Files\\Internet Zelvora\\Backup";
+const std::string kRegFile = kFolder + "\\Registry.reg";
+const std::string kSaved = "Your current settings have been saved.";
+const std::string kRestored = "Your original settings have been restored.";
+
+std::string Win(const char* name) { return std::string(kWindowsDir) + "\\" + name; }
+std::string Bak(const char* name) { return kFolder + "\\" + name; }
+std::string Copy(const std::string& from, const std::string& to) {
+  return "CopyFile " + from + " -> " + to;
+}
+std::string Normal(const std::string& path) { return "SetFileAttributes " + path + " 128"; }
+std::string Box(const std::string& text) { return "MessageBox Internet Zelvora 2.19: " + text; }
+std::string Last(const FakePlatform& platform) {
+  return platform.messages.empty() ? "" : platform.messages.back().text;
+}
+
+TEST(BackupFolder, FollowsTheProgramFile) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"C:\\Program Files\\Internet Zelvora\\iz.exe",
+       "C:\\Program Files\\Internet Zelvora\\Backup"},
+      {"D:\\Tools\\iz.exe", "D:\\Tools\\Backup"},
+      {"iz.exe", "Backup"},
+  };
+  for (const auto& [program, folder] : rows) {
+    FakePlatform platform;
+    platform.programPath = program;
+    EXPECT_EQ(BackupFolder(platform), folder);
+  }
+}
+
+class BackupTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    platform.files[Win("System.ini")] = "system.ini";
+    platform.files[Win("Win.ini")] = "win.ini";
+  }
+};
+
+// The NT family has no registry files: the two profile files and the values.
+TEST_F(BackupTest, FirstSaveCopiesTheFilesThatExistAndTheValues) {
+  registry.SetDword(kHKLM, kTcpipParametersKey, kDefaultTTL, 64);
+  w.Dispatch([&] { w.Backup1Click(); });
+  EXPECT_EQ(platform.calls,
+            (std::vector<std::string>{
+                "CreateDirectory " + kFolder, Copy(Win("System.ini"), Bak("System.ini")),
+                Copy(Win("Win.ini"), Bak("Win.ini")), "WriteFile " + kRegFile, Box(kSaved)}));
+  EXPECT_EQ(platform.messages.back().icon, MsgIcon::None);
+  // One record per mapped value, each as the registry holds it.
+  const RegFileParse saved = ReadRegFile(platform.files[kRegFile]);
+  ASSERT_EQ(saved.records.size(), kParameterCount);
+  for (const RegValueRecord& r : saved.records) {
+    const auto held = registry.Get(r.root, r.keyPath, r.name);
+    EXPECT_EQ(held, r.present ? std::optional(MemoryRegistry::Value{r.type, r.data}) : std::nullopt)
+        << r.name;
+  }
+}
+
+// Copies of the registry files are read-only like their originals: a second
+// save clears that before overwriting.
+TEST_F(BackupTest, SecondSaveOverwritesReadOnlyCopies) {
+  platform.files[Win("User.dat")] = "user.dat";
+  platform.directories.insert(kFolder);
+  platform.files[Bak("User.dat")] = platform.files[kRegFile] = "old";
+  platform.readOnly = {Bak("User.dat"), kRegFile};
+  w.Dispatch([&] { w.Backup1Click(); });
+  EXPECT_EQ(platform.calls,
+            (std::vector<std::string>{
+                Normal(Bak("User.dat")), Copy(Win("User.dat"), Bak("User.dat")),
+                Copy(Win("System.ini"), Bak("System.ini")), Copy(Win("Win.ini"), Bak("Win.ini")),
+                Normal(kRegFile), "WriteFile " + kRegFile, Box(kSaved)}));
+  EXPECT_EQ(platform.files[Bak("User.dat")], "user.dat");
+}
+
+// Whatever existed and could not be saved is named instead of the success
+// text; the rest is still saved.
+TEST(BackupSave, NamesWhatCouldNotBeSaved) {
+  const std::pair<std::set<std::string>, std::string> rows[] = {
+      {{Bak("Win.ini")}, "Unable to copy " + Win("Win.ini") + " to " + Bak("Win.ini") + "."},
+      {{Bak("System.ini"), kRegFile},
+       "Unable to copy " + Win("System.ini") + " to " + Bak("System.ini") +
+           "\nUnable to write to " + kRegFile + "."},
+  };
+  for (const auto& [failing, error] : rows) {
+    Rig rig;
+    rig.platform.files[Win("System.ini")] = rig.platform.files[Win("Win.ini")] = "ini";
+    rig.platform.failCopyTo = failing;
+    rig.w.Dispatch([&] { rig.w.Backup1Click(); });
+    ASSERT_EQ(rig.platform.messages.size(), 1u);
+    EXPECT_EQ(rig.platform.messages[0].text, error);
+    EXPECT_EQ(rig.platform.messages[0].icon, MsgIcon::Error);
+    EXPECT_EQ(rig.platform.files.count(kRegFile), failing.count(kRegFile) ? 0u : 1u);
+  }
+}
+
+TEST_F(BackupTest, RestoreWithNothingSavedSaysSoAndChangesNothing) {
+  registry.SetDword(kHKLM, kTcpipParametersKey, kDefaultTTL, 64);
+  platform.directories.insert(kFolder);
+  const auto before = State();
+  w.Dispatch([&] { w.Restoreyouroriginalconfiguration1Click(); });
+  EXPECT_EQ(platform.calls,
+            (std::vector<std::string>{"MessageBox Information: No saved settings were found in " +
+                                      kFolder + "."}));
+  EXPECT_EQ(platform.messages.back().icon, MsgIcon::Information);
+  EXPECT_EQ(State(), before);
+}
+
+TEST_F(BackupTest, RestoreClearsReadOnlyLiveFilesAndCopiesWhatWasSaved) {
+  platform.readOnly = {Win("Win.ini")};
+  platform.files[Bak("Win.ini")] = "saved win.ini";
+  platform.files[Bak("User.dat")] = "saved user.dat";
+  w.Dispatch([&] { w.Restoreyouroriginalconfiguration1Click(); });
+  EXPECT_EQ(platform.calls,
+            (std::vector<std::string>{
+                Normal(Win("User.dat")), Copy(Bak("User.dat"), Win("User.dat")),
+                Normal(Win("Win.ini")), Copy(Bak("Win.ini"), Win("Win.ini")), Box(kRestored)}));
+  EXPECT_EQ(platform.files[Win("Win.ini")], "saved win.ini");
+}
+
+TEST_F(BackupTest, RestoreNamesWhatCouldNotBePutBack) {
+  platform.files[Bak("System.ini")] = "saved";
+  platform.failCopyTo = {Win("System.ini")};
+  platform.files[kRegFile] =
+      WriteRegFile({{kHKLM, kTcpipParametersKey, kDefaultTTL, true, kRegDword, DwordBytes(64)}});
+  registry.SetKeyRights(kHKLM, kTcpipParametersKey, kKeyRead);
+  w.Dispatch([&] { w.Restoreyouroriginalconfiguration1Click(); });
+  EXPECT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(Last(platform), "Unable to copy " + Bak("System.ini") + " to " + Win("System.ini") +
+                                "\nFailed to set data for 'DefaultTTL'");
+}
+
+// A Registry.reg that is not fully understood stops the restore before any
+// file or value changes.
+TEST(BackupRestore, RefusesABadRegistryFileBeforeChangingAnything) {
+  const std::string head =
+      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters]"
+      "\r\n\"DefaultTTL\"=dword:00000040\r\n";
+  const std::pair<std::string, std::string> rows[] = {
+      {head + "\"SackOpts\"=dword:0001\r\n",
+       "Line 5 of " + kRegFile + " (\"SackOpts\"=dword:0001) is not valid: bad dword data."},
+      {head + "\"SackOpts\"=dword:000",
+       "Line 5 of " + kRegFile + " (\"SackOpts\"=dword:000) is not valid: line cut off."},
+      {head + "\"NotOurs\"=dword:00000001\r\n",
+       "Line 5 of " + kRegFile + " is not valid: not a setting that the backup saves."},
+  };
+  for (const auto& [text, error] : rows) {
+    Rig rig;
+    rig.platform.files[Win("Win.ini")] = "live";
+    rig.platform.files[Bak("Win.ini")] = "saved";
+    rig.platform.files[kRegFile] = text;
+    rig.registry.SetDword(kHKLM, kTcpipParametersKey, kDefaultTTL, 128);
+    const auto before = rig.State();
+    rig.w.Dispatch([&] { rig.w.Restoreyouroriginalconfiguration1Click(); });
+    EXPECT_EQ(Last(rig.platform), error);
+    EXPECT_EQ(rig.platform.files[Win("Win.ini")], "live");
+    EXPECT_EQ(rig.State(), before);
+  }
+}
+
+// Optimize, save, change by another Optimize and by the defaults, put back:
+// every mapped value is again what was saved, the absent ones absent.
+TEST(BackupRoundTrip, AfterOptimizeOnEachFamily) {
+  for (const VersionInfo& version : {WinXP(), Win98()}) {
+    Rig rig;
+    rig.SeedStockNT();
+    rig.SeedStock9x();
+    rig.platform.version = version;
+    auto optimize = [&rig] {
+      if (rig.platform.version.platformId == kVerPlatformWin32NT) {
+        rig.w.ApplyNTSettings();
+      } else {
+        rig.w.Apply9xSettings();
+      }
+    };
+    rig.w.Click(rig.w.glCheckBox3);
+    rig.w.SetChecked(rig.w.glCheckBox8, true);
+    optimize();
+    rig.registry.SetRaw(kHKLM, kComBuffKey, kStart, kRegBinary, {1, 2});  // a hand-made oddity
+    const auto saved = rig.State();
+
+    rig.w.Dispatch([&] { rig.w.Backup1Click(); });
+    ASSERT_EQ(Last(rig.platform), kSaved);
+    rig.w.Click(rig.w.glCheckBox1);
+    rig.w.SetChecked(rig.w.glCheckBox8, false);
+    rig.w.SetChecked(rig.w.glCheckBox9, true);
+    optimize();
+    rig.w.RestoreWindowsDefaults1Click();
+    ASSERT_NE(rig.State(), saved);
+
+    rig.w.Dispatch([&] { rig.w.Restoreyouroriginalconfiguration1Click(); });
+    EXPECT_EQ(Last(rig.platform), kRestored);
+    EXPECT_EQ(rig.State(), saved);
+    EXPECT_EQ(rig.registry.OpenHandles(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace iz::test

@@ -1,0 +1,118 @@
+#pragma once
+// A main window over the in-memory registry, a real Win.ini in a temporary
+// directory standing for "C:\WINDOWS", and the recording platform: the rig of
+// the reading, restore and backup tests.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "app/izelvora.h"
+#include "native/fake_platform.h"
+#include "store/ini_profile.h"
+#include "store/memory_registry.h"
+#include "store/parameter_map.h"
+
+namespace iz::test {
+
+inline constexpr const char* kWindowsDir = "C:\\WINDOWS";
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "izcurrent.XXXXXX").string();
+    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// One registry value to seed: a root, a key, a name, its type and bytes.
+struct Seed {
+  HKey root;
+  const char* key;
+  const char* name;
+  std::uint32_t type;
+  std::vector<std::uint8_t> data;
+};
+
+inline Seed Sz(const char* key, const char* name, const std::string& text, HKey root = kHKLM) {
+  return {root, key, name, kRegSz, StringBytes(text)};
+}
+inline Seed Dw(const char* key, const char* name, std::uint32_t value, HKey root = kHKLM) {
+  return {root, key, name, kRegDword, DwordBytes(value)};
+}
+inline Seed Bin(const char* key, const char* name, std::vector<std::uint8_t> bytes) {
+  return {kHKLM, key, name, kRegBinary, std::move(bytes)};
+}
+
+// The version records of the two families as Windows reports them.
+inline VersionInfo WinXP() { return {kVerPlatformWin32NT, 5, 1, "Service Pack 3"}; }
+inline VersionInfo Win98() { return {kVerPlatformWin32Windows, 4, 10, " A "}; }
+inline VersionInfo Win95() { return {kVerPlatformWin32Windows, 4, 0, ""}; }
+
+// Everything one run needs; a table-driven test makes a fresh one per row.
+struct Rig {
+  TempDir dir;
+  MemoryRegistry registry;
+  IniProfileStrings profiles{dir.Path(), kWindowsDir};
+  FakePlatform platform;
+  TIZelvora w{registry, profiles, platform};
+
+  void SeedAll(const std::vector<Seed>& seeds) {
+    for (const Seed& s : seeds) registry.SetRaw(s.root, s.key, s.name, s.type, s.data);
+  }
+  // The keys that every installed system of the family has before the
+  // program ever ran.
+  void SeedStockNT() {
+    registry.CreateKeyPath(kHKLM, map::kTcpipParametersKey);
+    registry.CreateKeyPath(kHKLM, map::kNetbtParametersKey);
+    registry.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
+  }
+  void SeedStock9x() {
+    registry.CreateKeyPath(kHKLM, map::kMstcpKey);
+    registry.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
+  }
+  void SetPort(const char* port, const char* value) {
+    profiles.WriteString(WinIni(), map::kSectionPorts, port, value);
+  }
+  std::string Port(const char* port) {
+    return profiles.ReadString(WinIni(), map::kSectionPorts, port, "(none)");
+  }
+  static std::string WinIni() { return std::string(kWindowsDir) + map::kWinIniName; }
+
+  // The whole registry as one comparable list.
+  std::vector<MemoryRegistry::Entry> State() const { return registry.Dump(); }
+};
+
+class WindowTest : public ::testing::Test, public Rig {};
+
+// The panel as the user sees it, for the controls named in expected: "Edit1=64"
+// a field's text, "CheckBox1+" / "CheckBox1-" a box's state.
+inline std::vector<std::string> Observe(const Panel& panel,
+                                        const std::vector<std::string>& expected) {
+  std::vector<std::string> seen;
+  for (const std::string& e : expected) {
+    const std::size_t eq = e.find('=');
+    if (eq != std::string::npos) {
+      seen.push_back(e.substr(0, eq + 1) + panel.FindEdit(e.substr(0, eq))->text);
+    } else {
+      const std::string name = e.substr(0, e.size() - 1);
+      seen.push_back(name + (panel.FindBox(name)->checked ? "+" : "-"));
+    }
+  }
+  return seen;
+}
+
+}  // namespace iz::test

@@ -1,0 +1,408 @@
+// The two appliers on the in-memory registry: what they write, in which
+// order, under which spelling, and what stays when they stop.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "native/optimize_fixture.h"
+#include "store/error.h"
+
+namespace iz::optimize_test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// "CABLE / DSL" with " Automatic Mode 1" on Windows XP: TTL 64, MTU 1500,
+// cache "32", window 256960, keep-alive 600 s, 10 and 20 connections; Black
+// Hole Detect, SlowNet, ComBuffer and VCache cleared, every other box ticked.
+const Lines kCableDslNT = {
+    "HKLM SYSTEM\\CCS\\Services\\Tcpip\\Parameters [DefaultTTL] = dword 64",
+    "HKLM System\\CCS\\Services\\Tcpip\\Parameters [EnablePMTUDiscovery] = dword 1",
+    "HKLM System\\CCS\\Services\\Tcpip\\Parameters [EnablePMTUBHDetect] = dword 0",
+    "HKLM System\\CCS\\Services\\Tcpip\\Parameters [Tcp1323Opts] = dword 1",
+    "HKLM System\\CCS\\Services\\Tcpip\\Parameters [SackOpts] = dword 1",
+    "HKLM System\\CCS\\Services\\Tcpip\\Parameters [TcpWindowSize] = dword 256960",
+    "HKLM System\\CCS\\Services\\Tcpip\\Parameters\\Interfaces\\interface [TcpWindowSize] = dword "
+    "256960",
+    "HKLM System\\CCS\\Services\\Tcpip\\Parameters [GlobalMaxTcpWindowSize] = dword 256960",
+    "HKLM System\\CCS\\Services\\Netbt\\Parameters [SessionKeepAlive] = dword 600000",
+    "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize [] = sz \"32\"",
+    "HKLM System\\CCS\\Services\\Tcpip\\Parameters [TcpUseRFC1122UrgentPointer] = dword 1",
+    "HKLM System\\CCS\\Services\\Tcpip\\Parameters [TcpMaxDupAcks] = dword 2",
+    "HKLM System\\CCS\\Services\\Tcpip\\Parameters\\Interfaces\\interface [MTU] = dword 1500",
+    "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\maxconnect [min] = dword 2",
+    "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\maxconnect [max] = dword 128",
+    "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\maxsockets [min] = dword 32",
+    "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\maxsockets [max] = dword 1020",
+    "HKLM System\\CCS\\Services\\Class\\Net\\0000 [SLOWNET] = bin 01",
+    "HKLM System\\CCS\\Services\\VxD\\VCACHE [Start] = bin 00",
+    "HKLM System\\CCS\\Services\\VxD\\COMBUFF [Start] = bin 00",
+    "HKCU SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings "
+    "[MaxConnectionsPerServer] = dword 10",
+    "HKCU SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings "
+    "[MaxConnectionsPer1_0Server] = dword 20",
+};
+
+// The same profile on Windows 98.
+const Lines kCableDsl9x = {
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultTTL] = sz \"64\"",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [PMTUDiscovery] = dword 1",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [PMTUBlackHoleDetect] = dword 0",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [Tcp1323Opts] = dword 1",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [SackOpts] = dword 1",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultRcvWindow] = dword 256960",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [SessionKeepAlive] = dword 600",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [BSDUrgent] = dword 1",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [MaxDupAcks] = dword 2",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [Tcp1323Opts] = dword 1",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [SackOpts] = dword 1",
+    "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize [] = sz \"32\"",
+    "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\maxconnect [min] = sz \"2\"",
+    "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\maxconnect [max] = sz \"128\"",
+    "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\maxsockets [min] = sz \"32\"",
+    "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\maxsockets [max] = sz \"1020\"",
+    "HKLM System\\CCS\\Services\\Class\\NetTrans\\0000 [MaxMTU] = sz \"1500\"",
+    "HKLM System\\CCS\\Services\\Class\\NetTrans\\0000 [MaxMSS] = sz \"1460\"",
+    "HKLM System\\CCS\\Services\\Class\\NetTrans\\0000 [IPMTU] = sz \"1500\"",
+    "HKLM System\\CCS\\Services\\Class\\NetTrans\\0001 [MaxMTU] = sz \"1500\"",
+    "HKLM System\\CCS\\Services\\Class\\NetTrans\\0001 [MaxMSS] = sz \"1460\"",
+    "HKLM System\\CCS\\Services\\Class\\NetTrans\\0001 [IPMTU] = sz \"1500\"",
+    "HKLM System\\CCS\\Services\\Class\\NetTrans\\0002 [MaxMTU] = sz \"1500\"",
+    "HKLM System\\CCS\\Services\\Class\\NetTrans\\0002 [MaxMSS] = sz \"1460\"",
+    "HKLM System\\CCS\\Services\\Class\\NetTrans\\0002 [IPMTU] = sz \"1500\"",
+    "HKLM System\\CCS\\Services\\Class\\Net\\0000 [MaxMTU] = sz \"1500\"",
+    "HKLM System\\CCS\\Services\\Class\\Net\\0000 [IPMTU] = sz \"1500\"",
+    "HKLM System\\CCS\\Services\\Class\\Net\\0000 [MaxMSS] = sz \"1460\"",
+    "HKLM System\\CCS\\Services\\Class\\Net\\0001 [MaxMTU] = sz \"1500\"",
+    "HKLM System\\CCS\\Services\\Class\\Net\\0001 [IPMTU] = sz \"1500\"",
+    "HKLM System\\CCS\\Services\\Class\\Net\\0001 [MaxMSS] = sz \"1460\"",
+    "HKLM System\\CCS\\Services\\Class\\Net\\0000 [SLOWNET] = bin 01",
+    "HKLM System\\CCS\\Services\\VxD\\VCACHE [Start] = bin 00",
+    "HKLM System\\CCS\\Services\\VxD\\COMBUFF [Start] = bin 00",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [GlobalMaxTcpWindoSize] = dword 256960",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [GlobalMaxTcpWindowSize] = dword 256960",
+    "HKCU SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings "
+    "[MaxConnectionsPerServer] = dword 10",
+    "HKCU SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings "
+    "[MaxConnectionsPer1_0Server] = dword 20",
+};
+
+TEST(OptimizeApply, NTWritesCableDslProfileInStepOrder) {
+  Rig rig(VersionXP());
+  rig.Click(rig.w.glCheckBox3);
+  rig.w.ApplyNTSettings();
+  EXPECT_EQ(rig.recorder.writes, kCableDslNT);
+  EXPECT_EQ(rig.WinIni(), kOptimizedPortsIni);
+}
+
+TEST(OptimizeApply, NineXWritesCableDslProfileInStepOrder) {
+  Rig rig(Version98());
+  rig.Click(rig.w.glCheckBox3);
+  rig.w.Apply9xSettings();
+  EXPECT_EQ(rig.recorder.writes, kCableDsl9x);
+  EXPECT_EQ(rig.WinIni(), kOptimizedPortsIni);
+}
+
+// Custom Mode with every box cleared: the on/off values are 0, SLOWNET is
+// 0x01, the start bytes 0x00, no NDI range is written and Win.ini is left
+// alone. The fields keep the Custom Mode values given here.
+TEST(OptimizeApply, AllBoxesClearedInCustomMode) {
+  const std::map<std::string, std::string> fields = {
+      {"Edit1", "32"},   {"Edit2", "1500"}, {"Edit3", "0"}, {"Edit4", "8760"},
+      {"Edit5", "3600"}, {"Edit6", "2"},    {"Edit7", "4"}};
+  const Lines expectedNT = {
+      "HKLM SYSTEM\\CCS\\Services\\Tcpip\\Parameters [DefaultTTL] = dword 32",
+      "HKLM System\\CCS\\Services\\Tcpip\\Parameters [EnablePMTUDiscovery] = dword 0",
+      "HKLM System\\CCS\\Services\\Tcpip\\Parameters [EnablePMTUBHDetect] = dword 0",
+      "HKLM System\\CCS\\Services\\Tcpip\\Parameters [Tcp1323Opts] = dword 0",
+      "HKLM System\\CCS\\Services\\Tcpip\\Parameters [SackOpts] = dword 0",
+      "HKLM System\\CCS\\Services\\Tcpip\\Parameters [TcpWindowSize] = dword 8760",
+      "HKLM System\\CCS\\Services\\Tcpip\\Parameters\\Interfaces\\interface [TcpWindowSize] = "
+      "dword 8760",
+      "HKLM System\\CCS\\Services\\Tcpip\\Parameters [GlobalMaxTcpWindowSize] = dword 8760",
+      "HKLM System\\CCS\\Services\\Netbt\\Parameters [SessionKeepAlive] = dword 3600000",
+      "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize [] = sz \"0\"",
+      "HKLM System\\CCS\\Services\\Tcpip\\Parameters [TcpUseRFC1122UrgentPointer] = dword 0",
+      "HKLM System\\CCS\\Services\\Tcpip\\Parameters [TcpMaxDupAcks] = dword 0",
+      "HKLM System\\CCS\\Services\\Tcpip\\Parameters\\Interfaces\\interface [MTU] = dword 1500",
+      "HKLM System\\CCS\\Services\\Class\\Net\\0000 [SLOWNET] = bin 01",
+      "HKLM System\\CCS\\Services\\VxD\\VCACHE [Start] = bin 00",
+      "HKLM System\\CCS\\Services\\VxD\\COMBUFF [Start] = bin 00",
+      "HKCU SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings "
+      "[MaxConnectionsPerServer] = dword 2",
+      "HKCU SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings "
+      "[MaxConnectionsPer1_0Server] = dword 4",
+  };
+  // The 9x list without its fifteen MTU strings, which do not depend on a box.
+  const Lines expected9x = {
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultTTL] = sz \"32\"",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [PMTUDiscovery] = dword 0",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [PMTUBlackHoleDetect] = dword 0",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [Tcp1323Opts] = dword 0",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [SackOpts] = dword 0",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultRcvWindow] = dword 8760",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [SessionKeepAlive] = dword 3600",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [BSDUrgent] = dword 0",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [MaxDupAcks] = dword 0",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [Tcp1323Opts] = dword 0",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [SackOpts] = dword 0",
+      "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize [] = sz \"0\"",
+      "HKLM System\\CCS\\Services\\Class\\Net\\0000 [SLOWNET] = bin 01",
+      "HKLM System\\CCS\\Services\\VxD\\VCACHE [Start] = bin 00",
+      "HKLM System\\CCS\\Services\\VxD\\COMBUFF [Start] = bin 00",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [GlobalMaxTcpWindoSize] = dword 8760",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [GlobalMaxTcpWindowSize] = dword 8760",
+      "HKCU SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings "
+      "[MaxConnectionsPerServer] = dword 2",
+      "HKCU SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings "
+      "[MaxConnectionsPer1_0Server] = dword 4",
+  };
+
+  for (const bool nt : {true, false}) {
+    SCOPED_TRACE(nt ? "NT" : "9x");
+    Rig rig(nt ? VersionXP() : Version98());
+    rig.Click(rig.w.glCheckBox3);
+    rig.CustomClearedPanel();
+    // Set directly: the panel's change rules would adjust the other fields.
+    for (const auto& [name, text] : fields) rig.w.FindEdit(name)->text = text;
+
+    if (nt) {
+      rig.w.ApplyNTSettings();
+      EXPECT_EQ(rig.recorder.writes, expectedNT);
+    } else {
+      rig.w.Apply9xSettings();
+      Lines withoutMtu;
+      for (const std::string& line : rig.recorder.writes) {
+        if (line.find("\\Class\\NetTrans\\") == std::string::npos &&
+            line.find("MTU]") == std::string::npos && line.find("[MaxMSS]") == std::string::npos)
+          withoutMtu.push_back(line);
+      }
+      EXPECT_EQ(withoutMtu, expected9x);
+    }
+    EXPECT_EQ(rig.WinIni(), "");
+  }
+}
+
+// Every MTU string of the 9x family, counted by name and text: five of each.
+// The segment size is MTU - 40 with its sign; the MTU texts are written as
+// typed.
+TEST(OptimizeApply, NineXSegmentSizeFollowsTheMtu) {
+  struct Row {
+    const char* mtu;
+    std::map<std::string, int> strings;
+  };
+  const Row rows[] = {
+      {"576",
+       {{"[IPMTU] = sz \"576\"", 5}, {"[MaxMSS] = sz \"536\"", 5}, {"[MaxMTU] = sz \"576\"", 5}}},
+      {"30",
+       {{"[IPMTU] = sz \"30\"", 5}, {"[MaxMSS] = sz \"-10\"", 5}, {"[MaxMTU] = sz \"30\"", 5}}},
+      {"$5DC",
+       {{"[IPMTU] = sz \"$5DC\"", 5},
+        {"[MaxMSS] = sz \"1460\"", 5},
+        {"[MaxMTU] = sz \"$5DC\"", 5}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.mtu);
+    Rig rig(Version98());
+    rig.Click(rig.w.glCheckBox1);
+    rig.w.Edit2.text = row.mtu;
+    rig.w.Apply9xSettings();
+    std::map<std::string, int> strings;
+    for (const std::string& line : rig.recorder.writes) {
+      for (const char* name : {"[MaxMTU]", "[MaxMSS]", "[IPMTU]"}) {
+        const auto at = line.find(name);
+        if (at != std::string::npos) ++strings[line.substr(at)];
+      }
+    }
+    EXPECT_EQ(strings, row.strings);
+  }
+}
+
+// Windows 95 knows neither global window value; 98, Millennium and a system
+// that is not recognised get both.
+TEST(OptimizeApply, NineXGlobalWindowPairDependsOnTheKind) {
+  const Lines both = {
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [GlobalMaxTcpWindoSize] = dword 3216",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [GlobalMaxTcpWindowSize] = dword 3216",
+  };
+  const std::pair<VersionInfo, Lines> rows[] = {
+      {Version95(), {}},
+      {Version98(), both},
+      {VersionMe(), both},
+      {VersionUnknown9x(), both},
+  };
+  for (const auto& [version, expected] : rows) {
+    SCOPED_TRACE(version.major * 100 + version.minor);
+    Rig rig(version);
+    rig.Click(rig.w.glCheckBox1);
+    rig.w.Apply9xSettings();
+    Lines global;
+    for (const std::string& line : rig.recorder.writes) {
+      if (line.find("[GlobalMax") != std::string::npos) global.push_back(line);
+    }
+    EXPECT_EQ(global, expected);
+  }
+}
+
+// A field that is not a whole number stops the run before the first write,
+// and the error names the first such field in the applier's own reading
+// order. Raw-text fields of the 9x family are never parsed.
+TEST(OptimizeApply, BadNumberStopsBeforeAnyWrite) {
+  struct Row {
+    bool nt;
+    std::map<std::string, std::string> bad;
+    const char* error;  // nullptr: the run completes
+  };
+  const Row rows[] = {
+      {true, {{"Edit1", "abc"}}, "'abc' is not a valid integer value"},
+      {true, {{"Edit4", ""}}, "'' is not a valid integer value"},
+      {true, {{"Edit5", "6OO"}}, "'6OO' is not a valid integer value"},
+      {true, {{"Edit2", "1500 "}}, "'1500 ' is not a valid integer value"},
+      {true, {{"Edit6", "x"}}, "'x' is not a valid integer value"},
+      {true,
+       {{"Edit7", "99999999999999999999"}},
+       "'99999999999999999999' is not a valid integer value"},
+      {true, {{"Edit2", "m"}, {"Edit5", "k"}}, "'k' is not a valid integer value"},
+      {true, {{"Edit7", "b"}, {"Edit1", "a"}}, "'a' is not a valid integer value"},
+      {false, {{"Edit4", "-"}}, "'-' is not a valid integer value"},
+      {false, {{"Edit5", ""}}, "'' is not a valid integer value"},
+      {false, {{"Edit2", "mtu"}}, "'mtu' is not a valid integer value"},
+      {false, {{"Edit6", "0x"}}, "'0x' is not a valid integer value"},
+      {false, {{"Edit7", "seven"}}, "'seven' is not a valid integer value"},
+      {false, {{"Edit2", "m"}, {"Edit5", "k"}}, "'k' is not a valid integer value"},
+      {false, {{"Edit1", "ttl"}, {"Edit3", "big"}}, nullptr},
+  };
+  for (const Row& row : rows) {
+    std::string trace = row.nt ? "NT" : "9x";
+    for (const auto& [name, text] : row.bad) trace += " " + name + "='" + text + "'";
+    SCOPED_TRACE(trace);
+    Rig rig(row.nt ? VersionXP() : Version98());
+    rig.Click(rig.w.glCheckBox3);
+    for (const auto& [name, text] : row.bad) rig.w.FindEdit(name)->text = text;
+    const std::vector<std::string> keysBefore = rig.registry.Keys();
+
+    std::string error;
+    try {
+      row.nt ? rig.w.ApplyNTSettings() : rig.w.Apply9xSettings();
+    } catch (const Error& e) {
+      error = e.what();
+    }
+    if (row.error == nullptr) {
+      EXPECT_EQ(error, "");
+      ASSERT_EQ(rig.recorder.writes.size(), kCableDsl9x.size());
+      EXPECT_EQ(rig.recorder.writes[0],
+                "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultTTL] = sz \"ttl\"");
+      EXPECT_EQ(rig.recorder.writes[11],
+                "HKLM System\\CCS\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize [] = sz \"big\"");
+      continue;
+    }
+    EXPECT_EQ(error, row.error);
+    EXPECT_EQ(rig.recorder.writes, Lines{});
+    EXPECT_EQ(rig.registry.Keys(), keysBefore);
+    EXPECT_EQ(rig.WinIni(), "");
+  }
+}
+
+// A key that cannot be created or opened stops the run at its step with the
+// store's text; everything written before stays, nothing after is written.
+TEST(OptimizeApply, StoreFailureKeepsWhatWasWritten) {
+  struct Row {
+    bool nt;
+    HKey root;
+    const char* failingKey;
+    const char* error;
+    std::size_t kept;  // leading lines of the profile's full write list
+  };
+  const Row rows[] = {
+      // Created in step 1, before any value.
+      {true, kHKLM, "System\\CurrentControlSet\\Services\\VxD\\COMBUFF",
+       "Failed to create key System\\CurrentControlSet\\Services\\VxD\\COMBUFF", 0},
+      // The browser's key is never created by the applier.
+      {true, kHKCU, kInternetSettings, "Failed to set data for 'MaxConnectionsPerServer'", 20},
+      {false, kHKLM, "System\\CurrentControlSet\\Services\\VxD\\MSTCP",
+       "Failed to create key System\\CurrentControlSet\\Services\\VxD\\MSTCP\\Parameters", 0},
+      {false, kHKLM, "System\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\maxconnect",
+       "Failed to create key maxconnect", 12},
+      {false, kHKLM, "System\\CurrentControlSet\\Services\\Class\\Net\\0000",
+       "Failed to create key 0000", 25},
+      // Opened with creation; the failed open shows up as a failed write.
+      {false, kHKLM, "System\\CurrentControlSet\\Services\\VxD\\VCACHE",
+       "Failed to set data for 'Start'", 32},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.failingKey);
+    Rig rig(row.nt ? VersionXP() : Version98());
+    rig.Click(rig.w.glCheckBox3);
+    rig.registry.FailKey(row.root, row.failingKey);
+    std::string error;
+    try {
+      row.nt ? rig.w.ApplyNTSettings() : rig.w.Apply9xSettings();
+    } catch (const Error& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, row.error);
+    const Lines& full = row.nt ? kCableDslNT : kCableDsl9x;
+    EXPECT_EQ(rig.recorder.writes, Lines(full.begin(), full.begin() + row.kept));
+    EXPECT_EQ(rig.WinIni(), "");
+    EXPECT_EQ(rig.registry.OpenHandles(), 0);
+  }
+}
+
+// The keys of step 1 are created in their order and stay when a later one
+// cannot be created.
+TEST(OptimizeApply, NTKeysCreatedBeforeAFailureStay) {
+  Rig rig(VersionXP());
+  rig.Click(rig.w.glCheckBox3);
+  rig.registry.FailKey(kHKLM, "System\\CurrentControlSet\\Services\\VxD\\COMBUFF");
+  EXPECT_THROW(rig.w.ApplyNTSettings(), Error);
+  const Lines expected = {
+      "HKCU\\Software",
+      "HKCU\\Software\\Microsoft",
+      "HKCU\\Software\\Microsoft\\Windows",
+      "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion",
+      "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+      "HKLM\\SYSTEM",
+      "HKLM\\SYSTEM\\CurrentControlSet",
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services",
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip",
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces",
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\interface",
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\VxD",
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\VxD\\NWLink",
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi",
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params",
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\maxconnect",
+      "HKLM\\SYSTEM\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\maxsockets",
+  };
+  EXPECT_EQ(rig.registry.Keys(), expected);
+}
+
+// The NT applier makes exactly the registry calls its steps imply: every
+// key of step 1 created once, one open per DWORD, no reads or removals, and
+// every handle closed.
+TEST(OptimizeApply, NTMakesOnlyTheCallsItsStepsImply) {
+  Rig rig(VersionXP());
+  rig.Click(rig.w.glCheckBox3);
+  const std::size_t before = rig.registry.CallLog().size();
+  rig.w.ApplyNTSettings();
+  std::map<std::string, int> calls;
+  const auto& log = rig.registry.CallLog();
+  for (std::size_t i = before; i < log.size(); ++i) ++calls[log[i].substr(0, log[i].find(' '))];
+  // 10 keys of step 1; 18 DWORDs; the cache size (open the NDI key, ensure and
+  // open its section); three one-byte values (open each key).
+  const std::map<std::string, int> expected = {
+      {"CreateKey", 10 + 1 + 1 + 3},
+      {"OpenKey", 18 + 1},
+      {"SetValue", 18 + 1 + 3},
+      {"CloseKey", 10 + 18 + 2 + 1 + 3},
+  };
+  EXPECT_EQ(calls, expected);
+  EXPECT_EQ(rig.registry.OpenHandles(), 0);
+}
+
+}  // namespace
+}  // namespace iz::optimize_test

@@ -1,0 +1,174 @@
+// The Optimize command as the user meets it: the precondition, the prompt,
+// and the restart each kind of Windows gets, seen as the platform calls made.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "native/optimize_fixture.h"
+#include "optimize/restart.h"
+
+namespace iz::optimize_test {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+std::string Prompt(const std::string& name) {
+  return "MessageBox Confirm: Your " + name +
+         " connection has been Optimized. Before using the new settings you must restart your "
+         "computer. Do you wish to reboot now? ";
+}
+
+// The privileged exit as the NT family makes it, with the flags given.
+Calls NTExit(const std::string& flags) {
+  return {"OpenProcessToken 40", "LookupPrivilegeValue SeShutdownPrivilege",
+          "AdjustTokenPrivileges 2", "CloseToken", "ExitWindowsEx " + flags + " 0"};
+}
+
+Calls Concat(Calls a, const Calls& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+TEST(OptimizeCommand, WithoutAConnectionTypeOnlyInforms) {
+  Rig rig(VersionXP());
+  rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
+  EXPECT_EQ(rig.platform.calls,
+            Calls{"MessageBox Information: You must choose a connection type first."});
+  ASSERT_EQ(rig.platform.messages.size(), 1u);
+  EXPECT_EQ(rig.platform.messages[0].icon, MsgIcon::Information);
+  EXPECT_EQ(rig.platform.messages[0].buttons, MsgButtons::Ok);
+  EXPECT_EQ(rig.recorder.writes, Calls{});
+  EXPECT_EQ(rig.WinIni(), "");
+}
+
+// The prompt names the type by its own spelling, not by the box's caption.
+// Answering No ends the command with everything written in place.
+TEST(OptimizeCommand, PromptNamesTheTypeAndNoKeepsTheWrites) {
+  struct Row {
+    CheckBoxCtl Panel::*box;
+    const char* name;
+  };
+  const Row rows[] = {
+      {&Panel::glCheckBox1, "Modem (Dial-Up)"}, {&Panel::glCheckBox2, "ISDN"},
+      {&Panel::glCheckBox3, "CABLE / DSL"},     {&Panel::glCheckBox4, "DSL (PPPoE)"},
+      {&Panel::glCheckBox5, "extreme"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Rig rig(VersionXP());
+    rig.Click(rig.w.*row.box);
+    rig.platform.answers = {MsgAnswer::No};
+    rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
+    EXPECT_EQ(rig.platform.calls, Calls{Prompt(row.name)});
+    ASSERT_EQ(rig.platform.messages.size(), 1u);
+    EXPECT_EQ(rig.platform.messages[0].icon, MsgIcon::Question);
+    EXPECT_EQ(rig.platform.messages[0].buttons, MsgButtons::YesNo);
+    // The NT applier ran to its end: 18 DWORDs with both ranges, or 14
+    // without, plus the cache size and three bytes.
+    EXPECT_EQ(rig.recorder.writes.size(), rig.w.glCheckBox8.checked ? 22u : 18u);
+    EXPECT_EQ(rig.WinIni(), rig.w.CheckBox6.checked ? kOptimizedPortsIni : "");
+  }
+}
+
+// Yes restarts by the means of the kind asked afresh. The NT family asks for
+// a reboot that lets programs save their work (NT 4.0 has no "force if
+// hung"), and launches SHUTDOWN only when Windows refuses.
+TEST(OptimizeCommand, YesRestartsByTheMeansOfTheKind) {
+  const Calls rundll = {
+      "ShellOpen main open \"C:\\windows\\rundll.exe\" \"user.exe,exitwindowsexec\""};
+  const Calls rundll32 = {
+      "ShellOpen main open \"C:\\WINDOWS\\RUNDLL32.EXE\" \"shell32,SHExitWindowsEx 2\""};
+  const Calls shutdown = {"ShellOpen main open \"SHUTDOWN\" \"-r -t 01\""};
+  struct Row {
+    const char* what;
+    VersionInfo version;
+    bool exitOk;
+    Calls restart;
+  };
+  const Row rows[] = {
+      {"unknown", VersionUnknown9x(), true, {}},
+      {"95", Version95(), true, rundll},
+      {"98", Version98(), true, rundll32},
+      {"98 SE", {kVerPlatformWin32Windows, 4, 10, " A "}, true, rundll32},
+      {"Me", VersionMe(), true, rundll32},
+      {"NT 4.0", VersionNT4(), true, NTExit("2")},
+      {"2000", {kVerPlatformWin32NT, 5, 0, ""}, true, NTExit("18")},
+      {"XP", VersionXP(), true, NTExit("18")},
+      {"Vista", {kVerPlatformWin32NT, 6, 0, ""}, true, NTExit("18")},
+      {"7", {kVerPlatformWin32NT, 6, 1, ""}, true, NTExit("18")},
+      {"8", {kVerPlatformWin32NT, 6, 2, ""}, true, NTExit("18")},
+      {"NT 4.0 refused", VersionNT4(), false, Concat(NTExit("2"), shutdown)},
+      {"XP refused", VersionXP(), false, Concat(NTExit("18"), shutdown)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Rig rig(row.version);
+    rig.platform.exitOk = row.exitOk;
+    rig.platform.answers = {MsgAnswer::Yes};
+    rig.w.OfferRestart("ISDN");
+    EXPECT_EQ(rig.platform.calls, Concat({Prompt("ISDN")}, row.restart));
+  }
+}
+
+// The privilege steps: a token that cannot be opened or a privilege that
+// cannot be found is skipped silently and the exit is asked all the same;
+// off the NT platform there is no privilege to enable.
+TEST(OptimizeCommand, ExitWindowsWithPrivilegeSteps) {
+  struct Row {
+    const char* what;
+    VersionInfo version;
+    bool versionOk, tokenOk, lookupOk, exitOk;
+    Calls calls;
+  };
+  // clang-format off
+  const Row rows[] = {
+      {"all steps", VersionXP(), true, true, true, true, NTExit("18")},
+      {"no token", VersionXP(), true, false, true, true,
+       {"OpenProcessToken 40", "ExitWindowsEx 18 0"}},
+      {"no privilege", VersionXP(), true, true, false, true,
+       {"OpenProcessToken 40", "LookupPrivilegeValue SeShutdownPrivilege", "CloseToken",
+        "ExitWindowsEx 18 0"}},
+      {"9x platform", Version98(), true, true, true, true, {"ExitWindowsEx 18 0"}},
+      {"no version", VersionXP(), false, true, true, true, {"ExitWindowsEx 18 0"}},
+      {"refused", VersionXP(), true, true, true, false, NTExit("18")},
+  };
+  // clang-format on
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Rig rig(row.version);
+    rig.platform.versionOk = row.versionOk;
+    rig.platform.openTokenOk = row.tokenOk;
+    rig.platform.lookupOk = row.lookupOk;
+    rig.platform.exitOk = row.exitOk;
+    EXPECT_EQ(rig.w.ExitWindowsWithPrivilege(kEwxReboot | kEwxForceIfHung), row.exitOk);
+    EXPECT_EQ(rig.platform.calls, row.calls);
+  }
+}
+
+// A run that stops in the applier shows the error report and no prompt.
+TEST(OptimizeCommand, FailedApplyShowsTheErrorAndNoPrompt) {
+  Rig rig(Version98());
+  rig.Click(rig.w.glCheckBox3);
+  rig.w.Edit6.text = "ten";
+  rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
+  EXPECT_EQ(rig.platform.calls,
+            Calls{"MessageBox Internet Zelvora 2.19: 'ten' is not a valid integer value."});
+  EXPECT_EQ(rig.recorder.writes, Calls{});
+}
+
+// A system that is not recognised gets the 9x applier, and Yes restarts
+// nothing.
+TEST(OptimizeCommand, UnknownSystemAppliesNineXAndDoesNotRestart) {
+  Rig rig(VersionUnknown9x());
+  rig.Click(rig.w.glCheckBox5);
+  rig.platform.answers = {MsgAnswer::Yes};
+  rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
+  EXPECT_EQ(rig.platform.calls, Calls{Prompt("extreme")});
+  ASSERT_FALSE(rig.recorder.writes.empty());
+  EXPECT_EQ(rig.recorder.writes[0],
+            "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultTTL] = sz \"64\"");
+}
+
+}  // namespace
+}  // namespace iz::optimize_test

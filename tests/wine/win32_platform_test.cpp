@@ -1,0 +1,93 @@
+// The file calls of the real platform, on real files of the Wine prefix.
+#include "app/win32/win.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/win32/win32_platform.h"
+
+namespace {
+
+class Win32PlatformFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    dir_ = std::string(temp) + "iz_platform_" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(platform_.CreateDirectory(dir_));
+  }
+  void TearDown() override {
+    for (const char* name : {"\\a.txt", "\\b.txt", "\\a.txt.tmp", "\\sub"}) {
+      const std::string path = dir_ + name;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(path.c_str());
+      RemoveDirectoryA(path.c_str());
+    }
+    RemoveDirectoryA(dir_.c_str());
+  }
+  std::string Read(const std::string& path) {
+    std::string content;
+    EXPECT_TRUE(platform_.ReadFile(path, &content)) << path;
+    return content;
+  }
+
+  iz::win32::Win32Platform platform_;
+  std::string dir_;
+};
+
+TEST_F(Win32PlatformFiles, ProgramPathIsTheRunningExecutable) {
+  const std::string path = platform_.ProgramPath();
+  ASSERT_GT(path.size(), 14u);
+  EXPECT_EQ(lstrcmpiA(path.substr(path.size() - 14).c_str(), "wine_tests.exe"), 0) << path;
+  EXPECT_TRUE(platform_.FileExists(path));
+}
+
+TEST_F(Win32PlatformFiles, DirectoryAndFileTestsTellThemApart) {
+  const std::string file = dir_ + "\\a.txt";
+  ASSERT_TRUE(platform_.WriteFileAtomically(file, "x"));
+  struct Case {
+    std::string path;
+    bool directory, file;
+  };
+  const std::vector<Case> cases = {
+      {dir_, true, false}, {file, false, true}, {dir_ + "\\missing", false, false}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(platform_.DirectoryExists(c.path), c.directory) << c.path;
+    EXPECT_EQ(platform_.FileExists(c.path), c.file) << c.path;
+  }
+  EXPECT_FALSE(platform_.CreateDirectory(dir_)) << "it exists already";
+}
+
+TEST_F(Win32PlatformFiles, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporary) {
+  const std::string file = dir_ + "\\a.txt";
+  const std::string big(200000, 'b');
+  ASSERT_TRUE(platform_.WriteFileAtomically(file, big));
+  EXPECT_EQ(Read(file), big);
+  // A shorter content must not keep the tail of the longer one.
+  ASSERT_TRUE(platform_.WriteFileAtomically(file, std::string("short\r\n\0end", 11)));
+  EXPECT_EQ(Read(file), std::string("short\r\n\0end", 11));
+  EXPECT_FALSE(platform_.FileExists(file + ".tmp"));
+
+  EXPECT_FALSE(platform_.WriteFileAtomically(dir_ + "\\sub\\none\\c.txt", "x"));
+  std::string content = "kept";
+  EXPECT_FALSE(platform_.ReadFile(dir_ + "\\missing.txt", &content));
+  EXPECT_EQ(content, "kept");
+}
+
+TEST_F(Win32PlatformFiles, CopyOverwritesUnlessReadOnlyOrAskedNotTo) {
+  const std::string a = dir_ + "\\a.txt", b = dir_ + "\\b.txt";
+  ASSERT_TRUE(platform_.WriteFileAtomically(a, "new"));
+  ASSERT_TRUE(platform_.WriteFileAtomically(b, "old"));
+  EXPECT_FALSE(platform_.CopyFile(a, b, true));
+  EXPECT_EQ(Read(b), "old");
+
+  ASSERT_TRUE(platform_.SetFileAttributes(b, FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(platform_.CopyFile(a, b, false));
+  ASSERT_TRUE(platform_.SetFileAttributes(b, iz::kFileAttributeNormal));
+  EXPECT_TRUE(platform_.CopyFile(a, b, false));
+  EXPECT_EQ(Read(b), "new");
+}
+
+}  // namespace
