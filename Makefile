@@ -40,3 +40,24 @@ run: setup win
 
 clean:
 	rm -rf build
+
+# Quality checks: the native tests under AddressSanitizer and UBSan, short
+# fuzz runs of the three text readers, and the benchmarks against the floor.
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 20
+.PHONY: test-asan fuzz fuzz-smoke
+
+test-asan: native-asan
+	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+fuzz:
+	cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_C_COMPILER=clang -DIZ_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ) -j $(JOBS) --target iz_fuzzers
+
+fuzz-smoke: fuzz
+	fuzz/smoke.sh $(FUZZ) $(FUZZ_SECONDS)
+
+bench:
+	tools/bench.sh

@@ -33,6 +33,8 @@ constexpr NdiRange kNdiRanges[] = {
      FixedText(map::kNdiMaxSocketsKey, map::kMin, Op::Apply9x),
      FixedText(map::kNdiMaxSocketsKey, map::kMax, Op::Apply9x)},
 };
+static_assert(kNdiRanges[0].min && kNdiRanges[0].max && kNdiRanges[1].min && kNdiRanges[1].max,
+              "the parameter map gives every NDI range text");
 
 // The MTU family: the MTU as typed, and the segment size derived from it.
 struct MtuValue {

@@ -27,8 +27,8 @@ constexpr bool SameText(const char* a, const char* b) {
 }  // namespace detail
 
 // The fixed text an operation writes to a mapped value ("128" for the
-// maxconnect "max"); nullptr when the map gives none. Used in constant
-// expressions, so a value missing from the map stops the build.
+// maxconnect "max"); nullptr when the map gives none. Evaluated at compile
+// time, so the callers can refuse to build without it.
 constexpr const char* FixedText(const char* key, const char* value, map::Op op) {
   for (const map::Location& l : map::kParameterMap) {
     if (detail::SameText(l.key, key) && detail::SameText(l.value, value)) {

@@ -7,15 +7,26 @@ exe=$1
 if [ -z "${IZ_HEADLESS:-}" ]; then
   exec wine "$exe"
 fi
+# Nobody can answer the first-run notice on Xvfb: mark it as shown.
+wine reg add 'HKCU\SOFTWARE\Internet Zelvora' /v FirstUse /d 0 /f >/dev/null 2>&1
 wine "$exe" &
 pid=$!
 shot=$(cd "$(dirname "$exe")/.." && pwd)/screenshot.png
+up=""
 for _ in $(seq 100); do
   sleep 0.3
-  if xwininfo -root -tree 2>/dev/null | grep -q 'Internet Zelvora 2.19 (Win9x'; then break; fi
+  if xwininfo -root -tree 2>/dev/null | grep -q '"Internet Zelvora 2.19 (Win9x/ME/NT/XP/7/8)".*[0-9]x[0-9]' &&
+     xwininfo -name 'Internet Zelvora 2.19 (Win9x/ME/NT/XP/7/8)' 2>/dev/null | grep -q 'IsViewable'; then
+    up=1
+    break
+  fi
 done
 sleep 1
-import -display "$DISPLAY" -window root "$shot" && echo "Screenshot of the main window: $shot"
+if [ -n "$up" ] && import -display "$DISPLAY" -window root "$shot"; then
+  echo "Screenshot of the main window: $shot"
+else
+  echo "The main window did not come up" >&2
+fi
 wineserver -k >/dev/null 2>&1
 wait $pid 2>/dev/null
-exit 0
+[ -n "$up" ]

@@ -32,6 +32,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
   wineserver -w
+  # Debian's Wine ships its fonts separately; without them "MS Sans Serif"
+  # falls back to a wider face and captions get clipped.
+  cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
   # No window manager on Xvfb: without this Wine waits about 2 s per closed window.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   # Keys that every real Windows XP has and a fresh prefix lacks.
@@ -39,4 +42,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w
 fi
 wineserver -p >/dev/null 2>&1
+# Start the session's services now, with no handles of ours: services started
+# by a test program would inherit its output pipe and keep ctest waiting.
+wine cmd /c exit </dev/null >/dev/null 2>&1
 "$@"

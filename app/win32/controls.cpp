@@ -77,18 +77,17 @@ Fonts::~Fonts() {
 
 HWND CreatePanel(HWND parent, HWND target, int id, int x, int y, int w, int h, bool bevel) {
   RegisterPanelClass();
-  HWND panel = CreateWindowExA(WS_EX_CONTROLPARENT, kPanelClass, "",
-                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w, h, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               GetModuleHandleA(nullptr), target);
+  HWND panel = CreateWindowExA(
+      WS_EX_CONTROLPARENT, kPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w, h,
+      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), target);
   if (panel) SetWindowLongPtrA(panel, kBevelSlot, bevel ? 1 : 0);
   return panel;
 }
 
-HWND CreateChild(DWORD exStyle, const char* className, const char* text, DWORD style, int x,
-                 int y, int w, int h, HWND parent, int id, HFONT font) {
-  HWND child = CreateWindowExA(exStyle, className, text, style | WS_CHILD | WS_VISIBLE, x, y, w,
-                               h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+HWND CreateChild(DWORD exStyle, const char* className, const char* text, DWORD style, int x, int y,
+                 int w, int h, HWND parent, int id, HFONT font) {
+  HWND child = CreateWindowExA(exStyle, className, text, style | WS_CHILD | WS_VISIBLE, x, y, w, h,
+                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                GetModuleHandleA(nullptr), nullptr);
   if (child && font) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return child;

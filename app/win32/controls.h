@@ -25,7 +25,7 @@ struct Fonts {
 HWND CreatePanel(HWND parent, HWND target, int id, int x, int y, int w, int h, bool bevel);
 
 // A child window with the given font.
-HWND CreateChild(DWORD exStyle, const char* className, const char* text, DWORD style, int x,
-                 int y, int w, int h, HWND parent, int id, HFONT font);
+HWND CreateChild(DWORD exStyle, const char* className, const char* text, DWORD style, int x, int y,
+                 int w, int h, HWND parent, int id, HFONT font);
 
 }  // namespace iz::win32

@@ -1,11 +1,10 @@
 // Program entry: the application object, the main window (FormCreate runs
 // while it is created, before it is shown) and the message loop. Nothing is
 // taken from the command line.
-#include "app/win32/win.h"
-
 #include "app/izelvora.h"
 #include "app/win32/main_window.h"
 #include "app/win32/resource_ids.h"
+#include "app/win32/win.h"
 #include "app/win32/win32_platform.h"
 #include "store/win32_profile.h"
 #include "store/win32_registry.h"

@@ -139,25 +139,25 @@ void MainWindow::OnCreate() {
 void MainWindow::CreatePanel1() {
   const int x = toolBar_.ButtonsRight();
   const int y = (kToolBarHeight - kPanel1Height) / 2;
-  panel1_ = CreatePanel(toolBar_.Handle(), hwnd_, IDC_PANEL1, x, y, kPanel1Width, kPanel1Height,
-                        true);
+  panel1_ =
+      CreatePanel(toolBar_.Handle(), hwnd_, IDC_PANEL1, x, y, kPanel1Width, kPanel1Height, true);
   // Both title labels open the publisher's site (SS_NOTIFY: STN_CLICKED).
   glLabel2_ = CreateChild(0, "STATIC", "Internet Zelvora", SS_CENTER | SS_NOTIFY, 4, 3,
                           kPanel1Width - 8, 25, panel1_, IDC_GLLABEL2, fonts_.title);
-  glLabel1_ = CreateChild(0, "STATIC", "for Win9x / ME / NT / XP/ 7/ 8", SS_CENTER | SS_NOTIFY,
-                          4, 29, kPanel1Width - 8, 15, panel1_, IDC_GLLABEL1, fonts_.normal);
+  glLabel1_ = CreateChild(0, "STATIC", "for Win9x / ME / NT / XP/ 7/ 8", SS_CENTER | SS_NOTIFY, 4,
+                          29, kPanel1Width - 8, 15, panel1_, IDC_GLLABEL1, fonts_.normal);
 }
 
 void MainWindow::CreatePanel2() {
-  panel2_ = CreatePanel(hwnd_, hwnd_, IDC_PANEL2, 0, kToolBarHeight, kClientWidth, kPanel2Height,
-                        false);
+  panel2_ =
+      CreatePanel(hwnd_, hwnd_, IDC_PANEL2, 0, kToolBarHeight, kClientWidth, kPanel2Height, false);
   std::vector<HWND> groups;
   int id = IDC_PANEL_FIRST;
   for (const CtlPlace& p : kPanelLayout) {
     switch (p.kind) {
       case CtlKind::Group:
-        groups.push_back(CreateChild(0, "BUTTON", p.text, BS_GROUPBOX, p.x, p.y, p.w, p.h,
-                                     panel2_, id, fonts_.normal));
+        groups.push_back(CreateChild(0, "BUTTON", p.text, BS_GROUPBOX, p.x, p.y, p.w, p.h, panel2_,
+                                     id, fonts_.normal));
         break;
       case CtlKind::Label:
         CreateChild(0, "STATIC", p.text, SS_LEFT, p.x, p.y, p.w, p.h, panel2_, id, fonts_.normal);
@@ -170,16 +170,17 @@ void MainWindow::CreatePanel2() {
         const DWORD look = box->group != 0 ? BS_RADIOBUTTON : BS_CHECKBOX;
         HWND hwnd = CreateChild(0, "BUTTON", box->caption, look | WS_TABSTOP, p.x, p.y, p.w, p.h,
                                 panel2_, id, fonts_.normal);
-        if (box->group != 0) SetWindowSubclass(hwnd, ChoiceProc, 0, reinterpret_cast<DWORD_PTR>(this));
+        if (box->group != 0)
+          SetWindowSubclass(hwnd, ChoiceProc, 0, reinterpret_cast<DWORD_PTR>(this));
         boxes_.push_back({box, hwnd});
         break;
       }
       case CtlKind::Edit: {
         EditCtl* edit = model_.FindEdit(p.name);
         if (!edit) break;
-        HWND hwnd = CreateChild(WS_EX_CLIENTEDGE, "EDIT", edit->text.c_str(),
-                                ES_AUTOHSCROLL | WS_TABSTOP, p.x, p.y, p.w, p.h, panel2_, id,
-                                fonts_.normal);
+        HWND hwnd =
+            CreateChild(WS_EX_CLIENTEDGE, "EDIT", edit->text.c_str(), ES_AUTOHSCROLL | WS_TABSTOP,
+                        p.x, p.y, p.w, p.h, panel2_, id, fonts_.normal);
         SendMessageA(hwnd, EM_SETLIMITTEXT, 0, 0);  // no length limit
         if (edit == &model_.Edit2)
           SetWindowSubclass(hwnd, Edit2Proc, 0, reinterpret_cast<DWORD_PTR>(this));
@@ -201,14 +202,14 @@ void MainWindow::CreatePanel2() {
 
 void MainWindow::CreateStatusBar() {
   statusBar_ = CreateChild(0, STATUSCLASSNAMEA, "", CCS_NOPARENTALIGN | CCS_NORESIZE, 0,
-                           kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight,
-                           hwnd_, IDC_STATUSBAR, fonts_.normal);
+                           kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight, hwnd_,
+                           IDC_STATUSBAR, fonts_.normal);
 }
 
 void MainWindow::AddTooltips(const std::vector<HWND>& groups) {
   tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                              GetModuleHandleA(nullptr), nullptr);
   if (!tooltip_) return;
   SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 320);
@@ -338,8 +339,7 @@ void MainWindow::Mirror() {
     }
     if (statusBoldShown_ != model_.StatusBold) {
       SendMessageA(statusBar_, WM_SETFONT,
-                   reinterpret_cast<WPARAM>(model_.StatusBold ? fonts_.bold : fonts_.normal),
-                   TRUE);
+                   reinterpret_cast<WPARAM>(model_.StatusBold ? fonts_.bold : fonts_.normal), TRUE);
       statusBoldShown_ = model_.StatusBold;
     }
     if (statusShown_ != model_.StatusText) {
@@ -370,8 +370,11 @@ LRESULT CALLBACK MainWindow::Edit2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
   if (msg == WM_CHAR) {
     auto* w = reinterpret_cast<MainWindow*>(self);
     bool discard = false;
-    w->model_.Dispatch(
-        [w, wp, &discard] { discard = w->model_.Edit2KeyPress(static_cast<char>(wp)); });
+    try {
+      w->model_.Dispatch(
+          [w, wp, &discard] { discard = w->model_.Edit2KeyPress(static_cast<char>(wp)); });
+    } catch (...) {  // nothing unwinds through the system's callback
+    }
     if (discard) return 0;
   } else if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, Edit2Proc, 0);

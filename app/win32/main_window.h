@@ -4,13 +4,12 @@
 // user event to the model through TIZelvora::Dispatch, and after every event
 // mirrors the whole model back into the controls. It never changes the model
 // in any other way.
-#include "app/win32/win.h"
-
 #include <vector>
 
 #include "app/izelvora.h"
 #include "app/win32/controls.h"
 #include "app/win32/toolbar.h"
+#include "app/win32/win.h"
 #include "app/win32/win32_platform.h"
 
 namespace iz::win32 {

@@ -10,10 +10,10 @@ enum class CtlKind { Group, Box, Edit, Combo, Label };
 
 struct CtlPlace {
   CtlKind kind;
-  const char* name;     // component name; the model's name for Box/Edit/Combo
+  const char* name;  // component name; the model's name for Box/Edit/Combo
   int x, y, w, h;
-  const char* text;     // group boxes and labels only
-  const char* hint;     // group boxes only; nullptr: no tooltip
+  const char* text;  // group boxes and labels only
+  const char* hint;  // group boxes only; nullptr: no tooltip
 };
 
 inline constexpr CtlPlace kPanelLayout[] = {

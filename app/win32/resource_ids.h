@@ -17,12 +17,12 @@
 
 // "&Settings" menu. Ids stay above IDOK/IDCANCEL so that a dialog-style
 // Enter or Escape never reaches a command.
-#define IDM_OPTIMIZE_CONNECTION 1001     // OptimizeConnection1, F2
-#define IDM_VIEW_CURENT_SETTINGS 1002    // ViewCurentSettings1, F3
-#define IDM_BACKUP 1003                  // Backup1, F5
-#define IDM_RESTORE_PREVIOUS 1004        // Restoreyouroriginalconfiguration1, F6
+#define IDM_OPTIMIZE_CONNECTION 1001       // OptimizeConnection1, F2
+#define IDM_VIEW_CURENT_SETTINGS 1002      // ViewCurentSettings1, F3
+#define IDM_BACKUP 1003                    // Backup1, F5
+#define IDM_RESTORE_PREVIOUS 1004          // Restoreyouroriginalconfiguration1, F6
 #define IDM_RESTORE_WINDOWS_DEFAULTS 1005  // RestoreWindowsDefaults1, F4
-#define IDM_EXIT 1006                    // Exit1
+#define IDM_EXIT 1006                      // Exit1
 // "&Help" menu and the menu bar.
 #define IDM_CONTENTS 1011                // Contents1
 #define IDM_CHECK_NEW_VERSION 1012       // Check1

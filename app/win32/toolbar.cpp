@@ -27,8 +27,7 @@ HWND ToolBar::Create(HWND parent, int id, int width, int height, HFONT font) {
   // CCS_NORESIZE keeps the toolbar at the height the window's layout gives it.
   hwnd_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
                           WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TBSTYLE_FLAT |
-                              TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN |
-                              CCS_NODIVIDER,
+                              TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
                           0, 0, width, height, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   if (!hwnd_) return nullptr;

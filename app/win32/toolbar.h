@@ -1,14 +1,13 @@
 #pragma once
 // ToolBar1: flat, captions under the icons, five buttons with a divider after
 // each, and their hints as tooltips.
-#include "app/win32/win.h"
-
 #include "app/win32/resource_ids.h"
+#include "app/win32/win.h"
 
 namespace iz::win32 {
 
 struct ToolButtonSpec {
-  int id;             // 0 for a divider
+  int id;  // 0 for a divider
   const char* component;
   const char* caption;
   const char* hint;

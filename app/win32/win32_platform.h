@@ -2,11 +2,10 @@
 // The real Platform: the version query, message boxes, shell launches, the
 // restart primitives, the application object's end and the files of the
 // backup, each a thin call of the Win32 API.
-#include "app/win32/win.h"
-
 #include <functional>
 
 #include "app/platform.h"
+#include "app/win32/win.h"
 
 namespace iz::win32 {
 

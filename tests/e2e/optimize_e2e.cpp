@@ -187,15 +187,62 @@ void ClearTargets(const std::vector<Expected>& table) {
   for (const Expected& e : table) RegRemoveValue(e.root, e.key, e.name);
   RegSetDword(HKEY_CURRENT_USER, kInternetSettings, "IZ e2e", 1);
   RegRemoveValue(HKEY_CURRENT_USER, kInternetSettings, "IZ e2e");
-  for (const char* port : kPorts) WritePrivateProfileStringA("Ports", port, nullptr, WinIni().c_str());
+  for (const char* port : kPorts)
+    WritePrivateProfileStringA("Ports", port, nullptr, WinIni().c_str());
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, WinIni().c_str());
 }
 
 std::vector<std::string> Absent(const std::vector<Expected>& table) {
   std::vector<std::string> lines;
-  for (const Expected& e : table) lines.push_back(Describe(e.root, e.key, e.name, 0, {}) + " absent");
+  for (const Expected& e : table)
+    lines.push_back(Describe(e.root, e.key, e.name, 0, {}) + " absent");
   return lines;
 }
+
+// Puts the table's values and the "Ports" entries back as they were before
+// the test, so the suites that run after it in the same prefix start from
+// the same state.
+class Preserved {
+ public:
+  explicit Preserved(const std::vector<Expected>& table) : table_(table) {
+    for (const Expected& e : table_) values_.push_back(RegRead(e.root, e.key, e.name));
+    for (const char* port : kPorts) {
+      char value[256] = {};
+      const DWORD n =
+          GetPrivateProfileStringA("Ports", port, "\x01", value, sizeof value, WinIni().c_str());
+      ports_.push_back(std::string(value, n));
+    }
+  }
+  ~Preserved() {
+    for (size_t i = 0; i < table_.size(); ++i) {
+      const Expected& e = table_[i];
+      if (!values_[i].exists) {
+        RegRemoveValue(e.root, e.key, e.name);
+        continue;
+      }
+      HKEY key = nullptr;
+      if (RegCreateKeyExA(e.root, e.key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+          ERROR_SUCCESS) {
+        RegSetValueExA(key, e.name, 0, values_[i].type, values_[i].data.data(),
+                       static_cast<DWORD>(values_[i].data.size()));
+        RegCloseKey(key);
+      }
+    }
+    for (size_t i = 0; i < ports_.size(); ++i) {
+      const bool absent = ports_[i] == "\x01";
+      WritePrivateProfileStringA("Ports", kPorts[i], absent ? nullptr : ports_[i].c_str(),
+                                 WinIni().c_str());
+    }
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, WinIni().c_str());
+  }
+  Preserved(const Preserved&) = delete;
+  Preserved& operator=(const Preserved&) = delete;
+
+ private:
+  const std::vector<Expected>& table_;
+  std::vector<RegValue> values_;
+  std::vector<std::string> ports_;
+};
 
 enum class Trigger { ToolbarButton, F2, MenuItem };
 
@@ -209,6 +256,7 @@ class OptimizeE2E : public ::testing::TestWithParam<Case> {};
 
 TEST_P(OptimizeE2E, CableDslWritesTheProfileAndNoLeavesItInPlace) {
   const Case& c = GetParam();
+  Preserved preserved(*c.table);
   ClearTargets(*c.table);
   Program program(StartOptions::OnWindows(c.windows));
   ASSERT_NE(program.Main(), nullptr);
@@ -231,9 +279,9 @@ TEST_P(OptimizeE2E, CableDslWritesTheProfileAndNoLeavesItInPlace) {
   EXPECT_EQ(prompt->caption, "Confirm");
   EXPECT_EQ(prompt->text, kPrompt);
   EXPECT_EQ(prompt->buttons, (std::vector<std::string>{"&Yes", "&No"}));
-  const LRESULT def = SendMessageA(prompt->hwnd, DM_GETDEFID, 0, 0);
-  EXPECT_EQ(HIWORD(def), DC_HASDEFID);
-  EXPECT_EQ(LOWORD(def), IDYES);
+  // Yes is the default push button.
+  const LONG yesStyle = GetWindowLongA(GetDlgItem(prompt->hwnd, IDYES), GWL_STYLE);
+  EXPECT_EQ(yesStyle & BS_TYPEMASK, BS_DEFPUSHBUTTON);
   // Every value is written before the prompt shows.
   EXPECT_EQ(Found(*c.table), Wanted(*c.table));
 
@@ -249,10 +297,14 @@ TEST_P(OptimizeE2E, CableDslWritesTheProfileAndNoLeavesItInPlace) {
 INSTANTIATE_TEST_SUITE_P(Windows, OptimizeE2E,
                          ::testing::Values(Case{"winxp", Trigger::ToolbarButton, &kNT},
                                            Case{"win98", Trigger::F2, &k9x},
-                                           Case{"win2k", Trigger::MenuItem, &kNT}));
+                                           Case{"win2k", Trigger::MenuItem, &kNT}),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           return std::string(info.param.windows);
+                         });
 
 // Without a connection type Optimize only says so; nothing is written.
 TEST(OptimizeE2ENoType, OnlyInformsAndWritesNothing) {
+  Preserved preserved(kNT);
   ClearTargets(kNT);
   Program program(StartOptions::OnWindows("winxp"));
   ASSERT_NE(program.Main(), nullptr);

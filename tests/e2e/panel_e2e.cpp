@@ -3,6 +3,7 @@
 // typing. One program instance serves the whole suite.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -31,23 +32,42 @@ class PanelTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { program_ = new Program(StartOptions::OnWindows("winxp")); }
   static void TearDownTestSuite() {
+    handles_.clear();
     delete program_;
     program_ = nullptr;
   }
   void SetUp() override { ASSERT_NE(program_->Main(), nullptr); }
 
   static Program& P() { return *program_; }
-  static HWND Box(const char* caption) { return P().Find("Button", caption); }
+  static HWND Box(const char* caption) {
+    return Cached(caption, [caption] { return P().Find("Button", caption); });
+  }
   static HWND BoxIn(const char* group, const char* caption) {
-    return P().InGroup(group, "Button", caption);
+    return Cached(std::string(group) + "/" + caption,
+                  [group, caption] { return P().InGroup(group, "Button", caption); });
+  }
+  static HWND EditIn(const char* group, size_t index = 0) {
+    return Cached(std::string(group) + "/edit" + std::to_string(index),
+                  [group, index] { return P().Edit(group, index); });
+  }
+  // The controls do not change while the program runs: each is looked up once.
+  template <class F>
+  static HWND Cached(const std::string& key, F find) {
+    auto it = handles_.find(key);
+    if (it == handles_.end()) it = handles_.emplace(key, find()).first;
+    return it->second;
   }
 
-  // The checked choice of a group box ("" when none).
-  static std::string Marked(const char* group, const std::vector<std::string>& captions) {
+  // The checked choices among the captions, joined by "+" ("" when none).
+  template <class F>
+  static std::string Marked(const std::vector<const char*>& captions, F box) {
     std::string marked;
-    for (const std::string& c : captions)
-      if (Program::Checked(P().InGroup(group, "Button", c))) marked += (marked.empty() ? "" : "+") + c;
+    for (const char* c : captions)
+      if (Program::Checked(box(c))) marked += (marked.empty() ? "" : "+") + std::string(c);
     return marked;
+  }
+  static std::string MarkedIn(const char* group, const std::vector<const char*>& captions) {
+    return Marked(captions, [group](const char* c) { return BoxIn(group, c); });
   }
   static std::string Field(HWND edit) {
     return "\"" + Program::Text(edit) + "\"" + (Program::Enabled(edit) ? " open" : " locked");
@@ -56,41 +76,38 @@ class PanelTest : public ::testing::Test {
   // The whole panel as lines of text, so that a difference shows at once.
   static std::string Describe() {
     std::ostringstream s;
-    auto marked = [](const std::vector<std::string>& captions) {
-      std::string m;
-      for (const std::string& c : captions)
-        if (Program::Checked(Box(c.c_str()))) m += (m.empty() ? "" : "+") + c;
-      return m;
-    };
-    s << "type: " << marked({"MODEM (Dial -Up)", "ISDN", "CABLE / DSL", "DSL (PPPoE)", "EXTREME"})
-      << "\n";
+    s << "type: "
+      << Marked({"MODEM (Dial -Up)", "ISDN", "CABLE / DSL", "DSL (PPPoE)", "EXTREME"}, Box) << "\n";
     s << "method: "
-      << marked({" Automatic Mode 1", " Automatic mode 2", " Automatic mode 3", " Custom Mode"})
+      << Marked({" Automatic Mode 1", " Automatic mode 2", " Automatic mode 3", " Custom Mode"},
+                Box)
       << "\n";
-    s << "MTU: " << Marked(kMtu, {" 576 (Dial-UP)", " 1500 (LAN)", " Custom"}) << " "
-      << Field(P().Edit(kMtu)) << "\n";
-    HWND combo = P().Combo();
-    s << "RWIN: " << Marked(kRwin, {" Multiple", " Custom"}) << " " << Field(P().Edit(kRwin))
+    s << "MTU: " << MarkedIn(kMtu, {" 576 (Dial-UP)", " 1500 (LAN)", " Custom"}) << " "
+      << Field(EditIn(kMtu)) << "\n";
+    HWND combo = Cached("ComboBox1", [] { return P().Combo(); });
+    s << "RWIN: " << MarkedIn(kRwin, {" Multiple", " Custom"}) << " " << Field(EditIn(kRwin))
       << " list " << Program::ComboIndex(combo) << (Program::Enabled(combo) ? " open" : " locked")
       << "\n";
-    s << "TTL: " << Marked(kTtl, {" 32", " 64", " 128", " Custom"}) << " " << Field(P().Edit(kTtl))
+    s << "TTL: " << MarkedIn(kTtl, {" 32", " 64", " 128", " Custom"}) << " " << Field(EditIn(kTtl))
       << "\n";
-    s << "cache: " << Marked(kCache, {" 0", " 16", " 32", " Custom"}) << " "
-      << Field(P().Edit(kCache)) << "\n";
-    s << "SKA: " << Marked(kSka, {" Default (600 seconds)", " Custom:"}) << " "
-      << Field(P().Edit(kSka)) << "\n";
-    s << "MCP: " << Field(P().Edit(kIe, 0)) << " " << Field(P().Edit(kIe, 1)) << "\n";
+    s << "cache: " << MarkedIn(kCache, {" 0", " 16", " 32", " Custom"}) << " "
+      << Field(EditIn(kCache)) << "\n";
+    s << "SKA: " << MarkedIn(kSka, {" Default (600 seconds)", " Custom:"}) << " "
+      << Field(EditIn(kSka)) << "\n";
+    s << "MCP: " << Field(EditIn(kIe, 0)) << " " << Field(EditIn(kIe, 1)) << "\n";
     // CheckBox1 .. CheckBox9, glCheckBox6, glCheckBox8, glCheckBox9.
     std::string options;
-    for (HWND b : P().InGroup(kPath, "Button")) options += Program::Checked(b) ? 'x' : '-';
-    for (HWND b : P().InGroup(kExtra, "Button")) options += Program::Checked(b) ? 'x' : '-';
-    for (const char* c : {" BSD Urgent Data", " Optimize Max Connect Value",
-                          " Optimize the Max Socket Value"})
+    for (const char* c :
+         {" Black Hole Detect", " Auto Discovery", " SlowNet Option Enabled ",
+          " SACK Options Enabled", " Max DupAcks Enabled", " Optimize  COM ports",
+          " Large Window Scaling", " Optimize ComBuffer Value", " Optimize VCache Value",
+          " BSD Urgent Data", " Optimize Max Connect Value", " Optimize the Max Socket Value"})
       options += Program::Checked(Box(c)) ? 'x' : '-';
     s << "options: " << options << "\n";
     return s.str();
   }
 
+  static inline std::map<std::string, HWND> handles_;
   static Program* program_;
 };
 
@@ -116,8 +133,8 @@ TEST_F(PanelTest, WindowAndGroupBoxesSitWhereTheLayoutSays) {
   std::map<std::string, std::string> got;
   for (const char* g : {kTypes, kMethods, kMtu, kTtl, kCache, kRwin, kSka, kPath, kExtra, kIe})
     got[g] = rect(P().GroupBox(g));
-  for (const char* b : {" BSD Urgent Data", " Optimize Max Connect Value",
-                        " Optimize the Max Socket Value"}) {
+  for (const char* b :
+       {" BSD Urgent Data", " Optimize Max Connect Value", " Optimize the Max Socket Value"}) {
     RECT r = Program::RectInParent(Box(b));
     got[b] = std::to_string(r.left) + "," + std::to_string(r.top);
   }
@@ -127,19 +144,27 @@ TEST_F(PanelTest, WindowAndGroupBoxesSitWhereTheLayoutSays) {
   got["ToolBar1"] = rect(P().ToolBar());
   RECT title;
   GetWindowRect(GetParent(P().Find("Static", "Internet Zelvora")), &title);
-  got["Panel1"] = std::to_string(title.right - title.left) + "x" +
-                  std::to_string(title.bottom - title.top);
+  got["Panel1"] =
+      std::to_string(title.right - title.left) + "x" + std::to_string(title.bottom - title.top);
 
   const std::map<std::string, std::string> expected = {
-      {kTypes, "0,0 133x252"},   {kMethods, "2,160 129x90"},
-      {kMtu, "137,0 146x80"},    {kTtl, "137,84 146x74"},
-      {kCache, "137,161 146x65"}, {kRwin, "287,0 146x80"},
-      {kSka, "287,84 146x74"},   {kPath, "287,161 146x65"},
-      {kExtra, "437,0 152x158"}, {kIe, "437,161 152x64"},
-      {" BSD Urgent Data", "138,229"}, {" Optimize Max Connect Value", "251,229"},
+      {kTypes, "0,0 133x252"},
+      {kMethods, "2,160 129x90"},
+      {kMtu, "137,0 146x80"},
+      {kTtl, "137,84 146x74"},
+      {kCache, "137,161 146x65"},
+      {kRwin, "287,0 146x80"},
+      {kSka, "287,84 146x74"},
+      {kPath, "287,161 146x65"},
+      {kExtra, "437,0 152x158"},
+      {kIe, "437,161 152x64"},
+      {" BSD Urgent Data", "138,229"},
+      {" Optimize Max Connect Value", "251,229"},
       {" Optimize the Max Socket Value", "415,229"},
-      {"Panel2", "0,52 592x252"}, {"StatusBar1", "0,304 592x19"},
-      {"ToolBar1", "0,0 592x52"}, {"Panel1", "325x48"},
+      {"Panel2", "0,52 592x252"},
+      {"StatusBar1", "0,304 592x19"},
+      {"ToolBar1", "0,0 592x52"},
+      {"Panel1", "325x48"},
   };
   EXPECT_EQ(got, expected);
 }
@@ -148,7 +173,9 @@ TEST_F(PanelTest, ToolbarHoldsTheFiveButtonsEachFollowedByADivider) {
   std::vector<std::string> got;
   for (const ToolButtonInfo& b : P().ToolButtons())
     got.push_back(b.separator ? "|" : b.text + "=" + std::to_string(b.id));
-  auto button = [](const char* text, int id) { return std::string(text) + "=" + std::to_string(id); };
+  auto button = [](const char* text, int id) {
+    return std::string(text) + "=" + std::to_string(id);
+  };
   const std::vector<std::string> expected = {
       button("Optimize", IDT_OPTIMIZE), "|", button("Restore", IDT_RESTORE), "|",
       button("View ", IDT_VIEW),        "|", button("Help", IDT_HELP),       "|",
@@ -171,14 +198,13 @@ TEST_F(PanelTest, TooltipsAreExactlyWhereAHintExists) {
     if (t.idIsHwnd) {
       got.emplace("box " + Program::Text(reinterpret_cast<HWND>(t.id)), t.text);
     } else {
-      const std::string key = std::to_string(t.rect.left) + "," + std::to_string(t.rect.top) +
-                              "," + std::to_string(t.rect.right) + "," +
-                              std::to_string(t.rect.bottom);
+      const std::string key = std::to_string(t.rect.left) + "," + std::to_string(t.rect.top) + "," +
+                              std::to_string(t.rect.right) + "," + std::to_string(t.rect.bottom);
       auto g = groupsByRect.find(key);
       got.emplace("group " + (g == groupsByRect.end() ? key : g->second), t.text);
     }
   }
-  const std::multimap<std::string, std::string> expected = {
+  std::multimap<std::string, std::string> expected = {
       {"group Connection Type", "Choose a connection type"},
       {"group Optimization Methods", "Choose an optimization method"},
       {"group Maximum Transmission Unit ", "Maximum Transmission Unit"},
@@ -195,10 +221,13 @@ TEST_F(PanelTest, TooltipsAreExactlyWhereAHintExists) {
       {"box EXTREME", "Select Extreme (T1 or greater) connection for optimization"},
       {"box  Automatic Mode 1", "Select Automatic optimization method (Recommended)"},
       {"box  Custom Mode", "Select Custom optimization method"},
-      {"box  SlowNet Option Enabled ", "This will reduce timeouts. Recommended checked for modems."},
-      {"box  SACK Options Enabled", "Enable Selective Acknowledgements. Recommended always checked"},
+      {"box  SlowNet Option Enabled ",
+       "This will reduce timeouts. Recommended checked for modems."},
+      {"box  SACK Options Enabled",
+       "Enable Selective Acknowledgements. Recommended always checked"},
       {"box  Max DupAcks Enabled",
-       "Reduce Duplicate Acknowledgement. Recommended unchecked for modem, checked for all others."},
+       "Reduce Duplicate Acknowledgement. Recommended unchecked for modem, checked for all "
+       "others."},
       {"box  Optimize  COM ports",
        "Increase the speed of communication ports. Recommended always checked."},
       {"box  Large Window Scaling", "Recommended unchecked for modems, checked for all others."},
@@ -207,7 +236,18 @@ TEST_F(PanelTest, TooltipsAreExactlyWhereAHintExists) {
       {"box  Optimize VCache Value",
        "Optimize the Vcache value. Recommended checked for modems only."},
   };
+  // A tooltip hands out at most 80 characters of a text to another program
+  // (TTM_ENUMTOOLSA), although it shows all of it.
+  for (auto& tool : expected) tool.second.resize(std::min<size_t>(tool.second.size(), 80));
   EXPECT_EQ(got, expected);
+}
+
+// A radio-style button reports a click when the keyboard focus lands on it
+// unchecked; that is no choice of the user's and must change nothing.
+TEST_F(PanelTest, TabbingThroughThePanelChoosesNothing) {
+  const std::string before = Describe();
+  P().Key(VK_TAB, 70);
+  EXPECT_EQ(Describe(), before);
 }
 
 // One user session through the real window: each step is a click, a pick or
@@ -312,7 +352,7 @@ TEST_F(PanelTest, PanelFollowsClicksPicksAndTyping) {
        "MCP: \"10\" open \"20\" open\n"
        "options: -x-xxxx--xxx\n"},
       // 1452 x 10 is no standard product, so the receive window is " Custom".
-      {"picking x10", [] { P().Pick(P().Combo(), 3); },
+      {"picking x10", [] { P().Pick(Cached("ComboBox1", [] { return P().Combo(); }), 3); },
        "type: EXTREME\n"
        "method:  Custom Mode\n"
        "MTU:  Custom \"1492\" open\n"
@@ -322,7 +362,7 @@ TEST_F(PanelTest, PanelFollowsClicksPicksAndTyping) {
        "SKA:  Custom: \"600\" open\n"
        "MCP: \"10\" open \"20\" open\n"
        "options: -x-xxxx--xxx\n"},
-      {"typing 1500 into the MTU", [] { P().Type(P().Edit(kMtu), "1500"); },
+      {"typing 1500 into the MTU", [] { P().Type(EditIn(kMtu), "1500"); },
        "type: EXTREME\n"
        "method:  Custom Mode\n"
        "MTU:  1500 (LAN) \"1500\" open\n"
@@ -334,7 +374,7 @@ TEST_F(PanelTest, PanelFollowsClicksPicksAndTyping) {
        "options: -x-xxxx--xxx\n"},
       // The MTU field drops lower-case letters; an upper-case one makes the
       // text no number, which counts as 0.
-      {"the MTU key filter", [] { P().Type(P().Edit(kMtu), "1q2Q"); },
+      {"the MTU key filter", [] { P().Type(EditIn(kMtu), "1q2Q"); },
        "type: EXTREME\n"
        "method:  Custom Mode\n"
        "MTU:  Custom \"12Q\" open\n"

@@ -106,7 +106,9 @@ TEST_F(ProgramFile, MenuBarHasEveryItemWithItsMarksAndShortcutTexts) {
   std::vector<std::string> lines;
   DescribeMenu(menu, &lines);
   DestroyMenu(menu);
-  auto item = [](const char* caption, int id) { return std::string(caption) + " = " + std::to_string(id); };
+  auto item = [](const char* caption, int id) {
+    return std::string(caption) + " = " + std::to_string(id);
+  };
   // "Check for &Update" is hidden: it has no item at all.
   const std::vector<std::string> expected = {
       "&Settings {",
@@ -141,7 +143,8 @@ TEST_F(ProgramFile, AcceleratorsAreF2ToF6AndNothingElse) {
   std::vector<std::string> got;
   for (int i = 0; i < n; ++i) {
     got.push_back("vk " + std::to_string(entries[i].key) + " flags " +
-                  std::to_string(entries[i].fVirt & ~0x80) + " -> " + std::to_string(entries[i].cmd));
+                  std::to_string(entries[i].fVirt & ~0x80) + " -> " +
+                  std::to_string(entries[i].cmd));
   }
   auto f = [](int vk, int cmd) {
     return "vk " + std::to_string(vk) + " flags " + std::to_string(FVIRTKEY) + " -> " +
@@ -150,8 +153,7 @@ TEST_F(ProgramFile, AcceleratorsAreF2ToF6AndNothingElse) {
   // No Ctrl+U: "Check for &Update" does nothing.
   const std::vector<std::string> expected = {
       f(VK_F2, IDM_OPTIMIZE_CONNECTION), f(VK_F3, IDM_VIEW_CURENT_SETTINGS),
-      f(VK_F4, IDM_RESTORE_WINDOWS_DEFAULTS), f(VK_F5, IDM_BACKUP),
-      f(VK_F6, IDM_RESTORE_PREVIOUS)};
+      f(VK_F4, IDM_RESTORE_WINDOWS_DEFAULTS), f(VK_F5, IDM_BACKUP), f(VK_F6, IDM_RESTORE_PREVIOUS)};
   EXPECT_EQ(got, expected);
 }
 

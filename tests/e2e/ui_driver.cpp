@@ -58,6 +58,14 @@ std::vector<HWND> Descendants(HWND parent) {
   return found;
 }
 
+// The stored caption: enough for buttons, labels and group boxes, and much
+// cheaper than a message round trip to the program.
+std::string Caption(HWND hwnd) {
+  char text[512] = {};
+  GetWindowTextA(hwnd, text, sizeof(text));
+  return text;
+}
+
 bool IsGroupBox(HWND hwnd) {
   return SameClass(hwnd, "Button") &&
          (GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
@@ -236,8 +244,7 @@ Program::Program(const StartOptions& options) {
   STARTUPINFOA si{};
   si.cb = sizeof(si);
   if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      options.workingDirectory.empty() ? nullptr
-                                                       : options.workingDirectory.c_str(),
+                      options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(),
                       &si, &process_)) {
     ADD_FAILURE() << "cannot start " << path << " (error " << GetLastError() << ")";
     return;
@@ -248,6 +255,15 @@ Program::Program(const StartOptions& options) {
   // start-up is done.
   const DWORD deadline = GetTickCount() + 15000;
   while (GetTickCount() < deadline && Running()) {
+    // A message box during start-up (the general error report) keeps the
+    // main window hidden: report it and let start-up go on.
+    if (options.waitForMainWindow) {
+      if (std::optional<Dialog> d = WaitDialog(0)) {
+        ADD_FAILURE() << "start-up showed \"" << d->caption << "\": " << d->text;
+        PostMessageA(d->hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        Sleep(200);
+      }
+    }
     for (HWND hwnd : TopLevelWindows(ProcessId())) {
       char caption[256] = {};
       GetWindowTextA(hwnd, caption, sizeof(caption));
@@ -293,7 +309,7 @@ std::vector<HWND> Program::FindAll(const std::string& className,
   if (!main_) return found;
   for (HWND hwnd : Descendants(main_)) {
     if (!SameClass(hwnd, className)) continue;
-    if (text && Text(hwnd) != *text) continue;
+    if (text && Caption(hwnd) != *text) continue;
     found.push_back(hwnd);
   }
   return found;
@@ -343,7 +359,7 @@ HWND Program::InGroup(const std::string& groupCaption, const std::string& classN
                       const std::string& text) const {
   std::vector<HWND> matching;
   for (HWND hwnd : InGroup(groupCaption, className))
-    if (Text(hwnd) == text) matching.push_back(hwnd);
+    if (Caption(hwnd) == text) matching.push_back(hwnd);
   if (matching.size() != 1) {
     ADD_FAILURE() << matching.size() << " controls \"" << text << "\" in \"" << groupCaption
                   << "\"";
@@ -431,15 +447,16 @@ void Program::Command(int id) {
 }
 
 void Program::ToolButton(int id) {
-  PostMessageA(main_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(ToolBar()));
+  PostMessageA(main_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(ToolBar()));
   WaitIdle();
 }
 
-void Program::Key(int virtualKey) {
+void Program::Key(int virtualKey, int times) {
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, 0)) << 16;
-  PostMessageA(main_, WM_KEYDOWN, virtualKey, scan | 1);
-  PostMessageA(main_, WM_KEYUP, virtualKey, scan | 1 | (1u << 30) | (1u << 31));
+  for (int i = 0; i < times; ++i) {
+    PostMessageA(main_, WM_KEYDOWN, virtualKey, scan | 1);
+    PostMessageA(main_, WM_KEYUP, virtualKey, scan | 1 | (1u << 30) | (1u << 31));
+  }
   WaitIdle();
 }
 
@@ -455,10 +472,13 @@ bool Program::Checked(HWND button) { return Send(button, BM_GETCHECK, 0, 0) == B
 bool Program::Enabled(HWND control) { return IsWindowEnabled(control) != FALSE; }
 
 std::string Program::Text(HWND control) {
-  const int n = static_cast<int>(Send(control, WM_GETTEXTLENGTH, 0, 0));
-  std::string text(static_cast<size_t>(n) + 1, '\0');
-  const int got = GetWindowTextA(control, text.data(), n + 1);
-  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  // WM_GETTEXT, not GetWindowText: for a window of another process the
+  // latter gives only the stored caption, never an edit field's content.
+  const size_t n = static_cast<size_t>(Send(control, WM_GETTEXTLENGTH, 0, 0));
+  std::string text(n + 1, '\0');
+  const size_t got =
+      static_cast<size_t>(Send(control, WM_GETTEXT, n + 1, reinterpret_cast<LPARAM>(text.data())));
+  text.resize(std::min(got, n));
   return text;
 }
 
@@ -467,10 +487,11 @@ int Program::ComboIndex(HWND combo) { return static_cast<int>(Send(combo, CB_GET
 std::string Program::StatusText() const {
   HWND bar = StatusBar();
   if (!bar) return "<no status bar>";
-  const size_t length = LOWORD(Send(bar, SB_GETTEXTLENGTHA, SB_SIMPLEID, 0));
+  // In simple mode the one part is asked for by index 0.
+  const size_t length = LOWORD(Send(bar, SB_GETTEXTLENGTHA, 0, 0));
   RemoteBuffer buffer(process_.hProcess, length + 16);
   if (!buffer.ok()) return "<no memory>";
-  Send(bar, SB_GETTEXTA, SB_SIMPLEID, buffer.Param());
+  Send(bar, SB_GETTEXTA, 0, buffer.Param());
   return buffer.ReadText(0, length + 1);
 }
 
@@ -514,8 +535,8 @@ std::vector<TooltipInfo> Program::Tooltips() const {
       if (!Send(tip, TTM_ENUMTOOLSA, i, buffer.Param())) continue;
       buffer.Read(0, &ti, sizeof(ti));
       TooltipInfo info{ti.hwnd, ti.uId, ti.rect, (ti.uFlags & TTF_IDISHWND) != 0, ""};
-      info.text = ti.lpszText == LPSTR_TEXTCALLBACKA ? "<callback>"
-                                                     : buffer.ReadText(kTextAt, kTextSize);
+      info.text =
+          ti.lpszText == LPSTR_TEXTCALLBACKA ? "<callback>" : buffer.ReadText(kTextAt, kTextSize);
       tools.push_back(info);
     }
   }

@@ -51,6 +51,9 @@ std::string ProgramPath();
 struct StartOptions {
   std::string windowsVersion;  // empty: Wine's default
   bool firstRunSeen = true;    // false: leave the first-use flag alone
+  // true: wait until the main window shows; a message box during start-up
+  // then fails the test and is closed. false: return once the (still hidden)
+  // main window exists, for tests of what start-up shows.
   bool waitForMainWindow = true;
   std::string workingDirectory;  // empty: the test's own
 
@@ -76,8 +79,8 @@ struct ToolButtonInfo {
 };
 
 struct TooltipInfo {
-  HWND owner;       // the window the tool belongs to
-  UINT_PTR id;      // a control's handle for TTF_IDISHWND tools
+  HWND owner;   // the window the tool belongs to
+  UINT_PTR id;  // a control's handle for TTF_IDISHWND tools
   RECT rect;
   bool idIsHwnd;
   std::string text;
@@ -98,7 +101,8 @@ class Program {
 
   // ---- finding controls
   // Every descendant of the main window of a class (case-insensitive) and,
-  // when text is given, with exactly that text.
+  // when text is given, with exactly that caption (buttons, labels and group
+  // boxes; edit fields are found by their group box).
   std::vector<HWND> FindAll(const std::string& className,
                             const std::optional<std::string>& text = std::nullopt) const;
   // The one such control; fails the test when there is none or several.
@@ -123,10 +127,10 @@ class Program {
   // the whole old text selected first.
   void Type(HWND edit, const std::string& text, bool replaceAll = true);
   void Pick(HWND combo, int index);
-  void Command(int id);             // a menu item or accelerator's command
-  void ToolButton(int id);          // a toolbar button
-  void Key(int virtualKey);         // a key pressed in the main window
-  void Close();                     // the close box
+  void Command(int id);                     // a menu item or accelerator's command
+  void ToolButton(int id);                  // a toolbar button
+  void Key(int virtualKey, int times = 1);  // a key pressed in the main window
+  void Close();                             // the close box
 
   // ---- reading
   static bool Checked(HWND button);

@@ -31,20 +31,6 @@ std::string Last(const FakePlatform& platform) {
   return platform.messages.empty() ? "" : platform.messages.back().text;
 }
 
-TEST(BackupFolder, FollowsTheProgramFile) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"C:\\Program Files\\Internet Zelvora\\iz.exe",
-       "C:\\Program Files\\Internet Zelvora\\Backup"},
-      {"D:\\Tools\\iz.exe", "D:\\Tools\\Backup"},
-      {"iz.exe", "Backup"},
-  };
-  for (const auto& [program, folder] : rows) {
-    FakePlatform platform;
-    platform.programPath = program;
-    EXPECT_EQ(BackupFolder(platform), folder);
-  }
-}
-
 class BackupTest : public WindowTest {
  protected:
   void SetUp() override {

@@ -81,20 +81,16 @@ TEST(RegFile, NamesTheFirstBadLine) {
   const std::string k = "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n";
   const std::vector<std::tuple<std::string, int, std::string>> cases = {
       {"", 1, "not a REGEDIT4 file"},
-      {"Windows Registry Editor Version 5.00\r\n", 1, "not a REGEDIT4 file"},
       {"REGED", 1, "line cut off"},
       {k + "\"A\"=dword:00000001", 3, "line cut off"},
       {"REGEDIT4\n; note\n\"A\"=-\n", 3, "value outside a key section"},
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\K]\n", 2, "unknown root key"},
-      {"REGEDIT4\n[-HKEY_LOCAL_MACHINE\\K]\n", 2, "unknown root key"},
       {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\A\\\\B]\n", 2, "empty key name"},
       {k + "A=1\n", 3, "unknown line"},
       {k + "\"A\"=\"x\\n\"\n", 3, "bad escape in text"},
-      {k + "\"A\"=\"abc\n", 3, "unterminated text"},
       {k + "\"A\"=dword:0001\n", 3, "bad dword data"},
       {k + "\"A\"=hex:01,\n", 3, "bad hex data"},
       {k + "\"A\"=hex(q):01\n", 3, "unknown data type"},
-      {k + "\"A\"=qword:01\n", 3, "unknown data type"},
       {k + "\"a\"=-\n[HKEY_LOCAL_MACHINE\\k]\n\"A\"=-\n", 5, "value given twice"},
       {k + "\"B\"=\"\x01\"\n", 3, "unexpected control character"},
   };

@@ -193,7 +193,6 @@ TEST(RestoreDefaults, RestartsByTheMeansOfTheSystem) {
       {{kVerPlatformWin32Windows, 5, 0, ""},
        true,
        {open + "\"C:\\windows\\rundll.exe\" \"user.exe,exitwindowsexec\""}},
-      {Win95(), true, {open + "\"C:\\windows\\rundll.exe\" \"user.exe,exitwindowsexec\""}},
       {Win98(), true, {open + "\"C:\\WINDOWS\\RUNDLL32.EXE\" \"shell32,SHExitWindowsEx 2\""}},
       {WinXP(), true, exitNT},
       {WinXP(), false, refused},

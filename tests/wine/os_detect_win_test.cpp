@@ -1,11 +1,10 @@
 // The OS detection on the real version query. Under Wine this test program
 // runs with the prefix's default version, Windows 7 with Service Pack 1; the
 // other versions are covered by starting the program itself (tests/e2e).
-#include "app/win32/win.h"
-
 #include <gtest/gtest.h>
 
 #include "app/os_kind.h"
+#include "app/win32/win.h"
 #include "app/win32/win32_platform.h"
 
 namespace {

@@ -1,0 +1,337 @@
+// Current settings, Windows defaults and the backup in the real program under
+// Wine: View shows what was seeded in either encoding; Restore Windows
+// Defaults on a never-optimized XP runs to its prompt and View then shows the
+// defaults; Backup, Optimize, Restore previous settings brings back exactly
+// the saved values and Win.ini, with the Backup folder beside the program
+// whatever the working directory.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "e2e/ui_driver.h"
+
+namespace e2e {
+namespace {
+
+constexpr char kTcpip[] = "System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+constexpr char kInterface[] =
+    "System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\interface";
+constexpr char kNetbt[] = "System\\CurrentControlSet\\Services\\Netbt\\Parameters";
+constexpr char kMstcp[] = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+constexpr char kTrans0000[] = "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0000";
+constexpr char kNet0000[] = "System\\CurrentControlSet\\Services\\Class\\Net\\0000";
+constexpr char kVCache[] = "System\\CurrentControlSet\\Services\\VxD\\VCACHE";
+constexpr char kComBuff[] = "System\\CurrentControlSet\\Services\\VxD\\COMBUFF";
+constexpr char kInternetSettings[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+const char* const kPorts[] = {"COM1:", "COM2:", "COM3:", "COM4:", "COM5:"};
+
+constexpr char kTtlGroup[] = "Time To Live (TTL) ";
+constexpr char kMtuGroup[] = "Maximum Transmission Unit ";
+constexpr char kSkaGroup[] = "Session Keep Alive (SKA) ";
+
+struct Location {
+  HKEY root;
+  std::string key;
+  std::string name;
+};
+
+std::string WinIni() {
+  char dir[MAX_PATH] = {};
+  GetWindowsDirectoryA(dir, MAX_PATH);
+  return std::string(dir) + "\\win.ini";
+}
+
+std::vector<std::string> Ports() {
+  std::vector<std::string> values;
+  for (const char* port : kPorts) {
+    char value[256] = {};
+    GetPrivateProfileStringA("Ports", port, "absent", value, sizeof value, WinIni().c_str());
+    values.push_back(value);
+  }
+  return values;
+}
+
+// One line per value, for whole-list comparisons: "dword 128", "byte 1",
+// "absent", or the type and bytes.
+std::string Describe(const Location& l, const RegValue& v) {
+  std::string line = l.key + " [" + l.name + "] ";
+  if (!v.exists) return line + "absent";
+  if (v.type == REG_DWORD && v.data.size() == 4)
+    return line + "dword " + std::to_string(v.AsDword());
+  if (v.type == REG_BINARY && v.data.size() == 1) return line + "byte " + std::to_string(v.data[0]);
+  line += "type " + std::to_string(v.type);
+  for (std::uint8_t b : v.data) line += " " + std::to_string(b);
+  return line;
+}
+std::vector<std::string> Describe(const std::vector<Location>& where) {
+  std::vector<std::string> lines;
+  for (const Location& l : where) lines.push_back(Describe(l, RegRead(l.root, l.key, l.name)));
+  return lines;
+}
+
+// Puts the values and Win.ini's ports back as they were, so that the suites
+// after this one start from the same prefix.
+class Preserved {
+ public:
+  explicit Preserved(std::vector<Location> where) : where_(std::move(where)) {
+    for (const Location& l : where_) values_.push_back(RegRead(l.root, l.key, l.name));
+    ports_ = Ports();
+  }
+  ~Preserved() {
+    for (std::size_t i = 0; i < where_.size(); ++i) {
+      const Location& l = where_[i];
+      if (!values_[i].exists) {
+        RegRemoveValue(l.root, l.key, l.name);
+        continue;
+      }
+      HKEY key = nullptr;
+      if (RegCreateKeyExA(l.root, l.key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                          nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(key, l.name.c_str(), 0, values_[i].type, values_[i].data.data(),
+                       static_cast<DWORD>(values_[i].data.size()));
+        RegCloseKey(key);
+      }
+    }
+    for (std::size_t i = 0; i < ports_.size(); ++i) {
+      WritePrivateProfileStringA("Ports", kPorts[i],
+                                 ports_[i] == "absent" ? nullptr : ports_[i].c_str(),
+                                 WinIni().c_str());
+    }
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, WinIni().c_str());
+  }
+  Preserved(const Preserved&) = delete;
+  Preserved& operator=(const Preserved&) = delete;
+
+ private:
+  std::vector<Location> where_;
+  std::vector<RegValue> values_;
+  std::vector<std::string> ports_;
+};
+
+void Seed(const Location& l, DWORD value) { RegSetDword(l.root, l.key, l.name, value); }
+void Seed(const Location& l, const std::string& text) { RegSetString(l.root, l.key, l.name, text); }
+
+// The answer to the one dialog the last action opened; its text.
+std::string AnswerDialog(Program& program, const char* caption, int button) {
+  std::optional<Dialog> dialog = program.WaitDialog();
+  if (!dialog) return "(no dialog)";
+  EXPECT_EQ(dialog->caption, caption);
+  const std::string text = dialog->text;
+  program.Answer(*dialog, button);
+  return text;
+}
+
+HWND Box(const Program& program, const char* caption) { return program.Find("Button", caption); }
+
+// An edit field's text. GetWindowText does not ask a window of another
+// process for its text, so this sends WM_GETTEXT, which the system carries
+// across.
+std::string FieldText(HWND edit) {
+  char text[256] = {};
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 2000, &ignored);
+  return text;
+}
+
+// ---------------------------------------------------------------- View
+
+TEST(CurrentE2E, ViewShowsValuesOfEitherEncodingOnXP) {
+  const Location ttl{HKEY_LOCAL_MACHINE, kTcpip, "DefaultTTL"};
+  const Location discovery{HKEY_LOCAL_MACHINE, kTcpip, "EnablePMTUDiscovery"};
+  const Location keepAlive{HKEY_LOCAL_MACHINE, kNetbt, "SessionKeepAlive"};
+  const Location mtu{HKEY_LOCAL_MACHINE, kInterface, "MTU"};
+  const Location slowNet{HKEY_LOCAL_MACHINE, kNet0000, "SLOWNET"};
+  Preserved preserved({ttl, discovery, keepAlive, mtu, slowNet});
+  Program program(StartOptions::OnWindows("winxp"));
+  ASSERT_NE(program.Main(), nullptr);
+
+  Seed(ttl, std::string("64"));
+  Seed(discovery, 1);
+  Seed(keepAlive, 2500);  // milliseconds: half a second rounds to the even 2
+  Seed(mtu, std::string("-1"));
+  RegSetBinary(HKEY_LOCAL_MACHINE, kNet0000, "SLOWNET", {0x00});
+  program.ToolButton(IDT_VIEW);
+
+  EXPECT_EQ(FieldText(program.Edit(kTtlGroup)), "64");
+  EXPECT_TRUE(Program::Checked(program.InGroup(kTtlGroup, "Button", " 64")));
+  EXPECT_EQ(FieldText(program.Edit(kSkaGroup)), "2");
+  EXPECT_EQ(FieldText(program.Edit(kMtuGroup)), "4294967295");
+  EXPECT_TRUE(Program::Checked(Box(program, " Auto Discovery")));
+  EXPECT_TRUE(Program::Checked(Box(program, " SlowNet Option Enabled ")));
+  EXPECT_FALSE(program.WaitDialog(300).has_value());
+}
+
+TEST(CurrentE2E, ViewShowsValuesOfEitherEncodingOn98AndLocksTheFields) {
+  const Location ttl{HKEY_LOCAL_MACHINE, kMstcp, "DefaultTTL"};
+  const Location discovery{HKEY_LOCAL_MACHINE, kMstcp, "PMTUDiscovery"};
+  const Location keepAlive{HKEY_LOCAL_MACHINE, kMstcp, "SessionKeepAlive"};
+  const Location mtu{HKEY_LOCAL_MACHINE, kTrans0000, "MaxMTU"};
+  Preserved preserved({ttl, discovery, keepAlive, mtu});
+  Program program(StartOptions::OnWindows("win98"));
+  ASSERT_NE(program.Main(), nullptr);
+
+  Seed(ttl, 32);
+  Seed(discovery, std::string("1"));
+  Seed(keepAlive, std::string("600"));  // seconds on this family, shown as stored
+  Seed(mtu, std::string("1500"));
+  program.Key(VK_F3);
+
+  EXPECT_EQ(FieldText(program.Edit(kTtlGroup)), "32");
+  EXPECT_TRUE(Program::Checked(program.InGroup(kTtlGroup, "Button", " 32")));
+  EXPECT_EQ(FieldText(program.Edit(kSkaGroup)), "600");
+  EXPECT_EQ(FieldText(program.Edit(kMtuGroup)), "1500");
+  EXPECT_TRUE(Program::Checked(Box(program, " Auto Discovery")));
+  EXPECT_FALSE(Program::Enabled(program.Edit(kTtlGroup)));
+  EXPECT_FALSE(Program::Enabled(program.Combo()));
+}
+
+// ---------------------------------------------------------------- defaults
+
+// A never-optimized XP has no interface key; the restore still runs to its
+// prompt, and View then shows the defaults.
+TEST(CurrentE2E, RestoreDefaultsOnACleanXPRunsToThePrompt) {
+  const HKEY lm = HKEY_LOCAL_MACHINE, cu = HKEY_CURRENT_USER;
+  const std::vector<std::pair<Location, const char*>> after = {
+      {{lm, kTcpip, "DefaultTTL"}, "dword 128"},
+      {{lm, kTcpip, "EnablePMTUDiscovery"}, "dword 1"},
+      {{lm, kTcpip, "EnablePMTUBHDetect"}, "dword 0"},
+      {{lm, kTcpip, "Tcp1323Opts"}, "absent"},
+      {{lm, kTcpip, "GlobalMaxTcpWindowSize"}, "absent"},
+      {{lm, kTcpip, "SackOpts"}, "dword 1"},
+      {{lm, kTcpip, "TcpWindowSize"}, "dword 65535"},
+      {{lm, kInterface, "TcpWindowSize"}, "absent"},
+      {{lm, kInterface, "MTU"}, "absent"},
+      {{lm, kNetbt, "SessionKeepAlive"}, "dword 3600000"},
+      {{lm, kTcpip, "TcpUseRFC1122UrgentPointer"}, "dword 0"},
+      {{lm, kTcpip, "TcpMaxDupAcks"}, "dword 2"},
+      {{lm, kNet0000, "SLOWNET"}, "byte 1"},
+      {{lm, kVCache, "Start"}, "byte 1"},
+      {{lm, kComBuff, "Start"}, "byte 1"},
+      {{cu, kInternetSettings, "MaxConnectionsPerServer"}, "absent"},
+      {{cu, kInternetSettings, "MaxConnectionsPer1_0Server"}, "absent"},
+  };
+  std::vector<Location> touched;
+  std::vector<std::string> expected;
+  for (const auto& [where, value] : after) {
+    touched.push_back(where);
+    expected.push_back(where.key + " [" + where.name + "] " + value);
+  }
+  Preserved preserved(touched);
+  RegRemoveKey(HKEY_LOCAL_MACHINE, kInterface);
+  Seed(touched[3], 1);  // Tcp1323Opts, to be removed
+
+  Program program(StartOptions::OnWindows("winxp"));
+  ASSERT_NE(program.Main(), nullptr);
+  program.ToolButton(IDT_RESTORE);
+  EXPECT_EQ(AnswerDialog(program, "Confirm", IDNO),
+            "Windows Default settings have been restored. Before using the new settings you "
+            "must restart your computer. Do you wish to reboot now? ");
+  EXPECT_EQ(Describe(touched), expected);
+
+  program.Key(VK_F3);
+  EXPECT_EQ(FieldText(program.Edit(kTtlGroup)), "128");
+  EXPECT_EQ(FieldText(program.Edit(kSkaGroup)), "3600");
+  EXPECT_TRUE(Program::Checked(Box(program, " Optimize VCache Value")));
+  EXPECT_FALSE(Program::Checked(Box(program, " Large Window Scaling")));
+}
+
+// ---------------------------------------------------------------- backup
+
+std::string BackupFolder() {
+  std::string path = ProgramPath();
+  return path.substr(0, path.find_last_of('\\') + 1) + "Backup";
+}
+
+void RemoveBackupFolder() {
+  const std::string folder = BackupFolder();
+  for (const char* name : {"System.dat", "User.dat", "System.ini", "Win.ini", "Registry.reg"}) {
+    const std::string file = folder + "\\" + name;
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(file.c_str());
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The locations that Registry.reg names, read by the test itself.
+std::vector<Location> SavedLocations(const std::string& file) {
+  std::vector<Location> where;
+  std::ifstream in(file, std::ios::binary);
+  HKEY root = nullptr;
+  std::string key, line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const auto& [prefix, r] : {std::pair{"[HKEY_LOCAL_MACHINE\\", HKEY_LOCAL_MACHINE},
+                                    std::pair{"[HKEY_CURRENT_USER\\", HKEY_CURRENT_USER}}) {
+      const std::string p = prefix;
+      if (line.compare(0, p.size(), p) == 0) {
+        root = r;
+        key = line.substr(p.size(), line.size() - p.size() - 1);
+      }
+    }
+    if (line.compare(0, 2, "@=") == 0) where.push_back({root, key, ""});
+    if (!line.empty() && line[0] == '"')
+      where.push_back({root, key, line.substr(1, line.find('"', 1) - 1)});
+  }
+  return where;
+}
+
+class BackupE2E : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override { RemoveBackupFolder(); }
+  void TearDown() override { RemoveBackupFolder(); }
+};
+
+// Started from the Windows directory, the program still saves beside itself.
+TEST_P(BackupE2E, BackupOptimizeRestoreBringsBackTheSavedState) {
+  RegSetDword(HKEY_CURRENT_USER, kInternetSettings, "IZ e2e", 1);  // the key must exist
+  RegRemoveValue(HKEY_CURRENT_USER, kInternetSettings, "IZ e2e");
+  StartOptions options = StartOptions::OnWindows(GetParam());
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  options.workingDirectory = windows;
+  Program program(options);
+  ASSERT_NE(program.Main(), nullptr);
+
+  program.Key(VK_F6);
+  EXPECT_EQ(AnswerDialog(program, "Information", IDOK),
+            "No saved settings were found in " + BackupFolder() + ".");
+
+  program.Key(VK_F5);
+  ASSERT_EQ(AnswerDialog(program, "Internet Zelvora 2.19", IDOK),
+            "Your current settings have been saved.");
+  const std::string regFile = BackupFolder() + "\\Registry.reg";
+  ASSERT_TRUE(FileExists(regFile));
+  EXPECT_TRUE(FileExists(BackupFolder() + "\\Win.ini"));
+  EXPECT_FALSE(FileExists(std::string(windows) + "\\Backup\\Registry.reg"));
+  const std::vector<Location> saved = SavedLocations(regFile);
+  ASSERT_GT(saved.size(), 40u);
+  Preserved preserved(saved);
+  const std::vector<std::string> before = Describe(saved);
+  const std::vector<std::string> ports = Ports();
+
+  program.Click(program.Find("Button", "CABLE / DSL"));
+  program.ToolButton(IDT_OPTIMIZE);
+  AnswerDialog(program, "Confirm", IDNO);
+  ASSERT_NE(Describe(saved), before);
+
+  program.Command(IDM_RESTORE_PREVIOUS);
+  EXPECT_EQ(AnswerDialog(program, "Internet Zelvora 2.19", IDOK),
+            "Your original settings have been restored.");
+  EXPECT_EQ(Describe(saved), before);
+  EXPECT_EQ(Ports(), ports);
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, BackupE2E, ::testing::Values("winxp", "win98"));
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,159 @@
+// A writer killed in the middle of a write leaves the old file or the new one,
+// never a mix and never none: a child process rewrites a large file over and
+// over, alternating between two contents, and is killed at a random moment,
+// many times. Covered: the atomic file write of the core (what Registry.reg
+// is written with away from Windows) and the ini writer of the substitute
+// profile file, which reads the file and writes it back whole.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "store/ini_profile.h"
+
+namespace iz {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string pattern = (fs::temp_directory_path() / "izatomic.XXXXXX").string();
+    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    if (!path_.empty()) fs::remove_all(path_, ignored);
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Temporary files a killed writer left beside the target; removed, so each
+// round counts its own.
+int TakeLeftovers(const std::string& dir, const std::string& target) {
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.path().filename() != target) {
+      fs::remove(entry.path());
+      ++count;
+    }
+  }
+  return count;
+}
+
+struct KillReport {
+  int rounds = 0, sawFirst = 0, sawSecond = 0, interrupted = 0;
+};
+
+// Forks a child that runs write(i) for i = 0, 1, 2 ... until it is killed
+// after a random delay of up to three times the duration of one write, and
+// checks after each kill that the file holds first or second exactly.
+KillReport KillWhileWriting(const std::string& dir, const std::string& name, int rounds,
+                            const std::string& first, const std::string& second,
+                            const std::function<bool(int)>& write) {
+  const std::string path = dir + "/" + name;
+  KillReport report;
+  const Clock::time_point start = Clock::now();
+  EXPECT_TRUE(write(0));
+  EXPECT_TRUE(write(1));
+  const auto oneWrite = (Clock::now() - start) / 2;
+  std::mt19937 random(20240607u);
+  std::uniform_int_distribution<long long> delay(
+      0, std::chrono::duration_cast<std::chrono::microseconds>(oneWrite * 3).count() + 1);
+
+  for (int round = 0; round < rounds; ++round) {
+    const pid_t child = fork();
+    if (child == 0) {
+      // Bounded, in case the kill never comes.
+      for (int i = 0; i < 100000; ++i) write(i);
+      _exit(0);
+    }
+    EXPECT_GT(child, 0);
+    if (child <= 0) break;
+    std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+
+    const std::string now = ReadAll(path);
+    EXPECT_TRUE(now == first || now == second)
+        << "round " << round << ": " << now.size() << " bytes, neither the one nor the other";
+    report.sawFirst += now == first;
+    report.sawSecond += now == second;
+    report.interrupted += TakeLeftovers(dir, name) > 0;
+    ++report.rounds;
+  }
+  return report;
+}
+
+// Large enough that a write takes a while: about a megabyte.
+std::string Content(char fill, std::size_t lines) {
+  std::string text;
+  for (std::size_t i = 0; i < lines; ++i) {
+    text += "line " + std::to_string(i) + " " + std::string(60, fill) + "\r\n";
+  }
+  return text;
+}
+
+TEST(AtomicWrite, AKilledWriterLeavesTheOldFileOrTheNew) {
+  ScratchDir dir;
+  const std::string path = dir.Path() + "/Registry.reg";
+  const std::string a = Content('a', 14000), b = Content('b', 15000);
+  const KillReport report = KillWhileWriting(dir.Path(), "Registry.reg", 100, a, b, [&](int i) {
+    return WriteFileAtomically(path, i % 2 ? b : a);
+  });
+  // Both contents were seen and some kills struck in the middle of a write,
+  // or the rounds proved nothing.
+  EXPECT_GT(report.sawFirst, 0);
+  EXPECT_GT(report.sawSecond, 0);
+  EXPECT_GT(report.interrupted, 0);
+}
+
+TEST(AtomicWrite, AKilledIniWriterLeavesTheOldFileOrTheNew) {
+  ScratchDir dir;
+  // A Win.ini with many sections and the Ports section at the end.
+  std::string base;
+  for (int s = 0; s < 3000; ++s) {
+    base += "[Section" + std::to_string(s) + "]\r\nkey=" + std::string(200, 'v') + "\r\n\r\n";
+  }
+  const std::string slow = "9600,n,8,1", fast = "921600,n,8,1,p";
+  const std::string withSlow = IniWrite(base, "Ports", "COM1:", slow);
+  const std::string withFast = IniWrite(withSlow, "Ports", "COM1:", fast);
+  ASSERT_TRUE(WriteFileAtomically(dir.Path() + "/Win.ini", withSlow));
+  IniProfileStrings profiles(dir.Path(), "C:\\WINDOWS");
+
+  const KillReport report =
+      KillWhileWriting(dir.Path(), "Win.ini", 100, withSlow, withFast, [&](int i) {
+        return profiles.WriteString("C:\\WINDOWS\\Win.ini", "Ports", "COM1:", i % 2 ? fast : slow);
+      });
+  EXPECT_GT(report.sawFirst, 0);
+  EXPECT_GT(report.sawSecond, 0);
+  EXPECT_GT(report.interrupted, 0);
+}
+
+}  // namespace
+}  // namespace iz

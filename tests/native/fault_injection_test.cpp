@@ -1,0 +1,356 @@
+// Every registry call of every writing and reading command made to fail, one
+// at a time: the command either completes as it does without the failure or
+// stops with the store's error text; after a failure it shows no message of
+// its own and never restarts, and it leaves no key handle open. An invalid
+// field stops Optimize before it writes, wherever a failure would have struck.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/izelvora.h"
+#include "native/fake_platform.h"
+#include "store/error.h"
+#include "store/memory_registry.h"
+#include "store/parameter_map.h"
+
+namespace iz::test {
+namespace {
+
+// Win.ini in memory, entries by lower-case section and key: the profile file
+// never fails here, and a real file would make the thousands of runs below
+// wait for the disk.
+class MemoryProfiles : public ProfileStrings {
+ public:
+  std::map<std::string, std::string> entries;
+
+  bool WriteString(const std::string&, const std::string& section, const std::string& key,
+                   const std::string& value) override {
+    entries[Lower(section + "]" + key)] = value;
+    return true;
+  }
+  std::string ReadString(const std::string&, const std::string& section, const std::string& key,
+                         const std::string& defaultText) override {
+    const auto it = entries.find(Lower(section + "]" + key));
+    return it == entries.end() ? defaultText : it->second;
+  }
+  void Flush(const std::string&) override {}
+  std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
+
+ private:
+  static std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  }
+};
+
+struct Rig {
+  MemoryRegistry registry;
+  MemoryProfiles profiles;
+  FakePlatform platform;
+  TIZelvora w{registry, profiles, platform};
+
+  // The keys every installed system of the family has.
+  void SeedStockNT() {
+    registry.CreateKeyPath(kHKLM, map::kTcpipParametersKey);
+    registry.CreateKeyPath(kHKLM, map::kNetbtParametersKey);
+    registry.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
+  }
+  void SeedStock9x() {
+    registry.CreateKeyPath(kHKLM, map::kMstcpKey);
+    registry.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
+  }
+};
+
+inline VersionInfo WinXP() { return {kVerPlatformWin32NT, 5, 1, "Service Pack 3"}; }
+inline VersionInfo Win98() { return {kVerPlatformWin32Windows, 4, 10, " A "}; }
+inline VersionInfo Win95() { return {kVerPlatformWin32Windows, 4, 0, ""}; }
+
+using Entries = std::vector<MemoryRegistry::Entry>;
+
+// A store error as the general error report shows it: one of the store's
+// patterns around any argument, with the report's full stop or not.
+bool IsStoreErrorText(const std::string& text, const std::vector<const char*>& patterns) {
+  const auto endsWith = [&](const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  };
+  for (const std::string& pattern : std::vector<std::string>(patterns.begin(), patterns.end())) {
+    const std::size_t at = pattern.find("%s");
+    const std::string head = pattern.substr(0, at), tail = pattern.substr(at + 2);
+    if (text.rfind(head, 0) == 0 && text.size() >= head.size() + tail.size() &&
+        (endsWith(tail) || endsWith(tail + "."))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+const std::vector<const char*> kWriteErrors = {kFailedToCreateKey, kFailedToSetData};
+const std::vector<const char*> kReadErrors = {kFailedToGetData, kInvalidDataType};
+
+// Optimize with "CABLE / DSL", answered No: what the restores, the readers
+// and the backup start from.
+void Optimize(Rig& rig, const VersionInfo& version) {
+  rig.platform.version = version;
+  rig.w.Click(rig.w.glCheckBox3);  // "CABLE / DSL", " Automatic Mode 1"
+  rig.platform.answers = {MsgAnswer::No};
+  rig.w.ToolButton4Click();
+}
+
+using Handler = void (TIZelvora::*)();
+const Handler kOptimize = &TIZelvora::ToolButton4Click;
+const Handler kRestoreDefaults = &TIZelvora::RestoreWindowsDefaults1Click;
+const Handler kView = &TIZelvora::ViewCurentSettings1Click;
+
+struct Operation {
+  const char* name;
+  VersionInfo version;
+  std::function<void(Rig&)> setUp;  // may use the registry; not counted
+  MsgAnswer answer;                 // to the command's prompt; Ok: it has none
+  Handler run;
+  const std::vector<const char*>* errors;  // the store errors it may raise
+};
+
+// A stock system with "CABLE / DSL" ticked, ready for Optimize.
+void ReadyNT(Rig& rig) {
+  rig.SeedStockNT();
+  rig.w.Click(rig.w.glCheckBox3);
+}
+void Ready9x(Rig& rig) {
+  rig.SeedStock9x();
+  rig.w.Click(rig.w.glCheckBox3);
+}
+void OptimizedNT(Rig& rig) {
+  rig.SeedStockNT();
+  Optimize(rig, WinXP());
+}
+void Optimized98(Rig& rig) {
+  rig.SeedStock9x();
+  Optimize(rig, Win98());
+}
+// Saved while optimized, then put back to the defaults: restoring the saved
+// settings has every value to write back and some to remove.
+void SavedThenRestoredDefaults(Rig& rig) {
+  OptimizedNT(rig);
+  rig.w.Backup1Click();
+  rig.platform.answers = {MsgAnswer::No};
+  rig.w.RestoreWindowsDefaults1Click();
+}
+
+// Start-up reads and writes the first-run flag, then reads the settings.
+const std::vector<const char*> kStartUpErrors = {kFailedToCreateKey, kFailedToSetData,
+                                                 kFailedToGetData, kInvalidDataType};
+
+const std::vector<Operation>& Operations() {
+  using A = MsgAnswer;
+  static const std::vector<Operation> operations = {
+      {"Optimize NT, Yes", WinXP(), ReadyNT, A::Yes, kOptimize, &kWriteErrors},
+      {"Optimize NT, No", WinXP(), ReadyNT, A::No, kOptimize, &kWriteErrors},
+      {"Optimize 98, Yes", Win98(), Ready9x, A::Yes, kOptimize, &kWriteErrors},
+      {"Optimize 98, No", Win98(), Ready9x, A::No, kOptimize, &kWriteErrors},
+      {"Optimize 95, Yes", Win95(), Ready9x, A::Yes, kOptimize, &kWriteErrors},
+      {"Restore NT defaults", WinXP(), OptimizedNT, A::Yes, kRestoreDefaults, &kWriteErrors},
+      {"Restore 98 defaults", Win98(), Optimized98, A::Yes, kRestoreDefaults, &kWriteErrors},
+      {"Restore 95 defaults", Win95(), Optimized98, A::Yes, kRestoreDefaults, &kWriteErrors},
+      {"Read NT", WinXP(), OptimizedNT, A::Ok, kView, &kReadErrors},
+      {"Read 9x", Win98(), Optimized98, A::Ok, kView, &kReadErrors},
+      {"Start-up NT", WinXP(), OptimizedNT, A::Ok, &TIZelvora::FormCreate, &kStartUpErrors},
+      {"Backup", WinXP(), OptimizedNT, A::Ok, &TIZelvora::Backup1Click, &kReadErrors},
+      {"Restore previous settings", WinXP(), SavedThenRestoredDefaults, A::Ok,
+       &TIZelvora::Restoreyouroriginalconfiguration1Click, &kWriteErrors},
+  };
+  return operations;
+}
+
+// What one run of a command leaves behind.
+struct Outcome {
+  int calls = 0;           // raw registry calls the command made
+  std::string failedCall;  // the call made to fail, as logged
+  std::vector<std::string> platformCalls;
+  std::vector<FakePlatform::Message> messages;
+  Entries before, after;
+  std::vector<std::string> keysBefore, keysAfter;
+  std::map<std::string, std::string> iniBefore, iniAfter;
+  int openHandles = 0;
+};
+
+// A fresh machine, set up for the command; with failAt > 0 the failAt-th raw
+// call of the command itself fails with status.
+Outcome RunOnce(const Operation& op, int failAt, long status) {
+  Rig rig;
+  rig.platform.version = op.version;
+  op.setUp(rig);
+  rig.platform.version = op.version;
+  rig.platform.calls.clear();
+  rig.platform.messages.clear();
+  rig.platform.answers = {op.answer};
+
+  Outcome out;
+  out.before = rig.registry.Dump();
+  out.keysBefore = rig.registry.Keys();
+  out.iniBefore = rig.profiles.entries;
+  const int first = rig.registry.CallCount();
+  if (failAt > 0) rig.registry.FailCall(failAt, status);
+  rig.w.Dispatch([&] { (rig.w.*op.run)(); });
+  out.calls = rig.registry.CallCount() - first;
+  if (failAt > 0 && failAt <= out.calls)
+    out.failedCall = rig.registry.CallLog()[first + failAt - 1];
+  out.platformCalls = rig.platform.calls;
+  out.messages = rig.platform.messages;
+  out.after = rig.registry.Dump();
+  out.keysAfter = rig.registry.Keys();
+  out.iniAfter = rig.profiles.entries;
+  out.openHandles = rig.registry.OpenHandles();
+  return out;
+}
+
+// Registry names compare without regard to case.
+std::string Canonical(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+std::string Canonical(const MemoryRegistry::Entry& e) {
+  std::ostringstream out;
+  out << e;
+  return Canonical(out.str());
+}
+
+// Values or keys that the run left and that neither the machine before nor
+// the run without a failure has: writes that went astray.
+template <class T>
+std::vector<T> Stray(const std::vector<T>& after, const std::vector<T>& before,
+                     const std::vector<T>& clean) {
+  std::set<std::string> known;
+  for (const T& e : before) known.insert(Canonical(e));
+  for (const T& e : clean) known.insert(Canonical(e));
+  std::vector<T> stray;
+  for (const T& e : after) {
+    if (!known.count(Canonical(e))) stray.push_back(e);
+  }
+  return stray;
+}
+
+std::string Show(const Entries& entries) {
+  std::ostringstream out;
+  for (const MemoryRegistry::Entry& e : entries) out << "\n  " << e;
+  return out.str();
+}
+
+bool IsRestartCall(const std::string& call) {
+  return call.rfind("ExitWindowsEx", 0) == 0 || call.rfind("OpenProcessToken", 0) == 0 ||
+         call.rfind("ShellOpen", 0) == 0;
+}
+
+// Runs the command once without failures, then once for each of its raw
+// calls made to fail with each status, handing both outcomes to check.
+void ForEachFailure(const Operation& op, std::initializer_list<long> statuses,
+                    const std::function<void(const Outcome& clean, const Outcome& run)>& check) {
+  const Outcome clean = RunOnce(op, 0, kRegOk);
+  SCOPED_TRACE(op.name);
+  // The run without failures must itself be sound, or the rest means little.
+  ASSERT_GT(clean.calls, 0);
+  ASSERT_EQ(clean.openHandles, 0);
+  for (const FakePlatform::Message& m : clean.messages) ASSERT_NE(m.icon, MsgIcon::Error) << m.text;
+  for (long status : statuses) {
+    for (int n = 1; n <= clean.calls; ++n) {
+      const Outcome run = RunOnce(op, n, status);
+      SCOPED_TRACE("call " + std::to_string(n) + " (" + run.failedCall + ") fails with " +
+                   std::to_string(status));
+      check(clean, run);
+    }
+  }
+}
+
+TEST(FaultInjection, EveryFailedCallCompletesOrStopsWithTheStoreError) {
+  for (const Operation& op : Operations()) {
+    ForEachFailure(
+        op, {kRegAccessDenied, kRegNotFound}, [&](const Outcome& clean, const Outcome& run) {
+          // A handle whose close failed stays open; nothing else may.
+          const bool closeFailed = run.failedCall.rfind("CloseKey", 0) == 0;
+          EXPECT_EQ(run.openHandles, closeFailed ? 1 : 0);
+
+          const auto error = std::find_if(run.messages.begin(), run.messages.end(),
+                                          [](const auto& m) { return m.icon == MsgIcon::Error; });
+          if (error == run.messages.end()) {
+            // Completed: the same dialogs, answers and restart as without the failure.
+            EXPECT_EQ(run.platformCalls, clean.platformCalls);
+            return;
+          }
+          EXPECT_TRUE(IsStoreErrorText(error->text, *op.errors)) << error->text;
+          EXPECT_EQ(error->caption, kAppTitle);
+          // The error is the last word: no prompt, no success message, no restart.
+          EXPECT_EQ(run.messages.size(), 1u) << run.messages.back().text;
+          EXPECT_EQ(
+              std::count_if(run.platformCalls.begin(), run.platformCalls.end(), IsRestartCall), 0);
+        });
+  }
+}
+
+// A key that cannot be opened or created must stop a writing command rather
+// than let its next section writes resolve below the root (HKLM\0000,
+// HKLM\MSTCP, HKLM\cachesize, HKCU\Internet Zelvora) and then report
+// success. Disabled until the appliers, the restores and the first-run check
+// stop on such a key; run it with --gtest_also_run_disabled_tests.
+TEST(FaultInjection, DISABLED_NoWriteLandsOutsideTheKeysOfACleanRun) {
+  for (const Operation& op : Operations()) {
+    ForEachFailure(op, {kRegAccessDenied}, [&](const Outcome& clean, const Outcome& run) {
+      const Entries stray = Stray(run.after, run.before, clean.after);
+      EXPECT_EQ(stray, Entries{}) << "values a run without the failure does not leave:"
+                                  << Show(stray);
+      EXPECT_EQ(Stray(run.keysAfter, run.keysBefore, clean.keysAfter), std::vector<std::string>{});
+    });
+  }
+}
+
+// M1: a field that is not a whole number stops Optimize before its first
+// write, whichever registry call would have failed.
+TEST(FaultInjection, AnInvalidFieldWritesNothingWhateverFails) {
+  struct Row {
+    VersionInfo version;
+    EditCtl Panel::*field;
+    const char* text;
+  };
+  const Row rows[] = {
+      {WinXP(), &Panel::Edit1, "abc"}, {WinXP(), &Panel::Edit4, ""},
+      {WinXP(), &Panel::Edit5, "6OO"}, {WinXP(), &Panel::Edit2, "99999999999999999999"},
+      {WinXP(), &Panel::Edit6, "$"},   {WinXP(), &Panel::Edit7, "-0x"},
+      {Win98(), &Panel::Edit4, "x"},   {Win98(), &Panel::Edit5, " "},
+      {Win98(), &Panel::Edit2, "1e3"}, {Win98(), &Panel::Edit6, "0x"},
+      {Win98(), &Panel::Edit7, "+-1"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.version.platformId == kVerPlatformWin32NT ? "NT " : "98 ") + "'" +
+                 row.text + "'");
+    Operation optimize{"Optimize", row.version, nullptr, MsgAnswer::Yes, kOptimize, nullptr};
+    optimize.setUp = [&](Rig& rig) {
+      rig.SeedStockNT();
+      rig.SeedStock9x();
+      rig.w.Click(rig.w.glCheckBox3);
+      (rig.w.*row.field).text = row.text;
+    };
+    const std::string expected = TIZelvora::ErrorReportText(FormatMessage(kNotAnInteger, row.text));
+    // As many failure points as a valid run of the family has calls.
+    const Operation valid = Operations()[row.version.platformId == kVerPlatformWin32NT ? 0 : 2];
+    const int points = RunOnce(valid, 0, kRegOk).calls;
+    for (int n = 0; n <= points; ++n) {
+      const Outcome run = RunOnce(optimize, n, kRegAccessDenied);
+      EXPECT_EQ(run.after, run.before) << "call " << n;
+      EXPECT_EQ(run.keysAfter, run.keysBefore) << "call " << n;
+      EXPECT_EQ(run.iniAfter, run.iniBefore) << "call " << n;
+      ASSERT_EQ(run.messages.size(), 1u) << "call " << n;
+      EXPECT_EQ(run.messages[0].text, expected);
+      EXPECT_EQ(run.platformCalls.size(), 1u);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace iz::test
