@@ -7,6 +7,8 @@ exe=$1
 if [ -z "${IZ_HEADLESS:-}" ]; then
   exec wine "$exe"
 fi
+# Run as Wine's default Windows, whatever version a test left set.
+wine reg delete 'HKCU\Software\Wine\AppDefaults\InternetZelvora.exe' /v Version /f >/dev/null 2>&1
 # Nobody can answer the first-run notice on Xvfb: mark it as shown.
 wine reg add 'HKCU\SOFTWARE\Internet Zelvora' /v FirstUse /d 0 /f >/dev/null 2>&1
 wine "$exe" &

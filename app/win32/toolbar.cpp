@@ -37,21 +37,21 @@ HWND ToolBar::Create(HWND parent, int id, int width, int height, HFONT font) {
   images_ = ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 5, 0);
   TBBUTTON buttons[sizeof(kToolButtons) / sizeof(kToolButtons[0])] = {};
   int n = 0;
-  for (const ToolButtonSpec& spec : kToolButtons) {
+  for (const ToolButtonSpec& entry : kToolButtons) {
     TBBUTTON& b = buttons[n++];
-    if (spec.id == 0) {
+    if (entry.id == 0) {
       b.iBitmap = kDividerWidth;
       b.fsStyle = BTNS_SEP;
       continue;
     }
-    auto icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(spec.icon), IMAGE_ICON,
+    auto icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(entry.icon), IMAGE_ICON,
                                               kIconSize, kIconSize, LR_DEFAULTCOLOR));
     b.iBitmap = icon ? ImageList_AddIcon(images_, icon) : I_IMAGENONE;
     if (icon) DestroyIcon(icon);
-    b.idCommand = spec.id;
+    b.idCommand = entry.id;
     b.fsState = TBSTATE_ENABLED;
     b.fsStyle = BTNS_BUTTON;
-    b.iString = reinterpret_cast<INT_PTR>(spec.caption);
+    b.iString = reinterpret_cast<INT_PTR>(entry.caption);
   }
   SendMessageA(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
   SendMessageA(hwnd_, TB_SETBITMAPSIZE, 0, MAKELPARAM(kIconSize, kIconSize));
