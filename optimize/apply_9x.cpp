@@ -146,10 +146,7 @@ void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
     hklm(map::kMstcpParametersKey, map::kGlobalMaxTcpWindowSize, Low32(n.rwin));
   }
 
-  WriteDwordAt(registry, kHKCU, map::kInternetSettingsUpperKey, map::kMaxConnectionsPerServer,
-               Low32(n.perServer));
-  WriteDwordAt(registry, kHKCU, map::kInternetSettingsUpperKey, map::kMaxConnectionsPer1_0Server,
-               Low32(n.per10Server));
+  apply::WriteConnectionLimits(registry, n.perServer, n.per10Server);
 
   apply::WriteOptimizedPorts(p, profiles);
 }

@@ -11,6 +11,14 @@ void PutByte(SettingsSession& session, const char* key, const char* name, bool s
   session.ClosePath();
 }
 
+void WriteConnectionLimits(RawRegistry& registry, std::int64_t perServer,
+                           std::int64_t per10Server) {
+  WriteDwordAt(registry, kHKCU, map::kInternetSettingsUpperKey, map::kMaxConnectionsPerServer,
+               Low32(perServer));
+  WriteDwordAt(registry, kHKCU, map::kInternetSettingsUpperKey, map::kMaxConnectionsPer1_0Server,
+               Low32(per10Server));
+}
+
 void WriteOptimizedPorts(const Panel& panel, ProfileStrings& profiles) {
   const std::string path = WinIniPath(profiles);
   if (!panel.CheckBox6.checked) return;

@@ -49,6 +49,10 @@ constexpr std::uint32_t FixedNumber(const char* key, const char* value, map::Op 
 // written and closed again.
 void PutByte(SettingsSession& session, const char* key, const char* name, bool set);
 
+// The browser's connection limits, in the Internet Settings key of the
+// current user, which the appliers never create.
+void WriteConnectionLimits(RawRegistry& registry, std::int64_t perServer, std::int64_t per10Server);
+
 // The last step of both appliers: Win.ini is written only when "Optimize COM
 // ports" is ticked, and left alone otherwise.
 void WriteOptimizedPorts(const Panel& panel, ProfileStrings& profiles);

@@ -103,10 +103,7 @@ void ApplyNTSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   apply::PutByte(session, map::kVCacheKey, map::kStart, p.CheckBox9.checked);
   apply::PutByte(session, map::kComBuffKey, map::kStart, p.CheckBox8.checked);
 
-  WriteDwordAt(registry, kHKCU, map::kInternetSettingsUpperKey, map::kMaxConnectionsPerServer,
-               Low32(n.perServer));
-  WriteDwordAt(registry, kHKCU, map::kInternetSettingsUpperKey, map::kMaxConnectionsPer1_0Server,
-               Low32(n.per10Server));
+  apply::WriteConnectionLimits(registry, n.perServer, n.per10Server);
 
   apply::WriteOptimizedPorts(p, profiles);
 }
