@@ -1,5 +1,7 @@
-# Front door: `make test` builds and tests everything, `make run` starts the
-# program under Wine, `make win` builds the Windows program only.
+# Front door: `make test` builds and tests everything (the native tests, the
+# same under ASan and UBSan, short fuzz runs, the Windows build and its tests
+# under Wine), `make run` starts the program under Wine, `make win` builds the
+# Windows program only.
 JOBS ?= $(shell nproc)
 NATIVE := build/native
 ASAN := build/native-asan
@@ -33,6 +35,8 @@ test-wine: win
 
 test: setup
 	$(MAKE) test-native
+	$(MAKE) test-asan
+	$(MAKE) fuzz-smoke
 	$(MAKE) test-wine
 
 run: setup win
@@ -59,5 +63,5 @@ fuzz:
 fuzz-smoke: fuzz
 	fuzz/smoke.sh $(FUZZ) $(FUZZ_SECONDS)
 
-bench:
+bench: win
 	tools/bench.sh
