@@ -24,23 +24,21 @@ using iz::bench::CallCounts;
 // too, once per value), closing the one before; the browser key serves both
 // texts; steps 14 and 15 open with creation; the pairs match, so "max" is
 // read as well; the key of step 18 is closed at the end.
-constexpr CallCounts kReadNTCalls =
-    (kOpen + kNumber)                                // 1
-    + 10 * (kClose + kOpen + kNumber)                // 2 to 11
-    + (kClose + kOpen + kNumber) + kNumber           // 12, 13 (HKCU)
-    + 2 * (kClose + kCreate + kByteFlag)             // 14, 15
-    + (kClose + kOpen + kByteFlag)                   // 16
-    + 2 * (kClose + kOpen + kMatchingPair) + kClose;  // 17, 18
+constexpr CallCounts kReadNTCalls = (kOpen + kNumber)                       // 1
+                                    + 10 * (kClose + kOpen + kNumber)       // 2 to 11
+                                    + (kClose + kOpen + kNumber) + kNumber  // 12, 13 (HKCU)
+                                    + 2 * (kClose + kCreate + kByteFlag)    // 14, 15
+                                    + (kClose + kOpen + kByteFlag)          // 16
+                                    + 2 * (kClose + kOpen + kMatchingPair) + kClose;  // 17, 18
 
 // 9x: steps 1 to 7 share the MSTCP key; 8 to 16 each open another key; the
 // change of root before step 19 closes the key of step 16; the browser key
 // serves both texts and is closed when the session ends.
-constexpr CallCounts kRead9xCalls =
-    (kOpen + kNumber) + 6 * kNumber               // 1 to 7
-    + 4 * (kClose + kOpen + kNumber)              // 8 to 11
-    + 2 * (kClose + kOpen + kMatchingPair)        // 12, 13
-    + 3 * (kClose + kOpen + kByteFlag)            // 14 to 16
-    + (kClose + kOpen + kNumber) + kNumber + kClose;  // 19, 20
+constexpr CallCounts kRead9xCalls = (kOpen + kNumber) + 6 * kNumber                   // 1 to 7
+                                    + 4 * (kClose + kOpen + kNumber)                  // 8 to 11
+                                    + 2 * (kClose + kOpen + kMatchingPair)            // 12, 13
+                                    + 3 * (kClose + kOpen + kByteFlag)                // 14 to 16
+                                    + (kClose + kOpen + kNumber) + kNumber + kClose;  // 19, 20
 
 struct Machine {
   iz::MemoryRegistry memory;

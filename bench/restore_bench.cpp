@@ -23,27 +23,25 @@ using iz::bench::CallCounts;
 // NT: the session keeps the TCP/IP parameters key of step 4 open through step
 // 10; the interface key is looked at (read only, then closed) before its
 // window value is written, since a system never optimized has none.
-constexpr CallCounts kRestoreNTCalls =
-    3 * kWriteDword                                 // 1 to 3
-    + (kCreate + 2 * kRemove)                       // 4
-    + 2 * kWriteDword                               // 5, 6
-    + (kOpen + kClose) + kWriteDword                // 7
-    + 3 * kWriteDword                               // 8 to 10
-    + (kClose + kCreate + kRemove + kClose)         // 11
-    + 3 * (kCreate + kPutBinary + kClose)           // 12 to 14
-    + (kCreate + 2 * kRemove + kClose);             // 15
+constexpr CallCounts kRestoreNTCalls = 3 * kWriteDword                          // 1 to 3
+                                       + (kCreate + 2 * kRemove)                // 4
+                                       + 2 * kWriteDword                        // 5, 6
+                                       + (kOpen + kClose) + kWriteDword         // 7
+                                       + 3 * kWriteDword                        // 8 to 10
+                                       + (kClose + kCreate + kRemove + kClose)  // 11
+                                       + 3 * (kCreate + kPutBinary + kClose)    // 12 to 14
+                                       + (kCreate + 2 * kRemove + kClose);      // 15
 
-constexpr CallCounts kRestore95Calls =
-    kEnsureKey                                      // 1
-    + (kCreate + 6 * kPutSectionText + kClose)      // 2
-    + kWriteDword                                   // 3
-    + 2 * (kCreate + kRemove + kClose)              // 4, 5
-    + (kCreate + 5 * kPutSectionText + kClose)      // 6
-    + (kCreate + kPutSectionText + kClose)          // 7
-    + (kCreate + 2 * kRemove + kClose)              // 8
-    + 4 * (kCreate + 3 * kRemove + kClose)          // 9
-    + 3 * (kCreate + kPutBinary + kClose)           // 10 to 12
-    + (kCreate + 2 * kRemove + kClose);             // 13
+constexpr CallCounts kRestore95Calls = kEnsureKey                                  // 1
+                                       + (kCreate + 6 * kPutSectionText + kClose)  // 2
+                                       + kWriteDword                               // 3
+                                       + 2 * (kCreate + kRemove + kClose)          // 4, 5
+                                       + (kCreate + 5 * kPutSectionText + kClose)  // 6
+                                       + (kCreate + kPutSectionText + kClose)      // 7
+                                       + (kCreate + 2 * kRemove + kClose)          // 8
+                                       + 4 * (kCreate + 3 * kRemove + kClose)      // 9
+                                       + 3 * (kCreate + kPutBinary + kClose)       // 10 to 12
+                                       + (kCreate + 2 * kRemove + kClose);         // 13
 
 // 98: as 95 (the parameters key is created first on 98 too), plus BSDUrgent
 // removed from the MSTCP section and three more removals in step 4.

@@ -7,6 +7,7 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
+// After windows.h, which it needs.
 #include <commctrl.h>
 
 #include <cstring>
@@ -63,8 +64,8 @@ const Write kWrites[] = {
     {HKEY_LOCAL_MACHINE, NDI "maxsockets", "max", REG_DWORD, 1020, nullptr},
     {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\Net\\0000", "SLOWNET",
      REG_BINARY, 1, nullptr},
-    {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\VxD\\VCACHE", "Start", REG_BINARY,
-     0, nullptr},
+    {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\VxD\\VCACHE", "Start", REG_BINARY, 0,
+     nullptr},
     {HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\VxD\\COMBUFF", "Start", REG_BINARY,
      0, nullptr},
     {HKEY_CURRENT_USER, IE, "MaxConnectionsPerServer", REG_DWORD, 10, nullptr},
@@ -105,10 +106,10 @@ void Optimize(HWND hwnd) {
               "Confirm", MB_YESNO | MB_ICONQUESTION);
 }
 
-HWND Child(HWND parent, DWORD exStyle, const char* cls, const char* text, DWORD style, int x,
-           int y, int w, int h, HFONT font) {
-  HWND hwnd = CreateWindowExA(exStyle, cls, text, style | WS_CHILD | WS_VISIBLE, x, y, w, h,
-                              parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+HWND Child(HWND parent, DWORD exStyle, const char* cls, const char* text, DWORD style, int x, int y,
+           int w, int h, HFONT font) {
+  HWND hwnd = CreateWindowExA(exStyle, cls, text, style | WS_CHILD | WS_VISIBLE, x, y, w, h, parent,
+                              nullptr, GetModuleHandleA(nullptr), nullptr);
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return hwnd;
 }
@@ -118,7 +119,8 @@ void CreateControls(HWND hwnd, HFONT font) {
                                  WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS, 0, 0,
                                  kClientWidth, kToolBarHeight, hwnd, nullptr, nullptr, nullptr);
   SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  SendMessageA(toolbar, TB_LOADIMAGES, IDB_STD_LARGE_COLOR, reinterpret_cast<LPARAM>(HINST_COMMCTRL));
+  SendMessageA(toolbar, TB_LOADIMAGES, IDB_STD_LARGE_COLOR,
+               reinterpret_cast<LPARAM>(HINST_COMMCTRL));
   const char* captions[] = {"Optimize", "Restore", "View ", "Help", "Exit"};
   TBBUTTON buttons[5] = {};
   for (int i = 0; i < 5; ++i) {
@@ -132,8 +134,8 @@ void CreateControls(HWND hwnd, HFONT font) {
 
   HWND panel1 = Child(hwnd, 0, "STATIC", "", SS_ETCHEDFRAME, 380, 4, 208, 44, font);
   for (int i = 0; i < kLabels; ++i)
-    Child(panel1, 0, "STATIC", i ? "for Win9x / ME / NT / XP/ 7/ 8" : "Internet Zelvora",
-          SS_CENTER, 4, 3 + 26 * i, 200, 15, font);
+    Child(panel1, 0, "STATIC", i ? "for Win9x / ME / NT / XP/ 7/ 8" : "Internet Zelvora", SS_CENTER,
+          4, 3 + 26 * i, 200, 15, font);
 
   const int panelHeight = kClientHeight - kToolBarHeight - kStatusHeight;
   HWND panel2 = Child(hwnd, 0, "STATIC", "", 0, 0, kToolBarHeight, kClientWidth, panelHeight, font);
@@ -145,8 +147,8 @@ void CreateControls(HWND hwnd, HFONT font) {
   }
   for (int b = 0; b < kButtons; ++b) {
     const int x = (b % 5) * columnWidth + 6, y = (b / 5) % 4 * 28 + 16 + (b / 20) * 120;
-    Child(panel2, 0, "BUTTON", " Option", (b % 3 ? BS_RADIOBUTTON : BS_CHECKBOX) | WS_TABSTOP, x,
-          y, columnWidth - 14, 17, font);
+    Child(panel2, 0, "BUTTON", " Option", (b % 3 ? BS_RADIOBUTTON : BS_CHECKBOX) | WS_TABSTOP, x, y,
+          columnWidth - 14, 17, font);
   }
   for (int e = 0; e < kEdits; ++e) {
     Child(panel2, WS_EX_CLIENTEDGE, "EDIT", "0", ES_AUTOHSCROLL | WS_TABSTOP,
@@ -160,8 +162,8 @@ void CreateControls(HWND hwnd, HFONT font) {
   HWND status = CreateWindowExA(0, STATUSCLASSNAMEA, " Operating System: Windows XP",
                                 WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd, nullptr, nullptr, nullptr);
   SendMessageA(status, SB_SIMPLE, TRUE, 0);
-  HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                             0, 0, 0, 0, hwnd, nullptr, nullptr, nullptr);
+  HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0,
+                             0, 0, 0, hwnd, nullptr, nullptr, nullptr);
   TOOLINFOA info = {};
   info.cbSize = sizeof(info);
   info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -173,8 +175,8 @@ void CreateControls(HWND hwnd, HFONT font) {
 
 HMENU CreateMainMenu() {
   HMENU settings = CreatePopupMenu();
-  const char* items[] = {"&Optimize Connection\tF2", "&View Curent Settings \tF3",
-                         "&Backup your settings\tF5", "Restore &previous settings\tF6",
+  const char* items[] = {"&Optimize Connection\tF2",      "&View Curent Settings \tF3",
+                         "&Backup your settings\tF5",     "Restore &previous settings\tF6",
                          "Restore &Windows Defaults\tF4", "E&xit"};
   for (int i = 0; i < 6; ++i) AppendMenuA(settings, MF_STRING, kOptimizeCommand + i, items[i]);
   HMENU help = CreatePopupMenu();
@@ -232,10 +234,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   RECT rc = {0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&rc, kWindowStyle, TRUE, 0);
   const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-  HWND hwnd = CreateWindowExA(0, kClassName, kCaption, kWindowStyle,
-                              (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                              (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, nullptr, menu,
-                              instance, nullptr);
+  HWND hwnd = CreateWindowExA(
+      0, kClassName, kCaption, kWindowStyle, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+      (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, nullptr, menu, instance, nullptr);
   ShowWindow(hwnd, show);
   UpdateWindow(hwnd);
   MSG msg;

@@ -10,6 +10,7 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
+// After windows.h, which it needs.
 #include <psapi.h>
 
 #include <algorithm>
@@ -139,8 +140,8 @@ double OptimizeOnce(const Running& run) {
 void Summary(const char* what, const char* unit, const std::vector<double>& floor,
              const std::vector<double>& program) {
   const double f = Median(floor), p = Median(program);
-  std::printf("%-20s median floor %8.1f %s  program %8.1f %s  ratio %.2f\n", what, f, unit, p,
-              unit, f > 0 ? p / f : 0.0);
+  std::printf("%-20s median floor %8.1f %s  program %8.1f %s  ratio %.2f\n", what, f, unit, p, unit,
+              f > 0 ? p / f : 0.0);
 }
 
 int StartRounds(int runs, int warmup, const std::string& floor, const std::string& program) {

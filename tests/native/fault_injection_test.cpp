@@ -310,7 +310,7 @@ TEST(FaultInjection, DISABLED_NoWriteLandsOutsideTheKeysOfACleanRun) {
   }
 }
 
-// M1: a field that is not a whole number stops Optimize before its first
+// A field that is not a whole number stops Optimize before its first
 // write, whichever registry call would have failed.
 TEST(FaultInjection, AnInvalidFieldWritesNothingWhateverFails) {
   struct Row {

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# `make bench`: the native benchmarks of the appliers, readers and restores
+# (time and registry calls per run), then the Windows program against its
+# floor under Wine: start-up time and peak working set, the Optimize round,
+# the size of the .exe and the DLLs it imports. Prints the medians and the
+# ratios and fails when a target is missed.
+#   IZ_EXE    the program to measure (build/win32/InternetZelvora.exe)
+#   IZ_RUNS   measured runs of each program, after one warm-up (9)
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+exe=${IZ_EXE:-$top/build/win32/InternetZelvora.exe}
+runs=${IZ_RUNS:-9}
+floorDir=$top/build/bench-floor
+nativeDir=$top/build/bench
+
+# Targets: the program against the floor.
+maxStartRatio=1.5
+maxPeakRatio=1.5
+maxOptimizeRatio=3
+maxExeBytes=$((1024 * 1024))
+# DLLs that come with every Windows the program runs on.
+systemDlls="advapi32 comctl32 comdlg32 gdi32 kernel32 msvcrt ole32 oleaut32 shell32 shlwapi user32 uxtheme version winmm"
+
+# --- Under Wine (this script again, through with-wine.sh).
+if [ "${1:-}" = "--wine" ]; then
+  # No first-run notice; the Optimize round is timed on Windows XP.
+  wine reg add 'HKCU\Software\Internet Zelvora' /v FirstUse /d 0 /f >/dev/null 2>&1
+  for program in InternetZelvora.exe floor.exe; do
+    wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$program" /v Version /d winxp /f >/dev/null 2>&1
+  done
+  floor=$(winepath -w "$floorDir/floor.exe")
+  program=$(winepath -w "$exe")
+  wine "$floorDir/launcher.exe" start "$runs" 1 "$floor" "$program"
+  wine "$floorDir/launcher.exe" optimize "$runs" "$floor" "$program"
+  exit 0
+fi
+
+[ -f "$exe" ] || { echo "no $exe: run make win first" >&2; exit 1; }
+
+echo "== Native benchmarks (in-memory registry; calls per run as the steps imply)"
+cmake -S "$top" -B "$nativeDir" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$nativeDir" -j2 --target apply_bench current_bench restore_bench >/dev/null
+for bench in "$nativeDir/bench/apply_bench" "$nativeDir/current_bench" "$nativeDir/restore_bench"; do
+  "$bench" --benchmark_min_time=0.2 2>/dev/null | grep -E '^(BM_|-|Benchmark)' | grep -v '^-'
+done
+
+echo "== Floor and launcher"
+mkdir -p "$floorDir"
+cxx="i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -static -s"
+i686-w64-mingw32-windres -I "$top/resources" "$top/bench/floor/floor.rc" -O coff -o "$floorDir/floor.res"
+$cxx -mwindows "$top/bench/floor/floor.cpp" "$floorDir/floor.res" -lcomctl32 -o "$floorDir/floor.exe"
+$cxx "$top/bench/floor/launcher.cpp" -lpsapi -o "$floorDir/launcher.exe"
+
+echo "== Under Wine: $runs runs of each after a warm-up, alternating"
+log=$floorDir/wine.log
+WINEPREFIX=$top/build/wineprefix-bench "$top/tools/with-wine.sh" "$top/tools/bench.sh" --wine | tee "$log"
+
+echo "== Results"
+bytes=$(stat -c %s "$exe")
+dlls=$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
+foreign=""
+for dll in $dlls; do
+  case " $systemDlls " in *" ${dll%.dll} "*) ;; *) foreign="$foreign $dll" ;; esac
+done
+
+failed=0
+check() {  # what, value, limit, unit
+  if awk -v v="$2" -v l="$3" 'BEGIN { exit !(v <= l) }'; then
+    printf '  %-30s %10s %-4s (target <= %s)  ok\n' "$1" "$2" "$4" "$3"
+  else
+    printf '  %-30s %10s %-4s (target <= %s)  MISSED\n' "$1" "$2" "$4" "$3"
+    failed=1
+  fi
+}
+ratio() { awk -v what="$1" 'index($0, what) == 1 { print $NF }' "$log"; }
+check "start-up, program / floor" "$(ratio 'start-up')" "$maxStartRatio" ""
+check "peak working set, ratio" "$(ratio 'peak working set')" "$maxPeakRatio" ""
+check "Optimize round, ratio" "$(ratio 'optimize round')" "$maxOptimizeRatio" ""
+check "InternetZelvora.exe size" "$bytes" "$maxExeBytes" "B"
+echo "  imports: $(echo $dlls)"
+if [ -n "$foreign" ]; then
+  echo "  DLLs beyond the system's:$foreign  MISSED"
+  failed=1
+fi
+exit $failed
