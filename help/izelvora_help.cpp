@@ -17,11 +17,17 @@ namespace iz {
 void TIZelvora::FirstRunCheck() {
   SettingsSession session(Registry());
   session.SetRoot(map::kFirstUseRoot);
-  session.OpenPath(map::kSoftwareAbsKey, false);
+  // The flag is a section of "\SOFTWARE". Should that key not open, the
+  // section is named from the root instead, so that the flag is still read
+  // and written in its own key and never lands directly below the root.
+  const std::string section =
+      session.OpenPath(map::kSoftwareAbsKey, false)
+          ? std::string(map::kSectionZelvora)
+          : std::string(map::kSoftwareAbsKey) + "\\" + map::kSectionZelvora;
   // Only the exact text "1" (or nothing stored) means the notice is still due;
   // a flag of another type raises the store error, which ends start-up.
   const std::string flag =
-      session.GetSectionText(map::kSectionZelvora, map::kFirstUse, map::kFirstUseDefault);
+      session.GetSectionText(section, map::kFirstUse, map::kFirstUseDefault);
   if (flag != map::kFirstUseDefault) return;
 
   // The flag is stored even when showing the notice failed, so that a notice
@@ -32,7 +38,7 @@ void TIZelvora::FirstRunCheck() {
   } catch (...) {
     noticeError = std::current_exception();
   }
-  session.PutSectionText(map::kSectionZelvora, map::kFirstUse, map::kFirstUseShown);
+  session.PutSectionText(section, map::kFirstUse, map::kFirstUseShown);
   session.ClosePath();
   if (noticeError) std::rethrow_exception(noticeError);
 }

@@ -100,7 +100,7 @@ void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   // Creates the MSTCP key on the way; the DWORDs below need both to exist.
   session.EnsureKey(map::kMstcpParametersKey);
 
-  session.OpenPath(map::kVxDAbsKey, true);
+  session.OpenPathForWriting(map::kVxDAbsKey);
   session.PutSectionText(map::kSectionMstcp, map::kDefaultTTL, p.Edit1.text);
   session.ClosePath();
 
@@ -115,7 +115,7 @@ void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   hklm(map::kMstcpParametersKey, map::kTcp1323Opts, IfChecked(p.CheckBox7, 1));
   hklm(map::kMstcpParametersKey, map::kSackOpts, IfChecked(p.CheckBox4, 1));
 
-  session.OpenPath(map::kNdiParamsAbsKey, true);
+  session.OpenPathForWriting(map::kNdiParamsAbsKey);
   session.PutSectionText(map::kSectionCacheSize, map::kDefaultValue, p.Edit3.text);
   for (const NdiRange& range : kNdiRanges) {
     if (!(p.*range.box).checked) continue;
@@ -127,7 +127,7 @@ void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   // One segment size for all five instances.
   const std::string mss = SegmentSizeText(n.mtu);
   for (const MtuGroup& group : kMtuGroups) {
-    session.OpenPath(group.classKey, true);
+    session.OpenPathForWriting(group.classKey);
     for (const MtuValue& v : group.values) {
       session.PutSectionText(group.instance, v.name, v.segmentSize ? mss : p.Edit2.text);
     }

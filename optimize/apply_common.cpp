@@ -6,7 +6,7 @@ namespace iz::apply {
 
 void PutByte(SettingsSession& session, const char* key, const char* name, bool set) {
   const std::uint8_t byte = set ? 1 : 0;
-  session.OpenPath(key, true);
+  session.OpenPathForWriting(key);
   session.PutBinary(name, &byte, 1);
   session.ClosePath();
 }

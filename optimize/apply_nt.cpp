@@ -81,7 +81,7 @@ void ApplyNTSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
 
   // The cache size is text on every family; the NDI key stays open over the
   // DWORD steps below, which use sessions of their own.
-  session.OpenPath(map::kNdiParamsAbsKey, true);
+  session.OpenPathForWriting(map::kNdiParamsAbsKey);
   session.PutSectionText(map::kSectionCacheSize, map::kDefaultValue, p.Edit3.text);
 
   hklm(map::kTcpipParametersKey, map::kTcpUseRFC1122UrgentPointer, IfChecked(p.glCheckBox6, 1));

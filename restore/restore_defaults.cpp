@@ -19,14 +19,14 @@ constexpr const char* kRestoredPrompt =
     "restart your computer. Do you wish to reboot now? ";
 
 void PutByte(SettingsSession& session, const char* key, const char* name, std::uint8_t byte) {
-  session.OpenPath(key, true);
+  session.OpenPathForWriting(key);
   session.PutBinary(name, &byte, 1);
   session.ClosePath();
 }
 
 void RemoveValues(SettingsSession& session, const char* key,
                   std::initializer_list<const char*> names) {
-  session.OpenPath(key, true);
+  session.OpenPathForWriting(key);
   for (const char* name : names) session.RemoveValue(name);
   session.ClosePath();
 }
@@ -65,7 +65,7 @@ void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& p
   // never creates its key and would fail on a system that has none yet.
   session.EnsureKey(kMstcpParametersKey);
 
-  session.OpenPath(kVxDAbsKey, true);
+  session.OpenPathForWriting(kVxDAbsKey);
   session.PutSectionText(kSectionMstcp, kDefaultRcvWindow, "8192");
   session.PutSectionText(kSectionMstcp, kDefaultTTL, "32");
   session.PutSectionText(kSectionMstcp, kSessionKeepAlive, "3600");
@@ -85,7 +85,7 @@ void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& p
   }
   RemoveValues(session, kMstcpKey, {kTcp1323Opts});
 
-  session.OpenPath(kNdiParamsKey, true);
+  session.OpenPathForWriting(kNdiParamsKey);
   session.PutSectionText(kSectionCacheSize, kDefaultValue, "0");
   session.PutSectionText(kSectionMaxConnect, kMin, "1");
   session.PutSectionText(kSectionMaxConnect, kMax, "64");
@@ -93,7 +93,7 @@ void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& p
   session.PutSectionText(kSectionMaxSockets, kMax, "255");
   session.ClosePath();
 
-  session.OpenPath(kNetTransKey, true);
+  session.OpenPathForWriting(kNetTransKey);
   session.PutSectionText(kInstance0000, kIPMTU, "1500");
   session.ClosePath();
 
@@ -126,7 +126,7 @@ void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings
   WriteDwordAt(registry, kHKLM, kTcpipParametersKey, kEnablePMTUDiscovery, 1);
   WriteDwordAt(registry, kHKLM, kTcpipParametersKey, kEnablePMTUBHDetect, 0);
 
-  session.OpenPath(kTcpipParametersKey, true);
+  session.OpenPathForWriting(kTcpipParametersKey);
   session.RemoveValue(kTcp1323Opts);
   session.RemoveValue(kGlobalMaxTcpWindowSize);
 

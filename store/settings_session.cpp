@@ -80,6 +80,10 @@ bool SettingsSession::OpenPath(const std::string& path, bool create) {
   return true;
 }
 
+void SettingsSession::OpenPathForWriting(const std::string& path) {
+  if (!OpenPath(path, true)) throw Error(FormatMessage(kFailedToCreateKey, path));
+}
+
 bool SettingsSession::OpenPathReadOnly(const std::string& path) {
   const Resolved r = Resolve(path);
   for (std::uint32_t rights : {kKeyRead, kKeyQueryEnum, kKeyQueryValue}) {

@@ -29,6 +29,10 @@ class SettingsSession {
   // Opens (optionally creating) the key with the session's access rights; on
   // success it replaces the open key. Failure returns false and keeps the old.
   bool OpenPath(const std::string& path, bool create);
+  // For writers: OpenPath with creation that stops the operation with
+  // "Failed to create key %s" when the key cannot be opened, so that the
+  // section writes that follow never land below the root instead.
+  void OpenPathForWriting(const std::string& path);
   // Tries KEY_READ, then 0x20009, then KEY_QUERY_VALUE; the rights that work
   // become the session's rights for later opens.
   bool OpenPathReadOnly(const std::string& path);

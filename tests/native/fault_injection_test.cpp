@@ -297,9 +297,8 @@ TEST(FaultInjection, EveryFailedCallCompletesOrStopsWithTheStoreError) {
 // A key that cannot be opened or created must stop a writing command rather
 // than let its next section writes resolve below the root (HKLM\0000,
 // HKLM\MSTCP, HKLM\cachesize, HKCU\Internet Zelvora) and then report
-// success. Disabled until the appliers, the restores and the first-run check
-// stop on such a key; run it with --gtest_also_run_disabled_tests.
-TEST(FaultInjection, DISABLED_NoWriteLandsOutsideTheKeysOfACleanRun) {
+// success.
+TEST(FaultInjection, NoWriteLandsOutsideTheKeysOfACleanRun) {
   for (const Operation& op : Operations()) {
     ForEachFailure(op, {kRegAccessDenied}, [&](const Outcome& clean, const Outcome& run) {
       const Entries stray = Stray(run.after, run.before, clean.after);

@@ -328,9 +328,10 @@ TEST(OptimizeApply, StoreFailureKeepsWhatWasWritten) {
        "Failed to create key maxconnect", 12},
       {false, kHKLM, "System\\CurrentControlSet\\Services\\Class\\Net\\0000",
        "Failed to create key 0000", 25},
-      // Opened with creation; the failed open shows up as a failed write.
+      // Opened with creation: a key that cannot be opened stops the run
+      // rather than let the write land elsewhere.
       {false, kHKLM, "System\\CurrentControlSet\\Services\\VxD\\VCACHE",
-       "Failed to set data for 'Start'", 32},
+       "Failed to create key System\\CurrentControlSet\\Services\\VxD\\VCACHE", 32},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failingKey);
