@@ -19,6 +19,7 @@
 #include <string>
 #include <thread>
 
+#include "native/temp_dir.h"
 #include "store/ini_profile.h"
 
 namespace iz {
@@ -26,24 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (fs::temp_directory_path() / "izatomic.XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -120,7 +103,7 @@ std::string Content(char fill, std::size_t lines) {
 }
 
 TEST(AtomicWrite, AKilledWriterLeavesTheOldFileOrTheNew) {
-  ScratchDir dir;
+  test::TempDir dir;
   const std::string path = dir.Path() + "/Registry.reg";
   const std::string a = Content('a', 14000), b = Content('b', 15000);
   const KillReport report = KillWhileWriting(dir.Path(), "Registry.reg", 100, a, b, [&](int i) {
@@ -134,7 +117,7 @@ TEST(AtomicWrite, AKilledWriterLeavesTheOldFileOrTheNew) {
 }
 
 TEST(AtomicWrite, AKilledIniWriterLeavesTheOldFileOrTheNew) {
-  ScratchDir dir;
+  test::TempDir dir;
   // A Win.ini with many sections and the Ports section at the end.
   std::string base;
   for (int s = 0; s < 3000; ++s) {

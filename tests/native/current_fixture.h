@@ -12,6 +12,7 @@
 
 #include "app/izelvora.h"
 #include "native/fake_platform.h"
+#include "native/temp_dir.h"
 #include "store/ini_profile.h"
 #include "store/memory_registry.h"
 #include "store/parameter_map.h"
@@ -19,24 +20,6 @@
 namespace iz::test {
 
 inline constexpr const char* kWindowsDir = "C:\\WINDOWS";
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "izcurrent.XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 // One registry value to seed: a root, a key, a name, its type and bytes.
 struct Seed {

@@ -16,10 +16,13 @@
 
 #include "app/izelvora.h"
 #include "native/fake_platform.h"
+#include "native/temp_dir.h"
 #include "store/ini_profile.h"
 #include "store/memory_registry.h"
 
 namespace iz::optimize_test {
+
+using test::TempDir;
 
 // Passes every call on to the registry below; each value that was written
 // successfully is kept as one line, with the key path as the callers spelled
@@ -104,24 +107,6 @@ class WriteRecorder : public RawRegistry {
 
   RawRegistry& inner_;
   std::map<HKey, std::string> paths_;
-};
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "izoptimize.XXXXXX").string();
-    path_ = mkdtemp(pattern.data()) ? pattern : std::string();
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
 };
 
 inline constexpr const char* kInternetSettings =
