@@ -12,6 +12,7 @@
 
 #include "app/panel.h"
 #include "bench/counting_registry.h"
+#include "bench/store_costs.h"
 #include "native/fake_platform.h"
 #include "optimize/apply_9x.h"
 #include "optimize/apply_nt.h"
@@ -23,27 +24,8 @@ namespace {
 
 using iz::bench::CallCounts;
 
-// Win.ini kept in memory. The substitute's ini file is rewritten and flushed
-// to disk for every entry, which would time the disk rather than the
-// appliers; BM_ApplyNTWithIniFile shows that cost separately.
-class MemoryProfiles : public iz::ProfileStrings {
- public:
-  bool WriteString(const std::string&, const std::string& section, const std::string& key,
-                   const std::string& value) override {
-    entries_[section + "/" + key] = value;
-    return true;
-  }
-  std::string ReadString(const std::string&, const std::string& section, const std::string& key,
-                         const std::string& defaultText) override {
-    auto it = entries_.find(section + "/" + key);
-    return it == entries_.end() ? defaultText : it->second;
-  }
-  void Flush(const std::string&) override {}
-  std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
-
- private:
-  std::map<std::string, std::string> entries_;
-};
+// Win.ini in memory; BM_ApplyNTWithIniFile shows the disk's cost separately.
+using iz::bench::MemoryProfiles;
 
 // The calls the steps imply, from the store's own rules: EnsureKey is a create
 // and a close; WriteDwordAt an open, a set and a close; a section string an

@@ -4,16 +4,9 @@
 // the readers' steps imply.
 #include <benchmark/benchmark.h>
 
-#include "app/panel.h"
-#include "bench/counting_registry.h"
 #include "bench/store_costs.h"
 #include "current/read_9x.h"
 #include "current/read_nt.h"
-#include "optimize/apply_9x.h"
-#include "optimize/apply_nt.h"
-#include "profiles/profile_table.h"
-#include "store/memory_registry.h"
-#include "store/parameter_map.h"
 
 namespace {
 
@@ -40,26 +33,7 @@ constexpr CallCounts kRead9xCalls = (kOpen + kNumber) + 6 * kNumber             
                                     + 3 * (kClose + kOpen + kByteFlag)                // 14 to 16
                                     + (kClose + kOpen + kNumber) + kNumber + kClose;  // 19, 20
 
-struct Machine {
-  iz::MemoryRegistry memory;
-  iz::bench::CountingRegistry registry{memory};
-  iz::Panel panel;
-  iz::bench::MemoryProfiles profiles;
-  iz::bench::QuietPlatform platform;
-
-  // Optimized for "CABLE / DSL" with " Automatic Mode 1" on the family of
-  // the version; the seeding is not counted.
-  explicit Machine(const iz::VersionInfo& version) {
-    memory.CreateKeyPath(iz::kHKCU, iz::map::kInternetSettingsUpperKey);
-    iz::LoadProfile(panel, iz::ConnectionType::CableDsl, iz::Method::Automatic1);
-    platform.version = version;
-    if (version.platformId == iz::kVerPlatformWin32NT) {
-      iz::ApplyNTSettings(panel, memory, profiles);
-    } else {
-      iz::Apply9xSettings(panel, memory, profiles, platform);
-    }
-  }
-};
+using Machine = iz::bench::OptimizedMachine;
 
 void BM_ReadNT(benchmark::State& state) {
   Machine m({iz::kVerPlatformWin32NT, 5, 1, "Service Pack 3"});

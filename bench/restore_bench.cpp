@@ -5,15 +5,8 @@
 // the same calls.
 #include <benchmark/benchmark.h>
 
-#include "app/panel.h"
-#include "bench/counting_registry.h"
 #include "bench/store_costs.h"
-#include "optimize/apply_9x.h"
-#include "optimize/apply_nt.h"
-#include "profiles/profile_table.h"
 #include "restore/restore_defaults.h"
-#include "store/memory_registry.h"
-#include "store/parameter_map.h"
 
 namespace {
 
@@ -47,27 +40,7 @@ constexpr CallCounts kRestore95Calls = kEnsureKey                               
 // removed from the MSTCP section and three more removals in step 4.
 constexpr CallCounts kRestore98Calls = kRestore95Calls + kRemoveSectionValue + 3 * kRemove;
 
-struct Machine {
-  iz::MemoryRegistry memory;
-  iz::bench::CountingRegistry registry{memory};
-  iz::Panel panel;
-  iz::bench::MemoryProfiles profiles;
-  iz::bench::QuietPlatform platform;
-
-  // Optimized for "CABLE / DSL" with " Automatic Mode 1" (the NT ports
-  // reset included); the seeding is not counted.
-  explicit Machine(const iz::VersionInfo& version) {
-    memory.CreateKeyPath(iz::kHKCU, iz::map::kInternetSettingsUpperKey);
-    iz::LoadProfile(panel, iz::ConnectionType::CableDsl, iz::Method::Automatic1);
-    panel.SetChecked(panel.CheckBox6, true);
-    platform.version = version;
-    if (version.platformId == iz::kVerPlatformWin32NT) {
-      iz::ApplyNTSettings(panel, memory, profiles);
-    } else {
-      iz::Apply9xSettings(panel, memory, profiles, platform);
-    }
-  }
-};
+using Machine = iz::bench::OptimizedMachine;
 
 void BM_RestoreNT(benchmark::State& state) {
   Machine m({iz::kVerPlatformWin32NT, 5, 1, "Service Pack 3"});

@@ -10,7 +10,13 @@
 #include <string>
 
 #include "bench/counting_registry.h"
+#include "app/panel.h"
 #include "native/fake_platform.h"
+#include "optimize/apply_9x.h"
+#include "optimize/apply_nt.h"
+#include "profiles/profile_table.h"
+#include "store/memory_registry.h"
+#include "store/parameter_map.h"
 #include "store/profile_file.h"
 
 namespace iz::bench {
@@ -80,6 +86,28 @@ class QuietPlatform : public test::FakePlatform {
  public:
   MsgAnswer MessageBox(const std::string&, const std::string&, MsgIcon, MsgButtons) override {
     return MsgAnswer::No;
+  }
+};
+
+// The in-memory registry as the applier of the family leaves it after
+// "CABLE / DSL" with " Automatic Mode 1" (COM ports ticked); the seeding is
+// not counted, only the calls through `registry`.
+struct OptimizedMachine {
+  MemoryRegistry memory;
+  CountingRegistry registry{memory};
+  Panel panel;
+  MemoryProfiles profiles;
+  QuietPlatform platform;
+
+  explicit OptimizedMachine(const VersionInfo& version) {
+    memory.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
+    LoadProfile(panel, ConnectionType::CableDsl, Method::Automatic1);
+    platform.version = version;
+    if (version.platformId == kVerPlatformWin32NT) {
+      ApplyNTSettings(panel, memory, profiles);
+    } else {
+      Apply9xSettings(panel, memory, profiles, platform);
+    }
   }
 };
 
