@@ -9,8 +9,8 @@
 #include <map>
 #include <string>
 
-#include "bench/counting_registry.h"
 #include "app/panel.h"
+#include "bench/counting_registry.h"
 #include "native/fake_platform.h"
 #include "optimize/apply_9x.h"
 #include "optimize/apply_nt.h"
