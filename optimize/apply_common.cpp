@@ -4,8 +4,7 @@
 
 namespace iz::apply {
 
-void PutByte(SettingsSession& session, const char* key, const char* name, bool set) {
-  const std::uint8_t byte = set ? 1 : 0;
+void PutByte(SettingsSession& session, const char* key, const char* name, std::uint8_t byte) {
   session.OpenPathForWriting(key);
   session.PutBinary(name, &byte, 1);
   session.ClosePath();

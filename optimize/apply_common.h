@@ -45,9 +45,9 @@ constexpr std::uint32_t FixedNumber(const char* key, const char* value, map::Op 
   return n;
 }
 
-// A one-byte binary value, 0x01 when set: the key is opened with creation,
-// written and closed again.
-void PutByte(SettingsSession& session, const char* key, const char* name, bool set);
+// A one-byte binary value (the appliers pass a box as 0x00 or 0x01): the key
+// is opened with creation, written and closed again.
+void PutByte(SettingsSession& session, const char* key, const char* name, std::uint8_t byte);
 
 // The browser's connection limits, in the Internet Settings key of the
 // current user, which the appliers never create.

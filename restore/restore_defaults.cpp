@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/os_kind.h"
+#include "optimize/apply_common.h"
 #include "optimize/restart.h"
 #include "store/parameter_map.h"
 #include "store/settings_session.h"
@@ -17,12 +18,6 @@ constexpr const char* kConfirmCaption = "Confirm";
 constexpr const char* kRestoredPrompt =
     "Windows Default settings have been restored. Before using the new settings you must "
     "restart your computer. Do you wish to reboot now? ";
-
-void PutByte(SettingsSession& session, const char* key, const char* name, std::uint8_t byte) {
-  session.OpenPathForWriting(key);
-  session.PutBinary(name, &byte, 1);
-  session.ClosePath();
-}
 
 void RemoveValues(SettingsSession& session, const char* key,
                   std::initializer_list<const char*> names) {
@@ -102,9 +97,9 @@ void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& p
     RemoveValues(session, key, {kMaxMTU, kMaxMSS, kIPMTU});
   }
 
-  PutByte(session, kNetClass0000Key, kSlowNet, 0x01);
-  PutByte(session, kVCacheKey, kStart, 0x00);
-  PutByte(session, kComBuffKey, kStart, 0x00);
+  apply::PutByte(session, kNetClass0000Key, kSlowNet, 0x01);
+  apply::PutByte(session, kVCacheKey, kStart, 0x00);
+  apply::PutByte(session, kComBuffKey, kStart, 0x00);
 
   session.SetRoot(kHKCU);
   RemoveValues(session, kInternetSettingsKey,
@@ -142,9 +137,9 @@ void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings
   session.ClosePath();
   RemoveValues(session, kTcpipInterfaceKey, {kMTU});
 
-  PutByte(session, kNetClass0000AbsKey, kSlowNet, 0x01);
-  PutByte(session, kVCacheKey, kStart, 0x01);
-  PutByte(session, kComBuffKey, kStart, 0x01);
+  apply::PutByte(session, kNetClass0000AbsKey, kSlowNet, 0x01);
+  apply::PutByte(session, kVCacheKey, kStart, 0x01);
+  apply::PutByte(session, kComBuffKey, kStart, 0x01);
 
   session.SetRoot(kHKCU);
   RemoveValues(session, kInternetSettingsUpperKey,
