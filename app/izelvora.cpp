@@ -88,7 +88,7 @@ void TIZelvora::FormCreate() {
   platform_.ApplyTheming();
 
   // Asked again rather than reused, as every family-dependent step does; an
-  // unrecognised system (-1) is read as the 9x family.
+  // unrecognised system (kUnknown) is read as the 9x family.
   const int kind = GetOSKind(platform_);
   if (Is9xFamily(kind)) {
     Read9xSettings();

@@ -7,14 +7,12 @@
 
 #include "app/panel.h"
 #include "app/platform.h"
+#include "app/title.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
 
 namespace iz {
 
-inline constexpr const char* kAppTitle = "Internet Zelvora 2.19";
-inline constexpr const char* kHelpFileName = "Internet Zelvora.chm";
-inline constexpr const char* kMainCaption = "Internet Zelvora 2.19 (Win9x/ME/NT/XP/7/8)";
 inline constexpr const char* kStatusPrefix = " Operating System: ";
 
 // The theming component: created at start-up as "ThemeManager1", applied to

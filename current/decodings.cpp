@@ -82,7 +82,10 @@ std::uint8_t ValueReader::Byte(const char* name, std::uint8_t fallback) {
   return byte;
 }
 
-std::optional<bool> ValueReader::Pair(std::uint32_t a, std::uint32_t b) {
+std::optional<bool> ValueReader::OptimizedRange() {
+  // The range is optimized when it holds what the appliers write there.
+  const std::uint32_t a = map::FixedNumber(path_.c_str(), map::kMin, map::Op::ApplyNT);
+  const std::uint32_t b = map::FixedNumber(path_.c_str(), map::kMax, map::Op::ApplyNT);
   const ValueKind minKind = session_.ValueKindOf(map::kMin);
   const ValueKind maxKind = session_.ValueKindOf(map::kMax);
   if (minKind == ValueKind::String && maxKind == ValueKind::String) {

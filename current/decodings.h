@@ -41,9 +41,10 @@ class ValueReader {
   // beforehand; any other kind gives the fallback. A longer binary value is
   // the store's "Invalid data type" error.
   std::uint8_t Byte(const char* name, std::uint8_t fallback);
-  // Pair test on "min" and "max": both strings or both DWORDs compare with a
-  // and b; any other mix gives nullopt.
-  std::optional<bool> Pair(std::uint32_t a, std::uint32_t b);
+  // Range test on "min" and "max" of the open NDI key: both strings or both
+  // DWORDs compare with the pair the parameter map gives the appliers there;
+  // any other mix gives nullopt.
+  std::optional<bool> OptimizedRange();
 
  private:
   std::string StoredText(const char* name);

@@ -52,9 +52,9 @@ void Read9xSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profile
   panel.SetText(panel.Edit3, reader.Text(kDefaultValue).value_or(""));
 
   reader.Open(kNdiMaxConnectKey);
-  SetIfRead(panel, panel.glCheckBox8, reader.Pair(2, 128));
+  SetIfRead(panel, panel.glCheckBox8, reader.OptimizedRange());
   reader.Open(kNdiMaxSocketsKey);
-  SetIfRead(panel, panel.glCheckBox9, reader.Pair(32, 1020));
+  SetIfRead(panel, panel.glCheckBox9, reader.OptimizedRange());
 
   reader.Open(kNetClass0000Key);
   panel.SetChecked(panel.CheckBox3, reader.Byte(kSlowNet, 1) == 0);

@@ -62,9 +62,9 @@ void ReadNTSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profile
   panel.SetChecked(panel.CheckBox9, reader.Byte(kStart, 0) == 1);
 
   reader.Open(kNdiMaxConnectKey);
-  if (auto on = reader.Pair(2, 128)) panel.SetChecked(panel.glCheckBox8, *on);
+  if (auto on = reader.OptimizedRange()) panel.SetChecked(panel.glCheckBox8, *on);
   reader.Open(kNdiMaxSocketsKey);
-  if (auto on = reader.Pair(32, 1020)) panel.SetChecked(panel.glCheckBox9, *on);
+  if (auto on = reader.OptimizedRange()) panel.SetChecked(panel.glCheckBox9, *on);
   reader.Close();
 
   panel.SetChecked(panel.CheckBox6, PortsOptimized(profiles));

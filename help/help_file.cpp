@@ -1,6 +1,6 @@
 #include "help/help_file.h"
 
-#include "app/izelvora.h"
+#include "app/title.h"
 
 namespace iz {
 

@@ -13,9 +13,9 @@ namespace iz {
 
 namespace {
 
-using apply::FixedText;
 using apply::IfChecked;
 using apply::Low32;
+using map::FixedText;
 using map::Op;
 
 // This family writes the NDI ranges as text.
@@ -33,8 +33,6 @@ constexpr NdiRange kNdiRanges[] = {
      FixedText(map::kNdiMaxSocketsKey, map::kMin, Op::Apply9x),
      FixedText(map::kNdiMaxSocketsKey, map::kMax, Op::Apply9x)},
 };
-static_assert(kNdiRanges[0].min && kNdiRanges[0].max && kNdiRanges[1].min && kNdiRanges[1].max,
-              "the parameter map gives every NDI range text");
 
 // The MTU family: the MTU as typed, and the segment size derived from it.
 struct MtuValue {
@@ -135,13 +133,13 @@ void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   }
 
   // SLOWNET runs the other way round: a ticked box writes 0x00.
-  apply::PutByte(session, map::kNetClass0000AbsKey, map::kSlowNet, !p.CheckBox3.checked);
-  apply::PutByte(session, map::kVCacheKey, map::kStart, p.CheckBox9.checked);
-  apply::PutByte(session, map::kComBuffKey, map::kStart, p.CheckBox8.checked);
+  PutByte(session, map::kNetClass0000AbsKey, map::kSlowNet, !p.CheckBox3.checked);
+  PutByte(session, map::kVCacheKey, map::kStart, p.CheckBox9.checked);
+  PutByte(session, map::kComBuffKey, map::kStart, p.CheckBox8.checked);
 
   // Windows 95 knows neither global window value; an unknown system gets
   // both, like 98 and later.
-  if (GetOSKind(platform) != 0) {
+  if (GetOSKind(platform) != kWin95) {
     hklm(map::kMstcpParametersKey, map::kGlobalMaxTcpWindoSize, Low32(n.rwin));
     hklm(map::kMstcpParametersKey, map::kGlobalMaxTcpWindowSize, Low32(n.rwin));
   }

@@ -4,12 +4,6 @@
 
 namespace iz::apply {
 
-void PutByte(SettingsSession& session, const char* key, const char* name, std::uint8_t byte) {
-  session.OpenPathForWriting(key);
-  session.PutBinary(name, &byte, 1);
-  session.ClosePath();
-}
-
 void WriteConnectionLimits(RawRegistry& registry, std::int64_t perServer,
                            std::int64_t per10Server) {
   WriteDwordAt(registry, kHKCU, map::kInternetSettingsUpperKey, map::kMaxConnectionsPerServer,

@@ -11,9 +11,9 @@ namespace iz {
 
 namespace {
 
-using apply::FixedNumber;
 using apply::IfChecked;
 using apply::Low32;
+using map::FixedNumber;
 using map::Op;
 
 // Every key a later DWORD lands in: WriteDwordAt never creates one. Created
@@ -99,9 +99,9 @@ void ApplyNTSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   // Closed first: the relative class path would otherwise land below the NDI
   // key. SLOWNET runs the other way round: a ticked box writes 0x00.
   session.ClosePath();
-  apply::PutByte(session, map::kNetClass0000Key, map::kSlowNet, !p.CheckBox3.checked);
-  apply::PutByte(session, map::kVCacheKey, map::kStart, p.CheckBox9.checked);
-  apply::PutByte(session, map::kComBuffKey, map::kStart, p.CheckBox8.checked);
+  PutByte(session, map::kNetClass0000Key, map::kSlowNet, !p.CheckBox3.checked);
+  PutByte(session, map::kVCacheKey, map::kStart, p.CheckBox9.checked);
+  PutByte(session, map::kComBuffKey, map::kStart, p.CheckBox8.checked);
 
   apply::WriteConnectionLimits(registry, n.perServer, n.per10Server);
 

@@ -2,9 +2,9 @@
 // family, then offer the restart that makes the stack pick the values up.
 #include "app/izelvora.h"
 #include "app/os_kind.h"
+#include "app/restart.h"
 #include "optimize/apply_9x.h"
 #include "optimize/apply_nt.h"
-#include "optimize/restart.h"
 
 namespace iz {
 

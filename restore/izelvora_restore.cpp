@@ -9,9 +9,9 @@ namespace iz {
 void TIZelvora::RestoreWindowsDefaults1Click() {
   const int kind = GetOSKind(platform_);
   // An unrecognised system is treated as the oldest 9x.
-  if (kind == -1 || kind == 0) {
+  if (kind == kUnknown || kind == kWin95) {
     Restore95Defaults();
-  } else if (kind >= 1 && kind <= 3) {
+  } else if (IsWin98Family(kind)) {
     Restore98Defaults();
   } else if (IsNTFamily(kind)) {
     RestoreNTDefaults();

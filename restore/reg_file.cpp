@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "store/settings_session.h"
+
 namespace iz {
 
 namespace {
@@ -289,8 +291,7 @@ class Reader {
       }
       r.present = true;
       r.type = kRegDword;
-      r.data = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+      r.data = DwordBytes(v);
     } else if (rest.compare(0, 4, "hex:") == 0) {
       r.present = true;
       r.type = kRegBinary;

@@ -3,8 +3,7 @@
 #include <cstdint>
 
 #include "app/os_kind.h"
-#include "optimize/apply_common.h"
-#include "optimize/restart.h"
+#include "app/restart.h"
 #include "store/parameter_map.h"
 #include "store/settings_session.h"
 
@@ -19,12 +18,29 @@ constexpr const char* kRestoredPrompt =
     "Windows Default settings have been restored. Before using the new settings you must "
     "restart your computer. Do you wish to reboot now? ";
 
-void RemoveValues(SettingsSession& session, const char* key,
-                  std::initializer_list<const char*> names) {
-  session.OpenPathForWriting(key);
-  for (const char* name : names) session.RemoveValue(name);
-  session.ClosePath();
+// The values come from the parameter map; the key may be spelt as the step
+// spells it.
+void WriteFixedDword(RawRegistry& registry, const char* key, const char* name, Op op) {
+  WriteDwordAt(registry, kHKLM, key, name, FixedNumber(key, name, op));
 }
+
+void PutFixedByte(SettingsSession& session, const char* key, const char* name, Op op) {
+  PutByte(session, key, name, static_cast<std::uint8_t>(FixedNumber(key, name, op)));
+}
+
+// The NDI ranges and the cache size, as section strings of the params key.
+struct NdiSection {
+  const char* section;
+  const char* key;
+  const char* name;
+};
+constexpr NdiSection kNdiSections[] = {
+    {kSectionCacheSize, kNdiCacheSizeKey, kDefaultValue},
+    {kSectionMaxConnect, kNdiMaxConnectKey, kMin},
+    {kSectionMaxConnect, kNdiMaxConnectKey, kMax},
+    {kSectionMaxSockets, kNdiMaxSocketsKey, kMin},
+    {kSectionMaxSockets, kNdiMaxSocketsKey, kMax},
+};
 
 void ResetPorts(ProfileStrings& profiles) {
   ProfileFile winIni(profiles, WinIniPath(profiles));
@@ -53,6 +69,7 @@ enum class Variant { Win95, Win98 };
 void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& profiles,
                        Platform& platform) {
   const bool is98 = variant == Variant::Win98;
+  const Op op = is98 ? Op::Restore98 : Op::Restore95;
   SettingsSession session(registry);
   session.SetRoot(kHKLM);
 
@@ -61,16 +78,14 @@ void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& p
   session.EnsureKey(kMstcpParametersKey);
 
   session.OpenPathForWriting(kVxDAbsKey);
-  session.PutSectionText(kSectionMstcp, kDefaultRcvWindow, "8192");
-  session.PutSectionText(kSectionMstcp, kDefaultTTL, "32");
-  session.PutSectionText(kSectionMstcp, kSessionKeepAlive, "3600");
-  session.PutSectionText(kSectionMstcp, kPMTUDiscovery, "1");
-  session.PutSectionText(kSectionMstcp, kPMTUBlackHoleDetect, "1");
-  session.PutSectionText(kSectionMstcp, kSackOpts, "0");
+  for (const char* name : {kDefaultRcvWindow, kDefaultTTL, kSessionKeepAlive, kPMTUDiscovery,
+                           kPMTUBlackHoleDetect, kSackOpts}) {
+    session.PutSectionText(kSectionMstcp, name, FixedText(kMstcpKey, name, op));
+  }
   if (is98) session.RemoveSectionValue(kSectionMstcp, kBSDUrgent);
   session.ClosePath();
 
-  WriteDwordAt(registry, kHKLM, kMstcpParametersAbsKey, kMaxDupAcks, 3);
+  WriteFixedDword(registry, kMstcpParametersAbsKey, kMaxDupAcks, op);
 
   if (is98) {
     RemoveValues(session, kMstcpParametersKey,
@@ -81,15 +96,13 @@ void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& p
   RemoveValues(session, kMstcpKey, {kTcp1323Opts});
 
   session.OpenPathForWriting(kNdiParamsKey);
-  session.PutSectionText(kSectionCacheSize, kDefaultValue, "0");
-  session.PutSectionText(kSectionMaxConnect, kMin, "1");
-  session.PutSectionText(kSectionMaxConnect, kMax, "64");
-  session.PutSectionText(kSectionMaxSockets, kMin, "2");
-  session.PutSectionText(kSectionMaxSockets, kMax, "255");
+  for (const NdiSection& n : kNdiSections) {
+    session.PutSectionText(n.section, n.name, FixedText(n.key, n.name, op));
+  }
   session.ClosePath();
 
   session.OpenPathForWriting(kNetTransKey);
-  session.PutSectionText(kInstance0000, kIPMTU, "1500");
+  session.PutSectionText(kInstance0000, kIPMTU, FixedText(kNetTrans0000Key, kIPMTU, op));
   session.ClosePath();
 
   RemoveValues(session, kNetTrans0000Key, {kMaxMTU, kMaxMSS});
@@ -97,9 +110,9 @@ void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& p
     RemoveValues(session, key, {kMaxMTU, kMaxMSS, kIPMTU});
   }
 
-  apply::PutByte(session, kNetClass0000Key, kSlowNet, 0x01);
-  apply::PutByte(session, kVCacheKey, kStart, 0x00);
-  apply::PutByte(session, kComBuffKey, kStart, 0x00);
+  PutFixedByte(session, kNetClass0000Key, kSlowNet, op);
+  PutFixedByte(session, kVCacheKey, kStart, op);
+  PutFixedByte(session, kComBuffKey, kStart, op);
 
   session.SetRoot(kHKCU);
   RemoveValues(session, kInternetSettingsKey,
@@ -117,29 +130,30 @@ void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings
   SettingsSession session(registry);
   session.SetRoot(kHKLM);
 
-  WriteDwordAt(registry, kHKLM, kTcpipParametersUpperKey, kDefaultTTL, 128);
-  WriteDwordAt(registry, kHKLM, kTcpipParametersKey, kEnablePMTUDiscovery, 1);
-  WriteDwordAt(registry, kHKLM, kTcpipParametersKey, kEnablePMTUBHDetect, 0);
+  constexpr Op op = Op::RestoreNT;
+  WriteFixedDword(registry, kTcpipParametersUpperKey, kDefaultTTL, op);
+  WriteFixedDword(registry, kTcpipParametersKey, kEnablePMTUDiscovery, op);
+  WriteFixedDword(registry, kTcpipParametersKey, kEnablePMTUBHDetect, op);
 
   session.OpenPathForWriting(kTcpipParametersKey);
   session.RemoveValue(kTcp1323Opts);
   session.RemoveValue(kGlobalMaxTcpWindowSize);
 
-  WriteDwordAt(registry, kHKLM, kTcpipParametersKey, kSackOpts, 1);
-  WriteDwordAt(registry, kHKLM, kTcpipParametersKey, kTcpWindowSize, 65535);
+  WriteFixedDword(registry, kTcpipParametersKey, kSackOpts, op);
+  WriteFixedDword(registry, kTcpipParametersKey, kTcpWindowSize, op);
   if (InterfaceKeyExists(registry)) {
-    WriteDwordAt(registry, kHKLM, kTcpipInterfaceKey, kTcpWindowSize, 65535);
+    WriteFixedDword(registry, kTcpipInterfaceKey, kTcpWindowSize, op);
   }
-  WriteDwordAt(registry, kHKLM, kNetbtParametersKey, kSessionKeepAlive, 3600000);
-  WriteDwordAt(registry, kHKLM, kTcpipParametersKey, kTcpUseRFC1122UrgentPointer, 0);
-  WriteDwordAt(registry, kHKLM, kTcpipParametersKey, kTcpMaxDupAcks, 2);
+  WriteFixedDword(registry, kNetbtParametersKey, kSessionKeepAlive, op);
+  WriteFixedDword(registry, kTcpipParametersKey, kTcpUseRFC1122UrgentPointer, op);
+  WriteFixedDword(registry, kTcpipParametersKey, kTcpMaxDupAcks, op);
 
   session.ClosePath();
   RemoveValues(session, kTcpipInterfaceKey, {kMTU});
 
-  apply::PutByte(session, kNetClass0000AbsKey, kSlowNet, 0x01);
-  apply::PutByte(session, kVCacheKey, kStart, 0x01);
-  apply::PutByte(session, kComBuffKey, kStart, 0x01);
+  PutFixedByte(session, kNetClass0000AbsKey, kSlowNet, op);
+  PutFixedByte(session, kVCacheKey, kStart, op);
+  PutFixedByte(session, kComBuffKey, kStart, op);
 
   session.SetRoot(kHKCU);
   RemoveValues(session, kInternetSettingsUpperKey,
@@ -148,8 +162,8 @@ void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings
   if (panel.CheckBox6.checked) ResetPorts(profiles);
 
   // NT 4.0 knows fewer exit flags than its successors.
-  OfferRestart(platform, GetOSKind(platform) == 4 ? RestartMeans::ExitWindowsNT4
-                                                  : RestartMeans::ExitWindowsNT5);
+  OfferRestart(platform, GetOSKind(platform) == kWinNT4 ? RestartMeans::ExitWindowsNT4
+                                                        : RestartMeans::ExitWindowsNT5);
 }
 
 void Restore95Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform) {

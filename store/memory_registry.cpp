@@ -5,6 +5,8 @@
 #include <iomanip>
 #include <sstream>
 
+#include "store/settings_session.h"
+
 namespace iz {
 
 namespace {
@@ -371,11 +373,6 @@ std::vector<std::uint8_t> StringBytes(const std::string& text) {
   std::vector<std::uint8_t> bytes(text.begin(), text.end());
   bytes.push_back(0);
   return bytes;
-}
-
-std::vector<std::uint8_t> DwordBytes(std::uint32_t value) {
-  return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-          static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
 }
 
 }  // namespace iz

@@ -119,8 +119,7 @@ class MemoryRegistry : public RawRegistry {
 std::ostream& operator<<(std::ostream& out, const MemoryRegistry::Entry& e);
 std::ostream& operator<<(std::ostream& out, const MemoryRegistry::Value& v);
 
-// Test helpers: the bytes of a string value with its NUL, and of a DWORD.
+// Test helper: the bytes of a string value with its NUL.
 std::vector<std::uint8_t> StringBytes(const std::string& text);
-std::vector<std::uint8_t> DwordBytes(std::uint32_t value);
 
 }  // namespace iz

@@ -14,8 +14,13 @@
 //    key (no leading backslash), its value name, the panel control it stands
 //    for and what each operation does with it. The registry backup iterates
 //    over it; tests compare an operation's whole write list against it.
+//  - Fixed values (the restores' defaults, the appliers' NDI ranges, the
+//    pairs the readers recognise as optimized) are taken from the table with
+//    FixedText / FixedNumber, never restated in the step: the table is the
+//    one place that says "8192" or "65535".
 #include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 
 #include "store/raw_registry.h"
 
@@ -351,10 +356,44 @@ inline constexpr Location kParameterMap[] = {
 
 inline constexpr std::size_t kParameterCount = sizeof(kParameterMap) / sizeof(kParameterMap[0]);
 
+namespace detail {
+constexpr char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+constexpr bool EqualNoCase(const char* a, const char* b) {
+  for (; *a != '\0' && LowerAscii(*a) == LowerAscii(*b); ++a, ++b) {
+  }
+  return LowerAscii(*a) == LowerAscii(*b);
+}
+}  // namespace detail
+
 // Case-insensitive ASCII comparison of key paths and value names, ignoring
 // one leading backslash of either path: the registry's own rule.
-bool SameKeyPath(const char* a, const char* b);
-bool SameName(const char* a, const char* b);
+constexpr bool SameKeyPath(const char* a, const char* b) {
+  return detail::EqualNoCase(*a == '\\' ? a + 1 : a, *b == '\\' ? b + 1 : b);
+}
+constexpr bool SameName(const char* a, const char* b) { return detail::EqualNoCase(a, b); }
+
+// The fixed text an operation writes to a mapped value, the key in any of
+// its spellings: "128" for the maxconnect
+// "max" of Apply 9x. A value the table gives none for stops the build where
+// the call is a constant expression and throws otherwise.
+constexpr const char* FixedText(const char* key, const char* value, Op op) {
+  for (const Location& l : kParameterMap) {
+    if (SameKeyPath(l.key, key) && SameName(l.value, value) && At(l, op).fixed != nullptr) {
+      return At(l, op).fixed;
+    }
+  }
+  throw std::logic_error("no fixed value in the parameter map");
+}
+// The same text as a number, for a DWORD or a byte.
+constexpr std::uint32_t FixedNumber(const char* key, const char* value, Op op) {
+  std::uint32_t n = 0;
+  for (const char* text = FixedText(key, value, op); *text != '\0'; ++text) {
+    n = n * 10 + static_cast<std::uint32_t>(*text - '0');
+  }
+  return n;
+}
 
 // The entry of a key and value name (any spelling of the key), or nullptr.
 const Location* FindLocation(HKey root, const char* key, const char* value);

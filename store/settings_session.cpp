@@ -199,11 +199,22 @@ void WriteDwordAt(RawRegistry& registry, HKey root, const std::string& path,
   SettingsSession session(registry);
   session.SetRoot(root);
   session.OpenPath(path, false);  // never creates the key
-  const std::uint8_t bytes[4] = {
-      static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-      static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
   // With no key open this fails like any other write.
-  session.PutValue(name, kRegDword, std::vector<std::uint8_t>(bytes, bytes + 4));
+  session.PutValue(name, kRegDword, DwordBytes(value));
+}
+
+void PutByte(SettingsSession& session, const std::string& path, const std::string& name,
+             std::uint8_t byte) {
+  session.OpenPathForWriting(path);
+  session.PutBinary(name, &byte, 1);
+  session.ClosePath();
+}
+
+void RemoveValues(SettingsSession& session, const std::string& path,
+                  std::initializer_list<const char*> names) {
+  session.OpenPathForWriting(path);
+  for (const char* name : names) session.RemoveValue(name);
+  session.ClosePath();
 }
 
 // Read rights are enough to read, so a user who may read but not write the

@@ -1,7 +1,9 @@
 #pragma once
 // The settings store: every registry read and write of the program goes
-// through a SettingsSession (one per operation) or the one-call DWORD helpers.
+// through a SettingsSession (one per operation) or the one-call helpers below
+// it (DWORD, one byte, removals), so no step packs bytes or opens keys itself.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -72,10 +74,25 @@ class SettingsSession {
   std::uint32_t access_ = kKeyAllAccess;
 };
 
+// The four little-endian bytes a REG_DWORD stores.
+inline std::vector<std::uint8_t> DwordBytes(std::uint32_t value) {
+  return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+          static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+}
+
 // One-call DWORD write; never creates the key. Raises "Failed to set data for
 // '%s'" when the key cannot be opened with full access or the write fails.
 void WriteDwordAt(RawRegistry& registry, HKey root, const std::string& path,
                   const std::string& name, std::uint32_t value);
+// One-call one-byte binary write (a box as 0x00 or 0x01): the key is opened
+// with creation on the session, written and closed again.
+void PutByte(SettingsSession& session, const std::string& path, const std::string& name,
+             std::uint8_t byte);
+// Removes the named values of a key opened with creation on the session,
+// silently where a value is absent, and closes the key again.
+void RemoveValues(SettingsSession& session, const std::string& path,
+                  std::initializer_list<const char*> names);
+
 // One-call DWORD read, 0 when absent; opens the key with read rights.
 std::int32_t ReadDwordAt(RawRegistry& registry, HKey root, const std::string& path,
                          const std::string& name);

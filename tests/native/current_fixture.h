@@ -15,6 +15,7 @@
 #include "native/temp_dir.h"
 #include "store/ini_profile.h"
 #include "store/memory_registry.h"
+#include "store/settings_session.h"
 #include "store/parameter_map.h"
 
 namespace iz::test {

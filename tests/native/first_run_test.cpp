@@ -10,6 +10,7 @@
 #include "native/fake_platform.h"
 #include "native/panel_fixture.h"
 #include "store/memory_registry.h"
+#include "store/settings_session.h"
 
 namespace iz::test {
 namespace {

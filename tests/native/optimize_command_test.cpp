@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/restart.h"
 #include "native/optimize_fixture.h"
-#include "optimize/restart.h"
 
 namespace iz::optimize_test {
 namespace {

@@ -64,12 +64,14 @@ TEST(OSKind, MapsEveryVersionRecord) {
 }
 
 TEST(OSKind, FamiliesCoverMinusOneToThreeAndFourToNineOnly) {
-  std::string nineX, nt;
+  std::string nineX, win98, nt;
   for (int kind = -3; kind <= 12; ++kind) {
     if (Is9xFamily(kind)) nineX += std::to_string(kind) + " ";
+    if (IsWin98Family(kind)) win98 += std::to_string(kind) + " ";
     if (IsNTFamily(kind)) nt += std::to_string(kind) + " ";
   }
   EXPECT_EQ("-1 0 1 2 3 ", nineX);
+  EXPECT_EQ("1 2 3 ", win98);
   EXPECT_EQ("4 5 6 7 8 9 ", nt);
 }
 

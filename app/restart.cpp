@@ -1,4 +1,6 @@
-#include "optimize/restart.h"
+#include "app/restart.h"
+
+#include "app/os_kind.h"
 
 namespace iz {
 
@@ -21,10 +23,10 @@ bool IsNTPlatform(Platform& platform) {
 }  // namespace
 
 RestartMeans MeansForKind(int kind) {
-  if (kind == 0) return RestartMeans::Rundll;
-  if (kind >= 1 && kind <= 3) return RestartMeans::Rundll32;
-  if (kind == 4) return RestartMeans::ExitWindowsNT4;
-  if (kind >= 5 && kind <= 9) return RestartMeans::ExitWindowsNT5;
+  if (kind == kWin95) return RestartMeans::Rundll;
+  if (IsWin98Family(kind)) return RestartMeans::Rundll32;
+  if (kind == kWinNT4) return RestartMeans::ExitWindowsNT4;
+  if (IsNTFamily(kind)) return RestartMeans::ExitWindowsNT5;
   return RestartMeans::None;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Restarting Windows after the settings have been written. Each OS kind has
 // its own means; the restore of the Windows defaults picks the same means by
-// its variant, so both go through RestartByMeans.
+// its variant, so both go through RestartByMeans. It sits beside the platform
+// it drives because Optimize and the restores both offer it.
 #include <cstdint>
 
 #include "app/platform.h"
@@ -23,7 +24,7 @@ enum class RestartMeans {
   ExitWindowsNT5,  // Windows 2000 and later
 };
 
-// The means that fits an OS kind (-1..9); anything else restarts nothing.
+// The means that fits an OS kind; kUnknown and anything else restarts nothing.
 RestartMeans MeansForKind(int kind);
 
 // The ExitWindowsEx flags of an NT means. A plain reboot asks every program to
