@@ -25,7 +25,7 @@ namespace {
 using iz::bench::CallCounts;
 
 // Win.ini in memory; BM_ApplyNTWithIniFile shows the disk's cost separately.
-using iz::bench::MemoryProfiles;
+using iz::test::MemoryProfiles;
 
 // The calls the steps imply, from the store's own rules: EnsureKey is a create
 // and a close; WriteDwordAt an open, a set and a close; a section string an

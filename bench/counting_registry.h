@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "shared/fakes.h"
 #include "store/raw_registry.h"
 
 namespace iz::bench {
@@ -13,42 +14,39 @@ struct CallCounts {
   std::int64_t Total() const { return open + create + close + set + query + remove; }
 };
 
-class CountingRegistry : public RawRegistry {
+class CountingRegistry : public test::ForwardingRegistry {
  public:
-  explicit CountingRegistry(RawRegistry& inner) : inner_(inner) {}
+  using ForwardingRegistry::ForwardingRegistry;
   CallCounts counts;
 
   long OpenKey(HKey parent, const std::string& subKey, std::uint32_t access,
                HKey* result) override {
     ++counts.open;
-    return inner_.OpenKey(parent, subKey, access, result);
+    return ForwardingRegistry::OpenKey(parent, subKey, access, result);
   }
   long CreateKey(HKey parent, const std::string& subKey, std::uint32_t access,
                  HKey* result) override {
     ++counts.create;
-    return inner_.CreateKey(parent, subKey, access, result);
+    return ForwardingRegistry::CreateKey(parent, subKey, access, result);
   }
   long CloseKey(HKey key) override {
     ++counts.close;
-    return inner_.CloseKey(key);
+    return ForwardingRegistry::CloseKey(key);
   }
   long SetValue(HKey key, const std::string& name, std::uint32_t type, const void* data,
                 std::uint32_t size) override {
     ++counts.set;
-    return inner_.SetValue(key, name, type, data, size);
+    return ForwardingRegistry::SetValue(key, name, type, data, size);
   }
   long QueryValue(HKey key, const std::string& name, std::uint32_t* type, void* data,
                   std::uint32_t* size) override {
     ++counts.query;
-    return inner_.QueryValue(key, name, type, data, size);
+    return ForwardingRegistry::QueryValue(key, name, type, data, size);
   }
   long DeleteValue(HKey key, const std::string& name) override {
     ++counts.remove;
-    return inner_.DeleteValue(key, name);
+    return ForwardingRegistry::DeleteValue(key, name);
   }
-
- private:
-  RawRegistry& inner_;
 };
 
 }  // namespace iz::bench

@@ -59,26 +59,7 @@ constexpr CallCounts kByteFlag = kKind + kGetBinary;
 constexpr CallCounts kMatchingPair = 2 * kKind + 2 * kSectionText;  // "max" read too
 }  // namespace cost
 
-// Win.ini in memory: the substitute's ini file is flushed to disk on every
-// entry, which would time the disk rather than the commands.
-class MemoryProfiles : public ProfileStrings {
- public:
-  bool WriteString(const std::string&, const std::string& section, const std::string& key,
-                   const std::string& value) override {
-    entries_[section + "/" + key] = value;
-    return true;
-  }
-  std::string ReadString(const std::string&, const std::string& section, const std::string& key,
-                         const std::string& defaultText) override {
-    auto it = entries_.find(section + "/" + key);
-    return it == entries_.end() ? defaultText : it->second;
-  }
-  void Flush(const std::string&) override {}
-  std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
-
- private:
-  std::map<std::string, std::string> entries_;
-};
+using test::MemoryProfiles;
 
 // Answers every prompt with No and keeps no record, so that a long run does
 // not time a growing log.

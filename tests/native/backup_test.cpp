@@ -162,10 +162,10 @@ TEST(BackupRestore, RefusesABadRegistryFileBeforeChangingAnything) {
 // Optimize, save, change by another Optimize and by the defaults, put back:
 // every mapped value is again what was saved, the absent ones absent.
 TEST(BackupRoundTrip, AfterOptimizeOnEachFamily) {
-  for (const VersionInfo& version : {WinXP(), Win98()}) {
+  for (const VersionInfo& version : {WinXP(), Win98SE()}) {
     Rig rig;
-    rig.SeedStockNT();
-    rig.SeedStock9x();
+    SeedStockNT(rig.registry);
+    SeedStock9x(rig.registry);
     rig.platform.version = version;
     auto optimize = [&rig] {
       if (rig.platform.version.platformId == kVerPlatformWin32NT) {

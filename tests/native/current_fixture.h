@@ -13,6 +13,7 @@
 #include "app/izelvora.h"
 #include "native/fake_platform.h"
 #include "native/temp_dir.h"
+#include "shared/fakes.h"
 #include "store/ini_profile.h"
 #include "store/memory_registry.h"
 #include "store/settings_session.h"
@@ -41,11 +42,6 @@ inline Seed Bin(const char* key, const char* name, std::vector<std::uint8_t> byt
   return {kHKLM, key, name, kRegBinary, std::move(bytes)};
 }
 
-// The version records of the two families as Windows reports them.
-inline VersionInfo WinXP() { return {kVerPlatformWin32NT, 5, 1, "Service Pack 3"}; }
-inline VersionInfo Win98() { return {kVerPlatformWin32Windows, 4, 10, " A "}; }
-inline VersionInfo Win95() { return {kVerPlatformWin32Windows, 4, 0, ""}; }
-
 // Everything one run needs; a table-driven test makes a fresh one per row.
 struct Rig {
   TempDir dir;
@@ -56,17 +52,6 @@ struct Rig {
 
   void SeedAll(const std::vector<Seed>& seeds) {
     for (const Seed& s : seeds) registry.SetRaw(s.root, s.key, s.name, s.type, s.data);
-  }
-  // The keys that every installed system of the family has before the
-  // program ever ran.
-  void SeedStockNT() {
-    registry.CreateKeyPath(kHKLM, map::kTcpipParametersKey);
-    registry.CreateKeyPath(kHKLM, map::kNetbtParametersKey);
-    registry.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
-  }
-  void SeedStock9x() {
-    registry.CreateKeyPath(kHKLM, map::kMstcpKey);
-    registry.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
   }
   void SetPort(const char* port, const char* value) {
     profiles.WriteString(WinIni(), map::kSectionPorts, port, value);

@@ -131,7 +131,7 @@ TEST(ReadErrors, LongSlowNetStopsTheReading) {
 TEST(ReadAtStartUp, WindowFollowsTheStoredMultipleOfTheMtu) {
   const std::pair<VersionInfo, std::vector<Seed>> families[] = {
       {WinXP(), {Dw(kTcpip, kTcpWindowSize, 2144), Dw(kTcpipInterfaceKey, kMTU, 1500)}},
-      {Win98(), {Sz(kMstcpKey, kDefaultRcvWindow, "2144"), Sz(kNetTrans0000Key, kMaxMTU, "1500")}},
+      {Win98SE(), {Sz(kMstcpKey, kDefaultRcvWindow, "2144"), Sz(kNetTrans0000Key, kMaxMTU, "1500")}},
   };
   for (const auto& [version, seeds] : families) {
     Rig rig;
@@ -173,7 +173,7 @@ TEST_F(WindowTest, ReadNTCreatesTwoEmptyKeysOnly) {
 // (the 9x one disables the fields); an unrecognised system counts as 9x.
 TEST(View, RunsTheReaderOfTheDetectedFamily) {
   const std::pair<VersionInfo, bool> rows[] = {
-      {WinXP(), false}, {Win98(), true}, {{kVerPlatformWin32Windows, 5, 0, ""}, true}};
+      {WinXP(), false}, {Win98SE(), true}, {{kVerPlatformWin32Windows, 5, 0, ""}, true}};
   for (auto handler : {&TIZelvora::ViewCurentSettings1Click, &TIZelvora::ToolButton1Click}) {
     for (const auto& [version, nine] : rows) {
       Rig rig;

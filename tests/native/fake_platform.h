@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/platform.h"
+#include "shared/fakes.h"
 
 namespace iz::test {
 
@@ -16,7 +17,7 @@ class FakePlatform : public Platform {
  public:
   // --- script
   bool versionOk = true;
-  VersionInfo version{2, 5, 1, "Service Pack 3"};  // Windows XP
+  VersionInfo version = WinXP();
   std::deque<MsgAnswer> answers;                   // popped by MessageBox; empty: Ok / No
   bool noticeThrows = false;
   bool openTokenOk = true, lookupOk = true, exitOk = true;

@@ -16,6 +16,7 @@
 
 #include "app/izelvora.h"
 #include "native/fake_platform.h"
+#include "shared/fakes.h"
 #include "store/error.h"
 #include "store/memory_registry.h"
 #include "store/parameter_map.h"
@@ -23,54 +24,12 @@
 namespace iz::test {
 namespace {
 
-// Win.ini in memory, entries by lower-case section and key: the profile file
-// never fails here, and a real file would make the thousands of runs below
-// wait for the disk.
-class MemoryProfiles : public ProfileStrings {
- public:
-  std::map<std::string, std::string> entries;
-
-  bool WriteString(const std::string&, const std::string& section, const std::string& key,
-                   const std::string& value) override {
-    entries[Lower(section + "]" + key)] = value;
-    return true;
-  }
-  std::string ReadString(const std::string&, const std::string& section, const std::string& key,
-                         const std::string& defaultText) override {
-    const auto it = entries.find(Lower(section + "]" + key));
-    return it == entries.end() ? defaultText : it->second;
-  }
-  void Flush(const std::string&) override {}
-  std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
-
- private:
-  static std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  }
-};
-
 struct Rig {
   MemoryRegistry registry;
   MemoryProfiles profiles;
   FakePlatform platform;
   TIZelvora w{registry, profiles, platform};
-
-  // The keys every installed system of the family has.
-  void SeedStockNT() {
-    registry.CreateKeyPath(kHKLM, map::kTcpipParametersKey);
-    registry.CreateKeyPath(kHKLM, map::kNetbtParametersKey);
-    registry.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
-  }
-  void SeedStock9x() {
-    registry.CreateKeyPath(kHKLM, map::kMstcpKey);
-    registry.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
-  }
 };
-
-inline VersionInfo WinXP() { return {kVerPlatformWin32NT, 5, 1, "Service Pack 3"}; }
-inline VersionInfo Win98() { return {kVerPlatformWin32Windows, 4, 10, " A "}; }
-inline VersionInfo Win95() { return {kVerPlatformWin32Windows, 4, 0, ""}; }
 
 using Entries = std::vector<MemoryRegistry::Entry>;
 
@@ -120,20 +79,20 @@ struct Operation {
 
 // A stock system with "CABLE / DSL" ticked, ready for Optimize.
 void ReadyNT(Rig& rig) {
-  rig.SeedStockNT();
+  SeedStockNT(rig.registry);
   rig.w.Click(rig.w.glCheckBox3);
 }
 void Ready9x(Rig& rig) {
-  rig.SeedStock9x();
+  SeedStock9x(rig.registry);
   rig.w.Click(rig.w.glCheckBox3);
 }
 void OptimizedNT(Rig& rig) {
-  rig.SeedStockNT();
+  SeedStockNT(rig.registry);
   Optimize(rig, WinXP());
 }
 void Optimized98(Rig& rig) {
-  rig.SeedStock9x();
-  Optimize(rig, Win98());
+  SeedStock9x(rig.registry);
+  Optimize(rig, Win98SE());
 }
 // Saved while optimized, then put back to the defaults: restoring the saved
 // settings has every value to write back and some to remove.
@@ -153,14 +112,14 @@ const std::vector<Operation>& Operations() {
   static const std::vector<Operation> operations = {
       {"Optimize NT, Yes", WinXP(), ReadyNT, A::Yes, kOptimize, &kWriteErrors},
       {"Optimize NT, No", WinXP(), ReadyNT, A::No, kOptimize, &kWriteErrors},
-      {"Optimize 98, Yes", Win98(), Ready9x, A::Yes, kOptimize, &kWriteErrors},
-      {"Optimize 98, No", Win98(), Ready9x, A::No, kOptimize, &kWriteErrors},
+      {"Optimize 98, Yes", Win98SE(), Ready9x, A::Yes, kOptimize, &kWriteErrors},
+      {"Optimize 98, No", Win98SE(), Ready9x, A::No, kOptimize, &kWriteErrors},
       {"Optimize 95, Yes", Win95(), Ready9x, A::Yes, kOptimize, &kWriteErrors},
       {"Restore NT defaults", WinXP(), OptimizedNT, A::Yes, kRestoreDefaults, &kWriteErrors},
-      {"Restore 98 defaults", Win98(), Optimized98, A::Yes, kRestoreDefaults, &kWriteErrors},
+      {"Restore 98 defaults", Win98SE(), Optimized98, A::Yes, kRestoreDefaults, &kWriteErrors},
       {"Restore 95 defaults", Win95(), Optimized98, A::Yes, kRestoreDefaults, &kWriteErrors},
       {"Read NT", WinXP(), OptimizedNT, A::Ok, kView, &kReadErrors},
-      {"Read 9x", Win98(), Optimized98, A::Ok, kView, &kReadErrors},
+      {"Read 9x", Win98SE(), Optimized98, A::Ok, kView, &kReadErrors},
       {"Start-up NT", WinXP(), OptimizedNT, A::Ok, &TIZelvora::FormCreate, &kStartUpErrors},
       {"Backup", WinXP(), OptimizedNT, A::Ok, &TIZelvora::Backup1Click, &kReadErrors},
       {"Restore previous settings", WinXP(), SavedThenRestoredDefaults, A::Ok,
@@ -321,17 +280,17 @@ TEST(FaultInjection, AnInvalidFieldWritesNothingWhateverFails) {
       {WinXP(), &Panel::Edit1, "abc"}, {WinXP(), &Panel::Edit4, ""},
       {WinXP(), &Panel::Edit5, "6OO"}, {WinXP(), &Panel::Edit2, "99999999999999999999"},
       {WinXP(), &Panel::Edit6, "$"},   {WinXP(), &Panel::Edit7, "-0x"},
-      {Win98(), &Panel::Edit4, "x"},   {Win98(), &Panel::Edit5, " "},
-      {Win98(), &Panel::Edit2, "1e3"}, {Win98(), &Panel::Edit6, "0x"},
-      {Win98(), &Panel::Edit7, "+-1"},
+      {Win98SE(), &Panel::Edit4, "x"},   {Win98SE(), &Panel::Edit5, " "},
+      {Win98SE(), &Panel::Edit2, "1e3"}, {Win98SE(), &Panel::Edit6, "0x"},
+      {Win98SE(), &Panel::Edit7, "+-1"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.version.platformId == kVerPlatformWin32NT ? "NT " : "98 ") + "'" +
                  row.text + "'");
     Operation optimize{"Optimize", row.version, nullptr, MsgAnswer::Yes, kOptimize, nullptr};
     optimize.setUp = [&](Rig& rig) {
-      rig.SeedStockNT();
-      rig.SeedStock9x();
+      SeedStockNT(rig.registry);
+      SeedStock9x(rig.registry);
       rig.w.Click(rig.w.glCheckBox3);
       (rig.w.*row.field).text = row.text;
     };

@@ -41,7 +41,7 @@ class FirstRunTest : public ::testing::Test {
   }
 
   MemoryRegistry registry;
-  BlankProfiles profiles;
+  MemoryProfiles profiles;
   FakePlatform platform;
   TIZelvora w{registry, profiles, platform};
 };
@@ -123,7 +123,7 @@ TEST_F(FirstRunTest, UnwritableFlagShowsTheNoticeAgainNextTime) {
 class FirstRunStartupTest : public FirstRunTest {
  protected:
   FirstRunStartupTest() {
-    platform.SetVersion(kVerPlatformWin32NT, 5, 1, "Service Pack 3");  // Windows XP
+    platform.version = WinXP();
     registry.SetDword(kHKLM, "System\\CurrentControlSet\\Services\\Tcpip\\Parameters",
                       "DefaultTTL", 64);
   }

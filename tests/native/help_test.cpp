@@ -22,7 +22,7 @@ std::string Open(const char* owner, const std::string& file) {
 class HelpTest : public ::testing::Test {
  protected:
   MemoryRegistry registry;
-  BlankProfiles profiles;
+  MemoryProfiles profiles;
   FakePlatform platform;
   TIZelvora w{registry, profiles, platform};
 };
@@ -53,7 +53,7 @@ TEST_F(HelpTest, EveryEntryMakesExactlyItsOneCall) {
   }
   // None of them touches the settings.
   EXPECT_EQ(registry.CallCount(), 0);
-  EXPECT_TRUE(profiles.written.empty());
+  EXPECT_TRUE(profiles.entries.empty());
 }
 
 TEST_F(HelpTest, AddressesAreTheProductPageUnderThePublishersSite) {

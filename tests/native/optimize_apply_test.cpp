@@ -91,7 +91,7 @@ const Lines kCableDsl9x = {
 };
 
 TEST(OptimizeApply, NTWritesCableDslProfileInStepOrder) {
-  Rig rig(VersionXP());
+  Rig rig(WinXP());
   rig.Click(rig.w.glCheckBox3);
   rig.w.ApplyNTSettings();
   EXPECT_EQ(rig.recorder.writes, kCableDslNT);
@@ -99,7 +99,7 @@ TEST(OptimizeApply, NTWritesCableDslProfileInStepOrder) {
 }
 
 TEST(OptimizeApply, NineXWritesCableDslProfileInStepOrder) {
-  Rig rig(Version98());
+  Rig rig(Win98());
   rig.Click(rig.w.glCheckBox3);
   rig.w.Apply9xSettings();
   EXPECT_EQ(rig.recorder.writes, kCableDsl9x);
@@ -163,7 +163,7 @@ TEST(OptimizeApply, AllBoxesClearedInCustomMode) {
 
   for (const bool nt : {true, false}) {
     SCOPED_TRACE(nt ? "NT" : "9x");
-    Rig rig(nt ? VersionXP() : Version98());
+    Rig rig(nt ? WinXP() : Win98());
     rig.Click(rig.w.glCheckBox3);
     rig.CustomClearedPanel();
     // Set directly: the panel's change rules would adjust the other fields.
@@ -206,7 +206,7 @@ TEST(OptimizeApply, NineXSegmentSizeFollowsTheMtu) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.mtu);
-    Rig rig(Version98());
+    Rig rig(Win98());
     rig.Click(rig.w.glCheckBox1);
     rig.w.Edit2.text = row.mtu;
     rig.w.Apply9xSettings();
@@ -229,10 +229,10 @@ TEST(OptimizeApply, NineXGlobalWindowPairDependsOnTheKind) {
       "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [GlobalMaxTcpWindowSize] = dword 3216",
   };
   const std::pair<VersionInfo, Lines> rows[] = {
-      {Version95(), {}},
-      {Version98(), both},
-      {VersionMe(), both},
-      {VersionUnknown9x(), both},
+      {Win95(), {}},
+      {Win98(), both},
+      {WinMe(), both},
+      {Unknown9x(), both},
   };
   for (const auto& [version, expected] : rows) {
     SCOPED_TRACE(version.major * 100 + version.minor);
@@ -279,7 +279,7 @@ TEST(OptimizeApply, BadNumberStopsBeforeAnyWrite) {
     std::string trace = row.nt ? "NT" : "9x";
     for (const auto& [name, text] : row.bad) trace += " " + name + "='" + text + "'";
     SCOPED_TRACE(trace);
-    Rig rig(row.nt ? VersionXP() : Version98());
+    Rig rig(row.nt ? WinXP() : Win98());
     rig.Click(rig.w.glCheckBox3);
     for (const auto& [name, text] : row.bad) rig.w.FindEdit(name)->text = text;
     const std::vector<std::string> keysBefore = rig.registry.Keys();
@@ -335,7 +335,7 @@ TEST(OptimizeApply, StoreFailureKeepsWhatWasWritten) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failingKey);
-    Rig rig(row.nt ? VersionXP() : Version98());
+    Rig rig(row.nt ? WinXP() : Win98());
     rig.Click(rig.w.glCheckBox3);
     rig.registry.FailKey(row.root, row.failingKey);
     std::string error;
@@ -355,7 +355,7 @@ TEST(OptimizeApply, StoreFailureKeepsWhatWasWritten) {
 // The keys of step 1 are created in their order and stay when a later one
 // cannot be created.
 TEST(OptimizeApply, NTKeysCreatedBeforeAFailureStay) {
-  Rig rig(VersionXP());
+  Rig rig(WinXP());
   rig.Click(rig.w.glCheckBox3);
   rig.registry.FailKey(kHKLM, "System\\CurrentControlSet\\Services\\VxD\\COMBUFF");
   EXPECT_THROW(rig.w.ApplyNTSettings(), Error);
@@ -386,7 +386,7 @@ TEST(OptimizeApply, NTKeysCreatedBeforeAFailureStay) {
 // key of step 1 created once, one open per DWORD, no reads or removals, and
 // every handle closed.
 TEST(OptimizeApply, NTMakesOnlyTheCallsItsStepsImply) {
-  Rig rig(VersionXP());
+  Rig rig(WinXP());
   rig.Click(rig.w.glCheckBox3);
   const std::size_t before = rig.registry.CallLog().size();
   rig.w.ApplyNTSettings();

@@ -31,7 +31,7 @@ Calls Concat(Calls a, const Calls& b) {
 }
 
 TEST(OptimizeCommand, WithoutAConnectionTypeOnlyInforms) {
-  Rig rig(VersionXP());
+  Rig rig(WinXP());
   rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
   EXPECT_EQ(rig.platform.calls,
             Calls{"MessageBox Information: You must choose a connection type first."});
@@ -56,7 +56,7 @@ TEST(OptimizeCommand, PromptNamesTheTypeAndNoKeepsTheWrites) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    Rig rig(VersionXP());
+    Rig rig(WinXP());
     rig.Click(rig.w.*row.box);
     rig.platform.answers = {MsgAnswer::No};
     rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
@@ -87,19 +87,19 @@ TEST(OptimizeCommand, YesRestartsByTheMeansOfTheKind) {
     Calls restart;
   };
   const Row rows[] = {
-      {"unknown", VersionUnknown9x(), true, {}},
-      {"95", Version95(), true, rundll},
-      {"98", Version98(), true, rundll32},
-      {"98 SE", {kVerPlatformWin32Windows, 4, 10, " A "}, true, rundll32},
-      {"Me", VersionMe(), true, rundll32},
-      {"NT 4.0", VersionNT4(), true, NTExit("2")},
+      {"unknown", Unknown9x(), true, {}},
+      {"95", Win95(), true, rundll},
+      {"98", Win98(), true, rundll32},
+      {"98 SE", Win98SE(), true, rundll32},
+      {"Me", WinMe(), true, rundll32},
+      {"NT 4.0", WinNT4(), true, NTExit("2")},
       {"2000", {kVerPlatformWin32NT, 5, 0, ""}, true, NTExit("18")},
-      {"XP", VersionXP(), true, NTExit("18")},
+      {"XP", WinXP(), true, NTExit("18")},
       {"Vista", {kVerPlatformWin32NT, 6, 0, ""}, true, NTExit("18")},
       {"7", {kVerPlatformWin32NT, 6, 1, ""}, true, NTExit("18")},
       {"8", {kVerPlatformWin32NT, 6, 2, ""}, true, NTExit("18")},
-      {"NT 4.0 refused", VersionNT4(), false, Concat(NTExit("2"), shutdown)},
-      {"XP refused", VersionXP(), false, Concat(NTExit("18"), shutdown)},
+      {"NT 4.0 refused", WinNT4(), false, Concat(NTExit("2"), shutdown)},
+      {"XP refused", WinXP(), false, Concat(NTExit("18"), shutdown)},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -123,15 +123,15 @@ TEST(OptimizeCommand, ExitWindowsWithPrivilegeSteps) {
   };
   // clang-format off
   const Row rows[] = {
-      {"all steps", VersionXP(), true, true, true, true, NTExit("18")},
-      {"no token", VersionXP(), true, false, true, true,
+      {"all steps", WinXP(), true, true, true, true, NTExit("18")},
+      {"no token", WinXP(), true, false, true, true,
        {"OpenProcessToken 40", "ExitWindowsEx 18 0"}},
-      {"no privilege", VersionXP(), true, true, false, true,
+      {"no privilege", WinXP(), true, true, false, true,
        {"OpenProcessToken 40", "LookupPrivilegeValue SeShutdownPrivilege", "CloseToken",
         "ExitWindowsEx 18 0"}},
-      {"9x platform", Version98(), true, true, true, true, {"ExitWindowsEx 18 0"}},
-      {"no version", VersionXP(), false, true, true, true, {"ExitWindowsEx 18 0"}},
-      {"refused", VersionXP(), true, true, true, false, NTExit("18")},
+      {"9x platform", Win98(), true, true, true, true, {"ExitWindowsEx 18 0"}},
+      {"no version", WinXP(), false, true, true, true, {"ExitWindowsEx 18 0"}},
+      {"refused", WinXP(), true, true, true, false, NTExit("18")},
   };
   // clang-format on
   for (const Row& row : rows) {
@@ -148,7 +148,7 @@ TEST(OptimizeCommand, ExitWindowsWithPrivilegeSteps) {
 
 // A run that stops in the applier shows the error report and no prompt.
 TEST(OptimizeCommand, FailedApplyShowsTheErrorAndNoPrompt) {
-  Rig rig(Version98());
+  Rig rig(Win98());
   rig.Click(rig.w.glCheckBox3);
   rig.w.Edit6.text = "ten";
   rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
@@ -160,7 +160,7 @@ TEST(OptimizeCommand, FailedApplyShowsTheErrorAndNoPrompt) {
 // A system that is not recognised gets the 9x applier, and Yes restarts
 // nothing.
 TEST(OptimizeCommand, UnknownSystemAppliesNineXAndDoesNotRestart) {
-  Rig rig(VersionUnknown9x());
+  Rig rig(Unknown9x());
   rig.Click(rig.w.glCheckBox5);
   rig.platform.answers = {MsgAnswer::Yes};
   rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });

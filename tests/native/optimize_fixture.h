@@ -17,51 +17,47 @@
 #include "app/izelvora.h"
 #include "native/fake_platform.h"
 #include "native/temp_dir.h"
+#include "shared/fakes.h"
 #include "store/ini_profile.h"
 #include "store/memory_registry.h"
 
 namespace iz::optimize_test {
 
-using test::TempDir;
+using namespace test;
 
 // Passes every call on to the registry below; each value that was written
 // successfully is kept as one line, with the key path as the callers spelled
 // it, so the order and the spelling of the writes are both visible:
 //   HKLM SYSTEM\CCS\Services\Tcpip\Parameters [DefaultTTL] = dword 64
 // ("CCS" stands for CurrentControlSet to keep the tables short).
-class WriteRecorder : public RawRegistry {
+class WriteRecorder : public test::ForwardingRegistry {
  public:
-  explicit WriteRecorder(RawRegistry& inner) : inner_(inner) {}
+  using ForwardingRegistry::ForwardingRegistry;
   std::vector<std::string> writes;
 
   long OpenKey(HKey parent, const std::string& subKey, std::uint32_t access,
                HKey* result) override {
-    return Track(parent, subKey, inner_.OpenKey(parent, subKey, access, result), result);
+    return Track(parent, subKey, ForwardingRegistry::OpenKey(parent, subKey, access, result),
+                 result);
   }
   long CreateKey(HKey parent, const std::string& subKey, std::uint32_t access,
                  HKey* result) override {
-    return Track(parent, subKey, inner_.CreateKey(parent, subKey, access, result), result);
+    return Track(parent, subKey, ForwardingRegistry::CreateKey(parent, subKey, access, result),
+                 result);
   }
   long CloseKey(HKey key) override {
     paths_.erase(key);
-    return inner_.CloseKey(key);
+    return ForwardingRegistry::CloseKey(key);
   }
   long SetValue(HKey key, const std::string& name, std::uint32_t type, const void* data,
                 std::uint32_t size) override {
-    const long status = inner_.SetValue(key, name, type, data, size);
+    const long status = ForwardingRegistry::SetValue(key, name, type, data, size);
     if (status == kRegOk) {
       const auto* bytes = static_cast<const std::uint8_t*>(data);
       writes.push_back(PathOf(key) + " [" + name +
                        "] = " + Render(type, std::vector<std::uint8_t>(bytes, bytes + size)));
     }
     return status;
-  }
-  long QueryValue(HKey key, const std::string& name, std::uint32_t* type, void* data,
-                  std::uint32_t* size) override {
-    return inner_.QueryValue(key, name, type, data, size);
-  }
-  long DeleteValue(HKey key, const std::string& name) override {
-    return inner_.DeleteValue(key, name);
   }
 
   // "dword 64", "sz \"1500\"", "bin 01"; anything not in the exact shape of
@@ -105,20 +101,11 @@ class WriteRecorder : public RawRegistry {
     return status;
   }
 
-  RawRegistry& inner_;
   std::map<HKey, std::string> paths_;
 };
 
 inline constexpr const char* kInternetSettings =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
-// The version records as the two families report them.
-inline VersionInfo Version95() { return {kVerPlatformWin32Windows, 4, 0, ""}; }
-inline VersionInfo Version98() { return {kVerPlatformWin32Windows, 4, 10, ""}; }
-inline VersionInfo VersionMe() { return {kVerPlatformWin32Windows, 4, 90, ""}; }
-inline VersionInfo VersionUnknown9x() { return {kVerPlatformWin32Windows, 4, 50, ""}; }
-inline VersionInfo VersionNT4() { return {kVerPlatformWin32NT, 4, 0, "Service Pack 6"}; }
-inline VersionInfo VersionXP() { return {kVerPlatformWin32NT, 5, 1, "Service Pack 3"}; }
 
 // Everything one run needs; table-driven tests make a fresh one per row.
 struct Rig {
@@ -131,7 +118,7 @@ struct Rig {
 
   // Every installed Windows has the browser's key; the appliers never
   // create it.
-  explicit Rig(const VersionInfo& version = VersionXP()) {
+  explicit Rig(const VersionInfo& version = WinXP()) {
     platform.version = version;
     registry.CreateKeyPath(kHKCU, kInternetSettings);
   }

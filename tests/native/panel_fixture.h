@@ -10,27 +10,10 @@
 
 #include "app/izelvora.h"
 #include "native/fake_platform.h"
+#include "shared/fakes.h"
 #include "store/memory_registry.h"
 
 namespace iz::test {
-
-// Win.ini as it is on a machine that has no "Ports" entries: every read gives
-// its default, and writes are kept so a test can see that none happened.
-class BlankProfiles : public ProfileStrings {
- public:
-  std::map<std::string, std::string> written;  // "section/key" -> value
-  bool WriteString(const std::string&, const std::string& section, const std::string& key,
-                   const std::string& value) override {
-    written[section + "/" + key] = value;
-    return true;
-  }
-  std::string ReadString(const std::string&, const std::string&, const std::string&,
-                         const std::string& defaultText) override {
-    return defaultText;
-  }
-  void Flush(const std::string&) override {}
-  std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
-};
 
 // Everything a user can see of the panel's values: texts, which boxes are
 // checked, which fields are open, and the picked multiple.
@@ -86,7 +69,7 @@ inline PanelState Capture(const Panel& panel) {
 class PanelTest : public ::testing::Test {
  protected:
   MemoryRegistry registry;
-  BlankProfiles profiles;
+  MemoryProfiles profiles;
   FakePlatform platform;
   TIZelvora w{registry, profiles, platform};
 

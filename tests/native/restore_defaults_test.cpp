@@ -65,7 +65,7 @@ struct Variant {
   VersionInfo version;
 };
 const Variant kVariants[] = {
-    {Op::RestoreNT, WinXP()}, {Op::Restore95, Win95()}, {Op::Restore98, Win98()}};
+    {Op::RestoreNT, WinXP()}, {Op::Restore95, Win95()}, {Op::Restore98, Win98SE()}};
 
 // Every mapped value present beforehand as a DWORD nobody writes, so that a
 // value the variant leaves alone is seen to stay and a removal is seen.
@@ -111,8 +111,8 @@ TEST(RestoreDefaults, ApplyThenRestoreThenRead) {
       win98};
   for (int i = 0; i < 3; ++i) {
     Rig rig;
-    rig.SeedStockNT();
-    rig.SeedStock9x();
+    SeedStockNT(rig.registry);
+    SeedStock9x(rig.registry);
     rig.platform.version = kVariants[i].version;
     rig.w.Click(rig.w.glCheckBox3);
     for (CheckBoxCtl* box : rig.w.Boxes()) {
@@ -150,13 +150,13 @@ TEST(RestoreDefaults, CleanSystemsRunToThePromptErrorsStopTheRun) {
     std::vector<std::pair<const char*, const char*>> absent;  // key, value name
   };
   const Row rows[] = {
-      {WinXP(), [](Rig& r) { r.SeedStockNT(); }, kPrompt, {{kTcpipInterfaceKey, kTcpWindowSize}}},
+      {WinXP(), [](Rig& r) { SeedStockNT(r.registry); }, kPrompt, {{kTcpipInterfaceKey, kTcpWindowSize}}},
       {Win95(), [](Rig&) {}, kPrompt, {}},
-      {Win98(), [](Rig&) {}, kPrompt, {}},
+      {Win98SE(), [](Rig&) {}, kPrompt, {}},
       {WinXP(), [](Rig&) {}, "Failed to set data for 'DefaultTTL'", {}},
       {WinXP(),
        [](Rig& r) {
-         r.SeedStockNT();
+         SeedStockNT(r.registry);
          r.registry.SetKeyRights(kHKLM, kNetbtParametersKey, kKeyRead);
        },
        "Failed to set data for 'SessionKeepAlive'",
@@ -174,7 +174,7 @@ TEST(RestoreDefaults, CleanSystemsRunToThePromptErrorsStopTheRun) {
     }
   }
   Rig rig;  // with the interface key, its window is reset too
-  rig.SeedStockNT();
+  SeedStockNT(rig.registry);
   rig.registry.SetDword(kHKLM, kTcpipInterfaceKey, kTcpWindowSize, 8760);
   rig.w.RestoreNTDefaults();
   EXPECT_EQ(rig.registry.Get(kHKLM, kTcpipInterfaceKey, kTcpWindowSize),
@@ -193,14 +193,14 @@ TEST(RestoreDefaults, RestartsByTheMeansOfTheSystem) {
       {{kVerPlatformWin32Windows, 5, 0, ""},
        true,
        {open + "\"C:\\windows\\rundll.exe\" \"user.exe,exitwindowsexec\""}},
-      {Win98(), true, {open + "\"C:\\WINDOWS\\RUNDLL32.EXE\" \"shell32,SHExitWindowsEx 2\""}},
+      {Win98SE(), true, {open + "\"C:\\WINDOWS\\RUNDLL32.EXE\" \"shell32,SHExitWindowsEx 2\""}},
       {WinXP(), true, exitNT},
       {WinXP(), false, refused},
   };
   for (const auto& [version, exitOk, calls] : rows) {
     for (MsgAnswer answer : {MsgAnswer::Yes, MsgAnswer::No}) {
       Rig rig;
-      rig.SeedStockNT();
+      SeedStockNT(rig.registry);
       rig.platform.version = version;
       rig.platform.exitOk = exitOk;
       rig.platform.answers = {answer};

@@ -31,7 +31,7 @@ class StartupPlatform : public FakePlatform {
 class StartupTest : public ::testing::Test {
  protected:
   MemoryRegistry registry;
-  BlankProfiles profiles;
+  MemoryProfiles profiles;
   StartupPlatform platform{registry};
 
   void SetUp() override {
@@ -154,7 +154,7 @@ TEST_F(StartupTest, LeavingAsksTheApplicationAndWritesNothing) {
   EXPECT_EQ((std::vector<std::string>{"CloseMainWindow", "TerminateApplication"}), platform.calls);
   EXPECT_EQ(nullptr, w.ThemeManager);
   EXPECT_EQ(writesAfterStart, RegistryWrites());
-  EXPECT_TRUE(profiles.written.empty());
+  EXPECT_TRUE(profiles.entries.empty());
 }
 
 TEST(ErrorReport, AFullStopFollowsALastCharacterThatSortsAfterIt) {
