@@ -1,6 +1,6 @@
 #include "store/win32_profile.h"
 
-#include <windows.h>
+#include "app/win32/win.h"
 
 namespace iz {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The raw registry interface over the Win32 registry API.
-#include <windows.h>
+#include "app/win32/win.h"
 
 #include "store/raw_registry.h"
 

@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "store/error.h"
+
 namespace iz::win32 {
 
 namespace {
@@ -10,10 +12,10 @@ constexpr char kPanelClass[] = "TPanel";
 constexpr int kTargetSlot = 0;
 constexpr int kBevelSlot = sizeof(LONG_PTR);
 
-HFONT MakeFont(int height, int weight, const char* face) {
-  return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_SWISS, face);
+HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+[[noreturn]] void ThrowLastError(const std::string& what) {
+  throw Error(what + ": " + SystemErrorText(GetLastError()));
 }
 
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -48,49 +50,114 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-void RegisterPanelClass() {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = PanelProc;
-  wc.cbWndExtra = 2 * sizeof(LONG_PTR);
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kPanelClass;
-  registered = RegisterClassExA(&wc) != 0;
-}
-
 }  // namespace
 
-Fonts::Fonts()
-    // 8 points at 96 DPI: -MulDiv(8, 96, 72) = -11 pixels of character height.
-    : normal(MakeFont(-11, FW_NORMAL, "MS Sans Serif")),
-      bold(MakeFont(-11, FW_BOLD, "MS Sans Serif")),
-      title(MakeFont(-21, FW_BOLD, "Arial")) {}
+std::string SystemErrorText(DWORD code) {
+  char* buffer = nullptr;
+  const DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+  std::string text = n && buffer ? std::string(buffer, n) : "error " + std::to_string(code);
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+  return text;
+}
+
+HWND CreateChild(const Child& c) {
+  HWND child = CreateWindowExA(
+      c.exStyle_, c.className_, c.text_, c.style_ | WS_CHILD | WS_VISIBLE, c.x_, c.y_, c.w_, c.h_,
+      c.parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id_)), Instance(), c.param_);
+  if (!child) ThrowLastError(std::string("Cannot create the control ") + c.className_);
+  if (c.font_) Window(child).SetFont(c.font_);
+  return child;
+}
+
+int ScreenDpi() {
+  HDC dc = GetDC(nullptr);
+  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : kDesignDpi;
+  if (dc) ReleaseDC(nullptr, dc);
+  return dpi;
+}
+
+HFONT MakeFont(const char* face, int heightAt96, bool bold, int dpi) {
+  // A negative height asks for the character height, not the cell height.
+  return CreateFontA(-Scale(heightAt96, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+}
+
+Fonts::Fonts(int dpi)
+    // 8 points: MulDiv(8, 96, 72) = 11 pixels of character height at 96 DPI.
+    : normal(MakeFont("MS Sans Serif", 11, false, dpi)),
+      bold(MakeFont("MS Sans Serif", 11, true, dpi)),
+      title(MakeFont("Arial", 21, true, dpi)) {}
 
 Fonts::~Fonts() {
   for (HFONT f : {normal, bold, title})
     if (f) DeleteObject(f);
 }
 
+void RegisterWindowClass(const char* name, WNDPROC proc, int extraBytes, HICON icon,
+                         HICON smallIcon) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  if (GetClassInfoExA(Instance(), name, &wc)) return;
+  wc.lpfnWndProc = proc;
+  wc.cbWndExtra = extraBytes;
+  wc.hInstance = Instance();
+  wc.hIcon = icon;
+  wc.hIconSm = smallIcon;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name;
+  if (!RegisterClassExA(&wc))
+    ThrowLastError(std::string("Cannot register the window class ") + name);
+}
+
 HWND CreatePanel(HWND parent, HWND target, int id, int x, int y, int w, int h, bool bevel) {
-  RegisterPanelClass();
-  HWND panel = CreateWindowExA(
-      WS_EX_CONTROLPARENT, kPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w, h,
-      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), target);
-  if (panel) SetWindowLongPtrA(panel, kBevelSlot, bevel ? 1 : 0);
+  RegisterWindowClass(kPanelClass, PanelProc, 2 * sizeof(LONG_PTR));
+  HWND panel = CreateChild(Child(kPanelClass)
+                               .Style(WS_CLIPSIBLINGS)
+                               .ExStyle(WS_EX_CONTROLPARENT)
+                               .At(x, y, w, h)
+                               .In(parent)
+                               .Id(id)
+                               .Param(target));
+  SetWindowLongPtrA(panel, kBevelSlot, bevel ? 1 : 0);
   return panel;
 }
 
-HWND CreateChild(DWORD exStyle, const char* className, const char* text, DWORD style, int x, int y,
-                 int w, int h, HWND parent, int id, HFONT font) {
-  HWND child = CreateWindowExA(exStyle, className, text, style | WS_CHILD | WS_VISIBLE, x, y, w, h,
-                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               GetModuleHandleA(nullptr), nullptr);
-  if (child && font) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return child;
+Tooltip::Tooltip(HWND owner, DWORD extraStyle)
+    : Window(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | extraStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, Instance(), nullptr)) {}
+
+namespace {
+// The first version's size: every version of the common controls takes it,
+// and nothing of the later fields is used.
+TOOLINFOA ToolInfo(HWND parent, UINT flags, const char* text) {
+  TOOLINFOA info{};
+  info.cbSize = TTTOOLINFOA_V1_SIZE;
+  info.uFlags = flags | TTF_SUBCLASS;
+  info.hwnd = parent;
+  info.lpszText = const_cast<char*>(text);
+  return info;
+}
+}  // namespace
+
+void Tooltip::AddWindowTool(HWND parent, HWND tool, const char* text) const {
+  if (!Handle()) return;
+  TOOLINFOA info = ToolInfo(parent, TTF_IDISHWND, text);
+  info.uId = reinterpret_cast<UINT_PTR>(tool);
+  Send(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void Tooltip::AddRectTool(HWND parent, UINT_PTR id, const RECT& rect, const char* text) const {
+  if (!Handle()) return;
+  TOOLINFOA info = ToolInfo(parent, 0, text);
+  info.uId = id;
+  info.rect = rect;
+  Send(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 }  // namespace iz::win32

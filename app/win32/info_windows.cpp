@@ -3,11 +3,10 @@
 // and destroyed when it closes.
 #include "app/win32/info_windows.h"
 
-#include <commctrl.h>
-
 #include <iterator>
 #include <string>
 
+#include "app/win32/controls.h"
 #include "app/win32/resource_ids.h"
 #include "help/links.h"
 #include "resources/about_ids.h"
@@ -49,14 +48,7 @@ std::string NoticeText() {
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
 // 8-point "MS Sans Serif" at the screen's resolution.
-HFONT MakeFont(bool bold) {
-  HDC dc = GetDC(nullptr);
-  const int height = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, dc);
-  return CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
-}
+HFONT MakeFont(bool bold) { return win32::MakeFont("MS Sans Serif", 11, bold, ScreenDpi()); }
 
 // What one open window needs while its modal loop runs.
 struct WindowState {
@@ -85,8 +77,7 @@ LRESULT CALLBACK InfoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   switch (msg) {
     case WM_NCCREATE: {
       auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
       break;
     }
     case WM_COMMAND:
@@ -130,23 +121,11 @@ LRESULT CALLBACK InfoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-void RegisterClassOnce(const char* name) {
-  WNDCLASSEXA wc{};
-  if (GetClassInfoExA(Instance(), name, &wc)) return;
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = InfoWindowProc;
-  wc.hInstance = Instance();
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = name;
-  if (!RegisterClassExA(&wc)) throw Error(std::string("Cannot register the window class ") + name);
-}
-
 // A fixed dialog frame with the close box only, sized to the given client
 // area, at (x, y) of its outer rectangle.
 HWND CreateFrame(const char* className, const char* caption, HWND owner, int clientWidth,
                  int clientHeight, WindowState* state) {
-  RegisterClassOnce(className);
+  RegisterWindowClass(className, InfoWindowProc);
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME;
   RECT rect{0, 0, clientWidth, clientHeight};
@@ -189,20 +168,14 @@ void CentreOnScreen(HWND hwnd) {
   CentreOver(hwnd, screen);
 }
 
-HWND AddControl(HWND parent, const char* className, const char* text, DWORD style, int x, int y,
-                int width, int height, int id, HFONT font, DWORD exStyle = 0) {
-  HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y,
-                                 width, height, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(),
-                                 nullptr);
-  if (!control) throw Error(std::string("Cannot create the control ") + text);
-  if (font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return control;
-}
-
 HWND AddOkButton(HWND parent, int x, int y, HFONT font) {
-  return AddControl(parent, "BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, x, y, 75, 25,
-                    kOkButtonId, font);
+  return CreateChild(Child("BUTTON")
+                         .Text("OK")
+                         .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
+                         .At(x, y, 75, 25)
+                         .In(parent)
+                         .Id(kOkButtonId)
+                         .Font(font));
 }
 
 // Runs the window modally: the owner is disabled while it is open, keyboard
@@ -236,20 +209,6 @@ void RunModal(HWND hwnd, HWND owner, HWND focus, WindowState& state) {
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
 }
 
-void AddTooltip(HWND parent, HWND tool, const char* text) {
-  HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
-                             nullptr, Instance(), nullptr);
-  if (!tip) return;  // a missing tooltip is not worth failing the window for
-  TOOLINFOA info{};
-  info.cbSize = TTTOOLINFOA_V1_SIZE;
-  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  info.hwnd = parent;
-  info.uId = reinterpret_cast<UINT_PTR>(tool);
-  info.lpszText = const_cast<char*>(text);
-  SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
-}
-
 }  // namespace
 
 void ShowFirstRunNoticeWindow(HWND owner) {
@@ -261,9 +220,14 @@ void ShowFirstRunNoticeWindow(HWND owner) {
     // OKButton comes first in the tab order, so it has the focus.
     ok = AddOkButton(hwnd, 101, 142, state.font);
     // Memo1: no border, word wrap (no horizontal scrolling), the face colour.
-    AddControl(hwnd, "EDIT", NoticeText().c_str(),
-               WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 8, 12, 273, 129,
-               kMemoId, state.font);
+    const std::string notice = NoticeText();
+    CreateChild(Child("EDIT")
+                    .Text(notice.c_str())
+                    .Style(WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN)
+                    .At(8, 12, 273, 129)
+                    .In(hwnd)
+                    .Id(kMemoId)
+                    .Font(state.font));
     CentreOnScreen(hwnd);
   } catch (...) {
     DestroyWindow(hwnd);
@@ -283,27 +247,27 @@ void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkCl
     // The side panel: a picture 41 pixels wide over the full height.
     state.side = static_cast<HBITMAP>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_ABOUT_SIDE),
                                                  IMAGE_BITMAP, 41, 195, LR_DEFAULTCOLOR));
-    HWND side = AddControl(hwnd, "STATIC", "", SS_BITMAP, 0, 0, 41, 195, 0, nullptr);
-    if (state.side) {
-      SendMessageA(side, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(state.side));
-    }
+    const Child still = Child("STATIC").In(hwnd);
+    const StaticBox side(CreateChild(Child(still).Style(SS_BITMAP).At(0, 0, 41, 195)));
+    if (state.side) side.SetBitmap(state.side);
     // ProgramIcon: the program's icon drawn at 41 x 41.
     state.icon = static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_MAINICON),
                                                IMAGE_ICON, 41, 41, LR_DEFAULTCOLOR));
-    HWND icon = AddControl(hwnd, "STATIC", "", SS_ICON, 52, 10, 41, 41, 0, nullptr);
-    if (state.icon) {
-      SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(state.icon), 0);
-    }
-    AddControl(hwnd, "STATIC", "Internet Zelvora", SS_LEFT | SS_NOPREFIX, 104, 14, 200, 16, 0,
-               state.boldFont);
-    AddControl(hwnd, "STATIC", "Version 2.19", SS_LEFT | SS_NOPREFIX, 104, 34, 200, 16, 0,
-               state.font);
+    const StaticBox icon(CreateChild(Child(still).Style(SS_ICON).At(52, 10, 41, 41)));
+    if (state.icon) icon.SetIcon(state.icon);
+    const Child text = Child(still).Style(SS_LEFT | SS_NOPREFIX);
+    CreateChild(Child(text).Text("Internet Zelvora").At(104, 14, 200, 16).Font(state.boldFont));
+    CreateChild(Child(text).Text("Version 2.19").At(104, 34, 200, 16).Font(state.font));
     // The divider across the window, above the link.
-    AddControl(hwnd, "STATIC", "", SS_ETCHEDHORZ, 52, 118, 284, 2, 0, nullptr);
+    CreateChild(Child(still).Style(SS_ETCHEDHORZ).At(52, 118, 284, 2));
     const std::string linkText = std::string("Website: ") + kPublisherSite;
-    state.link = AddControl(hwnd, "STATIC", linkText.c_str(), SS_LEFT | SS_NOPREFIX | SS_NOTIFY,
-                            52, 130, 284, 16, kLinkId, state.boldFont);
-    AddTooltip(hwnd, state.link, "Internet Zelvora Website");
+    state.link = CreateChild(Child(text)
+                                 .Text(linkText.c_str())
+                                 .Style(SS_LEFT | SS_NOPREFIX | SS_NOTIFY)
+                                 .At(52, 130, 284, 16)
+                                 .Id(kLinkId)
+                                 .Font(state.boldFont));
+    Tooltip(hwnd).AddWindowTool(hwnd, state.link, "Internet Zelvora Website");
     ok = AddOkButton(hwnd, 261, 162, state.font);
     RECT over;
     if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over)) {

@@ -1,9 +1,9 @@
 #pragma once
 // The two small modal windows: the first-run notice (TAboutBox1) and the about
 // window (TAboutBox). Each is created when shown and destroyed when closed.
-#include <windows.h>
-
 #include <functional>
+
+#include "app/win32/win.h"
 
 namespace iz::win32 {
 

@@ -6,6 +6,7 @@
 #include "app/win32/commands.h"
 #include "app/win32/panel_layout.h"
 #include "app/win32/resource_ids.h"
+#include "store/error.h"
 
 namespace iz::win32 {
 
@@ -34,6 +35,10 @@ void SetEnabled(HWND hwnd, bool enabled) {
   if ((IsWindowEnabled(hwnd) != FALSE) != enabled) EnableWindow(hwnd, enabled);
 }
 
+Error UnknownControl(const char* name) {
+  return Error(std::string("The panel's layout names no control of the model: ") + name);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(TIZelvora& model, Win32Platform& platform)
@@ -47,17 +52,14 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create(HINSTANCE instance, const char* className) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAINICON));
-  wc.hIconSm = static_cast<HICON>(
-      LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAINICON), IMAGE_ICON, 16, 16, 0));
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = className;
-  if (!RegisterClassExA(&wc)) return false;
+  try {
+    RegisterWindowClass(className, WindowProc, 0,
+                        LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAINICON)),
+                        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAINICON),
+                                                      IMAGE_ICON, 16, 16, 0)));
+  } catch (const Error&) {
+    return false;
+  }
 
   HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
   RECT rc{0, 0, kClientWidth, kClientHeight};
@@ -94,7 +96,14 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
-      OnCreate();
+      // A control that cannot be made is reported, and the window is not
+      // created: a panel with a missing control would mislead the user.
+      try {
+        OnCreate();
+      } catch (const std::exception& e) {
+        model_.ReportError(e.what());
+        return -1;
+      }
       return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
@@ -125,7 +134,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void MainWindow::OnCreate() {
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal), FALSE);
+  Window(hwnd_).SetFont(fonts_.normal);
   toolBar_.Create(hwnd_, IDC_TOOLBAR, kClientWidth, kToolBarHeight, fonts_.normal);
   CreatePanel1();
   CreatePanel2();
@@ -142,10 +151,17 @@ void MainWindow::CreatePanel1() {
   panel1_ =
       CreatePanel(toolBar_.Handle(), hwnd_, IDC_PANEL1, x, y, kPanel1Width, kPanel1Height, true);
   // Both title labels open the publisher's site (SS_NOTIFY: STN_CLICKED).
-  glLabel2_ = CreateChild(0, "STATIC", "Internet Zelvora", SS_CENTER | SS_NOTIFY, 4, 3,
-                          kPanel1Width - 8, 25, panel1_, IDC_GLLABEL2, fonts_.title);
-  glLabel1_ = CreateChild(0, "STATIC", "for Win9x / ME / NT / XP/ 7/ 8", SS_CENTER | SS_NOTIFY, 4,
-                          29, kPanel1Width - 8, 15, panel1_, IDC_GLLABEL1, fonts_.normal);
+  const Child label = Child("STATIC").Style(SS_CENTER | SS_NOTIFY).In(panel1_);
+  glLabel2_ = CreateChild(Child(label)
+                              .Text("Internet Zelvora")
+                              .At(4, 3, kPanel1Width - 8, 25)
+                              .Id(IDC_GLLABEL2)
+                              .Font(fonts_.title));
+  glLabel1_ = CreateChild(Child(label)
+                              .Text("for Win9x / ME / NT / XP/ 7/ 8")
+                              .At(4, 29, kPanel1Width - 8, 15)
+                              .Id(IDC_GLLABEL1)
+                              .Font(fonts_.normal));
 }
 
 void MainWindow::CreatePanel2() {
@@ -154,65 +170,78 @@ void MainWindow::CreatePanel2() {
   std::vector<HWND> groups;
   int id = IDC_PANEL_FIRST;
   for (const CtlPlace& p : kPanelLayout) {
+    const Child child =
+        Child("BUTTON").At(p.x, p.y, p.w, p.h).In(panel2_).Id(id++).Font(fonts_.normal);
     switch (p.kind) {
       case CtlKind::Group:
-        groups.push_back(CreateChild(0, "BUTTON", p.text, BS_GROUPBOX, p.x, p.y, p.w, p.h, panel2_,
-                                     id, fonts_.normal));
+        groups.push_back(CreateChild(Child(child).Text(p.text).Style(BS_GROUPBOX)));
         break;
       case CtlKind::Label:
-        CreateChild(0, "STATIC", p.text, SS_LEFT, p.x, p.y, p.w, p.h, panel2_, id, fonts_.normal);
+        CreateChild(Child(child).Class("STATIC").Text(p.text).Style(SS_LEFT));
         break;
       case CtlKind::Box: {
-        CheckBoxCtl* box = model_.FindBox(p.name);
-        if (!box) break;
+        CheckBoxCtl& box = ModelBox(p.name);
         // Choices look like radio buttons and plain options like check
         // boxes; neither style is "auto": the model decides every state.
-        const DWORD look = box->group != 0 ? BS_RADIOBUTTON : BS_CHECKBOX;
-        HWND hwnd = CreateChild(0, "BUTTON", box->caption, look | WS_TABSTOP, p.x, p.y, p.w, p.h,
-                                panel2_, id, fonts_.normal);
-        if (box->group != 0)
+        const DWORD look = box.group != 0 ? BS_RADIOBUTTON : BS_CHECKBOX;
+        HWND hwnd = CreateChild(Child(child).Text(box.caption).Style(look | WS_TABSTOP));
+        if (box.group != 0)
           SetWindowSubclass(hwnd, ChoiceProc, 0, reinterpret_cast<DWORD_PTR>(this));
-        boxes_.push_back({box, hwnd});
+        boxes_.push_back({&box, hwnd});
         break;
       }
       case CtlKind::Edit: {
-        EditCtl* edit = model_.FindEdit(p.name);
-        if (!edit) break;
-        HWND hwnd =
-            CreateChild(WS_EX_CLIENTEDGE, "EDIT", edit->text.c_str(), ES_AUTOHSCROLL | WS_TABSTOP,
-                        p.x, p.y, p.w, p.h, panel2_, id, fonts_.normal);
-        SendMessageA(hwnd, EM_SETLIMITTEXT, 0, 0);  // no length limit
-        if (edit == &model_.Edit2)
+        EditCtl& edit = ModelEdit(p.name);
+        HWND hwnd = CreateChild(Child(child)
+                                    .Class("EDIT")
+                                    .Text(edit.text.c_str())
+                                    .Style(ES_AUTOHSCROLL | WS_TABSTOP)
+                                    .ExStyle(WS_EX_CLIENTEDGE));
+        EditBox(hwnd).SetNoLimit();
+        if (&edit == &model_.Edit2)
           SetWindowSubclass(hwnd, Edit2Proc, 0, reinterpret_cast<DWORD_PTR>(this));
-        edits_.push_back({edit, hwnd, true, 0});
+        edits_.push_back({&edit, hwnd, true, 0});
         break;
       }
       case CtlKind::Combo:
-        combo_ = CreateChild(0, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, p.x,
-                             p.y, p.w, kComboDropHeight, panel2_, id, fonts_.normal);
-        for (const char* item : kComboItems)
-          SendMessageA(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        if (p.name != std::string(model_.ComboBox1.name)) throw UnknownControl(p.name);
+        combo_ = CreateChild(Child(child)
+                                 .Class("COMBOBOX")
+                                 .Style(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP)
+                                 .At(p.x, p.y, p.w, kComboDropHeight));
+        for (const char* item : kComboItems) ComboBox(combo_).AddString(item);
         comboEnabled_ = true;
         break;
     }
-    ++id;
   }
   AddTooltips(groups);
 }
 
+CheckBoxCtl& MainWindow::ModelBox(const char* name) {
+  if (CheckBoxCtl* box = model_.FindBox(name)) return *box;
+  throw UnknownControl(name);
+}
+
+EditCtl& MainWindow::ModelEdit(const char* name) {
+  if (EditCtl* edit = model_.FindEdit(name)) return *edit;
+  throw UnknownControl(name);
+}
+
 void MainWindow::CreateStatusBar() {
-  statusBar_ = CreateChild(0, STATUSCLASSNAMEA, "", CCS_NOPARENTALIGN | CCS_NORESIZE, 0,
-                           kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight, hwnd_,
-                           IDC_STATUSBAR, fonts_.normal);
+  statusBar_ =
+      CreateChild(Child(STATUSCLASSNAMEA)
+                      .Style(CCS_NOPARENTALIGN | CCS_NORESIZE)
+                      .At(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight)
+                      .In(hwnd_)
+                      .Id(IDC_STATUSBAR)
+                      .Font(fonts_.normal));
 }
 
 void MainWindow::AddTooltips(const std::vector<HWND>& groups) {
-  tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
+  const Tooltip tip(hwnd_, TTS_NOPREFIX);
+  tooltip_ = tip.Handle();
   if (!tooltip_) return;
-  SendMessageA(tooltip_, TTM_SETMAXTIPWIDTH, 0, 320);
+  tip.SetMaxTipWidth(320);
 
   // A group box lets the mouse through to the panel beneath it, so its tip
   // is a rectangle of Panel2. The tooltip takes the first rectangle that
@@ -222,26 +251,11 @@ void MainWindow::AddTooltips(const std::vector<HWND>& groups) {
   for (auto p = std::rbegin(kPanelLayout); p != std::rend(kPanelLayout); ++p) {
     if (p->kind != CtlKind::Group) continue;
     --g;
-    if (!p->hint) continue;
-    TOOLINFOA ti{};
-    ti.cbSize = sizeof(ti);
-    ti.uFlags = TTF_SUBCLASS;
-    ti.hwnd = panel2_;
-    ti.uId = g;
-    ti.rect = RECT{p->x, p->y, p->x + p->w, p->y + p->h};
-    ti.lpszText = const_cast<char*>(p->hint);
-    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    if (p->hint) tip.AddRectTool(panel2_, g, RECT{p->x, p->y, p->x + p->w, p->y + p->h}, p->hint);
   }
   // Boxes whose hint is none have no tooltip.
   for (const BoxView& b : boxes_) {
-    if (!b.box->hint) continue;
-    TOOLINFOA ti{};
-    ti.cbSize = sizeof(ti);
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = panel2_;
-    ti.uId = reinterpret_cast<UINT_PTR>(b.hwnd);
-    ti.lpszText = const_cast<char*>(b.box->hint);
-    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    if (b.box->hint) tip.AddWindowTool(panel2_, b.hwnd, b.box->hint);
   }
 }
 
@@ -258,7 +272,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
   }
   if (control == combo_) {
     if (code == CBN_SELCHANGE) {
-      const int index = static_cast<int>(SendMessageA(combo_, CB_GETCURSEL, 0, 0));
+      const int index = ComboBox(combo_).GetCurSel();
       Run([this, index] { model_.Pick(index); });
     }
     return;
@@ -316,15 +330,14 @@ void MainWindow::Mirror() {
   if (!hwnd_) return;
   writing_ = true;
   for (const BoxView& b : boxes_) {
-    const LRESULT want = b.box->checked ? BST_CHECKED : BST_UNCHECKED;
-    if (SendMessageA(b.hwnd, BM_GETCHECK, 0, 0) != want) SendMessageA(b.hwnd, BM_SETCHECK, want, 0);
+    const Button button(b.hwnd);
+    if (button.IsChecked() != b.box->checked) button.SetCheck(b.box->checked);
     SetEnabled(b.hwnd, b.box->enabled);
   }
   for (EditView& e : edits_) MirrorEdit(e);
   if (combo_) {
     const ComboCtl& c = model_.ComboBox1;
-    if (SendMessageA(combo_, CB_GETCURSEL, 0, 0) != c.itemIndex)
-      SendMessageA(combo_, CB_SETCURSEL, static_cast<WPARAM>(c.itemIndex), 0);
+    if (ComboBox(combo_).GetCurSel() != c.itemIndex) ComboBox(combo_).SetCurSel(c.itemIndex);
     if (comboEnabled_ != c.enabled || comboColor_ != c.color) {
       SetEnabled(combo_, c.enabled);
       InvalidateRect(combo_, nullptr, TRUE);
@@ -333,21 +346,20 @@ void MainWindow::Mirror() {
     }
   }
   if (statusBar_) {
+    const StatusBar status(statusBar_);
     if (statusSimpleShown_ != model_.StatusSimple) {
-      SendMessageA(statusBar_, SB_SIMPLE, model_.StatusSimple, 0);
+      status.SetSimple(model_.StatusSimple);
       statusSimpleShown_ = model_.StatusSimple;
     }
     if (statusBoldShown_ != model_.StatusBold) {
-      SendMessageA(statusBar_, WM_SETFONT,
-                   reinterpret_cast<WPARAM>(model_.StatusBold ? fonts_.bold : fonts_.normal), TRUE);
+      status.SetFont(model_.StatusBold ? fonts_.bold : fonts_.normal, true);
       statusBoldShown_ = model_.StatusBold;
     }
     if (statusShown_ != model_.StatusText) {
       // In simple mode the text lives in the simple part; set both so that it
       // shows whichever mode the model chose.
-      SendMessageA(statusBar_, SB_SETTEXTA, SB_SIMPLEID,
-                   reinterpret_cast<LPARAM>(model_.StatusText.c_str()));
-      SendMessageA(statusBar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(model_.StatusText.c_str()));
+      status.SetText(SB_SIMPLEID, model_.StatusText.c_str());
+      status.SetText(0, model_.StatusText.c_str());
       statusShown_ = model_.StatusText;
     }
   }

@@ -49,6 +49,9 @@ class MainWindow {
   void OnCreate();
   void CreatePanel1();
   void CreatePanel2();
+  // The model's control of a layout name; an unknown name raises Error.
+  CheckBoxCtl& ModelBox(const char* name);
+  EditCtl& ModelEdit(const char* name);
   void CreateStatusBar();
   void AddTooltips(const std::vector<HWND>& groups);
   void OnCommand(int id, int code, HWND control);
@@ -67,7 +70,8 @@ class MainWindow {
   TIZelvora& model_;
   Win32Platform& platform_;
   HWND hwnd_ = nullptr;
-  Fonts fonts_;
+  // Not scaled yet: the layout table is placed as it stands (see Fonts).
+  Fonts fonts_{kDesignDpi};
   ToolBar toolBar_;
   HWND panel1_ = nullptr, panel2_ = nullptr, statusBar_ = nullptr, tooltip_ = nullptr;
   HWND glLabel2_ = nullptr, glLabel1_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "app/win32/controls.h"
+
 namespace iz::win32 {
 
 namespace {
@@ -25,14 +27,14 @@ ToolBar::~ToolBar() {
 HWND ToolBar::Create(HWND parent, int id, int width, int height, HFONT font) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   // CCS_NORESIZE keeps the toolbar at the height the window's layout gives it.
-  hwnd_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
-                          WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TBSTYLE_FLAT |
-                              TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER,
-                          0, 0, width, height, parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-  if (!hwnd_) return nullptr;
+  hwnd_ = CreateChild(Child(TOOLBARCLASSNAMEA)
+                          .Style(WS_CLIPCHILDREN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
+                                 CCS_NOPARENTALIGN | CCS_NODIVIDER)
+                          .At(0, 0, width, height)
+                          .In(parent)
+                          .Id(id)
+                          .Font(font));
   SendMessageA(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  if (font) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
   images_ = ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 5, 0);
   TBBUTTON buttons[sizeof(kToolButtons) / sizeof(kToolButtons[0])] = {};

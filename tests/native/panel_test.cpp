@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/win32/panel_layout.h"
 #include "native/panel_fixture.h"
 
 namespace iz::test {
@@ -33,6 +34,24 @@ TEST_F(PanelTest, OnlyTheIndependentBoxesHaveNoClickHandler) {
     if (!e->onChange) withoutRule.insert(e->name);
   }
   EXPECT_EQ((std::set<std::string>{"Edit6", "Edit7"}), withoutRule);
+}
+
+// The window places every control of the model exactly once, by its name and
+// as its kind; a name the model does not know would show here, not as a
+// missing control at run time.
+TEST(PanelControls, TheLayoutPlacesEveryModelControlOnce) {
+  using win32::CtlKind;
+  Panel panel;
+  std::multiset<std::string> model, placed;
+  for (const CheckBoxCtl* b : panel.Boxes()) model.insert(std::string("box ") + b->name);
+  for (const EditCtl* e : panel.Edits()) model.insert(std::string("edit ") + e->name);
+  model.insert(std::string("combo ") + panel.ComboBox1.name);
+  for (const win32::CtlPlace& p : win32::kPanelLayout) {
+    if (p.kind == CtlKind::Box) placed.insert(std::string("box ") + p.name);
+    if (p.kind == CtlKind::Edit) placed.insert(std::string("edit ") + p.name);
+    if (p.kind == CtlKind::Combo) placed.insert(std::string("combo ") + p.name);
+  }
+  EXPECT_EQ(model, placed);
 }
 
 // One box of every group checked, so that a stray uncheck anywhere shows;
