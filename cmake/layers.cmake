@@ -1,0 +1,37 @@
+# Reads cmake/layers.txt into IZ_LAYER_NAMES (libraries, "-" for headers
+# only) and, per library, IZ_LAYER_<name>_LEVEL and IZ_LAYER_<name>_PREFIXES.
+# Shared by the build and by the layering test (cmake -P check_layers.cmake).
+function(iz_read_layers file)
+  file(STRINGS "${file}" lines REGEX "^[ ]*[0-9]")
+  set(names)
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "[ \t]+" ";" fields "${line}")
+    list(POP_FRONT fields level name)
+    if(name STREQUAL "-")
+      set(name "headers_${level}_${fields}")
+      string(MAKE_C_IDENTIFIER "${name}" name)
+    endif()
+    list(APPEND names ${name})
+    set(IZ_LAYER_${name}_LEVEL ${level} PARENT_SCOPE)
+    set(IZ_LAYER_${name}_PREFIXES ${fields} PARENT_SCOPE)
+  endforeach()
+  set(IZ_LAYER_NAMES ${names} PARENT_SCOPE)
+endfunction()
+
+# The library a repository path belongs to by the longest matching prefix,
+# or "" when no line names it.
+function(iz_layer_of path out)
+  set(best "")
+  set(bestLength 0)
+  foreach(name IN LISTS IZ_LAYER_NAMES)
+    foreach(prefix IN LISTS IZ_LAYER_${name}_PREFIXES)
+      string(LENGTH "${prefix}" length)
+      string(SUBSTRING "${path}" 0 ${length} head)
+      if(head STREQUAL prefix AND length GREATER bestLength)
+        set(best ${name})
+        set(bestLength ${length})
+      endif()
+    endforeach()
+  endforeach()
+  set(${out} "${best}" PARENT_SCOPE)
+endfunction()
