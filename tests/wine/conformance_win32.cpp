@@ -2,11 +2,10 @@
 // functions of the test prefix. Each test works below
 // HKCU\Software\ZelvoraTest\<test> and HKLM\Software\ZelvoraTest\<test> and in
 // %TEMP%\ZelvoraTest\<test>, all removed before and after it.
-#include <windows.h>
-
 #include <string>
 #include <vector>
 
+#include "app/win32/win.h"
 #include "shared/conformance_registry.h"
 #include "store/win32_profile.h"
 #include "store/win32_registry.h"
