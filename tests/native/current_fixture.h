@@ -4,9 +4,6 @@
 // the reading, restore and backup tests.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <initializer_list>
 #include <string>
 #include <vector>
 

@@ -15,8 +15,7 @@
 #include <vector>
 
 #include "app/izelvora.h"
-#include "native/fake_platform.h"
-#include "shared/fakes.h"
+#include "native/panel_fixture.h"
 #include "store/error.h"
 #include "store/memory_registry.h"
 #include "store/parameter_map.h"
@@ -24,12 +23,7 @@
 namespace iz::test {
 namespace {
 
-struct Rig {
-  MemoryRegistry registry;
-  MemoryProfiles profiles;
-  FakePlatform platform;
-  TIZelvora w{registry, profiles, platform};
-};
+using Rig = MemoryMachine;
 
 using Entries = std::vector<MemoryRegistry::Entry>;
 

@@ -22,7 +22,7 @@ using Value = MemoryRegistry::Value;
 
 Value Sz(const std::string& text) { return {kRegSz, StringBytes(text)}; }
 
-class FirstRunTest : public ::testing::Test {
+class FirstRunTest : public ::testing::Test, public MemoryMachine {
  protected:
   FirstRunTest() { registry.CreateKeyPath(kHKCU, "SOFTWARE"); }
 
@@ -39,11 +39,6 @@ class FirstRunTest : public ::testing::Test {
     }
     return texts;
   }
-
-  MemoryRegistry registry;
-  MemoryProfiles profiles;
-  FakePlatform platform;
-  TIZelvora w{registry, profiles, platform};
 };
 
 struct FlagCase {

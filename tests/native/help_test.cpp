@@ -19,13 +19,7 @@ std::string Open(const char* owner, const std::string& file) {
   return std::string("ShellOpen ") + owner + " open \"" + file + "\" \"\"";
 }
 
-class HelpTest : public ::testing::Test {
- protected:
-  MemoryRegistry registry;
-  MemoryProfiles profiles;
-  FakePlatform platform;
-  TIZelvora w{registry, profiles, platform};
-};
+class HelpTest : public ::testing::Test, public MemoryMachine {};
 
 TEST_F(HelpTest, EveryEntryMakesExactlyItsOneCall) {
   platform.programPath = "C:\\Program Files\\Internet Zelvora\\InternetZelvora.exe";

@@ -90,20 +90,14 @@ const Lines kCableDsl9x = {
     "[MaxConnectionsPer1_0Server] = dword 20",
 };
 
-TEST(OptimizeApply, NTWritesCableDslProfileInStepOrder) {
-  Rig rig(WinXP());
-  rig.Click(rig.w.glCheckBox3);
-  rig.w.ApplyNTSettings();
-  EXPECT_EQ(rig.recorder.writes, kCableDslNT);
-  EXPECT_EQ(rig.WinIni(), kOptimizedPortsIni);
-}
-
-TEST(OptimizeApply, NineXWritesCableDslProfileInStepOrder) {
-  Rig rig(Win98());
-  rig.Click(rig.w.glCheckBox3);
-  rig.w.Apply9xSettings();
-  EXPECT_EQ(rig.recorder.writes, kCableDsl9x);
-  EXPECT_EQ(rig.WinIni(), kOptimizedPortsIni);
+TEST(OptimizeApply, EachFamilyWritesCableDslProfileInStepOrder) {
+  for (const bool nt : {true, false}) {
+    Rig rig(nt ? WinXP() : Win98());
+    rig.Click(rig.w.glCheckBox3);
+    nt ? rig.w.ApplyNTSettings() : rig.w.Apply9xSettings();
+    EXPECT_EQ(rig.recorder.writes, nt ? kCableDslNT : kCableDsl9x);
+    EXPECT_EQ(rig.WinIni(), kOptimizedPortsIni);
+  }
 }
 
 // Custom Mode with every box cleared: the on/off values are 0, SLOWNET is
@@ -321,7 +315,8 @@ TEST(OptimizeApply, StoreFailureKeepsWhatWasWritten) {
       {true, kHKLM, "System\\CurrentControlSet\\Services\\VxD\\COMBUFF",
        "Failed to create key System\\CurrentControlSet\\Services\\VxD\\COMBUFF", 0},
       // The browser's key is never created by the applier.
-      {true, kHKCU, kInternetSettings, "Failed to set data for 'MaxConnectionsPerServer'", 20},
+      {true, kHKCU, map::kInternetSettingsKey, "Failed to set data for 'MaxConnectionsPerServer'",
+       20},
       {false, kHKLM, "System\\CurrentControlSet\\Services\\VxD\\MSTCP",
        "Failed to create key System\\CurrentControlSet\\Services\\VxD\\MSTCP\\Parameters", 0},
       {false, kHKLM, "System\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\maxconnect",

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -104,9 +102,6 @@ class WriteRecorder : public test::ForwardingRegistry {
   std::map<HKey, std::string> paths_;
 };
 
-inline constexpr const char* kInternetSettings =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
 // Everything one run needs; table-driven tests make a fresh one per row.
 struct Rig {
   TempDir dir;
@@ -120,7 +115,7 @@ struct Rig {
   // create it.
   explicit Rig(const VersionInfo& version = WinXP()) {
     platform.version = version;
-    registry.CreateKeyPath(kHKCU, kInternetSettings);
+    registry.CreateKeyPath(kHKCU, map::kInternetSettingsKey);
   }
 
   void Click(CheckBoxCtl& box) { w.Click(box); }

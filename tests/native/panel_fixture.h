@@ -66,12 +66,16 @@ inline PanelState Capture(const Panel& panel) {
   return s;
 }
 
-class PanelTest : public ::testing::Test {
- protected:
+// A main window whose registry, Win.ini and platform are all in memory.
+struct MemoryMachine {
   MemoryRegistry registry;
   MemoryProfiles profiles;
   FakePlatform platform;
   TIZelvora w{registry, profiles, platform};
+};
+
+class PanelTest : public ::testing::Test, public MemoryMachine {
+ protected:
 
   // A user's click on a box named as in the window.
   void Click(const std::string& name) {

@@ -14,9 +14,8 @@
 
 namespace iz::test {
 
-// Win.ini in memory, entries by lower-case "section]key" as the profile
-// functions match them. It never fails, never touches the disk (thousands of
-// runs would wait for it), and a test can see every entry written.
+// Win.ini in memory, entries by lower-case "section]key": it never fails nor
+// waits for the disk, and a test sees every entry written.
 class MemoryProfiles : public ProfileStrings {
  public:
   std::map<std::string, std::string> entries;
@@ -72,8 +71,7 @@ class ForwardingRegistry : public RawRegistry {
   RawRegistry& inner_;
 };
 
-// The version records as each Windows reports them. 98 and 98 SE differ only
-// in the service-pack text.
+// The version records as each Windows reports them (98 SE: by its " A ").
 inline VersionInfo Win95() { return {kVerPlatformWin32Windows, 4, 0, ""}; }
 inline VersionInfo Win98() { return {kVerPlatformWin32Windows, 4, 10, ""}; }
 inline VersionInfo Win98SE() { return {kVerPlatformWin32Windows, 4, 10, " A "}; }
@@ -82,8 +80,7 @@ inline VersionInfo Unknown9x() { return {kVerPlatformWin32Windows, 4, 50, ""}; }
 inline VersionInfo WinNT4() { return {kVerPlatformWin32NT, 4, 0, "Service Pack 6"}; }
 inline VersionInfo WinXP() { return {kVerPlatformWin32NT, 5, 1, "Service Pack 3"}; }
 
-// The keys every installed system of the family has before the program ever
-// ran.
+// The keys every installed system of the family has before the program ran.
 inline void SeedStockNT(MemoryRegistry& registry) {
   registry.CreateKeyPath(kHKLM, map::kTcpipParametersKey);
   registry.CreateKeyPath(kHKLM, map::kNetbtParametersKey);
