@@ -99,6 +99,11 @@ class TIZelvora : public Panel {
   void OfferRestart(const std::string& connectionName);
   bool ExitWindowsWithPrivilege(std::uint32_t flags);
 
+  // --- preview and export (app/dry_run.h): Optimize's checks, then its
+  // applier on an in-memory copy.
+  void PreviewChanges1Click();   // "P&review Changes...", F7
+  void ExportasregFile1Click();  // "&Export as .reg File...", Ctrl+E
+
   // --- current settings (current/)
   void ViewCurentSettings1Click();
   void ToolButton1Click();
@@ -126,6 +131,10 @@ class TIZelvora : public Panel {
   void Label2Click();                   // the about window's link
 
  private:
+  // Optimize's precondition: false, after telling the user, when no
+  // connection type is ticked.
+  bool ConnectionTypeChosen();
+
   RawRegistry& registry_;
   ProfileStrings& profiles_;
   Platform& platform_;

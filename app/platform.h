@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/preview_report.h"
+
 namespace iz {
 
 // The fields of OSVERSIONINFOA that the OS detection reads.
@@ -71,6 +73,15 @@ class Platform {
   virtual bool WriteFileAtomically(const std::string& path, const std::string& content) = 0;
   // Reads a whole file; false when it cannot be read.
   virtual bool ReadFile(const std::string& path, std::string* content) = 0;
+
+  // Preview and export.
+  // The modal "Preview Changes" dialog; true when it was left by "&Optimize".
+  virtual bool ShowPreview(const PreviewReport& report) = 0;
+  // The Save As dialog for a registration file, offering suggestedName;
+  // false when it was cancelled.
+  virtual bool AskSaveRegFile(const std::string& suggestedName, std::string* path) = 0;
+  // Today's local date, "2026-12-07".
+  virtual std::string LocalDate() = 0;
 };
 
 }  // namespace iz

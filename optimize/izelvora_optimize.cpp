@@ -40,12 +40,15 @@ const char* CheckedConnectionName(const Panel& panel) {
 
 }  // namespace
 
+bool TIZelvora::ConnectionTypeChosen() {
+  if (CheckedConnectionName(*this) != nullptr) return true;
+  platform_.MessageBox(kChooseTypeFirst, kInformationCaption, MsgIcon::Information,
+                       MsgButtons::Ok);
+  return false;
+}
+
 void TIZelvora::ToolButton4Click() {
-  if (CheckedConnectionName(*this) == nullptr) {
-    platform_.MessageBox(kChooseTypeFirst, kInformationCaption, MsgIcon::Information,
-                         MsgButtons::Ok);
-    return;
-  }
+  if (!ConnectionTypeChosen()) return;
   const int kind = GetOSKind(platform_);
   if (Is9xFamily(kind)) {
     Apply9xSettings();

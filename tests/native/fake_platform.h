@@ -26,6 +26,8 @@ class FakePlatform : public Platform {
   std::map<std::string, std::string> files;         // existing files and their content
   std::set<std::string> readOnly;                   // files that cannot be overwritten
   std::set<std::string> failCopyTo;                 // copies to these paths fail
+  bool previewOptimizes = false;                    // the preview is left by "&Optimize"
+  std::string saveAs;                               // the Save As answer; "": cancelled
 
   // --- record
   std::vector<std::string> calls;
@@ -36,6 +38,8 @@ class FakePlatform : public Platform {
   };
   std::vector<Message> messages;
   int noticesShown = 0, aboutBoxesShown = 0;
+  std::vector<PreviewReport> previews;
+  std::vector<std::string> suggestedNames;
 
   void SetVersion(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor,
                   std::string csd = "") {
@@ -125,6 +129,18 @@ class FakePlatform : public Platform {
     *content = it->second;
     return true;
   }
+  bool ShowPreview(const PreviewReport& report) override {
+    previews.push_back(report);
+    calls.push_back("ShowPreview " + report.Summary());
+    return previewOptimizes;
+  }
+  bool AskSaveRegFile(const std::string& suggestedName, std::string* path) override {
+    suggestedNames.push_back(suggestedName);
+    calls.push_back("AskSaveRegFile " + suggestedName);
+    *path = saveAs;
+    return !saveAs.empty();
+  }
+  std::string LocalDate() override { return "2026-12-07"; }
 };
 
 }  // namespace iz::test

@@ -1,0 +1,194 @@
+#include "app/command_line.h"
+
+#include <cctype>
+#include <exception>
+
+#include "app/izelvora.h"
+#include "app/os_kind.h"
+#include "store/error.h"
+
+namespace iz::cli {
+
+const char* const kUsage =
+    "Usage:\n"
+    "  InternetZelvora /export FILE /type TYPE /method METHOD [/family nt|9x]\n"
+    "      Writes the registry values Optimize would write as a REGEDIT4 file.\n"
+    "      The family is the running one unless given.\n"
+    "  InternetZelvora /optimize /type TYPE /method METHOD\n"
+    "      Writes the values as Optimize does; it never restarts Windows.\n"
+    "  InternetZelvora /?\n"
+    "      Shows this text.\n"
+    "TYPE is modem, isdn, cable, pppoe or extreme; METHOD is 1, 2 or 3.\n"
+    "Exit code: 0 done, 1 failed, 2 bad arguments (nothing written).";
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool IsSwitch(const std::string& arg) { return !arg.empty() && (arg[0] == '/' || arg[0] == '-'); }
+
+// The types in the order of ConnectionType.
+constexpr const char* kTypeNames[kConnectionTypeCount] = {"modem", "isdn", "cable", "pppoe",
+                                                          "extreme"};
+
+// What the switches of one command line said; each is given once at most.
+struct Seen {
+  std::optional<Action> action;
+  std::optional<std::string> file, type, method, family;
+};
+
+// The error of a command line, or "" when it is good.
+std::string Check(const std::vector<std::string>& args, Seen& seen) {
+  auto takeAction = [&seen](Action a, const std::string& arg) -> std::string {
+    if (seen.action) return "only one of /export, /optimize and /? may be given (" + arg + ")";
+    seen.action = a;
+    return "";
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (!IsSwitch(arg)) return "unexpected argument \"" + arg + "\"";
+    const std::string name = Lower(arg.substr(1));
+    std::optional<std::string>* valueOf = nullptr;
+    std::string error;
+    if (name == "?") {
+      error = takeAction(Action::Usage, arg);
+    } else if (name == "optimize") {
+      error = takeAction(Action::Optimize, arg);
+    } else if (name == "export") {
+      error = takeAction(Action::Export, arg);
+      valueOf = &seen.file;
+    } else if (name == "type") {
+      valueOf = &seen.type;
+    } else if (name == "method") {
+      valueOf = &seen.method;
+    } else if (name == "family") {
+      valueOf = &seen.family;
+    } else {
+      return "unknown argument \"" + arg + "\"";
+    }
+    if (!error.empty()) return error;
+    if (valueOf == nullptr) continue;
+    if (*valueOf) return arg + " is given twice";
+    if (i + 1 >= args.size() || args[i + 1].empty() || args[i + 1][0] == '/') {
+      return arg + " needs a value";
+    }
+    *valueOf = args[++i];
+  }
+  if (!seen.action) return "no command given (/export, /optimize or /?)";
+  const bool profile = *seen.action == Action::Export || *seen.action == Action::Optimize;
+  if (profile && !seen.type) return "/type is missing";
+  if (profile && !seen.method) return "/method is missing";
+  if (!profile && (seen.type || seen.method))
+    return "/type and /method go with /export or /optimize";
+  if (seen.family && *seen.action != Action::Export) return "/family goes with /export only";
+  return "";
+}
+
+}  // namespace
+
+ParsedArguments ParseArguments(const std::vector<std::string>& args) {
+  ParsedArguments parsed;
+  Seen seen;
+  parsed.error = Check(args, seen);
+  if (!parsed.ok()) return parsed;
+  Arguments& a = parsed.arguments;
+  a.action = *seen.action;
+  if (seen.file) a.file = *seen.file;
+  if (seen.type) {
+    const std::string type = Lower(*seen.type);
+    int t = 0;
+    while (t < kConnectionTypeCount && type != kTypeNames[t]) ++t;
+    if (t == kConnectionTypeCount) {
+      parsed.error = "bad /type \"" + *seen.type + "\"";
+      return parsed;
+    }
+    a.type = static_cast<ConnectionType>(t);
+  }
+  if (seen.method) {
+    const std::string& m = *seen.method;
+    if (m.size() != 1 || m[0] < '1' || m[0] > '0' + kAutomaticMethodCount) {
+      parsed.error = "bad /method \"" + m + "\"";
+      return parsed;
+    }
+    a.method = static_cast<Method>(m[0] - '1');
+  }
+  if (seen.family) {
+    const std::string family = Lower(*seen.family);
+    if (family == "nt") {
+      a.family = ApplierFamily::NT;
+    } else if (family == "9x") {
+      a.family = ApplierFamily::Win9x;
+    } else {
+      parsed.error = "bad /family \"" + *seen.family + "\"";
+    }
+  }
+  return parsed;
+}
+
+namespace {
+
+// Splits the usage into console lines.
+void PrintLines(const Print& print, const std::string& text) {
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    print(text.substr(start, end - start));
+  }
+  print(text.substr(start));
+}
+
+int Export(const Arguments& a, TIZelvora& model, Platform& platform, const Print& print) {
+  const ApplierFamily family = a.family ? *a.family : FamilyOfKind(GetOSKind(platform));
+  const RecordedRun run = RecordOptimize(model, platform, family);
+  const std::string text = ExportRegText(run, family, {platform.LocalDate(), ProfileText(model)});
+  if (!platform.WriteFileAtomically(a.file, text))
+    throw Error(FormatMessage(kUnableToWrite, a.file));
+  print("Wrote " + std::to_string(run.values.size()) + " registry values for " +
+        FamilyName(family) + " to " + a.file + ".");
+  return kExitOk;
+}
+
+int Optimize(TIZelvora& model, Platform& platform, const Print& print) {
+  const int kind = GetOSKind(platform);
+  if (Is9xFamily(kind)) {
+    model.Apply9xSettings();
+  } else if (IsNTFamily(kind)) {
+    model.ApplyNTSettings();
+  }
+  print("Optimized for " + ProfileText(model) + ".");
+  print("Restart the computer for the new settings to take effect.");
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
+                   ProfileStrings& profiles, Platform& platform, const Print& print) {
+  const ParsedArguments parsed = ParseArguments(args);
+  if (!parsed.ok()) {
+    print("Internet Zelvora: " + parsed.error + ".");
+    PrintLines(print, kUsage);
+    return kExitBadArguments;
+  }
+  const Arguments& a = parsed.arguments;
+  if (a.action == Action::Usage) {
+    PrintLines(print, kUsage);
+    return kExitOk;
+  }
+  try {
+    TIZelvora model(registry, profiles, platform);
+    // As a user would pick them: the type, then the method, whose handler
+    // loads the profile.
+    model.Click(model.*kTypeBoxes[static_cast<int>(a.type)]);
+    model.Click(model.*kMethodBoxes[static_cast<int>(a.method)]);
+    return a.action == Action::Export ? Export(a, model, platform, print)
+                                      : Optimize(model, platform, print);
+  } catch (const std::exception& e) {
+    print(std::string("Internet Zelvora: ") + e.what());
+    return kExitFailed;
+  }
+}
+
+}  // namespace iz::cli

@@ -1,0 +1,55 @@
+#pragma once
+// The second front end: the program run with arguments does one thing
+// without a window (export a profile as a .reg file, optimize) and
+// reports on the console it was started from. It shares everything with the
+// window below app/win32: the same handlers fill the panel, the same
+// appliers and writers run.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/dry_run.h"
+#include "app/platform.h"
+#include "profiles/profile_table.h"
+#include "store/profile_file.h"
+#include "store/raw_registry.h"
+
+namespace iz::cli {
+
+// The exit codes, for scripts.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;        // the command ran and failed
+inline constexpr int kExitBadArguments = 2;  // nothing was done
+
+enum class Action { Usage, Export, Optimize };
+
+struct Arguments {
+  Action action = Action::Usage;
+  std::string file;  // /export
+  ConnectionType type = ConnectionType::Modem;
+  Method method = Method::Automatic1;
+  std::optional<ApplierFamily> family;  // /export only; the running one when absent
+};
+
+struct ParsedArguments {
+  Arguments arguments;
+  std::string error;  // empty: the arguments are good
+  bool ok() const { return error.empty(); }
+};
+
+// The arguments after the program's name. Switches begin with '/' or '-'
+// and are matched without regard to case; each may be given once.
+ParsedArguments ParseArguments(const std::vector<std::string>& args);
+
+extern const char* const kUsage;
+
+// One line of output (without its line break) for the console.
+using Print = std::function<void(const std::string&)>;
+
+// Runs the arguments and returns the exit code. Bad arguments print the
+// reason and the usage and change nothing.
+int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
+                   ProfileStrings& profiles, Platform& platform, const Print& print);
+
+}  // namespace iz::cli

@@ -1,0 +1,320 @@
+#include "app/dry_run.h"
+
+#include <cstdio>
+#include <map>
+
+#include "app/os_kind.h"
+#include "app/title.h"
+#include "optimize/apply_9x.h"
+#include "optimize/apply_nt.h"
+#include "profiles/profile_table.h"
+#include "restore/backup.h"
+#include "store/memory_profile.h"
+#include "store/memory_registry.h"
+#include "store/parameter_map.h"
+#include "store/settings_session.h"
+
+namespace iz {
+
+namespace {
+
+constexpr const char* kAbsent = "(absent)";
+constexpr const char* kRemoved = "(removed)";
+constexpr const char* kDefaultValueName = "(Default)";
+constexpr const char* kWinIniLocation = "Win.ini [Ports]";
+// No real entry holds this, so a read that returns it found nothing.
+constexpr const char* kNoEntry = "\x01";
+
+const char* RootName(HKey root) {
+  return root == kHKCU ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+}
+
+bool SameValue(const RegValueRecord& a, const RegValueRecord& b) {
+  return a.root == b.root && map::SameKeyPath(a.keyPath.c_str(), b.keyPath.c_str()) &&
+         map::SameName(a.name.c_str(), b.name.c_str());
+}
+
+// Passes every call to the in-memory registry and keeps each value that was
+// set or deleted, with the full path of the key it landed in.
+class RecordingRegistry : public RawRegistry {
+ public:
+  explicit RecordingRegistry(MemoryRegistry& inner) : inner_(inner) {}
+  std::vector<RegValueRecord> writes;
+
+  long OpenKey(HKey parent, const std::string& subKey, std::uint32_t access,
+               HKey* result) override {
+    return Track(parent, subKey, inner_.OpenKey(parent, subKey, access, result), result);
+  }
+  long CreateKey(HKey parent, const std::string& subKey, std::uint32_t access,
+                 HKey* result) override {
+    return Track(parent, subKey, inner_.CreateKey(parent, subKey, access, result), result);
+  }
+  long CloseKey(HKey key) override {
+    paths_.erase(key);
+    return inner_.CloseKey(key);
+  }
+  long SetValue(HKey key, const std::string& name, std::uint32_t type, const void* data,
+                std::uint32_t size) override {
+    const long status = inner_.SetValue(key, name, type, data, size);
+    if (status == kRegOk) {
+      const auto* bytes = static_cast<const std::uint8_t*>(data);
+      Record(key, name, true, type, std::vector<std::uint8_t>(bytes, bytes + size));
+    }
+    return status;
+  }
+  long QueryValue(HKey key, const std::string& name, std::uint32_t* type, void* data,
+                  std::uint32_t* size) override {
+    return inner_.QueryValue(key, name, type, data, size);
+  }
+  long DeleteValue(HKey key, const std::string& name) override {
+    const long status = inner_.DeleteValue(key, name);
+    if (status == kRegOk) Record(key, name, false, 0, {});
+    return status;
+  }
+
+ private:
+  struct Where {
+    HKey root;
+    std::string path;
+  };
+
+  long Track(HKey parent, const std::string& subKey, long status, HKey* result) {
+    if (status != kRegOk || result == nullptr) return status;
+    Where where{parent, subKey};
+    const auto open = paths_.find(parent);
+    if (open != paths_.end()) {
+      where.root = open->second.root;
+      where.path = subKey.empty() ? open->second.path : open->second.path + "\\" + subKey;
+    }
+    paths_[*result] = where;
+    return status;
+  }
+
+  void Record(HKey key, const std::string& name, bool present, std::uint32_t type,
+              std::vector<std::uint8_t> data) {
+    const auto open = paths_.find(key);
+    RegValueRecord r;
+    r.root = open == paths_.end() ? key : open->second.root;
+    r.keyPath = open == paths_.end() ? std::string() : open->second.path;
+    // The map's spelling, so that "SYSTEM\..." and "System\..." read as one key.
+    if (const map::Location* l = map::FindLocation(r.root, r.keyPath.c_str(), name.c_str())) {
+      r.keyPath = l->key;
+    }
+    r.name = name;
+    r.present = present;
+    r.type = type;
+    r.data = std::move(data);
+    for (RegValueRecord& earlier : writes) {
+      if (SameValue(earlier, r)) {
+        earlier = std::move(r);
+        return;
+      }
+    }
+    writes.push_back(std::move(r));
+  }
+
+  MemoryRegistry& inner_;
+  std::map<HKey, Where> paths_;
+};
+
+// Keeps the [Ports] entries the applier writes, in order.
+class RecordingProfiles : public MemoryProfileStrings {
+ public:
+  using MemoryProfileStrings::MemoryProfileStrings;
+  std::vector<std::pair<std::string, std::string>> ports;
+
+  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) override {
+    ports.emplace_back(key, value);
+    (void)section;  // the appliers write [Ports] only
+    return MemoryProfileStrings::WriteString(file, section, key, value);
+  }
+};
+
+void RunApplier(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
+                Platform& platform, ApplierFamily family) {
+  if (family == ApplierFamily::NT) {
+    ApplyNTSettings(panel, registry, profiles);
+  } else {
+    Apply9xSettings(panel, registry, profiles, platform);
+  }
+}
+
+// Copies every mapped value of the real registry into memory, and the keys
+// that exist without one: the appliers never create the browser's key, and a
+// copy without it would fail where the real run succeeds (or the reverse).
+std::vector<RegValueRecord> SeedRegistry(RawRegistry& real, MemoryRegistry& copy) {
+  std::vector<RegValueRecord> seed = CaptureMappedValues(real);
+  for (const RegValueRecord& r : seed) {
+    if (r.present) copy.SetRaw(r.root, r.keyPath, r.name, r.type, r.data);
+  }
+  SettingsSession session(real);
+  for (const map::Location& l : map::kParameterMap) {
+    if (copy.KeyExists(l.root, l.key)) continue;
+    session.ClosePath();
+    session.SetRoot(l.root);
+    if (session.OpenPathReadOnly(std::string("\\") + l.key)) copy.CreateKeyPath(l.root, l.key);
+  }
+  return seed;
+}
+
+std::string Hex32(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+  return text;
+}
+
+std::string ShownName(const std::string& name) { return name.empty() ? kDefaultValueName : name; }
+
+std::string Trimmed(const char* caption) {
+  std::string text = caption;
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// File-name words for the types (in the order of kTypeBoxes) and methods.
+constexpr const char* kTypeFileWords[kConnectionTypeCount] = {"Modem", "ISDN", "Cable-DSL",
+                                                              "DSL-PPPoE", "Extreme"};
+constexpr const char* kMethodFileWords[kAutomaticMethodCount] = {"Method 1", "Method 2",
+                                                                 "Method 3"};
+
+}  // namespace
+
+std::string ProfileText(const Panel& panel) {
+  const CheckBoxCtl* type = panel.CheckedIn(1);
+  const CheckBoxCtl* method = panel.CheckedIn(2);
+  std::string text = type ? Trimmed(type->caption) : std::string();
+  if (method) text += (text.empty() ? "" : ", ") + Trimmed(method->caption);
+  return text;
+}
+
+std::string DefaultExportFileName(const Panel& panel) {
+  std::string name = "Zelvora";
+  for (int i = 0; i < kConnectionTypeCount; ++i) {
+    if ((panel.*kTypeBoxes[i]).checked) name += std::string(" ") + kTypeFileWords[i];
+  }
+  const char* method = "Custom";
+  for (int i = 0; i < kAutomaticMethodCount; ++i) {
+    if ((panel.*kMethodBoxes[i]).checked) method = kMethodFileWords[i];
+  }
+  return name + " " + method + ".reg";
+}
+
+ApplierFamily FamilyOfKind(int kind) {
+  return IsNTFamily(kind) ? ApplierFamily::NT : ApplierFamily::Win9x;
+}
+
+const char* FamilyName(ApplierFamily family) {
+  return family == ApplierFamily::NT ? "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8)"
+                                     : "the Windows 9x family (95, 98, 98 SE, Millennium)";
+}
+
+RecordedRun RecordOptimize(const Panel& panel, Platform& platform, ApplierFamily family) {
+  MemoryRegistry empty;
+  // Every installed Windows has the browser's key; the appliers rely on it.
+  empty.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
+  RecordingRegistry registry(empty);
+  RecordingProfiles profiles;
+  RunApplier(panel, registry, profiles, platform, family);
+  return RecordedRun{std::move(registry.writes), std::move(profiles.ports)};
+}
+
+PreviewReport PreviewOptimize(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
+                              Platform& platform, ApplierFamily family) {
+  MemoryRegistry copy;
+  const std::vector<RegValueRecord> seed = SeedRegistry(registry, copy);
+
+  // Read through the interface itself, not a ProfileFile: releasing one
+  // flushes, and the real Win.ini is only to be read here.
+  const std::string winIni = WinIniPath(profiles);
+  RecordingProfiles iniCopy(WindowsDirectory(profiles));
+  std::map<std::string, std::string> portsNow;
+  for (const char* port : map::kComPorts) {
+    const std::string now = profiles.ReadString(winIni, map::kSectionPorts, port, kNoEntry);
+    if (now != kNoEntry) {
+      portsNow[port] = now;
+      iniCopy.MemoryProfileStrings::WriteString(winIni, map::kSectionPorts, port, now);
+    }
+  }
+
+  RecordingRegistry recorder(copy);
+  RunApplier(panel, recorder, iniCopy, platform, family);
+
+  PreviewReport report;
+  for (const RegValueRecord& after : recorder.writes) {
+    ++report.written;
+    const RegValueRecord* before = nullptr;
+    for (const RegValueRecord& s : seed) {
+      if (SameValue(s, after)) before = &s;
+    }
+    const bool wasPresent = before != nullptr && before->present;
+    if (wasPresent == after.present &&
+        (!after.present || (before->type == after.type && before->data == after.data))) {
+      continue;
+    }
+    report.changes.push_back({std::string(RootName(after.root)) + "\\" + after.keyPath,
+                              ShownName(after.name),
+                              wasPresent ? ValueDisplayText(before->type, before->data) : kAbsent,
+                              after.present ? ValueDisplayText(after.type, after.data) : kRemoved});
+  }
+  for (const auto& [port, value] : iniCopy.ports) {
+    ++report.written;
+    const auto now = portsNow.find(port);
+    if (now != portsNow.end() && now->second == value) continue;
+    report.changes.push_back(
+        {kWinIniLocation, port, now == portsNow.end() ? kAbsent : now->second, value});
+  }
+  return report;
+}
+
+std::string PreviewReport::Summary() const {
+  return std::to_string(changes.size()) + " of " + std::to_string(written) +
+         " values would change.";
+}
+
+std::string ValueDisplayText(std::uint32_t type, const std::vector<std::uint8_t>& data) {
+  if (type == kRegDword && data.size() == 4) {
+    const std::uint32_t value =
+        data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
+    return std::to_string(value) + " (" + Hex32(value) + ")";
+  }
+  if (type == kRegSz || type == kRegExpandSz) {
+    std::string text(data.begin(), data.end());
+    return text.substr(0, text.find('\0'));
+  }
+  std::string text;
+  for (std::uint8_t b : data) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%s%02X", text.empty() ? "" : " ", b);
+    text += hex;
+  }
+  return text;
+}
+
+std::string ExportRegText(const RecordedRun& run, ApplierFamily family,
+                          const ExportHeading& heading) {
+  constexpr const char* kEol = "\r\n";
+  const std::string body = WriteRegFile(run.values);
+  // regedit wants its header on the very first line; the heading follows it.
+  const std::size_t headerEnd = body.find(kEol) + 2;
+  std::string text = body.substr(0, headerEnd);
+  text += std::string("; ") + kAppTitle + ": the values Optimize writes" + kEol;
+  text += "; Exported " + heading.date + " for " + FamilyName(family) + kEol;
+  text += "; Profile: " + heading.profile + kEol;
+  text += std::string(
+              "; Import with \"regedit /s\". HKEY_CURRENT_USER values land in the profile "
+              "of the account that imports the file.") +
+          kEol;
+  text += body.substr(headerEnd);
+  if (!run.ports.empty()) {
+    text += std::string(
+                "; Win.ini is not part of the registry. Set these entries by hand in the "
+                "[Ports] section of Win.ini in the Windows folder:") +
+            kEol;
+    for (const auto& [port, value] : run.ports) text += "; " + port + "=" + value + kEol;
+  }
+  return text;
+}
+
+}  // namespace iz

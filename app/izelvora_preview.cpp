@@ -1,0 +1,29 @@
+// Preview Changes and Export as .reg File: Optimize's checks and applier,
+// run on an in-memory copy instead of the real settings.
+#include "app/dry_run.h"
+#include "app/izelvora.h"
+#include "app/os_kind.h"
+#include "store/error.h"
+
+namespace iz {
+
+void TIZelvora::PreviewChanges1Click() {
+  if (!ConnectionTypeChosen()) return;
+  // Computed before the dialog opens, so an invalid field is reported as
+  // Optimize reports it and no dialog appears.
+  const PreviewReport report =
+      PreviewOptimize(*this, registry_, profiles_, platform_, FamilyOfKind(GetOSKind(platform_)));
+  if (platform_.ShowPreview(report)) ToolButton4Click();
+}
+
+void TIZelvora::ExportasregFile1Click() {
+  if (!ConnectionTypeChosen()) return;
+  const ApplierFamily family = FamilyOfKind(GetOSKind(platform_));
+  const std::string text = ExportRegText(RecordOptimize(*this, platform_, family), family,
+                                         {platform_.LocalDate(), ProfileText(*this)});
+  std::string path;
+  if (!platform_.AskSaveRegFile(DefaultExportFileName(*this), &path)) return;
+  if (!platform_.WriteFileAtomically(path, text)) throw Error(FormatMessage(kUnableToWrite, path));
+}
+
+}  // namespace iz

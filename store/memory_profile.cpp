@@ -1,0 +1,43 @@
+#include "store/memory_profile.h"
+
+#include <cctype>
+#include <utility>
+
+#include "store/ini_profile.h"
+
+namespace iz {
+
+namespace {
+
+constexpr std::size_t kReadLimit = 2047;  // what the platform's 2048-character buffer holds
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+}  // namespace
+
+MemoryProfileStrings::MemoryProfileStrings(std::string windowsDirectory)
+    : windowsDirectory_(std::move(windowsDirectory)) {}
+
+bool MemoryProfileStrings::WriteString(const std::string& file, const std::string& section,
+                                       const std::string& key, const std::string& value) {
+  std::string& text = files_[Lower(file)];
+  text = IniWrite(text, section, key, value);
+  return true;
+}
+
+std::string MemoryProfileStrings::ReadString(const std::string& file, const std::string& section,
+                                             const std::string& key,
+                                             const std::string& defaultText) {
+  const std::optional<std::string> value = IniRead(Text(file), section, key);
+  return value ? value->substr(0, kReadLimit) : defaultText;
+}
+
+std::string MemoryProfileStrings::Text(const std::string& file) const {
+  const auto it = files_.find(Lower(file));
+  return it == files_.end() ? std::string() : it->second;
+}
+
+}  // namespace iz

@@ -1,0 +1,33 @@
+#pragma once
+// Profile files held in memory: the sandbox in which Optimize can run without
+// touching the real Win.ini. Each file is kept as ini text and changed by the
+// substitute's own text rules (store/ini_profile.h), so it reads back exactly
+// as the file on disk would.
+#include <map>
+#include <string>
+
+#include "store/profile_file.h"
+
+namespace iz {
+
+class MemoryProfileStrings : public ProfileStrings {
+ public:
+  explicit MemoryProfileStrings(std::string windowsDirectory = "C:\\WINDOWS");
+
+  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) override;
+  std::string ReadString(const std::string& file, const std::string& section,
+                         const std::string& key, const std::string& defaultText) override;
+  void Flush(const std::string&) override {}
+  std::string WindowsDirectory() override { return windowsDirectory_; }
+
+  // The text of a file ("" when it was never written); names compare
+  // without regard to case, as Windows' file names do.
+  std::string Text(const std::string& file) const;
+
+ private:
+  std::string windowsDirectory_;
+  std::map<std::string, std::string> files_;  // by lower-case name
+};
+
+}  // namespace iz

@@ -1,0 +1,321 @@
+// Preview, export and the command line: Optimize run on a copy. The real
+// store below them refuses every write, so a test that passes also shows
+// that none was tried.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/dry_run.h"
+#include "app/izelvora.h"
+#include "native/fake_platform.h"
+#include "native/optimize_fixture.h"
+#include "restore/backup.h"
+#include "shared/fakes.h"
+#include "store/memory_profile.h"
+#include "store/memory_registry.h"
+#include "store/parameter_map.h"
+
+namespace iz::test {
+namespace {
+
+// Reads pass through; every write, and every open asking to write, is
+// refused and counted.
+class WriteRefusingRegistry : public ForwardingRegistry {
+ public:
+  using ForwardingRegistry::ForwardingRegistry;
+  int attempts = 0;
+  long OpenKey(HKey parent, const std::string& subKey, std::uint32_t access,
+               HKey* result) override {
+    if (access & (kKeySetValue | kKeyCreateSubKey)) return Refuse();
+    return ForwardingRegistry::OpenKey(parent, subKey, access, result);
+  }
+  long CreateKey(HKey, const std::string&, std::uint32_t, HKey*) override { return Refuse(); }
+  long SetValue(HKey, const std::string&, std::uint32_t, const void*, std::uint32_t) override {
+    return Refuse();
+  }
+  long DeleteValue(HKey, const std::string&) override { return Refuse(); }
+
+ private:
+  long Refuse() {
+    ++attempts;
+    return kRegAccessDenied;
+  }
+};
+
+class WriteRefusingProfiles : public MemoryProfileStrings {
+ public:
+  int attempts = 0;
+  bool refuse = true;  // cleared while a test sets the machine up
+  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) override {
+    if (!refuse) return MemoryProfileStrings::WriteString(file, section, key, value);
+    ++attempts;
+    return false;
+  }
+  void Seed(const std::string& key, const std::string& value) {
+    MemoryProfileStrings::WriteString(WinIniPath(*this), map::kSectionPorts, key, value);
+  }
+};
+
+// A machine (the in-memory registry and Win.ini) seen through the refusing
+// store by a main window.
+struct Machine {
+  MemoryRegistry memory;
+  WriteRefusingRegistry registry{memory};
+  WriteRefusingProfiles profiles;
+  FakePlatform platform;
+  TIZelvora w{registry, profiles, platform};
+
+  explicit Machine(const VersionInfo& version) {
+    platform.version = version;
+    memory.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
+  }
+  // The state a real Optimize with this profile leaves (Win.ini apart).
+  void OptimizedBefore(ConnectionType type, Method method) {
+    TIZelvora other(memory, profiles, platform);
+    Pick(other, type, method);
+    profiles.refuse = false;
+    other.Dispatch([&] { other.ToolButton4Click(); });
+    profiles.refuse = true;
+  }
+  static void Pick(TIZelvora& w, ConnectionType type, Method method) {
+    w.Click(w.*kTypeBoxes[static_cast<int>(type)]);
+    w.Click(w.*kMethodBoxes[static_cast<int>(method)]);
+  }
+};
+
+TEST(Preview, ListsOnlyWhatWouldChangeAndWritesNothing) {
+  const std::string tcpip =
+      "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+  struct Row {
+    const char* what;
+    VersionInfo version;
+    bool optimizedBefore;  // with Cable/DSL, method 1
+    ConnectionType type;
+    Method method;
+    std::vector<std::pair<std::string, std::string>> ports;  // Win.ini [Ports] as it stands
+    const char* summary;
+    PreviewLine first;
+  };
+  const Row rows[] = {
+      {"NT, never optimized",
+       WinXP(),
+       false,
+       ConnectionType::CableDsl,
+       Method::Automatic1,
+       {},
+       "27 of 27 values would change.",
+       {tcpip, "DefaultTTL", "(absent)", "64 (0x00000040)"}},
+      {"NT, same profile again",
+       WinXP(),
+       true,
+       ConnectionType::CableDsl,
+       Method::Automatic1,
+       {},
+       "0 of 27 values would change.",
+       {}},
+      {"NT, Cable/DSL to Modem",
+       WinXP(),
+       true,
+       ConnectionType::Modem,
+       Method::Automatic1,
+       {},
+       "14 of 27 values would change.",
+       {tcpip, "DefaultTTL", "64 (0x00000040)", "128 (0x00000080)"}},
+      {"9x, one port already set",
+       Win98(),
+       false,
+       ConnectionType::Modem,
+       Method::Automatic2,
+       {{"COM1:", "921600,n,8,1,p"}, {"COM2:", "9600,n,8,1,x"}},
+       "42 of 43 values would change.",
+       {"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\VxD\\MSTCP", "DefaultTTL",
+        "(absent)", "128"}},
+      {"9x, another method",
+       Win98(),
+       true,
+       ConnectionType::CableDsl,
+       Method::Automatic3,
+       {},
+       "3 of 43 values would change.",
+       {"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\VxD\\MSTCP", "DefaultRcvWindow",
+        "256960 (0x0003EBC0)", "178120 (0x0002B7C8)"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Machine m(row.version);
+    if (row.optimizedBefore) m.OptimizedBefore(ConnectionType::CableDsl, Method::Automatic1);
+    for (const auto& [port, value] : row.ports) m.profiles.Seed(port, value);
+    const auto before = m.memory.Dump();
+    const std::string iniBefore = m.profiles.Text(WinIniPath(m.profiles));
+    m.registry.attempts = m.profiles.attempts = 0;
+
+    Machine::Pick(m.w, row.type, row.method);
+    m.w.Dispatch([&] { m.w.PreviewChanges1Click(); });
+
+    ASSERT_EQ(m.platform.previews.size(), 1u) << m.platform.calls.back();
+    const PreviewReport& report = m.platform.previews[0];
+    EXPECT_EQ(report.Summary(), row.summary);
+    EXPECT_EQ(m.registry.attempts + m.profiles.attempts, 0);
+    EXPECT_EQ(m.memory.Dump(), before);
+    EXPECT_EQ(m.profiles.Text(WinIniPath(m.profiles)), iniBefore);
+    if (report.changes.empty()) continue;
+    EXPECT_EQ(report.changes.front(), row.first);
+    if (!row.ports.empty()) {
+      // COM1: stands as Optimize writes it; COM2: changes.
+      EXPECT_EQ(report.changes[report.changes.size() - 4],
+                (PreviewLine{"Win.ini [Ports]", "COM2:", "9600,n,8,1,x", "921600,n,8,1,p"}));
+    }
+  }
+}
+
+// Optimize's preconditions, with their messages and no dialog; "&Optimize"
+// in the dialog runs the command itself.
+TEST(Preview, KeepsOptimizesChecksAndItsButtonOptimizes) {
+  Machine none(WinXP());
+  none.w.Dispatch([&] { none.w.PreviewChanges1Click(); });
+  none.w.Dispatch([&] { none.w.ExportasregFile1Click(); });
+  EXPECT_EQ(none.platform.calls,
+            (std::vector<std::string>{
+                "MessageBox Information: You must choose a connection type first.",
+                "MessageBox Information: You must choose a connection type first."}));
+
+  Machine bad(WinXP());
+  Machine::Pick(bad.w, ConnectionType::Isdn, Method::Automatic1);
+  bad.w.Click(bad.w.RadioButton4);
+  bad.w.SetText(bad.w.Edit6, "many");
+  bad.w.Dispatch([&] { bad.w.PreviewChanges1Click(); });
+  bad.w.Dispatch([&] { bad.w.ExportasregFile1Click(); });
+  EXPECT_EQ(bad.platform.calls,
+            (std::vector<std::string>{
+                "MessageBox Internet Zelvora 2.19: 'many' is not a valid integer value.",
+                "MessageBox Internet Zelvora 2.19: 'many' is not a valid integer value."}));
+
+  optimize_test::Rig rig(WinXP());
+  rig.platform.previewOptimizes = true;
+  Machine::Pick(rig.w, ConnectionType::Isdn, Method::Automatic1);
+  rig.w.Dispatch([&] { rig.w.PreviewChanges1Click(); });
+  ASSERT_EQ(rig.platform.calls.size(), 2u);
+  EXPECT_EQ(rig.platform.calls[0], "ShowPreview 27 of 27 values would change.");
+  EXPECT_EQ(rig.platform.calls[1].rfind("MessageBox Confirm: Your ISDN connection", 0), 0u);
+  EXPECT_EQ(rig.recorder.writes.size(), 22u);
+}
+
+// regedit of the file on an empty machine leaves what Optimize leaves there.
+TEST(Export, ImportedFileGivesTheValuesOptimizeWrites) {
+  for (const VersionInfo& version : {WinXP(), Win98()}) {
+    SCOPED_TRACE(version.minor);
+    optimize_test::Rig rig(version);
+    rig.platform.saveAs = "C:\\Deploy\\cable.reg";
+    Machine::Pick(rig.w, ConnectionType::CableDsl, Method::Automatic1);
+    rig.w.Dispatch([&] { rig.w.ExportasregFile1Click(); });
+    EXPECT_EQ(rig.platform.suggestedNames,
+              std::vector<std::string>{"Zelvora Cable-DSL Method 1.reg"});
+    EXPECT_EQ(rig.recorder.writes.size(), 0u);
+    const std::string text = rig.platform.files[rig.platform.saveAs];
+    const bool nt = version.platformId == kVerPlatformWin32NT;
+    EXPECT_EQ(text.substr(0, text.find("[")),
+              "REGEDIT4\r\n"
+              "; Internet Zelvora 2.19: the values Optimize writes\r\n"
+              "; Exported 2026-12-07 for " +
+                  std::string(nt ? "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8)"
+                                 : "the Windows 9x family (95, 98, 98 SE, Millennium)") +
+                  "\r\n"
+                  "; Profile: CABLE / DSL, Automatic Mode 1\r\n"
+                  "; Import with \"regedit /s\". HKEY_CURRENT_USER values land in the profile of "
+                  "the account that imports the file.\r\n\r\n");
+    EXPECT_NE(
+        text.find("[Ports] section of Win.ini in the Windows folder:\r\n"
+                  "; COM1:=921600,n,8,1,p\r\n; COM2:=921600,n,8,1,p\r\n; COM3:=921600,n,8,1,p\r\n"
+                  "; COM4:=921600,n,8,1,p\r\n; COM5:=921600,n,8,1,p\r\n"),
+        std::string::npos);
+
+    const RegFileParse parse = ReadRegFile(text);
+    ASSERT_TRUE(parse.ok()) << parse.badLine << ": " << parse.reason;
+    MemoryRegistry imported;
+    imported.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
+    PutBackValues(imported, parse.records);
+
+    optimize_test::Rig optimized(version);
+    Machine::Pick(optimized.w, ConnectionType::CableDsl, Method::Automatic1);
+    optimized.w.Dispatch([&] { optimized.w.ToolButton4Click(); });
+    EXPECT_EQ(parse.records.size(), nt ? 22u : 38u);
+    EXPECT_EQ(imported.Dump(), optimized.registry.Dump());
+  }
+}
+
+TEST(CommandLine, EveryBadArgumentGivesTwoAndTheUsageAndWritesNothing) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"/frobnicate"},
+      {"cable"},
+      {"/export"},
+      {"/export", "/type", "cable", "/method", "1"},
+      {"/export", "a.reg", "/type", "cable"},
+      {"/export", "a.reg", "/method", "1"},
+      {"/export", "a.reg", "/type", "dsl", "/method", "1"},
+      {"/export", "a.reg", "/type", "cable", "/method", "4"},
+      {"/export", "a.reg", "/type", "cable", "/method", "12"},
+      {"/export", "a.reg", "/type", "cable", "/method"},
+      {"/export", "a.reg", "/type", "cable", "/method", "1", "/family", "xp"},
+      {"/export", "a.reg", "/type", "cable", "/type", "modem", "/method", "1"},
+      {"/optimize", "/type", "cable", "/method", "1", "/family", "nt"},
+      {"/optimize", "/export", "a.reg", "/type", "cable", "/method", "1"},
+      {"/?", "/type", "cable"},
+      {"/?", "/optimize", "/type", "cable", "/method", "1"},
+  };
+  for (const auto& args : bad) {
+    std::string line;
+    for (const std::string& a : args) line += a + " ";
+    SCOPED_TRACE(line);
+    Machine m(WinXP());
+    std::vector<std::string> out;
+    EXPECT_EQ(cli::RunCommandLine(args, m.registry, m.profiles, m.platform,
+                                  [&](const std::string& s) { out.push_back(s); }),
+              cli::kExitBadArguments);
+    EXPECT_FALSE(cli::ParseArguments(args).ok());
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out[1], "Usage:");
+    EXPECT_EQ(m.registry.attempts + m.profiles.attempts, 0);
+    EXPECT_TRUE(m.platform.files.empty());
+  }
+}
+
+TEST(CommandLine, ExportsAndOptimizesWithoutAWindow) {
+  Machine m(WinXP());
+  std::vector<std::string> out;
+  auto print = [&](const std::string& s) { out.push_back(s); };
+  EXPECT_EQ(cli::RunCommandLine(
+                {"-EXPORT", "C:\\a.reg", "/Type", "Cable", "/method", "1", "/family", "9X"},
+                m.registry, m.profiles, m.platform, print),
+            cli::kExitOk);
+  EXPECT_NE(m.platform.files["C:\\a.reg"].find("\"MaxMSS\"=\"1460\""), std::string::npos);
+  EXPECT_EQ(out.back(),
+            "Wrote 38 registry values for the Windows 9x family (95, 98, 98 SE, Millennium) to "
+            "C:\\a.reg.");
+  EXPECT_EQ(cli::RunCommandLine({"/?"}, m.registry, m.profiles, m.platform, print), cli::kExitOk);
+  EXPECT_EQ(m.registry.attempts, 0);
+
+  m.platform.failCopyTo.insert("C:\\locked.reg");
+  EXPECT_EQ(cli::RunCommandLine({"/export", "C:\\locked.reg", "/type", "modem", "/method", "3"},
+                                m.registry, m.profiles, m.platform, print),
+            cli::kExitFailed);
+  EXPECT_EQ(out.back(), "Internet Zelvora: Unable to write to C:\\locked.reg");
+  // The refusing store makes Optimize fail at its first key.
+  EXPECT_EQ(cli::RunCommandLine({"/optimize", "/type", "modem", "/method", "3"}, m.registry,
+                                m.profiles, m.platform, print),
+            cli::kExitFailed);
+
+  optimize_test::Rig rig(WinXP());
+  EXPECT_EQ(cli::RunCommandLine({"/optimize", "/type", "modem", "/method", "3"}, rig.recorder,
+                                rig.profiles, rig.platform, print),
+            cli::kExitOk);
+  EXPECT_EQ(rig.recorder.writes.size(), 22u);
+  EXPECT_EQ(out.back(), "Restart the computer for the new settings to take effect.");
+  EXPECT_TRUE(rig.platform.messages.empty());
+}
+
+}  // namespace
+}  // namespace iz::test
