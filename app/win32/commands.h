@@ -15,6 +15,8 @@ struct Command {
 inline constexpr Command kCommands[] = {
     {IDM_OPTIMIZE_CONNECTION, &TIZelvora::ToolButton4Click},
     {IDM_VIEW_CURENT_SETTINGS, &TIZelvora::ViewCurentSettings1Click},
+    {IDM_PREVIEW_CHANGES, &TIZelvora::PreviewChanges1Click},
+    {IDM_EXPORT_REG_FILE, &TIZelvora::ExportasregFile1Click},
     {IDM_BACKUP, &TIZelvora::Backup1Click},
     {IDM_RESTORE_PREVIOUS, &TIZelvora::Restoreyouroriginalconfiguration1Click},
     {IDM_RESTORE_WINDOWS_DEFAULTS, &TIZelvora::RestoreWindowsDefaults1Click},

@@ -1,6 +1,6 @@
-// The first-run notice (TAboutBox1) and the about window (TAboutBox): plain
-// top-level windows of standard controls, each run in a modal loop of its own
-// and destroyed when it closes.
+// The first-run notice (TAboutBox1), the about window (TAboutBox) and the
+// preview of Optimize: plain top-level windows of standard controls, each run
+// in a modal loop of its own and destroyed when it closes.
 #include "app/win32/info_windows.h"
 
 #include <iterator>
@@ -18,9 +18,12 @@ namespace {
 
 constexpr const char* kNoticeClass = "TAboutBox1";
 constexpr const char* kAboutClass = "TAboutBox";
+constexpr const char* kPreviewClass = "TPreviewForm";
 constexpr int kOkButtonId = IDOK;
 constexpr int kMemoId = 100;
 constexpr int kLinkId = 101;
+constexpr int kPreviewOptimizeId = 102;
+constexpr int kPreviewListId = 103;
 
 // The notice, line by line: the trailing blanks, the missing blank after
 // "first." and the grammar are the text as it has always been shown.
@@ -59,6 +62,7 @@ struct WindowState {
   HWND link = nullptr;
   const std::function<void(HWND)>* onLinkClick = nullptr;
   bool done = false;
+  bool optimize = false;  // the preview was left by "&Optimize"
 
   ~WindowState() {
     if (font) DeleteObject(font);
@@ -85,6 +89,10 @@ LRESULT CALLBACK InfoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         // OK, Enter and Escape all close with the same result.
         state->done = true;
+        return 0;
+      }
+      if (LOWORD(wParam) == kPreviewOptimizeId) {
+        state->optimize = state->done = true;
         return 0;
       }
       if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED && state->onLinkClick &&
@@ -280,6 +288,84 @@ void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkCl
     throw;
   }
   RunModal(hwnd, owner, ok, state);
+}
+
+bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
+  struct Column {
+    const char* title;
+    int width;
+  };
+  constexpr Column kColumns[] = {
+      {"Location", 250}, {"Value", 130}, {"Now", 110}, {"After Optimize", 110}};
+  WindowState state;
+  state.font = MakeFont(false);
+  HWND hwnd = CreateFrame(kPreviewClass, "Preview Changes", owner, 640, 340, &state);
+  HWND close = nullptr;
+  try {
+    const std::string summary = report.Summary();
+    CreateChild(Child("STATIC")
+                    .Text(summary.c_str())
+                    .Style(SS_LEFT | SS_NOPREFIX)
+                    .At(8, 10, 624, 16)
+                    .In(hwnd)
+                    .Font(state.font));
+    const Window list(CreateChild(Child(WC_LISTVIEWA)
+                                      .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
+                                             LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
+                                      .ExStyle(WS_EX_CLIENTEDGE)
+                                      .At(8, 32, 624, 262)
+                                      .In(hwnd)
+                                      .Id(kPreviewListId)
+                                      .Font(state.font)));
+    // Older common controls ignore the extended style; the list still reads.
+    list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < 4; ++i) {
+      LVCOLUMNA column{};
+      column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+      column.pszText = const_cast<char*>(kColumns[i].title);
+      column.cx = kColumns[i].width;
+      column.iSubItem = i;
+      list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    int row = 0;
+    for (const PreviewLine& line : report.changes) {
+      const std::string* texts[] = {&line.location, &line.value, &line.now, &line.after};
+      LVITEMA item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = row;
+      item.pszText = const_cast<char*>(texts[0]->c_str());
+      list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      for (int i = 1; i < 4; ++i) {
+        item.iSubItem = i;
+        item.pszText = const_cast<char*>(texts[i]->c_str());
+        list.Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+      }
+      ++row;
+    }
+    const Child button = Child("BUTTON").In(hwnd).Font(state.font);
+    CreateChild(Child(button)
+                    .Text("&Optimize")
+                    .Style(WS_TABSTOP | BS_PUSHBUTTON)
+                    .At(472, 304, 75, 25)
+                    .Id(kPreviewOptimizeId));
+    // Close is the default: Enter only looks, it never writes.
+    close = CreateChild(Child(button)
+                            .Text("Close")
+                            .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
+                            .At(557, 304, 75, 25)
+                            .Id(IDCANCEL));
+    RECT over;
+    if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over)) {
+      CentreOver(hwnd, over);
+    } else {
+      CentreOnScreen(hwnd);
+    }
+  } catch (...) {
+    DestroyWindow(hwnd);
+    throw;
+  }
+  RunModal(hwnd, owner, close, state);
+  return state.optimize;
 }
 
 }  // namespace iz::win32

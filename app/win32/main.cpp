@@ -1,6 +1,12 @@
-// Program entry: the application object, the main window (FormCreate runs
-// while it is created, before it is shown) and the message loop. Nothing is
-// taken from the command line.
+// Program entry: with arguments, the command line's one command and its exit
+// code, without a window; otherwise the application object, the main window
+// (FormCreate runs while it is created, before it is shown) and the message
+// loop.
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
 #include "app/izelvora.h"
 #include "app/win32/main_window.h"
 #include "app/win32/resource_ids.h"
@@ -20,9 +26,65 @@ struct Application {
 
 constexpr Application kApplication{iz::kAppTitle, iz::kHelpFileName};
 
+// Where the command line's messages go: the file or pipe the standard output
+// was redirected to, else the console of the program that started this one.
+// A window program has no console of its own, and AttachConsole exists only
+// from Windows XP on, so it is looked up rather than imported: the program
+// must still load on Windows 95 and NT 4.0, where the messages then go
+// nowhere and the exit code tells.
+class ConsoleOutput {
+ public:
+  ConsoleOutput() {
+    HANDLE redirected = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (redirected && redirected != INVALID_HANDLE_VALUE &&
+        GetFileType(redirected) != FILE_TYPE_UNKNOWN) {
+      out_ = redirected;
+      return;
+    }
+    using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
+    constexpr DWORD kAttachParentProcess = static_cast<DWORD>(-1);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    FARPROC found = kernel ? GetProcAddress(kernel, "AttachConsole") : nullptr;
+    auto attach = reinterpret_cast<AttachConsoleFn>(reinterpret_cast<void*>(found));
+    if (attach && attach(kAttachParentProcess)) {
+      out_ = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+      owned_ = out_ != INVALID_HANDLE_VALUE;
+    }
+  }
+  ~ConsoleOutput() {
+    if (owned_) CloseHandle(out_);
+  }
+  ConsoleOutput(const ConsoleOutput&) = delete;
+  ConsoleOutput& operator=(const ConsoleOutput&) = delete;
+
+  void Print(const std::string& line) {
+    if (!out_ || out_ == INVALID_HANDLE_VALUE) return;
+    const std::string text = line + "\r\n";
+    DWORD written = 0;
+    WriteFile(out_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  }
+
+ private:
+  HANDLE out_ = nullptr;
+  bool owned_ = false;
+};
+
+int RunCommandLine() {
+  std::vector<std::string> args(__argv + 1, __argv + __argc);
+  ConsoleOutput console;
+  iz::Win32Registry registry;
+  iz::Win32ProfileStrings profiles;
+  iz::win32::Win32Platform platform;
+  return iz::cli::RunCommandLine(args, registry, profiles, platform,
+                                 [&console](const std::string& line) { console.Print(line); });
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  if (__argc > 1) return RunCommandLine();
+
   iz::win32::InitCommonControlClasses();
 
   iz::Win32Registry registry;

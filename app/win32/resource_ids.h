@@ -23,6 +23,8 @@
 #define IDM_RESTORE_PREVIOUS 1004          // Restoreyouroriginalconfiguration1, F6
 #define IDM_RESTORE_WINDOWS_DEFAULTS 1005  // RestoreWindowsDefaults1, F4
 #define IDM_EXIT 1006                      // Exit1
+#define IDM_PREVIEW_CHANGES 1008           // PreviewChanges1, F7
+#define IDM_EXPORT_REG_FILE 1009           // ExportasregFile1, Ctrl+E
 // "&Help" menu and the menu bar.
 #define IDM_CONTENTS 1011                // Contents1
 #define IDM_CHECK_NEW_VERSION 1012       // Check1

@@ -1,6 +1,9 @@
 #include "app/win32/win32_platform.h"
 
+#include <commdlg.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -225,6 +228,35 @@ bool Win32Platform::ReadFile(const std::string& path, std::string* content) {
   }
   *content = std::move(data);
   return true;
+}
+
+bool Win32Platform::ShowPreview(const PreviewReport& report) {
+  return ShowPreviewWindow(mainWindow, report);
+}
+
+bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string* path) {
+  std::vector<char> file(MAX_PATH, '\0');
+  suggestedName.copy(file.data(), file.size() - 1);
+  OPENFILENAMEA ofn{};
+  // The size Windows 95 and NT 4.0 know; the newer fields are not needed.
+  ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  ofn.hwndOwner = mainWindow;
+  ofn.lpstrFilter = "Registration files (*.reg)\0*.reg\0";
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrDefExt = "reg";
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameA(&ofn)) return false;
+  *path = file.data();
+  return true;
+}
+
+std::string Win32Platform::LocalDate() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char text[16];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+  return text;
 }
 
 void InitCommonControlClasses() {

@@ -50,6 +50,10 @@ class Win32Platform : public Platform {
   bool WriteFileAtomically(const std::string& path, const std::string& content) override;
   bool ReadFile(const std::string& path, std::string* content) override;
 
+  bool ShowPreview(const PreviewReport& report) override;
+  bool AskSaveRegFile(const std::string& suggestedName, std::string* path) override;
+  std::string LocalDate() override;
+
  private:
   HANDLE token_ = nullptr;
   LUID luid_{};

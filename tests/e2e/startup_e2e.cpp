@@ -114,6 +114,8 @@ TEST_F(ProgramFile, MenuBarHasEveryItemWithItsMarksAndShortcutTexts) {
       "&Settings {",
       item("&Optimize Connection\tF2", IDM_OPTIMIZE_CONNECTION),
       item("&View Curent Settings \tF3", IDM_VIEW_CURENT_SETTINGS),
+      item("P&review Changes...\tF7", IDM_PREVIEW_CHANGES),
+      item("&Export as .reg File...\tCtrl+E", IDM_EXPORT_REG_FILE),
       "-",
       item("&Backup your settings\tF5", IDM_BACKUP),
       item("Restore &previous settings\tF6", IDM_RESTORE_PREVIOUS),
@@ -135,7 +137,7 @@ TEST_F(ProgramFile, MenuBarHasEveryItemWithItsMarksAndShortcutTexts) {
   EXPECT_EQ(lines, expected);
 }
 
-TEST_F(ProgramFile, AcceleratorsAreF2ToF6AndNothingElse) {
+TEST_F(ProgramFile, AcceleratorsAreF2ToF7AndCtrlEAndNothingElse) {
   HACCEL table = LoadAcceleratorsA(module_, MAKEINTRESOURCEA(IDR_ACCELERATORS));
   ASSERT_NE(table, nullptr);
   ACCEL entries[16];
@@ -151,9 +153,15 @@ TEST_F(ProgramFile, AcceleratorsAreF2ToF6AndNothingElse) {
            std::to_string(cmd);
   };
   // No Ctrl+U: "Check for &Update" does nothing.
-  const std::vector<std::string> expected = {
-      f(VK_F2, IDM_OPTIMIZE_CONNECTION), f(VK_F3, IDM_VIEW_CURENT_SETTINGS),
-      f(VK_F4, IDM_RESTORE_WINDOWS_DEFAULTS), f(VK_F5, IDM_BACKUP), f(VK_F6, IDM_RESTORE_PREVIOUS)};
+  const std::vector<std::string> expected = {f(VK_F2, IDM_OPTIMIZE_CONNECTION),
+                                             f(VK_F3, IDM_VIEW_CURENT_SETTINGS),
+                                             f(VK_F4, IDM_RESTORE_WINDOWS_DEFAULTS),
+                                             f(VK_F5, IDM_BACKUP),
+                                             f(VK_F6, IDM_RESTORE_PREVIOUS),
+                                             f(VK_F7, IDM_PREVIEW_CHANGES),
+                                             "vk " + std::to_string('E') + " flags " +
+                                                 std::to_string(FVIRTKEY | FCONTROL) + " -> " +
+                                                 std::to_string(IDM_EXPORT_REG_FILE)};
   EXPECT_EQ(got, expected);
 }
 
