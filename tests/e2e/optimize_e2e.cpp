@@ -1,7 +1,8 @@
 // Optimize in the real program under Wine: a user ticks "CABLE / DSL" with
 // " Automatic Mode 1", presses Optimize, reads the restart prompt and answers
 // No; the prefix's registry and win.ini then hold the profile's values with
-// their exact types and bytes.
+// their exact types and bytes. The preview (F7) lists those values and
+// writes none of them.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include "e2e/ui_driver.h"
+// After <windows.h>, which the driver brings.
+#include <commctrl.h>
 
 namespace e2e {
 namespace {
@@ -317,6 +320,41 @@ TEST(OptimizeE2ENoType, OnlyInformsAndWritesNothing) {
   program.Answer(*info, IDOK);
   EXPECT_FALSE(program.WaitDialog(500).has_value());
   EXPECT_EQ(Found(kNT), Absent(kNT));
+}
+
+// F7 shows what Optimize would change on the stock prefix, every value of the
+// profile and the five ports, and Escape closes the preview with nothing
+// written.
+TEST(PreviewE2E, F7ListsEveryChangeAndEscapeWritesNothing) {
+  Preserved preserved(kNT);
+  ClearTargets(kNT);
+  Program program(StartOptions::OnWindows("winxp"));
+  ASSERT_NE(program.Main(), nullptr);
+  program.Click(program.Find("Button", "CABLE / DSL"));
+  program.Key(VK_F7);
+
+  HWND preview = program.WaitTopLevel("Preview Changes");
+  ASSERT_NE(preview, nullptr) << "no preview window";
+  std::vector<std::string> texts;
+  HWND list = nullptr;
+  for (HWND child = GetWindow(preview, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char name[64] = {};
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, WC_LISTVIEWA) == 0) list = child;
+    texts.push_back(Program::Text(child));
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"27 of 27 values would change.", "", "&Optimize",
+                                             "Close"}));
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 27);
+
+  PostMessageA(GetDlgItem(preview, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 1);
+  program.WaitIdle();
+  EXPECT_FALSE(IsWindow(preview)) << "Escape left the preview open";
+  EXPECT_FALSE(program.WaitDialog(500).has_value());
+  EXPECT_EQ(Found(kNT), Absent(kNT));
+  EXPECT_EQ(Ports(), (std::vector<std::string>{"COM1:=absent", "COM2:=absent", "COM3:=absent",
+                                               "COM4:=absent", "COM5:=absent"}));
 }
 
 }  // namespace
