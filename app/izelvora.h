@@ -99,7 +99,7 @@ class TIZelvora : public Panel {
   void OfferRestart(const std::string& connectionName);
   bool ExitWindowsWithPrivilege(std::uint32_t flags);
 
-  // --- preview and export (app/dry_run.h): Optimize's checks, then its
+  // --- preview and export (preview/): Optimize's checks, then its
   // applier on an in-memory copy.
   void PreviewChanges1Click();   // "P&review Changes...", F7
   void ExportasregFile1Click();  // "&Export as .reg File...", Ctrl+E

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
 #include "app/izelvora.h"
 #include "app/win32/main_window.h"
 #include "app/win32/resource_ids.h"
 #include "app/win32/win.h"
 #include "app/win32/win32_platform.h"
+#include "cli/command_line.h"
 #include "store/win32_profile.h"
 #include "store/win32_registry.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/dry_run.h"
+#include "cli/command_line.h"
+#include "preview/dry_run.h"
 #include "app/izelvora.h"
 #include "native/fake_platform.h"
 #include "native/optimize_fixture.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/dry_run.h"
 #include "app/platform.h"
+#include "preview/dry_run.h"
 #include "profiles/profile_table.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"

@@ -1,4 +1,4 @@
-#include "app/dry_run.h"
+#include "preview/dry_run.h"
 
 #include <cstdio>
 #include <map>

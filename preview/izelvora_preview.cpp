@@ -1,8 +1,8 @@
 // Preview Changes and Export as .reg File: Optimize's checks and applier,
 // run on an in-memory copy instead of the real settings.
-#include "app/dry_run.h"
 #include "app/izelvora.h"
 #include "app/os_kind.h"
+#include "preview/dry_run.h"
 #include "store/error.h"
 
 namespace iz {
