@@ -29,6 +29,8 @@ inline constexpr std::uint32_t kVerPlatformWin32NT = 2;
 inline constexpr int kSwShow = 5;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 
+enum class FileRead { Ok, Failed, TooLarge };
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -44,8 +46,13 @@ class Platform {
   // The modal about window (TAboutBox), a fresh one each time.
   virtual void ShowAboutBox() = 0;
 
-  // ShellExecuteA(owner, "open", file, params or NULL when empty, NULL, SW_SHOW).
-  virtual void ShellOpen(Owner owner, const std::string& file, const std::string& params) = 0;
+  // ShellExecute(owner, "open", file, params or NULL when empty, NULL, SW_SHOW);
+  // false when the shell could not start it.
+  virtual bool ShellOpen(Owner owner, const std::string& file, const std::string& params) = 0;
+  // The system's own text for the last platform call that failed.
+  virtual std::string LastErrorText() = 0;
+  // The system directory (GetSystemDirectoryA), empty when it cannot be had.
+  virtual std::string SystemDirectory() = 0;
 
   // The restart primitives that ExitWindowsWithPrivilege composes.
   // OpenProcessToken(GetCurrentProcess(), access); the token is kept until CloseToken.
@@ -62,17 +69,24 @@ class Platform {
   virtual void TerminateApplication() = 0;  // toolbar "Exit": the message loop ends
   virtual void ApplyTheming() = 0;          // the theming component's work on existing windows
 
-  // Files, for the backup.
+  // Files, for the backup. Paths are in the platform's own encoding: the
+  // program path may hold characters that the ANSI code page cannot show.
   virtual std::string ProgramPath() = 0;  // full path of the running program file
-  virtual bool DirectoryExists(const std::string& path) = 0;  // GetFileAttributesA
-  virtual bool FileExists(const std::string& path) = 0;       // FindFirstFileA, not a directory
+  virtual bool DirectoryExists(const std::string& path) = 0;
+  virtual bool FileExists(const std::string& path) = 0;  // exists and is not a directory
+  // The path exists and is a reparse point (junction, symbolic link, mount point).
+  virtual bool IsReparsePoint(const std::string& path) = 0;
   virtual bool CreateDirectory(const std::string& path) = 0;
   virtual bool SetFileAttributes(const std::string& path, std::uint32_t attributes) = 0;
   virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  // Copies from over to through a new temporary file beside to and a
+  // replace, so that to is either the old file or the whole copy.
+  virtual bool CopyFileAtomically(const std::string& from, const std::string& to) = 0;
   // Writes a whole file atomically (temporary file, then rename); false on failure.
   virtual bool WriteFileAtomically(const std::string& path, const std::string& content) = 0;
-  // Reads a whole file; false when it cannot be read.
-  virtual bool ReadFile(const std::string& path, std::string* content) = 0;
+  // Reads a whole file of at most maxBytes; a larger one is not read.
+  virtual FileRead ReadFile(const std::string& path, std::string* content,
+                            std::uint64_t maxBytes) = 0;
 
   // Preview and export.
   // The modal "Preview Changes" dialog; true when it was left by "&Optimize".

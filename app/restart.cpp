@@ -2,6 +2,8 @@
 
 #include "app/os_kind.h"
 
+#include "store/error.h"
+
 namespace iz {
 
 namespace {
@@ -12,8 +14,12 @@ constexpr const char* kRundll = "C:\\windows\\rundll.exe";
 constexpr const char* kRundllParams = "user.exe,exitwindowsexec";
 constexpr const char* kRundll32 = "C:\\WINDOWS\\RUNDLL32.EXE";
 constexpr const char* kRundll32Params = "shell32,SHExitWindowsEx 2";
-constexpr const char* kShutdown = "SHUTDOWN";
+// By its full path in the system directory: a bare name would be looked for
+// in the current directory first, where anybody may have put a SHUTDOWN.bat
+// that would then run with our rights.
+constexpr const char* kShutdown = "\\shutdown.exe";
 constexpr const char* kShutdownParams = "-r -t 01";
+constexpr const char* kRestartFailed = "Windows could not be restarted: %s";
 
 bool IsNTPlatform(Platform& platform) {
   VersionInfo info;
@@ -43,26 +49,31 @@ bool ExitWindowsWithPrivilege(Platform& platform, std::uint32_t flags) {
     }
     platform.CloseToken();
   }
-  return platform.ExitWindowsEx(flags, 0);
+  return platform.ExitWindowsEx(flags, kRestartReason);
 }
 
 void RestartByMeans(Platform& platform, RestartMeans means) {
+  bool started = true;
   switch (means) {
     case RestartMeans::None:
       return;
     case RestartMeans::Rundll:
-      platform.ShellOpen(Owner::MainWindow, kRundll, kRundllParams);
-      return;
+      started = platform.ShellOpen(Owner::MainWindow, kRundll, kRundllParams);
+      break;
     case RestartMeans::Rundll32:
-      platform.ShellOpen(Owner::MainWindow, kRundll32, kRundll32Params);
-      return;
+      started = platform.ShellOpen(Owner::MainWindow, kRundll32, kRundll32Params);
+      break;
     case RestartMeans::ExitWindowsNT4:
     case RestartMeans::ExitWindowsNT5:
       if (!ExitWindowsWithPrivilege(platform, ExitFlagsFor(means))) {
-        platform.ShellOpen(Owner::MainWindow, kShutdown, kShutdownParams);
+        const std::string system = platform.SystemDirectory();
+        started = !system.empty() &&
+                  platform.ShellOpen(Owner::MainWindow, system + kShutdown, kShutdownParams);
       }
-      return;
+      break;
   }
+  // The user answered Yes and waits for a restart that will not come.
+  if (!started) throw Error(FormatMessage(kRestartFailed, platform.LastErrorText()));
 }
 
 }  // namespace iz

@@ -15,6 +15,10 @@ inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x20;
 inline constexpr std::uint32_t kTokenQuery = 0x08;
 inline constexpr std::uint32_t kSePrivilegeEnabled = 2;
 inline constexpr const char* kShutdownPrivilege = "SeShutdownPrivilege";
+// SHTDN_REASON_MAJOR_OPERATINGSYSTEM | SHTDN_REASON_MINOR_RECONFIG |
+// SHTDN_REASON_FLAG_PLANNED: the event log records a planned restart for a
+// configuration change, not an unexpected shutdown.
+inline constexpr std::uint32_t kRestartReason = 0x00020000u | 0x00000004u | 0x80000000u;
 
 enum class RestartMeans {
   None,            // unknown system: nothing is launched
@@ -36,9 +40,9 @@ std::uint32_t ExitFlagsFor(RestartMeans means);
 // then asks Windows to exit with flags. True when Windows accepted.
 bool ExitWindowsWithPrivilege(Platform& platform, std::uint32_t flags);
 
-// Restarts by the given means; the launches' results are not looked at. On
-// the NT family "SHUTDOWN -r -t 01" is launched only when ExitWindowsEx
-// refused.
+// Restarts by the given means. On the NT family the system directory's
+// shutdown.exe ("-r -t 01") is launched only when ExitWindowsEx refused. When
+// every means fails, raises an error with the system's text.
 void RestartByMeans(Platform& platform, RestartMeans means);
 
 }  // namespace iz

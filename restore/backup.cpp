@@ -23,6 +23,13 @@ constexpr const char* kRestoredText = "Your original settings have been restored
 constexpr const char* kNothingSaved = "No saved settings were found in %s.";
 constexpr const char* kInformationCaption = "Information";
 constexpr const char* kUnableToRead = "Unable to read %s";
+constexpr const char* kIsLink =
+    "%s is a junction or symbolic link. The backup does not follow links, which could lead "
+    "to files elsewhere; remove it and try again";
+constexpr const char* kTooLarge = "%s is larger than 1 MiB, far more than a backup writes; it was "
+                                  "not read";
+// A Registry.reg of the whole map is a few kilobytes.
+constexpr std::uint64_t kMaxRegistryFile = 1u << 20;
 
 std::string CopyFailure(const std::string& from, const std::string& to) {
   return "Unable to copy " + from + " to " + to;
@@ -37,25 +44,34 @@ void RaiseIfAny(const std::vector<std::string>& failures) {
 
 std::string WithoutLeadingBackslash(const char* path) { return *path == '\\' ? path + 1 : path; }
 
+// A value and its key as the user finds them in a registry editor.
+std::string ValueLabel(const RegValueRecord& r) {
+  return std::string(r.root == kHKLM ? "HKLM\\" : "HKCU\\") + r.keyPath + "\\" +
+         (r.name.empty() ? "@" : r.name);
+}
+
+// The Backup folder may be writable by others: a junction or link there
+// would turn the elevated copies and writes onto files of their choosing.
+std::string LinkFailure(Platform& platform, const std::string& path) {
+  return platform.IsReparsePoint(path) ? FormatMessage(kIsLink, path) : std::string();
+}
+void RefuseLink(Platform& platform, const std::string& path) {
+  const std::string failure = LinkFailure(platform, path);
+  if (!failure.empty()) throw Error(failure);
+}
+
 // The whole file or nothing: a line that is not understood, or a value that
-// the backup never saves, stops the restore before it changes anything.
+// the backup never saves, stops the restore before it changes anything. The
+// map is checked record by record, so a long file of foreign values stops
+// at its first.
 std::vector<RegValueRecord> ParseSavedValues(const std::string& text, const std::string& path) {
-  RegFileParse parse = ReadRegFile(text);
-  int badLine = parse.badLine;
-  std::string badText = parse.badText, reason = parse.reason;
-  for (std::size_t i = 0; parse.ok() && i < parse.records.size(); ++i) {
-    const RegValueRecord& r = parse.records[i];
-    if (map::FindLocation(r.root, r.keyPath.c_str(), r.name.c_str()) == nullptr) {
-      badLine = parse.lines[i];
-      badText.clear();
-      reason = "not a setting that the backup saves";
-    }
-    if (badLine != 0) break;
-  }
-  if (badLine == 0) return std::move(parse.records);
-  std::string where = "Line " + std::to_string(badLine) + " of " + path;
-  if (!badText.empty()) where += " (" + badText + ")";
-  throw Error(where + " is not valid: " + reason);
+  RegFileParse parse = ReadRegFile(text, [](const RegValueRecord& r) {
+    return map::FindLocation(r.root, r.keyPath.c_str(), r.name.c_str()) != nullptr;
+  });
+  if (parse.ok()) return std::move(parse.records);
+  std::string where = "Line " + std::to_string(parse.badLine) + " of " + path;
+  if (!parse.badText.empty()) where += " (" + parse.badText + ")";
+  throw Error(where + " is not valid: " + parse.reason);
 }
 
 }  // namespace
@@ -82,9 +98,17 @@ std::vector<RegValueRecord> CaptureMappedValues(RawRegistry& registry) {
     r.name = l.value;
     session.ClosePath();
     session.SetRoot(l.root);
-    if (session.OpenPathReadOnly("\\" + r.keyPath)) {
-      r.present = session.GetValue(r.name, &r.type, &r.data);
+    // Only the registry's "does not exist" makes a value absent: an absent
+    // value is removed by the restore, so an unreadable one saved as absent
+    // would be deleted there.
+    long status = kRegOk;
+    if (session.OpenPathReadOnly("\\" + r.keyPath, &status)) {
+      status = session.ReadValue(r.name, &r.type, &r.data);
     }
+    if (status != kRegOk && status != kRegNotFound) {
+      throw Error(FormatMessage(kFailedToGetData, ValueLabel(r)));
+    }
+    r.present = status == kRegOk;
     if (!r.present) {
       r.type = 0;
       r.data.clear();
@@ -94,7 +118,9 @@ std::vector<RegValueRecord> CaptureMappedValues(RawRegistry& registry) {
   return records;
 }
 
-void PutBackValues(RawRegistry& registry, const std::vector<RegValueRecord>& records) {
+std::vector<std::string> PutBackValues(RawRegistry& registry,
+                                       const std::vector<RegValueRecord>& records) {
+  std::vector<std::string> failures;
   SettingsSession session(registry);
   for (const RegValueRecord& r : records) {
     // Closed first: a failed open would otherwise leave the previous key open
@@ -102,18 +128,33 @@ void PutBackValues(RawRegistry& registry, const std::vector<RegValueRecord>& rec
     session.ClosePath();
     session.SetRoot(r.root);
     const std::string path = "\\" + r.keyPath;
-    if (r.present) {
-      session.OpenPath(path, true);
-      session.PutValue(r.name, r.type, r.data);
-    } else if (session.OpenPath(path, false)) {
-      session.RemoveValue(r.name);
+    try {
+      if (r.present) {
+        session.OpenPath(path, true);
+        session.PutValue(r.name, r.type, r.data);
+      } else {
+        // A key that does not exist holds no value to remove.
+        long status = kRegOk;
+        if (session.OpenPath(path, false, &status)) {
+          session.EraseValue(r.name);
+        } else if (status != kRegNotFound) {
+          throw Error(kFailedToRemove);
+        }
+      }
+    } catch (const Error&) {
+      failures.push_back(FormatMessage(r.present ? kFailedToSetData : kFailedToRemove, ValueLabel(r)));
     }
   }
+  return failures;
 }
 
 void SaveSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform) {
+  // Every value is read before anything is written: a value that cannot be
+  // read stops the backup with the previous one whole.
+  const std::string text = WriteRegFile(CaptureMappedValues(registry));
   const std::string folder = BackupFolder(platform);
   if (!platform.DirectoryExists(folder)) platform.CreateDirectory(folder);
+  RefuseLink(platform, folder);
   const std::string windows = WindowsDirectory(profiles);
   // The copy must hold what the profile functions may still have cached.
   profiles.Flush(WinIniPath(profiles));
@@ -122,23 +163,25 @@ void SaveSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& pla
   for (const char* name : kSavedFiles) {
     const std::string saved = folder + name;
     const std::string live = windows + name;
-    // A previous copy of a read-only system file could not be overwritten.
-    if (platform.FileExists(saved)) platform.SetFileAttributes(saved, kFileAttributeNormal);
     // The NT family has no System.dat or User.dat: a missing file is fine.
-    if (platform.FileExists(live) && !platform.CopyFile(live, saved, false)) {
-      failures.push_back(CopyFailure(live, saved));
+    if (!platform.FileExists(live)) continue;
+    if (std::string link = LinkFailure(platform, saved); !link.empty()) {
+      failures.push_back(link);
+      continue;
     }
+    // A previous copy of a read-only system file could not be replaced.
+    if (platform.FileExists(saved)) platform.SetFileAttributes(saved, kFileAttributeNormal);
+    if (!platform.CopyFileAtomically(live, saved)) failures.push_back(CopyFailure(live, saved));
   }
 
   const std::string regPath = folder + kRegistryFile;
-  try {
-    const std::string text = WriteRegFile(CaptureMappedValues(registry));
+  if (std::string link = LinkFailure(platform, regPath); !link.empty()) {
+    failures.push_back(link);
+  } else {
     if (platform.FileExists(regPath)) platform.SetFileAttributes(regPath, kFileAttributeNormal);
     if (!platform.WriteFileAtomically(regPath, text)) {
       failures.push_back(FormatMessage(kUnableToWrite, regPath));
     }
-  } catch (const Error& e) {
-    failures.push_back(e.what());
   }
 
   RaiseIfAny(failures);
@@ -149,6 +192,7 @@ void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platf
   const std::string folder = BackupFolder(platform);
   const std::string windows = WindowsDirectory(profiles);
   const std::string regPath = folder + kRegistryFile;
+  RefuseLink(platform, folder);
 
   const bool haveValues = platform.FileExists(regPath);
   const bool haveFiles =
@@ -162,28 +206,37 @@ void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platf
 
   std::vector<RegValueRecord> values;
   if (haveValues) {
+    RefuseLink(platform, regPath);
     std::string text;
-    if (!platform.ReadFile(regPath, &text)) throw Error(FormatMessage(kUnableToRead, regPath));
+    switch (platform.ReadFile(regPath, &text, kMaxRegistryFile)) {
+      case FileRead::Ok:
+        break;
+      case FileRead::TooLarge:
+        throw Error(FormatMessage(kTooLarge, regPath));
+      case FileRead::Failed:
+        throw Error(FormatMessage(kUnableToRead, regPath));
+    }
     values = ParseSavedValues(text, regPath);
   }
 
   // A cached profile write must not land on top of the copy afterwards.
   profiles.Flush(WinIniPath(profiles));
+  // Every file and every value is tried; what failed is named at the end.
   std::vector<std::string> failures;
   for (const char* name : kSavedFiles) {
     const std::string saved = folder + name;
     const std::string live = windows + name;
     if (!platform.FileExists(saved)) continue;
+    if (std::string link = LinkFailure(platform, saved); !link.empty()) {
+      failures.push_back(link);
+      continue;
+    }
     // The live copy may be read-only (the registry files usually are).
     platform.SetFileAttributes(live, kFileAttributeNormal);
-    if (!platform.CopyFile(saved, live, false)) failures.push_back(CopyFailure(saved, live));
+    if (!platform.CopyFileAtomically(saved, live)) failures.push_back(CopyFailure(saved, live));
   }
 
-  try {
-    PutBackValues(registry, values);
-  } catch (const Error& e) {
-    failures.push_back(e.what());
-  }
+  for (std::string& failure : PutBackValues(registry, values)) failures.push_back(std::move(failure));
 
   RaiseIfAny(failures);
   platform.MessageBox(kRestoredText, kAppTitle, MsgIcon::None, MsgButtons::Ok);

@@ -17,21 +17,28 @@ namespace iz {
 std::string BackupFolder(Platform& platform);
 
 // The current state of every mapped registry value, in map order; keys are
-// only opened for reading.
+// only opened for reading. A value is absent only when the registry says it
+// does not exist; any other failure raises "Failed to get data for '%s'"
+// naming the value and its key.
 std::vector<RegValueRecord> CaptureMappedValues(RawRegistry& registry);
 // Writes each present value with its saved type and data (creating its key)
-// and removes each absent one (without creating its key).
-void PutBackValues(RawRegistry& registry, const std::vector<RegValueRecord>& records);
+// and removes each absent one (without creating its key). Tries every record
+// and returns one line per value that could not be written or removed.
+std::vector<std::string> PutBackValues(RawRegistry& registry,
+                                       const std::vector<RegValueRecord>& records);
 
-// "&Backup your settings": copies the files that exist and writes
-// Registry.reg, then reports success. Raises an error naming every file that
-// existed but could not be copied, or Registry.reg when it could not be
-// written.
+// "&Backup your settings": reads every mapped value first (a value that
+// cannot be read stops it before anything is written), copies the files that
+// exist and writes Registry.reg, then reports success. Raises an error naming
+// every file that existed but could not be copied, or Registry.reg when it
+// could not be written. A Backup folder, or a file in it, that is a junction
+// or link is refused.
 void SaveSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform);
 // "Restore &previous settings": with nothing saved only says so. Otherwise
-// reads the whole of Registry.reg first (a bad line stops everything before
-// anything changes), copies back the saved files, puts the values back, and
-// reports success, or raises an error naming what failed.
+// reads the whole of Registry.reg first (a bad line, or a file over 1 MiB,
+// stops everything before anything changes), copies back every saved file
+// (each replaced whole) and puts every value back, then reports success, or
+// raises one error naming everything that failed.
 void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform);
 
 }  // namespace iz

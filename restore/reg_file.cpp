@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <unordered_set>
 #include <utility>
 
 #include "store/settings_session.h"
@@ -96,7 +97,10 @@ std::string DataText(const RegValueRecord& r) {
 
 class Reader {
  public:
-  explicit Reader(const std::string& text) { SplitLines(text); }
+  Reader(const std::string& text, const std::function<bool(const RegValueRecord&)>& accept)
+      : accept_(accept) {
+    SplitLines(text);
+  }
 
   RegFileParse Run() {
     const bool headerCut =
@@ -138,9 +142,21 @@ class Reader {
     result_.lines.clear();
     result_.badLine = lineNumber;
     result_.badText = lineNumber >= 1 && static_cast<std::size_t>(lineNumber) <= lines_.size()
-                          ? lines_[lineNumber - 1]
+                          ? Printable(lines_[lineNumber - 1])
                           : std::string();
     result_.reason = reason;
+  }
+
+  // The bad line goes into a message box: control characters and bytes
+  // outside ASCII become '?', and a long line is cut with "...".
+  static std::string Printable(const std::string& line) {
+    std::string out;
+    for (std::size_t i = 0; i < line.size() && i < kMaxQuotedChars; ++i) {
+      const auto c = static_cast<unsigned char>(line[i]);
+      out += c >= 0x20 && c < 0x7f ? static_cast<char>(c) : '?';
+    }
+    if (line.size() > kMaxQuotedChars) out += "...";
+    return out;
   }
 
   bool Failed(std::size_t index, const std::string& reason) {
@@ -247,6 +263,7 @@ class Reader {
       if (pos + 2 > line.size() || HexDigit(line[pos]) < 0 || HexDigit(line[pos + 1]) < 0) {
         return Failed(index, "bad hex data");
       }
+      if (out->size() == kMaxRegValueBytes) return Failed(index, kTooLong);
       out->push_back(static_cast<std::uint8_t>(HexDigit(line[pos]) << 4 | HexDigit(line[pos + 1])));
       pos += 2;
       if (pos == line.size()) return true;
@@ -279,6 +296,7 @@ class Reader {
       std::size_t p = pos;
       if (!ReadQuoted(line, p, &text, &reason)) return Failed(index, reason);
       if (p != line.size()) return Failed(index, "text after the closing quote");
+      if (text.size() >= kMaxRegValueBytes) return Failed(index, kTooLong);
       r.present = true;
       r.type = kRegSz;
       r.data.assign(text.begin(), text.end());
@@ -306,16 +324,21 @@ class Reader {
     } else {
       return Failed(index, "unknown data type");
     }
-    for (const RegValueRecord& seen : result_.records) {
-      if (SameKey(seen, r) && SameText(seen.name, r.name)) {
-        return Failed(index, "value given twice");
-      }
+    // Key and name cannot hold a line break, so it separates them here.
+    if (!seen_.insert(std::to_string(r.root) + "\n" + Lower(r.keyPath) + "\n" + Lower(r.name))
+             .second) {
+      return Failed(index, "value given twice");
     }
+    if (accept_ && !accept_(r)) return Failed(index, "not a setting that the backup saves");
     result_.records.push_back(std::move(r));
     result_.lines.push_back(lineNumber);
     return true;
   }
 
+  static constexpr const char* kTooLong = "value longer than 64 KiB";
+
+  const std::function<bool(const RegValueRecord&)>& accept_;
+  std::unordered_set<std::string> seen_;
   std::vector<std::string> lines_;
   bool cutOff_ = false;
   bool inSection_ = false;
@@ -350,6 +373,9 @@ std::string WriteRegFile(const std::vector<RegValueRecord>& records) {
   return out;
 }
 
-RegFileParse ReadRegFile(const std::string& text) { return Reader(text).Run(); }
+RegFileParse ReadRegFile(const std::string& text,
+                         const std::function<bool(const RegValueRecord&)>& accept) {
+  return Reader(text, accept).Run();
+}
 
 }  // namespace iz

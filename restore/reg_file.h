@@ -3,6 +3,7 @@
 // import as well: a writer and a strict reader, both pure (text in, text out)
 // so that they can be tested and fuzzed without a registry.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ struct RegFileParse {
   std::vector<RegValueRecord> records;  // in file order
   std::vector<int> lines;               // the line number of each record
   int badLine = 0;                      // 0: the whole text is valid
-  std::string badText;                  // that line as it stands
+  std::string badText;                  // that line, printable and at most 80 characters
   std::string reason;
   bool ok() const { return badLine == 0; }
 };
@@ -41,7 +42,12 @@ struct RegFileParse {
 // break). Anything it does not understand (an unknown line, root or type, bad
 // escapes or hex, a value outside a section, the same value twice, a last
 // line cut off before its line break) makes the whole text invalid: the
-// result names the first such line and holds no records.
-RegFileParse ReadRegFile(const std::string& text);
+// result names the first such line and holds no records. So does a value of
+// more than kMaxRegValueBytes, and, when accept is given, the first record it
+// refuses ("not a setting that the backup saves"): the reader stops there.
+inline constexpr std::size_t kMaxRegValueBytes = 64 * 1024;
+inline constexpr std::size_t kMaxQuotedChars = 80;
+RegFileParse ReadRegFile(const std::string& text,
+                         const std::function<bool(const RegValueRecord&)>& accept = nullptr);
 
 }  // namespace iz

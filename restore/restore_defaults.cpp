@@ -136,8 +136,8 @@ void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings
   WriteFixedDword(registry, kTcpipParametersKey, kEnablePMTUBHDetect, op);
 
   session.OpenPathForWriting(kTcpipParametersKey);
-  session.RemoveValue(kTcp1323Opts);
-  session.RemoveValue(kGlobalMaxTcpWindowSize);
+  session.EraseValue(kTcp1323Opts);
+  session.EraseValue(kGlobalMaxTcpWindowSize);
 
   WriteFixedDword(registry, kTcpipParametersKey, kSackOpts, op);
   WriteFixedDword(registry, kTcpipParametersKey, kTcpWindowSize, op);

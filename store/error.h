@@ -19,6 +19,7 @@ inline constexpr const char* kFailedToCreateKey = "Failed to create key %s";
 inline constexpr const char* kFailedToSetData = "Failed to set data for '%s'";
 inline constexpr const char* kFailedToGetData = "Failed to get data for '%s'";
 inline constexpr const char* kInvalidDataType = "Invalid data type for '%s'";
+inline constexpr const char* kFailedToRemove = "Failed to remove '%s'";
 inline constexpr const char* kUnableToWrite = "Unable to write to %s";
 inline constexpr const char* kNotAnInteger = "'%s' is not a valid integer value";
 

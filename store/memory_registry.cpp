@@ -230,6 +230,11 @@ long MemoryRegistry::QueryValue(HKey key, const std::string& name, std::uint32_t
                                 std::uint32_t* size) {
   long status = kRegOk;
   const std::optional<Handle> h = Lookup(key);
+  if (growAt_ != 0 && calls_ + 1 == growAt_ && h) {
+    growAt_ = 0;
+    auto grown = h->key->values.find(Lower(name));
+    if (grown != h->key->values.end()) grown->second.second.data.push_back(0x5A);
+  }
   if (!TakeInjectedFailure(&status)) {
     if (!h) {
       status = kRegInvalidHandle;
@@ -309,6 +314,8 @@ void MemoryRegistry::FailKey(HKey root, const std::string& path, long status) {
   for (const std::string& name : names) lower += (lower.empty() ? "" : "\\") + Lower(name);
   failingKeys_.push_back({root, lower, status});
 }
+
+void MemoryRegistry::GrowBeforeCall(int n) { growAt_ = calls_ + n; }
 
 void MemoryRegistry::FailCall(int n, long status) {
   failAt_ = calls_ + n;

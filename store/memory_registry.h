@@ -71,6 +71,9 @@ class MemoryRegistry : public RawRegistry {
   // The n-th raw call from now on (1 is the next one) fails with status and
   // has no effect. Every RawRegistry call counts.
   void FailCall(int n, long status = kRegAccessDenied);
+  // Another program rewrites a value: just before the n-th raw call from now,
+  // if that call queries an existing value, the value gains a byte.
+  void GrowBeforeCall(int n);
   int CallCount() const { return calls_; }
   // One line per raw call: "OpenKey HKLM\System\... 0xf003f -> 0".
   const std::vector<std::string>& CallLog() const { return log_; }
@@ -112,6 +115,7 @@ class MemoryRegistry : public RawRegistry {
   std::vector<FailingKey> failingKeys_;
   int calls_ = 0;
   int failAt_ = 0;
+  int growAt_ = 0;
   long failStatus_ = 0;
   std::vector<std::string> log_;
 };

@@ -67,12 +67,13 @@ bool SettingsSession::EnsureKey(const std::string& path) {
   return true;
 }
 
-bool SettingsSession::OpenPath(const std::string& path, bool create) {
+bool SettingsSession::OpenPath(const std::string& path, bool create, long* statusOut) {
   const Resolved r = Resolve(path);
   HKey opened = 0;
   const long status = create && !r.subKey.empty()
                           ? registry_.CreateKey(r.parent, r.subKey, access_, &opened)
                           : registry_.OpenKey(r.parent, r.subKey, access_, &opened);
+  if (statusOut) *statusOut = status;
   if (status != kRegOk) return false;
   ClosePath();
   key_ = opened;
@@ -84,11 +85,13 @@ void SettingsSession::OpenPathForWriting(const std::string& path) {
   if (!OpenPath(path, true)) throw Error(FormatMessage(kFailedToCreateKey, path));
 }
 
-bool SettingsSession::OpenPathReadOnly(const std::string& path) {
+bool SettingsSession::OpenPathReadOnly(const std::string& path, long* status) {
   const Resolved r = Resolve(path);
   for (std::uint32_t rights : {kKeyRead, kKeyQueryEnum, kKeyQueryValue}) {
     HKey opened = 0;
-    if (registry_.OpenKey(r.parent, r.subKey, rights, &opened) != kRegOk) continue;
+    const long result = registry_.OpenKey(r.parent, r.subKey, rights, &opened);
+    if (status) *status = result;
+    if (result != kRegOk) continue;
     ClosePath();
     key_ = opened;
     keyPath_ = r.fullPath;
@@ -106,6 +109,11 @@ void SettingsSession::ClosePath() {
 
 bool SettingsSession::RemoveValue(const std::string& name) {
   return key_ && registry_.DeleteValue(key_, name) == kRegOk;
+}
+
+void SettingsSession::EraseValue(const std::string& name) {
+  const long status = key_ ? registry_.DeleteValue(key_, name) : kRegInvalidHandle;
+  if (status != kRegOk && status != kRegNotFound) throw Error(FormatMessage(kFailedToRemove, name));
 }
 
 ValueKind SettingsSession::ValueKindOf(const std::string& name) {
@@ -141,7 +149,10 @@ void SettingsSession::PutSectionText(const std::string& section, const std::stri
   EnsureKey(section);  // raises "Failed to create key %s" with the section
   const Resolved r = Resolve(section);
   ScopedKey sectionKey(registry_);
-  if (registry_.OpenKey(r.parent, r.subKey, access_, sectionKey.Out()) != kRegOk) return;
+  // The key exists now; one that will not open leaves the text unwritten,
+  // which must not pass for a write.
+  if (registry_.OpenKey(r.parent, r.subKey, access_, sectionKey.Out()) != kRegOk)
+    throw Error(FormatMessage(kFailedToSetData, ident));
   // A string value carries its terminating NUL.
   if (registry_.SetValue(sectionKey.Get(), ident, kRegSz, text.c_str(),
                          static_cast<std::uint32_t>(text.size() + 1)) != kRegOk)
@@ -170,8 +181,9 @@ std::string SettingsSession::GetSectionText(const std::string& section, const st
 void SettingsSession::RemoveSectionValue(const std::string& section, const std::string& ident) {
   const Resolved r = Resolve(section);
   ScopedKey sectionKey(registry_);
-  if (registry_.OpenKey(r.parent, r.subKey, access_, sectionKey.Out()) != kRegOk) return;
-  registry_.DeleteValue(sectionKey.Get(), ident);
+  const long opened = registry_.OpenKey(r.parent, r.subKey, access_, sectionKey.Out());
+  const long status = opened == kRegOk ? registry_.DeleteValue(sectionKey.Get(), ident) : opened;
+  if (status != kRegOk && status != kRegNotFound) throw Error(FormatMessage(kFailedToRemove, ident));
 }
 
 bool SettingsSession::GetValue(const std::string& name, std::uint32_t* type,
@@ -185,6 +197,31 @@ bool SettingsSession::GetValue(const std::string& name, std::uint32_t* type,
     throw Error(FormatMessage(kFailedToGetData, name));
   data->resize(size);
   return true;
+}
+
+long SettingsSession::ReadValue(const std::string& name, std::uint32_t* type,
+                                std::vector<std::uint8_t>* data) {
+  if (!key_) return kRegNotFound;
+  // Another program may rewrite the value between the size query and the
+  // read; the size reported with kRegMoreData is the new one.
+  constexpr int kAttempts = 4;
+  std::uint32_t size = 0;
+  long status = registry_.QueryValue(key_, name, type, nullptr, &size);
+  for (int attempt = 0; status == kRegOk && attempt < kAttempts; ++attempt) {
+    data->assign(size, 0);
+    if (size == 0) return kRegOk;
+    std::uint32_t read = size;
+    status = registry_.QueryValue(key_, name, type, data->data(), &read);
+    if (status == kRegOk) {
+      data->resize(read);
+      return kRegOk;
+    }
+    if (status != kRegMoreData) break;
+    size = read;
+    status = kRegOk;
+  }
+  data->clear();
+  return status == kRegOk ? kRegMoreData : status;
 }
 
 void SettingsSession::PutValue(const std::string& name, std::uint32_t type,
@@ -213,7 +250,7 @@ void PutByte(SettingsSession& session, const std::string& path, const std::strin
 void RemoveValues(SettingsSession& session, const std::string& path,
                   std::initializer_list<const char*> names) {
   session.OpenPathForWriting(path);
-  for (const char* name : names) session.RemoveValue(name);
+  for (const char* name : names) session.EraseValue(name);
   session.ClosePath();
 }
 

@@ -29,30 +29,45 @@ class SettingsSession {
   // change. Raises "Failed to create key %s" with the caller's path.
   bool EnsureKey(const std::string& path);
   // Opens (optionally creating) the key with the session's access rights; on
-  // success it replaces the open key. Failure returns false and keeps the old.
-  bool OpenPath(const std::string& path, bool create);
+  // success it replaces the open key. Failure returns false and keeps the old;
+  // status (optional) receives the registry's status.
+  bool OpenPath(const std::string& path, bool create, long* status = nullptr);
   // For writers: OpenPath with creation that stops the operation with
   // "Failed to create key %s" when the key cannot be opened, so that the
   // section writes that follow never land below the root instead.
   void OpenPathForWriting(const std::string& path);
   // Tries KEY_READ, then 0x20009, then KEY_QUERY_VALUE; the rights that work
   // become the session's rights for later opens.
-  bool OpenPathReadOnly(const std::string& path);
+  // status (optional) receives the last open's status on failure.
+  bool OpenPathReadOnly(const std::string& path, long* status = nullptr);
   void ClosePath();
 
   bool RemoveValue(const std::string& name);
+  // For restores, where a value left behind is a setting not restored: a
+  // value that is gone afterwards (removed, or absent already) is fine; any
+  // other failure, no open key included, raises "Failed to remove '%s'".
+  void EraseValue(const std::string& name);
   ValueKind ValueKindOf(const std::string& name);
   void PutBinary(const std::string& name, const void* bytes, std::uint32_t count);
   std::uint32_t GetBinary(const std::string& name, void* buffer, std::uint32_t capacity);
+  // Raises "Failed to create key %s" (the section) or "Failed to set data
+  // for '%s'" (the ident), also when the section key exists but will not open.
   void PutSectionText(const std::string& section, const std::string& ident,
                       const std::string& text);
   std::string GetSectionText(const std::string& section, const std::string& ident,
                              const std::string& defaultText);
+  // A section key or value that does not exist is fine; any other failure
+  // raises "Failed to remove '%s'" with the ident.
   void RemoveSectionValue(const std::string& section, const std::string& ident);
 
   // Raw value access for the registry backup: the stored type and bytes of a
   // value of the open key (false when absent), and writing them back.
   bool GetValue(const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data);
+  // The same read that tells absence from failure: kRegOk, kRegNotFound when
+  // the registry says the value does not exist, or the registry's failure. A
+  // value that changes size between the size query and the read is read
+  // again, a few times at most (then kRegMoreData).
+  long ReadValue(const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data);
   void PutValue(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data);
 
   bool HasOpenKey() const { return key_ != 0; }
@@ -89,7 +104,8 @@ void WriteDwordAt(RawRegistry& registry, HKey root, const std::string& path,
 void PutByte(SettingsSession& session, const std::string& path, const std::string& name,
              std::uint8_t byte);
 // Removes the named values of a key opened with creation on the session,
-// silently where a value is absent, and closes the key again.
+// silently where a value is absent, and closes the key again. Any other
+// failure to remove raises "Failed to remove '%s'" (see EraseValue).
 void RemoveValues(SettingsSession& session, const std::string& path,
                   std::initializer_list<const char*> names);
 

@@ -23,7 +23,7 @@ const std::string kRestored = "Your original settings have been restored.";
 std::string Win(const char* name) { return std::string(kWindowsDir) + "\\" + name; }
 std::string Bak(const char* name) { return kFolder + "\\" + name; }
 std::string Copy(const std::string& from, const std::string& to) {
-  return "CopyFile " + from + " -> " + to;
+  return "CopyFileAtomically " + from + " -> " + to;
 }
 std::string Normal(const std::string& path) { return "SetFileAttributes " + path + " 128"; }
 std::string Box(const std::string& text) { return "MessageBox Internet Zelvora 2.19: " + text; }
@@ -119,16 +119,74 @@ TEST_F(BackupTest, RestoreClearsReadOnlyLiveFilesAndCopiesWhatWasSaved) {
   EXPECT_EQ(platform.files[Win("Win.ini")], "saved win.ini");
 }
 
-TEST_F(BackupTest, RestoreNamesWhatCouldNotBePutBack) {
-  platform.files[Bak("System.ini")] = "saved";
+// Every file and value is tried after a failure, and all failures are named
+// in one error: a value that cannot be written, one whose removal is denied.
+TEST_F(BackupTest, RestoreTriesEverythingAndNamesWhatCouldNotBePutBack) {
+  platform.files[Bak("System.ini")] = platform.files[Bak("Win.ini")] = "saved";
   platform.failCopyTo = {Win("System.ini")};
-  platform.files[kRegFile] =
-      WriteRegFile({{kHKLM, kTcpipParametersKey, kDefaultTTL, true, kRegDword, DwordBytes(64)}});
+  registry.SetDword(kHKLM, kNetbtParametersKey, kSessionKeepAlive, 1);
+  platform.files[kRegFile] = WriteRegFile({
+      {kHKLM, kTcpipParametersKey, kDefaultTTL, true, kRegDword, DwordBytes(64)},
+      {kHKLM, kNetbtParametersKey, kSessionKeepAlive, false, 0, {}},
+      {kHKCU, kInternetSettingsUpperKey, kMaxConnectionsPerServer, true, kRegDword,
+       DwordBytes(8)},
+  });
   registry.SetKeyRights(kHKLM, kTcpipParametersKey, kKeyRead);
+  registry.SetKeyRights(kHKLM, kNetbtParametersKey, kKeyRead);
   w.Dispatch([&] { w.Restoreyouroriginalconfiguration1Click(); });
   EXPECT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(Last(platform), "Unable to copy " + Bak("System.ini") + " to " + Win("System.ini") +
-                                "\nFailed to set data for 'DefaultTTL'");
+                                "\nFailed to set data for 'HKLM\\" + kTcpipParametersKey +
+                                "\\DefaultTTL'\nFailed to remove 'HKLM\\" + kNetbtParametersKey +
+                                "\\SessionKeepAlive'");
+  EXPECT_EQ(platform.files[Win("Win.ini")], "saved");
+  EXPECT_TRUE(registry.Get(kHKLM, kNetbtParametersKey, kSessionKeepAlive).has_value());
+  EXPECT_EQ(registry.Get(kHKCU, kInternetSettingsUpperKey, kMaxConnectionsPerServer),
+            (MemoryRegistry::Value{kRegDword, DwordBytes(8)}));
+}
+
+// A value that cannot be read stops Backup before anything is written: the
+// previous backup stays whole, and the value is never saved as absent.
+TEST_F(BackupTest, AnUnreadableValueStopsBackupAndKeepsThePreviousOne) {
+  platform.directories.insert(kFolder);
+  platform.files[kRegFile] = platform.files[Bak("Win.ini")] = "previous";
+  registry.SetDword(kHKLM, kTcpipParametersKey, kDefaultTTL, 64);
+  registry.FailKey(kHKLM, kTcpipParametersKey);
+  const auto files = platform.files;
+  w.Dispatch([&] { w.Backup1Click(); });
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(Last(platform).rfind("Failed to get data for 'HKLM\\", 0), 0u) << Last(platform);
+  EXPECT_EQ(platform.files, files);
+}
+
+// The Backup folder may be writable by other users: a junction or link as the
+// folder, or as a file the command would read or write, is refused.
+TEST(BackupLinks, AreRefusedAndNotFollowed) {
+  const std::string refused = " is a junction or symbolic link. The backup does not follow links, "
+                              "which could lead to files elsewhere; remove it and try again.";
+  const std::pair<std::string, bool> rows[] = {
+      {kFolder, true}, {kRegFile, true}, {Bak("Win.ini"), true},
+      {kFolder, false}, {kRegFile, false}, {Bak("Win.ini"), false},
+  };
+  for (const auto& [link, saving] : rows) {
+    SCOPED_TRACE(link + (saving ? " saving" : " restoring"));
+    Rig rig;
+    rig.platform.directories.insert(kFolder);
+    rig.platform.files[Win("Win.ini")] = "live";
+    rig.platform.files[Bak("Win.ini")] = "saved";
+    rig.platform.files[kRegFile] = WriteRegFile({});
+    rig.platform.links = {link};
+    const auto files = rig.platform.files;
+    rig.w.Dispatch([&] {
+      saving ? rig.w.Backup1Click() : rig.w.Restoreyouroriginalconfiguration1Click();
+    });
+    ASSERT_EQ(rig.platform.messages.size(), 1u);
+    EXPECT_EQ(Last(rig.platform), link + refused);
+    // Nothing goes through the link: no call but the error names it.
+    if (files.count(link)) EXPECT_EQ(rig.platform.files.at(link), files.at(link));
+    for (std::size_t i = 0; i + 1 < rig.platform.calls.size(); ++i)
+      EXPECT_EQ(rig.platform.calls[i].find(link), std::string::npos) << rig.platform.calls[i];
+  }
 }
 
 // A Registry.reg that is not fully understood stops the restore before any
@@ -143,7 +201,10 @@ TEST(BackupRestore, RefusesABadRegistryFileBeforeChangingAnything) {
       {head + "\"SackOpts\"=dword:000",
        "Line 5 of " + kRegFile + " (\"SackOpts\"=dword:000) is not valid: line cut off."},
       {head + "\"NotOurs\"=dword:00000001\r\n",
-       "Line 5 of " + kRegFile + " is not valid: not a setting that the backup saves."},
+       "Line 5 of " + kRegFile +
+           " (\"NotOurs\"=dword:00000001) is not valid: not a setting that the backup saves."},
+      {head + std::string(1 << 20, ';'),
+       kRegFile + " is larger than 1 MiB, far more than a backup writes; it was not read."},
   };
   for (const auto& [text, error] : rows) {
     Rig rig;

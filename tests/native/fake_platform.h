@@ -20,7 +20,9 @@ class FakePlatform : public Platform {
   VersionInfo version = WinXP();
   std::deque<MsgAnswer> answers;                   // popped by MessageBox; empty: Ok / No
   bool noticeThrows = false;
-  bool openTokenOk = true, lookupOk = true, exitOk = true;
+  bool openTokenOk = true, lookupOk = true, exitOk = true, shellOk = true;
+  std::string systemDirectory = "C:\\WINDOWS\\system32";
+  std::string lastError = "Access is denied";
   std::string programPath = "C:\\Program Files\\Internet Zelvora\\InternetZelvora.exe";
   std::set<std::string> directories;                // existing directories
   std::map<std::string, std::string> files;         // existing files and their content
@@ -28,6 +30,7 @@ class FakePlatform : public Platform {
   std::set<std::string> failCopyTo;                 // copies to these paths fail
   bool previewOptimizes = false;                    // the preview is left by "&Optimize"
   std::string saveAs;                               // the Save As answer; "": cancelled
+  std::set<std::string> links;                      // reparse points
 
   // --- record
   std::vector<std::string> calls;
@@ -71,10 +74,13 @@ class FakePlatform : public Platform {
     ++aboutBoxesShown;
     calls.push_back("ShowAboutBox");
   }
-  void ShellOpen(Owner owner, const std::string& file, const std::string& params) override {
+  bool ShellOpen(Owner owner, const std::string& file, const std::string& params) override {
     calls.push_back(std::string("ShellOpen ") + (owner == Owner::MainWindow ? "main" : "about") +
                     " open \"" + file + "\" \"" + params + "\"");
+    return shellOk;
   }
+  std::string LastErrorText() override { return lastError; }
+  std::string SystemDirectory() override { return systemDirectory; }
   bool OpenProcessToken(std::uint32_t access) override {
     calls.push_back("OpenProcessToken " + std::to_string(access));
     return openTokenOk;
@@ -99,6 +105,7 @@ class FakePlatform : public Platform {
   std::string ProgramPath() override { return programPath; }
   bool DirectoryExists(const std::string& path) override { return directories.count(path) > 0; }
   bool FileExists(const std::string& path) override { return files.count(path) > 0; }
+  bool IsReparsePoint(const std::string& path) override { return links.count(path) > 0; }
   bool CreateDirectory(const std::string& path) override {
     calls.push_back("CreateDirectory " + path);
     return directories.insert(path).second;
@@ -117,17 +124,26 @@ class FakePlatform : public Platform {
     files[to] = src->second;
     return true;
   }
+  bool CopyFileAtomically(const std::string& from, const std::string& to) override {
+    calls.push_back("CopyFileAtomically " + from + " -> " + to);
+    auto src = files.find(from);
+    if (src == files.end() || failCopyTo.count(to) || readOnly.count(to)) return false;
+    files[to] = src->second;
+    return true;
+  }
   bool WriteFileAtomically(const std::string& path, const std::string& content) override {
     calls.push_back("WriteFile " + path);
     if (failCopyTo.count(path) || readOnly.count(path)) return false;
     files[path] = content;
     return true;
   }
-  bool ReadFile(const std::string& path, std::string* content) override {
+  FileRead ReadFile(const std::string& path, std::string* content,
+                    std::uint64_t maxBytes) override {
     auto it = files.find(path);
-    if (it == files.end()) return false;
+    if (it == files.end()) return FileRead::Failed;
+    if (it->second.size() > maxBytes) return FileRead::TooLarge;
     *content = it->second;
-    return true;
+    return FileRead::Ok;
   }
   bool ShowPreview(const PreviewReport& report) override {
     previews.push_back(report);

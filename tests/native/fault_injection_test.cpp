@@ -16,6 +16,7 @@
 
 #include "app/izelvora.h"
 #include "native/panel_fixture.h"
+#include "restore/backup.h"
 #include "store/error.h"
 #include "store/memory_registry.h"
 #include "store/parameter_map.h"
@@ -45,7 +46,8 @@ bool IsStoreErrorText(const std::string& text, const std::vector<const char*>& p
   return false;
 }
 
-const std::vector<const char*> kWriteErrors = {kFailedToCreateKey, kFailedToSetData};
+const std::vector<const char*> kWriteErrors = {kFailedToCreateKey, kFailedToSetData,
+                                               kFailedToRemove};
 const std::vector<const char*> kReadErrors = {kFailedToGetData, kInvalidDataType};
 
 // Optimize with "CABLE / DSL", answered No: what the restores, the readers
@@ -115,7 +117,8 @@ const std::vector<Operation>& Operations() {
       {"Read NT", WinXP(), OptimizedNT, A::Ok, kView, &kReadErrors},
       {"Read 9x", Win98SE(), Optimized98, A::Ok, kView, &kReadErrors},
       {"Start-up NT", WinXP(), OptimizedNT, A::Ok, &TIZelvora::FormCreate, &kStartUpErrors},
-      {"Backup", WinXP(), OptimizedNT, A::Ok, &TIZelvora::Backup1Click, &kReadErrors},
+      {"Backup", WinXP(), SavedThenRestoredDefaults, A::Ok, &TIZelvora::Backup1Click,
+       &kReadErrors},
       {"Restore previous settings", WinXP(), SavedThenRestoredDefaults, A::Ok,
        &TIZelvora::Restoreyouroriginalconfiguration1Click, &kWriteErrors},
   };
@@ -131,12 +134,16 @@ struct Outcome {
   Entries before, after;
   std::vector<std::string> keysBefore, keysAfter;
   std::map<std::string, std::string> iniBefore, iniAfter;
+  std::map<std::string, std::string> filesBefore, filesAfter;  // the Backup folder's too
+  std::string backupNow;  // what a backup of the registry as the run left it writes
   int openHandles = 0;
 };
 
+enum class Fault { Fail, Grow };
+
 // A fresh machine, set up for the command; with failAt > 0 the failAt-th raw
 // call of the command itself fails with status.
-Outcome RunOnce(const Operation& op, int failAt, long status) {
+Outcome RunOnce(const Operation& op, int failAt, long status, Fault fault = Fault::Fail) {
   Rig rig;
   rig.platform.version = op.version;
   op.setUp(rig);
@@ -149,8 +156,10 @@ Outcome RunOnce(const Operation& op, int failAt, long status) {
   out.before = rig.registry.Dump();
   out.keysBefore = rig.registry.Keys();
   out.iniBefore = rig.profiles.entries;
+  out.filesBefore = rig.platform.files;
   const int first = rig.registry.CallCount();
-  if (failAt > 0) rig.registry.FailCall(failAt, status);
+  if (failAt > 0 && fault == Fault::Fail) rig.registry.FailCall(failAt, status);
+  if (failAt > 0 && fault == Fault::Grow) rig.registry.GrowBeforeCall(failAt);
   rig.w.Dispatch([&] { (rig.w.*op.run)(); });
   out.calls = rig.registry.CallCount() - first;
   if (failAt > 0 && failAt <= out.calls)
@@ -160,6 +169,11 @@ Outcome RunOnce(const Operation& op, int failAt, long status) {
   out.after = rig.registry.Dump();
   out.keysAfter = rig.registry.Keys();
   out.iniAfter = rig.profiles.entries;
+  out.filesAfter = rig.platform.files;
+  try {  // a failure the command never reached would strike here
+    out.backupNow = WriteRegFile(CaptureMappedValues(rig.registry));
+  } catch (const Error&) {
+  }
   out.openHandles = rig.registry.OpenHandles();
   return out;
 }
@@ -259,6 +273,44 @@ TEST(FaultInjection, NoWriteLandsOutsideTheKeysOfACleanRun) {
                                   << Show(stray);
       EXPECT_EQ(Stray(run.keysAfter, run.keysBefore, clean.keysAfter), std::vector<std::string>{});
     });
+  }
+}
+
+// A denied read, write or removal, or a value that grows between the size
+// query and the read, is either reported or makes no difference: a command
+// that reports success leaves what the run without the failure leaves, and
+// Backup saves what the registry holds (never an unreadable value as
+// absent). One that reports failure after a denied read has written nothing.
+TEST(FaultInjection, SuccessIsReportedOnlyWhenNothingWasLost) {
+  const auto reg = [](const Outcome& o) {
+    const auto it = o.filesAfter.find(
+        "C:\\Program Files\\Internet Zelvora\\Backup\\Registry.reg");
+    return it == o.filesAfter.end() ? std::string() : it->second;
+  };
+  for (const Operation& op : Operations()) {
+    const std::string name = op.name;
+    if (name.rfind("Restore", 0) != 0 && name != "Backup") continue;
+    const Outcome clean = RunOnce(op, 0, kRegOk);
+    SCOPED_TRACE(op.name);
+    for (const Fault fault : {Fault::Fail, Fault::Grow}) {
+      if (fault == Fault::Grow && name != "Backup") continue;  // only Backup reads values
+      for (int n = 1; n <= clean.calls; ++n) {
+        const Outcome run = RunOnce(op, n, kRegAccessDenied, fault);
+        SCOPED_TRACE("call " + std::to_string(n) + " (" + run.failedCall + ")" +
+                     (fault == Fault::Grow ? " grows" : " denied"));
+        const bool reported = std::any_of(run.messages.begin(), run.messages.end(),
+                                          [](const auto& m) { return m.icon == MsgIcon::Error; });
+        if (fault == Fault::Grow) {
+          EXPECT_FALSE(reported) << run.messages.back().text;
+          EXPECT_EQ(reg(run), name == "Backup" ? run.backupNow : reg(clean));
+        } else if (reported) {
+          if (name == "Backup") EXPECT_EQ(run.filesAfter, run.filesBefore);
+        } else {
+          EXPECT_EQ(run.after, clean.after);
+          EXPECT_EQ(run.filesAfter, clean.filesAfter);
+        }
+      }
+    }
   }
 }
 

@@ -19,10 +19,13 @@ std::string Prompt(const std::string& name) {
          "computer. Do you wish to reboot now? ";
 }
 
+// A planned restart for a change of configuration, as the event log records it.
+const std::string kReason = " 2147614724";
+
 // The privileged exit as the NT family makes it, with the flags given.
 Calls NTExit(const std::string& flags) {
   return {"OpenProcessToken 40", "LookupPrivilegeValue SeShutdownPrivilege",
-          "AdjustTokenPrivileges 2", "CloseToken", "ExitWindowsEx " + flags + " 0"};
+          "AdjustTokenPrivileges 2", "CloseToken", "ExitWindowsEx " + flags + kReason};
 }
 
 Calls Concat(Calls a, const Calls& b) {
@@ -79,7 +82,7 @@ TEST(OptimizeCommand, YesRestartsByTheMeansOfTheKind) {
       "ShellOpen main open \"C:\\windows\\rundll.exe\" \"user.exe,exitwindowsexec\""};
   const Calls rundll32 = {
       "ShellOpen main open \"C:\\WINDOWS\\RUNDLL32.EXE\" \"shell32,SHExitWindowsEx 2\""};
-  const Calls shutdown = {"ShellOpen main open \"SHUTDOWN\" \"-r -t 01\""};
+  const Calls shutdown = {"ShellOpen main open \"C:\\WINDOWS\\system32\\shutdown.exe\" \"-r -t 01\""};
   struct Row {
     const char* what;
     VersionInfo version;
@@ -111,6 +114,19 @@ TEST(OptimizeCommand, YesRestartsByTheMeansOfTheKind) {
   }
 }
 
+// When no means starts a restart, the user who answered Yes is told why.
+TEST(OptimizeCommand, ARestartThatCannotStartIsReported) {
+  for (const VersionInfo& version : {Win95(), Win98(), WinXP()}) {
+    Rig rig(version);
+    rig.platform.exitOk = rig.platform.shellOk = false;
+    rig.platform.answers = {MsgAnswer::Yes};
+    rig.w.Dispatch([&] { rig.w.OfferRestart("ISDN"); });
+    ASSERT_EQ(rig.platform.messages.size(), 2u);
+    EXPECT_EQ(rig.platform.messages[1].text, "Windows could not be restarted: Access is denied.");
+    EXPECT_EQ(rig.platform.messages[1].icon, MsgIcon::Error);
+  }
+}
+
 // The privilege steps: a token that cannot be opened or a privilege that
 // cannot be found is skipped silently and the exit is asked all the same;
 // off the NT platform there is no privilege to enable.
@@ -125,12 +141,12 @@ TEST(OptimizeCommand, ExitWindowsWithPrivilegeSteps) {
   const Row rows[] = {
       {"all steps", WinXP(), true, true, true, true, NTExit("18")},
       {"no token", WinXP(), true, false, true, true,
-       {"OpenProcessToken 40", "ExitWindowsEx 18 0"}},
+       {"OpenProcessToken 40", "ExitWindowsEx 18" + kReason}},
       {"no privilege", WinXP(), true, true, false, true,
        {"OpenProcessToken 40", "LookupPrivilegeValue SeShutdownPrivilege", "CloseToken",
-        "ExitWindowsEx 18 0"}},
-      {"9x platform", Win98(), true, true, true, true, {"ExitWindowsEx 18 0"}},
-      {"no version", WinXP(), false, true, true, true, {"ExitWindowsEx 18 0"}},
+        "ExitWindowsEx 18" + kReason}},
+      {"9x platform", Win98(), true, true, true, true, {"ExitWindowsEx 18" + kReason}},
+      {"no version", WinXP(), false, true, true, true, {"ExitWindowsEx 18" + kReason}},
       {"refused", WinXP(), true, true, true, false, NTExit("18")},
   };
   // clang-format on

@@ -26,6 +26,13 @@ RegValueRecord Value(const char* name, std::uint32_t type, std::vector<std::uint
                      const char* key = kKey, HKey root = kHKLM) {
   return RegValueRecord{root, key, name, true, type, std::move(data)};
 }
+// n bytes as a hex list.
+std::string Hex(std::size_t n) {
+  std::string out = "00";
+  for (std::size_t i = 1; i < n; ++i) out += ",00";
+  return out;
+}
+
 RegValueRecord Absent(const char* name, const char* key = kKey) {
   return RegValueRecord{kHKLM, key, name, false, 0, {}};
 }
@@ -93,13 +100,27 @@ TEST(RegFile, NamesTheFirstBadLine) {
       {k + "\"A\"=hex(q):01\n", 3, "unknown data type"},
       {k + "\"a\"=-\n[HKEY_LOCAL_MACHINE\\k]\n\"A\"=-\n", 5, "value given twice"},
       {k + "\"B\"=\"\x01\"\n", 3, "unexpected control character"},
+      {k + "\"A\"=hex:" + Hex(64 * 1024) + "\n", 0, ""},
+      {k + "\"A\"=hex:" + Hex(64 * 1024 + 1) + "\n", 3, "value longer than 64 KiB"},
+      {k + "\"A\"=\"" + std::string(64 * 1024, 'x') + "\"\n", 3, "value longer than 64 KiB"},
+      {k + "\"A\"=-\n\"Foreign\"=-\n\"B\"=-\n", 4, "not a setting that the backup saves"},
   };
+  // Only names of one letter are known to the caller.
+  const auto accept = [](const RegValueRecord& r) { return r.name.size() == 1; };
   for (const auto& [text, line, reason] : cases) {
-    const RegFileParse parse = ReadRegFile(text);
-    EXPECT_EQ(parse.badLine, line) << text;
-    EXPECT_EQ(parse.reason, reason) << text;
-    EXPECT_TRUE(parse.records.empty()) << text;
+    const RegFileParse parse = ReadRegFile(text, accept);
+    EXPECT_EQ(parse.badLine, line) << text.substr(0, 80);
+    EXPECT_EQ(parse.reason, reason) << text.substr(0, 80);
+    EXPECT_EQ(parse.records.empty(), line != 0) << text.substr(0, 80);
   }
+}
+
+// The bad line is quoted for a message box: at most 80 printable characters.
+TEST(RegFile, QuotesTheBadLineShortAndPrintable) {
+  const std::string k = "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n";
+  EXPECT_EQ(ReadRegFile(k + std::string("\"\xe9\"=\"a\0b\"\n", 10)).badText, "\"?\"=\"a?b\"");
+  const RegFileParse parse = ReadRegFile(k + "\"A\"=hex:" + Hex(1000) + ",zz\n");
+  EXPECT_EQ(parse.badText, "\"A\"=hex:" + Hex(1000).substr(0, 72) + "...");
 }
 
 // Cut anywhere, a file is either refused or reads as a prefix of what was

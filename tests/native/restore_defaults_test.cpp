@@ -186,9 +186,9 @@ TEST(RestoreDefaults, RestartsByTheMeansOfTheSystem) {
   const std::string open = "ShellOpen main open ";
   const std::vector<std::string> exitNT = {
       "OpenProcessToken 40", "LookupPrivilegeValue SeShutdownPrivilege", "AdjustTokenPrivileges 2",
-      "CloseToken", "ExitWindowsEx 18 0"};
+      "CloseToken", "ExitWindowsEx 18 2147614724"};
   std::vector<std::string> refused = exitNT;
-  refused.push_back(open + "\"SHUTDOWN\" \"-r -t 01\"");
+  refused.push_back(open + "\"C:\\WINDOWS\\system32\\shutdown.exe\" \"-r -t 01\"");
   const std::tuple<VersionInfo, bool, std::vector<std::string>> rows[] = {
       {{kVerPlatformWin32Windows, 5, 0, ""},
        true,
