@@ -3,8 +3,11 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "app/win32/info_windows.h"
@@ -64,6 +67,116 @@ bool WriteAll(HANDLE file, const std::string& content) {
   return true;
 }
 
+// ---------------------------------------------------------------- paths
+// On the NT family the paths this platform hands out and takes are UTF-8 and
+// go to the wide functions, so that a folder named outside the ANSI code page
+// (GetModuleFileNameA turns those characters into '?') still works. The 9x
+// family has only the ANSI functions and keeps ANSI paths. Paths built from
+// the ANSI Windows directory arrive here as well: a text that is not valid
+// UTF-8 is taken as ANSI.
+
+bool IsNT() {
+  static const bool nt = (::GetVersion() & 0x80000000u) == 0;
+  return nt;
+}
+
+bool IsUtf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > text.size()) return false;
+    for (std::size_t k = 1; k < n; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const UINT codePage = IsUtf8(text) ? CP_UTF8 : CP_ACP;
+  const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0);
+  std::wstring out(n > 0 ? n : 0, L'\0');
+  if (n > 0) {
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
+  }
+  return out;
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? n : 0, '\0');
+  if (n > 0) {
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n,
+                        nullptr, nullptr);
+  }
+  return out;
+}
+
+DWORD Attributes(const std::string& path) {
+  return IsNT() ? GetFileAttributesW(Wide(path).c_str()) : GetFileAttributesA(path.c_str());
+}
+
+HANDLE OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+  return IsNT() ? CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)
+                : CreateFileA(path.c_str(), access, share, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool CopyOne(const std::string& from, const std::string& to, bool failIfExists) {
+  return (IsNT() ? CopyFileW(Wide(from).c_str(), Wide(to).c_str(), failIfExists)
+                 : CopyFileA(from.c_str(), to.c_str(), failIfExists)) != FALSE;
+}
+
+bool Delete(const std::string& path) {
+  return (IsNT() ? DeleteFileW(Wide(path).c_str()) : DeleteFileA(path.c_str())) != FALSE;
+}
+
+// Puts temp in the place of target in one step where the system can.
+bool MoveOver(const std::string& temp, const std::string& target) {
+  if (IsNT()) {
+    return MoveFileExW(Wide(temp).c_str(), Wide(target).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  }
+  // MoveFileExA is only a stub on the 9x family; MoveFileA does not replace.
+  DeleteFileA(target.c_str());
+  return MoveFileA(temp.c_str(), target.c_str()) != FALSE;
+}
+
+// A new temporary file beside path, made by create (which must fail when the
+// name exists, as CREATE_NEW does), under a name nobody else can have chosen
+// in advance: a file planted under a fixed name would keep its owner, and
+// its access, through the rename.
+bool MakeTemporary(const std::string& path, std::string* temp,
+                   const std::function<bool(const std::string&)>& create) {
+  static unsigned serial = 0;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    char suffix[48];
+    std::snprintf(suffix, sizeof suffix, ".%lx.%lx.%x.tmp",
+                  static_cast<unsigned long>(GetCurrentProcessId()),
+                  static_cast<unsigned long>(GetTickCount()), ++serial);
+    *temp = path + suffix;
+    if (create(*temp)) return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
+// The shell's and the message box's wide forms, where they exist: looked up
+// rather than imported, so that the program still loads where they do not.
+template <class F>
+F Function(const char* module, const char* name) {
+  HMODULE handle = GetModuleHandleA(module);
+  return handle ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(handle, name)))
+                : nullptr;
+}
+
 }  // namespace
 
 Win32Platform::~Win32Platform() { CloseToken(); }
@@ -89,6 +202,13 @@ bool Win32Platform::GetVersion(VersionInfo& info) {
 MsgAnswer Win32Platform::MessageBox(const std::string& text, const std::string& caption,
                                     MsgIcon icon, MsgButtons buttons) {
   UINT type = IconFlags(icon) | (buttons == MsgButtons::YesNo ? MB_YESNO | MB_DEFBUTTON1 : MB_OK);
+  // A path in the text may hold characters outside the ANSI code page.
+  using MessageBoxWFn = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+  static const auto messageBoxW = IsNT() ? Function<MessageBoxWFn>("user32.dll", "MessageBoxW")
+                                         : nullptr;
+  if (messageBoxW) {
+    return AnswerOf(messageBoxW(mainWindow, Wide(text).c_str(), Wide(caption).c_str(), type));
+  }
   return AnswerOf(MessageBoxA(mainWindow, text.c_str(), caption.c_str(), type));
 }
 
@@ -105,10 +225,50 @@ void Win32Platform::ShowAboutBox() {
   });
 }
 
-void Win32Platform::ShellOpen(Owner owner, const std::string& file, const std::string& params) {
+bool Win32Platform::ShellOpen(Owner owner, const std::string& file, const std::string& params) {
   HWND hwnd = owner == Owner::AboutWindow && aboutWindow ? aboutWindow : mainWindow;
-  ShellExecuteA(hwnd, "open", file.c_str(), params.empty() ? nullptr : params.c_str(), nullptr,
-                SW_SHOW);
+  using ShellExecuteWFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+  static const auto shellExecuteW =
+      IsNT() ? Function<ShellExecuteWFn>("shell32.dll", "ShellExecuteW") : nullptr;
+  SetLastError(0);
+  HINSTANCE result;
+  if (shellExecuteW) {
+    const std::wstring wideParams = Wide(params);
+    result = shellExecuteW(hwnd, L"open", Wide(file).c_str(),
+                           params.empty() ? nullptr : wideParams.c_str(), nullptr, SW_SHOW);
+  } else {
+    result = ShellExecuteA(hwnd, "open", file.c_str(), params.empty() ? nullptr : params.c_str(),
+                           nullptr, SW_SHOW);
+  }
+  const auto code = reinterpret_cast<INT_PTR>(result);
+  if (code > 32) return true;
+  // The shell's own codes below 32 match the system's for the usual causes
+  // (file or path not found, access denied, out of memory).
+  lastError_ = GetLastError() ? GetLastError() : static_cast<DWORD>(code);
+  return false;
+}
+
+std::string Win32Platform::LastErrorText() {
+  char* text = nullptr;
+  const DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, lastError_, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string out = n && text ? std::string(text, n) : std::string();
+  if (text) LocalFree(text);
+  // The general error report adds its own full stop.
+  while (!out.empty() && (std::isspace(static_cast<unsigned char>(out.back())) || out.back() == '.'))
+    out.pop_back();
+  return out.empty() ? "error " + std::to_string(lastError_) : out;
+}
+
+std::string Win32Platform::SystemDirectory() {
+  char buffer[MAX_PATH + 1] = {};
+  const UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) {
+    lastError_ = GetLastError();
+    return std::string();
+  }
+  return std::string(buffer, n);
 }
 
 bool Win32Platform::OpenProcessToken(std::uint32_t desiredAccess) {
@@ -161,73 +321,112 @@ void Win32Platform::ApplyTheming() {
 }
 
 std::string Win32Platform::ProgramPath() {
+  if (IsNT()) {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+      DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (n == 0) return std::string();
+      if (n < buffer.size()) return Utf8(std::wstring(buffer.data(), n));
+      buffer.resize(buffer.size() * 2);  // truncated: a longer path
+    }
+  }
   std::vector<char> buffer(MAX_PATH);
   for (;;) {
     DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return std::string();
     if (n < buffer.size()) return std::string(buffer.data(), n);
-    buffer.resize(buffer.size() * 2);  // truncated: a longer path
+    buffer.resize(buffer.size() * 2);
   }
 }
 
+// Attributes rather than a directory search: a search reads '?' and '*' in
+// the name as wildcards.
 bool Win32Platform::DirectoryExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = Attributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool Win32Platform::FileExists(const std::string& path) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA(path.c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  FindClose(find);
-  return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32Platform::IsReparsePoint(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool Win32Platform::CreateDirectory(const std::string& path) {
-  return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+  return (IsNT() ? CreateDirectoryW(Wide(path).c_str(), nullptr)
+                 : CreateDirectoryA(path.c_str(), nullptr)) != FALSE;
 }
 
 bool Win32Platform::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
-  return SetFileAttributesA(path.c_str(), attributes) != FALSE;
+  return (IsNT() ? SetFileAttributesW(Wide(path).c_str(), attributes)
+                 : SetFileAttributesA(path.c_str(), attributes)) != FALSE;
 }
 
 bool Win32Platform::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-  return CopyFileA(from.c_str(), to.c_str(), failIfExists) != FALSE;
+  return CopyOne(from, to, failIfExists);
 }
 
-bool Win32Platform::WriteFileAtomically(const std::string& path, const std::string& content) {
-  // The temporary file sits beside the target so that the final move is a
-  // rename on one volume: a reader sees the old file or the new one.
-  const std::string temp = path + ".tmp";
-  bool written;
-  {
-    FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) return false;
-    written = WriteAll(file.h, content) && FlushFileBuffers(file.h);
-  }
-  if (!written || !MoveFileExA(temp.c_str(), path.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileA(temp.c_str());
+bool Win32Platform::CopyFileAtomically(const std::string& from, const std::string& to) {
+  // A copy that fails when its target exists creates the temporary file as
+  // CREATE_NEW would; it takes the attributes of its source.
+  std::string temp;
+  if (!MakeTemporary(to, &temp, [&](const std::string& t) { return CopyOne(from, t, true); }))
+    return false;
+  if (!MoveOver(temp, to)) {
+    // A read-only copy (System.dat) cannot be deleted as it stands.
+    SetFileAttributes(temp, kFileAttributeNormal);
+    Delete(temp);
     return false;
   }
   return true;
 }
 
-bool Win32Platform::ReadFile(const std::string& path, std::string* content) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.ok()) return false;
+bool Win32Platform::WriteFileAtomically(const std::string& path, const std::string& content) {
+  // The temporary file sits beside the target so that the final move is a
+  // rename on one volume: a reader sees the old file or the new one.
+  std::string temp;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  if (!MakeTemporary(path, &temp, [&](const std::string& t) {
+        handle = OpenFile(t, GENERIC_WRITE, 0, CREATE_NEW);
+        return handle != INVALID_HANDLE_VALUE;
+      }))
+    return false;
+  bool written;
+  {
+    FileHandle file(handle);
+    written = WriteAll(file.h, content) && FlushFileBuffers(file.h);
+  }
+  if (!written || !MoveOver(temp, path)) {
+    Delete(temp);
+    return false;
+  }
+  return true;
+}
+
+FileRead Win32Platform::ReadFile(const std::string& path, std::string* content,
+                                 std::uint64_t maxBytes) {
+  FileHandle file(OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+  if (!file.ok()) return FileRead::Failed;
+  // Refused by its size before a byte is read, and again should it grow.
+  DWORD high = 0;
+  const DWORD low = GetFileSize(file.h, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return FileRead::Failed;
+  if ((std::uint64_t{high} << 32 | low) > maxBytes) return FileRead::TooLarge;
   std::string data;
   char buffer[65536];
   for (;;) {
     DWORD read = 0;
-    if (!::ReadFile(file.h, buffer, sizeof(buffer), &read, nullptr)) return false;
+    if (!::ReadFile(file.h, buffer, sizeof(buffer), &read, nullptr)) return FileRead::Failed;
     if (read == 0) break;
+    if (data.size() + read > maxBytes) return FileRead::TooLarge;
     data.append(buffer, read);
   }
   *content = std::move(data);
-  return true;
+  return FileRead::Ok;
 }
 
 bool Win32Platform::ShowPreview(const PreviewReport& report) {

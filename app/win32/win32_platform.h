@@ -29,7 +29,9 @@ class Win32Platform : public Platform {
                        MsgButtons buttons) override;
   void ShowFirstRunNotice() override;
   void ShowAboutBox() override;
-  void ShellOpen(Owner owner, const std::string& file, const std::string& params) override;
+  bool ShellOpen(Owner owner, const std::string& file, const std::string& params) override;
+  std::string LastErrorText() override;
+  std::string SystemDirectory() override;
 
   bool OpenProcessToken(std::uint32_t desiredAccess) override;
   bool LookupPrivilegeValue(const std::string& name) override;
@@ -44,11 +46,14 @@ class Win32Platform : public Platform {
   std::string ProgramPath() override;
   bool DirectoryExists(const std::string& path) override;
   bool FileExists(const std::string& path) override;
+  bool IsReparsePoint(const std::string& path) override;
   bool CreateDirectory(const std::string& path) override;
   bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+  bool CopyFileAtomically(const std::string& from, const std::string& to) override;
   bool WriteFileAtomically(const std::string& path, const std::string& content) override;
-  bool ReadFile(const std::string& path, std::string* content) override;
+  FileRead ReadFile(const std::string& path, std::string* content,
+                    std::uint64_t maxBytes) override;
 
   bool ShowPreview(const PreviewReport& report) override;
   bool AskSaveRegFile(const std::string& suggestedName, std::string* path) override;
@@ -56,6 +61,7 @@ class Win32Platform : public Platform {
 
  private:
   HANDLE token_ = nullptr;
+  DWORD lastError_ = 0;
   LUID luid_{};
 };
 

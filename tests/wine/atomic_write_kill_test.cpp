@@ -22,7 +22,7 @@ std::string Content(char fill) { return std::string(512 * 1024, fill); }
 std::string ReadAll(const std::string& path) {
   std::string data;
   iz::win32::Win32Platform platform;
-  if (!platform.ReadFile(path, &data)) return "<unreadable>";
+  if (platform.ReadFile(path, &data, 1u << 20) != iz::FileRead::Ok) return "<unreadable>";
   return data;
 }
 
@@ -66,7 +66,13 @@ TEST(AtomicWriteKill, AKilledWriterLeavesTheOldFileOrTheNew) {
   }
   SetEnvironmentVariableA(kChildVariable, nullptr);
   DeleteFileA(target.c_str());
-  DeleteFileA((target + ".tmp").c_str());
+  // What the killed writers left: temporary files of their own names.
+  WIN32_FIND_DATAA found;
+  const std::string folder = temp;
+  HANDLE search = FindFirstFileA((target + ".*.tmp").c_str(), &found);
+  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+    DeleteFileA((folder + found.cFileName).c_str());
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
 }  // namespace

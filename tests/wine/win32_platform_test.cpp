@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ class Win32PlatformFiles : public ::testing::Test {
     ASSERT_TRUE(platform_.CreateDirectory(dir_));
   }
   void TearDown() override {
-    for (const char* name : {"\\a.txt", "\\b.txt", "\\a.txt.tmp", "\\sub"}) {
+    for (const char* name : {"\\a.txt", "\\b.txt", "\\a.txt.tmp", "\\big.reg", "\\sub"}) {
       const std::string path = dir_ + name;
       SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileA(path.c_str());
@@ -29,8 +30,21 @@ class Win32PlatformFiles : public ::testing::Test {
   }
   std::string Read(const std::string& path) {
     std::string content;
-    EXPECT_TRUE(platform_.ReadFile(path, &content)) << path;
+    EXPECT_EQ(platform_.ReadFile(path, &content, 1u << 20), iz::FileRead::Ok) << path;
     return content;
+  }
+
+  // The files in the folder, by name.
+  std::vector<std::string> Files() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir_ + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
   }
 
   iz::win32::Win32Platform platform_;
@@ -68,12 +82,30 @@ TEST_F(Win32PlatformFiles, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporary) 
   // A shorter content must not keep the tail of the longer one.
   ASSERT_TRUE(platform_.WriteFileAtomically(file, std::string("short\r\n\0end", 11)));
   EXPECT_EQ(Read(file), std::string("short\r\n\0end", 11));
-  EXPECT_FALSE(platform_.FileExists(file + ".tmp"));
+  EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
 
   EXPECT_FALSE(platform_.WriteFileAtomically(dir_ + "\\sub\\none\\c.txt", "x"));
   std::string content = "kept";
-  EXPECT_FALSE(platform_.ReadFile(dir_ + "\\missing.txt", &content));
+  EXPECT_EQ(platform_.ReadFile(dir_ + "\\missing.txt", &content, 10), iz::FileRead::Failed);
+  // A file over the limit is refused, not read.
+  ASSERT_TRUE(platform_.WriteFileAtomically(dir_ + "\\big.reg", std::string(11, 'x')));
+  EXPECT_EQ(platform_.ReadFile(dir_ + "\\big.reg", &content, 10), iz::FileRead::TooLarge);
   EXPECT_EQ(content, "kept");
+}
+
+// A temporary file planted under the old fixed name is neither used nor
+// removed; a copy put back atomically replaces the whole target.
+TEST_F(Win32PlatformFiles, TemporaryFilesAreOwnNewFiles) {
+  const std::string a = dir_ + "\\a.txt", b = dir_ + "\\b.txt";
+  ASSERT_TRUE(platform_.WriteFileAtomically(a + ".tmp", "planted"));
+  ASSERT_TRUE(platform_.WriteFileAtomically(a, "written"));
+  ASSERT_TRUE(platform_.WriteFileAtomically(b, std::string(5000, 'o')));
+  ASSERT_TRUE(platform_.CopyFileAtomically(a, b));
+  EXPECT_EQ(Read(b), "written");
+  EXPECT_EQ(Read(a + ".tmp"), "planted");
+  EXPECT_FALSE(platform_.CopyFileAtomically(dir_ + "\\missing.txt", b));
+  EXPECT_EQ(Read(b), "written");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt", "a.txt.tmp", "b.txt"}));
 }
 
 TEST_F(Win32PlatformFiles, CopyOverwritesUnlessAskedNotTo) {
