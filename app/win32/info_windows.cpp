@@ -76,7 +76,7 @@ WindowState* StateOf(HWND hwnd) {
   return reinterpret_cast<WindowState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
-LRESULT CALLBACK InfoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleInfoMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   WindowState* state = StateOf(hwnd);
   switch (msg) {
     case WM_NCCREATE: {
@@ -127,6 +127,16 @@ LRESULT CALLBACK InfoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
       break;
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// Nothing may unwind through the system's callback, the link's handler
+// included; the main window reports its handlers' errors itself.
+LRESULT CALLBACK InfoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  try {
+    return HandleInfoMessage(hwnd, msg, wParam, lParam);
+  } catch (...) {
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
 }
 
 // A fixed dialog frame with the close box only, sized to the given client

@@ -83,6 +83,7 @@ int RunCommandLine() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  iz::win32::LimitDllSearch();  // before anything can load a DLL
   if (__argc > 1) return RunCommandLine();
 
   iz::win32::InitCommonControlClasses();

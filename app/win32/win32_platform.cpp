@@ -458,6 +458,23 @@ std::string Win32Platform::LocalDate() {
   return text;
 }
 
+void LimitDllSearch() {
+  // The program runs elevated from a folder that may be writable by others:
+  // DLLs that shell32 and comctl32 load later must not come from there. Both
+  // calls are looked up, not imported: Windows 95 and NT 4.0 have neither,
+  // SetDefaultDllDirectories came with Windows 8 (and an update of 7).
+  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  using SetDllDirectoryAFn = BOOL(WINAPI*)(LPCSTR);
+  if (auto setDefault =
+          Function<SetDefaultDllDirectoriesFn>("kernel32.dll", "SetDefaultDllDirectories")) {
+    if (setDefault(kSearchSystem32)) return;
+  }
+  if (auto setDirectory = Function<SetDllDirectoryAFn>("kernel32.dll", "SetDllDirectoryA")) {
+    setDirectory("");
+  }
+}
+
 void InitCommonControlClasses() {
   INITCOMMONCONTROLSEX icc{};
   icc.dwSize = sizeof(icc);

@@ -65,6 +65,11 @@ class Win32Platform : public Platform {
   LUID luid_{};
 };
 
+// Limits where DLLs loaded from now on are looked for to the system
+// directory (or, where only that exists, takes the current directory out of
+// the search); on systems with neither call it does nothing.
+void LimitDllSearch();
+
 // Registers the common controls this program uses (toolbar, status bar,
 // tooltips). Needed before the main window creates them; the theming
 // component calls it again when it is applied.

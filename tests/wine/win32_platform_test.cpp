@@ -20,7 +20,8 @@ class Win32PlatformFiles : public ::testing::Test {
     ASSERT_TRUE(platform_.CreateDirectory(dir_));
   }
   void TearDown() override {
-    for (const char* name : {"\\a.txt", "\\b.txt", "\\a.txt.tmp", "\\big.reg", "\\sub"}) {
+    for (const char* name : {"\\a.txt", "\\b.txt", "\\a.txt.tmp", "\\big.reg", "\\izplanted.dll",
+                             "\\sub"}) {
       const std::string path = dir_ + name;
       SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileA(path.c_str());
@@ -118,6 +119,25 @@ TEST_F(Win32PlatformFiles, CopyOverwritesUnlessAskedNotTo) {
   EXPECT_EQ(Read(b), "new");
   // Read-only targets and the copied attributes are left to the file system:
   // Wine, run as root, differs from Windows in both.
+}
+
+// A DLL put in the current directory is found there until the search is
+// limited, and not afterwards.
+TEST_F(Win32PlatformFiles, LimitedDllSearchLeavesOutTheCurrentDirectory) {
+  char system[MAX_PATH] = {}, current[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  GetCurrentDirectoryA(MAX_PATH, current);
+  ASSERT_TRUE(CopyFileA((std::string(system) + "\\version.dll").c_str(),
+                        (dir_ + "\\izplanted.dll").c_str(), FALSE));
+  SetCurrentDirectoryA(dir_.c_str());
+  HMODULE before = LoadLibraryA("izplanted.dll");
+  if (before) FreeLibrary(before);
+  iz::win32::LimitDllSearch();
+  HMODULE after = LoadLibraryA("izplanted.dll");
+  if (after) FreeLibrary(after);
+  SetCurrentDirectoryA(current);
+  EXPECT_NE(before, nullptr);
+  EXPECT_EQ(after, nullptr);
 }
 
 }  // namespace
