@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -332,6 +333,124 @@ TEST_P(BackupE2E, BackupOptimizeRestoreBringsBackTheSavedState) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, BackupE2E, ::testing::Values("winxp", "win98"));
+
+// ---------------------------------------------------------------- hostile folders
+
+std::wstring Wide(const std::string& ansi) {
+  std::wstring out(MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &out[0], static_cast<int>(out.size()));
+  out.pop_back();
+  return out;
+}
+
+bool FileExistsW(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The program and its help file copied into a folder whose name the ANSI
+// code page cannot show (Cyrillic on a Western one): backup, restore and help
+// all work from there, and the backup lands beside that copy.
+TEST(HostileFolders, ProgramInAFolderOutsideTheAnsiCodePage) {
+  std::wstring folder = Wide(ProgramPath());
+  folder.erase(folder.find_last_of(L'\\') + 1);
+  folder += L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430";  // "Программа"
+  const std::wstring backup = folder + L"\\Backup";
+  const wchar_t* const kFiles[] = {L"\\InternetZelvora.exe", L"\\Internet Zelvora.chm"};
+  const auto removeAll = [&] {
+    for (const wchar_t* name : {L"\\Registry.reg", L"\\Win.ini", L"\\System.ini"}) {
+      SetFileAttributesW((backup + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW((backup + name).c_str());
+    }
+    RemoveDirectoryW(backup.c_str());
+    for (const wchar_t* name : kFiles) DeleteFileW((folder + name).c_str());
+    RemoveDirectoryW(folder.c_str());
+  };
+  removeAll();
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  std::wstring source = Wide(ProgramPath());
+  source.erase(source.find_last_of(L'\\'));
+  for (const wchar_t* name : kFiles)
+    ASSERT_TRUE(CopyFileW((source + name).c_str(), (folder + name).c_str(), FALSE));
+
+  {
+    StartOptions options = StartOptions::OnWindows("winxp");
+    options.program = folder + kFiles[0];
+    Program program(options);
+    ASSERT_NE(program.Main(), nullptr);
+    program.Key(VK_F5);
+    EXPECT_EQ(AnswerDialog(program, "Internet Zelvora 2.19", IDOK),
+              "Your current settings have been saved.");
+    EXPECT_TRUE(FileExistsW(backup + L"\\Registry.reg"));
+    program.Key(VK_F6);
+    EXPECT_EQ(AnswerDialog(program, "Internet Zelvora 2.19", IDOK),
+              "Your original settings have been restored.");
+    // Wine's help viewer takes its file name in the ANSI code page, so the
+    // shell's "open" of a help file copies it somewhere plain instead: the
+    // copy shows that the shell was handed the right file.
+    const char* const kOpen = "chm.file\\shell\\open\\command";
+    const RegValue viewer = RegRead(HKEY_CLASSES_ROOT, kOpen, "");
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string opened = std::string(temp) + "iz_help_opened.chm";
+    DeleteFileA(opened.c_str());
+    RegSetString(HKEY_CLASSES_ROOT, kOpen, "",
+                 "C:\\windows\\system32\\cmd.exe /c copy /y \"%1\" \"" + opened + "\"");
+    program.Command(IDM_CONTENTS);
+    for (int i = 0; i < 100 && !FileExists(opened); ++i) Sleep(100);
+    RegSetString(HKEY_CLASSES_ROOT, kOpen, "", viewer.AsString());
+    std::ifstream help(opened, std::ios::binary);
+    char signature[4] = {};
+    help.read(signature, 4);
+    EXPECT_EQ(std::string(signature, 4), "ITSF") << "the help file was not opened";
+    help.close();
+    DeleteFileA(opened.c_str());
+    EXPECT_FALSE(program.WaitDialog(300).has_value()) << "an error was shown";
+  }
+  removeAll();
+}
+
+// A Registry.reg too large to be a backup, or one of endless values the
+// backup never saves (the first of them after a mapped one), is refused
+// within a second, and nothing of it is written.
+TEST(HostileFolders, OversizedOrForeignRegistryFileIsRefusedQuickly) {
+  RemoveBackupFolder();
+  const std::string folder = BackupFolder();
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string head = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\" + std::string(kTcpip) +
+                           "]\r\n\"DefaultTTL\"=dword:00000021\r\n";
+  // Names of up to four characters keep the file below 1 MiB.
+  std::string foreign = head;
+  for (int i = 0; i < 100000; ++i) {
+    std::string name;
+    for (int n = i; n || name.empty(); n /= 36) name += "0123456789abcdefghijklmnopqrstuvwxyz"[n % 36];
+    foreign += "\"" + name + "\"=-\n";
+  }
+  const std::pair<std::string, std::string> rows[] = {
+      {head + std::string(2 << 20, ';') + "\r\n", " is larger than 1 MiB"},
+      {foreign, "Line 5 of " + folder + "\\Registry.reg (\"0\"=-) is not valid"},
+  };
+  RegSetDword(HKEY_LOCAL_MACHINE, kTcpip, "DefaultTTL", 64);
+  const std::vector<std::string> ports = Ports();
+  Program program(StartOptions::OnWindows("winxp"));
+  ASSERT_NE(program.Main(), nullptr);
+  for (const auto& [text, error] : rows) {
+    SCOPED_TRACE(error);
+    std::ofstream(folder + "\\Registry.reg", std::ios::binary) << text;
+    std::ofstream(folder + "\\Win.ini", std::ios::binary) << "[Ports]\r\nCOM1:=1,n,8,1\r\n";
+    const DWORD start = GetTickCount();
+    program.Key(VK_F6);
+    std::optional<Dialog> dialog = program.WaitDialog();
+    const DWORD took = GetTickCount() - start;
+    ASSERT_TRUE(dialog.has_value());
+    EXPECT_NE(dialog->text.find(error), std::string::npos) << dialog->text;
+    EXPECT_LT(took, 1000u);
+    program.Answer(*dialog, IDOK);
+    EXPECT_EQ(RegRead(HKEY_LOCAL_MACHINE, kTcpip, "DefaultTTL").AsDword(), 64u);
+    EXPECT_EQ(Ports(), ports);
+  }
+  RemoveBackupFolder();
+}
 
 }  // namespace
 }  // namespace e2e

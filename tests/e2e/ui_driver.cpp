@@ -240,12 +240,24 @@ Program::Program(const StartOptions& options) {
   if (options.firstRunSeen) SetFirstRunSeen(true);
 
   const std::string path = ProgramPath();
-  std::string commandLine = "\"" + path + "\"";
-  STARTUPINFOA si{};
-  si.cb = sizeof(si);
-  if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str(),
-                      &si, &process_)) {
+  const char* directory =
+      options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
+  BOOL started;
+  if (options.program.empty()) {
+    std::string commandLine = "\"" + path + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, directory, &si, &process_);
+  } else {
+    // A path the ANSI code page may not be able to show.
+    std::wstring commandLine = L"\"" + options.program + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    started = CreateProcessW(options.program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &si, &process_);
+  }
+  if (!started) {
     ADD_FAILURE() << "cannot start " << path << " (error " << GetLastError() << ")";
     return;
   }

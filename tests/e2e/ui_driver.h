@@ -56,6 +56,7 @@ struct StartOptions {
   // main window exists, for tests of what start-up shows.
   bool waitForMainWindow = true;
   std::string workingDirectory;  // empty: the test's own
+  std::wstring program;          // another copy of the program; empty: ProgramPath()
 
   static StartOptions OnWindows(const std::string& version) {
     StartOptions options;

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app/restart.h"
 #include "app/win32/win.h"
+#include "store/error.h"
 
 namespace {
 
@@ -21,7 +23,7 @@ class Win32PlatformFiles : public ::testing::Test {
   }
   void TearDown() override {
     for (const char* name : {"\\a.txt", "\\b.txt", "\\a.txt.tmp", "\\big.reg", "\\izplanted.dll",
-                             "\\sub"}) {
+                             "\\SHUTDOWN.bat", "\\ran.txt", "\\sub"}) {
       const std::string path = dir_ + name;
       SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileA(path.c_str());
@@ -138,6 +140,43 @@ TEST_F(Win32PlatformFiles, LimitedDllSearchLeavesOutTheCurrentDirectory) {
   SetCurrentDirectoryA(current);
   EXPECT_NE(before, nullptr);
   EXPECT_EQ(after, nullptr);
+}
+
+// On the NT family a restart that ExitWindowsEx refuses falls back on the
+// system directory's shutdown.exe, by its full path: a SHUTDOWN.bat planted
+// in the current directory never runs, also when the system directory has
+// no shutdown.exe, and the user is told why nothing restarts.
+class RefusingPlatform : public iz::win32::Win32Platform {
+ public:
+  std::string system;
+  bool ExitWindowsEx(std::uint32_t, std::uint32_t) override { return false; }
+  std::string SystemDirectory() override { return system; }
+};
+
+TEST_F(Win32PlatformFiles, RestartNeverRunsAShutdownFromTheCurrentDirectory) {
+  const std::string marker = dir_ + "\\ran.txt", planted = dir_ + "\\SHUTDOWN.bat";
+  ASSERT_TRUE(platform_.WriteFileAtomically(planted, "@echo planted> \"" + marker + "\"\r\n"));
+  ASSERT_TRUE(platform_.CreateDirectory(dir_ + "\\sub"));
+  RefusingPlatform platform;
+  platform.system = dir_ + "\\sub";
+  char current[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, current);
+  SetCurrentDirectoryA(dir_.c_str());
+  std::string error;
+  try {
+    iz::RestartByMeans(platform, iz::RestartMeans::ExitWindowsNT5);
+  } catch (const iz::Error& e) {
+    error = e.what();
+  }
+  SetCurrentDirectoryA(current);
+  EXPECT_EQ(error.rfind("Windows could not be restarted: ", 0), 0u) << error;
+  EXPECT_GT(error.size(), 32u) << "without the system's text";
+  Sleep(2000);
+  EXPECT_FALSE(platform_.FileExists(marker)) << "the planted SHUTDOWN.bat ran";
+  // Named by its path the script does run here, so its silence above counts.
+  EXPECT_TRUE(platform.ShellOpen(iz::Owner::MainWindow, planted, ""));
+  for (int i = 0; i < 100 && !platform_.FileExists(marker); ++i) Sleep(100);
+  EXPECT_TRUE(platform_.FileExists(marker));
 }
 
 }  // namespace
