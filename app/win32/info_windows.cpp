@@ -306,24 +306,24 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
     int width;
   };
   constexpr Column kColumns[] = {
-      {"Location", 250}, {"Value", 130}, {"Now", 110}, {"After Optimize", 110}};
+      {"Location", 330}, {"Value", 150}, {"Now", 120}, {"After Optimize", 130}};
   WindowState state;
   state.font = MakeFont(false);
-  HWND hwnd = CreateFrame(kPreviewClass, "Preview Changes", owner, 640, 340, &state);
+  HWND hwnd = CreateFrame(kPreviewClass, "Preview Changes", owner, 760, 340, &state);
   HWND close = nullptr;
   try {
     const std::string summary = report.Summary();
     CreateChild(Child("STATIC")
                     .Text(summary.c_str())
                     .Style(SS_LEFT | SS_NOPREFIX)
-                    .At(8, 10, 624, 16)
+                    .At(8, 10, 744, 16)
                     .In(hwnd)
                     .Font(state.font));
     const Window list(CreateChild(Child(WC_LISTVIEWA)
                                       .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
                                              LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
                                       .ExStyle(WS_EX_CLIENTEDGE)
-                                      .At(8, 32, 624, 262)
+                                      .At(8, 32, 744, 262)
                                       .In(hwnd)
                                       .Id(kPreviewListId)
                                       .Font(state.font)));
@@ -356,13 +356,13 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
     CreateChild(Child(button)
                     .Text("&Optimize")
                     .Style(WS_TABSTOP | BS_PUSHBUTTON)
-                    .At(472, 304, 75, 25)
+                    .At(592, 304, 75, 25)
                     .Id(kPreviewOptimizeId));
     // Close is the default: Enter only looks, it never writes.
     close = CreateChild(Child(button)
                             .Text("Close")
                             .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
-                            .At(557, 304, 75, 25)
+                            .At(677, 304, 75, 25)
                             .Id(IDCANCEL));
     RECT over;
     if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over)) {
