@@ -71,7 +71,7 @@ class ConsoleOutput {
 };
 
 int RunCommandLine() {
-  std::vector<std::string> args(__argv + 1, __argv + __argc);
+  const std::vector<std::string> args = iz::win32::CommandLineArguments();
   ConsoleOutput console;
   iz::Win32Registry registry;
   iz::Win32ProfileStrings profiles;

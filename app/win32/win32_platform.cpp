@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -83,7 +84,11 @@ bool IsNT() {
 bool IsUtf8(const std::string& text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
-    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    const std::size_t n = c < 0x80         ? 1
+                          : (c >> 5) == 6  ? 2
+                          : (c >> 4) == 14 ? 3
+                          : (c >> 3) == 30 ? 4
+                                           : 0;
     if (n == 0 || i + n > text.size()) return false;
     for (std::size_t k = 1; k < n; ++k) {
       if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -96,8 +101,8 @@ bool IsUtf8(const std::string& text) {
 std::wstring Wide(const std::string& text) {
   if (text.empty()) return std::wstring();
   const UINT codePage = IsUtf8(text) ? CP_UTF8 : CP_ACP;
-  const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring out(n > 0 ? n : 0, L'\0');
   if (n > 0) {
     MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
@@ -107,12 +112,12 @@ std::wstring Wide(const std::string& text) {
 
 std::string Utf8(const std::wstring& text) {
   if (text.empty()) return std::string();
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                    0, nullptr, nullptr);
   std::string out(n > 0 ? n : 0, '\0');
   if (n > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
+                        nullptr);
   }
   return out;
 }
@@ -204,8 +209,8 @@ MsgAnswer Win32Platform::MessageBox(const std::string& text, const std::string& 
   UINT type = IconFlags(icon) | (buttons == MsgButtons::YesNo ? MB_YESNO | MB_DEFBUTTON1 : MB_OK);
   // A path in the text may hold characters outside the ANSI code page.
   using MessageBoxWFn = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
-  static const auto messageBoxW = IsNT() ? Function<MessageBoxWFn>("user32.dll", "MessageBoxW")
-                                         : nullptr;
+  static const auto messageBoxW =
+      IsNT() ? Function<MessageBoxWFn>("user32.dll", "MessageBoxW") : nullptr;
   if (messageBoxW) {
     return AnswerOf(messageBoxW(mainWindow, Wide(text).c_str(), Wide(caption).c_str(), type));
   }
@@ -256,7 +261,8 @@ std::string Win32Platform::LastErrorText() {
   std::string out = n && text ? std::string(text, n) : std::string();
   if (text) LocalFree(text);
   // The general error report adds its own full stop.
-  while (!out.empty() && (std::isspace(static_cast<unsigned char>(out.back())) || out.back() == '.'))
+  while (!out.empty() &&
+         (std::isspace(static_cast<unsigned char>(out.back())) || out.back() == '.'))
     out.pop_back();
   return out.empty() ? "error " + std::to_string(lastError_) : out;
 }
@@ -434,17 +440,38 @@ bool Win32Platform::ShowPreview(const PreviewReport& report) {
 }
 
 bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string* path) {
+  const DWORD flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  // The structure's size that Windows 95 and NT 4.0 know; the newer fields
+  // are not needed. On NT the wide form, so that the chosen folder may be
+  // named outside the ANSI code page.
+  using GetSaveFileNameWFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
+  static const auto getSaveFileNameW =
+      IsNT() ? Function<GetSaveFileNameWFn>("comdlg32.dll", "GetSaveFileNameW") : nullptr;
+  if (getSaveFileNameW) {
+    std::wstring file = Wide(suggestedName);
+    file.resize(MAX_PATH);
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+    ofn.hwndOwner = mainWindow;
+    ofn.lpstrFilter = L"Registration files (*.reg)\0*.reg\0";
+    ofn.lpstrFile = &file[0];
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrDefExt = L"reg";
+    ofn.Flags = flags;
+    if (!getSaveFileNameW(&ofn)) return false;
+    *path = Utf8(file.c_str());
+    return true;
+  }
   std::vector<char> file(MAX_PATH, '\0');
   suggestedName.copy(file.data(), file.size() - 1);
   OPENFILENAMEA ofn{};
-  // The size Windows 95 and NT 4.0 know; the newer fields are not needed.
   ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
   ofn.hwndOwner = mainWindow;
   ofn.lpstrFilter = "Registration files (*.reg)\0*.reg\0";
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.lpstrDefExt = "reg";
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  ofn.Flags = flags;
   if (!GetSaveFileNameA(&ofn)) return false;
   *path = file.data();
   return true;
@@ -473,6 +500,21 @@ void LimitDllSearch() {
   if (auto setDirectory = Function<SetDllDirectoryAFn>("kernel32.dll", "SetDllDirectoryA")) {
     setDirectory("");
   }
+}
+
+std::vector<std::string> CommandLineArguments() {
+  using CommandLineToArgvWFn = LPWSTR*(WINAPI*)(LPCWSTR, int*);
+  static const auto toArgv =
+      IsNT() ? Function<CommandLineToArgvWFn>("shell32.dll", "CommandLineToArgvW") : nullptr;
+  std::vector<std::string> args;
+  int count = 0;
+  if (LPWSTR* wide = toArgv ? toArgv(GetCommandLineW(), &count) : nullptr) {
+    for (int i = 1; i < count; ++i) args.push_back(Utf8(wide[i]));
+    LocalFree(wide);
+    return args;
+  }
+  for (int i = 1; i < __argc; ++i) args.push_back(__argv[i]);
+  return args;
 }
 
 void InitCommonControlClasses() {

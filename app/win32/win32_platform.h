@@ -3,6 +3,8 @@
 // restart primitives, the application object's end and the files of the
 // backup, each a thin call of the Win32 API.
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "app/platform.h"
 #include "app/win32/win.h"
@@ -52,8 +54,7 @@ class Win32Platform : public Platform {
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override;
   bool CopyFileAtomically(const std::string& from, const std::string& to) override;
   bool WriteFileAtomically(const std::string& path, const std::string& content) override;
-  FileRead ReadFile(const std::string& path, std::string* content,
-                    std::uint64_t maxBytes) override;
+  FileRead ReadFile(const std::string& path, std::string* content, std::uint64_t maxBytes) override;
 
   bool ShowPreview(const PreviewReport& report) override;
   bool AskSaveRegFile(const std::string& suggestedName, std::string* path) override;
@@ -69,6 +70,10 @@ class Win32Platform : public Platform {
 // directory (or, where only that exists, takes the current directory out of
 // the search); on systems with neither call it does nothing.
 void LimitDllSearch();
+
+// The program's arguments after its name: on NT read in full (UTF-8, as the
+// platform's paths), elsewhere as the C runtime split them.
+std::vector<std::string> CommandLineArguments();
 
 // Registers the common controls this program uses (toolbar, status bar,
 // tooltips). Needed before the main window creates them; the theming
