@@ -1,8 +1,10 @@
-// Measures two programs side by side, alternating between them so that both
-// see the same machine:
+// Measures two programs side by side, alternating between them (and which of
+// them goes first in a round) so that both see the same machine:
 //   launcher start RUNS WARMUP FLOOR PROGRAM
-//     from process creation until the main window is visible, and the peak
-//     working set once start-up is over;
+//     from process creation until the main window is visible, and on until
+//     the process is ready for input (WaitForInputIdle once the window is
+//     there: work posted to run after the first show still counts), and the
+//     peak working set once start-up is over;
 //   launcher optimize RUNS FLOOR PROGRAM
 //     from posting the Optimize command ("CABLE / DSL" ticked first where
 //     the window has it) until the "Confirm" prompt is visible, answered No.
@@ -50,21 +52,41 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A visible top-level window of the process with the class and caption.
-HWND FindVisible(DWORD pid, const char* className, const char* caption) {
-  HWND found = nullptr;
-  while ((found = FindWindowExA(nullptr, found, className, caption)) != nullptr) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(found, &owner);
-    if (owner == pid && IsWindowVisible(found)) return found;
+// A visible top-level window of the program's main thread with the class (any
+// when null) and caption. One question to the window list per poll: polling
+// must not load the machine (and Wine's server) that it measures.
+struct Wanted {
+  const char* className;
+  const char* caption;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lp) {
+  auto* wanted = reinterpret_cast<Wanted*>(lp);
+  if (!IsWindowVisible(hwnd)) return TRUE;
+  char text[128] = {};
+  GetWindowTextA(hwnd, text, sizeof(text));
+  if (std::strcmp(text, wanted->caption) != 0) return TRUE;
+  if (wanted->className) {
+    char cls[64] = {};
+    GetClassNameA(hwnd, cls, sizeof(cls));
+    if (std::strcmp(cls, wanted->className) != 0) return TRUE;
   }
-  return nullptr;
+  wanted->found = hwnd;
+  return FALSE;
+}
+
+HWND FindVisible(DWORD thread, const char* className, const char* caption) {
+  Wanted wanted{className, caption, nullptr};
+  EnumThreadWindows(thread, MatchWindow, reinterpret_cast<LPARAM>(&wanted));
+  return wanted.found;
 }
 
 struct Running {
   PROCESS_INFORMATION pi = {};
   HWND window = nullptr;
-  double startMs = 0;
+  double visibleMs = 0;
+  double readyMs = 0;
 };
 
 // Starts the program in its own folder and waits for its main window.
@@ -81,14 +103,16 @@ bool Start(const std::string& exe, Running* run) {
     return false;
   }
   while (NowMs() - t0 < kTimeoutMs) {
-    run->window = FindVisible(run->pi.dwProcessId, nullptr, kCaption);
+    run->window = FindVisible(run->pi.dwThreadId, nullptr, kCaption);
     if (run->window) {
-      run->startMs = NowMs() - t0;
+      run->visibleMs = NowMs() - t0;
+      if (WaitForInputIdle(run->pi.hProcess, kTimeoutMs) != 0) break;
+      run->readyMs = NowMs() - t0;
       return true;
     }
     if (WaitForSingleObject(run->pi.hProcess, 1) == WAIT_OBJECT_0) break;
   }
-  std::fprintf(stderr, "%s showed no main window\n", exe.c_str());
+  std::fprintf(stderr, "%s showed no main window, or never became idle\n", exe.c_str());
   return false;
 }
 
@@ -127,7 +151,7 @@ double OptimizeOnce(const Running& run) {
   PostMessageA(run.window, WM_COMMAND, MAKEWPARAM(kOptimizeCommand, 0), 0);
   HWND prompt = nullptr;
   while (!prompt && NowMs() - t0 < kTimeoutMs) {
-    prompt = FindVisible(run.pi.dwProcessId, "#32770", "Confirm");
+    prompt = FindVisible(run.pi.dwThreadId, "#32770", "Confirm");
     if (!prompt) Sleep(1);
   }
   const double ms = NowMs() - t0;
@@ -145,24 +169,28 @@ void Summary(const char* what, const char* unit, const std::vector<double>& floo
 }
 
 int StartRounds(int runs, int warmup, const std::string& floor, const std::string& program) {
-  std::vector<double> time[2], peak[2];
+  std::vector<double> visible[2], ready[2], peak[2];
   const std::string exes[2] = {floor, program};
   for (int round = 0; round < warmup + runs; ++round) {
-    for (int which = 0; which < 2; ++which) {
+    for (int turn = 0; turn < 2; ++turn) {
+      const int which = (round + turn) % 2;
       Running run;
       if (!Start(exes[which], &run)) return 1;
       Sleep(kSettleMs);
       const double mib = PeakWorkingSetMiB(run.pi.hProcess);
       Stop(&run);
       const bool counted = round >= warmup;
-      std::printf("start %-22s %8.1f ms  peak working set %6.1f MiB%s\n",
-                  NameOf(exes[which]).c_str(), run.startMs, mib, counted ? "" : "  (warm-up)");
+      std::printf("start %-22s visible %7.1f ms  ready %7.1f ms  peak working set %5.1f MiB%s\n",
+                  NameOf(exes[which]).c_str(), run.visibleMs, run.readyMs, mib,
+                  counted ? "" : "  (warm-up)");
       if (!counted) continue;
-      time[which].push_back(run.startMs);
+      visible[which].push_back(run.visibleMs);
+      ready[which].push_back(run.readyMs);
       peak[which].push_back(mib);
     }
   }
-  Summary("start-up", "ms", time[0], time[1]);
+  Summary("start to visible", "ms", visible[0], visible[1]);
+  Summary("start to ready", "ms", ready[0], ready[1]);
   Summary("peak working set", "MiB", peak[0], peak[1]);
   return 0;
 }
@@ -178,7 +206,8 @@ int OptimizeRounds(int runs, const std::string& floor, const std::string& progra
   std::vector<double> time[2];
   // One round each first, not counted: the first writes create the keys.
   for (int round = 0; round < runs + 1; ++round) {
-    for (int which = 0; which < 2; ++which) {
+    for (int turn = 0; turn < 2; ++turn) {
+      const int which = (round + turn) % 2;
       const double ms = OptimizeOnce(run[which]);
       if (ms < 0) {
         std::fprintf(stderr, "%s showed no \"Confirm\" prompt\n", exes[which].c_str());

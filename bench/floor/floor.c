@@ -1,0 +1,440 @@
+/* The floor for the main window: the plainest C program (no C++ runtime)
+ * that shows what the user sees of the program at start: the same caption,
+ * client size, menu, accelerators, icons, toolbar (five buttons with their
+ * icons), status bar, title labels, tooltips and the same number and classes
+ * of child controls at the same places, filled before the window shows. It
+ * does no registry or Win.ini work at start-up. Given the Optimize command it
+ * makes the registry and Win.ini writes of an NT Optimize of "CABLE / DSL"
+ * straight through the API, one key handle per key, and shows the "Confirm"
+ * prompt: the floor of the Optimize round. Nothing of the program's code is
+ * used; its resources are (floor.rc). */
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+/* After windows.h, which it needs. */
+#include <commctrl.h>
+#include <string.h>
+
+#include "app/win32/resource_ids.h"
+
+#define CLIENT_WIDTH 592
+#define CLIENT_HEIGHT 323
+#define TOOLBAR_HEIGHT 52
+#define STATUS_HEIGHT 19
+#define PANEL2_HEIGHT 252
+#define PANEL1_WIDTH 325
+#define PANEL1_HEIGHT 48
+#define ICON_SIZE 24
+#define BUTTON_WIDTH 47
+#define COUNT(a) (sizeof(a) / sizeof((a)[0]))
+
+static const char kCaption[] = "Internet Zelvora 2.19 (Win9x/ME/NT/XP/7/8)";
+static const DWORD kWindowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+
+/* The panel as the program lays it out: G group box, R choice, C option,
+ * E edit field, X drop-down list, L label. `on`: ticked, or an open field. */
+struct Place {
+  char kind;
+  short x, y, w, h;
+  const char* text;
+  const char* hint;
+  char on;
+};
+
+static const struct Place kPanel[] = {
+    {'G', 0, 0, 133, 252, "Connection Type", "Choose a connection type", 0},
+    {'R', 8, 20, 120, 17, "MODEM (Dial -Up)", "Select Modem (Dial-Up) connection for optimization", 0},
+    {'R', 8, 45, 120, 17, "ISDN", "Select ISDN connection for optimization", 0},
+    {'R', 8, 70, 120, 17, "CABLE / DSL", "Select CABLE / DSL  connection for optimization", 0},
+    {'R', 8, 95, 120, 17, "DSL (PPPoE)", "Select DSL (PPPoE) connection for optimization", 0},
+    {'R', 8, 120, 120, 17, "EXTREME", "Select Extreme (T1 or greater) connection for optimization", 0},
+    {'G', 2, 160, 129, 90, "Optimization Methods", "Choose an optimization method", 0},
+    {'R', 10, 176, 116, 17, " Automatic Mode 1", "Select Automatic optimization method (Recommended)", 1},
+    {'R', 10, 193, 116, 17, " Automatic mode 2", 0, 0},
+    {'R', 10, 210, 116, 17, " Automatic mode 3", 0, 0},
+    {'R', 10, 227, 116, 17, " Custom Mode", "Select Custom optimization method", 0},
+    {'G', 137, 0, 146, 80, "Maximum Transmission Unit ", "Maximum Transmission Unit", 0},
+    {'R', 145, 16, 130, 17, " 576 (Dial-UP)", 0, 0},
+    {'R', 145, 35, 130, 17, " 1500 (LAN)", 0, 0},
+    {'R', 145, 56, 66, 17, " Custom", 0, 1},
+    {'E', 215, 54, 60, 20, "1500", 0, 0},
+    {'G', 137, 84, 146, 74, "Time To Live (TTL) ", "Time to Live", 0},
+    {'R', 145, 102, 40, 17, " 32", 0, 0},
+    {'R', 187, 102, 40, 17, " 64", 0, 0},
+    {'R', 229, 102, 48, 17, " 128", 0, 1},
+    {'R', 145, 128, 66, 17, " Custom", 0, 0},
+    {'E', 215, 126, 60, 20, "128", 0, 0},
+    {'G', 137, 161, 146, 65, "Cache Size (NDI)", "Cache Size", 0},
+    {'R', 145, 178, 40, 17, " 0", 0, 0},
+    {'R', 187, 178, 40, 17, " 16", 0, 0},
+    {'R', 229, 178, 48, 17, " 32", 0, 0},
+    {'R', 145, 202, 66, 17, " Custom", 0, 1},
+    {'E', 215, 200, 60, 20, "0", 0, 0},
+    {'G', 287, 0, 146, 80, "Receive Window (RWIN)", "Receive Window", 0},
+    {'R', 295, 20, 70, 17, " Multiple", 0, 0},
+    {'X', 367, 18, 58, 160, "", 0, 0},
+    {'R', 295, 50, 70, 17, " Custom", 0, 1},
+    {'E', 367, 48, 58, 20, "8760", 0, 0},
+    {'G', 287, 84, 146, 74, "Session Keep Alive (SKA) ", "Session Keep Alive", 0},
+    {'R', 295, 102, 134, 17, " Default (600 seconds)", 0, 1},
+    {'R', 295, 128, 70, 17, " Custom:", 0, 0},
+    {'E', 367, 126, 58, 20, "0", 0, 0},
+    {'G', 287, 161, 146, 65, "Path to MTU", "Path to MTU", 0},
+    {'C', 295, 180, 134, 17, " Black Hole Detect", 0, 0},
+    {'C', 295, 202, 134, 17, " Auto Discovery", 0, 1},
+    {'G', 437, 0, 152, 158, "Extra Settings", 0, 0},
+    {'C', 443, 17, 142, 17, " SlowNet Option Enabled ",
+     "This will reduce timeouts. Recommended checked for modems.", 0},
+    {'C', 443, 36, 142, 17, " SACK Options Enabled",
+     "Enable Selective Acknowledgements. Recommended always checked", 0},
+    {'C', 443, 55, 142, 17, " Max DupAcks Enabled",
+     "Reduce Duplicate Acknowledgement. Recommended unchecked for modem, checked for all others.",
+     0},
+    {'C', 443, 74, 142, 17, " Optimize  COM ports",
+     "Increase the speed of communication ports. Recommended always checked.", 0},
+    {'C', 443, 93, 142, 17, " Large Window Scaling",
+     "Recommended unchecked for modems, checked for all others.", 0},
+    {'C', 443, 112, 142, 17, " Optimize ComBuffer Value",
+     "Optimize the buffer value of communication ports. Recommended checked for modems only.", 0},
+    {'C', 443, 131, 142, 17, " Optimize VCache Value",
+     "Optimize the Vcache value. Recommended checked for modems only.", 0},
+    {'G', 437, 161, 152, 64, "Internet Explorer Optimization", "Internet Explorer Optimization", 0},
+    {'L', 445, 182, 88, 13, "Optimize MCP", 0, 0},
+    {'E', 535, 178, 46, 20, "0", 0, 0},
+    {'L', 445, 204, 88, 13, "Optimize MCP 1.0", 0, 0},
+    {'E', 535, 200, 46, 20, "0", 0, 0},
+    {'C', 138, 229, 110, 17, " BSD Urgent Data", 0, 0},
+    {'C', 251, 229, 160, 17, " Optimize Max Connect Value", 0, 0},
+    {'C', 415, 229, 175, 17, " Optimize the Max Socket Value", 0, 0},
+};
+
+static const struct {
+  int id, icon;
+  const char* caption;
+} kButtons[] = {
+    {IDT_OPTIMIZE, IDI_TB_OPTIMIZE, "Optimize"}, {IDT_RESTORE, IDI_TB_RESTORE, "Restore"},
+    {IDT_VIEW, IDI_TB_VIEW, "View "},            {IDT_HELP, IDI_TB_HELP, "Help"},
+    {IDT_EXIT, IDI_TB_EXIT, "Exit"},
+};
+
+static const char* const kComboItems[] = {"x4", "x6", "x8", "x10", "x12", "x14", "x16"};
+
+struct Write {
+  HKEY root;
+  const char* key;
+  const char* name;
+  DWORD type;
+  DWORD number;     /* REG_DWORD, or the one byte of REG_BINARY */
+  const char* text; /* REG_SZ */
+};
+
+#define TCPIP "System\\CurrentControlSet\\Services\\Tcpip\\Parameters"
+#define NDI "System\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\"
+#define IE "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"
+#define HKLM HKEY_LOCAL_MACHINE
+
+/* What an NT Optimize of "CABLE / DSL", " Automatic Mode 1", leaves in the
+ * registry, grouped by key. */
+static const struct Write kWrites[] = {
+    {HKLM, TCPIP, "DefaultTTL", REG_DWORD, 64, 0},
+    {HKLM, TCPIP, "EnablePMTUDiscovery", REG_DWORD, 1, 0},
+    {HKLM, TCPIP, "EnablePMTUBHDetect", REG_DWORD, 0, 0},
+    {HKLM, TCPIP, "Tcp1323Opts", REG_DWORD, 1, 0},
+    {HKLM, TCPIP, "SackOpts", REG_DWORD, 1, 0},
+    {HKLM, TCPIP, "TcpWindowSize", REG_DWORD, 256960, 0},
+    {HKLM, TCPIP, "GlobalMaxTcpWindowSize", REG_DWORD, 256960, 0},
+    {HKLM, TCPIP, "TcpUseRFC1122UrgentPointer", REG_DWORD, 1, 0},
+    {HKLM, TCPIP, "TcpMaxDupAcks", REG_DWORD, 2, 0},
+    {HKLM, TCPIP "\\Interfaces\\interface", "TcpWindowSize", REG_DWORD, 256960, 0},
+    {HKLM, TCPIP "\\Interfaces\\interface", "MTU", REG_DWORD, 1500, 0},
+    {HKLM, "System\\CurrentControlSet\\Services\\Netbt\\Parameters", "SessionKeepAlive", REG_DWORD,
+     600000, 0},
+    {HKLM, NDI "cachesize", "", REG_SZ, 0, "32"},
+    {HKLM, NDI "maxconnect", "min", REG_DWORD, 2, 0},
+    {HKLM, NDI "maxconnect", "max", REG_DWORD, 128, 0},
+    {HKLM, NDI "maxsockets", "min", REG_DWORD, 32, 0},
+    {HKLM, NDI "maxsockets", "max", REG_DWORD, 1020, 0},
+    {HKLM, "System\\CurrentControlSet\\Services\\Class\\Net\\0000", "SLOWNET", REG_BINARY, 1, 0},
+    {HKLM, "System\\CurrentControlSet\\Services\\VxD\\VCACHE", "Start", REG_BINARY, 0, 0},
+    {HKLM, "System\\CurrentControlSet\\Services\\VxD\\COMBUFF", "Start", REG_BINARY, 0, 0},
+    {HKEY_CURRENT_USER, IE, "MaxConnectionsPerServer", REG_DWORD, 10, 0},
+    {HKEY_CURRENT_USER, IE, "MaxConnectionsPer1_0Server", REG_DWORD, 20, 0},
+};
+
+static const char* const kPorts[] = {"COM1:", "COM2:", "COM3:", "COM4:", "COM5:"};
+
+static HFONT g_normal, g_bold, g_title;
+static HWND g_labels[2];
+static HWND g_tip, g_panel2;
+
+static void Optimize(HWND hwnd) {
+  HKEY key = 0;
+  const struct Write* open = 0;
+  char winIni[MAX_PATH + 16];
+  UINT n;
+  size_t i;
+  for (i = 0; i < COUNT(kWrites); ++i) {
+    const struct Write* w = &kWrites[i];
+    BYTE byte = (BYTE)w->number;
+    if (!open || open->root != w->root || strcmp(open->key, w->key) != 0) {
+      if (key) RegCloseKey(key);
+      key = 0;
+      RegCreateKeyExA(w->root, w->key, 0, 0, 0, KEY_ALL_ACCESS, 0, &key, 0);
+      open = w;
+    }
+    if (w->type == REG_SZ)
+      RegSetValueExA(key, w->name, 0, REG_SZ, (const BYTE*)w->text, (DWORD)strlen(w->text) + 1);
+    else if (w->type == REG_BINARY)
+      RegSetValueExA(key, w->name, 0, REG_BINARY, &byte, 1);
+    else
+      RegSetValueExA(key, w->name, 0, REG_DWORD, (const BYTE*)&w->number, 4);
+  }
+  if (key) RegCloseKey(key);
+
+  n = GetWindowsDirectoryA(winIni, MAX_PATH);
+  lstrcpyA(winIni + (n < MAX_PATH ? n : 0), "\\Win.ini");
+  for (i = 0; i < COUNT(kPorts); ++i)
+    WritePrivateProfileStringA("Ports", kPorts[i], "921600,n,8,1,p", winIni);
+  MessageBoxA(hwnd,
+              "Your CABLE / DSL connection has been Optimized. Before using the new settings you "
+              "must restart your computer. Do you wish to reboot now? ",
+              "Confirm", MB_YESNO | MB_ICONQUESTION);
+}
+
+/* The program's panel container: the button face, a bevel when asked, and
+ * its children's notifications passed to the main window. */
+static LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      return SendMessageA(GetAncestor(hwnd, GA_ROOT), msg, wp, lp);
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      if (GetWindowLongPtrA(hwnd, 0)) {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
+      }
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+static HWND Child(HWND parent, DWORD exStyle, const char* cls, const char* text, DWORD style, int x,
+                  int y, int w, int h, HFONT font) {
+  HWND hwnd = CreateWindowExA(exStyle, cls, text, style | WS_CHILD | WS_VISIBLE, x, y, w, h, parent,
+                              0, GetModuleHandleA(0), 0);
+  SendMessageA(hwnd, WM_SETFONT, (WPARAM)font, FALSE);
+  return hwnd;
+}
+
+static HWND Panel(HWND parent, int x, int y, int w, int h, int bevel) {
+  HWND panel = CreateWindowExA(WS_EX_CONTROLPARENT, "IzFloorPanel", "",
+                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w, h, parent, 0,
+                               GetModuleHandleA(0), 0);
+  SetWindowLongPtrA(panel, 0, bevel);
+  return panel;
+}
+
+static void AddTip(HWND tip, HWND owner, UINT flags, UINT_PTR id, const RECT* rc, const char* text) {
+  TOOLINFOA info;
+  memset(&info, 0, sizeof(info));
+  info.cbSize = sizeof(info);
+  info.uFlags = flags;
+  info.hwnd = owner;
+  info.uId = id;
+  if (rc) info.rect = *rc;
+  info.lpszText = (char*)text;
+  SendMessageA(tip, TTM_ADDTOOLA, 0, (LPARAM)&info);
+}
+
+static HWND CreateToolBar(HWND hwnd) {
+  HINSTANCE instance = GetModuleHandleA(0);
+  TBBUTTON buttons[2 * COUNT(kButtons)];
+  HIMAGELIST images = ImageList_Create(ICON_SIZE, ICON_SIZE, ILC_COLOR32 | ILC_MASK, 5, 0);
+  HWND toolbar = CreateWindowExA(
+      0, TOOLBARCLASSNAMEA, 0,
+      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
+          CCS_NOPARENTALIGN | CCS_NODIVIDER,
+      0, 0, CLIENT_WIDTH, TOOLBAR_HEIGHT, hwnd, (HMENU)IDC_TOOLBAR, instance, 0);
+  size_t i;
+  memset(buttons, 0, sizeof(buttons));
+  SendMessageA(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageA(toolbar, WM_SETFONT, (WPARAM)g_normal, FALSE);
+  for (i = 0; i < COUNT(kButtons); ++i) {
+    HICON icon = (HICON)LoadImageA(instance, MAKEINTRESOURCEA(kButtons[i].icon), IMAGE_ICON,
+                                   ICON_SIZE, ICON_SIZE, LR_DEFAULTCOLOR);
+    TBBUTTON* b = &buttons[2 * i];
+    b->iBitmap = ImageList_AddIcon(images, icon);
+    DestroyIcon(icon);
+    b->idCommand = kButtons[i].id;
+    b->fsState = TBSTATE_ENABLED;
+    b->fsStyle = BTNS_BUTTON;
+    b->iString = (INT_PTR)kButtons[i].caption;
+    buttons[2 * i + 1].iBitmap = 6;
+    buttons[2 * i + 1].fsStyle = BTNS_SEP;
+  }
+  SendMessageA(toolbar, TB_SETIMAGELIST, 0, (LPARAM)images);
+  SendMessageA(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(ICON_SIZE, ICON_SIZE));
+  SendMessageA(toolbar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(BUTTON_WIDTH, BUTTON_WIDTH));
+  SendMessageA(toolbar, TB_ADDBUTTONSA, COUNT(buttons), (LPARAM)buttons);
+  SendMessageA(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(BUTTON_WIDTH, TOOLBAR_HEIGHT - 4));
+  return toolbar;
+}
+
+static void CreateControls(HWND hwnd) {
+  HWND toolbar = CreateToolBar(hwnd), panel1, panel2, status, tip;
+  RECT last;
+  size_t i;
+  int id = IDC_PANEL_FIRST;
+  SendMessageA(toolbar, TB_GETITEMRECT, 2 * COUNT(kButtons) - 1, (LPARAM)&last);
+  panel1 = Panel(toolbar, last.right, (TOOLBAR_HEIGHT - PANEL1_HEIGHT) / 2, PANEL1_WIDTH,
+                 PANEL1_HEIGHT, 1);
+  g_labels[0] = Child(panel1, 0, "STATIC", "Internet Zelvora", SS_CENTER | SS_NOTIFY, 4, 3,
+                      PANEL1_WIDTH - 8, 25, g_title);
+  g_labels[1] = Child(panel1, 0, "STATIC", "for Win9x / ME / NT / XP/ 7/ 8", SS_CENTER | SS_NOTIFY,
+                      4, 29, PANEL1_WIDTH - 8, 15, g_normal);
+
+  panel2 = Panel(hwnd, 0, TOOLBAR_HEIGHT, CLIENT_WIDTH, PANEL2_HEIGHT, 0);
+  g_panel2 = panel2;
+  g_tip = tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, 0, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, 0,
+                        GetModuleHandleA(0), 0);
+  SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, 320);
+  for (i = 0; i < COUNT(kPanel); ++i, ++id) {
+    const struct Place* p = &kPanel[i];
+    HWND c;
+    RECT rc;
+    size_t k;
+    switch (p->kind) {
+      case 'G':
+        Child(panel2, 0, "BUTTON", p->text, BS_GROUPBOX, p->x, p->y, p->w, p->h, g_normal);
+        SetRect(&rc, p->x, p->y, p->x + p->w, p->y + p->h);
+        if (p->hint) AddTip(tip, panel2, 0, i, &rc, p->hint);
+        break;
+      case 'L':
+        Child(panel2, 0, "STATIC", p->text, SS_LEFT, p->x, p->y, p->w, p->h, g_normal);
+        break;
+      case 'R':
+      case 'C':
+        c = Child(panel2, 0, "BUTTON", p->text,
+                  (p->kind == 'R' ? BS_RADIOBUTTON : BS_CHECKBOX) | WS_TABSTOP, p->x, p->y, p->w,
+                  p->h, g_normal);
+        if (p->on) SendMessageA(c, BM_SETCHECK, BST_CHECKED, 0);
+        if (p->hint) AddTip(tip, panel2, TTF_IDISHWND, (UINT_PTR)c, 0, p->hint);
+        break;
+      case 'E':
+        c = Child(panel2, WS_EX_CLIENTEDGE, "EDIT", p->text, ES_AUTOHSCROLL | WS_TABSTOP, p->x,
+                  p->y, p->w, p->h, g_normal);
+        EnableWindow(c, FALSE);
+        break;
+      case 'X':
+        c = Child(panel2, 0, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, p->x, p->y,
+                  p->w, p->h, g_normal);
+        for (k = 0; k < COUNT(kComboItems); ++k)
+          SendMessageA(c, CB_ADDSTRING, 0, (LPARAM)kComboItems[k]);
+        SendMessageA(c, CB_SETCURSEL, 0, 0);
+        EnableWindow(c, FALSE);
+        break;
+    }
+  }
+
+  status = Child(hwnd, 0, STATUSCLASSNAMEA, "", CCS_NOPARENTALIGN | CCS_NORESIZE, 0,
+                 CLIENT_HEIGHT - STATUS_HEIGHT, CLIENT_WIDTH, STATUS_HEIGHT, g_bold);
+  SendMessageA(status, SB_SIMPLE, TRUE, 0);
+  SendMessageA(status, SB_SETTEXTA, SB_SIMPLEID, (LPARAM) " Operating System: Windows XP");
+}
+
+static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      SendMessageA(hwnd, WM_SETFONT, (WPARAM)g_normal, FALSE);
+      CreateControls(hwnd);
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wp) == IDM_OPTIMIZE_CONNECTION && lp == 0) Optimize(hwnd);
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      if ((HWND)lp == g_labels[0] || (HWND)lp == g_labels[1]) {
+        SetBkColor((HDC)wp, GetSysColor(COLOR_BTNFACE));
+        SetTextColor((HDC)wp, RGB(0, 0, 128));
+        return (LRESULT)GetSysColorBrush(COLOR_BTNFACE);
+      }
+      break;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+static HFONT Font(int height, int weight, const char* face) {
+  return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_SWISS, face);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command, int show) {
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  WNDCLASSEXA wc;
+  RECT rc = {0, 0, CLIENT_WIDTH, CLIENT_HEIGHT};
+  HMENU menu;
+  HACCEL accelerators;
+  HWND hwnd;
+  MSG msg;
+  int w, h;
+  (void)previous;
+  (void)command;
+  InitCommonControlsEx(&icc);
+  g_normal = Font(-11, FW_NORMAL, "MS Sans Serif");
+  g_bold = Font(-11, FW_BOLD, "MS Sans Serif");
+  g_title = Font(-21, FW_BOLD, "Arial");
+
+  memset(&wc, 0, sizeof(wc));
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = PanelProc;
+  wc.cbWndExtra = sizeof(LONG_PTR);
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(0, IDC_ARROW);
+  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+  wc.lpszClassName = "IzFloorPanel";
+  RegisterClassExA(&wc);
+  wc.lpfnWndProc = WindowProc;
+  wc.cbWndExtra = 0;
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAINICON));
+  wc.hIconSm = (HICON)LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAINICON), IMAGE_ICON, 16, 16, 0);
+  wc.lpszClassName = "IzFloor";
+  RegisterClassExA(&wc);
+
+  menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
+  AdjustWindowRectEx(&rc, kWindowStyle, TRUE, 0);
+  w = rc.right - rc.left;
+  h = rc.bottom - rc.top;
+  hwnd = CreateWindowExA(0, "IzFloor", kCaption, kWindowStyle,
+                         (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                         (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, 0, menu, instance, 0);
+  ShowWindow(hwnd, show);
+  UpdateWindow(hwnd);
+  accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  while (GetMessageA(&msg, 0, 0, 0) > 0) {
+    /* The tooltips see the panel's mouse messages here, not by subclassing. */
+    if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST &&
+        (msg.hwnd == g_panel2 || GetParent(msg.hwnd) == g_panel2))
+      SendMessageA(g_tip, TTM_RELAYEVENT, 0, (LPARAM)&msg);
+    if (TranslateAcceleratorA(hwnd, accelerators, &msg)) continue;
+    if (IsDialogMessageA(hwnd, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return (int)msg.wParam;
+}
