@@ -173,11 +173,25 @@ bool MakeTemporary(const std::string& path, std::string* temp,
   return false;
 }
 
-// The shell's and the message box's wide forms, where they exist: looked up
-// rather than imported, so that the program still loads where they do not.
+// A system DLL the program does not import, from the system folder only.
+HMODULE LoadSystemLibrary(const char* module) {
+  char path[MAX_PATH + 32] = {};
+  const UINT n = GetSystemDirectoryA(path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return nullptr;
+  std::snprintf(path + n, sizeof path - n, "\\%s", module);
+  return LoadLibraryA(path);
+}
+
+// Functions looked up rather than imported: the wide forms, so that the
+// program still loads where they do not exist, and everything of the shell
+// and the common dialogs, so that those (and what they load in turn) come
+// when first used rather than with every start; loading them was the
+// largest part of start-up that the window does not need. A module not
+// loaded yet is loaded then.
 template <class F>
 F Function(const char* module, const char* name) {
   HMODULE handle = GetModuleHandleA(module);
+  if (!handle) handle = LoadSystemLibrary(module);
   return handle ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(handle, name)))
                 : nullptr;
 }
@@ -233,17 +247,22 @@ void Win32Platform::ShowAboutBox() {
 bool Win32Platform::ShellOpen(Owner owner, const std::string& file, const std::string& params) {
   HWND hwnd = owner == Owner::AboutWindow && aboutWindow ? aboutWindow : mainWindow;
   using ShellExecuteWFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+  using ShellExecuteAFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
   static const auto shellExecuteW =
       IsNT() ? Function<ShellExecuteWFn>("shell32.dll", "ShellExecuteW") : nullptr;
+  static const auto shellExecuteA = Function<ShellExecuteAFn>("shell32.dll", "ShellExecuteA");
   SetLastError(0);
   HINSTANCE result;
   if (shellExecuteW) {
     const std::wstring wideParams = Wide(params);
     result = shellExecuteW(hwnd, L"open", Wide(file).c_str(),
                            params.empty() ? nullptr : wideParams.c_str(), nullptr, SW_SHOW);
-  } else {
-    result = ShellExecuteA(hwnd, "open", file.c_str(), params.empty() ? nullptr : params.c_str(),
+  } else if (shellExecuteA) {
+    result = shellExecuteA(hwnd, "open", file.c_str(), params.empty() ? nullptr : params.c_str(),
                            nullptr, SW_SHOW);
+  } else {
+    lastError_ = GetLastError() ? GetLastError() : ERROR_MOD_NOT_FOUND;
+    return false;
   }
   const auto code = reinterpret_cast<INT_PTR>(result);
   if (code > 32) return true;
@@ -472,7 +491,10 @@ bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.lpstrDefExt = "reg";
   ofn.Flags = flags;
-  if (!GetSaveFileNameA(&ofn)) return false;
+  using GetSaveFileNameAFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
+  static const auto getSaveFileName =
+      Function<GetSaveFileNameAFn>("comdlg32.dll", "GetSaveFileNameA");
+  if (!getSaveFileName || !getSaveFileName(&ofn)) return false;
   *path = file.data();
   return true;
 }
@@ -503,10 +525,12 @@ void LimitDllSearch() {
 }
 
 std::vector<std::string> CommandLineArguments() {
+  std::vector<std::string> args;
+  // The window's start has none: the shell is not loaded just to see that.
+  if (__argc <= 1) return args;
   using CommandLineToArgvWFn = LPWSTR*(WINAPI*)(LPCWSTR, int*);
   static const auto toArgv =
       IsNT() ? Function<CommandLineToArgvWFn>("shell32.dll", "CommandLineToArgvW") : nullptr;
-  std::vector<std::string> args;
   int count = 0;
   if (LPWSTR* wide = toArgv ? toArgv(GetCommandLineW(), &count) : nullptr) {
     for (int i = 1; i < count; ++i) args.push_back(Utf8(wide[i]));
