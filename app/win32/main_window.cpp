@@ -39,6 +39,28 @@ Error UnknownControl(const char* name) {
   return Error(std::string("The panel's layout names no control of the model: ") + name);
 }
 
+// The controls' own procedures, behind the ones the main window puts in
+// front of a few of them. All boxes are of one class, and so share one.
+WNDPROC g_buttonProc = nullptr;
+WNDPROC g_editProc = nullptr;
+
+// A plain replacement of the window procedure, with the main window in
+// GWLP_USERDATA. The common controls' subclass chain would look its data up
+// on every message the control gets (under Wine a server call each time, a
+// few hundred of them while the panel first paints).
+void Subclass(HWND control, WNDPROC proc, WNDPROC* original, void* self) {
+  SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  const LONG_PTR previous =
+      SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+  if (!*original) *original = reinterpret_cast<WNDPROC>(previous);
+}
+
+// A colour change shows at the next paint; before the first show that paint
+// comes anyway, so a hidden control is not invalidated.
+void Repaint(HWND control) {
+  if (IsWindowVisible(control)) InvalidateRect(control, nullptr, TRUE);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(TIZelvora& model, Win32Platform& platform)
@@ -139,9 +161,9 @@ void MainWindow::OnCreate() {
   CreatePanel1();
   CreatePanel2();
   CreateStatusBar();
-  Mirror();
   // FormCreate: the first-run check, the status line, the theming component
-  // and the first reading of the settings, before the window is shown.
+  // and the first reading of the settings, before the window is shown. The
+  // controls take the model's state once, after the reading: fill, then show.
   Run([this] { model_.FormCreate(); });
 }
 
@@ -186,7 +208,7 @@ void MainWindow::CreatePanel2() {
         const DWORD look = box.group != 0 ? BS_RADIOBUTTON : BS_CHECKBOX;
         HWND hwnd = CreateChild(Child(child).Text(box.caption).Style(look | WS_TABSTOP));
         if (box.group != 0)
-          SetWindowSubclass(hwnd, ChoiceProc, 0, reinterpret_cast<DWORD_PTR>(this));
+          Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
         boxes_.push_back({&box, hwnd});
         break;
       }
@@ -199,7 +221,7 @@ void MainWindow::CreatePanel2() {
                                     .ExStyle(WS_EX_CLIENTEDGE));
         EditBox(hwnd).SetNoLimit();
         if (&edit == &model_.Edit2)
-          SetWindowSubclass(hwnd, Edit2Proc, 0, reinterpret_cast<DWORD_PTR>(this));
+          Subclass(hwnd, Edit2Proc, &g_editProc, this);
         edits_.push_back({&edit, hwnd, true, 0});
         break;
       }
@@ -340,7 +362,7 @@ void MainWindow::Mirror() {
     if (ComboBox(combo_).GetCurSel() != c.itemIndex) ComboBox(combo_).SetCurSel(c.itemIndex);
     if (comboEnabled_ != c.enabled || comboColor_ != c.color) {
       SetEnabled(combo_, c.enabled);
-      InvalidateRect(combo_, nullptr, TRUE);
+      Repaint(combo_);
       comboEnabled_ = c.enabled;
       comboColor_ = c.color;
     }
@@ -352,7 +374,8 @@ void MainWindow::Mirror() {
       statusSimpleShown_ = model_.StatusSimple;
     }
     if (statusBoldShown_ != model_.StatusBold) {
-      status.SetFont(model_.StatusBold ? fonts_.bold : fonts_.normal, true);
+      status.SetFont(model_.StatusBold ? fonts_.bold : fonts_.normal,
+                     IsWindowVisible(statusBar_) != FALSE);
       statusBoldShown_ = model_.StatusBold;
     }
     if (statusShown_ != model_.StatusText) {
@@ -371,16 +394,15 @@ void MainWindow::MirrorEdit(EditView& view) {
   if (TextOf(view.hwnd) != edit.text) SetWindowTextA(view.hwnd, edit.text.c_str());
   if (view.enabled != edit.enabled || view.color != edit.color) {
     SetEnabled(view.hwnd, edit.enabled);
-    InvalidateRect(view.hwnd, nullptr, TRUE);
+    Repaint(view.hwnd);
     view.enabled = edit.enabled;
     view.color = edit.color;
   }
 }
 
-LRESULT CALLBACK MainWindow::Edit2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                       DWORD_PTR self) {
-  if (msg == WM_CHAR) {
-    auto* w = reinterpret_cast<MainWindow*>(self);
+LRESULT CALLBACK MainWindow::Edit2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* w = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_CHAR && w) {
     bool discard = false;
     try {
       w->model_.Dispatch(
@@ -388,23 +410,19 @@ LRESULT CALLBACK MainWindow::Edit2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     } catch (...) {  // nothing unwinds through the system's callback
     }
     if (discard) return 0;
-  } else if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, Edit2Proc, 0);
   }
-  return DefSubclassProc(hwnd, msg, wp, lp);
+  return CallWindowProcA(g_editProc, hwnd, msg, wp, lp);
 }
 
-LRESULT CALLBACK MainWindow::ChoiceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                        DWORD_PTR self) {
-  if (msg == WM_SETFOCUS) {
-    auto* w = reinterpret_cast<MainWindow*>(self);
+LRESULT CALLBACK MainWindow::ChoiceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* w = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_SETFOCUS && w) {
     ++w->focusing_;
-    LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+    LRESULT r = CallWindowProcA(g_buttonProc, hwnd, msg, wp, lp);
     --w->focusing_;
     return r;
   }
-  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ChoiceProc, 0);
-  return DefSubclassProc(hwnd, msg, wp, lp);
+  return CallWindowProcA(g_buttonProc, hwnd, msg, wp, lp);
 }
 
 }  // namespace iz::win32
