@@ -135,26 +135,27 @@ Tooltip::Tooltip(HWND owner, DWORD extraStyle)
 namespace {
 // The first version's size: every version of the common controls takes it,
 // and nothing of the later fields is used.
-TOOLINFOA ToolInfo(HWND parent, UINT flags, const char* text) {
+TOOLINFOA ToolInfo(HWND parent, UINT flags, const char* text, Tooltip::Mouse mouse) {
   TOOLINFOA info{};
   info.cbSize = TTTOOLINFOA_V1_SIZE;
-  info.uFlags = flags | TTF_SUBCLASS;
+  info.uFlags = flags | (mouse == Tooltip::Mouse::Subclass ? TTF_SUBCLASS : 0);
   info.hwnd = parent;
   info.lpszText = const_cast<char*>(text);
   return info;
 }
 }  // namespace
 
-void Tooltip::AddWindowTool(HWND parent, HWND tool, const char* text) const {
+void Tooltip::AddWindowTool(HWND parent, HWND tool, const char* text, Mouse mouse) const {
   if (!Handle()) return;
-  TOOLINFOA info = ToolInfo(parent, TTF_IDISHWND, text);
+  TOOLINFOA info = ToolInfo(parent, TTF_IDISHWND, text, mouse);
   info.uId = reinterpret_cast<UINT_PTR>(tool);
   Send(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-void Tooltip::AddRectTool(HWND parent, UINT_PTR id, const RECT& rect, const char* text) const {
+void Tooltip::AddRectTool(HWND parent, UINT_PTR id, const RECT& rect, const char* text,
+                          Mouse mouse) const {
   if (!Handle()) return;
-  TOOLINFOA info = ToolInfo(parent, 0, text);
+  TOOLINFOA info = ToolInfo(parent, 0, text, mouse);
   info.uId = id;
   info.rect = rect;
   Send(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));

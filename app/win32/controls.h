@@ -151,10 +151,14 @@ class Tooltip : public Window {
   // WS_POPUP | TTS_ALWAYSTIP plus extraStyle, topmost, owned by owner.
   Tooltip(HWND owner, DWORD extraStyle = 0);
   void SetMaxTipWidth(int width) const { Send(TTM_SETMAXTIPWIDTH, 0, width); }
+  // How a tool sees the mouse: the tooltip subclasses the window, or the
+  // message loop relays the mouse messages (TTM_RELAYEVENT).
+  enum class Mouse { Subclass, Relayed };
   // A tool that is a child window of parent.
-  void AddWindowTool(HWND parent, HWND tool, const char* text) const;
+  void AddWindowTool(HWND parent, HWND tool, const char* text, Mouse mouse = Mouse::Subclass) const;
   // A rectangle of parent's client area, told apart by id.
-  void AddRectTool(HWND parent, UINT_PTR id, const RECT& rect, const char* text) const;
+  void AddRectTool(HWND parent, UINT_PTR id, const RECT& rect, const char* text,
+                   Mouse mouse = Mouse::Subclass) const;
 };
 
 }  // namespace iz::win32

@@ -102,6 +102,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   MSG msg{};
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     HWND main = window.Handle();
+    if (main) window.RelayMouse(msg);
     if (main && TranslateAcceleratorA(main, accelerators, &msg)) continue;
     // Tab and the arrow keys move between the panel's controls.
     if (main && IsDialogMessageA(main, &msg)) continue;

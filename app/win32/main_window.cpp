@@ -207,8 +207,7 @@ void MainWindow::CreatePanel2() {
         // boxes; neither style is "auto": the model decides every state.
         const DWORD look = box.group != 0 ? BS_RADIOBUTTON : BS_CHECKBOX;
         HWND hwnd = CreateChild(Child(child).Text(box.caption).Style(look | WS_TABSTOP));
-        if (box.group != 0)
-          Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
+        if (box.group != 0) Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
         boxes_.push_back({&box, hwnd});
         break;
       }
@@ -220,8 +219,7 @@ void MainWindow::CreatePanel2() {
                                     .Style(ES_AUTOHSCROLL | WS_TABSTOP)
                                     .ExStyle(WS_EX_CLIENTEDGE));
         EditBox(hwnd).SetNoLimit();
-        if (&edit == &model_.Edit2)
-          Subclass(hwnd, Edit2Proc, &g_editProc, this);
+        if (&edit == &model_.Edit2) Subclass(hwnd, Edit2Proc, &g_editProc, this);
         edits_.push_back({&edit, hwnd, true, 0});
         break;
       }
@@ -273,12 +271,20 @@ void MainWindow::AddTooltips(const std::vector<HWND>& groups) {
   for (auto p = std::rbegin(kPanelLayout); p != std::rend(kPanelLayout); ++p) {
     if (p->kind != CtlKind::Group) continue;
     --g;
-    if (p->hint) tip.AddRectTool(panel2_, g, RECT{p->x, p->y, p->x + p->w, p->y + p->h}, p->hint);
+    if (p->hint)
+      tip.AddRectTool(panel2_, g, RECT{p->x, p->y, p->x + p->w, p->y + p->h}, p->hint,
+                      Tooltip::Mouse::Relayed);
   }
   // Boxes whose hint is none have no tooltip.
   for (const BoxView& b : boxes_) {
-    if (b.box->hint) tip.AddWindowTool(panel2_, b.hwnd, b.box->hint);
+    if (b.box->hint) tip.AddWindowTool(panel2_, b.hwnd, b.box->hint, Tooltip::Mouse::Relayed);
   }
+}
+
+void MainWindow::RelayMouse(const MSG& msg) {
+  if (!tooltip_ || msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) return;
+  if (msg.hwnd != panel2_ && GetParent(msg.hwnd) != panel2_) return;
+  SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(const_cast<MSG*>(&msg)));
 }
 
 void MainWindow::OnCommand(int id, int code, HWND control) {

@@ -26,6 +26,11 @@ class MainWindow {
   bool Create(HINSTANCE instance, const char* className);
   // Null once the window is destroyed.
   HWND Handle() const { return hwnd_; }
+  // Shows the panel's tooltips: the message loop hands them the panel's mouse
+  // messages. Subclassing the panel and the boxes for them would put a
+  // lookup in front of every message those windows get (under Wine a server
+  // call each, about 1,400 of them before the window is first idle).
+  void RelayMouse(const MSG& msg);
 
  private:
   struct BoxView {

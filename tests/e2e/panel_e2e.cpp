@@ -242,6 +242,18 @@ TEST_F(PanelTest, TooltipsAreExactlyWhereAHintExists) {
   EXPECT_EQ(got, expected);
 }
 
+// The mouse resting on a box shows the box's hint; on a group box, clear of
+// its controls, the group's; on a group without a hint, nothing.
+TEST_F(PanelTest, RestingTheMouseShowsTheHint) {
+  HWND cable = P().InGroup(kTypes, "Button", "CABLE / DSL");
+  EXPECT_EQ(P().HoverTip(cable, {20, 8}), "Select CABLE / DSL  connection for optimization");
+  const RECT path = Program::RectInParent(P().GroupBox(kPath));
+  HWND panel = GetParent(P().GroupBox(kPath));
+  EXPECT_EQ(P().HoverTip(panel, {path.right - 4, path.bottom - 4}), "Path to MTU");
+  const RECT extra = Program::RectInParent(P().GroupBox(kExtra));
+  EXPECT_EQ(P().HoverTip(panel, {extra.right - 4, extra.bottom - 4}, 1500), "");
+}
+
 // A radio-style button reports a click when the keyboard focus lands on it
 // unchecked; that is no choice of the user's and must change nothing.
 TEST_F(PanelTest, TabbingThroughThePanelChoosesNothing) {

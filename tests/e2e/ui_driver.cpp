@@ -555,6 +555,28 @@ std::vector<TooltipInfo> Program::Tooltips() const {
   return tools;
 }
 
+std::string Program::HoverTip(HWND window, POINT at, DWORD milliseconds) const {
+  auto shown = [this] {
+    for (HWND tip : TopLevelWindows(ProcessId())) {
+      if (SameClass(tip, TOOLTIPS_CLASSA) && IsWindowVisible(tip)) return tip;
+    }
+    return HWND{};
+  };
+  for (HWND tip : TopLevelWindows(ProcessId())) {
+    if (SameClass(tip, TOOLTIPS_CLASSA)) Send(tip, TTM_POP, 0, 0);
+  }
+  POINT screen = at;
+  ClientToScreen(window, &screen);
+  SetCursorPos(screen.x, screen.y);
+  PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  const DWORD deadline = GetTickCount() + milliseconds;
+  do {
+    if (HWND tip = shown()) return Text(tip);
+    Sleep(kPollStep);
+  } while (GetTickCount() < deadline);
+  return "";
+}
+
 // ---------------------------------------------------------------- dialogs
 
 std::optional<Dialog> Program::WaitDialog(DWORD milliseconds) const {

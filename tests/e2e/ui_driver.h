@@ -142,6 +142,10 @@ class Program {
   std::vector<ToolButtonInfo> ToolButtons() const;
   // Every tool of every tooltip control of the program.
   std::vector<TooltipInfo> Tooltips() const;
+  // Rests the mouse on a point of a window (client coordinates) and returns
+  // the text of the tooltip that shows within `milliseconds`, or "" (any tip
+  // showing before is closed first).
+  std::string HoverTip(HWND window, POINT at, DWORD milliseconds = 3000) const;
 
   // ---- dialogs
   // The next visible dialog of the program (class #32770), or nullopt.
