@@ -54,11 +54,12 @@ i686-w64-mingw32-gcc -std=c99 -O2 -Wall -Wextra -s -mwindows -I "$top" "$top/ben
 i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -static -s \
   "$top/bench/floor/launcher.cpp" -lpsapi -o "$floorDir/launcher.exe"
 
-echo "== Under Wine: $runs runs of each after a warm-up, alternating"
+# Other work on the machine shows in every figure: say how busy it was.
+echo "== Under Wine: $runs runs of each after a warm-up, alternating (load $(cut -d' ' -f1-3 /proc/loadavg))"
 log=$floorDir/wine.log
 WINEPREFIX=$top/build/wineprefix-bench "$top/tools/with-wine.sh" "$top/tools/bench.sh" --wine | tee "$log"
 
-echo "== Results"
+echo "== Results (load $(cut -d' ' -f1-3 /proc/loadavg))"
 bytes=$(stat -c %s "$exe")
 dlls=$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
 foreign=""
