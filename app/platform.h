@@ -39,8 +39,8 @@ class Platform {
   virtual bool GetVersion(VersionInfo& info) = 0;
 
   // A modal MessageBox owned by the main window.
-  virtual MsgAnswer MessageBox(const std::string& text, const std::string& caption,
-                               MsgIcon icon, MsgButtons buttons) = 0;
+  virtual MsgAnswer MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                               MsgButtons buttons) = 0;
   // The modal first-run notice (TAboutBox1); returns when it is closed. May throw.
   virtual void ShowFirstRunNotice() = 0;
   // The modal about window (TAboutBox), a fresh one each time.

@@ -1,7 +1,6 @@
 #include "app/restart.h"
 
 #include "app/os_kind.h"
-
 #include "store/error.h"
 
 namespace iz {

@@ -26,8 +26,9 @@ constexpr const char* kUnableToRead = "Unable to read %s";
 constexpr const char* kIsLink =
     "%s is a junction or symbolic link. The backup does not follow links, which could lead "
     "to files elsewhere; remove it and try again";
-constexpr const char* kTooLarge = "%s is larger than 1 MiB, far more than a backup writes; it was "
-                                  "not read";
+constexpr const char* kTooLarge =
+    "%s is larger than 1 MiB, far more than a backup writes; it was "
+    "not read";
 // A Registry.reg of the whole map is a few kilobytes.
 constexpr std::uint64_t kMaxRegistryFile = 1u << 20;
 
@@ -142,7 +143,8 @@ std::vector<std::string> PutBackValues(RawRegistry& registry,
         }
       }
     } catch (const Error&) {
-      failures.push_back(FormatMessage(r.present ? kFailedToSetData : kFailedToRemove, ValueLabel(r)));
+      failures.push_back(
+          FormatMessage(r.present ? kFailedToSetData : kFailedToRemove, ValueLabel(r)));
     }
   }
   return failures;
@@ -236,7 +238,8 @@ void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platf
     if (!platform.CopyFileAtomically(saved, live)) failures.push_back(CopyFailure(saved, live));
   }
 
-  for (std::string& failure : PutBackValues(registry, values)) failures.push_back(std::move(failure));
+  for (std::string& failure : PutBackValues(registry, values))
+    failures.push_back(std::move(failure));
 
   RaiseIfAny(failures);
   platform.MessageBox(kRestoredText, kAppTitle, MsgIcon::None, MsgButtons::Ok);

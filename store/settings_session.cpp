@@ -183,7 +183,8 @@ void SettingsSession::RemoveSectionValue(const std::string& section, const std::
   ScopedKey sectionKey(registry_);
   const long opened = registry_.OpenKey(r.parent, r.subKey, access_, sectionKey.Out());
   const long status = opened == kRegOk ? registry_.DeleteValue(sectionKey.Get(), ident) : opened;
-  if (status != kRegOk && status != kRegNotFound) throw Error(FormatMessage(kFailedToRemove, ident));
+  if (status != kRegOk && status != kRegNotFound)
+    throw Error(FormatMessage(kFailedToRemove, ident));
 }
 
 bool SettingsSession::GetValue(const std::string& name, std::uint32_t* type,

@@ -423,7 +423,8 @@ TEST(HostileFolders, OversizedOrForeignRegistryFileIsRefusedQuickly) {
   std::string foreign = head;
   for (int i = 0; i < 100000; ++i) {
     std::string name;
-    for (int n = i; n || name.empty(); n /= 36) name += "0123456789abcdefghijklmnopqrstuvwxyz"[n % 36];
+    for (int n = i; n || name.empty(); n /= 36)
+      name += "0123456789abcdefghijklmnopqrstuvwxyz"[n % 36];
     foreign += "\"" + name + "\"=-\n";
   }
   const std::pair<std::string, std::string> rows[] = {

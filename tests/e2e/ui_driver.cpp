@@ -247,8 +247,8 @@ Program::Program(const StartOptions& options) {
     std::string commandLine = "\"" + path + "\"";
     STARTUPINFOA si{};
     si.cb = sizeof(si);
-    started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                             nullptr, directory, &si, &process_);
+    started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             directory, &si, &process_);
   } else {
     // A path the ANSI code page may not be able to show.
     std::wstring commandLine = L"\"" + options.program + L"\"";

@@ -128,8 +128,7 @@ TEST_F(BackupTest, RestoreTriesEverythingAndNamesWhatCouldNotBePutBack) {
   platform.files[kRegFile] = WriteRegFile({
       {kHKLM, kTcpipParametersKey, kDefaultTTL, true, kRegDword, DwordBytes(64)},
       {kHKLM, kNetbtParametersKey, kSessionKeepAlive, false, 0, {}},
-      {kHKCU, kInternetSettingsUpperKey, kMaxConnectionsPerServer, true, kRegDword,
-       DwordBytes(8)},
+      {kHKCU, kInternetSettingsUpperKey, kMaxConnectionsPerServer, true, kRegDword, DwordBytes(8)},
   });
   registry.SetKeyRights(kHKLM, kTcpipParametersKey, kKeyRead);
   registry.SetKeyRights(kHKLM, kNetbtParametersKey, kKeyRead);
@@ -162,10 +161,11 @@ TEST_F(BackupTest, AnUnreadableValueStopsBackupAndKeepsThePreviousOne) {
 // The Backup folder may be writable by other users: a junction or link as the
 // folder, or as a file the command would read or write, is refused.
 TEST(BackupLinks, AreRefusedAndNotFollowed) {
-  const std::string refused = " is a junction or symbolic link. The backup does not follow links, "
-                              "which could lead to files elsewhere; remove it and try again.";
+  const std::string refused =
+      " is a junction or symbolic link. The backup does not follow links, "
+      "which could lead to files elsewhere; remove it and try again.";
   const std::pair<std::string, bool> rows[] = {
-      {kFolder, true}, {kRegFile, true}, {Bak("Win.ini"), true},
+      {kFolder, true},  {kRegFile, true},  {Bak("Win.ini"), true},
       {kFolder, false}, {kRegFile, false}, {Bak("Win.ini"), false},
   };
   for (const auto& [link, saving] : rows) {
@@ -177,9 +177,8 @@ TEST(BackupLinks, AreRefusedAndNotFollowed) {
     rig.platform.files[kRegFile] = WriteRegFile({});
     rig.platform.links = {link};
     const auto files = rig.platform.files;
-    rig.w.Dispatch([&] {
-      saving ? rig.w.Backup1Click() : rig.w.Restoreyouroriginalconfiguration1Click();
-    });
+    rig.w.Dispatch(
+        [&] { saving ? rig.w.Backup1Click() : rig.w.Restoreyouroriginalconfiguration1Click(); });
     ASSERT_EQ(rig.platform.messages.size(), 1u);
     EXPECT_EQ(Last(rig.platform), link + refused);
     // Nothing goes through the link: no call but the error names it.

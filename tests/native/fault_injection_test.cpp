@@ -117,8 +117,7 @@ const std::vector<Operation>& Operations() {
       {"Read NT", WinXP(), OptimizedNT, A::Ok, kView, &kReadErrors},
       {"Read 9x", Win98SE(), Optimized98, A::Ok, kView, &kReadErrors},
       {"Start-up NT", WinXP(), OptimizedNT, A::Ok, &TIZelvora::FormCreate, &kStartUpErrors},
-      {"Backup", WinXP(), SavedThenRestoredDefaults, A::Ok, &TIZelvora::Backup1Click,
-       &kReadErrors},
+      {"Backup", WinXP(), SavedThenRestoredDefaults, A::Ok, &TIZelvora::Backup1Click, &kReadErrors},
       {"Restore previous settings", WinXP(), SavedThenRestoredDefaults, A::Ok,
        &TIZelvora::Restoreyouroriginalconfiguration1Click, &kWriteErrors},
   };
@@ -283,8 +282,7 @@ TEST(FaultInjection, NoWriteLandsOutsideTheKeysOfACleanRun) {
 // absent). One that reports failure after a denied read has written nothing.
 TEST(FaultInjection, SuccessIsReportedOnlyWhenNothingWasLost) {
   const auto reg = [](const Outcome& o) {
-    const auto it = o.filesAfter.find(
-        "C:\\Program Files\\Internet Zelvora\\Backup\\Registry.reg");
+    const auto it = o.filesAfter.find("C:\\Program Files\\Internet Zelvora\\Backup\\Registry.reg");
     return it == o.filesAfter.end() ? std::string() : it->second;
   };
   for (const Operation& op : Operations()) {
@@ -323,9 +321,9 @@ TEST(FaultInjection, AnInvalidFieldWritesNothingWhateverFails) {
     const char* text;
   };
   const Row rows[] = {
-      {WinXP(), &Panel::Edit1, "abc"}, {WinXP(), &Panel::Edit4, ""},
-      {WinXP(), &Panel::Edit5, "6OO"}, {WinXP(), &Panel::Edit2, "99999999999999999999"},
-      {WinXP(), &Panel::Edit6, "$"},   {WinXP(), &Panel::Edit7, "-0x"},
+      {WinXP(), &Panel::Edit1, "abc"},   {WinXP(), &Panel::Edit4, ""},
+      {WinXP(), &Panel::Edit5, "6OO"},   {WinXP(), &Panel::Edit2, "99999999999999999999"},
+      {WinXP(), &Panel::Edit6, "$"},     {WinXP(), &Panel::Edit7, "-0x"},
       {Win98SE(), &Panel::Edit4, "x"},   {Win98SE(), &Panel::Edit5, " "},
       {Win98SE(), &Panel::Edit2, "1e3"}, {Win98SE(), &Panel::Edit6, "0x"},
       {Win98SE(), &Panel::Edit7, "+-1"},

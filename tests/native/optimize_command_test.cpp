@@ -82,7 +82,8 @@ TEST(OptimizeCommand, YesRestartsByTheMeansOfTheKind) {
       "ShellOpen main open \"C:\\windows\\rundll.exe\" \"user.exe,exitwindowsexec\""};
   const Calls rundll32 = {
       "ShellOpen main open \"C:\\WINDOWS\\RUNDLL32.EXE\" \"shell32,SHExitWindowsEx 2\""};
-  const Calls shutdown = {"ShellOpen main open \"C:\\WINDOWS\\system32\\shutdown.exe\" \"-r -t 01\""};
+  const Calls shutdown = {
+      "ShellOpen main open \"C:\\WINDOWS\\system32\\shutdown.exe\" \"-r -t 01\""};
   struct Row {
     const char* what;
     VersionInfo version;
