@@ -23,7 +23,12 @@ native-asan:
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DIZ_SANITIZE=ON >/dev/null
 	cmake --build $(ASAN) -j $(JOBS)
 
+# Two build trees, one per compiler: the program (win32 thread model) lands
+# with its help file in $(WIN), beside the test programs (posix thread model).
 win:
+	cmake -S . -B $(WIN)/product -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-win32.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DIZ_OUTPUT_DIR=$(abspath $(WIN)) >/dev/null
+	cmake --build $(WIN)/product -j $(JOBS)
 	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(WIN) -j $(JOBS)
 

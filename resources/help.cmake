@@ -8,7 +8,7 @@ if(NOT IZ_CHMCMD)
 endif()
 
 set(IZ_HELP_DIR ${CMAKE_CURRENT_LIST_DIR}/help)
-set(IZ_HELP_FILE "${CMAKE_BINARY_DIR}/Internet Zelvora.chm")
+set(IZ_HELP_FILE "${IZ_OUTPUT_DIR}/Internet Zelvora.chm")
 file(GLOB IZ_HELP_SOURCES CONFIGURE_DEPENDS
   ${IZ_HELP_DIR}/*.htm ${IZ_HELP_DIR}/*.css ${IZ_HELP_DIR}/*.hhc ${IZ_HELP_DIR}/*.hhk
   ${IZ_HELP_DIR}/*.hhp)

@@ -1,7 +1,6 @@
 #include "restore/reg_file.h"
 
 #include <cctype>
-#include <cstdio>
 #include <unordered_set>
 #include <utility>
 
@@ -65,12 +64,23 @@ bool WritableAsText(const std::vector<std::uint8_t>& data) {
   return true;
 }
 
+// Lower-case hex digits of v, at least `width` of them. Not snprintf: the
+// formatted-output engine behind it is a large part of a program that needs
+// only these digits.
+std::string Hex(std::uint32_t v, std::size_t width) {
+  std::string out;
+  do {
+    out.insert(out.begin(), "0123456789abcdef"[v & 15]);
+    v >>= 4;
+  } while (v != 0 || out.size() < width);
+  return out;
+}
+
 std::string HexList(const std::vector<std::uint8_t>& data) {
   std::string out;
-  char buf[4];
   for (std::size_t i = 0; i < data.size(); ++i) {
-    std::snprintf(buf, sizeof buf, i == 0 ? "%02x" : ",%02x", data[i]);
-    out += buf;
+    if (i != 0) out += ',';
+    out += Hex(data[i], 2);
   }
   return out;
 }
@@ -80,17 +90,14 @@ std::string DataText(const RegValueRecord& r) {
   if (r.type == kRegSz && WritableAsText(r.data)) {
     return Quoted(std::string(r.data.begin(), r.data.end() - 1));
   }
-  char buf[24];
   if (r.type == kRegDword && r.data.size() == 4) {
     const std::uint32_t v =
         r.data[0] | r.data[1] << 8 | r.data[2] << 16 | static_cast<std::uint32_t>(r.data[3]) << 24;
-    std::snprintf(buf, sizeof buf, "dword:%08x", static_cast<unsigned>(v));
-    return buf;
+    return "dword:" + Hex(v, 8);
   }
   if (r.type == kRegBinary) return "hex:" + HexList(r.data);
   // Any other type, or data that the short forms cannot carry exactly.
-  std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(r.type));
-  return buf + HexList(r.data);
+  return "hex(" + Hex(r.type, 1) + "):" + HexList(r.data);
 }
 
 // ---------------------------------------------------------------- reading

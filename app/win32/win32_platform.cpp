@@ -544,7 +544,11 @@ std::vector<std::string> CommandLineArguments() {
 void InitCommonControlClasses() {
   INITCOMMONCONTROLSEX icc{};
   icc.dwSize = sizeof(icc);
+  // The standard classes are a flag of common controls 6 only (they come
+  // with the manifest); an older version may refuse a flag it does not know.
   icc.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
+  if (InitCommonControlsEx(&icc)) return;
+  icc.dwICC = ICC_WIN95_CLASSES;
   InitCommonControlsEx(&icc);
 }
 

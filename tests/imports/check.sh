@@ -1,0 +1,41 @@
+#!/bin/sh
+# Fails when the program imports a function that Windows 95 or Windows NT 4.0
+# (each with Internet Explorer 4) lacks: Windows refuses to start a program
+# whose import table names a function that its DLLs do not export, and Wine
+# resolves every import whatever version it reports, so no other test sees it.
+# Each DLL the program may import has a list here, <dll>.txt, one exported
+# name a line; an import missing from its list fails, naming DLL and function.
+#   check.sh OBJDUMP PROGRAM.exe
+set -u
+objdump=$1 exe=$2
+lists=$(cd "$(dirname "$0")" && pwd)
+[ -f "$exe" ] || { echo "no $exe" >&2; exit 1; }
+"$objdump" -p "$exe" | awk -v lists="$lists" '
+  function fail(text) { print text; failed = 1 }
+  # The PE header: Windows 95 and NT 4.0 refuse a subsystem newer than 4.0.
+  $1 ~ /^Major(Subsystem|OSystem)Version$/ && $2 != 4 { fail($1 " is " $2 ", not 4") }
+  $1 ~ /^Minor(Subsystem|OSystem)Version$/ && $2 != 0 { fail($1 " is " $2 ", not 0") }
+  /^\tDLL Name: / {
+    dll = $3; entries = 0
+    name = tolower(dll); sub(/\.dll$/, "", name); list = lists "/" name ".txt"
+    if (!(list in loaded)) {
+      loaded[list] = 0
+      while ((getline line < list) > 0)
+        if (line !~ /^#/ && line != "") { exported[list, line] = 1; loaded[list]++ }
+      close(list)
+    }
+    if (!loaded[list]) fail(dll ": not a DLL the program may import")
+    next
+  }
+  # An imported entry: address, hint and name; by ordinal it has no name.
+  dll != "" && /^\t[0-9a-f]+\t/ {
+    ++entries; ++imports
+    if (NF < 3 || $3 == "<none>") fail(dll " ordinal " $2 ": imported by ordinal")
+    else if (!((list, $3) in exported))
+      fail(dll " " $3 ": lacking on Windows 95 or NT 4.0, or not checked yet (" name ".txt)")
+  }
+  /^$/ && entries > 0 { dll = ""; entries = 0 }
+  END {
+    if (imports == 0) fail("no imports read: the objdump output was not understood")
+    exit failed
+  }'
