@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -142,15 +141,52 @@ bool Delete(const std::string& path) {
   return (IsNT() ? DeleteFileW(Wide(path).c_str()) : DeleteFileA(path.c_str())) != FALSE;
 }
 
-// Puts temp in the place of target in one step where the system can.
-bool MoveOver(const std::string& temp, const std::string& target) {
-  if (IsNT()) {
-    return MoveFileExW(Wide(temp).c_str(), Wide(target).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+bool Move(const std::string& from, const std::string& to) {
+  return (IsNT() ? MoveFileW(Wide(from).c_str(), Wide(to).c_str())
+                 : MoveFileA(from.c_str(), to.c_str())) != FALSE;
+}
+
+// Where the 9x replacement below keeps the old file while it replaces it.
+std::string Aside(const std::string& path) { return path + ".old.tmp"; }
+
+// The replacement where MoveFileEx is only a stub (Windows 95, 98 and Me,
+// and MoveFileA does not replace): the old file moves aside, the new one
+// into its place, then the old one goes. Each move is a rename, so a cut
+// leaves one of the two in place or the state PutBackCutReplacement mends.
+bool ReplaceByMoves(const std::string& temp, const std::string& target) {
+  const std::string aside = Aside(target);
+  Delete(aside);  // left by a replacement cut after its second move
+  const bool hadTarget = Attributes(target) != INVALID_FILE_ATTRIBUTES;
+  if (hadTarget && !Move(target, aside)) return false;
+  if (!Move(temp, target)) {
+    if (hadTarget) Move(aside, target);
+    return false;
   }
-  // MoveFileExA is only a stub on the 9x family; MoveFileA does not replace.
-  DeleteFileA(target.c_str());
-  return MoveFileA(temp.c_str(), target.c_str()) != FALSE;
+  Delete(aside);
+  return true;
+}
+
+// ReplaceByMoves cut between its two moves leaves the target missing and the
+// old file aside; putting it back makes the target whole again.
+void PutBackCutReplacement(const std::string& path) {
+  if (Attributes(path) == INVALID_FILE_ATTRIBUTES &&
+      Attributes(Aside(path)) != INVALID_FILE_ATTRIBUTES)
+    Move(Aside(path), path);
+}
+
+// Puts temp in the place of target in one step where the system can.
+// moveFileEx stands in for the system's MoveFileEx when set (tests).
+bool MoveOver(const std::string& temp, const std::string& target,
+              Win32Platform::MoveFileExFn moveFileEx) {
+  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  BOOL moved;
+  if (moveFileEx)
+    moved = moveFileEx(temp.c_str(), target.c_str(), kFlags);
+  else if (IsNT())
+    moved = MoveFileExW(Wide(temp).c_str(), Wide(target).c_str(), kFlags);
+  else
+    moved = MoveFileExA(temp.c_str(), target.c_str(), kFlags);
+  return moved || (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && ReplaceByMoves(temp, target));
 }
 
 // A new temporary file beside path, made by create (which must fail when the
@@ -161,10 +197,10 @@ bool MakeTemporary(const std::string& path, std::string* temp,
                    const std::function<bool(const std::string&)>& create) {
   static unsigned serial = 0;
   for (int attempt = 0; attempt < 16; ++attempt) {
+    // wsprintfA, not snprintf: the C library's formatting engine would be a
+    // tenth of the program for this name.
     char suffix[48];
-    std::snprintf(suffix, sizeof suffix, ".%lx.%lx.%x.tmp",
-                  static_cast<unsigned long>(GetCurrentProcessId()),
-                  static_cast<unsigned long>(GetTickCount()), ++serial);
+    wsprintfA(suffix, ".%lx.%lx.%x.tmp", GetCurrentProcessId(), GetTickCount(), ++serial);
     *temp = path + suffix;
     if (create(*temp)) return true;
     const DWORD error = GetLastError();
@@ -372,6 +408,7 @@ bool Win32Platform::DirectoryExists(const std::string& path) {
 }
 
 bool Win32Platform::FileExists(const std::string& path) {
+  PutBackCutReplacement(path);
   const DWORD attributes = Attributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -401,7 +438,8 @@ bool Win32Platform::CopyFileAtomically(const std::string& from, const std::strin
   std::string temp;
   if (!MakeTemporary(to, &temp, [&](const std::string& t) { return CopyOne(from, t, true); }))
     return false;
-  if (!MoveOver(temp, to)) {
+  PutBackCutReplacement(to);
+  if (!MoveOver(temp, to, moveFileEx)) {
     // A read-only copy (System.dat) cannot be deleted as it stands.
     SetFileAttributes(temp, kFileAttributeNormal);
     Delete(temp);
@@ -413,6 +451,7 @@ bool Win32Platform::CopyFileAtomically(const std::string& from, const std::strin
 bool Win32Platform::WriteFileAtomically(const std::string& path, const std::string& content) {
   // The temporary file sits beside the target so that the final move is a
   // rename on one volume: a reader sees the old file or the new one.
+  PutBackCutReplacement(path);
   std::string temp;
   HANDLE handle = INVALID_HANDLE_VALUE;
   if (!MakeTemporary(path, &temp, [&](const std::string& t) {
@@ -425,7 +464,7 @@ bool Win32Platform::WriteFileAtomically(const std::string& path, const std::stri
     FileHandle file(handle);
     written = WriteAll(file.h, content) && FlushFileBuffers(file.h);
   }
-  if (!written || !MoveOver(temp, path)) {
+  if (!written || !MoveOver(temp, path, moveFileEx)) {
     Delete(temp);
     return false;
   }
@@ -434,6 +473,7 @@ bool Win32Platform::WriteFileAtomically(const std::string& path, const std::stri
 
 FileRead Win32Platform::ReadFile(const std::string& path, std::string* content,
                                  std::uint64_t maxBytes) {
+  PutBackCutReplacement(path);
   FileHandle file(OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
   if (!file.ok()) return FileRead::Failed;
   // Refused by its size before a byte is read, and again should it grow.
@@ -502,9 +542,14 @@ bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string
 std::string Win32Platform::LocalDate() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  char text[16];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+  char text[32];
+  wsprintfA(text, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
   return text;
+}
+
+BOOL WINAPI MoveFileExNotImplemented(LPCSTR, LPCSTR, DWORD) {
+  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return FALSE;
 }
 
 void LimitDllSearch() {

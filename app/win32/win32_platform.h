@@ -60,11 +60,20 @@ class Win32Platform : public Platform {
   bool AskSaveRegFile(const std::string& suggestedName, std::string* path) override;
   std::string LocalDate() override;
 
+  // The atomic write's and copy's MoveFileEx; null: the system's. Tests put
+  // MoveFileExNotImplemented here to take the 9x fallback under any Windows.
+  using MoveFileExFn = BOOL(WINAPI*)(LPCSTR from, LPCSTR to, DWORD flags);
+  MoveFileExFn moveFileEx = nullptr;
+
  private:
   HANDLE token_ = nullptr;
   DWORD lastError_ = 0;
   LUID luid_{};
 };
+
+// MoveFileExA as Windows 95, 98 and Me have it: fails with
+// ERROR_CALL_NOT_IMPLEMENTED.
+BOOL WINAPI MoveFileExNotImplemented(LPCSTR from, LPCSTR to, DWORD flags);
 
 // Limits where DLLs loaded from now on are looked for to the system
 // directory (or, where only that exists, takes the current directory out of

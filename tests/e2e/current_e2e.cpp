@@ -250,7 +250,8 @@ std::string BackupFolder() {
 
 void RemoveBackupFolder() {
   const std::string folder = BackupFolder();
-  for (const char* name : {"System.dat", "User.dat", "System.ini", "Win.ini", "Registry.reg"}) {
+  for (const char* name : {"System.dat", "User.dat", "System.ini", "Win.ini", "Registry.reg",
+                           "Registry.reg.old.tmp"}) {
     const std::string file = folder + "\\" + name;
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(file.c_str());
@@ -286,17 +287,32 @@ std::vector<Location> SavedLocations(const std::string& file) {
   return where;
 }
 
-class BackupE2E : public ::testing::TestWithParam<const char*> {
+// The program's test hook: its atomic write finds MoveFileExA as the 9x
+// family has it (not implemented), which Wine's win98 does not imitate.
+constexpr char kMoveFileExStub[] = "IZ_TEST_MOVEFILEEX_NOT_IMPLEMENTED";
+
+struct BackupCase {
+  const char* windows;
+  bool moveFileExStub;
+};
+
+class BackupE2E : public ::testing::TestWithParam<BackupCase> {
  protected:
-  void SetUp() override { RemoveBackupFolder(); }
-  void TearDown() override { RemoveBackupFolder(); }
+  void SetUp() override {
+    RemoveBackupFolder();
+    if (GetParam().moveFileExStub) SetEnvironmentVariableA(kMoveFileExStub, "1");
+  }
+  void TearDown() override {
+    SetEnvironmentVariableA(kMoveFileExStub, nullptr);
+    RemoveBackupFolder();
+  }
 };
 
 // Started from the Windows directory, the program still saves beside itself.
 TEST_P(BackupE2E, BackupOptimizeRestoreBringsBackTheSavedState) {
   RegSetDword(HKEY_CURRENT_USER, kInternetSettings, "IZ e2e", 1);  // the key must exist
   RegRemoveValue(HKEY_CURRENT_USER, kInternetSettings, "IZ e2e");
-  StartOptions options = StartOptions::OnWindows(GetParam());
+  StartOptions options = StartOptions::OnWindows(GetParam().windows);
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
   options.workingDirectory = windows;
@@ -314,6 +330,17 @@ TEST_P(BackupE2E, BackupOptimizeRestoreBringsBackTheSavedState) {
   ASSERT_TRUE(FileExists(regFile));
   EXPECT_TRUE(FileExists(BackupFolder() + "\\Win.ini"));
   EXPECT_FALSE(FileExists(std::string(windows) + "\\Backup\\Registry.reg"));
+  EXPECT_FALSE(FileExists(regFile + ".old.tmp"));
+  if (GetParam().moveFileExStub) {
+    // The old file cannot move aside onto a folder: the fallback, and only
+    // it, fails and keeps the first backup.
+    CreateDirectoryA((regFile + ".old.tmp").c_str(), nullptr);
+    program.Key(VK_F5);
+    EXPECT_EQ(AnswerDialog(program, "Internet Zelvora 2.19", IDOK),
+              "Unable to write to " + regFile + ".");
+    RemoveDirectoryA((regFile + ".old.tmp").c_str());
+    EXPECT_TRUE(FileExists(regFile));
+  }
   const std::vector<Location> saved = SavedLocations(regFile);
   ASSERT_GT(saved.size(), 40u);
   Preserved preserved(saved);
@@ -332,7 +359,9 @@ TEST_P(BackupE2E, BackupOptimizeRestoreBringsBackTheSavedState) {
   EXPECT_EQ(Ports(), ports);
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, BackupE2E, ::testing::Values("winxp", "win98"));
+INSTANTIATE_TEST_SUITE_P(Windows, BackupE2E,
+                         ::testing::Values(BackupCase{"winxp", false}, BackupCase{"win98", false},
+                                           BackupCase{"win98", true}));
 
 // ---------------------------------------------------------------- hostile folders
 

@@ -14,6 +14,7 @@
 namespace {
 
 constexpr char kChildVariable[] = "IZ_ATOMIC_WRITE_TARGET";
+constexpr char kFallbackVariable[] = "IZ_ATOMIC_WRITE_FALLBACK";
 
 // Two contents of the same large size that differ everywhere, so that a
 // torn write cannot pass for either.
@@ -31,6 +32,7 @@ TEST(AtomicWriteKill, Writer) {
   const char* target = std::getenv(kChildVariable);
   if (!target) GTEST_SKIP() << "runs only as the killed child";
   iz::win32::Win32Platform platform;
+  if (std::getenv(kFallbackVariable)) platform.moveFileEx = iz::win32::MoveFileExNotImplemented;
   for (int i = 0;; ++i) platform.WriteFileAtomically(target, Content(i % 2 ? 'B' : 'A'));
 }
 
@@ -49,23 +51,31 @@ TEST(AtomicWriteKill, AKilledWriterLeavesTheOldFileOrTheNew) {
   SetEnvironmentVariableA(kChildVariable, target.c_str());
   std::mt19937 random(20261207);
   std::uniform_int_distribution<DWORD> delay(5, 120);
-  for (int round = 0; round < 25; ++round) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    Sleep(delay(random));
-    TerminateProcess(process.hProcess, 1);
-    WaitForSingleObject(process.hProcess, 5000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    const std::string now = ReadAll(target);
-    EXPECT_TRUE(now == Content('A') || now == Content('B'))
-        << "round " << round << ": " << now.size() << " bytes, a torn file";
+  // With MoveFileEx, then with the 9x family's fallback, where the next read
+  // puts back what a cut replacement moved aside.
+  for (const char* fallback : {static_cast<const char*>(nullptr), "1"}) {
+    SetEnvironmentVariableA(kFallbackVariable, fallback);
+    for (int round = 0; round < 20; ++round) {
+      STARTUPINFOA startup{};
+      startup.cb = sizeof startup;
+      PROCESS_INFORMATION process{};
+      ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &process));
+      Sleep(delay(random));
+      TerminateProcess(process.hProcess, 1);
+      WaitForSingleObject(process.hProcess, 5000);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+      const std::string now = ReadAll(target);
+      EXPECT_TRUE(now == Content('A') || now == Content('B'))
+          << (fallback ? "fallback" : "MoveFileEx") << " round " << round << ": " << now.size()
+          << " bytes, a torn file";
+    }
   }
+  SetEnvironmentVariableA(kFallbackVariable, nullptr);
   SetEnvironmentVariableA(kChildVariable, nullptr);
   DeleteFileA(target.c_str());
+  DeleteFileA((target + ".old.tmp").c_str());
   // What the killed writers left: temporary files of their own names.
   WIN32_FIND_DATAA found;
   const std::string folder = temp;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/restart.h"
+#include "app/win32/late_bound.h"
 #include "app/win32/win.h"
 #include "store/error.h"
 
@@ -22,7 +23,7 @@ class Win32PlatformFiles : public ::testing::Test {
     ASSERT_TRUE(platform_.CreateDirectory(dir_));
   }
   void TearDown() override {
-    for (const char* name : {"\\a.txt", "\\b.txt", "\\a.txt.tmp", "\\big.reg", "\\izplanted.dll",
+    for (const char* name : {"\\a.txt", "\\b.txt", "\\a.txt.tmp", "\\a.txt.old.tmp", "\\big.reg", "\\izplanted.dll",
                              "\\SHUTDOWN.bat", "\\ran.txt", "\\sub"}) {
       const std::string path = dir_ + name;
       SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -77,15 +78,25 @@ TEST_F(Win32PlatformFiles, DirectoryAndFileTestsTellThemApart) {
   EXPECT_FALSE(platform_.CreateDirectory(dir_)) << "it exists already";
 }
 
+// With the system's MoveFileEx, and with one as the 9x family has it.
 TEST_F(Win32PlatformFiles, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporary) {
   const std::string file = dir_ + "\\a.txt";
-  const std::string big(200000, 'b');
-  ASSERT_TRUE(platform_.WriteFileAtomically(file, big));
-  EXPECT_EQ(Read(file), big);
-  // A shorter content must not keep the tail of the longer one.
-  ASSERT_TRUE(platform_.WriteFileAtomically(file, std::string("short\r\n\0end", 11)));
-  EXPECT_EQ(Read(file), std::string("short\r\n\0end", 11));
-  EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
+  for (auto moveFileEx : {iz::win32::Win32Platform::MoveFileExFn{},
+                          &iz::win32::MoveFileExNotImplemented}) {
+    SCOPED_TRACE(moveFileEx ? "not implemented" : "MoveFileEx");
+    platform_.moveFileEx = moveFileEx;
+    const std::string big(200000, 'b');
+    ASSERT_TRUE(platform_.WriteFileAtomically(file, big));
+    EXPECT_EQ(Read(file), big);
+    // A shorter content must not keep the tail of the longer one.
+    ASSERT_TRUE(platform_.WriteFileAtomically(file, std::string("short\r\n\0end", 11)));
+    EXPECT_EQ(Read(file), std::string("short\r\n\0end", 11));
+    EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
+    ASSERT_TRUE(platform_.CopyFileAtomically(file, dir_ + "\\b.txt"));
+    EXPECT_EQ(Read(dir_ + "\\b.txt"), std::string("short\r\n\0end", 11));
+    DeleteFileA(file.c_str());
+    DeleteFileA((dir_ + "\\b.txt").c_str());
+  }
 
   EXPECT_FALSE(platform_.WriteFileAtomically(dir_ + "\\sub\\none\\c.txt", "x"));
   std::string content = "kept";
@@ -94,6 +105,55 @@ TEST_F(Win32PlatformFiles, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporary) 
   ASSERT_TRUE(platform_.WriteFileAtomically(dir_ + "\\big.reg", std::string(11, 'x')));
   EXPECT_EQ(platform_.ReadFile(dir_ + "\\big.reg", &content, 10), iz::FileRead::TooLarge);
   EXPECT_EQ(content, "kept");
+}
+
+BOOL WINAPI MoveFileExDenied(LPCSTR, LPCSTR, DWORD) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+TEST_F(Win32PlatformFiles, OnlyAMissingMoveFileExTakesTheFallback) {
+  const std::string file = dir_ + "\\a.txt";
+  ASSERT_TRUE(platform_.WriteFileAtomically(file, "old"));
+  platform_.moveFileEx = MoveFileExDenied;
+  EXPECT_FALSE(platform_.WriteFileAtomically(file, "new"));
+  EXPECT_EQ(Read(file), "old");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
+}
+
+// The 9x replacement cut between its two moves: the target is gone and the
+// old content aside. The next look puts it back; the next write too.
+TEST_F(Win32PlatformFiles, AReplacementCutBetweenItsMovesIsMendedByTheNextLook) {
+  const std::string file = dir_ + "\\a.txt";
+  for (int next = 0; next < 3; ++next) {
+    ASSERT_TRUE(platform_.WriteFileAtomically(file + ".old.tmp", "old"));
+    if (next == 0) EXPECT_TRUE(platform_.FileExists(file));
+    if (next == 2) {
+      platform_.moveFileEx = iz::win32::MoveFileExNotImplemented;
+      ASSERT_TRUE(platform_.WriteFileAtomically(file, "new"));
+      EXPECT_EQ(Read(file), "new");
+    } else {
+      EXPECT_EQ(Read(file), "old");
+    }
+    EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
+    DeleteFileA(file.c_str());
+  }
+}
+
+TEST(LateBound, FindsWhatThisWindowsHasAndNothingElse) {
+  using Tick = ULONGLONG(WINAPI*)();
+  Tick tick = iz::win32::SystemFunction<Tick>("kernel32.dll", "GetTickCount64");
+  ASSERT_NE(tick, nullptr);  // Wine has every version's functions
+  EXPECT_GT(tick(), 0u);
+  EXPECT_EQ(iz::win32::SystemProc("kernel32.dll", "NoSuchFunction"), nullptr);
+  EXPECT_EQ(iz::win32::SystemProc("iz_no_such.dll", "GetTickCount64"), nullptr);
+  // A DLL not loaded yet comes from the system directory.
+  ASSERT_EQ(GetModuleHandleA("lz32.dll"), nullptr);
+  EXPECT_NE(iz::win32::SystemProc("lz32.dll", "LZClose"), nullptr);
+  char loaded[MAX_PATH] = {}, system[MAX_PATH] = {};
+  GetModuleFileNameA(GetModuleHandleA("lz32.dll"), loaded, MAX_PATH);
+  GetSystemDirectoryA(system, MAX_PATH);
+  EXPECT_EQ(lstrcmpiA((std::string(system) + "\\lz32.dll").c_str(), loaded), 0) << loaded;
 }
 
 // A temporary file planted under the old fixed name is neither used nor
