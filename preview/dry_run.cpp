@@ -1,6 +1,5 @@
 #include "preview/dry_run.h"
 
-#include <cstdio>
 #include <map>
 
 #include "app/os_kind.h"
@@ -158,11 +157,15 @@ std::vector<RegValueRecord> SeedRegistry(RawRegistry& real, MemoryRegistry& copy
   return seed;
 }
 
-std::string Hex32(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
-  return text;
+// Upper-case hex digits, exactly `width` of them. Not snprintf: the C
+// library's formatting engine would be a large part of the program.
+std::string HexDigits(std::uint32_t value, int width) {
+  std::string digits(static_cast<std::size_t>(width), '0');
+  for (int i = width - 1; i >= 0; --i, value >>= 4) digits[i] = "0123456789ABCDEF"[value & 15];
+  return digits;
 }
+
+std::string Hex32(std::uint32_t value) { return "0x" + HexDigits(value, 8); }
 
 std::string ShownName(const std::string& name) { return name.empty() ? kDefaultValueName : name; }
 
@@ -285,9 +288,8 @@ std::string ValueDisplayText(std::uint32_t type, const std::vector<std::uint8_t>
   }
   std::string text;
   for (std::uint8_t b : data) {
-    char hex[4];
-    std::snprintf(hex, sizeof hex, "%s%02X", text.empty() ? "" : " ", b);
-    text += hex;
+    if (!text.empty()) text += ' ';
+    text += HexDigits(b, 2);
   }
   return text;
 }

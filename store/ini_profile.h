@@ -21,6 +21,9 @@ std::string IniWrite(const std::string& text, const std::string& section, const 
 std::optional<std::string> IniRead(const std::string& text, const std::string& section,
                                    const std::string& key);
 
+// s in lower case, as section, key and file names compare.
+std::string IniLower(std::string s);
+
 class IniProfileStrings : public ProfileStrings {
  public:
   // directory is the real directory that stands for the Windows directory;

@@ -2,8 +2,6 @@
 
 #include <cctype>
 #include <cstring>
-#include <iomanip>
-#include <sstream>
 
 #include "store/settings_session.h"
 
@@ -45,9 +43,12 @@ bool SplitPath(const std::string& path, std::vector<std::string>* names) {
 std::string RootName(HKey root) { return root == kHKLM ? "HKLM" : root == kHKCU ? "HKCU" : "?"; }
 
 std::string Hex(std::uint32_t v) {
-  std::ostringstream out;
-  out << "0x" << std::hex << v;
-  return out.str();
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), "0123456789abcdef"[v & 15]);
+    v >>= 4;
+  } while (v != 0);
+  return "0x" + digits;
 }
 
 }  // namespace
@@ -360,20 +361,6 @@ std::vector<std::string> MemoryRegistry::Keys() const {
   Walk::Run(*hkcu_, &out);
   Walk::Run(*hklm_, &out);
   return out;
-}
-
-std::ostream& operator<<(std::ostream& out, const MemoryRegistry::Value& v) {
-  out << "type " << v.type << " [";
-  for (std::size_t i = 0; i < v.data.size(); ++i) {
-    out << (i ? " " : "") << std::hex << std::setw(2) << std::setfill('0') << int{v.data[i]}
-        << std::dec;
-  }
-  return out << "]";
-}
-
-std::ostream& operator<<(std::ostream& out, const MemoryRegistry::Entry& e) {
-  return out << RootName(e.root) << "\\" << e.key << " [" << e.name << "] "
-             << MemoryRegistry::Value{e.type, e.data};
 }
 
 std::vector<std::uint8_t> StringBytes(const std::string& text) {

@@ -9,7 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <ostream>
+#include <iosfwd>
 #include <string>
 #include <vector>
 

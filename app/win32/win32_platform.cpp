@@ -211,11 +211,10 @@ bool MakeTemporary(const std::string& path, std::string* temp,
 
 // A system DLL the program does not import, from the system folder only.
 HMODULE LoadSystemLibrary(const char* module) {
-  char path[MAX_PATH + 32] = {};
+  char path[MAX_PATH] = {};
   const UINT n = GetSystemDirectoryA(path, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return nullptr;
-  std::snprintf(path + n, sizeof path - n, "\\%s", module);
-  return LoadLibraryA(path);
+  return LoadLibraryA((std::string(path, n) + "\\" + module).c_str());
 }
 
 // Functions looked up rather than imported: the wide forms, so that the
@@ -542,6 +541,7 @@ bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string
 std::string Win32Platform::LocalDate() {
   SYSTEMTIME now;
   GetLocalTime(&now);
+  // wsprintfA, not snprintf: see MakeTemporary.
   char text[32];
   wsprintfA(text, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
   return text;

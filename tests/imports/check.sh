@@ -18,13 +18,15 @@ lists=$(cd "$(dirname "$0")" && pwd)
   /^\tDLL Name: / {
     dll = $3; entries = 0
     name = tolower(dll); sub(/\.dll$/, "", name); list = lists "/" name ".txt"
-    if (!(list in loaded)) {
-      loaded[list] = 0
-      while ((getline line < list) > 0)
-        if (line !~ /^#/ && line != "") { exported[list, line] = 1; loaded[list]++ }
+    if (!(list in allowed)) {
+      allowed[list] = 0
+      while ((getline line < list) > 0) {
+        allowed[list] = 1
+        if (line !~ /^#/ && line != "") exported[list, line] = 1
+      }
       close(list)
     }
-    if (!loaded[list]) fail(dll ": not a DLL the program may import")
+    if (!allowed[list]) fail(dll ": not a DLL the program may import")
     next
   }
   # An imported entry: address, hint and name; by ordinal it has no name.
