@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program icon and the five toolbar icons and writes them as .ico
 files (32-bit colour with alpha plus the 1-bit mask) into resources/icons/.
+Each size is drawn from the shapes at that size, never scaled from another:
+the toolbar takes 16, 24, 32 or 48 pixels as the screen's DPI asks.
 
 Run it again after changing a drawing; the generated files are kept in the
 repository so that the build needs nothing but the resource compiler.
@@ -206,12 +208,16 @@ EXIT = [
 ]
 
 
+# The sizes the toolbar picks from (app/win32/toolbar.h, kToolIconSizes).
+TOOLBAR_SIZES = [16, 24, 32, 48]
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     write_ico("InternetZelvora.ico", PROGRAM, [16, 24, 32, 48])
     for name, layers in (("Optimize.ico", OPTIMIZE), ("Restore.ico", RESTORE),
                          ("View.ico", VIEW), ("Help.ico", HELP), ("Exit.ico", EXIT)):
-        write_ico(name, layers, [24])
+        write_ico(name, layers, TOOLBAR_SIZES)
 
 
 if __name__ == "__main__":
