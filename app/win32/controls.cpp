@@ -64,9 +64,13 @@ std::string SystemErrorText(DWORD code) {
 }
 
 HWND CreateChild(const Child& c) {
-  HWND child = CreateWindowExA(
-      c.exStyle_, c.className_, c.text_, c.style_ | WS_CHILD | WS_VISIBLE, c.x_, c.y_, c.w_, c.h_,
-      c.parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id_)), Instance(), c.param_);
+  RECT r{c.x_, c.y_, c.x_ + c.w_, c.y_ + c.h_};
+  if (c.dpi_) r = ScaleRect(c.x_, c.y_, c.w_, c.h_, c.dpi_);
+  const DWORD style = c.style_ | WS_CHILD | (c.hidden_ ? 0 : WS_VISIBLE);
+  HWND child = CreateWindowExA(c.exStyle_, c.className_, c.text_, style, r.left, r.top,
+                               r.right - r.left, r.bottom - r.top, c.parent_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id_)), Instance(),
+                               c.param_);
   if (!child) ThrowLastError(std::string("Cannot create the control ") + c.className_);
   if (c.font_) Window(child).SetFont(c.font_);
   return child;
@@ -79,18 +83,64 @@ int ScreenDpi() {
   return dpi;
 }
 
-HFONT MakeFont(const char* face, int heightAt96, bool bold, int dpi) {
+namespace {
+// Functions that Windows 10 added, looked up once: the program also runs
+// where user32 lacks them, so it must not import them.
+struct PerMonitorDpi {
+  UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;
+  BOOL(WINAPI* adjustWindowRectExForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+  PerMonitorDpi() {
+    if (HMODULE user32 = GetModuleHandleA("user32.dll")) {
+      getDpiForWindow = reinterpret_cast<decltype(getDpiForWindow)>(
+          reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
+      adjustWindowRectExForDpi = reinterpret_cast<decltype(adjustWindowRectExForDpi)>(
+          reinterpret_cast<void*>(GetProcAddress(user32, "AdjustWindowRectExForDpi")));
+    }
+  }
+};
+const PerMonitorDpi& PerMonitor() {
+  static const PerMonitorDpi functions;
+  return functions;
+}
+}  // namespace
+
+int WindowDpi(HWND hwnd) {
+  if (hwnd && PerMonitor().getDpiForWindow)
+    if (const UINT dpi = PerMonitor().getDpiForWindow(hwnd)) return static_cast<int>(dpi);
+  return ScreenDpi();
+}
+
+RECT ScaleRect(int x, int y, int w, int h, int dpi) {
+  return RECT{Scale(x, dpi), Scale(y, dpi), Scale(x + w, dpi), Scale(y + h, dpi)};
+}
+
+void PlaceChild(HWND child, int x, int y, int w, int h, int dpi) {
+  const RECT r = ScaleRect(x, y, w, h, dpi);
+  SetWindowPos(child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE WindowSizeFor(int clientWidth, int clientHeight, DWORD style, bool menu, DWORD exStyle,
+                   int dpi) {
+  RECT r{0, 0, Scale(clientWidth, dpi), Scale(clientHeight, dpi)};
+  if (!PerMonitor().adjustWindowRectExForDpi ||
+      !PerMonitor().adjustWindowRectExForDpi(&r, style, menu, exStyle, static_cast<UINT>(dpi)))
+    AdjustWindowRectEx(&r, style, menu, exStyle);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+HFONT MakeFont(const char* face, int points, bool bold, int dpi) {
   // A negative height asks for the character height, not the cell height.
-  return CreateFontA(-Scale(heightAt96, dpi), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+  return CreateFontA(-MulDiv(points, dpi, 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
                      FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
 }
 
 Fonts::Fonts(int dpi)
-    // 8 points: MulDiv(8, 96, 72) = 11 pixels of character height at 96 DPI.
-    : normal(MakeFont("MS Sans Serif", 11, false, dpi)),
-      bold(MakeFont("MS Sans Serif", 11, true, dpi)),
-      title(MakeFont("Arial", 21, true, dpi)) {}
+    // The title: 21 pixels at 96 DPI.
+    : normal(MakeFont("MS Sans Serif", 8, false, dpi)),
+      bold(MakeFont("MS Sans Serif", 8, true, dpi)),
+      title(MakeFont("Arial", 16, true, dpi)) {}
 
 Fonts::~Fonts() {
   for (HFONT f : {normal, bold, title})
@@ -125,6 +175,43 @@ HWND CreatePanel(HWND parent, HWND target, int id, int x, int y, int w, int h, b
                                .Param(target));
   SetWindowLongPtrA(panel, kBevelSlot, bevel ? 1 : 0);
   return panel;
+}
+
+void MoveFocus(HWND top, WPARAM wParam, LPARAM lParam) {
+  HWND focus = GetFocus();
+  if (focus && !IsChild(top, focus)) focus = nullptr;
+  HWND target = lParam ? reinterpret_cast<HWND>(wParam)
+                       : GetNextDlgTabItem(top, focus, wParam != 0 ? TRUE : FALSE);
+  if (!target) return;
+  if (!lParam && SendMessageA(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+    SendMessageA(target, EM_SETSEL, 0, -1);
+  SetFocus(target);
+}
+
+namespace {
+bool IsClass(HWND hwnd, const char* name) {
+  char cls[32] = {};
+  return hwnd && GetClassNameA(hwnd, cls, sizeof(cls)) && lstrcmpiA(cls, name) == 0;
+}
+}  // namespace
+
+bool FocusUsesKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  HWND focus = GetFocus();
+  if (!focus) return false;
+  const WPARAM key = msg.wParam;
+  // The edit field of a drop-down combo box belongs to the combo box.
+  const bool inCombo = IsClass(focus, "ComboBox") || IsClass(GetParent(focus), "ComboBox");
+  const bool alt = (msg.lParam & (1L << 29)) != 0;
+  if (inCombo && (key == VK_F4 || (alt && (key == VK_UP || key == VK_DOWN)))) return true;
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  if (IsClass(focus, "Edit") && ctrl && !alt &&
+      (key == 'Z' || key == 'X' || key == 'C' || key == 'V'))
+    return true;
+  MSG copy = msg;
+  const LRESULT code =
+      SendMessageA(focus, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&copy));
+  return (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) != 0;
 }
 
 Tooltip::Tooltip(HWND owner, DWORD extraStyle)

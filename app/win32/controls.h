@@ -17,7 +17,9 @@ std::string SystemErrorText(DWORD code);
 // --- Child windows
 
 // What a child window is, by name: Child("BUTTON").Text("OK").At(x, y, w, h)
-// .In(parent).Id(IDOK).Font(font). WS_CHILD | WS_VISIBLE are always added.
+// .In(parent).Id(IDOK).Font(font). WS_CHILD is always added, WS_VISIBLE
+// unless Hidden(). With Dpi(dpi) the place is in 96-DPI pixels and scaled
+// (see ScaleRect); without it, in screen pixels.
 struct Child {
   explicit Child(const char* className) : className_(className) {}
   // One line each: they read as a table of the arguments.
@@ -30,6 +32,8 @@ struct Child {
   Child& In(HWND parent) { parent_ = parent; return *this; }
   Child& Id(int id) { id_ = id; return *this; }
   Child& Font(HFONT font) { font_ = font; return *this; }
+  Child& Dpi(int dpi) { dpi_ = dpi; return *this; }
+  Child& Hidden() { hidden_ = true; return *this; }
   // Passed to the window's WM_NCCREATE as CREATESTRUCT::lpCreateParams.
   Child& Param(void* param) { param_ = param; return *this; }
   // clang-format on
@@ -42,26 +46,43 @@ struct Child {
   int id_ = 0;
   HFONT font_ = nullptr;
   void* param_ = nullptr;
+  int dpi_ = 0;
+  bool hidden_ = false;
 };
 
 // Creates the child and gives it its font; a window that cannot be created
 // raises Error with the system's reason.
 HWND CreateChild(const Child& child);
 
-// --- Fonts
+// --- DPI and fonts
 
-// The DPI rule: every size of the view, font heights included, is written in
-// pixels at 96 DPI and becomes pixels on the screen as MulDiv(size, dpi, 96).
-// The main window passes kDesignDpi while its layout is not scaled, so its
-// fonts keep the size its controls were laid out for; the small windows pass
-// ScreenDpi(). At 96 DPI both are the same.
+// The DPI rule: every place and size of the view is written in pixels at 96
+// DPI and becomes pixels on the screen as MulDiv(size, dpi, 96), with dpi the
+// LOGPIXELSY of the screen (or of the window's monitor where the system
+// scales per monitor); fonts are sized in points (MakeFont). At 96 DPI
+// nothing changes.
 inline constexpr int kDesignDpi = 96;
 int ScreenDpi();
+// The DPI the window is shown at: GetDpiForWindow where the system has it
+// (Windows 10 and later, reached at run time), otherwise ScreenDpi().
+int WindowDpi(HWND hwnd);
 inline int Scale(int size, int dpi) { return MulDiv(size, dpi, kDesignDpi); }
+// A 96-DPI rectangle on the screen: its edges are scaled, not its width and
+// height, so that controls that touch, or sit inside one another, at 96 DPI
+// still do at any DPI.
+RECT ScaleRect(int x, int y, int w, int h, int dpi);
+// Moves a child to a 96-DPI place scaled to dpi.
+void PlaceChild(HWND child, int x, int y, int w, int h, int dpi);
+// The outer size of a window for a client size at dpi
+// (AdjustWindowRectExForDpi where the system has it).
+SIZE WindowSizeFor(int clientWidth, int clientHeight, DWORD style, bool menu, DWORD exStyle,
+                   int dpi);
 
-// A font of the given character height (8 points is 11 pixels at 96 DPI),
-// owned by the caller.
-HFONT MakeFont(const char* face, int heightAt96, bool bold, int dpi);
+// A font of the given size in points, owned by the caller. Its character
+// height is MulDiv(points, dpi, 72), as Windows computes a point size: 8
+// points is 11 pixels at 96 DPI and 16 at 144 (scaling the rounded 11
+// would give 17, a font wider than the layout was made for).
+HFONT MakeFont(const char* face, int points, bool bold, int dpi);
 
 // The fonts of the main window: 8-point "MS Sans Serif", its bold variant for
 // the status bar, and the title font of the labels on Panel1.
@@ -88,6 +109,20 @@ void RegisterWindowClass(const char* name, WNDPROC proc, int extraBytes = 0, HIC
 // WM_CTLCOLOR* messages of its children on to `target`, so that the main
 // window handles every control in one place.
 HWND CreatePanel(HWND parent, HWND target, int id, int x, int y, int w, int h, bool bevel);
+
+// --- Keyboard
+
+// WM_NEXTDLGCTL for a top-level window that is not a dialog: the dialog
+// keyboard handling (IsDialogMessage, a multi-line edit's Tab) asks the
+// window for the next or previous tab stop, or a given control. A text
+// field that gets the focus this way has its text selected, as in a dialog.
+void MoveFocus(HWND top, WPARAM wParam, LPARAM lParam);
+
+// True when the control with the focus acts on this key itself, so that a
+// menu shortcut must not take it: F4 and Alt+Up/Down open a drop-down list,
+// Ctrl+Z, X, C and V edit a text field, and anything a control asks for
+// through WM_GETDLGCODE (a dropped-down list's Enter and Escape).
+bool FocusUsesKey(const MSG& msg);
 
 // --- Typed messages, one line each
 

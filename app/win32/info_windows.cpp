@@ -50,8 +50,8 @@ std::string NoticeText() {
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
-// 8-point "MS Sans Serif" at the screen's resolution.
-HFONT MakeFont(bool bold) { return win32::MakeFont("MS Sans Serif", 11, bold, ScreenDpi()); }
+// 8-point "MS Sans Serif".
+HFONT MakeFont(bool bold, int dpi) { return win32::MakeFont("MS Sans Serif", 8, bold, dpi); }
 
 // What one open window needs while its modal loop runs.
 struct WindowState {
@@ -104,6 +104,13 @@ LRESULT HandleInfoMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (state) state->done = true;
       return 0;
+    // The dialog keyboard asks a window that is not a dialog for these too:
+    // Enter in a text field means OK, and Tab moves on.
+    case DM_GETDEFID:
+      return MAKELRESULT(IDOK, DC_HASDEFID);
+    case WM_NEXTDLGCTL:
+      MoveFocus(hwnd, wParam, lParam);
+      return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
       // The notice's text field reads as plain text on the window; the link
@@ -140,16 +147,15 @@ LRESULT CALLBACK InfoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 }
 
 // A fixed dialog frame with the close box only, sized to the given client
-// area, at (x, y) of its outer rectangle.
+// area (96-DPI pixels, scaled to dpi).
 HWND CreateFrame(const char* className, const char* caption, HWND owner, int clientWidth,
-                 int clientHeight, WindowState* state) {
+                 int clientHeight, int dpi, WindowState* state) {
   RegisterWindowClass(className, InfoWindowProc);
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   const DWORD exStyle = WS_EX_DLGMODALFRAME;
-  RECT rect{0, 0, clientWidth, clientHeight};
-  AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-  HWND hwnd = CreateWindowExA(exStyle, className, caption, style, 0, 0, rect.right - rect.left,
-                              rect.bottom - rect.top, owner, nullptr, Instance(), state);
+  const SIZE size = WindowSizeFor(clientWidth, clientHeight, style, false, exStyle, dpi);
+  HWND hwnd = CreateWindowExA(exStyle, className, caption, style, 0, 0, size.cx, size.cy, owner,
+                              nullptr, Instance(), state);
   if (!hwnd) throw Error(std::string("Cannot create the window ") + caption);
   // The system menu of a window without minimise or maximise box keeps only
   // Move and Close.
@@ -186,11 +192,12 @@ void CentreOnScreen(HWND hwnd) {
   CentreOver(hwnd, screen);
 }
 
-HWND AddOkButton(HWND parent, int x, int y, HFONT font) {
+HWND AddOkButton(HWND parent, int x, int y, HFONT font, int dpi) {
   return CreateChild(Child("BUTTON")
                          .Text("OK")
                          .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
                          .At(x, y, 75, 25)
+                         .Dpi(dpi)
                          .In(parent)
                          .Id(kOkButtonId)
                          .Font(font));
@@ -231,18 +238,22 @@ void RunModal(HWND hwnd, HWND owner, HWND focus, WindowState& state) {
 
 void ShowFirstRunNoticeWindow(HWND owner) {
   WindowState state;
-  state.font = MakeFont(false);
-  HWND hwnd = CreateFrame(kNoticeClass, "Internet Zelvora 2.19", owner, 290, 174, &state);
+  const int dpi = WindowDpi(owner);
+  state.font = MakeFont(false, dpi);
+  HWND hwnd = CreateFrame(kNoticeClass, "Internet Zelvora 2.19", owner, 290, 174, dpi, &state);
   HWND ok = nullptr;
   try {
     // OKButton comes first in the tab order, so it has the focus.
-    ok = AddOkButton(hwnd, 101, 142, state.font);
+    ok = AddOkButton(hwnd, 101, 142, state.font, dpi);
     // Memo1: no border, word wrap (no horizontal scrolling), the face colour.
+    // Read-only and no tab stop: Tab stays on OK, and Enter and Escape close
+    // the notice even after a click into the text.
     const std::string notice = NoticeText();
     CreateChild(Child("EDIT")
                     .Text(notice.c_str())
-                    .Style(WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN)
+                    .Style(ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY)
                     .At(8, 12, 273, 129)
+                    .Dpi(dpi)
                     .In(hwnd)
                     .Id(kMemoId)
                     .Font(state.font));
@@ -256,21 +267,25 @@ void ShowFirstRunNoticeWindow(HWND owner) {
 
 void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkClick) {
   WindowState state;
-  state.font = MakeFont(false);
-  state.boldFont = MakeFont(true);
+  const int dpi = WindowDpi(owner);
+  state.font = MakeFont(false, dpi);
+  state.boldFont = MakeFont(true, dpi);
   state.onLinkClick = &onLinkClick;
-  HWND hwnd = CreateFrame(kAboutClass, "About Internet Zelvora", owner, 345, 195, &state);
+  HWND hwnd = CreateFrame(kAboutClass, "About Internet Zelvora", owner, 345, 195, dpi, &state);
   HWND ok = nullptr;
   try {
     // The side panel: a picture 41 pixels wide over the full height.
+    const RECT sideRect = ScaleRect(0, 0, 41, 195, dpi);
     state.side = static_cast<HBITMAP>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_ABOUT_SIDE),
-                                                 IMAGE_BITMAP, 41, 195, LR_DEFAULTCOLOR));
-    const Child still = Child("STATIC").In(hwnd);
+                                                 IMAGE_BITMAP, sideRect.right, sideRect.bottom,
+                                                 LR_DEFAULTCOLOR));
+    const Child still = Child("STATIC").In(hwnd).Dpi(dpi);
     const StaticBox side(CreateChild(Child(still).Style(SS_BITMAP).At(0, 0, 41, 195)));
     if (state.side) side.SetBitmap(state.side);
     // ProgramIcon: the program's icon drawn at 41 x 41.
+    const int iconSize = Scale(41, dpi);
     state.icon = static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_MAINICON),
-                                               IMAGE_ICON, 41, 41, LR_DEFAULTCOLOR));
+                                               IMAGE_ICON, iconSize, iconSize, LR_DEFAULTCOLOR));
     const StaticBox icon(CreateChild(Child(still).Style(SS_ICON).At(52, 10, 41, 41)));
     if (state.icon) icon.SetIcon(state.icon);
     const Child text = Child(still).Style(SS_LEFT | SS_NOPREFIX);
@@ -286,7 +301,7 @@ void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkCl
                                  .Id(kLinkId)
                                  .Font(state.boldFont));
     Tooltip(hwnd).AddWindowTool(hwnd, state.link, "Internet Zelvora Website");
-    ok = AddOkButton(hwnd, 261, 162, state.font);
+    ok = AddOkButton(hwnd, 261, 162, state.font, dpi);
     RECT over;
     if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over)) {
       CentreOver(hwnd, over);

@@ -110,14 +110,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   ShowWindow(window.Handle(), show);
   UpdateWindow(window.Handle());
 
-  HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
   MSG msg{};
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    HWND main = window.Handle();
-    if (main) window.RelayMouse(msg);
-    if (main && TranslateAcceleratorA(main, accelerators, &msg)) continue;
-    // Tab and the arrow keys move between the panel's controls.
-    if (main && IsDialogMessageA(main, &msg)) continue;
+    if (window.Handle()) window.RelayMouse(msg);
+    // The menu's shortcuts; Tab and the arrow keys move between the panel's
+    // controls.
+    if (window.TranslateKeys(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -1,5 +1,6 @@
 #include "app/win32/main_window.h"
 
+#include <algorithm>
 #include <iterator>
 #include <string>
 
@@ -11,6 +12,10 @@
 namespace iz::win32 {
 
 namespace {
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 constexpr DWORD kWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -84,14 +89,26 @@ bool MainWindow::Create(HINSTANCE instance, const char* className) {
   }
 
   HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
-  RECT rc{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&rc, kWindowStyle, menu != nullptr, 0);
-  const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  CreateWindowExA(0, className, kMainCaption, kWindowStyle, x, y, w, h, nullptr, menu, instance,
-                  this);
+  accelerators_ = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  dpi_ = ScreenDpi();
+  const SIZE size =
+      WindowSizeFor(kClientWidth, kClientHeight, kWindowStyle, menu != nullptr, 0, dpi_);
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+  CreateWindowExA(0, className, kMainCaption, kWindowStyle, x, y, size.cx, size.cy, nullptr, menu,
+                  instance, this);
   return hwnd_ != nullptr;
+}
+
+bool MainWindow::TranslateKeys(MSG& msg) {
+  if (!hwnd_) return false;
+  // Remembered here as well as on deactivation: a message box disables this
+  // window, and with it the focus goes, before the deactivation arrives.
+  HWND focus = GetFocus();
+  if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+  if (accelerators_ && !FocusUsesKey(msg) && TranslateAcceleratorA(hwnd_, accelerators_, &msg))
+    return true;
+  return IsDialogMessageA(hwnd_, &msg) != FALSE;
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -137,6 +154,18 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX:
       return OnColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wp) != WA_INACTIVE, HIWORD(wp) != 0);
+      return 0;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
+    case WM_NEXTDLGCTL:
+      MoveFocus(hwnd_, wp, lp);
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_CLOSE:
       // "E&xit" and the close box: the main window goes, and the program
       // with it. Nothing is asked and nothing is saved.
@@ -156,8 +185,18 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void MainWindow::OnCreate() {
-  Window(hwnd_).SetFont(fonts_.normal);
-  toolBar_.Create(hwnd_, IDC_TOOLBAR, kClientWidth, kToolBarHeight, fonts_.normal);
+  // Where the system scales per monitor, the window's monitor may differ
+  // from the one the size was computed for.
+  if (const int dpi = WindowDpi(hwnd_); dpi != dpi_) {
+    dpi_ = dpi;
+    const SIZE size = WindowSizeFor(kClientWidth, kClientHeight, kWindowStyle,
+                                    GetMenu(hwnd_) != nullptr, 0, dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  fonts_ = std::make_unique<Fonts>(dpi_);
+  Window(hwnd_).SetFont(fonts_->normal);
+  toolBar_.Create(hwnd_, IDC_TOOLBAR, kClientWidth, kToolBarHeight, fonts_->normal, dpi_);
   CreatePanel1();
   CreatePanel2();
   CreateStatusBar();
@@ -167,57 +206,100 @@ void MainWindow::OnCreate() {
   Run([this] { model_.FormCreate(); });
 }
 
+RECT MainWindow::Placed::At(int dpi) const {
+  RECT r = ScaleRect(x, y, w, h, dpi);
+  if (fillTo && dpi != kDesignDpi) r.right = std::max<LONG>(r.right, Scale(fillTo - 2, dpi));
+  return r;
+}
+
+HWND MainWindow::Place(const Child& child, HFONT Fonts::*font, int fillTo) {
+  const Placed placed{nullptr, child.x_, child.y_, child.w_, child.h_, font, fillTo};
+  const RECT r = placed.At(dpi_);
+  HWND hwnd = CreateChild(Child(child)
+                              .At(r.left, r.top, r.right - r.left, r.bottom - r.top)
+                              .Font(fonts_.get()->*font));
+  placed_.push_back(placed);
+  placed_.back().hwnd = hwnd;
+  return hwnd;
+}
+
 void MainWindow::CreatePanel1() {
-  const int x = toolBar_.ButtonsRight();
-  const int y = (kToolBarHeight - kPanel1Height) / 2;
-  panel1_ =
-      CreatePanel(toolBar_.Handle(), hwnd_, IDC_PANEL1, x, y, kPanel1Width, kPanel1Height, true);
+  panel1_ = CreatePanel(toolBar_.Handle(), hwnd_, IDC_PANEL1, 0, 0, 0, 0, true);
+  PlacePanel1();
   // Both title labels open the publisher's site (SS_NOTIFY: STN_CLICKED).
   const Child label = Child("STATIC").Style(SS_CENTER | SS_NOTIFY).In(panel1_);
-  glLabel2_ = CreateChild(Child(label)
-                              .Text("Internet Zelvora")
-                              .At(4, 3, kPanel1Width - 8, 25)
-                              .Id(IDC_GLLABEL2)
-                              .Font(fonts_.title));
-  glLabel1_ = CreateChild(Child(label)
-                              .Text("for Win9x / ME / NT / XP/ 7/ 8")
-                              .At(4, 29, kPanel1Width - 8, 15)
-                              .Id(IDC_GLLABEL1)
-                              .Font(fonts_.normal));
+  glLabel2_ = Place(Child(label)
+                        .Text("Internet Zelvora")
+                        .At(4, 3, kPanel1Width - 8, 25)
+                        .Id(IDC_GLLABEL2),
+                    &Fonts::title);
+  glLabel1_ = Place(Child(label)
+                        .Text("for Win9x / ME / NT / XP/ 7/ 8")
+                        .At(4, 29, kPanel1Width - 8, 15)
+                        .Id(IDC_GLLABEL1),
+                    &Fonts::normal);
+}
+
+void MainWindow::PlacePanel1() {
+  // Right of the toolbar's buttons, centred in its height.
+  const int w = Scale(kPanel1Width, dpi_), h = Scale(kPanel1Height, dpi_);
+  const int y = (Scale(kToolBarHeight, dpi_) - h) / 2;
+  SetWindowPos(panel1_, nullptr, toolBar_.ButtonsRight(), y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::CreatePanel2() {
-  panel2_ =
-      CreatePanel(hwnd_, hwnd_, IDC_PANEL2, 0, kToolBarHeight, kClientWidth, kPanel2Height, false);
-  std::vector<HWND> groups;
+  const RECT r = ScaleRect(0, kToolBarHeight, kClientWidth, kPanel2Height, dpi_);
+  panel2_ = CreatePanel(hwnd_, hwnd_, IDC_PANEL2, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, false);
   int id = IDC_PANEL_FIRST;
+  // Every control starts a group (WS_GROUP) but a choice that follows one of
+  // its own group: the choices in a row form one run, one tab stop, that the
+  // arrow keys move through. MirrorTabStops gives each run its tab stop.
+  int runGroup = 0;
+  int groupRight = 0;
   for (const CtlPlace& p : kPanelLayout) {
-    const Child child =
-        Child("BUTTON").At(p.x, p.y, p.w, p.h).In(panel2_).Id(id++).Font(fonts_.normal);
+    const Child child = Child("BUTTON").At(p.x, p.y, p.w, p.h).In(panel2_).Id(id++);
+    const int group = p.kind == CtlKind::Box ? ModelBox(p.name).group : 0;
+    const bool continuesRun = group != 0 && group == runGroup;
+    const DWORD groupStyle = continuesRun ? 0 : WS_GROUP;
+    runGroup = group;
     switch (p.kind) {
       case CtlKind::Group:
-        groups.push_back(CreateChild(Child(child).Text(p.text).Style(BS_GROUPBOX)));
+        groupRight = p.x + p.w;
+        groups_.push_back(
+            Place(Child(child).Text(p.text).Style(BS_GROUPBOX | groupStyle), &Fonts::normal));
         break;
       case CtlKind::Label:
-        CreateChild(Child(child).Class("STATIC").Text(p.text).Style(SS_LEFT));
+        Place(Child(child).Class("STATIC").Text(p.text).Style(SS_LEFT | groupStyle),
+              &Fonts::normal);
+        break;
+      case CtlKind::Name:
+        Place(Child(child).Class("STATIC").Text(p.text).Style(SS_LEFT | groupStyle).Hidden(),
+              &Fonts::normal);
         break;
       case CtlKind::Box: {
         CheckBoxCtl& box = ModelBox(p.name);
         // Choices look like radio buttons and plain options like check
         // boxes; neither style is "auto": the model decides every state.
-        const DWORD look = box.group != 0 ? BS_RADIOBUTTON : BS_CHECKBOX;
-        HWND hwnd = CreateChild(Child(child).Text(box.caption).Style(look | WS_TABSTOP));
-        if (box.group != 0) Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
+        const DWORD look = box.group != 0 ? BS_RADIOBUTTON : BS_CHECKBOX | WS_TABSTOP;
+        HWND hwnd = Place(Child(child).Text(box.caption).Style(look | groupStyle), &Fonts::normal,
+                          p.fill ? groupRight : 0);
+        if (box.group != 0) {
+          Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
+          if (!continuesRun) runs_.emplace_back();
+          runs_.back().push_back(boxes_.size());
+        }
         boxes_.push_back({&box, hwnd});
         break;
       }
       case CtlKind::Edit: {
         EditCtl& edit = ModelEdit(p.name);
-        HWND hwnd = CreateChild(Child(child)
-                                    .Class("EDIT")
-                                    .Text(edit.text.c_str())
-                                    .Style(ES_AUTOHSCROLL | WS_TABSTOP)
-                                    .ExStyle(WS_EX_CLIENTEDGE));
+        HWND hwnd = Place(Child(child)
+                              .Class("EDIT")
+                              .Text(edit.text.c_str())
+                              .Style(ES_AUTOHSCROLL | WS_TABSTOP | groupStyle)
+                              .ExStyle(WS_EX_CLIENTEDGE),
+                          &Fonts::normal);
         EditBox(hwnd).SetNoLimit();
         if (&edit == &model_.Edit2) Subclass(hwnd, Edit2Proc, &g_editProc, this);
         edits_.push_back({&edit, hwnd, true, 0});
@@ -225,16 +307,17 @@ void MainWindow::CreatePanel2() {
       }
       case CtlKind::Combo:
         if (p.name != std::string(model_.ComboBox1.name)) throw UnknownControl(p.name);
-        combo_ = CreateChild(Child(child)
-                                 .Class("COMBOBOX")
-                                 .Style(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP)
-                                 .At(p.x, p.y, p.w, kComboDropHeight));
+        combo_ = Place(Child(child)
+                           .Class("COMBOBOX")
+                           .Style(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | groupStyle)
+                           .At(p.x, p.y, p.w, kComboDropHeight),
+                       &Fonts::normal);
         for (const char* item : kComboItems) ComboBox(combo_).AddString(item);
         comboEnabled_ = true;
         break;
     }
   }
-  AddTooltips(groups);
+  AddTooltips();
 }
 
 CheckBoxCtl& MainWindow::ModelBox(const char* name) {
@@ -248,31 +331,34 @@ EditCtl& MainWindow::ModelEdit(const char* name) {
 }
 
 void MainWindow::CreateStatusBar() {
-  statusBar_ =
-      CreateChild(Child(STATUSCLASSNAMEA)
-                      .Style(CCS_NOPARENTALIGN | CCS_NORESIZE)
-                      .At(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight)
-                      .In(hwnd_)
-                      .Id(IDC_STATUSBAR)
-                      .Font(fonts_.normal));
+  // Not among the placed children: its font changes with the model's
+  // StatusBold (see Mirror).
+  statusBar_ = CreateChild(Child(STATUSCLASSNAMEA)
+                               .Style(CCS_NOPARENTALIGN | CCS_NORESIZE)
+                               .At(0, kClientHeight - kStatusBarHeight, kClientWidth,
+                                   kStatusBarHeight)
+                               .Dpi(dpi_)
+                               .In(hwnd_)
+                               .Id(IDC_STATUSBAR)
+                               .Font(fonts_->normal));
 }
 
-void MainWindow::AddTooltips(const std::vector<HWND>& groups) {
+void MainWindow::AddTooltips() {
   const Tooltip tip(hwnd_, TTS_NOPREFIX);
   tooltip_ = tip.Handle();
   if (!tooltip_) return;
-  tip.SetMaxTipWidth(320);
+  tip.SetMaxTipWidth(Scale(320, dpi_));
 
   // A group box lets the mouse through to the panel beneath it, so its tip
   // is a rectangle of Panel2. The tooltip takes the first rectangle that
   // holds the mouse; a group box nested in another comes later in the
   // layout, so the rectangles are added from the last group to the first.
-  size_t g = groups.size();
+  size_t g = groups_.size();
   for (auto p = std::rbegin(kPanelLayout); p != std::rend(kPanelLayout); ++p) {
     if (p->kind != CtlKind::Group) continue;
     --g;
     if (p->hint)
-      tip.AddRectTool(panel2_, g, RECT{p->x, p->y, p->x + p->w, p->y + p->h}, p->hint,
+      tip.AddRectTool(panel2_, g, ScaleRect(p->x, p->y, p->w, p->h, dpi_), p->hint,
                       Tooltip::Mouse::Relayed);
   }
   // Boxes whose hint is none have no tooltip.
@@ -285,6 +371,53 @@ void MainWindow::RelayMouse(const MSG& msg) {
   if (!tooltip_ || msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) return;
   if (msg.hwnd != panel2_ && GetParent(msg.hwnd) != panel2_) return;
   SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(const_cast<MSG*>(&msg)));
+}
+
+void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  // The old fonts go once every control has the new ones.
+  const std::unique_ptr<Fonts> old = std::move(fonts_);
+  fonts_ = std::make_unique<Fonts>(dpi_);
+  Window(hwnd_).SetFont(fonts_->normal);
+  toolBar_.SetDpi(dpi_, fonts_->normal);
+  PlacePanel1();
+  PlaceChild(panel2_, 0, kToolBarHeight, kClientWidth, kPanel2Height, dpi_);
+  for (const Placed& p : placed_) {
+    const RECT r = p.At(dpi_);
+    SetWindowPos(p.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    Window(p.hwnd).SetFont(fonts_.get()->*p.font);
+  }
+  PlaceChild(statusBar_, 0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight,
+             dpi_);
+  Window(statusBar_).SetFont(statusBoldShown_ ? fonts_->bold : fonts_->normal);
+  // The tooltips' rectangles are in pixels: they are made again.
+  if (tooltip_) DestroyWindow(tooltip_);
+  AddTooltips();
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void MainWindow::OnActivate(bool active, bool minimized) {
+  // What a dialog does: the focus leaves with the window and comes back to
+  // the same control, never to the window itself.
+  if (!active) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+  } else if (!minimized) {
+    RestoreFocus();
+  }
+}
+
+void MainWindow::RestoreFocus() {
+  HWND target = lastFocus_;
+  if (target && !(IsWindow(target) && IsChild(hwnd_, target))) target = nullptr;
+  // A control that was locked meanwhile hands on to the next tab stop; at
+  // start-up the first tab stop takes the focus.
+  if (!target || !IsWindowEnabled(target) || !IsWindowVisible(target))
+    target = GetNextDlgTabItem(hwnd_, target, FALSE);
+  if (target) SetFocus(target);
 }
 
 void MainWindow::OnCommand(int id, int code, HWND control) {
@@ -380,7 +513,7 @@ void MainWindow::Mirror() {
       statusSimpleShown_ = model_.StatusSimple;
     }
     if (statusBoldShown_ != model_.StatusBold) {
-      status.SetFont(model_.StatusBold ? fonts_.bold : fonts_.normal,
+      status.SetFont(model_.StatusBold ? fonts_->bold : fonts_->normal,
                      IsWindowVisible(statusBar_) != FALSE);
       statusBoldShown_ = model_.StatusBold;
     }
@@ -392,7 +525,27 @@ void MainWindow::Mirror() {
       statusShown_ = model_.StatusText;
     }
   }
+  MirrorTabStops();
   writing_ = false;
+}
+
+void MainWindow::MirrorTabStops() {
+  // Checking or clearing a radio button sets or drops its tab stop: after
+  // every change each run has its one tab stop again.
+  for (const std::vector<size_t>& run : runs_) {
+    size_t stop = run.front();
+    for (size_t i : run) {
+      if (boxes_[i].box->checked) {
+        stop = i;
+        break;
+      }
+    }
+    for (size_t i : run) {
+      const LONG style = GetWindowLongA(boxes_[i].hwnd, GWL_STYLE);
+      const LONG want = i == stop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
+      if (want != style) SetWindowLongA(boxes_[i].hwnd, GWL_STYLE, want);
+    }
+  }
 }
 
 void MainWindow::MirrorEdit(EditView& view) {

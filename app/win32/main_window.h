@@ -4,6 +4,7 @@
 // user event to the model through TIZelvora::Dispatch, and after every event
 // mirrors the whole model back into the controls. It never changes the model
 // in any other way.
+#include <memory>
 #include <vector>
 
 #include "app/izelvora.h"
@@ -31,11 +32,24 @@ class MainWindow {
   // lookup in front of every message those windows get (under Wine a server
   // call each, about 1,400 of them before the window is first idle).
   void RelayMouse(const MSG& msg);
+  // The keyboard before the message is dispatched: the menu's shortcuts
+  // (unless the focused control uses the key), then Tab, the arrow keys and
+  // the others of the dialog keyboard. True when the message was used.
+  bool TranslateKeys(MSG& msg);
 
  private:
   struct BoxView {
     CheckBoxCtl* box;
     HWND hwnd;
+  };
+  // A child whose place and font follow the DPI: its place in its parent at
+  // 96 DPI.
+  struct Placed {
+    HWND hwnd;
+    int x, y, w, h;
+    HFONT Fonts::*font;
+    int fillTo;  // the group box's right edge for CtlPlace::fill, else 0
+    RECT At(int dpi) const;
   };
   struct EditView {
     EditCtl* edit;
@@ -52,12 +66,20 @@ class MainWindow {
 
   void OnCreate();
   void CreatePanel1();
+  void PlacePanel1();
   void CreatePanel2();
   // The model's control of a layout name; an unknown name raises Error.
   CheckBoxCtl& ModelBox(const char* name);
   EditCtl& ModelEdit(const char* name);
   void CreateStatusBar();
-  void AddTooltips(const std::vector<HWND>& groups);
+  HWND Place(const Child& child, HFONT Fonts::*font, int fillTo = 0);
+  void AddTooltips();
+  // The layout, the fonts and the icons at another DPI.
+  void OnDpiChanged(int dpi, const RECT& suggested);
+  void OnActivate(bool active, bool minimized);
+  void RestoreFocus();
+  // One tab stop per run of choices: on its checked choice, or its first.
+  void MirrorTabStops();
   void OnCommand(int id, int code, HWND control);
   LRESULT OnColor(UINT msg, HDC dc, HWND control);
 
@@ -74,9 +96,16 @@ class MainWindow {
   TIZelvora& model_;
   Win32Platform& platform_;
   HWND hwnd_ = nullptr;
-  // Not scaled yet: the layout table is placed as it stands (see Fonts).
-  Fonts fonts_{kDesignDpi};
+  HACCEL accelerators_ = nullptr;
+  int dpi_ = kDesignDpi;
+  std::unique_ptr<Fonts> fonts_;
   ToolBar toolBar_;
+  std::vector<Placed> placed_;
+  std::vector<HWND> groups_;
+  // The choices of each run, as indexes into boxes_.
+  std::vector<std::vector<size_t>> runs_;
+  // The control that had the focus when the window was last deactivated.
+  HWND lastFocus_ = nullptr;
   HWND panel1_ = nullptr, panel2_ = nullptr, statusBar_ = nullptr, tooltip_ = nullptr;
   HWND glLabel2_ = nullptr, glLabel1_ = nullptr;
   HWND combo_ = nullptr;

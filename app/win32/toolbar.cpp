@@ -1,5 +1,6 @@
 #include "app/win32/toolbar.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "app/win32/controls.h"
@@ -8,7 +9,7 @@ namespace iz::win32 {
 
 namespace {
 
-constexpr int kIconSize = 24;
+constexpr int kIconSizeAt96 = 24;
 constexpr int kButtonWidth = 47;
 constexpr int kDividerWidth = 6;
 
@@ -24,30 +25,57 @@ ToolBar::~ToolBar() {
   if (images_) ImageList_Destroy(images_);
 }
 
-HWND ToolBar::Create(HWND parent, int id, int width, int height, HFONT font) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
+int ToolIconSize(int dpi) {
+  const int wanted = Scale(kIconSizeAt96, dpi);
+  int best = kToolIconSizes[0];
+  for (int size : kToolIconSizes)
+    if (std::abs(size - wanted) < std::abs(best - wanted)) best = size;
+  return best;
+}
+
+HWND ToolBar::Create(HWND parent, int id, int width, int height, HFONT font, int dpi) {
+  width_ = width;
+  height_ = height;
   // CCS_NORESIZE keeps the toolbar at the height the window's layout gives it.
   hwnd_ = CreateChild(Child(TOOLBARCLASSNAMEA)
                           .Style(WS_CLIPCHILDREN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
                                  CCS_NOPARENTALIGN | CCS_NODIVIDER)
                           .At(0, 0, width, height)
+                          .Dpi(dpi)
                           .In(parent)
                           .Id(id)
                           .Font(font));
   SendMessageA(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  AddButtons(dpi);
+  return hwnd_;
+}
 
-  images_ = ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 5, 0);
+void ToolBar::SetDpi(int dpi, HFONT font) {
+  Window(hwnd_).SetFont(font);
+  PlaceChild(hwnd_, 0, 0, width_, height_, dpi);
+  // The dividers' widths are fixed when a button is added, and the first
+  // common controls cannot change them by index: the buttons are added anew.
+  while (SendMessageA(hwnd_, TB_DELETEBUTTON, 0, 0)) {
+  }
+  AddButtons(dpi);
+}
+
+void ToolBar::AddButtons(int dpi) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  const int size = ToolIconSize(dpi);
+  HIMAGELIST old = images_;
+  images_ = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 5, 0);
   TBBUTTON buttons[sizeof(kToolButtons) / sizeof(kToolButtons[0])] = {};
   int n = 0;
   for (const ToolButtonSpec& entry : kToolButtons) {
     TBBUTTON& b = buttons[n++];
     if (entry.id == 0) {
-      b.iBitmap = kDividerWidth;
+      b.iBitmap = Scale(kDividerWidth, dpi);
       b.fsStyle = BTNS_SEP;
       continue;
     }
     auto icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(entry.icon), IMAGE_ICON,
-                                              kIconSize, kIconSize, LR_DEFAULTCOLOR));
+                                              size, size, LR_DEFAULTCOLOR));
     b.iBitmap = icon ? ImageList_AddIcon(images_, icon) : I_IMAGENONE;
     if (icon) DestroyIcon(icon);
     b.idCommand = entry.id;
@@ -56,11 +84,12 @@ HWND ToolBar::Create(HWND parent, int id, int width, int height, HFONT font) {
     b.iString = reinterpret_cast<INT_PTR>(entry.caption);
   }
   SendMessageA(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
-  SendMessageA(hwnd_, TB_SETBITMAPSIZE, 0, MAKELPARAM(kIconSize, kIconSize));
-  SendMessageA(hwnd_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(kButtonWidth, kButtonWidth));
+  if (old) ImageList_Destroy(old);
+  SendMessageA(hwnd_, TB_SETBITMAPSIZE, 0, MAKELPARAM(size, size));
+  const int buttonWidth = Scale(kButtonWidth, dpi);
+  SendMessageA(hwnd_, TB_SETBUTTONWIDTH, 0, MAKELPARAM(buttonWidth, buttonWidth));
   SendMessageA(hwnd_, TB_ADDBUTTONSA, n, reinterpret_cast<LPARAM>(buttons));
-  SendMessageA(hwnd_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kButtonWidth, height - 4));
-  return hwnd_;
+  SendMessageA(hwnd_, TB_SETBUTTONSIZE, 0, MAKELPARAM(buttonWidth, Scale(height_ - 4, dpi)));
 }
 
 int ToolBar::ButtonsRight() const {

@@ -1,6 +1,8 @@
 #pragma once
 // ToolBar1: flat, captions under the icons, five buttons with a divider after
-// each, and their hints as tooltips.
+// each, and their hints as tooltips. The icons come in drawn sizes (16, 24,
+// 32 and 48 pixels); the toolbar takes the one nearest to 24 pixels at 96
+// DPI scaled, so that an icon is never stretched.
 #include "app/win32/resource_ids.h"
 #include "app/win32/win.h"
 
@@ -27,6 +29,9 @@ inline constexpr ToolButtonSpec kToolButtons[] = {
     {0, "ToolButton4", nullptr, nullptr, 0},
 };
 
+inline constexpr int kToolIconSizes[] = {16, 24, 32, 48};
+int ToolIconSize(int dpi);
+
 class ToolBar {
  public:
   ToolBar() = default;
@@ -34,8 +39,11 @@ class ToolBar {
   ToolBar(const ToolBar&) = delete;
   ToolBar& operator=(const ToolBar&) = delete;
 
-  // Creates the toolbar at the top of parent, `height` pixels tall.
-  HWND Create(HWND parent, int id, int width, int height, HFONT font);
+  // Creates the toolbar at the top of parent, `width` x `height` in 96-DPI
+  // pixels, scaled to dpi.
+  HWND Create(HWND parent, int id, int width, int height, HFONT font, int dpi);
+  // Places and sizes it, its buttons and their icons for another DPI.
+  void SetDpi(int dpi, HFONT font);
   HWND Handle() const { return hwnd_; }
   // Right edge of the last divider, where Panel1 starts.
   int ButtonsRight() const;
@@ -43,8 +51,11 @@ class ToolBar {
   bool OnNotify(NMHDR* header);
 
  private:
+  void AddButtons(int dpi);
+
   HWND hwnd_ = nullptr;
   HIMAGELIST images_ = nullptr;
+  int width_ = 0, height_ = 0;  // at 96 DPI
 };
 
 }  // namespace iz::win32
