@@ -11,9 +11,15 @@ fi
 wine reg delete 'HKCU\Software\Wine\AppDefaults\InternetZelvora.exe' /v Version /f >/dev/null 2>&1
 # Nobody can answer the first-run notice on Xvfb: mark it as shown.
 wine reg add 'HKCU\SOFTWARE\Internet Zelvora' /v FirstUse /d 0 /f >/dev/null 2>&1
+# IZ_DPI=144 shows the program at that DPI (and names the screenshot after
+# it); the prefix goes back to 96 DPI afterwards.
+dpi=${IZ_DPI:-96}
+set_dpi() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
+set_dpi "$dpi"
 wine "$exe" &
 pid=$!
 shot=$(cd "$(dirname "$exe")/.." && pwd)/screenshot.png
+[ "$dpi" = 96 ] || shot=${shot%.png}-${dpi}dpi.png
 up=""
 for _ in $(seq 100); do
   sleep 0.3
@@ -23,12 +29,17 @@ for _ in $(seq 100); do
     break
   fi
 done
-sleep 1
-if [ -n "$up" ] && import -display "$DISPLAY" -window root "$shot"; then
+# Xvfb's pointer rests at the centre of the screen, over the centred window:
+# a tooltip comes up there, and goes once its time is over.
+sleep 6
+# The main window alone, its frame included.
+id=$(xwininfo -name 'Internet Zelvora 2.19 (Win9x/ME/NT/XP/7/8)' 2>/dev/null | awk '/Window id:/ {print $4}')
+if [ -n "$up" ] && [ -n "$id" ] && import -display "$DISPLAY" -window "$id" "$shot"; then
   echo "Screenshot of the main window: $shot"
 else
   echo "The main window did not come up" >&2
 fi
+[ "$dpi" = 96 ] || set_dpi 96
 wineserver -k >/dev/null 2>&1
 wait $pid 2>/dev/null
 [ -n "$up" ]

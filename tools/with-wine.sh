@@ -20,7 +20,8 @@ trap 'exit 130' INT TERM
 if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 90 130); do
     [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    # Large enough for the main window at 192 DPI (1184 x 646 client pixels).
+    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=:$n IZ_HEADLESS=1
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done

@@ -243,22 +243,6 @@ TEST(CurrentE2E, RestoreDefaultsOnACleanXPRunsToThePrompt) {
 
 // ---------------------------------------------------------------- backup
 
-std::string BackupFolder() {
-  std::string path = ProgramPath();
-  return path.substr(0, path.find_last_of('\\') + 1) + "Backup";
-}
-
-void RemoveBackupFolder() {
-  const std::string folder = BackupFolder();
-  for (const char* name : {"System.dat", "User.dat", "System.ini", "Win.ini", "Registry.reg",
-                           "Registry.reg.old.tmp"}) {
-    const std::string file = folder + "\\" + name;
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(file.c_str());
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
 bool FileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

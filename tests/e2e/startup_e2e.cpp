@@ -125,7 +125,7 @@ TEST_F(ProgramFile, MenuBarHasEveryItemWithItsMarksAndShortcutTexts) {
       item("E&xit", IDM_EXIT),
       "}",
       "&Help {",
-      item("&Contents", IDM_CONTENTS),
+      item("&Contents\tF1", IDM_CONTENTS),
       "-",
       item("Check for a new version", IDM_CHECK_NEW_VERSION),
       item("Internet Zelvora &Home Page", IDM_HOME_PAGE),
@@ -137,7 +137,7 @@ TEST_F(ProgramFile, MenuBarHasEveryItemWithItsMarksAndShortcutTexts) {
   EXPECT_EQ(lines, expected);
 }
 
-TEST_F(ProgramFile, AcceleratorsAreF2ToF7AndCtrlEAndNothingElse) {
+TEST_F(ProgramFile, AcceleratorsAreF1ToF7AndCtrlEAndNothingElse) {
   HACCEL table = LoadAcceleratorsA(module_, MAKEINTRESOURCEA(IDR_ACCELERATORS));
   ASSERT_NE(table, nullptr);
   ACCEL entries[16];
@@ -152,8 +152,9 @@ TEST_F(ProgramFile, AcceleratorsAreF2ToF7AndCtrlEAndNothingElse) {
     return "vk " + std::to_string(vk) + " flags " + std::to_string(FVIRTKEY) + " -> " +
            std::to_string(cmd);
   };
-  // No Ctrl+U: "Check for &Update" does nothing.
-  const std::vector<std::string> expected = {f(VK_F2, IDM_OPTIMIZE_CONNECTION),
+  // No Ctrl+U: "Check for &Update" does nothing. F1 is Help > Contents.
+  const std::vector<std::string> expected = {f(VK_F1, IDM_CONTENTS),
+                                             f(VK_F2, IDM_OPTIMIZE_CONNECTION),
                                              f(VK_F3, IDM_VIEW_CURENT_SETTINGS),
                                              f(VK_F4, IDM_RESTORE_WINDOWS_DEFAULTS),
                                              f(VK_F5, IDM_BACKUP),
@@ -163,6 +164,19 @@ TEST_F(ProgramFile, AcceleratorsAreF2ToF7AndCtrlEAndNothingElse) {
                                                  std::to_string(FVIRTKEY | FCONTROL) + " -> " +
                                                  std::to_string(IDM_EXPORT_REG_FILE)};
   EXPECT_EQ(got, expected);
+}
+
+// Each toolbar icon is drawn at every size the toolbar picks from, so that
+// no DPI gets a stretched one.
+TEST_F(ProgramFile, ToolbarIconsComeIn16To48Pixels) {
+  for (int id : {IDI_TB_OPTIMIZE, IDI_TB_RESTORE, IDI_TB_VIEW, IDI_TB_HELP, IDI_TB_EXIT}) {
+    // RT_GROUP_ICON: a 6-byte header, then 14-byte entries led by width.
+    const std::string group = Resource(MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14));
+    std::vector<int> sizes;
+    for (size_t at = 6; at + 14 <= group.size(); at += 14)
+      sizes.push_back(static_cast<unsigned char>(group[at]));
+    EXPECT_EQ(sizes, (std::vector<int>{16, 24, 32, 48})) << "icon " << id;
+  }
 }
 
 TEST_F(ProgramFile, VersionRecordSays219) {
@@ -183,6 +197,9 @@ TEST_F(ProgramFile, ManifestAsksForVisualStylesAndAdministratorButNoNewerWindows
   ASSERT_FALSE(manifest.empty());
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(manifest.find("requireAdministrator"), std::string::npos);
+  // The window scales itself: the system must not stretch it.
+  EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+  EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
   // Claiming Windows 8.1 or 10 would make the version query report them, and
   // the detection would call the system unknown.
   EXPECT_EQ(manifest.find("1f676c76-80e1-4239-95bb-83d0f6d0da78"), std::string::npos);

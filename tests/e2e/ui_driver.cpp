@@ -224,6 +224,10 @@ void SetFirstRunSeen(bool seen) {
   }
 }
 
+void SetScreenDpi(int dpi) {
+  RegSetDword(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", static_cast<DWORD>(dpi));
+}
+
 std::string ProgramPath() {
   if (const char* env = std::getenv("IZ_PROGRAM"); env && *env) return env;
   char self[MAX_PATH] = {};
@@ -231,6 +235,22 @@ std::string ProgramPath() {
   std::string dir(self);
   dir.erase(dir.find_last_of("\\/") + 1);
   return dir + "InternetZelvora.exe";
+}
+
+std::string BackupFolder() {
+  std::string path = ProgramPath();
+  return path.substr(0, path.find_last_of('\\') + 1) + "Backup";
+}
+
+void RemoveBackupFolder() {
+  const std::string folder = BackupFolder();
+  for (const char* name : {"System.dat", "User.dat", "System.ini", "Win.ini", "Registry.reg",
+                           "Registry.reg.old.tmp"}) {
+    const std::string file = folder + "\\" + name;
+    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(file.c_str());
+  }
+  RemoveDirectoryA(folder.c_str());
 }
 
 // ---------------------------------------------------------------- program
@@ -472,6 +492,17 @@ void Program::Key(int virtualKey, int times) {
   WaitIdle();
 }
 
+void Program::KeyToFocus(int virtualKey, bool alt) {
+  HWND target = Focus();
+  if (!target) target = main_;
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, 0)) << 16;
+  const LPARAM context = alt ? (1L << 29) : 0;
+  PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, scan | context | 1);
+  PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey,
+               scan | context | 1 | (1u << 30) | (1u << 31));
+  WaitIdle();
+}
+
 void Program::Close() {
   PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
   WaitIdle();
@@ -505,6 +536,22 @@ std::string Program::StatusText() const {
   if (!buffer.ok()) return "<no memory>";
   Send(bar, SB_GETTEXTA, 0, buffer.Param());
   return buffer.ReadText(0, length + 1);
+}
+
+HWND Program::Focus() const {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!main_ || !GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+SIZE Program::IdealSize(HWND button) const {
+  SIZE size{};
+  RemoteBuffer buffer(process_.hProcess, sizeof(size));
+  if (buffer.ok() && buffer.Write(0, &size, sizeof(size)) &&
+      Send(button, BCM_GETIDEALSIZE, 0, buffer.Param()))
+    buffer.Read(0, &size, sizeof(size));
+  return size;
 }
 
 std::vector<ToolButtonInfo> Program::ToolButtons() const {

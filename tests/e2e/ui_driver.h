@@ -45,6 +45,15 @@ void SetWindowsVersion(const std::string& version);
 // the flag so that the next start shows it.
 void SetFirstRunSeen(bool seen);
 
+// The screen's DPI for programs started from now on (LogPixels of the
+// prefix; 96 is Windows' default).
+void SetScreenDpi(int dpi);
+
+// The Backup folder beside the program, and its removal with what Backup
+// writes into it.
+std::string BackupFolder();
+void RemoveBackupFolder();
+
 // InternetZelvora.exe: $IZ_PROGRAM, or the file beside the test executable.
 std::string ProgramPath();
 
@@ -131,6 +140,9 @@ class Program {
   void Command(int id);                     // a menu item or accelerator's command
   void ToolButton(int id);                  // a toolbar button
   void Key(int virtualKey, int times = 1);  // a key pressed in the main window
+  // A key as the keyboard sends it: to the control with the focus, with Alt
+  // held (WM_SYSKEYDOWN) when asked.
+  void KeyToFocus(int virtualKey, bool alt = false);
   void Close();                             // the close box
 
   // ---- reading
@@ -139,6 +151,10 @@ class Program {
   static std::string Text(HWND control);
   static int ComboIndex(HWND combo);
   std::string StatusText() const;
+  // The window with the keyboard focus in the program.
+  HWND Focus() const;
+  // A button's size for its caption in its own font (BCM_GETIDEALSIZE).
+  SIZE IdealSize(HWND button) const;
   std::vector<ToolButtonInfo> ToolButtons() const;
   // Every tool of every tooltip control of the program.
   std::vector<TooltipInfo> Tooltips() const;
