@@ -105,9 +105,14 @@ LRESULT HandleInfoMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (state) state->done = true;
       return 0;
     // The dialog keyboard asks a window that is not a dialog for these too:
-    // Enter in a text field means OK, and Tab moves on.
+    // Enter in a text field presses the default button, and Tab moves on.
     case DM_GETDEFID:
-      return MAKELRESULT(IDOK, DC_HASDEFID);
+      for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
+            SendMessageA(c, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)
+          return MAKELRESULT(GetDlgCtrlID(c), DC_HASDEFID);
+      }
+      return 0;
     case WM_NEXTDLGCTL:
       MoveFocus(hwnd, wParam, lParam);
       return 0;
@@ -323,8 +328,9 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
   constexpr Column kColumns[] = {
       {"Location", 330}, {"Value", 150}, {"Now", 120}, {"After Optimize", 130}};
   WindowState state;
-  state.font = MakeFont(false);
-  HWND hwnd = CreateFrame(kPreviewClass, "Preview Changes", owner, 760, 340, &state);
+  const int dpi = WindowDpi(owner);
+  state.font = MakeFont(false, dpi);
+  HWND hwnd = CreateFrame(kPreviewClass, "Preview Changes", owner, 760, 340, dpi, &state);
   HWND close = nullptr;
   try {
     const std::string summary = report.Summary();
@@ -332,6 +338,7 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
                     .Text(summary.c_str())
                     .Style(SS_LEFT | SS_NOPREFIX)
                     .At(8, 10, 744, 16)
+                    .Dpi(dpi)
                     .In(hwnd)
                     .Font(state.font));
     const Window list(CreateChild(Child(WC_LISTVIEWA)
@@ -339,6 +346,7 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
                                              LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
                                       .ExStyle(WS_EX_CLIENTEDGE)
                                       .At(8, 32, 744, 262)
+                                      .Dpi(dpi)
                                       .In(hwnd)
                                       .Id(kPreviewListId)
                                       .Font(state.font)));
@@ -348,7 +356,7 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
       LVCOLUMNA column{};
       column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
       column.pszText = const_cast<char*>(kColumns[i].title);
-      column.cx = kColumns[i].width;
+      column.cx = Scale(kColumns[i].width, dpi);
       column.iSubItem = i;
       list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
@@ -367,7 +375,7 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
       }
       ++row;
     }
-    const Child button = Child("BUTTON").In(hwnd).Font(state.font);
+    const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
     CreateChild(Child(button)
                     .Text("&Optimize")
                     .Style(WS_TABSTOP | BS_PUSHBUTTON)
