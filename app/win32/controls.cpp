@@ -67,10 +67,9 @@ HWND CreateChild(const Child& c) {
   RECT r{c.x_, c.y_, c.x_ + c.w_, c.y_ + c.h_};
   if (c.dpi_) r = ScaleRect(c.x_, c.y_, c.w_, c.h_, c.dpi_);
   const DWORD style = c.style_ | WS_CHILD | (c.hidden_ ? 0 : WS_VISIBLE);
-  HWND child = CreateWindowExA(c.exStyle_, c.className_, c.text_, style, r.left, r.top,
-                               r.right - r.left, r.bottom - r.top, c.parent_,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id_)), Instance(),
-                               c.param_);
+  HWND child = CreateWindowExA(
+      c.exStyle_, c.className_, c.text_, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+      c.parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id_)), Instance(), c.param_);
   if (!child) ThrowLastError(std::string("Cannot create the control ") + c.className_);
   if (c.font_) Window(child).SetFont(c.font_);
   return child;
@@ -209,8 +208,7 @@ bool FocusUsesKey(const MSG& msg) {
       (key == 'Z' || key == 'X' || key == 'C' || key == 'V'))
     return true;
   MSG copy = msg;
-  const LRESULT code =
-      SendMessageA(focus, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&copy));
+  const LRESULT code = SendMessageA(focus, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&copy));
   return (code & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) != 0;
 }
 

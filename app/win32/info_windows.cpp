@@ -281,9 +281,9 @@ void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkCl
   try {
     // The side panel: a picture 41 pixels wide over the full height.
     const RECT sideRect = ScaleRect(0, 0, 41, 195, dpi);
-    state.side = static_cast<HBITMAP>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_ABOUT_SIDE),
-                                                 IMAGE_BITMAP, sideRect.right, sideRect.bottom,
-                                                 LR_DEFAULTCOLOR));
+    state.side =
+        static_cast<HBITMAP>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_ABOUT_SIDE), IMAGE_BITMAP,
+                                        sideRect.right, sideRect.bottom, LR_DEFAULTCOLOR));
     const Child still = Child("STATIC").In(hwnd).Dpi(dpi);
     const StaticBox side(CreateChild(Child(still).Style(SS_BITMAP).At(0, 0, 41, 195)));
     if (state.side) side.SetBitmap(state.side);
@@ -341,15 +341,15 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
                     .Dpi(dpi)
                     .In(hwnd)
                     .Font(state.font));
-    const Window list(CreateChild(Child(WC_LISTVIEWA)
-                                      .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
-                                             LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
-                                      .ExStyle(WS_EX_CLIENTEDGE)
-                                      .At(8, 32, 744, 262)
-                                      .Dpi(dpi)
-                                      .In(hwnd)
-                                      .Id(kPreviewListId)
-                                      .Font(state.font)));
+    const Window list(CreateChild(
+        Child(WC_LISTVIEWA)
+            .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
+            .ExStyle(WS_EX_CLIENTEDGE)
+            .At(8, 32, 744, 262)
+            .Dpi(dpi)
+            .In(hwnd)
+            .Id(kPreviewListId)
+            .Font(state.font)));
     // Older common controls ignore the extended style; the list still reads.
     list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     for (int i = 0; i < 4; ++i) {

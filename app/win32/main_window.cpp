@@ -215,9 +215,8 @@ RECT MainWindow::Placed::At(int dpi) const {
 HWND MainWindow::Place(const Child& child, HFONT Fonts::*font, int fillTo) {
   const Placed placed{nullptr, child.x_, child.y_, child.w_, child.h_, font, fillTo};
   const RECT r = placed.At(dpi_);
-  HWND hwnd = CreateChild(Child(child)
-                              .At(r.left, r.top, r.right - r.left, r.bottom - r.top)
-                              .Font(fonts_.get()->*font));
+  HWND hwnd = CreateChild(
+      Child(child).At(r.left, r.top, r.right - r.left, r.bottom - r.top).Font(fonts_.get()->*font));
   placed_.push_back(placed);
   placed_.back().hwnd = hwnd;
   return hwnd;
@@ -228,11 +227,9 @@ void MainWindow::CreatePanel1() {
   PlacePanel1();
   // Both title labels open the publisher's site (SS_NOTIFY: STN_CLICKED).
   const Child label = Child("STATIC").Style(SS_CENTER | SS_NOTIFY).In(panel1_);
-  glLabel2_ = Place(Child(label)
-                        .Text("Internet Zelvora")
-                        .At(4, 3, kPanel1Width - 8, 25)
-                        .Id(IDC_GLLABEL2),
-                    &Fonts::title);
+  glLabel2_ =
+      Place(Child(label).Text("Internet Zelvora").At(4, 3, kPanel1Width - 8, 25).Id(IDC_GLLABEL2),
+            &Fonts::title);
   glLabel1_ = Place(Child(label)
                         .Text("for Win9x / ME / NT / XP/ 7/ 8")
                         .At(4, 29, kPanel1Width - 8, 15)
@@ -249,8 +246,8 @@ void MainWindow::PlacePanel1() {
 
 void MainWindow::CreatePanel2() {
   const RECT r = ScaleRect(0, kToolBarHeight, kClientWidth, kPanel2Height, dpi_);
-  panel2_ = CreatePanel(hwnd_, hwnd_, IDC_PANEL2, r.left, r.top, r.right - r.left,
-                        r.bottom - r.top, false);
+  panel2_ = CreatePanel(hwnd_, hwnd_, IDC_PANEL2, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                        false);
   int id = IDC_PANEL_FIRST;
   // Every control starts a group (WS_GROUP) but a choice that follows one of
   // its own group: the choices in a row form one run, one tab stop, that the
@@ -333,14 +330,14 @@ EditCtl& MainWindow::ModelEdit(const char* name) {
 void MainWindow::CreateStatusBar() {
   // Not among the placed children: its font changes with the model's
   // StatusBold (see Mirror).
-  statusBar_ = CreateChild(Child(STATUSCLASSNAMEA)
-                               .Style(CCS_NOPARENTALIGN | CCS_NORESIZE)
-                               .At(0, kClientHeight - kStatusBarHeight, kClientWidth,
-                                   kStatusBarHeight)
-                               .Dpi(dpi_)
-                               .In(hwnd_)
-                               .Id(IDC_STATUSBAR)
-                               .Font(fonts_->normal));
+  statusBar_ =
+      CreateChild(Child(STATUSCLASSNAMEA)
+                      .Style(CCS_NOPARENTALIGN | CCS_NORESIZE)
+                      .At(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight)
+                      .Dpi(dpi_)
+                      .In(hwnd_)
+                      .Id(IDC_STATUSBAR)
+                      .Font(fonts_->normal));
 }
 
 void MainWindow::AddTooltips() {
@@ -388,8 +385,7 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
     Window(p.hwnd).SetFont(fonts_.get()->*p.font);
   }
-  PlaceChild(statusBar_, 0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight,
-             dpi_);
+  PlaceChild(statusBar_, 0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight, dpi_);
   Window(statusBar_).SetFont(statusBoldShown_ ? fonts_->bold : fonts_->normal);
   // The tooltips' rectangles are in pixels: they are made again.
   if (tooltip_) DestroyWindow(tooltip_);

@@ -86,7 +86,8 @@ TEST_P(DpiTest, LayoutScalesAndEveryCaptionFits) {
       }
     }
     for (HWND d : others)
-      if (d < c) EXPECT_FALSE(Overlap(r, Program::RectInParent(d))) << Describe(c) << " / " << Describe(d);
+      if (d < c)
+        EXPECT_FALSE(Overlap(r, Program::RectInParent(d))) << Describe(c) << " / " << Describe(d);
   }
   // Choices and options: the control's own measure of its caption (the
   // check mark, the gap and the text in its font; the last pixel is the

@@ -207,7 +207,8 @@ TEST(HelpFile, LiesBesideTheProgramAsACompiledHelpFile) {
                             std::istreambuf_iterator<char>());
   EXPECT_EQ(content.substr(0, 4), "ITSF");
   // The topics were compiled in, not only the table of contents.
-  for (const char* topic : {"/welcome.htm", "/options.htm", "/backup.htm", "/registry.htm"})
+  for (const char* topic :
+       {"/welcome.htm", "/options.htm", "/backup.htm", "/registry.htm", "/keyboard.htm"})
     EXPECT_NE(content.find(topic), std::string::npos) << topic;
 }
 

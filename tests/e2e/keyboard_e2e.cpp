@@ -2,8 +2,8 @@
 // drop-down list keeps its own keys, the focus comes back after a message
 // box, each run of choices is one tab stop, the first-run notice's text
 // cannot be tabbed into, and the fields that a choice labels carry names.
-#include <oleacc.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <map>
 #include <string>

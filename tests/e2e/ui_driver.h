@@ -143,7 +143,7 @@ class Program {
   // A key as the keyboard sends it: to the control with the focus, with Alt
   // held (WM_SYSKEYDOWN) when asked.
   void KeyToFocus(int virtualKey, bool alt = false);
-  void Close();                             // the close box
+  void Close();  // the close box
 
   // ---- reading
   static bool Checked(HWND button);
