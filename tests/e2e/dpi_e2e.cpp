@@ -48,16 +48,12 @@ bool Overlap(const RECT& a, const RECT& b) {
   return IntersectRect(&both, &a, &b) != FALSE;
 }
 
-class DpiTest : public ::testing::TestWithParam<int> {
- protected:
-  void SetUp() override { SetScreenDpi(GetParam()); }
-  void TearDown() override { SetScreenDpi(96); }
-};
-
-TEST_P(DpiTest, LayoutScalesAndEveryCaptionFits) {
-  const int dpi = GetParam();
-  Program program(StartOptions::OnWindows("winxp"));
-  ASSERT_NE(program.Main(), nullptr);
+// The client area is the 96-DPI one scaled; each control lies wholly inside
+// every group box that holds its centre (Optimization Methods sits inside
+// Connection Type) and crosses no other control; the caption of each choice
+// and option fits by the control's own measure (the check mark, the gap and
+// the text in its font; the last pixel is the focus frame's margin).
+void ExpectLaidOutAt(const Program& program, int dpi) {
   RECT client;
   GetClientRect(program.Main(), &client);
   EXPECT_NEAR(client.right, MulDiv(592, dpi, 96), 1);
@@ -72,8 +68,6 @@ TEST_P(DpiTest, LayoutScalesAndEveryCaptionFits) {
     (ButtonType(c) == BS_GROUPBOX ? groups : others).push_back(c);
   }
 
-  // Each control lies wholly inside every group box that holds its centre
-  // (Optimization Methods sits inside Connection Type) and crosses no other.
   for (HWND c : others) {
     const RECT r = Program::RectInParent(c);
     const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -89,9 +83,6 @@ TEST_P(DpiTest, LayoutScalesAndEveryCaptionFits) {
       if (d < c)
         EXPECT_FALSE(Overlap(r, Program::RectInParent(d))) << Describe(c) << " / " << Describe(d);
   }
-  // Choices and options: the control's own measure of its caption (the
-  // check mark, the gap and the text in its font; the last pixel is the
-  // focus frame's margin).
   for (HWND c : others) {
     const LONG type = ButtonType(c);
     if (type != BS_RADIOBUTTON && type != BS_CHECKBOX) continue;
@@ -113,7 +104,36 @@ TEST_P(DpiTest, LayoutScalesAndEveryCaptionFits) {
   }
 }
 
+class DpiTest : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override { SetScreenDpi(GetParam()); }
+  void TearDown() override { SetScreenDpi(96); }
+};
+
+TEST_P(DpiTest, LayoutScalesAndEveryCaptionFits) {
+  Program program(StartOptions::OnWindows("winxp"));
+  ASSERT_NE(program.Main(), nullptr);
+  ExpectLaidOutAt(program, GetParam());
+}
+
 INSTANTIATE_TEST_SUITE_P(Screens, DpiTest, ::testing::Values(96, 120, 144, 192));
+
+// Windows 10 moves a per-monitor aware window to a monitor of 144 DPI: the
+// window takes the suggested rectangle and lays itself out for 144 DPI.
+TEST(DpiChange, WindowLaysItselfOutAgainInTheSuggestedRectangle) {
+  Program program(StartOptions::OnWindows("win10"));
+  ASSERT_NE(program.Main(), nullptr);
+  RECT outer, client;
+  GetWindowRect(program.Main(), &outer);
+  GetClientRect(program.Main(), &client);
+  const RECT suggested{outer.left, outer.top, outer.right + MulDiv(592, 144, 96) - client.right,
+                       outer.bottom + MulDiv(323, 144, 96) - client.bottom};
+  program.DpiChanged(144, suggested);
+  RECT now;
+  GetWindowRect(program.Main(), &now);
+  EXPECT_EQ(Edges(now), Edges(suggested));
+  ExpectLaidOutAt(program, 144);
+}
 
 }  // namespace
 }  // namespace e2e

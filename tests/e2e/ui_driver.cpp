@@ -503,6 +503,13 @@ void Program::KeyToFocus(int virtualKey, bool alt) {
   WaitIdle();
 }
 
+void Program::DpiChanged(int dpi, const RECT& suggested) {
+  RemoteBuffer buffer(process_.hProcess, sizeof(RECT));
+  ASSERT_TRUE(buffer.ok() && buffer.Write(0, &suggested, sizeof(RECT)));
+  Send(main_, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), buffer.Param());
+  WaitIdle();
+}
+
 void Program::Close() {
   PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
   WaitIdle();

@@ -144,6 +144,9 @@ class Program {
   // held (WM_SYSKEYDOWN) when asked.
   void KeyToFocus(int virtualKey, bool alt = false);
   void Close();  // the close box
+  // What Windows 10 sends when the window moves to a monitor of another DPI,
+  // with the rectangle it suggests.
+  void DpiChanged(int dpi, const RECT& suggested);
 
   // ---- reading
   static bool Checked(HWND button);
