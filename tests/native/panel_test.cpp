@@ -44,12 +44,28 @@ TEST(PanelControls, TheLayoutPlacesEveryModelControlOnce) {
   std::multiset<std::string> model{std::string("Combo ") + panel.ComboBox1.name}, placed;
   for (const CheckBoxCtl* b : panel.Boxes()) model.insert(std::string("Box ") + b->name);
   for (const EditCtl* e : panel.Edits()) model.insert(std::string("Edit ") + e->name);
-  const char* kinds[] = {"Group", "Box", "Edit", "Combo", "Label"};  // as CtlKind lists them
+  const char* kinds[] = {"Group", "Box",   "Edit",
+                         "Combo", "Label", "Name"};  // as CtlKind lists them
   for (const win32::CtlPlace& p : win32::kPanelLayout) {
     const char* kind = kinds[static_cast<int>(p.kind)];
-    if (*kind != 'G' && *kind != 'L') placed.insert(kind + std::string(" ") + p.name);
+    if (*kind == 'B' || *kind == 'E' || *kind == 'C')
+      placed.insert(kind + std::string(" ") + p.name);
   }
   EXPECT_EQ(model, placed);
+}
+
+// Screen readers name a field after the label right before it: every field
+// and the list has a label (visible or hidden) there, never a choice.
+TEST(PanelControls, EveryFieldHasALabelRightBeforeIt) {
+  const win32::CtlPlace* before = nullptr;
+  for (const win32::CtlPlace& p : win32::kPanelLayout) {
+    if (p.kind == win32::CtlKind::Edit || p.kind == win32::CtlKind::Combo) {
+      ASSERT_NE(before, nullptr);
+      EXPECT_TRUE(before->kind == win32::CtlKind::Label || before->kind == win32::CtlKind::Name)
+          << p.name << " follows " << before->name;
+    }
+    before = &p;
+  }
 }
 
 // One box of every group checked, so that a stray uncheck anywhere shows;
