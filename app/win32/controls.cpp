@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "app/win32/late_bound.h"
 #include "store/error.h"
 
 namespace iz::win32 {
@@ -86,16 +87,11 @@ namespace {
 // Functions that Windows 10 added, looked up once: the program also runs
 // where user32 lacks them, so it must not import them.
 struct PerMonitorDpi {
-  UINT(WINAPI* getDpiForWindow)(HWND) = nullptr;
-  BOOL(WINAPI* adjustWindowRectExForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
-  PerMonitorDpi() {
-    if (HMODULE user32 = GetModuleHandleA("user32.dll")) {
-      getDpiForWindow = reinterpret_cast<decltype(getDpiForWindow)>(
-          reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
-      adjustWindowRectExForDpi = reinterpret_cast<decltype(adjustWindowRectExForDpi)>(
-          reinterpret_cast<void*>(GetProcAddress(user32, "AdjustWindowRectExForDpi")));
-    }
-  }
+  UINT(WINAPI* getDpiForWindow)(HWND) =
+      SystemFunction<UINT(WINAPI*)(HWND)>("user32.dll", "GetDpiForWindow");
+  BOOL(WINAPI* adjustWindowRectExForDpi)(RECT*, DWORD, BOOL, DWORD, UINT) =
+      SystemFunction<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("user32.dll",
+                                                                     "AdjustWindowRectExForDpi");
 };
 const PerMonitorDpi& PerMonitor() {
   static const PerMonitorDpi functions;
