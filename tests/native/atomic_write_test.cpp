@@ -68,7 +68,11 @@ KillReport KillWhileWriting(const std::string& dir, const std::string& name, int
   std::uniform_int_distribution<long long> delay(
       0, std::chrono::duration_cast<std::chrono::microseconds>(oneWrite * 3).count() + 1);
 
-  for (int round = 0; round < rounds; ++round) {
+  // Under load a kill can miss every write for a while; keep going, up to
+  // five times the rounds asked for, until both contents and an interrupted
+  // write have been seen.
+  for (int round = 0; round < rounds * 5; ++round) {
+    if (round >= rounds && report.sawFirst && report.sawSecond && report.interrupted) break;
     const pid_t child = fork();
     if (child == 0) {
       // Bounded, in case the kill never comes.
