@@ -8,6 +8,7 @@
 #include "app/panel.h"
 #include "app/platform.h"
 #include "app/title.h"
+#include "store/before_writing.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
 
@@ -41,11 +42,13 @@ class TIZelvora : public Panel {
   std::unique_ptr<iz::ThemeManager> ThemeManager;
 
   // Runs one handler the way the message dispatch does: an error that ends it
-  // goes to the general error report.
+  // goes to the general error report; a command the user stopped before it
+  // wrote anything just ends.
   template <class F>
   void Dispatch(F&& handler) {
     try {
       handler();
+    } catch (const CommandStopped&) {
     } catch (const std::exception& e) {
       ReportError(e.what());
     }
@@ -118,6 +121,12 @@ class TIZelvora : public Panel {
   void Restore98Defaults();
   void Backup1Click();
   void Restoreyouroriginalconfiguration1Click();
+  // "&Undo Last Change": puts back what the newest journal record holds.
+  void UndoLastChange1Click();
+  // The step the writing commands take before their first write: the
+  // journal's record of what command may change, or, when it cannot be made,
+  // the user's leave to go on without one (CommandStopped when refused).
+  BeforeWriting Journaled(const char* command);
 
   // --- first run, help and information (help/)
   void FirstRunCheck();

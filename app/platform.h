@@ -4,6 +4,7 @@
 // from a script (tests/native/fake_platform.h).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/preview_report.h"
 
@@ -15,6 +16,11 @@ struct VersionInfo {
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
   std::string csdVersion;  // the service-pack text
+};
+
+// The local date and time, as GetLocalTime gives it (seconds, no fraction).
+struct DateTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
 enum class MsgIcon { None, Information, Question, Error };
@@ -96,6 +102,13 @@ class Platform {
   virtual bool AskSaveRegFile(const std::string& suggestedName, std::string* path) = 0;
   // Today's local date, "2026-12-07".
   virtual std::string LocalDate() = 0;
+  // The names of the files (not folders) directly in a folder, in no
+  // particular order; false when the folder cannot be listed.
+  virtual bool ListFiles(const std::string& folder, std::vector<std::string>* names) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+
+  // GetLocalTime: the journal names its records by it.
+  virtual DateTime Now() = 0;
 };
 
 }  // namespace iz

@@ -88,7 +88,7 @@ struct Machine {
 void BM_ApplyNT(benchmark::State& state) {
   Machine m({iz::kVerPlatformWin32NT, 5, 1, "Service Pack 3"});
   MemoryProfiles profiles;
-  for (auto _ : state) iz::ApplyNTSettings(m.panel, m.registry, profiles);
+  for (auto _ : state) iz::ApplyNTSettings(m.panel, m.registry, profiles, [] {});
   Report(state, m.registry.counts, kNTSteps);
 }
 BENCHMARK(BM_ApplyNT);
@@ -96,7 +96,7 @@ BENCHMARK(BM_ApplyNT);
 void BM_Apply9x(benchmark::State& state) {
   Machine m({iz::kVerPlatformWin32Windows, 4, 10, ""});
   MemoryProfiles profiles;
-  for (auto _ : state) iz::Apply9xSettings(m.panel, m.registry, profiles, m.platform);
+  for (auto _ : state) iz::Apply9xSettings(m.panel, m.registry, profiles, m.platform, [] {});
   Report(state, m.registry.counts, k9xSteps);
 }
 BENCHMARK(BM_Apply9x);
@@ -110,7 +110,7 @@ void BM_ApplyNTWithIniFile(benchmark::State& state) {
     return;
   }
   iz::IniProfileStrings profiles(dir, "C:\\WINDOWS");
-  for (auto _ : state) iz::ApplyNTSettings(m.panel, m.registry, profiles);
+  for (auto _ : state) iz::ApplyNTSettings(m.panel, m.registry, profiles, [] {});
   Report(state, m.registry.counts, kNTSteps);
   std::remove((std::string(dir) + "/Win.ini").c_str());
   rmdir(dir);

@@ -44,21 +44,21 @@ using Machine = iz::bench::OptimizedMachine;
 
 void BM_RestoreNT(benchmark::State& state) {
   Machine m({iz::kVerPlatformWin32NT, 5, 1, "Service Pack 3"});
-  for (auto _ : state) iz::RestoreNTDefaults(m.panel, m.registry, m.profiles, m.platform);
+  for (auto _ : state) iz::RestoreNTDefaults(m.panel, m.registry, m.profiles, m.platform, [] {});
   iz::bench::ReportCalls(state, m.registry.counts, kRestoreNTCalls);
 }
 BENCHMARK(BM_RestoreNT);
 
 void BM_Restore95(benchmark::State& state) {
   Machine m({iz::kVerPlatformWin32Windows, 4, 0, ""});
-  for (auto _ : state) iz::Restore95Defaults(m.registry, m.profiles, m.platform);
+  for (auto _ : state) iz::Restore95Defaults(m.registry, m.profiles, m.platform, [] {});
   iz::bench::ReportCalls(state, m.registry.counts, kRestore95Calls);
 }
 BENCHMARK(BM_Restore95);
 
 void BM_Restore98(benchmark::State& state) {
   Machine m({iz::kVerPlatformWin32Windows, 4, 10, " A "});
-  for (auto _ : state) iz::Restore98Defaults(m.registry, m.profiles, m.platform);
+  for (auto _ : state) iz::Restore98Defaults(m.registry, m.profiles, m.platform, [] {});
   iz::bench::ReportCalls(state, m.registry.counts, kRestore98Calls);
 }
 BENCHMARK(BM_Restore98);

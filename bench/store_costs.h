@@ -85,9 +85,9 @@ struct OptimizedMachine {
     LoadProfile(panel, ConnectionType::CableDsl, Method::Automatic1);
     platform.version = version;
     if (version.platformId == kVerPlatformWin32NT) {
-      ApplyNTSettings(panel, memory, profiles);
+      ApplyNTSettings(panel, memory, profiles, [] {});
     } else {
-      Apply9xSettings(panel, memory, profiles, platform);
+      Apply9xSettings(panel, memory, profiles, platform, [] {});
     }
   }
 };

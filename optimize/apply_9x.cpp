@@ -87,8 +87,9 @@ std::string SegmentSizeText(std::int64_t mtu) {
 }  // namespace
 
 void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& profiles,
-                     Platform& platform) {
+                     Platform& platform, const BeforeWriting& beforeWriting) {
   const Numbers n = ReadNumbers(p);
+  beforeWriting();
   auto hklm = [&registry](const char* key, const char* name, std::uint32_t value) {
     WriteDwordAt(registry, kHKLM, key, name, value);
   };

@@ -4,6 +4,7 @@
 // system whose kind is unknown.
 #include "app/panel.h"
 #include "app/platform.h"
+#include "store/before_writing.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
 
@@ -11,9 +12,9 @@ namespace iz {
 
 // Raises iz::Error and stops at the first failure; what was written before
 // stays. A field that must be a whole number and is not is found before
-// anything is written. The platform answers the OS kind, which decides
-// whether the global window values are written.
+// anything is written, and before beforeWriting runs. The platform answers
+// the OS kind, which decides whether the global window values are written.
 void Apply9xSettings(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
-                     Platform& platform);
+                     Platform& platform, const BeforeWriting& beforeWriting);
 
 }  // namespace iz

@@ -58,8 +58,10 @@ Numbers ReadNumbers(const Panel& panel) {
 
 }  // namespace
 
-void ApplyNTSettings(const Panel& p, RawRegistry& registry, ProfileStrings& profiles) {
+void ApplyNTSettings(const Panel& p, RawRegistry& registry, ProfileStrings& profiles,
+                     const BeforeWriting& beforeWriting) {
   const Numbers n = ReadNumbers(p);
+  beforeWriting();
   auto hklm = [&registry](const char* key, const char* name, std::uint32_t value) {
     WriteDwordAt(registry, kHKLM, key, name, value);
   };

@@ -3,6 +3,7 @@
 // settings, plus the 9x locations (NDI, SLOWNET, VCACHE, COMBUFF) that the
 // NT side writes too, and the serial ports of Win.ini.
 #include "app/panel.h"
+#include "store/before_writing.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
 
@@ -10,7 +11,8 @@ namespace iz {
 
 // Raises iz::Error and stops at the first failure; what was written before
 // stays. A field that is not a whole number is found before anything is
-// written.
-void ApplyNTSettings(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles);
+// written, and before beforeWriting runs.
+void ApplyNTSettings(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
+                     const BeforeWriting& beforeWriting);
 
 }  // namespace iz

@@ -5,6 +5,7 @@
 #include "app/restart.h"
 #include "optimize/apply_9x.h"
 #include "optimize/apply_nt.h"
+#include "restore/journal.h"
 
 namespace iz {
 
@@ -58,9 +59,13 @@ void TIZelvora::ToolButton4Click() {
   OfferRestart(CheckedConnectionName(*this));
 }
 
-void TIZelvora::ApplyNTSettings() { iz::ApplyNTSettings(*this, registry_, profiles_); }
+void TIZelvora::ApplyNTSettings() {
+  iz::ApplyNTSettings(*this, registry_, profiles_, Journaled(kOptimizeCommand));
+}
 
-void TIZelvora::Apply9xSettings() { iz::Apply9xSettings(*this, registry_, profiles_, platform_); }
+void TIZelvora::Apply9xSettings() {
+  iz::Apply9xSettings(*this, registry_, profiles_, platform_, Journaled(kOptimizeCommand));
+}
 
 void TIZelvora::OfferRestart(const std::string& connectionName) {
   const std::string text = kOptimizedHead + connectionName + kOptimizedTail;

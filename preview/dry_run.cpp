@@ -132,10 +132,12 @@ class RecordingProfiles : public MemoryProfileStrings {
 
 void RunApplier(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
                 Platform& platform, ApplierFamily family) {
+  // The copy is thrown away afterwards: nothing to record for Undo.
+  const BeforeWriting nothingToRecord = [] {};
   if (family == ApplierFamily::NT) {
-    ApplyNTSettings(panel, registry, profiles);
+    ApplyNTSettings(panel, registry, profiles, nothingToRecord);
   } else {
-    Apply9xSettings(panel, registry, profiles, platform);
+    Apply9xSettings(panel, registry, profiles, platform, nothingToRecord);
   }
 }
 

@@ -51,11 +51,6 @@ std::string ValueLabel(const RegValueRecord& r) {
          (r.name.empty() ? "@" : r.name);
 }
 
-// The Backup folder may be writable by others: a junction or link there
-// would turn the elevated copies and writes onto files of their choosing.
-std::string LinkFailure(Platform& platform, const std::string& path) {
-  return platform.IsReparsePoint(path) ? FormatMessage(kIsLink, path) : std::string();
-}
 void RefuseLink(Platform& platform, const std::string& path) {
   const std::string failure = LinkFailure(platform, path);
   if (!failure.empty()) throw Error(failure);
@@ -77,6 +72,24 @@ std::vector<RegValueRecord> ParseSavedValues(const std::string& text, const std:
 
 }  // namespace
 
+std::string LinkFailure(Platform& platform, const std::string& path) {
+  return platform.IsReparsePoint(path) ? FormatMessage(kIsLink, path) : std::string();
+}
+
+std::vector<RegValueRecord> ReadSavedValuesFile(Platform& platform, const std::string& path) {
+  RefuseLink(platform, path);
+  std::string text;
+  switch (platform.ReadFile(path, &text, kMaxRegistryFile)) {
+    case FileRead::Ok:
+      break;
+    case FileRead::TooLarge:
+      throw Error(FormatMessage(kTooLarge, path));
+    case FileRead::Failed:
+      throw Error(FormatMessage(kUnableToRead, path));
+  }
+  return ParseSavedValues(text, path);
+}
+
 std::string BackupFolder(Platform& platform) {
   const std::string program = platform.ProgramPath();
   const std::size_t slash = program.rfind('\\');
@@ -84,15 +97,33 @@ std::string BackupFolder(Platform& platform) {
   return folder + kBackupFolderName;
 }
 
+namespace {
+
+// Each mapped value once, at its first place in the map (several operations
+// may list one value). Worked out once: the journal captures before every
+// change.
+const std::vector<const map::Location*>& DistinctLocations() {
+  static const std::vector<const map::Location*> distinct = [] {
+    std::vector<const map::Location*> out;
+    for (const map::Location& l : map::kParameterMap) {
+      const bool seen = std::any_of(out.begin(), out.end(), [&](const map::Location* o) {
+        return o->root == l.root && map::SameKeyPath(o->key, l.key) &&
+               map::SameName(o->value, l.value);
+      });
+      if (!seen) out.push_back(&l);
+    }
+    return out;
+  }();
+  return distinct;
+}
+
+}  // namespace
+
 std::vector<RegValueRecord> CaptureMappedValues(RawRegistry& registry) {
   std::vector<RegValueRecord> records;
   SettingsSession session(registry);
-  for (const map::Location& l : map::kParameterMap) {
-    const bool seen = std::any_of(records.begin(), records.end(), [&](const RegValueRecord& r) {
-      return r.root == l.root && map::SameKeyPath(r.keyPath.c_str(), l.key) &&
-             map::SameName(r.name.c_str(), l.value);
-    });
-    if (seen) continue;
+  for (const map::Location* location : DistinctLocations()) {
+    const map::Location& l = *location;
     RegValueRecord r;
     r.root = l.root;
     r.keyPath = WithoutLeadingBackslash(l.key);
@@ -190,7 +221,8 @@ void SaveSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& pla
   platform.MessageBox(kSavedText, kAppTitle, MsgIcon::None, MsgButtons::Ok);
 }
 
-void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform) {
+void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+                          const BeforeWriting& beforeWriting) {
   const std::string folder = BackupFolder(platform);
   const std::string windows = WindowsDirectory(profiles);
   const std::string regPath = folder + kRegistryFile;
@@ -207,20 +239,9 @@ void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platf
   }
 
   std::vector<RegValueRecord> values;
-  if (haveValues) {
-    RefuseLink(platform, regPath);
-    std::string text;
-    switch (platform.ReadFile(regPath, &text, kMaxRegistryFile)) {
-      case FileRead::Ok:
-        break;
-      case FileRead::TooLarge:
-        throw Error(FormatMessage(kTooLarge, regPath));
-      case FileRead::Failed:
-        throw Error(FormatMessage(kUnableToRead, regPath));
-    }
-    values = ParseSavedValues(text, regPath);
-  }
+  if (haveValues) values = ReadSavedValuesFile(platform, regPath);
 
+  beforeWriting();
   // A cached profile write must not land on top of the copy afterwards.
   profiles.Flush(WinIniPath(profiles));
   // Every file and every value is tried; what failed is named at the end.

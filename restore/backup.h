@@ -8,6 +8,7 @@
 
 #include "app/platform.h"
 #include "restore/reg_file.h"
+#include "store/before_writing.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
 
@@ -15,6 +16,17 @@ namespace iz {
 
 // The program's folder (up to and including the last backslash) + "Backup".
 std::string BackupFolder(Platform& platform);
+
+// The Backup folder may be writable by others: a junction or link there
+// would turn the elevated copies and writes onto files of their choosing.
+// The refusal's text when path is one, else the empty text.
+std::string LinkFailure(Platform& platform, const std::string& path);
+
+// The whole of a saved Registry.reg file, or an error: a link, a file over
+// 1 MiB, a line that is not understood or a value that the backup never
+// saves stops the reader before anything changes, naming the file (and the
+// line).
+std::vector<RegValueRecord> ReadSavedValuesFile(Platform& platform, const std::string& path);
 
 // The current state of every mapped registry value, in map order; keys are
 // only opened for reading. A value is absent only when the registry says it
@@ -36,9 +48,10 @@ std::vector<std::string> PutBackValues(RawRegistry& registry,
 void SaveSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform);
 // "Restore &previous settings": with nothing saved only says so. Otherwise
 // reads the whole of Registry.reg first (a bad line, or a file over 1 MiB,
-// stops everything before anything changes), copies back every saved file
-// (each replaced whole) and puts every value back, then reports success, or
-// raises one error naming everything that failed.
-void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform);
+// stops everything before anything changes), runs beforeWriting, copies back
+// every saved file (each replaced whole) and puts every value back, then
+// reports success, or raises one error naming everything that failed.
+void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+                          const BeforeWriting& beforeWriting);
 
 }  // namespace iz

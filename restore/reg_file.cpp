@@ -364,13 +364,16 @@ bool RegValueRecord::operator==(const RegValueRecord& o) const {
 std::string WriteRegFile(const std::vector<RegValueRecord>& records) {
   std::string out = std::string(kHeader) + kEol + kEol;
   std::vector<bool> done(records.size(), false);
+  // Each key folded once rather than at every comparison.
+  std::vector<std::string> keys;
+  for (const RegValueRecord& r : records) keys.push_back(Lower(r.keyPath));
   for (std::size_t i = 0; i < records.size(); ++i) {
     if (done[i]) continue;
     const char* rootName = NameOfRoot(records[i].root);
     if (rootName == nullptr) continue;  // only the two roots the program uses
     out += std::string("[") + rootName + "\\" + records[i].keyPath + "]" + kEol;
     for (std::size_t j = i; j < records.size(); ++j) {
-      if (done[j] || !SameKey(records[i], records[j])) continue;
+      if (done[j] || records[j].root != records[i].root || keys[j] != keys[i]) continue;
       done[j] = true;
       const RegValueRecord& r = records[j];
       out += (r.name.empty() ? std::string("@") : Quoted(r.name)) + "=" + DataText(r) + kEol;

@@ -126,7 +126,8 @@ void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& p
 }  // namespace
 
 void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
-                       Platform& platform) {
+                       Platform& platform, const BeforeWriting& beforeWriting) {
+  beforeWriting();
   SettingsSession session(registry);
   session.SetRoot(kHKLM);
 
@@ -166,11 +167,15 @@ void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings
                                                         : RestartMeans::ExitWindowsNT5);
 }
 
-void Restore95Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform) {
+void Restore95Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+                       const BeforeWriting& beforeWriting) {
+  beforeWriting();
   Restore9xDefaults(Variant::Win95, registry, profiles, platform);
 }
 
-void Restore98Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform) {
+void Restore98Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+                       const BeforeWriting& beforeWriting) {
+  beforeWriting();
   Restore9xDefaults(Variant::Win98, registry, profiles, platform);
 }
 

@@ -3,19 +3,24 @@
 // then offering the restart that makes the stack pick them up.
 #include "app/panel.h"
 #include "app/platform.h"
+#include "store/before_writing.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
 
 namespace iz {
 
+// Each variant runs beforeWriting first.
+//
 // The NT family. Win.ini's ports are reset only when "Optimize COM ports" is
 // ticked in the panel; nothing else of the panel is read.
 void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
-                       Platform& platform);
+                       Platform& platform, const BeforeWriting& beforeWriting);
 // Windows 95 and unrecognised systems.
-void Restore95Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform);
+void Restore95Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+                       const BeforeWriting& beforeWriting);
 // Windows 98, 98 SE and Millennium: as 95, and also removes what only the 98
 // applier writes.
-void Restore98Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform);
+void Restore98Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+                       const BeforeWriting& beforeWriting);
 
 }  // namespace iz

@@ -74,6 +74,21 @@ bool IniProfileStrings::WriteString(const std::string& file, const std::string& 
   return WriteFileAtomically(path, IniWrite(text, section, key, value));
 }
 
+bool IniProfileStrings::RemoveString(const std::string& file, const std::string& section,
+                                     const std::string& key) {
+  namespace fs = std::filesystem;
+  const std::string path = RealPath(file);
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (!fs::exists(status)) return true;
+  std::string text;
+  if (!ReadWholeFile(path, &text)) return false;
+  const std::string rest = IniRemove(text, section, key);
+  if (rest == text) return true;
+  if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) return false;
+  return WriteFileAtomically(path, rest);
+}
+
 std::string IniProfileStrings::ReadString(const std::string& file, const std::string& section,
                                           const std::string& key, const std::string& defaultText) {
   std::string text;

@@ -16,6 +16,8 @@ namespace iz {
 // The text with section/key set to value (text in, text out).
 std::string IniWrite(const std::string& text, const std::string& section, const std::string& key,
                      const std::string& value);
+// The text without the entry section/key (unchanged when it has none).
+std::string IniRemove(const std::string& text, const std::string& section, const std::string& key);
 // The value of section/key in text, without surrounding blanks and one pair
 // of matching quotes; nothing when the section or key is absent.
 std::optional<std::string> IniRead(const std::string& text, const std::string& section,
@@ -34,6 +36,8 @@ class IniProfileStrings : public ProfileStrings {
 
   bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value) override;
+  bool RemoveString(const std::string& file, const std::string& section,
+                    const std::string& key) override;
   std::string ReadString(const std::string& file, const std::string& section,
                          const std::string& key, const std::string& defaultText) override;
   void Flush(const std::string& file) override;

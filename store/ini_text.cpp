@@ -112,6 +112,20 @@ std::string IniWrite(const std::string& text, const std::string& section, const 
   return out;
 }
 
+std::string IniRemove(const std::string& text, const std::string& section,
+                      const std::string& key) {
+  std::vector<Line> lines = Parse(text);
+  const auto range = FindSection(lines, section);
+  if (range.first == std::string::npos) return text;
+  const std::size_t at = FindKey(lines, range, key);
+  if (at == std::string::npos) return text;
+  const std::string eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+  std::string out;
+  for (const Line& line : lines) out += line.text + eol;
+  return out;
+}
+
 std::optional<std::string> IniRead(const std::string& text, const std::string& section,
                                    const std::string& key) {
   const std::vector<Line> lines = Parse(text);

@@ -28,6 +28,13 @@ bool MemoryProfileStrings::WriteString(const std::string& file, const std::strin
   return true;
 }
 
+bool MemoryProfileStrings::RemoveString(const std::string& file, const std::string& section,
+                                        const std::string& key) {
+  const auto it = files_.find(Lower(file));
+  if (it != files_.end()) it->second = IniRemove(it->second, section, key);
+  return true;
+}
+
 std::string MemoryProfileStrings::ReadString(const std::string& file, const std::string& section,
                                              const std::string& key,
                                              const std::string& defaultText) {

@@ -16,6 +16,8 @@ class MemoryProfileStrings : public ProfileStrings {
 
   bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value) override;
+  bool RemoveString(const std::string& file, const std::string& section,
+                    const std::string& key) override;
   std::string ReadString(const std::string& file, const std::string& section,
                          const std::string& key, const std::string& defaultText) override;
   void Flush(const std::string&) override {}

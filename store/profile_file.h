@@ -13,6 +13,10 @@ class ProfileStrings {
   // WritePrivateProfileStringA; false when the file cannot be written.
   virtual bool WriteString(const std::string& file, const std::string& section,
                            const std::string& key, const std::string& value) = 0;
+  // WritePrivateProfileStringA with no value: the entry goes; false when the
+  // file cannot be written. An absent entry is no failure.
+  virtual bool RemoveString(const std::string& file, const std::string& section,
+                            const std::string& key) = 0;
   // GetPrivateProfileStringA with a 2048-character buffer (at most 2047 read).
   virtual std::string ReadString(const std::string& file, const std::string& section,
                                  const std::string& key, const std::string& defaultText) = 0;

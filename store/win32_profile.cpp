@@ -10,6 +10,11 @@ bool Win32ProfileStrings::WriteString(const std::string& file, const std::string
          FALSE;
 }
 
+bool Win32ProfileStrings::RemoveString(const std::string& file, const std::string& section,
+                                       const std::string& key) {
+  return WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, file.c_str()) != FALSE;
+}
+
 std::string Win32ProfileStrings::ReadString(const std::string& file, const std::string& section,
                                             const std::string& key,
                                             const std::string& defaultText) {

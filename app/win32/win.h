@@ -14,5 +14,6 @@
 #undef CreateDirectory
 #undef SetFileAttributes
 #undef CopyFile
+#undef DeleteFile
 #undef LookupPrivilegeValue
 #undef FormatMessage

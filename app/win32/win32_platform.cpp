@@ -547,6 +547,38 @@ std::string Win32Platform::LocalDate() {
   return text;
 }
 
+bool Win32Platform::ListFiles(const std::string& folder, std::vector<std::string>* names) {
+  names->clear();
+  const std::string pattern = folder + "\\*";
+  HANDLE find;
+  DWORD attributes;
+  WIN32_FIND_DATAW wide;
+  WIN32_FIND_DATAA ansi;
+  if (IsNT()) {
+    find = FindFirstFileW(Wide(pattern).c_str(), &wide);
+  } else {
+    find = FindFirstFileA(pattern.c_str(), &ansi);
+  }
+  // An empty folder has no entry at all, not even "." on some file systems.
+  if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  do {
+    attributes = IsNT() ? wide.dwFileAttributes : ansi.dwFileAttributes;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      names->push_back(IsNT() ? Utf8(wide.cFileName) : std::string(ansi.cFileName));
+  } while (IsNT() ? FindNextFileW(find, &wide) : FindNextFileA(find, &ansi));
+  const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+  FindClose(find);
+  return complete;
+}
+
+bool Win32Platform::DeleteFile(const std::string& path) { return Delete(path); }
+
+DateTime Win32Platform::Now() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  return DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
 BOOL WINAPI MoveFileExNotImplemented(LPCSTR, LPCSTR, DWORD) {
   SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
   return FALSE;

@@ -59,6 +59,9 @@ class Win32Platform : public Platform {
   bool ShowPreview(const PreviewReport& report) override;
   bool AskSaveRegFile(const std::string& suggestedName, std::string* path) override;
   std::string LocalDate() override;
+  bool ListFiles(const std::string& folder, std::vector<std::string>* names) override;
+  bool DeleteFile(const std::string& path) override;
+  DateTime Now() override;
 
   // The atomic write's and copy's MoveFileEx; null: the system's. Tests put
   // MoveFileExNotImplemented here to take the 9x fallback under any Windows.

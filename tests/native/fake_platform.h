@@ -2,6 +2,7 @@
 // The substitute platform for native tests: records every call as a line of
 // text and answers from a script the test sets up.
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -31,9 +32,17 @@ class FakePlatform : public Platform {
   bool previewOptimizes = false;                    // the preview is left by "&Optimize"
   std::string saveAs;                               // the Save As answer; "": cancelled
   std::set<std::string> links;                      // reparse points
+  std::set<std::string> lockedFolders;  // cannot be created, nor written or listed in
+  DateTime now{2026, 12, 7, 14, 3, 12};
+
+  // Runs after each file written (after the write, whatever its result).
+  std::function<void(const std::string& path)> afterWrite;
 
   // --- record
   std::vector<std::string> calls;
+  // The calls on the journal's folder, kept apart so that a command's own
+  // calls read as they do without it.
+  std::vector<std::string> journalCalls;
   struct Message {
     std::string text, caption;
     MsgIcon icon;
@@ -107,7 +116,8 @@ class FakePlatform : public Platform {
   bool FileExists(const std::string& path) override { return files.count(path) > 0; }
   bool IsReparsePoint(const std::string& path) override { return links.count(path) > 0; }
   bool CreateDirectory(const std::string& path) override {
-    calls.push_back("CreateDirectory " + path);
+    Log("CreateDirectory " + path, path);
+    if (lockedFolders.count(path)) return false;
     return directories.insert(path).second;
   }
   bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
@@ -132,10 +142,13 @@ class FakePlatform : public Platform {
     return true;
   }
   bool WriteFileAtomically(const std::string& path, const std::string& content) override {
-    calls.push_back("WriteFile " + path);
-    if (failCopyTo.count(path) || readOnly.count(path)) return false;
-    files[path] = content;
-    return true;
+    Log("WriteFile " + path, path);
+    const std::string folder = path.substr(0, path.rfind('\\'));
+    const bool ok = !failCopyTo.count(path) && !readOnly.count(path) &&
+                    !lockedFolders.count(folder);
+    if (ok) files[path] = content;
+    if (afterWrite) afterWrite(path);
+    return ok;
   }
   FileRead ReadFile(const std::string& path, std::string* content,
                     std::uint64_t maxBytes) override {
@@ -157,6 +170,26 @@ class FakePlatform : public Platform {
     return !saveAs.empty();
   }
   std::string LocalDate() override { return "2026-12-07"; }
+  bool ListFiles(const std::string& folder, std::vector<std::string>* names) override {
+    names->clear();
+    if (lockedFolders.count(folder) || !directories.count(folder)) return false;
+    const std::string head = folder + "\\";
+    for (const auto& [path, content] : files) {
+      if (path.compare(0, head.size(), head) == 0 && path.find('\\', head.size()) == path.npos)
+        names->push_back(path.substr(head.size()));
+    }
+    return true;
+  }
+  bool DeleteFile(const std::string& path) override {
+    Log("DeleteFile " + path, path);
+    return !readOnly.count(path) && files.erase(path) > 0;
+  }
+  DateTime Now() override { return now; }
+
+ private:
+  void Log(const std::string& line, const std::string& path) {
+    (path.find("\\Backup\\History") != path.npos ? journalCalls : calls).push_back(line);
+  }
 };
 
 }  // namespace iz::test

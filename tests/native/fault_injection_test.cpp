@@ -126,7 +126,8 @@ const std::vector<Operation>& Operations() {
 
 // What one run of a command leaves behind.
 struct Outcome {
-  int calls = 0;           // raw registry calls the command made
+  bool journaled = false;  // the command recorded the state before writing
+  int calls = 0;           // raw registry calls the command made after that
   std::string failedCall;  // the call made to fail, as logged
   std::vector<std::string> platformCalls;
   std::vector<FakePlatform::Message> messages;
@@ -140,9 +141,18 @@ struct Outcome {
 
 enum class Fault { Fail, Grow };
 
+// The journal's record is complete once its .reg file is written.
+bool IsJournalRecord(const std::string& path) {
+  return path.find("\\History\\") != path.npos && path.size() > 4 &&
+         path.compare(path.size() - 4, 4, ".reg") == 0;
+}
+
 // A fresh machine, set up for the command; with failAt > 0 the failAt-th raw
-// call of the command itself fails with status.
-Outcome RunOnce(const Operation& op, int failAt, long status, Fault fault = Fault::Fail) {
+// call of the command itself fails with status, counted from the journal's
+// record when the command makes one (its own reads failing are the journal
+// tests' business).
+Outcome RunOnce(const Operation& op, int failAt, long status, Fault fault = Fault::Fail,
+                bool journaled = false) {
   Rig rig;
   rig.platform.version = op.version;
   op.setUp(rig);
@@ -156,9 +166,18 @@ Outcome RunOnce(const Operation& op, int failAt, long status, Fault fault = Faul
   out.keysBefore = rig.registry.Keys();
   out.iniBefore = rig.profiles.entries;
   out.filesBefore = rig.platform.files;
-  const int first = rig.registry.CallCount();
-  if (failAt > 0 && fault == Fault::Fail) rig.registry.FailCall(failAt, status);
-  if (failAt > 0 && fault == Fault::Grow) rig.registry.GrowBeforeCall(failAt);
+  int first = rig.registry.CallCount();
+  const auto arm = [&] {
+    if (failAt > 0 && fault == Fault::Fail) rig.registry.FailCall(failAt, status);
+    if (failAt > 0 && fault == Fault::Grow) rig.registry.GrowBeforeCall(failAt);
+  };
+  rig.platform.afterWrite = [&](const std::string& path) {
+    if (!IsJournalRecord(path)) return;
+    out.journaled = true;
+    first = rig.registry.CallCount();
+    arm();
+  };
+  if (!journaled) arm();
   rig.w.Dispatch([&] { (rig.w.*op.run)(); });
   out.calls = rig.registry.CallCount() - first;
   if (failAt > 0 && failAt <= out.calls)
@@ -227,7 +246,7 @@ void ForEachFailure(const Operation& op, std::initializer_list<long> statuses,
   for (const FakePlatform::Message& m : clean.messages) ASSERT_NE(m.icon, MsgIcon::Error) << m.text;
   for (long status : statuses) {
     for (int n = 1; n <= clean.calls; ++n) {
-      const Outcome run = RunOnce(op, n, status);
+      const Outcome run = RunOnce(op, n, status, Fault::Fail, clean.journaled);
       SCOPED_TRACE("call " + std::to_string(n) + " (" + run.failedCall + ") fails with " +
                    std::to_string(status));
       check(clean, run);
@@ -293,7 +312,7 @@ TEST(FaultInjection, SuccessIsReportedOnlyWhenNothingWasLost) {
     for (const Fault fault : {Fault::Fail, Fault::Grow}) {
       if (fault == Fault::Grow && name != "Backup") continue;  // only Backup reads values
       for (int n = 1; n <= clean.calls; ++n) {
-        const Outcome run = RunOnce(op, n, kRegAccessDenied, fault);
+        const Outcome run = RunOnce(op, n, kRegAccessDenied, fault, clean.journaled);
         SCOPED_TRACE("call " + std::to_string(n) + " (" + run.failedCall + ")" +
                      (fault == Fault::Grow ? " grows" : " denied"));
         const bool reported = std::any_of(run.messages.begin(), run.messages.end(),
@@ -350,6 +369,48 @@ TEST(FaultInjection, AnInvalidFieldWritesNothingWhateverFails) {
       ASSERT_EQ(run.messages.size(), 1u) << "call " << n;
       EXPECT_EQ(run.messages[0].text, expected);
       EXPECT_EQ(run.platformCalls.size(), 1u);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace iz::test
+
+namespace iz::test {
+namespace {
+
+// Optimize cut off at any of its raw calls, after the journal's record: Undo
+// puts back exactly the state from before it, values and ports alike.
+TEST(FaultInjection, UndoAfterAnInterruptedOptimizeRestoresTheStateBefore) {
+  for (const Operation& op : {Operations()[1], Operations()[3]}) {  // NT and 98, answered No
+    SCOPED_TRACE(op.name);
+    const int calls = RunOnce(op, 0, kRegOk).calls;
+    ASSERT_GT(calls, 0);
+    for (int n = 1; n <= calls; ++n) {
+      Rig rig;
+      rig.platform.version = op.version;
+      op.setUp(rig);
+      rig.registry.SetDword(kHKLM, map::kTcpipParametersKey, map::kDefaultTTL, 99);
+      rig.registry.SetString(kHKLM, map::kMstcpKey, map::kDefaultTTL, "99");
+      rig.registry.SetRaw(kHKLM, map::kVCacheKey, map::kStart, kRegBinary, {7, 7});
+      rig.profiles.WriteString("", map::kSectionPorts, "COM2:", "300,n,8,1");
+      const Entries before = rig.registry.Dump();
+      const auto iniBefore = rig.profiles.entries;
+      rig.platform.afterWrite = [&](const std::string& path) {
+        if (IsJournalRecord(path)) rig.registry.FailCall(n);
+      };
+      rig.platform.answers = {op.answer};
+      rig.w.Dispatch([&] { (rig.w.*op.run)(); });
+      rig.platform.afterWrite = nullptr;
+      rig.w.Dispatch([&] { rig.w.UndoLastChange1Click(); });
+      EXPECT_EQ(rig.registry.Dump(), before) << "call " << n;
+      EXPECT_EQ(rig.profiles.entries, iniBefore) << "call " << n;
+      // Said before the panel's reading reports the odd VCACHE value.
+      EXPECT_TRUE(std::any_of(rig.platform.messages.begin(), rig.platform.messages.end(),
+                              [](const FakePlatform::Message& m) {
+                                return m.text.find("has been undone") != std::string::npos;
+                              }))
+          << "call " << n;
     }
   }
 }

@@ -25,6 +25,11 @@ class MemoryProfiles : public ProfileStrings {
     entries[Lower(section + "]" + key)] = value;
     return true;
   }
+  bool RemoveString(const std::string&, const std::string& section,
+                    const std::string& key) override {
+    entries.erase(Lower(section + "]" + key));
+    return true;
+  }
   std::string ReadString(const std::string&, const std::string& section, const std::string& key,
                          const std::string& defaultText) override {
     const auto it = entries.find(Lower(section + "]" + key));
