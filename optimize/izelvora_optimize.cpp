@@ -5,7 +5,6 @@
 #include "app/restart.h"
 #include "optimize/apply_9x.h"
 #include "optimize/apply_nt.h"
-#include "restore/journal.h"
 
 namespace iz {
 

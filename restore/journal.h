@@ -17,17 +17,13 @@
 #include <vector>
 
 #include "app/platform.h"
+#include "store/before_writing.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
 
 namespace iz {
 
 inline constexpr std::size_t kJournalSize = 20;  // the newest records kept
-
-// The names the records carry, one per writing command.
-inline constexpr const char* kOptimizeCommand = "Optimize";
-inline constexpr const char* kRestoreDefaultsCommand = "Restore Windows Defaults";
-inline constexpr const char* kRestorePreviousCommand = "Restore previous settings";
 
 // The Backup folder + "\History".
 std::string HistoryFolder(Platform& platform);

@@ -11,6 +11,11 @@ namespace iz {
 
 using BeforeWriting = std::function<void()>;
 
+// The names of the writing commands, as the journal's records carry them.
+inline constexpr const char* kOptimizeCommand = "Optimize";
+inline constexpr const char* kRestoreDefaultsCommand = "Restore Windows Defaults";
+inline constexpr const char* kRestorePreviousCommand = "Restore previous settings";
+
 // Raised by the step when the change is not to go ahead; the command ends
 // without a write and without a message of its own.
 class CommandStopped : public std::exception {
