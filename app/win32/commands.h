@@ -19,6 +19,7 @@ inline constexpr Command kCommands[] = {
     {IDM_EXPORT_REG_FILE, &TIZelvora::ExportasregFile1Click},
     {IDM_BACKUP, &TIZelvora::Backup1Click},
     {IDM_RESTORE_PREVIOUS, &TIZelvora::Restoreyouroriginalconfiguration1Click},
+    {IDM_UNDO_LAST_CHANGE, &TIZelvora::UndoLastChange1Click},
     {IDM_RESTORE_WINDOWS_DEFAULTS, &TIZelvora::RestoreWindowsDefaults1Click},
     {IDM_EXIT, &TIZelvora::Exit1Click},
     {IDM_CONTENTS, &TIZelvora::Contents1Click},

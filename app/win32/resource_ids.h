@@ -22,6 +22,7 @@
 #define IDM_BACKUP 1003                    // Backup1, F5
 #define IDM_RESTORE_PREVIOUS 1004          // Restoreyouroriginalconfiguration1, F6
 #define IDM_RESTORE_WINDOWS_DEFAULTS 1005  // RestoreWindowsDefaults1, F4
+#define IDM_UNDO_LAST_CHANGE 1007          // UndoLastChange1, Ctrl+Z
 #define IDM_EXIT 1006                      // Exit1
 #define IDM_PREVIEW_CHANGES 1008           // PreviewChanges1, F7
 #define IDM_EXPORT_REG_FILE 1009           // ExportasregFile1, Ctrl+E

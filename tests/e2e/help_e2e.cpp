@@ -172,6 +172,7 @@ TEST(AboutWindow, BothEntriesOpenTheSameWindowAndOkClosesIt) {
 
     EXPECT_NE(Child(about, "Static", "Internet Zelvora"), nullptr);
     EXPECT_NE(Child(about, "Static", "Version 2.19"), nullptr);
+    EXPECT_NE(Child(about, "Static", iz::kAboutUndoLine), nullptr);
     const std::string linkText = std::string("Website: ") + iz::kPublisherSite;
     HWND link = Child(about, "Static", linkText.c_str());
     ASSERT_NE(link, nullptr);

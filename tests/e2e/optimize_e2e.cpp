@@ -2,10 +2,12 @@
 // " Automatic Mode 1", presses Optimize, reads the restart prompt and answers
 // No; the prefix's registry and win.ini then hold the profile's values with
 // their exact types and bytes. The preview (F7) lists those values and
-// writes none of them.
+// writes none of them; Ctrl+Z gives back what was there before Optimize.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -355,6 +357,112 @@ TEST(PreviewE2E, F7ListsEveryChangeAndEscapeWritesNothing) {
   EXPECT_EQ(Found(kNT), Absent(kNT));
   EXPECT_EQ(Ports(), (std::vector<std::string>{"COM1:=absent", "COM2:=absent", "COM3:=absent",
                                                "COM4:=absent", "COM5:=absent"}));
+}
+
+// ---- Undo Last Change
+
+// A machine tuned by hand before the program ran: some values of the table
+// set to numbers of their own (as the readers take them), the rest absent,
+// one port set.
+void SeedHandTuned(const std::vector<Expected>& table) {
+  ClearTargets(table);
+  for (size_t i = 0; i < table.size(); i += 3) {
+    const Expected& e = table[i];
+    if (e.type == REG_DWORD) RegSetDword(e.root, e.key, e.name, 3 + static_cast<DWORD>(i));
+    if (e.type == REG_SZ) RegSetString(e.root, e.key, e.name, std::to_string(3 + i));
+    if (e.type == REG_BINARY) RegSetBinary(e.root, e.key, e.name, {0x01});
+  }
+  WritePrivateProfileStringA("Ports", "COM2:", "2400,n,8,1", WinIni().c_str());
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, WinIni().c_str());
+}
+
+std::string Folder(const std::string& path) { return path.substr(0, path.find_last_of("\\/") + 1); }
+
+// The newest journal record beside the program ("" when there is none).
+std::string NewestRecord() {
+  const std::string history = Folder(ProgramPath()) + "Backup\\History\\";
+  std::string newest;
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((history + "*.reg").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return newest;
+  do {
+    if (newest.empty() || std::string(data.cFileName) > newest) newest = data.cFileName;
+  } while (FindNextFileA(find, &data));
+  FindClose(find);
+  return history + newest;
+}
+
+void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+  std::ofstream out(path, std::ios::binary);
+  for (const std::string& line : lines) out << line << "\n";
+}
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class UndoE2E : public ::testing::TestWithParam<Case> {};
+
+// Cable/DSL Optimize through the window, then Ctrl+Z: the registry and
+// win.ini are as they were. The record, and the values it must give, are left
+// beside the program for the import into a fresh prefix.
+TEST_P(UndoE2E, CtrlZAfterOptimizeLeavesRegistryAndWinIniAsTheyWere) {
+  const Case& c = GetParam();
+  Preserved preserved(*c.table);
+  SeedHandTuned(*c.table);
+  const std::vector<std::string> before = Found(*c.table);
+  const std::vector<std::string> portsBefore = Ports();
+  const std::string older = NewestRecord();
+
+  Program program(StartOptions::OnWindows(c.windows));
+  ASSERT_NE(program.Main(), nullptr);
+  program.Click(program.Find("Button", "CABLE / DSL"));
+  program.ToolButton(IDT_OPTIMIZE);
+  std::optional<Dialog> prompt = program.WaitDialog();
+  ASSERT_TRUE(prompt.has_value()) << "no restart prompt";
+  ASSERT_EQ(prompt->caption, "Confirm");
+  program.Answer(*prompt, IDNO);
+  ASSERT_EQ(Found(*c.table), Wanted(*c.table));
+
+  const std::string record = NewestRecord();
+  ASSERT_NE(record, older) << "Optimize left no record";
+  const std::string keep = Folder(ProgramPath()) + "journal-" + c.windows;
+  ASSERT_TRUE(CopyFileA(record.c_str(), (keep + ".reg").c_str(), FALSE));
+  WriteLines(keep + ".values", before);
+
+  program.CtrlKey('Z');
+  std::optional<Dialog> done = program.WaitDialog();
+  ASSERT_TRUE(done.has_value()) << "Ctrl+Z showed nothing";
+  EXPECT_EQ(done->caption, "Information");
+  EXPECT_EQ(done->text.rfind("The change made by Optimize on ", 0), 0u) << done->text;
+  EXPECT_NE(done->text.find("Windows must be restarted"), std::string::npos) << done->text;
+  program.Answer(*done, IDOK);
+
+  EXPECT_EQ(Found(*c.table), before);
+  EXPECT_EQ(Ports(), portsBefore);
+  EXPECT_EQ(GetFileAttributesA(record.c_str()), INVALID_FILE_ATTRIBUTES) << "the record stayed";
+  EXPECT_FALSE(program.WaitDialog(500).has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, UndoE2E,
+                         ::testing::Values(Case{"winxp", Trigger::ToolbarButton, &kNT},
+                                           Case{"win98", Trigger::ToolbarButton, &k9x}),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           return std::string(info.param.windows);
+                         });
+
+// Run by tests/wine/import_journal.sh in a fresh prefix after `regedit /S` of
+// a record the test above kept: the registry holds the values the program's
+// prefix had before Optimize. Skipped anywhere else.
+TEST(JournalImport, GivesTheValuesFromBeforeTheChange) {
+  const char* windows = std::getenv("IZ_IMPORTED");
+  if (windows == nullptr) GTEST_SKIP() << "only after an import into a fresh prefix";
+  const std::string keep = Folder(ProgramPath()) + "journal-" + windows;
+  const std::vector<std::string> expected = ReadLines(keep + ".values");
+  ASSERT_FALSE(expected.empty()) << keep << ".values is missing";
+  EXPECT_EQ(Found(std::string(windows) == "win98" ? k9x : kNT), expected);
 }
 
 }  // namespace

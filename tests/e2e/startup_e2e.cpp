@@ -119,6 +119,7 @@ TEST_F(ProgramFile, MenuBarHasEveryItemWithItsMarksAndShortcutTexts) {
       "-",
       item("&Backup your settings\tF5", IDM_BACKUP),
       item("Restore &previous settings\tF6", IDM_RESTORE_PREVIOUS),
+      item("&Undo Last Change\tCtrl+Z", IDM_UNDO_LAST_CHANGE),
       "-",
       item("Restore &Windows Defaults\tF4", IDM_RESTORE_WINDOWS_DEFAULTS),
       "-",
@@ -137,7 +138,7 @@ TEST_F(ProgramFile, MenuBarHasEveryItemWithItsMarksAndShortcutTexts) {
   EXPECT_EQ(lines, expected);
 }
 
-TEST_F(ProgramFile, AcceleratorsAreF1ToF7AndCtrlEAndNothingElse) {
+TEST_F(ProgramFile, AcceleratorsAreF1ToF7AndCtrlEAndCtrlZAndNothingElse) {
   HACCEL table = LoadAcceleratorsA(module_, MAKEINTRESOURCEA(IDR_ACCELERATORS));
   ASSERT_NE(table, nullptr);
   ACCEL entries[16];
@@ -162,7 +163,10 @@ TEST_F(ProgramFile, AcceleratorsAreF1ToF7AndCtrlEAndNothingElse) {
                                              f(VK_F7, IDM_PREVIEW_CHANGES),
                                              "vk " + std::to_string('E') + " flags " +
                                                  std::to_string(FVIRTKEY | FCONTROL) + " -> " +
-                                                 std::to_string(IDM_EXPORT_REG_FILE)};
+                                                 std::to_string(IDM_EXPORT_REG_FILE),
+                                             "vk " + std::to_string('Z') + " flags " +
+                                                 std::to_string(FVIRTKEY | FCONTROL) + " -> " +
+                                                 std::to_string(IDM_UNDO_LAST_CHANGE)};
   EXPECT_EQ(got, expected);
 }
 

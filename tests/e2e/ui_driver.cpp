@@ -510,6 +510,20 @@ void Program::DpiChanged(int dpi, const RECT& suggested) {
   WaitIdle();
 }
 
+void Program::CtrlKey(int virtualKey) {
+  SetForegroundWindow(main_);
+  const WORD keys[] = {VK_CONTROL, static_cast<WORD>(virtualKey), static_cast<WORD>(virtualKey),
+                       VK_CONTROL};
+  INPUT input[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    input[i].type = INPUT_KEYBOARD;
+    input[i].ki.wVk = keys[i];
+    input[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  SendInput(4, input, sizeof(INPUT));
+  WaitIdle();
+}
+
 void Program::Close() {
   PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
   WaitIdle();

@@ -143,10 +143,13 @@ class Program {
   // A key as the keyboard sends it: to the control with the focus, with Alt
   // held (WM_SYSKEYDOWN) when asked.
   void KeyToFocus(int virtualKey, bool alt = false);
-  void Close();  // the close box
   // What Windows 10 sends when the window moves to a monitor of another DPI,
   // with the rectangle it suggests.
   void DpiChanged(int dpi, const RECT& suggested);
+  // A key pressed with Ctrl held, through the system's keyboard input to the
+  // main window made the foreground window: a posted key carries no Ctrl.
+  void CtrlKey(int virtualKey);
+  void Close();  // the close box
 
   // ---- reading
   static bool Checked(HWND button);
