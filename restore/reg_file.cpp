@@ -37,12 +37,6 @@ std::string Lower(const std::string& s) {
 
 bool SameText(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
 
-// Registry names compare without regard to case, so one key written in two
-// spellings is one section of the file.
-bool SameKey(const RegValueRecord& a, const RegValueRecord& b) {
-  return a.root == b.root && SameText(a.keyPath, b.keyPath);
-}
-
 // ---------------------------------------------------------------- writing
 
 std::string Quoted(const std::string& text) {
@@ -364,7 +358,8 @@ bool RegValueRecord::operator==(const RegValueRecord& o) const {
 std::string WriteRegFile(const std::vector<RegValueRecord>& records) {
   std::string out = std::string(kHeader) + kEol + kEol;
   std::vector<bool> done(records.size(), false);
-  // Each key folded once rather than at every comparison.
+  // Registry names compare without regard to case, so one key written in two
+  // spellings is one section of the file; each key is folded once.
   std::vector<std::string> keys;
   for (const RegValueRecord& r : records) keys.push_back(Lower(r.keyPath));
   for (std::size_t i = 0; i < records.size(); ++i) {
