@@ -73,7 +73,7 @@ std::optional<RecordName> ParseRecordName(const std::string& file, const char* e
   std::size_t at = kStampLength;
   if (at < b.size() && b[at] == '.') {
     if (!Digits(b, at + 1, 2)) return std::nullopt;
-    r.sequence = std::stoi(b.substr(at + 1, 2));
+    r.sequence = (b[at + 1] - '0') * 10 + (b[at + 2] - '0');
     if (r.sequence == 0) return std::nullopt;
     at += 3;
   }

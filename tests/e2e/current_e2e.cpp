@@ -370,11 +370,29 @@ TEST(HostileFolders, ProgramInAFolderOutsideTheAnsiCodePage) {
   folder += L"\u041f\u0440\u043e\u0433\u0440\u0430\u043c\u043c\u0430";  // "Программа"
   const std::wstring backup = folder + L"\\Backup";
   const wchar_t* const kFiles[] = {L"\\InternetZelvora.exe", L"\\Internet Zelvora.chm"};
+  const std::wstring history = backup + L"\\History";
+  // The journal's records in the folder, by name.
+  const auto records = [&] {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((history + L"\\*.reg").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+      names.push_back(found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+  };
   const auto removeAll = [&] {
     for (const wchar_t* name : {L"\\Registry.reg", L"\\Win.ini", L"\\System.ini"}) {
       SetFileAttributesW((backup + name).c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileW((backup + name).c_str());
     }
+    for (const std::wstring& name : records()) {
+      DeleteFileW((history + L"\\" + name).c_str());
+      DeleteFileW((history + L"\\" + name.substr(0, name.size() - 4) + L".ini").c_str());
+    }
+    RemoveDirectoryW(history.c_str());
     RemoveDirectoryW(backup.c_str());
     for (const wchar_t* name : kFiles) DeleteFileW((folder + name).c_str());
     RemoveDirectoryW(folder.c_str());
@@ -398,6 +416,9 @@ TEST(HostileFolders, ProgramInAFolderOutsideTheAnsiCodePage) {
     program.Key(VK_F6);
     EXPECT_EQ(AnswerDialog(program, "Internet Zelvora 2.19", IDOK),
               "Your original settings have been restored.");
+    // The journal recorded the state before it in the same folder.
+    ASSERT_EQ(records().size(), 1u);
+    EXPECT_EQ(records()[0].substr(records()[0].size() - 30), L" Restore previous settings.reg");
     // Wine's help viewer takes its file name in the ANSI code page, so the
     // shell's "open" of a help file copies it somewhere plain instead: the
     // copy shows that the shell was handed the right file.

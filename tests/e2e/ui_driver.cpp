@@ -250,6 +250,17 @@ void RemoveBackupFolder() {
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(file.c_str());
   }
+  // The journal's records of the commands run so far.
+  const std::string history = folder + "\\History";
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((history + "\\*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      DeleteFileA((history + "\\" + found.cFileName).c_str());
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+  }
+  RemoveDirectoryA(history.c_str());
   RemoveDirectoryA(folder.c_str());
 }
 
