@@ -62,8 +62,7 @@ BeforeWriting TIZelvora::Journaled(const char* command) {
 void TIZelvora::UndoLastChange1Click() {
   const UndoResult undone = Journal(registry_, profiles_, platform_).UndoLast();
   if (!undone.found) {
-    platform_.MessageBox(kNothingToUndo, kInformationCaption, MsgIcon::Information,
-                         MsgButtons::Ok);
+    platform_.MessageBox(kNothingToUndo, kInformationCaption, MsgIcon::Information, MsgButtons::Ok);
     return;
   }
   if (!undone.failures.empty()) {

@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kHistoryFolderName = "\\History";
 constexpr const char* kValuesExtension = ".reg";
 constexpr const char* kPortsExtension = ".ini";
-constexpr int kMostPerStamp = 99;  // ".01" to ".99"
+constexpr int kMostPerStamp = 99;         // ".01" to ".99"
 constexpr std::size_t kStampLength = 19;  // "2026-12-07 14.03.12"
 constexpr const char* kEol = "\r\n";
 
@@ -151,8 +151,7 @@ std::vector<PortEntry> ReadPorts(const std::string& text, const std::string& pat
   int lineNumber = 0;
   std::size_t start = 0;
   auto bad = [&](const std::string& reason) {
-    return Error("Line " + std::to_string(lineNumber) + " of " + path +
-                 " is not valid: " + reason);
+    return Error("Line " + std::to_string(lineNumber) + " of " + path + " is not valid: " + reason);
   };
   while (start < text.size()) {
     ++lineNumber;
@@ -201,7 +200,9 @@ std::vector<PortEntry> ReadPorts(const std::string& text, const std::string& pat
 
 }  // namespace
 
-std::string HistoryFolder(Platform& platform) { return BackupFolder(platform) + kHistoryFolderName; }
+std::string HistoryFolder(Platform& platform) {
+  return BackupFolder(platform) + kHistoryFolderName;
+}
 
 Journal::Journal(RawRegistry& registry, ProfileStrings& profiles, Platform& platform)
     : registry_(registry), profiles_(profiles), platform_(platform) {}
@@ -264,9 +265,9 @@ std::string Journal::Record(const std::string& command) {
       platform_.DeleteFile(history + "\\" + records[i].base + kPortsExtension);
     }
     for (const RecordName& p : RecordsIn(files, kPortsExtension)) {
-      const bool kept = std::any_of(records.begin() + static_cast<std::ptrdiff_t>(excess),
-                                    records.end(),
-                                    [&](const RecordName& r) { return r.base == p.base; });
+      const bool kept =
+          std::any_of(records.begin() + static_cast<std::ptrdiff_t>(excess), records.end(),
+                      [&](const RecordName& r) { return r.base == p.base; });
       if (!kept) platform_.DeleteFile(history + "\\" + p.base + kPortsExtension);
     }
   }
@@ -320,9 +321,9 @@ UndoResult Journal::UndoLast() {
     ProfileFile flushed(profiles_, winIni);
     bool written = true;
     for (std::size_t i = 0; i < ports.size(); ++i) {
-      written &= ports[i] ? profiles_.WriteString(winIni, map::kSectionPorts, map::kComPorts[i],
-                                                  *ports[i])
-                          : profiles_.RemoveString(winIni, map::kSectionPorts, map::kComPorts[i]);
+      written &=
+          ports[i] ? profiles_.WriteString(winIni, map::kSectionPorts, map::kComPorts[i], *ports[i])
+                   : profiles_.RemoveString(winIni, map::kSectionPorts, map::kComPorts[i]);
     }
     if (!written) result.failures.push_back(FormatMessage(kUnableToWrite, winIni));
   }

@@ -29,9 +29,9 @@ inline constexpr std::size_t kJournalSize = 20;  // the newest records kept
 std::string HistoryFolder(Platform& platform);
 
 struct UndoResult {
-  bool found = false;    // false: there was no record, nothing changed
-  std::string command;   // the command whose change was undone
-  std::string time;      // when it was made: "2026-12-07 14:03:12"
+  bool found = false;                 // false: there was no record, nothing changed
+  std::string command;                // the command whose change was undone
+  std::string time;                   // when it was made: "2026-12-07 14:03:12"
   std::vector<std::string> failures;  // empty: put back, and the record removed
 };
 

@@ -112,8 +112,7 @@ std::string IniWrite(const std::string& text, const std::string& section, const 
   return out;
 }
 
-std::string IniRemove(const std::string& text, const std::string& section,
-                      const std::string& key) {
+std::string IniRemove(const std::string& text, const std::string& section, const std::string& key) {
   std::vector<Line> lines = Parse(text);
   const auto range = FindSection(lines, section);
   if (range.first == std::string::npos) return text;

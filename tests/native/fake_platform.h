@@ -19,20 +19,20 @@ class FakePlatform : public Platform {
   // --- script
   bool versionOk = true;
   VersionInfo version = WinXP();
-  std::deque<MsgAnswer> answers;                   // popped by MessageBox; empty: Ok / No
+  std::deque<MsgAnswer> answers;  // popped by MessageBox; empty: Ok / No
   bool noticeThrows = false;
   bool openTokenOk = true, lookupOk = true, exitOk = true, shellOk = true;
   std::string systemDirectory = "C:\\WINDOWS\\system32";
   std::string lastError = "Access is denied";
   std::string programPath = "C:\\Program Files\\Internet Zelvora\\InternetZelvora.exe";
-  std::set<std::string> directories;                // existing directories
-  std::map<std::string, std::string> files;         // existing files and their content
-  std::set<std::string> readOnly;                   // files that cannot be overwritten
-  std::set<std::string> failCopyTo;                 // copies to these paths fail
-  bool previewOptimizes = false;                    // the preview is left by "&Optimize"
-  std::string saveAs;                               // the Save As answer; "": cancelled
-  std::set<std::string> links;                      // reparse points
-  std::set<std::string> lockedFolders;  // cannot be created, nor written or listed in
+  std::set<std::string> directories;         // existing directories
+  std::map<std::string, std::string> files;  // existing files and their content
+  std::set<std::string> readOnly;            // files that cannot be overwritten
+  std::set<std::string> failCopyTo;          // copies to these paths fail
+  bool previewOptimizes = false;             // the preview is left by "&Optimize"
+  std::string saveAs;                        // the Save As answer; "": cancelled
+  std::set<std::string> links;               // reparse points
+  std::set<std::string> lockedFolders;       // cannot be created, nor written or listed in
   DateTime now{2026, 12, 7, 14, 3, 12};
 
   // Runs after each file written (after the write, whatever its result).
@@ -144,8 +144,8 @@ class FakePlatform : public Platform {
   bool WriteFileAtomically(const std::string& path, const std::string& content) override {
     Log("WriteFile " + path, path);
     const std::string folder = path.substr(0, path.rfind('\\'));
-    const bool ok = !failCopyTo.count(path) && !readOnly.count(path) &&
-                    !lockedFolders.count(folder);
+    const bool ok =
+        !failCopyTo.count(path) && !readOnly.count(path) && !lockedFolders.count(folder);
     if (ok) files[path] = content;
     if (afterWrite) afterWrite(path);
     return ok;

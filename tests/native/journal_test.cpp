@@ -65,7 +65,9 @@ void Optimize(Rig& rig, CheckBoxCtl Panel::*type) {
   rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
 }
 
-void Undo(Rig& rig) { rig.w.Dispatch([&] { rig.w.UndoLastChange1Click(); }); }
+void Undo(Rig& rig) {
+  rig.w.Dispatch([&] { rig.w.UndoLastChange1Click(); });
+}
 
 std::string LastText(const Rig& rig) {
   return rig.platform.messages.empty() ? "" : rig.platform.messages.back().text;
@@ -154,7 +156,8 @@ TEST(Journal, UndoStepsBackThroughEachChange) {
   for (int i = 2; i >= 0; --i) {
     const auto undone = blankedThen([&] { Undo(rig); });
     EXPECT_EQ(Now(rig), states[i]) << "after undo to state " << i;
-    EXPECT_EQ(undone, blankedThen([&] { rig.w.Dispatch([&] { rig.w.ViewCurentSettings1Click(); }); }));
+    EXPECT_EQ(undone,
+              blankedThen([&] { rig.w.Dispatch([&] { rig.w.ViewCurentSettings1Click(); }); }));
   }
   rig.platform.messages.clear();
   Undo(rig);
@@ -199,7 +202,8 @@ TEST(Journal, ARecordThatCannotBeMadeIsAskedAbout) {
       {"Unable to write to ", [&](Rig& rig) { rig.platform.failCopyTo = {base + ".ini"}; },
        MsgAnswer::Yes},
       // The first value cannot be read.
-      {"Failed to get data for 'HKLM\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\DefaultTTL'",
+      {"Failed to get data for "
+       "'HKLM\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\DefaultTTL'",
        [](Rig& rig) { rig.registry.FailCall(3); }, MsgAnswer::No},
   };
   for (const Row& row : rows) {
@@ -242,9 +246,9 @@ TEST(Journal, AFailedUndoReportsEveryFailureAndKeepsTheRecord) {
   const State optimized = Now(rig);
   Undo(rig);
   EXPECT_EQ(Now(rig), optimized);
-  EXPECT_EQ(LastText(rig), "Line " + std::to_string(std::count(saved.begin(), saved.end(), '\n') + 2) +
-                               " of " + reg +
-                               " (\"x\"=-) is not valid: not a setting that the backup saves.");
+  EXPECT_EQ(LastText(rig),
+            "Line " + std::to_string(std::count(saved.begin(), saved.end(), '\n') + 2) + " of " +
+                reg + " (\"x\"=-) is not valid: not a setting that the backup saves.");
 
   rig.platform.files[reg] = saved;
   rig.registry.SetKeyRights(kHKLM, kTcpipParametersKey, kKeyRead);
@@ -253,9 +257,9 @@ TEST(Journal, AFailedUndoReportsEveryFailureAndKeepsTheRecord) {
   // Every value of the read-only key, and Win.ini.
   const std::string key = std::string("'HKLM\\") + kTcpipParametersKey + "\\";
   std::string expected = "Failed to set data for " + key + "DefaultTTL'";
-  for (const char* name : {kEnablePMTUDiscovery, kEnablePMTUBHDetect, kTcp1323Opts, kSackOpts,
-                           kTcpWindowSize, kGlobalMaxTcpWindowSize, kTcpUseRFC1122UrgentPointer,
-                           kTcpMaxDupAcks}) {
+  for (const char* name :
+       {kEnablePMTUDiscovery, kEnablePMTUBHDetect, kTcp1323Opts, kSackOpts, kTcpWindowSize,
+        kGlobalMaxTcpWindowSize, kTcpUseRFC1122UrgentPointer, kTcpMaxDupAcks}) {
     expected += "\nFailed to remove " + key + name + "'";
   }
   EXPECT_EQ(LastText(rig), expected + "\nUnable to write to " + Rig::WinIni() + ".");
