@@ -14,24 +14,44 @@
 
 namespace {
 
+// Removes a folder and everything in it; the tests leave uniquely named
+// temporary files behind on purpose, so no fixed list of names would do.
+void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "\\*").c_str(), &found);
+  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    const std::string path = dir + "\\" + name;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // A link is removed, never followed.
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      RemoveTree(path);
+    } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveDirectoryA(path.c_str());
+    } else {
+      DeleteFileA(path.c_str());
+    }
+  }
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  RemoveDirectoryA(dir.c_str());
+}
+
 class Win32PlatformFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    dir_ = std::string(temp) + "iz_platform_" + std::to_string(GetCurrentProcessId());
+    // A folder of its own for each test: process ids come round again under
+    // Wine, and a script a test started may still hold the last one open.
+    static int serial = 0;
+    dir_ = std::string(temp) + "iz_platform_" + std::to_string(GetCurrentProcessId()) + "_" +
+           std::to_string(GetTickCount()) + "_" + std::to_string(++serial);
+    RemoveTree(dir_);
     ASSERT_TRUE(platform_.CreateDirectory(dir_));
   }
-  void TearDown() override {
-    for (const char* name : {"\\a.txt", "\\b.txt", "\\a.txt.tmp", "\\a.txt.old.tmp", "\\big.reg", "\\izplanted.dll",
-                             "\\SHUTDOWN.bat", "\\ran.txt", "\\sub"}) {
-      const std::string path = dir_ + name;
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(path.c_str());
-      RemoveDirectoryA(path.c_str());
-    }
-    RemoveDirectoryA(dir_.c_str());
-  }
+  void TearDown() override { RemoveTree(dir_); }
   std::string Read(const std::string& path) {
     std::string content;
     EXPECT_EQ(platform_.ReadFile(path, &content, 1u << 20), iz::FileRead::Ok) << path;
