@@ -5,6 +5,9 @@
 
 #include "app/izelvora.h"
 #include "app/os_kind.h"
+#include "optimize/apply_9x.h"
+#include "optimize/apply_nt.h"
+#include "restore/journal.h"
 #include "store/error.h"
 
 namespace iz::cli {
@@ -16,6 +19,8 @@ const char* const kUsage =
     "      The family is the running one unless given.\n"
     "  InternetZelvora /optimize /type TYPE /method METHOD\n"
     "      Writes the values as Optimize does; it never restarts Windows.\n"
+    "  InternetZelvora /undo\n"
+    "      Puts back the settings from before the last change.\n"
     "  InternetZelvora /?\n"
     "      Shows this text.\n"
     "TYPE is modem, isdn, cable, pppoe or extreme; METHOD is 1, 2 or 3.\n"
@@ -43,7 +48,8 @@ struct Seen {
 // The error of a command line, or "" when it is good.
 std::string Check(const std::vector<std::string>& args, Seen& seen) {
   auto takeAction = [&seen](Action a, const std::string& arg) -> std::string {
-    if (seen.action) return "only one of /export, /optimize and /? may be given (" + arg + ")";
+    if (seen.action)
+      return "only one of /export, /optimize, /undo and /? may be given (" + arg + ")";
     seen.action = a;
     return "";
   };
@@ -57,6 +63,8 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
       error = takeAction(Action::Usage, arg);
     } else if (name == "optimize") {
       error = takeAction(Action::Optimize, arg);
+    } else if (name == "undo") {
+      error = takeAction(Action::Undo, arg);
     } else if (name == "export") {
       error = takeAction(Action::Export, arg);
       valueOf = &seen.file;
@@ -77,7 +85,7 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
     }
     *valueOf = args[++i];
   }
-  if (!seen.action) return "no command given (/export, /optimize or /?)";
+  if (!seen.action) return "no command given (/export, /optimize, /undo or /?)";
   const bool profile = *seen.action == Action::Export || *seen.action == Action::Optimize;
   if (profile && !seen.type) return "/type is missing";
   if (profile && !seen.method) return "/method is missing";
@@ -150,15 +158,36 @@ int Export(const Arguments& a, TIZelvora& model, Platform& platform, const Print
   return kExitOk;
 }
 
-int Optimize(TIZelvora& model, Platform& platform, const Print& print) {
+int Optimize(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
+             Platform& platform, const Print& print) {
+  // The window asks whether to go on when the journal cannot record the
+  // change; nobody can answer here, so the change is not made.
+  const BeforeWriting record = [&] {
+    const std::string reason = Journal(registry, profiles, platform).Record(kOptimizeCommand);
+    if (!reason.empty()) {
+      throw Error("Nothing was written: the change could not be recorded for Undo. " + reason);
+    }
+  };
   const int kind = GetOSKind(platform);
   if (Is9xFamily(kind)) {
-    model.Apply9xSettings();
+    Apply9xSettings(panel, registry, profiles, platform, record);
   } else if (IsNTFamily(kind)) {
-    model.ApplyNTSettings();
+    ApplyNTSettings(panel, registry, profiles, record);
   }
-  print("Optimized for " + ProfileText(model) + ".");
+  print("Optimized for " + ProfileText(panel) + ".");
   print("Restart the computer for the new settings to take effect.");
+  return kExitOk;
+}
+
+int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, const Print& print) {
+  const UndoResult undone = Journal(registry, profiles, platform).UndoLast();
+  if (!undone.found) {
+    print(kNothingToUndo);
+    return kExitOk;
+  }
+  for (const std::string& failure : undone.failures) print("Internet Zelvora: " + failure);
+  if (!undone.failures.empty()) return kExitFailed;
+  print(UndoneText(undone));
   return kExitOk;
 }
 
@@ -178,13 +207,14 @@ int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
     return kExitOk;
   }
   try {
+    if (a.action == Action::Undo) return Undo(registry, profiles, platform, print);
     TIZelvora model(registry, profiles, platform);
     // As a user would pick them: the type, then the method, whose handler
     // loads the profile.
     model.Click(model.*kTypeBoxes[static_cast<int>(a.type)]);
     model.Click(model.*kMethodBoxes[static_cast<int>(a.method)]);
     return a.action == Action::Export ? Export(a, model, platform, print)
-                                      : Optimize(model, platform, print);
+                                      : Optimize(model, registry, profiles, platform, print);
   } catch (const std::exception& e) {
     print(std::string("Internet Zelvora: ") + e.what());
     return kExitFailed;

@@ -1,6 +1,6 @@
 #pragma once
 // The second front end: the program run with arguments does one thing
-// without a window (export a profile as a .reg file, optimize) and
+// without a window (export a profile as a .reg file, optimize, undo) and
 // reports on the console it was started from. It shares everything with the
 // window below app/win32: the same handlers fill the panel, the same
 // appliers and writers run.
@@ -22,7 +22,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;        // the command ran and failed
 inline constexpr int kExitBadArguments = 2;  // nothing was done
 
-enum class Action { Usage, Export, Optimize };
+enum class Action { Usage, Export, Optimize, Undo };
 
 struct Arguments {
   Action action = Action::Usage;

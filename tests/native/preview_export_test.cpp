@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_line.h"
-#include "preview/dry_run.h"
 #include "app/izelvora.h"
+#include "cli/command_line.h"
 #include "native/fake_platform.h"
 #include "native/optimize_fixture.h"
+#include "preview/dry_run.h"
 #include "restore/backup.h"
+#include "restore/journal.h"
 #include "shared/fakes.h"
 #include "store/memory_profile.h"
 #include "store/memory_registry.h"
@@ -264,6 +265,7 @@ TEST(CommandLine, EveryBadArgumentGivesTwoAndTheUsageAndWritesNothing) {
       {"/optimize", "/type", "cable", "/method", "1", "/family", "nt"},
       {"/optimize", "/export", "a.reg", "/type", "cable", "/method", "1"},
       {"/?", "/type", "cable"},
+      {"/undo", "/type", "cable", "/method", "1"},
       {"/?", "/optimize", "/type", "cable", "/method", "1"},
   };
   for (const auto& args : bad) {
@@ -308,12 +310,27 @@ TEST(CommandLine, ExportsAndOptimizesWithoutAWindow) {
                                 m.profiles, m.platform, print),
             cli::kExitFailed);
 
+  // /optimize records the change for Undo and /undo puts it back; without a
+  // record /optimize asks nobody and writes nothing.
   optimize_test::Rig rig(WinXP());
-  EXPECT_EQ(cli::RunCommandLine({"/optimize", "/type", "modem", "/method", "3"}, rig.recorder,
-                                rig.profiles, rig.platform, print),
-            cli::kExitOk);
+  const auto before = rig.registry.Dump();
+  auto run = [&](const std::vector<std::string>& args) {
+    return cli::RunCommandLine(args, rig.recorder, rig.profiles, rig.platform, print);
+  };
+  EXPECT_EQ(run({"/optimize", "/type", "modem", "/method", "3"}), cli::kExitOk);
   EXPECT_EQ(rig.recorder.writes.size(), 22u);
   EXPECT_EQ(out.back(), "Restart the computer for the new settings to take effect.");
+  EXPECT_EQ(run({"/undo"}), cli::kExitOk);
+  EXPECT_EQ(rig.registry.Dump(), before);
+  EXPECT_EQ(out.back().rfind("The change made by Optimize on 2026-12-07 at 14:03:12", 0), 0u);
+  EXPECT_EQ(run({"/undo"}), cli::kExitOk);
+  EXPECT_EQ(out.back(), "There is no change to undo.");
+
+  rig.platform.lockedFolders.insert(HistoryFolder(rig.platform));
+  rig.recorder.writes.clear();
+  EXPECT_EQ(run({"/optimize", "/type", "modem", "/method", "3"}), cli::kExitFailed);
+  EXPECT_EQ(out.back().rfind("Internet Zelvora: Nothing was written", 0), 0u);
+  EXPECT_TRUE(rig.recorder.writes.empty());
   EXPECT_TRUE(rig.platform.messages.empty());
 }
 
