@@ -2,10 +2,11 @@
 # Tuning many machines, end to end under Wine: the file that `/export` writes
 # in one prefix, imported with `regedit /S` into a fresh prefix, gives every
 # value exactly as `/optimize` with the same profile gives it in another
-# fresh prefix. Bad arguments give exit code 2 and write nothing.
+# fresh prefix, and `/undo` there puts back what was before. Bad arguments
+# give exit code 2 and write nothing.
 #
 # Usage: deploy_e2e.sh PROGRAM.exe SCRATCH_DIR (run inside tools/with-wine.sh,
-# whose prefix is the exporting one).
+# whose prefix is the exporting one). IZ_KEEP=1 keeps SCRATCH_DIR to look at.
 set -uo pipefail
 program=$1
 scratch=$2
@@ -13,11 +14,15 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 rm -rf "$scratch"
 mkdir -p "$scratch"
+# Run from the scratch folder, so that the journal's Backup folder beside the
+# program goes with it.
+cp "$program" "$scratch/" || fail "cannot copy $program"
+program=$scratch/$(basename "$program")
 export_prefix=$WINEPREFIX
 fresh_prefixes=("$scratch/imported" "$scratch/optimized")
 cleanup() {
   for p in "${fresh_prefixes[@]}"; do WINEPREFIX=$p wineserver -k >/dev/null 2>&1; done
-  rm -rf "$scratch"
+  [ -n "${IZ_KEEP:-}" ] || rm -rf "$scratch"
 }
 trap cleanup EXIT
 
@@ -47,12 +52,6 @@ find "$imported" -type f \( -name '*.reg' -o -iname '*.ini' -o -path "$imported/
   while IFS= read -r f; do cp --remove-destination "$f" "$optimized${f#"$imported"}"; done
 for p in "${fresh_prefixes[@]}"; do WINEPREFIX=$p wineserver -p >/dev/null 2>&1; done
 
-cp "$reg_file" "$imported/drive_c/iz-deploy.reg"
-WINEPREFIX=$imported wine regedit /S "$file" >/dev/null 2>&1 || fail "regedit /S refused the file"
-WINEPREFIX=$optimized wine "$program" /optimize /type pppoe /method 2 >"$scratch/optimize.out" \
-  2>&1 || fail "/optimize: exit code $? ($(cat "$scratch/optimize.out"))"
-grep -q "Restart the computer" "$scratch/optimize.out" || fail "/optimize did not ask for a restart"
-
 # --- the whole of both subtrees Optimize writes to, compared: a value that
 # Optimize writes and the file lacks shows as well as a different one.
 dump() {
@@ -64,6 +63,17 @@ dump() {
     iconv -f UTF-16 -t UTF-8 "$1/drive_c/iz-dump.reg" | tr -d '\r' >>"$out"
   done
 }
+# Every value with its key, the keys without values left out: Undo puts
+# values back, the keys Optimize created stay.
+values_of() { awk '/^\[/ { key = $0; next } NF { print key " " $0 }' "$1"; }
+dump "$optimized" "$scratch/before.txt"
+
+cp "$reg_file" "$imported/drive_c/iz-deploy.reg"
+WINEPREFIX=$imported wine regedit /S "$file" >/dev/null 2>&1 || fail "regedit /S refused the file"
+WINEPREFIX=$optimized wine "$program" /optimize /type pppoe /method 2 >"$scratch/optimize.out" \
+  2>&1 || fail "/optimize: exit code $? ($(cat "$scratch/optimize.out"))"
+grep -q "Restart the computer" "$scratch/optimize.out" || fail "/optimize did not ask for a restart"
+
 dump "$imported" "$scratch/imported.txt"
 dump "$optimized" "$scratch/optimized.txt"
 diff "$scratch/imported.txt" "$scratch/optimized.txt" ||
@@ -73,3 +83,10 @@ values=$(grep -c '^\("\|@=\)' "$reg_file")
 grep -qi '"SessionKeepAlive"=dword:000927c0' "$scratch/optimized.txt" ||
   fail "the compared subtrees miss what Optimize wrote"
 echo "PASS: the $values values of the file give the registry that /optimize gives"
+
+WINEPREFIX=$optimized wine "$program" /undo >"$scratch/undo.out" 2>&1 ||
+  fail "/undo: exit code $? ($(cat "$scratch/undo.out"))"
+dump "$optimized" "$scratch/undone.txt"
+diff <(values_of "$scratch/before.txt") <(values_of "$scratch/undone.txt") ||
+  fail "/undo did not put back the values from before /optimize"
+echo "PASS: /undo put back every value"
