@@ -2,7 +2,11 @@
 // Calls that only newer Windows have. The import table may name only what
 // Windows 95 and NT 4.0 export: Windows refuses to start a program that
 // imports a function its DLLs lack. Anything newer is looked up here at run
-// time, and the caller keeps a fallback for when it is absent.
+// time, and the caller keeps a fallback for when it is absent. The wide (W)
+// forms come this way too, as the 9x family lacks some of them, and so does
+// everything of the shell and the common dialogs: those DLLs, and what they
+// load in turn, then come when first used rather than with every start,
+// where loading them was the largest part of start-up.
 #include "app/win32/win.h"
 
 namespace iz::win32 {

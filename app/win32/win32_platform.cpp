@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/win32/info_windows.h"
+#include "app/win32/late_bound.h"
 
 namespace iz::win32 {
 
@@ -97,52 +98,51 @@ bool IsUtf8(const std::string& text) {
   return true;
 }
 
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return std::wstring();
+// A wide copy of text, NUL-terminated, for the wide functions. A vector, not
+// std::wstring: the wide string's library code would add some 35 KB to the
+// program.
+std::vector<wchar_t> Wide(const std::string& text) {
   const UINT codePage = IsUtf8(text) ? CP_UTF8 : CP_ACP;
-  const int n =
-      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(n > 0 ? n : 0, L'\0');
-  if (n > 0) {
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
-  }
+  const int size = static_cast<int>(text.size());
+  const int n = text.empty() ? 0 : MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+  std::vector<wchar_t> out(n > 0 ? n + 1 : 1, L'\0');
+  if (n > 0) MultiByteToWideChar(codePage, 0, text.data(), size, out.data(), n);
   return out;
 }
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string out(n > 0 ? n : 0, '\0');
-  if (n > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
-                        nullptr);
-  }
+// The UTF-8 form of length wide characters, or of all up to the NUL when
+// length is -1.
+std::string Utf8(const wchar_t* text, int length = -1) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return std::string();
+  std::string out(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, length, &out[0], n, nullptr, nullptr);
+  if (length < 0) out.pop_back();  // the NUL it counted
   return out;
 }
 
 DWORD Attributes(const std::string& path) {
-  return IsNT() ? GetFileAttributesW(Wide(path).c_str()) : GetFileAttributesA(path.c_str());
+  return IsNT() ? GetFileAttributesW(Wide(path).data()) : GetFileAttributesA(path.c_str());
 }
 
 HANDLE OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-  return IsNT() ? CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition,
+  return IsNT() ? CreateFileW(Wide(path).data(), access, share, nullptr, disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr)
                 : CreateFileA(path.c_str(), access, share, nullptr, disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 bool CopyOne(const std::string& from, const std::string& to, bool failIfExists) {
-  return (IsNT() ? CopyFileW(Wide(from).c_str(), Wide(to).c_str(), failIfExists)
+  return (IsNT() ? CopyFileW(Wide(from).data(), Wide(to).data(), failIfExists)
                  : CopyFileA(from.c_str(), to.c_str(), failIfExists)) != FALSE;
 }
 
 bool Delete(const std::string& path) {
-  return (IsNT() ? DeleteFileW(Wide(path).c_str()) : DeleteFileA(path.c_str())) != FALSE;
+  return (IsNT() ? DeleteFileW(Wide(path).data()) : DeleteFileA(path.c_str())) != FALSE;
 }
 
 bool Move(const std::string& from, const std::string& to) {
-  return (IsNT() ? MoveFileW(Wide(from).c_str(), Wide(to).c_str())
+  return (IsNT() ? MoveFileW(Wide(from).data(), Wide(to).data())
                  : MoveFileA(from.c_str(), to.c_str())) != FALSE;
 }
 
@@ -183,7 +183,7 @@ bool MoveOver(const std::string& temp, const std::string& target,
   if (moveFileEx)
     moved = moveFileEx(temp.c_str(), target.c_str(), kFlags);
   else if (IsNT())
-    moved = MoveFileExW(Wide(temp).c_str(), Wide(target).c_str(), kFlags);
+    moved = MoveFileExW(Wide(temp).data(), Wide(target).data(), kFlags);
   else
     moved = MoveFileExA(temp.c_str(), target.c_str(), kFlags);
   return moved || (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && ReplaceByMoves(temp, target));
@@ -207,28 +207,6 @@ bool MakeTemporary(const std::string& path, std::string* temp,
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
   }
   return false;
-}
-
-// A system DLL the program does not import, from the system folder only.
-HMODULE LoadSystemLibrary(const char* module) {
-  char path[MAX_PATH] = {};
-  const UINT n = GetSystemDirectoryA(path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return nullptr;
-  return LoadLibraryA((std::string(path, n) + "\\" + module).c_str());
-}
-
-// Functions looked up rather than imported: the wide forms, so that the
-// program still loads where they do not exist, and everything of the shell
-// and the common dialogs, so that those (and what they load in turn) come
-// when first used rather than with every start; loading them was the
-// largest part of start-up that the window does not need. A module not
-// loaded yet is loaded then.
-template <class F>
-F Function(const char* module, const char* name) {
-  HMODULE handle = GetModuleHandleA(module);
-  if (!handle) handle = LoadSystemLibrary(module);
-  return handle ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(handle, name)))
-                : nullptr;
 }
 
 }  // namespace
@@ -259,9 +237,9 @@ MsgAnswer Win32Platform::MessageBox(const std::string& text, const std::string& 
   // A path in the text may hold characters outside the ANSI code page.
   using MessageBoxWFn = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
   static const auto messageBoxW =
-      IsNT() ? Function<MessageBoxWFn>("user32.dll", "MessageBoxW") : nullptr;
+      IsNT() ? SystemFunction<MessageBoxWFn>("user32.dll", "MessageBoxW") : nullptr;
   if (messageBoxW) {
-    return AnswerOf(messageBoxW(mainWindow, Wide(text).c_str(), Wide(caption).c_str(), type));
+    return AnswerOf(messageBoxW(mainWindow, Wide(text).data(), Wide(caption).data(), type));
   }
   return AnswerOf(MessageBoxA(mainWindow, text.c_str(), caption.c_str(), type));
 }
@@ -284,14 +262,14 @@ bool Win32Platform::ShellOpen(Owner owner, const std::string& file, const std::s
   using ShellExecuteWFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
   using ShellExecuteAFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
   static const auto shellExecuteW =
-      IsNT() ? Function<ShellExecuteWFn>("shell32.dll", "ShellExecuteW") : nullptr;
-  static const auto shellExecuteA = Function<ShellExecuteAFn>("shell32.dll", "ShellExecuteA");
+      IsNT() ? SystemFunction<ShellExecuteWFn>("shell32.dll", "ShellExecuteW") : nullptr;
+  static const auto shellExecuteA = SystemFunction<ShellExecuteAFn>("shell32.dll", "ShellExecuteA");
   SetLastError(0);
   HINSTANCE result;
   if (shellExecuteW) {
-    const std::wstring wideParams = Wide(params);
-    result = shellExecuteW(hwnd, L"open", Wide(file).c_str(),
-                           params.empty() ? nullptr : wideParams.c_str(), nullptr, SW_SHOW);
+    const std::vector<wchar_t> wideParams = Wide(params);
+    result = shellExecuteW(hwnd, L"open", Wide(file).data(),
+                           params.empty() ? nullptr : wideParams.data(), nullptr, SW_SHOW);
   } else if (shellExecuteA) {
     result = shellExecuteA(hwnd, "open", file.c_str(), params.empty() ? nullptr : params.c_str(),
                            nullptr, SW_SHOW);
@@ -386,7 +364,7 @@ std::string Win32Platform::ProgramPath() {
     for (;;) {
       DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
       if (n == 0) return std::string();
-      if (n < buffer.size()) return Utf8(std::wstring(buffer.data(), n));
+      if (n < buffer.size()) return Utf8(buffer.data(), static_cast<int>(n));
       buffer.resize(buffer.size() * 2);  // truncated: a longer path
     }
   }
@@ -418,12 +396,12 @@ bool Win32Platform::IsReparsePoint(const std::string& path) {
 }
 
 bool Win32Platform::CreateDirectory(const std::string& path) {
-  return (IsNT() ? CreateDirectoryW(Wide(path).c_str(), nullptr)
+  return (IsNT() ? CreateDirectoryW(Wide(path).data(), nullptr)
                  : CreateDirectoryA(path.c_str(), nullptr)) != FALSE;
 }
 
 bool Win32Platform::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
-  return (IsNT() ? SetFileAttributesW(Wide(path).c_str(), attributes)
+  return (IsNT() ? SetFileAttributesW(Wide(path).data(), attributes)
                  : SetFileAttributesA(path.c_str(), attributes)) != FALSE;
 }
 
@@ -504,20 +482,21 @@ bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string
   // named outside the ANSI code page.
   using GetSaveFileNameWFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
   static const auto getSaveFileNameW =
-      IsNT() ? Function<GetSaveFileNameWFn>("comdlg32.dll", "GetSaveFileNameW") : nullptr;
+      IsNT() ? SystemFunction<GetSaveFileNameWFn>("comdlg32.dll", "GetSaveFileNameW") : nullptr;
   if (getSaveFileNameW) {
-    std::wstring file = Wide(suggestedName);
+    std::vector<wchar_t> file = Wide(suggestedName);
     file.resize(MAX_PATH);
+    file.back() = L'\0';  // a longer name is cut, never left unterminated
     OPENFILENAMEW ofn{};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     ofn.hwndOwner = mainWindow;
     ofn.lpstrFilter = L"Registration files (*.reg)\0*.reg\0";
-    ofn.lpstrFile = &file[0];
+    ofn.lpstrFile = file.data();
     ofn.nMaxFile = MAX_PATH;
     ofn.lpstrDefExt = L"reg";
     ofn.Flags = flags;
     if (!getSaveFileNameW(&ofn)) return false;
-    *path = Utf8(file.c_str());
+    *path = Utf8(file.data());
     return true;
   }
   std::vector<char> file(MAX_PATH, '\0');
@@ -532,7 +511,7 @@ bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string
   ofn.Flags = flags;
   using GetSaveFileNameAFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
   static const auto getSaveFileName =
-      Function<GetSaveFileNameAFn>("comdlg32.dll", "GetSaveFileNameA");
+      SystemFunction<GetSaveFileNameAFn>("comdlg32.dll", "GetSaveFileNameA");
   if (!getSaveFileName || !getSaveFileName(&ofn)) return false;
   *path = file.data();
   return true;
@@ -555,7 +534,7 @@ bool Win32Platform::ListFiles(const std::string& folder, std::vector<std::string
   WIN32_FIND_DATAW wide;
   WIN32_FIND_DATAA ansi;
   if (IsNT()) {
-    find = FindFirstFileW(Wide(pattern).c_str(), &wide);
+    find = FindFirstFileW(Wide(pattern).data(), &wide);
   } else {
     find = FindFirstFileA(pattern.c_str(), &ansi);
   }
@@ -593,10 +572,10 @@ void LimitDllSearch() {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
   using SetDllDirectoryAFn = BOOL(WINAPI*)(LPCSTR);
   if (auto setDefault =
-          Function<SetDefaultDllDirectoriesFn>("kernel32.dll", "SetDefaultDllDirectories")) {
+          SystemFunction<SetDefaultDllDirectoriesFn>("kernel32.dll", "SetDefaultDllDirectories")) {
     if (setDefault(kSearchSystem32)) return;
   }
-  if (auto setDirectory = Function<SetDllDirectoryAFn>("kernel32.dll", "SetDllDirectoryA")) {
+  if (auto setDirectory = SystemFunction<SetDllDirectoryAFn>("kernel32.dll", "SetDllDirectoryA")) {
     setDirectory("");
   }
 }
@@ -607,7 +586,7 @@ std::vector<std::string> CommandLineArguments() {
   if (__argc <= 1) return args;
   using CommandLineToArgvWFn = LPWSTR*(WINAPI*)(LPCWSTR, int*);
   static const auto toArgv =
-      IsNT() ? Function<CommandLineToArgvWFn>("shell32.dll", "CommandLineToArgvW") : nullptr;
+      IsNT() ? SystemFunction<CommandLineToArgvWFn>("shell32.dll", "CommandLineToArgvW") : nullptr;
   int count = 0;
   if (LPWSTR* wide = toArgv ? toArgv(GetCommandLineW(), &count) : nullptr) {
     for (int i = 1; i < count; ++i) args.push_back(Utf8(wide[i]));
