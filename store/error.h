@@ -1,14 +1,23 @@
 #pragma once
 // The program's one error type. Store failures and number conversions raise it
 // with the exact text the user will see; the handler dispatch shows it.
-#include <stdexcept>
+#include <exception>
 #include <string>
+#include <utility>
 
 namespace iz {
 
-class Error : public std::runtime_error {
+// A std::exception of its own rather than a std::runtime_error: the library
+// code behind the standard's error classes (a second string type, kept for
+// old binaries) would be a seventh of the Windows program.
+class Error : public std::exception {
  public:
-  using std::runtime_error::runtime_error;
+  explicit Error(std::string message) : message_(std::move(message)) {}
+  explicit Error(const char* message) : message_(message) {}
+  const char* what() const noexcept override { return message_.c_str(); }
+
+ private:
+  std::string message_;
 };
 
 // Replaces the first "%s" of pattern with arg ("Failed to create key %s").

@@ -20,8 +20,8 @@
 //    one place that says "8192" or "65535".
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 
+#include "store/error.h"
 #include "store/raw_registry.h"
 
 namespace iz::map {
@@ -384,7 +384,7 @@ constexpr const char* FixedText(const char* key, const char* value, Op op) {
       return At(l, op).fixed;
     }
   }
-  throw std::logic_error("no fixed value in the parameter map");
+  throw Error("no fixed value in the parameter map");
 }
 // The same text as a number, for a DWORD or a byte.
 constexpr std::uint32_t FixedNumber(const char* key, const char* value, Op op) {
