@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Draws the about window's side picture and writes it as a 24-bit BMP.
+"""Draws the about window's side picture and writes it as an 8-bit BMP.
 
 Run it from anywhere: python3 resources/make_about_pictures.py
 It writes resources/about_side.bmp, which the resource script embeds. The
 picture is plain arithmetic on pixels (no imaging library needed): a vertical
 gradient from deep blue to teal, a column of shell plates and a few signal
 arcs, sized for the 41-pixel panel over the window's full client height.
+It has fewer than 256 colours, so a palette holds them all exactly, at a
+third of the 24-bit picture's size in the program.
 """
 import math
 import os
@@ -45,21 +47,22 @@ def side_pixel(x, y):
 
 
 def write_bmp(path, width, height, pixel):
-    row_size = (width * 3 + 3) & ~3
+    rows = [[pixel(x, y) for x in range(width)] for y in range(height - 1, -1, -1)]  # bottom-up
+    palette = sorted({colour for row in rows for colour in row})
+    if len(palette) > 256:
+        raise SystemExit(f"{len(palette)} colours: more than a palette holds")
+    index = {colour: i for i, colour in enumerate(palette)}
+    row_size = (width + 3) & ~3
     pixels = bytearray()
-    for y in range(height - 1, -1, -1):  # bottom-up rows
-        row = bytearray()
-        for x in range(width):
-            r, g, b = pixel(x, y)
-            row += bytes((b, g, r))
-        row += b"\0" * (row_size - len(row))
-        pixels += row
-    header_size = 14 + 40
+    for row in rows:
+        pixels += bytes(index[colour] for colour in row) + b"\0" * (row_size - width)
+    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    header_size = 14 + 40 + len(colours)
     file_header = struct.pack("<2sIHHI", b"BM", header_size + len(pixels), 0, 0, header_size)
-    info_header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels),
-                              3780, 3780, 0, 0)
+    info_header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(pixels),
+                              3780, 3780, len(palette), len(palette))
     with open(path, "wb") as out:
-        out.write(file_header + info_header + pixels)
+        out.write(file_header + info_header + colours + pixels)
 
 
 if __name__ == "__main__":
