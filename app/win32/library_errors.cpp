@@ -1,15 +1,19 @@
 // The standard library's own errors: a string or vector grown past its
-// limit, a string made from a null pointer, a position past the end, memory
-// exhausted. The library raises them through these functions, and its own
-// definitions throw std::length_error and its kin, whose code (with a second,
+// limit, a string made from a null pointer, a position past the end, a
+// number std::stoi cannot read, memory exhausted. The library raises them
+// through these functions, and its own definitions (all in one object, linked
+// whole) throw std::length_error and its kin, whose code (with a second,
 // reference-counted string type kept for old binaries) would be a seventh of
 // the program. These throw the same what() text as a plain std::exception,
-// which is all the program's handlers look at (app/izelvora.h, Dispatch).
-// Linked into the program only; the test programs keep the library's own.
+// which is what the program's handlers catch (app/izelvora.h, Dispatch): a
+// handler for std::invalid_argument or another of those classes by name would
+// not see them. Every function of that object is here, so that it is never
+// linked. Linked into the program only; the test programs keep the library's.
 #include <cstdarg>
 #include <cstddef>
 #include <exception>
 #include <new>
+#include <typeinfo>
 
 namespace {
 
@@ -58,9 +62,18 @@ namespace std {
 
 void __throw_bad_alloc() { throw bad_alloc(); }
 void __throw_bad_array_new_length() { throw bad_array_new_length(); }
+void __throw_bad_cast() { throw bad_cast(); }
+void __throw_bad_exception() { throw bad_exception(); }
+void __throw_bad_typeid() { throw bad_typeid(); }
+void __throw_domain_error(const char* text) { throw LibraryError(text); }
+void __throw_invalid_argument(const char* text) { throw LibraryError(text); }
 void __throw_length_error(const char* text) { throw LibraryError(text); }
 void __throw_logic_error(const char* text) { throw LibraryError(text); }
 void __throw_out_of_range(const char* text) { throw LibraryError(text); }
+void __throw_overflow_error(const char* text) { throw LibraryError(text); }
+void __throw_range_error(const char* text) { throw LibraryError(text); }
+void __throw_runtime_error(const char* text) { throw LibraryError(text); }
+void __throw_underflow_error(const char* text) { throw LibraryError(text); }
 void __throw_out_of_range_fmt(const char* format, ...) {
   va_list args;
   va_start(args, format);
