@@ -1,7 +1,7 @@
 #include "restore/reg_file.h"
 
 #include <cctype>
-#include <unordered_set>
+#include <set>
 #include <utility>
 
 #include "store/settings_session.h"
@@ -339,7 +339,9 @@ class Reader {
   static constexpr const char* kTooLong = "value longer than 64 KiB";
 
   const std::function<bool(const RegValueRecord&)>& accept_;
-  std::unordered_set<std::string> seen_;
+  // A tree, not a hash set: the program has the tree code already, and a hash
+  // table's would add 3 KB to it.
+  std::set<std::string> seen_;
   std::vector<std::string> lines_;
   bool cutOff_ = false;
   bool inSection_ = false;
