@@ -1,8 +1,11 @@
 #include "app/win32/toolbar.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "app/unpack.h"
 #include "app/win32/controls.h"
 
 namespace iz::win32 {
@@ -16,6 +19,37 @@ constexpr int kDividerWidth = 6;
 const ToolButtonSpec* FindButton(UINT_PTR id) {
   for (const ToolButtonSpec& b : kToolButtons)
     if (b.id != 0 && static_cast<UINT_PTR>(b.id) == id) return &b;
+  return nullptr;
+}
+
+std::uint32_t Read32(const std::uint8_t* at) {
+  return at[0] | at[1] << 8 | at[2] << 16 | std::uint32_t{at[3]} << 24;
+}
+
+// The toolbar's icon id at size pixels. The toolbar's icons are stored
+// packed (resources/make_icons.py); each unpacks to an icon file, whose image
+// of that size becomes the icon, as LoadImage would make it of an icon
+// resource.
+HICON LoadToolIcon(HINSTANCE instance, int id, int size) {
+  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(id), RT_RCDATA);
+  HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+  const void* packed = loaded ? LockResource(loaded) : nullptr;
+  std::vector<std::uint8_t> file;
+  if (!packed ||
+      !Unpack(static_cast<const std::uint8_t*>(packed), SizeofResource(instance, found), &file))
+    return nullptr;
+  // The icon file: a 6-byte header ending in the count of images, then one
+  // 16-byte entry each: width, height, 6 bytes, the image's length, offset.
+  const std::size_t count = file.size() < 6 ? 0 : file[4] | file[5] << 8;
+  for (std::size_t i = 0; i < count && 6 + 16 * (i + 1) <= file.size(); ++i) {
+    const std::uint8_t* entry = file.data() + 6 + 16 * i;
+    if (entry[0] != size) continue;
+    const std::uint32_t length = Read32(entry + 8), offset = Read32(entry + 12);
+    if (offset > file.size() || length > file.size() - offset) return nullptr;
+    constexpr DWORD kIconFormat = 0x00030000;  // the format of Windows 3.0 and later
+    return CreateIconFromResourceEx(file.data() + offset, length, TRUE, kIconFormat, size, size,
+                                    LR_DEFAULTCOLOR);
+  }
   return nullptr;
 }
 
@@ -74,8 +108,7 @@ void ToolBar::AddButtons(int dpi) {
       b.fsStyle = BTNS_SEP;
       continue;
     }
-    auto icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(entry.icon), IMAGE_ICON,
-                                              size, size, LR_DEFAULTCOLOR));
+    HICON icon = LoadToolIcon(instance, entry.icon, size);
     b.iBitmap = icon ? ImageList_AddIcon(images_, icon) : I_IMAGENONE;
     if (icon) DestroyIcon(icon);
     b.idCommand = entry.id;

@@ -171,8 +171,11 @@ TEST_F(PanelTest, WindowAndGroupBoxesSitWhereTheLayoutSays) {
 
 TEST_F(PanelTest, ToolbarHoldsTheFiveButtonsEachFollowedByADivider) {
   std::vector<std::string> got;
-  for (const ToolButtonInfo& b : P().ToolButtons())
+  std::vector<int> images;  // each button shows its own icon
+  for (const ToolButtonInfo& b : P().ToolButtons()) {
     got.push_back(b.separator ? "|" : b.text + "=" + std::to_string(b.id));
+    if (!b.separator) images.push_back(b.image);
+  }
   auto button = [](const char* text, int id) {
     return std::string(text) + "=" + std::to_string(id);
   };
@@ -181,6 +184,7 @@ TEST_F(PanelTest, ToolbarHoldsTheFiveButtonsEachFollowedByADivider) {
       button("View ", IDT_VIEW),        "|", button("Help", IDT_HELP),       "|",
       button("Exit", IDT_EXIT),         "|"};
   EXPECT_EQ(got, expected);
+  EXPECT_EQ(images, (std::vector<int>{0, 1, 2, 3, 4}));
 }
 
 TEST_F(PanelTest, TooltipsAreExactlyWhereAHintExists) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../../app/unpack.h"
 #include "e2e/ui_driver.h"
 
 namespace e2e {
@@ -174,11 +175,15 @@ TEST_F(ProgramFile, AcceleratorsAreF1ToF7AndCtrlEAndCtrlZAndNothingElse) {
 // no DPI gets a stretched one.
 TEST_F(ProgramFile, ToolbarIconsComeIn16To48Pixels) {
   for (int id : {IDI_TB_OPTIMIZE, IDI_TB_RESTORE, IDI_TB_VIEW, IDI_TB_HELP, IDI_TB_EXIT}) {
-    // RT_GROUP_ICON: a 6-byte header, then 14-byte entries led by width.
-    const std::string group = Resource(MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14));
+    // Packed: an icon file, a 6-byte header, then 16-byte entries led by width.
+    const std::string packed = Resource(MAKEINTRESOURCEA(id), RT_RCDATA);
+    std::vector<std::uint8_t> file;
+    ASSERT_TRUE(
+        iz::Unpack(reinterpret_cast<const std::uint8_t*>(packed.data()), packed.size(), &file))
+        << "icon " << id;
     std::vector<int> sizes;
-    for (size_t at = 6; at + 14 <= group.size(); at += 14)
-      sizes.push_back(static_cast<unsigned char>(group[at]));
+    for (size_t at = 6; at + 16 <= file.size() && sizes.size() < file[4]; at += 16)
+      sizes.push_back(file[at]);
     EXPECT_EQ(sizes, (std::vector<int>{16, 24, 32, 48})) << "icon " << id;
   }
 }

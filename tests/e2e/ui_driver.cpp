@@ -598,7 +598,7 @@ std::vector<ToolButtonInfo> Program::ToolButtons() const {
     TBBUTTON b{};
     Send(bar, TB_GETBUTTON, i, buffer.Param());
     buffer.Read(0, &b, sizeof(b));
-    ToolButtonInfo info{b.idCommand, (b.fsStyle & BTNS_SEP) != 0, ""};
+    ToolButtonInfo info{b.idCommand, (b.fsStyle & BTNS_SEP) != 0, "", b.iBitmap};
     if (!info.separator) {
       Send(bar, TB_GETBUTTONTEXTA, b.idCommand, buffer.Param(kTextAt));
       info.text = buffer.ReadText(kTextAt, 255);

@@ -86,6 +86,7 @@ struct ToolButtonInfo {
   int id;
   bool separator;
   std::string text;
+  int image;  // in the toolbar's image list; I_IMAGENONE without an icon
 };
 
 struct TooltipInfo {
