@@ -99,53 +99,81 @@ std::string BackupFolder(Platform& platform) {
 
 namespace {
 
-// Each mapped value once, at its first place in the map (several operations
-// may list one value). Worked out once: the journal captures before every
-// change.
-const std::vector<const map::Location*>& DistinctLocations() {
-  static const std::vector<const map::Location*> distinct = [] {
-    std::vector<const map::Location*> out;
+// The mapped values by key: each value once, at its first place in the map
+// (several operations may list one value), and each key once, with the
+// places of its values in the capture. Worked out once: the journal captures
+// before every change.
+struct KeyOfValues {
+  const map::Location* first;          // root and key come from here
+  std::vector<std::size_t> positions;  // into the capture, in map order
+};
+struct MappedValues {
+  std::vector<const map::Location*> values;
+  std::vector<KeyOfValues> keys;
+};
+
+const MappedValues& Mapped() {
+  static const MappedValues mapped = [] {
+    MappedValues out;
     for (const map::Location& l : map::kParameterMap) {
-      const bool seen = std::any_of(out.begin(), out.end(), [&](const map::Location* o) {
-        return o->root == l.root && map::SameKeyPath(o->key, l.key) &&
-               map::SameName(o->value, l.value);
+      const bool seen =
+          std::any_of(out.values.begin(), out.values.end(), [&](const map::Location* o) {
+            return o->root == l.root && map::SameKeyPath(o->key, l.key) &&
+                   map::SameName(o->value, l.value);
+          });
+      if (seen) continue;
+      const auto key = std::find_if(out.keys.begin(), out.keys.end(), [&](const KeyOfValues& k) {
+        return k.first->root == l.root && map::SameKeyPath(k.first->key, l.key);
       });
-      if (!seen) out.push_back(&l);
+      if (key == out.keys.end()) {
+        out.keys.push_back({&l, {out.values.size()}});
+      } else {
+        key->positions.push_back(out.values.size());
+      }
+      out.values.push_back(&l);
     }
     return out;
   }();
-  return distinct;
+  return mapped;
 }
 
 }  // namespace
 
+// Each key is opened once for all of its values, and each value is read with
+// one query where it fits the first buffer: the journal captures before
+// every change, so this is on the way of every Optimize.
 std::vector<RegValueRecord> CaptureMappedValues(RawRegistry& registry) {
-  std::vector<RegValueRecord> records;
+  const MappedValues& mapped = Mapped();
+  std::vector<RegValueRecord> records(mapped.values.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    records[i].root = mapped.values[i]->root;
+    records[i].keyPath = WithoutLeadingBackslash(mapped.values[i]->key);
+    records[i].name = mapped.values[i]->value;
+  }
   SettingsSession session(registry);
-  for (const map::Location* location : DistinctLocations()) {
-    const map::Location& l = *location;
-    RegValueRecord r;
-    r.root = l.root;
-    r.keyPath = WithoutLeadingBackslash(l.key);
-    r.name = l.value;
+  for (const KeyOfValues& key : mapped.keys) {
     session.ClosePath();
-    session.SetRoot(l.root);
+    session.SetRoot(key.first->root);
     // Only the registry's "does not exist" makes a value absent: an absent
     // value is removed by the restore, so an unreadable one saved as absent
-    // would be deleted there.
+    // would be deleted there. A key that will not open names its first value.
     long status = kRegOk;
-    if (session.OpenPathReadOnly("\\" + r.keyPath, &status)) {
-      status = session.ReadValue(r.name, &r.type, &r.data);
+    const bool open = session.OpenPathReadOnly("\\" + records[key.positions[0]].keyPath, &status);
+    if (!open && status != kRegNotFound) {
+      throw Error(FormatMessage(kFailedToGetData, ValueLabel(records[key.positions[0]])));
     }
-    if (status != kRegOk && status != kRegNotFound) {
-      throw Error(FormatMessage(kFailedToGetData, ValueLabel(r)));
+    for (std::size_t at : key.positions) {
+      RegValueRecord& r = records[at];
+      status = open ? session.ReadValue(r.name, &r.type, &r.data) : kRegNotFound;
+      if (status != kRegOk && status != kRegNotFound) {
+        throw Error(FormatMessage(kFailedToGetData, ValueLabel(r)));
+      }
+      r.present = status == kRegOk;
+      if (!r.present) {
+        r.type = 0;
+        r.data.clear();
+      }
     }
-    r.present = status == kRegOk;
-    if (!r.present) {
-      r.type = 0;
-      r.data.clear();
-    }
-    records.push_back(std::move(r));
   }
   return records;
 }

@@ -122,14 +122,16 @@ std::string Quoted(const std::string& text) {
 
 // The five entries as the profile functions give them. A read cannot tell an
 // absent entry from one holding the default, so two defaults that no entry
-// can hold both are asked for.
+// can hold both are asked for; the second only when the first came back.
+// Nothing is written, so nothing is flushed.
 std::vector<PortEntry> CapturePorts(ProfileStrings& profiles) {
-  ProfileFile winIni(profiles, WinIniPath(profiles));
+  const std::string winIni = WinIniPath(profiles);
   std::vector<PortEntry> ports;
   for (const char* port : map::kComPorts) {
-    const std::string a = winIni.GetProfileText(map::kSectionPorts, port, "\x01");
-    const std::string b = winIni.GetProfileText(map::kSectionPorts, port, "\x02");
-    ports.push_back(a == "\x01" && b == "\x02" ? PortEntry() : PortEntry(a));
+    const std::string a = profiles.ReadString(winIni, map::kSectionPorts, port, "\x01");
+    const bool absent =
+        a == "\x01" && profiles.ReadString(winIni, map::kSectionPorts, port, "\x02") == "\x02";
+    ports.push_back(absent ? PortEntry() : PortEntry(a));
   }
   return ports;
 }
@@ -254,22 +256,23 @@ std::string Journal::Record(const std::string& command) {
     return FormatMessage(kUnableToWrite, valuesPath);
   }
 
-  // The oldest records go, and a ports part whose record never got its .reg
-  // (a run that ended in between). A file that cannot be removed now is
-  // tried again next time.
-  if (platform_.ListFiles(history, &files)) {
-    const std::vector<RecordName> records = RecordsIn(files, kValuesExtension);
-    const std::size_t excess = records.size() > kJournalSize ? records.size() - kJournalSize : 0;
-    for (std::size_t i = 0; i < excess; ++i) {
-      platform_.DeleteFile(history + "\\" + records[i].base + kValuesExtension);
-      platform_.DeleteFile(history + "\\" + records[i].base + kPortsExtension);
-    }
-    for (const RecordName& p : RecordsIn(files, kPortsExtension)) {
-      const bool kept =
-          std::any_of(records.begin() + static_cast<std::ptrdiff_t>(excess), records.end(),
-                      [&](const RecordName& r) { return r.base == p.base; });
-      if (!kept) platform_.DeleteFile(history + "\\" + p.base + kPortsExtension);
-    }
+  // The oldest records go, with their ports parts, and a ports part whose
+  // record never got its .reg (a run that ended in between). The folder was
+  // listed above; with this record added that listing is what it holds now,
+  // but for what another instance wrote meanwhile, which the next record
+  // sees. A file that cannot be removed now is tried again next time.
+  files.push_back(valuesPath.substr(history.size() + 1));
+  files.push_back(portsPath.substr(history.size() + 1));
+  const std::vector<RecordName> records = RecordsIn(files, kValuesExtension);
+  const std::size_t excess = records.size() > kJournalSize ? records.size() - kJournalSize : 0;
+  for (std::size_t i = 0; i < excess; ++i) {
+    platform_.DeleteFile(history + "\\" + records[i].base + kValuesExtension);
+  }
+  for (const RecordName& p : RecordsIn(files, kPortsExtension)) {
+    const bool kept =
+        std::any_of(records.begin() + static_cast<std::ptrdiff_t>(excess), records.end(),
+                    [&](const RecordName& r) { return r.base == p.base; });
+    if (!kept) platform_.DeleteFile(history + "\\" + p.base + kPortsExtension);
   }
   return std::string();
 }

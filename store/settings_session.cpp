@@ -91,6 +91,7 @@ bool SettingsSession::OpenPathReadOnly(const std::string& path, long* status) {
     HKey opened = 0;
     const long result = registry_.OpenKey(r.parent, r.subKey, rights, &opened);
     if (status) *status = result;
+    if (result == kRegNotFound) return false;
     if (result != kRegOk) continue;
     ClosePath();
     key_ = opened;
@@ -203,26 +204,27 @@ bool SettingsSession::GetValue(const std::string& name, std::uint32_t* type,
 long SettingsSession::ReadValue(const std::string& name, std::uint32_t* type,
                                 std::vector<std::uint8_t>* data) {
   if (!key_) return kRegNotFound;
-  // Another program may rewrite the value between the size query and the
-  // read; the size reported with kRegMoreData is the new one.
+  // One query into a buffer that holds most values reads them whole; a
+  // larger value is reported with kRegMoreData and its size, and read again
+  // at that size. Another program may rewrite the value between two queries,
+  // so the size may change more than once.
   constexpr int kAttempts = 4;
-  std::uint32_t size = 0;
-  long status = registry_.QueryValue(key_, name, type, nullptr, &size);
-  for (int attempt = 0; status == kRegOk && attempt < kAttempts; ++attempt) {
+  constexpr std::uint32_t kFirstBuffer = 64;
+  std::uint32_t size = kFirstBuffer;
+  long status = kRegMoreData;
+  for (int attempt = 0; attempt < kAttempts && status == kRegMoreData; ++attempt) {
     data->assign(size, 0);
-    if (size == 0) return kRegOk;
     std::uint32_t read = size;
     status = registry_.QueryValue(key_, name, type, data->data(), &read);
     if (status == kRegOk) {
-      data->resize(read);
+      data->resize(std::min(read, size));
       return kRegOk;
     }
-    if (status != kRegMoreData) break;
-    size = read;
-    status = kRegOk;
+    // A size no larger than the buffer's with kRegMoreData would loop.
+    size = read > size ? read : 2 * size;
   }
   data->clear();
-  return status == kRegOk ? kRegMoreData : status;
+  return status;
 }
 
 void SettingsSession::PutValue(const std::string& name, std::uint32_t type,

@@ -37,7 +37,8 @@ class SettingsSession {
   // section writes that follow never land below the root instead.
   void OpenPathForWriting(const std::string& path);
   // Tries KEY_READ, then 0x20009, then KEY_QUERY_VALUE; the rights that work
-  // become the session's rights for later opens.
+  // become the session's rights for later opens. A key that does not exist
+  // is not asked for again with fewer rights.
   // status (optional) receives the last open's status on failure.
   bool OpenPathReadOnly(const std::string& path, long* status = nullptr);
   void ClosePath();
@@ -64,9 +65,10 @@ class SettingsSession {
   // value of the open key (false when absent), and writing them back.
   bool GetValue(const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data);
   // The same read that tells absence from failure: kRegOk, kRegNotFound when
-  // the registry says the value does not exist, or the registry's failure. A
-  // value that changes size between the size query and the read is read
-  // again, a few times at most (then kRegMoreData).
+  // the registry says the value does not exist, or the registry's failure.
+  // One query reads a value of up to 64 bytes; a larger one, or one that
+  // grows between two queries, is read again at the size the registry
+  // reports, a few times at most (then kRegMoreData).
   long ReadValue(const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data);
   void PutValue(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data);
 

@@ -91,12 +91,16 @@ void Optimized98(Rig& rig) {
   Optimize(rig, Win98SE());
 }
 // Saved while optimized, then put back to the defaults: restoring the saved
-// settings has every value to write back and some to remove.
+// settings has every value to write back and some to remove. One value is
+// larger than a first query reads, so that one growing between two queries
+// is read again.
 void SavedThenRestoredDefaults(Rig& rig) {
   OptimizedNT(rig);
   rig.w.Backup1Click();
   rig.platform.answers = {MsgAnswer::No};
   rig.w.RestoreWindowsDefaults1Click();
+  rig.registry.SetRaw(kHKLM, map::kNetTrans0002Key, map::kMaxMSS, kRegBinary,
+                      std::vector<std::uint8_t>(100, 0x11));
 }
 
 // Start-up reads and writes the first-run flag, then reads the settings.

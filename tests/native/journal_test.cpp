@@ -204,7 +204,11 @@ TEST(Journal, ARecordThatCannotBeMadeIsAskedAbout) {
       // The first value cannot be read.
       {"Failed to get data for "
        "'HKLM\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\DefaultTTL'",
-       [](Rig& rig) { rig.registry.FailCall(3); }, MsgAnswer::No},
+       [](Rig& rig) { rig.registry.FailCall(2); }, MsgAnswer::No},
+      // A key that will not open, with any rights: named by its first value.
+      {"Failed to get data for 'HKLM\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters"
+       "\\Interfaces\\interface\\TcpWindowSize'",
+       [](Rig& rig) { rig.registry.FailKey(kHKLM, kTcpipInterfaceKey); }, MsgAnswer::No},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.reason);
