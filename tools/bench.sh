@@ -4,7 +4,9 @@
 # floor under Wine: start to visible window and to ready for input, peak
 # working set, the Optimize round, the size of the .exe and the DLLs it
 # imports. Prints the medians and the ratios and fails when a target is
-# missed. The floor (bench/floor/floor.c) is plain C on the C runtime alone.
+# missed. The floor (bench/floor/floor.c) is plain C on the C runtime alone;
+# its Optimize round records the same journal record before it writes, and
+# the two records are compared.
 #   IZ_EXE    the program to measure (build/win32/InternetZelvora.exe)
 #   IZ_RUNS   measured starts of each program, after one warm-up (9); the
 #             Optimize round, some 10 ms a time, is measured three times as often
@@ -55,6 +57,20 @@ i686-w64-mingw32-gcc -std=c99 -O2 -Wall -Wextra -s -mwindows -I "$top" "$top/ben
 i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -static -s \
   "$top/bench/floor/launcher.cpp" -lpsapi -o "$floorDir/launcher.exe"
 
+# Both start with a full journal of twenty old records, as a user's is after
+# twenty changes, so that every measured Optimize round also removes the
+# oldest record, in both. The program's journal is only touched in a build.
+journals=("$floorDir/Backup/History")
+case "$exe" in "$top"/build/*) journals+=("$(dirname "$exe")/Backup/History") ;; esac
+for history in "${journals[@]}"; do
+  rm -rf "$history"
+  mkdir -p "$history"
+  for i in $(seq -w 0 19); do
+    : >"$history/2000-01-01 00.00.$i Optimize.reg"
+    : >"$history/2000-01-01 00.00.$i Optimize.ini"
+  done
+done
+
 # Other work on the machine shows in every figure: say how busy it was.
 echo "== Under Wine: $runs runs of each after a warm-up, alternating (load $(cut -d' ' -f1-3 /proc/loadavg))"
 log=$floorDir/wine.log
@@ -82,6 +98,19 @@ echo "  start to visible, ratio        $(ratio 'start to visible')  (shown, not 
 check "start to ready, ratio" "$(ratio 'start to ready')" "$maxReadyRatio" ""
 check "peak working set, ratio" "$(ratio 'peak working set')" "$maxPeakRatio" ""
 check "Optimize round, ratio" "$(ratio 'optimize round')" "$maxOptimizeRatio" ""
+# The floor's record must be the program's, or the round compares unlike work.
+if [ "${#journals[@]}" = 2 ]; then
+  newest() { ls -1 "$1" | grep '\.reg$' | sort | tail -1; }
+  f=$(newest "${journals[0]}") p=$(newest "${journals[1]}")
+  recordBytes() { cat "$1/$2" "$1/${2%.reg}.ini" | wc -c; }
+  if cmp -s "${journals[0]}/$f" "${journals[1]}/$p" &&
+    cmp -s "${journals[0]}/${f%.reg}.ini" "${journals[1]}/${p%.reg}.ini"; then
+    echo "  journal record, floor / program $(recordBytes "${journals[0]}" "$f") / $(recordBytes "${journals[1]}" "$p") B, the same text  ok"
+  else
+    echo "  journal record, floor / program $(recordBytes "${journals[0]}" "$f") / $(recordBytes "${journals[1]}" "$p") B, not the same text  MISSED"
+    failed=1
+  fi
+fi
 check "InternetZelvora.exe size" "$bytes" "$maxExeBytes" "B"
 echo "  imports: $(echo $dlls)"
 if [ -n "$foreign" ]; then

@@ -3,15 +3,30 @@
  * client size, menu, accelerators, icons, toolbar (five buttons with their
  * icons), status bar, title labels, tooltips and the same number and classes
  * of child controls at the same places, filled before the window shows. It
- * does no registry or Win.ini work at start-up. Given the Optimize command it
- * makes the registry and Win.ini writes of an NT Optimize of "CABLE / DSL"
- * straight through the API, one key handle per key, and shows the "Confirm"
- * prompt: the floor of the Optimize round. Nothing of the program's code is
- * used; its resources are (floor.rc). */
+ * does no registry or Win.ini work at start-up.
+ *
+ * Given the Optimize command it does what a user now requires of Optimize,
+ * the least way it can be done straight through the API, and shows the
+ * "Confirm" prompt: the floor of the Optimize round. Users asked for undo,
+ * so before the first write the values to go back to must be on disk:
+ *  - every mapped registry value of both families, or its absence, read
+ *    with one open per key and one query per value;
+ *  - Win.ini's COM1: to COM5: of [Ports], one read each (a second only for
+ *    an entry that may be absent);
+ *  - both written as the program's record is, the same text in the same two
+ *    files (a REGEDIT4 .reg, and the ports part beside it), each through a
+ *    temporary file, flushed to disk and renamed into Backup\History beside
+ *    the floor, the ports part first;
+ *  - the records beyond the newest 20 removed, from one listing of the folder.
+ * Then the registry and Win.ini writes of an NT Optimize of "CABLE / DSL",
+ * one key handle per key. What it leaves out is what only the program needs
+ * (a record that cannot be written is not asked about; the bench never meets
+ * one). Nothing of the program's code is used; its resources are (floor.rc). */
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 /* After windows.h, which it needs. */
 #include <commctrl.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "app/win32/resource_ids.h"
@@ -163,6 +178,251 @@ static const struct Write kWrites[] = {
 
 static const char* const kPorts[] = {"COM1:", "COM2:", "COM3:", "COM4:", "COM5:"};
 
+/* Every value the journal records, by key in the order of the program's
+ * parameter map: both families', whichever runs. Names end with an empty
+ * one; "@" is the key's default value. */
+#define MSTCP "System\\CurrentControlSet\\Services\\VxD\\MSTCP"
+#define CLASS "System\\CurrentControlSet\\Services\\Class\\"
+#define MTUS "MaxMTU\0MaxMSS\0IPMTU\0"
+static const struct {
+  HKEY root;
+  const char* key;
+  const char* names;
+} kRecorded[] = {
+    {HKLM, TCPIP,
+     "DefaultTTL\0EnablePMTUDiscovery\0EnablePMTUBHDetect\0Tcp1323Opts\0SackOpts\0"
+     "TcpWindowSize\0GlobalMaxTcpWindowSize\0TcpUseRFC1122UrgentPointer\0TcpMaxDupAcks\0"},
+    {HKLM, TCPIP "\\Interfaces\\interface", "TcpWindowSize\0MTU\0"},
+    {HKLM, "System\\CurrentControlSet\\Services\\Netbt\\Parameters", "SessionKeepAlive\0"},
+    {HKLM, MSTCP,
+     "DefaultTTL\0PMTUDiscovery\0PMTUBlackHoleDetect\0Tcp1323Opts\0SackOpts\0"
+     "DefaultRcvWindow\0SessionKeepAlive\0BSDUrgent\0"},
+    {HKLM, MSTCP "\\Parameters",
+     "MaxDupAcks\0Tcp1323Opts\0SackOpts\0GlobalMaxTcpWindoSize\0GlobalMaxTcpWindowSize\0"},
+    {HKLM, NDI "cachesize", "@\0"},
+    {HKLM, NDI "maxconnect", "min\0max\0"},
+    {HKLM, NDI "maxsockets", "min\0max\0"},
+    {HKLM, CLASS "Net\\0000", "SLOWNET\0" MTUS},
+    {HKLM, "System\\CurrentControlSet\\Services\\VxD\\VCACHE", "Start\0"},
+    {HKLM, "System\\CurrentControlSet\\Services\\VxD\\COMBUFF", "Start\0"},
+    {HKLM, CLASS "NetTrans\\0000", MTUS},
+    {HKLM, CLASS "NetTrans\\0001", MTUS},
+    {HKLM, CLASS "NetTrans\\0002", MTUS},
+    {HKLM, CLASS "Net\\0001", MTUS},
+    {HKEY_CURRENT_USER, IE, "MaxConnectionsPerServer\0MaxConnectionsPer1_0Server\0"},
+};
+
+#define JOURNAL_SIZE 20
+#define MAX_VALUE (64 * 1024) /* the largest value a record may hold */
+
+/* A record's text; a value that does not fit fails the record. */
+struct Text {
+  char* at;
+  char* end;
+};
+
+static void Put(struct Text* t, const char* s, size_t n) {
+  if (!t->at) return;
+  if ((size_t)(t->end - t->at) < n) {
+    t->at = 0;
+    return;
+  }
+  memcpy(t->at, s, n);
+  t->at += n;
+}
+static void PutZ(struct Text* t, const char* s) { Put(t, s, strlen(s)); }
+static void PutQuoted(struct Text* t, const char* s, size_t n) {
+  size_t i;
+  Put(t, "\"", 1);
+  for (i = 0; i < n; ++i) {
+    if (s[i] == '\\' || s[i] == '"') Put(t, "\\", 1);
+    Put(t, s + i, 1);
+  }
+  Put(t, "\"", 1);
+}
+static void PutHex(struct Text* t, DWORD v, int width) {
+  char digits[9];
+  int n = 0, i;
+  do {
+    digits[n++] = "0123456789abcdef"[v & 15];
+    v >>= 4;
+  } while (v || n < width);
+  for (i = n - 1; i >= 0; --i) Put(t, digits + i, 1);
+}
+
+/* One value as regedit reads it back: "text", dword:, hex: or hex(type):. */
+static void PutValue(struct Text* t, DWORD type, const BYTE* data, DWORD size) {
+  DWORD i;
+  int text = type == REG_SZ && size > 0 && data[size - 1] == 0;
+  for (i = 0; text && i + 1 < size; ++i) text = data[i] >= 0x20;
+  if (text) {
+    PutQuoted(t, (const char*)data, size - 1);
+    return;
+  }
+  if (type == REG_DWORD && size == 4) {
+    PutZ(t, "dword:");
+    PutHex(t, data[0] | data[1] << 8 | data[2] << 16 | (DWORD)data[3] << 24, 8);
+    return;
+  }
+  if (type == REG_BINARY) {
+    PutZ(t, "hex:");
+  } else {
+    PutZ(t, "hex(");
+    PutHex(t, type, 1);
+    PutZ(t, "):");
+  }
+  for (i = 0; i < size; ++i) {
+    if (i) Put(t, ",", 1);
+    PutHex(t, data[i], 2);
+  }
+}
+
+/* The registry part: each key opened once for reading, each value read with
+ * one query. FALSE when a key or value cannot be read. */
+static BOOL RecordValues(struct Text* t) {
+  static BYTE data[MAX_VALUE];
+  size_t k;
+  PutZ(t, "REGEDIT4\r\n\r\n");
+  for (k = 0; k < COUNT(kRecorded); ++k) {
+    HKEY key = 0;
+    const char* name;
+    LONG opened = RegOpenKeyExA(kRecorded[k].root, kRecorded[k].key, 0, KEY_READ, &key);
+    if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND) return FALSE;
+    PutZ(t, kRecorded[k].root == HKLM ? "[HKEY_LOCAL_MACHINE\\" : "[HKEY_CURRENT_USER\\");
+    PutZ(t, kRecorded[k].key);
+    PutZ(t, "]\r\n");
+    for (name = kRecorded[k].names; *name; name += strlen(name) + 1) {
+      const int isDefault = strcmp(name, "@") == 0;
+      DWORD type = 0, size = sizeof(data);
+      LONG read = opened == ERROR_SUCCESS
+                      ? RegQueryValueExA(key, isDefault ? "" : name, 0, &type, data, &size)
+                      : ERROR_FILE_NOT_FOUND;
+      if (read != ERROR_SUCCESS && read != ERROR_FILE_NOT_FOUND) {
+        RegCloseKey(key);
+        return FALSE;
+      }
+      if (isDefault)
+        Put(t, "@", 1);
+      else
+        PutQuoted(t, name, strlen(name));
+      Put(t, "=", 1);
+      if (read == ERROR_SUCCESS)
+        PutValue(t, type, data, size);
+      else
+        Put(t, "-", 1);
+      Put(t, "\r\n", 2);
+    }
+    Put(t, "\r\n", 2);
+    if (key) RegCloseKey(key);
+  }
+  return t->at != 0;
+}
+
+/* The ports part: an entry that reads back as the first default may be
+ * absent, or hold that text; a second default tells. */
+static BOOL RecordPorts(struct Text* t, const char* winIni) {
+  char value[2048];
+  size_t i;
+  PutZ(t, "; Win.ini [Ports] before Optimize; - marks an absent entry.\r\n[Ports]\r\n");
+  for (i = 0; i < COUNT(kPorts); ++i) {
+    DWORD n = GetPrivateProfileStringA("Ports", kPorts[i], "\1", value, sizeof(value), winIni);
+    int absent =
+        n == 1 && value[0] == '\1' &&
+        GetPrivateProfileStringA("Ports", kPorts[i], "\2", value, sizeof(value), winIni) == 1 &&
+        value[0] == '\2';
+    PutQuoted(t, kPorts[i], strlen(kPorts[i]));
+    Put(t, "=", 1);
+    if (absent)
+      Put(t, "-", 1);
+    else
+      PutQuoted(t, value, n);
+    Put(t, "\r\n", 2);
+  }
+  return t->at != 0;
+}
+
+/* A whole file or none: a new temporary file beside it, flushed to disk,
+ * then renamed over it. */
+static BOOL WriteAtomically(const char* path, const char* text, DWORD size) {
+  char temp[MAX_PATH + 32];
+  DWORD written = 0;
+  BOOL ok;
+  HANDLE file;
+  wsprintfA(temp, "%s.%lx.%lx.tmp", path, GetCurrentProcessId(), GetTickCount());
+  file = CreateFileA(temp, GENERIC_WRITE, 0, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, 0);
+  if (file == INVALID_HANDLE_VALUE) return FALSE;
+  ok = WriteFile(file, text, size, &written, 0) && written == size && FlushFileBuffers(file);
+  CloseHandle(file);
+  ok = ok && MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) DeleteFileA(temp);
+  return ok;
+}
+
+static int CompareNames(const void* a, const void* b) {
+  return strcmp((const char*)a, (const char*)b);
+}
+
+/* The oldest records beyond the newest JOURNAL_SIZE go, both their files.
+ * The names begin with the time they were made, so they sort in that order. */
+static void Prune(const char* history) {
+  static char names[4 * JOURNAL_SIZE][MAX_PATH];
+  char path[2 * MAX_PATH];
+  WIN32_FIND_DATAA found;
+  size_t count = 0, i, n;
+  HANDLE find;
+  wsprintfA(path, "%s\\*.reg", history);
+  find = FindFirstFileA(path, &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (count < COUNT(names)) lstrcpynA(names[count++], found.cFileName, MAX_PATH);
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  if (count == COUNT(names)) return; /* more than the floor ever makes: not its own */
+  qsort(names, count, sizeof(names[0]), CompareNames);
+  for (i = 0; i + JOURNAL_SIZE < count; ++i) {
+    n = (size_t)wsprintfA(path, "%s\\%s", history, names[i]);
+    DeleteFileA(path);
+    lstrcpyA(path + n - 4, ".ini");
+    DeleteFileA(path);
+  }
+}
+
+/* The record of what Optimize is about to change, in Backup\History beside
+ * the floor; FALSE when it could not be made. */
+static BOOL Record(const char* winIni) {
+  static char values[256 * 1024], ports[16 * 1024];
+  char history[MAX_PATH + 32], path[2 * MAX_PATH];
+  struct Text v = {values, values + sizeof(values)}, p = {ports, ports + sizeof(ports)};
+  SYSTEMTIME now;
+  DWORD n = GetModuleFileNameA(0, history, MAX_PATH), attributes;
+  while (n > 0 && history[n - 1] != '\\') --n;
+  lstrcpyA(history + n, "Backup");
+  /* The folders are made when missing and must not be links: the program
+   * refuses those, and one look at each tells both. */
+  attributes = GetFileAttributesA(history);
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    CreateDirectoryA(history, 0);
+  else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    return FALSE;
+  lstrcatA(history, "\\History");
+  attributes = GetFileAttributesA(history);
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    CreateDirectoryA(history, 0);
+  else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    return FALSE;
+
+  if (!RecordValues(&v) || !RecordPorts(&p, winIni)) return FALSE;
+  GetLocalTime(&now);
+  n = (DWORD)wsprintfA(path, "%s\\%04u-%02u-%02u %02u.%02u.%02u.%03u Optimize.ini", history,
+                       now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
+                       now.wMilliseconds);
+  if (!WriteAtomically(path, ports, (DWORD)(p.at - ports))) return FALSE;
+  lstrcpyA(path + n - 4, ".reg");
+  if (!WriteAtomically(path, values, (DWORD)(v.at - values))) return FALSE;
+  Prune(history);
+  return TRUE;
+}
+
 static HFONT g_normal, g_bold, g_title;
 static HWND g_labels[2];
 static HWND g_tip, g_panel2;
@@ -173,6 +433,9 @@ static void Optimize(HWND hwnd) {
   char winIni[MAX_PATH + 16];
   UINT n;
   size_t i;
+  n = GetWindowsDirectoryA(winIni, MAX_PATH);
+  lstrcpyA(winIni + (n < MAX_PATH ? n : 0), "\\Win.ini");
+  Record(winIni);
   for (i = 0; i < COUNT(kWrites); ++i) {
     const struct Write* w = &kWrites[i];
     BYTE byte = (BYTE)w->number;
@@ -191,8 +454,6 @@ static void Optimize(HWND hwnd) {
   }
   if (key) RegCloseKey(key);
 
-  n = GetWindowsDirectoryA(winIni, MAX_PATH);
-  lstrcpyA(winIni + (n < MAX_PATH ? n : 0), "\\Win.ini");
   for (i = 0; i < COUNT(kPorts); ++i)
     WritePrivateProfileStringA("Ports", kPorts[i], "921600,n,8,1,p", winIni);
   MessageBoxA(hwnd,
