@@ -111,15 +111,6 @@ std::string ShownTime(const std::string& stamp) {
   return shown;
 }
 
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
 // The five entries as the profile functions give them. A read cannot tell an
 // absent entry from one holding the default, so two defaults that no entry
 // can hold both are asked for; the second only when the first came back.

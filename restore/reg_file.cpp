@@ -39,14 +39,6 @@ bool SameText(const std::string& a, const std::string& b) { return Lower(a) == L
 
 // ---------------------------------------------------------------- writing
 
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
 
 // A string value that regedit gets back byte for byte from "text": exactly
 // one NUL, at the end, and no line breaks or other control characters.
@@ -355,6 +347,15 @@ class Reader {
 bool RegValueRecord::operator==(const RegValueRecord& o) const {
   return root == o.root && keyPath == o.keyPath && name == o.name && present == o.present &&
          (!present || (type == o.type && data == o.data));
+}
+
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  return out + "\"";
 }
 
 std::string WriteRegFile(const std::vector<RegValueRecord>& records) {

@@ -29,6 +29,9 @@ struct RegValueRecord {
 // holding its values in the given order. Lines end with CR LF.
 std::string WriteRegFile(const std::vector<RegValueRecord>& records);
 
+// A name or text in the file's quotes, with backslash and quote escaped.
+std::string Quoted(const std::string& text);
+
 struct RegFileParse {
   std::vector<RegValueRecord> records;  // in file order
   std::vector<int> lines;               // the line number of each record

@@ -197,6 +197,16 @@ void CentreOnScreen(HWND hwnd) {
   CentreOver(hwnd, screen);
 }
 
+// Over the owner while it is on screen, otherwise in the middle of the screen.
+void CentreOverOwner(HWND hwnd, HWND owner) {
+  RECT over;
+  if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over)) {
+    CentreOver(hwnd, over);
+  } else {
+    CentreOnScreen(hwnd);
+  }
+}
+
 HWND AddOkButton(HWND parent, int x, int y, HFONT font, int dpi) {
   return CreateChild(Child("BUTTON")
                          .Text("OK")
@@ -308,12 +318,7 @@ void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkCl
                                  .Font(state.boldFont));
     Tooltip(hwnd).AddWindowTool(hwnd, state.link, "Internet Zelvora Website");
     ok = AddOkButton(hwnd, 261, 162, state.font, dpi);
-    RECT over;
-    if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over)) {
-      CentreOver(hwnd, over);
-    } else {
-      CentreOnScreen(hwnd);
-    }
+    CentreOverOwner(hwnd, owner);
   } catch (...) {
     DestroyWindow(hwnd);
     throw;
@@ -388,12 +393,7 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
                             .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
                             .At(677, 304, 75, 25)
                             .Id(IDCANCEL));
-    RECT over;
-    if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over)) {
-      CentreOver(hwnd, over);
-    } else {
-      CentreOnScreen(hwnd);
-    }
+    CentreOverOwner(hwnd, owner);
   } catch (...) {
     DestroyWindow(hwnd);
     throw;
