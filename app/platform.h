@@ -23,6 +23,19 @@ struct DateTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
+// The last `width` decimal digits of v, zero-filled. Not snprintf: the
+// program would carry the C library's formatting engine for it.
+inline std::string Decimal(int v, int width) {
+  std::string out(static_cast<std::size_t>(width), '0');
+  for (int i = width - 1; i >= 0 && v > 0; --i, v /= 10) out[i] = static_cast<char>('0' + v % 10);
+  return out;
+}
+
+// "2026-12-07".
+inline std::string DateText(const DateTime& t) {
+  return Decimal(t.year, 4) + "-" + Decimal(t.month, 2) + "-" + Decimal(t.day, 2);
+}
+
 enum class MsgIcon { None, Information, Question, Error };
 enum class MsgButtons { Ok, YesNo };  // YesNo: Yes is the default button
 enum class MsgAnswer { Ok, Yes, No, Cancel };
@@ -100,14 +113,12 @@ class Platform {
   // The Save As dialog for a registration file, offering suggestedName;
   // false when it was cancelled.
   virtual bool AskSaveRegFile(const std::string& suggestedName, std::string* path) = 0;
-  // Today's local date, "2026-12-07".
-  virtual std::string LocalDate() = 0;
   // The names of the files (not folders) directly in a folder, in no
   // particular order; false when the folder cannot be listed.
   virtual bool ListFiles(const std::string& folder, std::vector<std::string>* names) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
 
-  // GetLocalTime: the journal names its records by it.
+  // GetLocalTime: the journal names its records by it, the export is dated by it.
   virtual DateTime Now() = 0;
 };
 

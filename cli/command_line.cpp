@@ -150,7 +150,7 @@ void PrintLines(const Print& print, const std::string& text) {
 int Export(const Arguments& a, TIZelvora& model, Platform& platform, const Print& print) {
   const ApplierFamily family = a.family ? *a.family : FamilyOfKind(GetOSKind(platform));
   const RecordedRun run = RecordOptimize(model, platform, family);
-  const std::string text = ExportRegText(run, family, {platform.LocalDate(), ProfileText(model)});
+  const std::string text = ExportRegText(run, family, {DateText(platform.Now()), ProfileText(model)});
   if (!platform.WriteFileAtomically(a.file, text))
     throw Error(FormatMessage(kUnableToWrite, a.file));
   print("Wrote " + std::to_string(run.values.size()) + " registry values for " +

@@ -20,7 +20,7 @@ void TIZelvora::ExportasregFile1Click() {
   if (!ConnectionTypeChosen()) return;
   const ApplierFamily family = FamilyOfKind(GetOSKind(platform_));
   const std::string text = ExportRegText(RecordOptimize(*this, platform_, family), family,
-                                         {platform_.LocalDate(), ProfileText(*this)});
+                                         {DateText(platform_.Now()), ProfileText(*this)});
   std::string path;
   if (!platform_.AskSaveRegFile(DefaultExportFileName(*this), &path)) return;
   if (!platform_.WriteFileAtomically(path, text)) throw Error(FormatMessage(kUnableToWrite, path));

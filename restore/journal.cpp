@@ -91,17 +91,9 @@ std::vector<RecordName> RecordsIn(const std::vector<std::string>& files, const c
   return records;
 }
 
-// The last width decimal digits of v, zero-filled. Not snprintf: the program
-// would carry the C library's formatting engine for it.
-std::string Decimal(int v, int width) {
-  std::string out(static_cast<std::size_t>(width), '0');
-  for (int i = width - 1; i >= 0 && v > 0; --i, v /= 10) out[i] = static_cast<char>('0' + v % 10);
-  return out;
-}
-
 std::string StampOf(const DateTime& t) {
-  return Decimal(t.year, 4) + "-" + Decimal(t.month, 2) + "-" + Decimal(t.day, 2) + " " +
-         Decimal(t.hour, 2) + "." + Decimal(t.minute, 2) + "." + Decimal(t.second, 2);
+  return DateText(t) + " " + Decimal(t.hour, 2) + "." + Decimal(t.minute, 2) + "." +
+         Decimal(t.second, 2);
 }
 
 // "2026-12-07 14.03.12" as people write it: "2026-12-07 14:03:12".

@@ -517,15 +517,6 @@ bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string
   return true;
 }
 
-std::string Win32Platform::LocalDate() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  // wsprintfA, not snprintf: see MakeTemporary.
-  char text[32];
-  wsprintfA(text, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
-  return text;
-}
-
 bool Win32Platform::ListFiles(const std::string& folder, std::vector<std::string>* names) {
   names->clear();
   const std::string pattern = folder + "\\*";

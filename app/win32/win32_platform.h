@@ -58,7 +58,6 @@ class Win32Platform : public Platform {
 
   bool ShowPreview(const PreviewReport& report) override;
   bool AskSaveRegFile(const std::string& suggestedName, std::string* path) override;
-  std::string LocalDate() override;
   bool ListFiles(const std::string& folder, std::vector<std::string>* names) override;
   bool DeleteFile(const std::string& path) override;
   DateTime Now() override;

@@ -169,7 +169,6 @@ class FakePlatform : public Platform {
     *path = saveAs;
     return !saveAs.empty();
   }
-  std::string LocalDate() override { return "2026-12-07"; }
   bool ListFiles(const std::string& folder, std::vector<std::string>* names) override {
     names->clear();
     if (lockedFolders.count(folder) || !directories.count(folder)) return false;
