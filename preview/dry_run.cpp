@@ -21,8 +21,6 @@ constexpr const char* kAbsent = "(absent)";
 constexpr const char* kRemoved = "(removed)";
 constexpr const char* kDefaultValueName = "(Default)";
 constexpr const char* kWinIniLocation = "Win.ini [Ports]";
-// No real entry holds this, so a read that returns it found nothing.
-constexpr const char* kNoEntry = "\x01";
 
 const char* RootName(HKey root) {
   return root == kHKCU ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
@@ -235,12 +233,12 @@ PreviewReport PreviewOptimize(const Panel& panel, RawRegistry& registry, Profile
   const std::string winIni = WinIniPath(profiles);
   RecordingProfiles iniCopy(WindowsDirectory(profiles));
   std::map<std::string, std::string> portsNow;
-  for (const char* port : map::kComPorts) {
-    const std::string now = profiles.ReadString(winIni, map::kSectionPorts, port, kNoEntry);
-    if (now != kNoEntry) {
-      portsNow[port] = now;
-      iniCopy.MemoryProfileStrings::WriteString(winIni, map::kSectionPorts, port, now);
-    }
+  const std::vector<PortEntry> ports = CapturePorts(profiles);
+  for (std::size_t i = 0; i < ports.size(); ++i) {
+    if (!ports[i]) continue;
+    portsNow[map::kComPorts[i]] = *ports[i];
+    iniCopy.MemoryProfileStrings::WriteString(winIni, map::kSectionPorts, map::kComPorts[i],
+                                              *ports[i]);
   }
 
   RecordingRegistry recorder(copy);
@@ -280,8 +278,7 @@ std::string PreviewReport::Summary() const {
 
 std::string ValueDisplayText(std::uint32_t type, const std::vector<std::uint8_t>& data) {
   if (type == kRegDword && data.size() == 4) {
-    const std::uint32_t value =
-        data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
+    const std::uint32_t value = DwordOf(data);
     return std::to_string(value) + " (" + Hex32(value) + ")";
   }
   if (type == kRegSz || type == kRegExpandSz) {

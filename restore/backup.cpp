@@ -139,6 +139,22 @@ const MappedValues& Mapped() {
 
 }  // namespace
 
+// The five entries as the profile functions give them. A read cannot tell an
+// absent entry from one holding the default, so two defaults that no entry
+// can hold both are asked for; the second only when the first came back.
+// Nothing is written, so nothing is flushed.
+std::vector<PortEntry> CapturePorts(ProfileStrings& profiles) {
+  const std::string winIni = WinIniPath(profiles);
+  std::vector<PortEntry> ports;
+  for (const char* port : map::kComPorts) {
+    const std::string a = profiles.ReadString(winIni, map::kSectionPorts, port, "\x01");
+    const bool absent =
+        a == "\x01" && profiles.ReadString(winIni, map::kSectionPorts, port, "\x02") == "\x02";
+    ports.push_back(absent ? PortEntry() : PortEntry(a));
+  }
+  return ports;
+}
+
 // Each key is opened once for all of its values, and each value is read with
 // one query where it fits the first buffer: the journal captures before
 // every change, so this is on the way of every Optimize.

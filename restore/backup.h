@@ -3,6 +3,7 @@
 // them back: the four system files, and the registry values of the parameter
 // map in Registry.reg (the NT family has no registry files to copy, so that
 // file is what makes a backup useful there).
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ std::vector<RegValueRecord> ReadSavedValuesFile(Platform& platform, const std::s
 // does not exist; any other failure raises "Failed to get data for '%s'"
 // naming the value and its key.
 std::vector<RegValueRecord> CaptureMappedValues(RawRegistry& registry);
+// One entry of Win.ini [Ports] as it stands: its value, or nothing when absent.
+using PortEntry = std::optional<std::string>;
+// "COM1:" to "COM5:" of [Ports], in that order; only read, never flushed.
+std::vector<PortEntry> CapturePorts(ProfileStrings& profiles);
 // Writes each present value with its saved type and data (creating its key)
 // and removes each absent one (without creating its key). Tries every record
 // and returns one line per value that could not be written or removed.

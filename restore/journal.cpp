@@ -30,9 +30,6 @@ constexpr std::uint64_t kMaxPortsFile = 64 * 1024;
 constexpr const char* kUnableToDelete = "Unable to delete %s";
 constexpr const char* kTooMany = "Too many changes recorded at %s";
 
-// One entry of [Ports] as it stood: its value, or nothing when absent.
-using PortEntry = std::optional<std::string>;
-
 // A record's name taken apart: "<stamp>[.NN] <command>".
 struct RecordName {
   std::string stamp;
@@ -101,22 +98,6 @@ std::string ShownTime(const std::string& stamp) {
   std::string shown = stamp;
   std::replace(shown.begin() + 11, shown.end(), '.', ':');
   return shown;
-}
-
-// The five entries as the profile functions give them. A read cannot tell an
-// absent entry from one holding the default, so two defaults that no entry
-// can hold both are asked for; the second only when the first came back.
-// Nothing is written, so nothing is flushed.
-std::vector<PortEntry> CapturePorts(ProfileStrings& profiles) {
-  const std::string winIni = WinIniPath(profiles);
-  std::vector<PortEntry> ports;
-  for (const char* port : map::kComPorts) {
-    const std::string a = profiles.ReadString(winIni, map::kSectionPorts, port, "\x01");
-    const bool absent =
-        a == "\x01" && profiles.ReadString(winIni, map::kSectionPorts, port, "\x02") == "\x02";
-    ports.push_back(absent ? PortEntry() : PortEntry(a));
-  }
-  return ports;
 }
 
 std::string WritePorts(const std::string& command, const std::vector<PortEntry>& ports) {

@@ -77,9 +77,7 @@ std::string DataText(const RegValueRecord& r) {
     return Quoted(std::string(r.data.begin(), r.data.end() - 1));
   }
   if (r.type == kRegDword && r.data.size() == 4) {
-    const std::uint32_t v =
-        r.data[0] | r.data[1] << 8 | r.data[2] << 16 | static_cast<std::uint32_t>(r.data[3]) << 24;
-    return "dword:" + Hex(v, 8);
+    return "dword:" + Hex(DwordOf(r.data), 8);
   }
   if (r.type == kRegBinary) return "hex:" + HexList(r.data);
   // Any other type, or data that the short forms cannot carry exactly.

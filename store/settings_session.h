@@ -97,6 +97,11 @@ inline std::vector<std::uint8_t> DwordBytes(std::uint32_t value) {
           static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
 }
 
+// The REG_DWORD those four bytes store.
+inline std::uint32_t DwordOf(const std::vector<std::uint8_t>& bytes) {
+  return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
 // One-call DWORD write; never creates the key. Raises "Failed to set data for
 // '%s'" when the key cannot be opened with full access or the write fails.
 void WriteDwordAt(RawRegistry& registry, HKey root, const std::string& path,
