@@ -10,9 +10,9 @@
 #include <map>
 #include <string>
 
-#include "app/panel.h"
 #include "bench/counting_registry.h"
 #include "bench/store_costs.h"
+#include "model/panel.h"
 #include "native/fake_platform.h"
 #include "optimize/apply_9x.h"
 #include "optimize/apply_nt.h"

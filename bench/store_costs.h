@@ -9,8 +9,8 @@
 #include <map>
 #include <string>
 
-#include "app/panel.h"
 #include "bench/counting_registry.h"
+#include "model/panel.h"
 #include "native/fake_platform.h"
 #include "optimize/apply_9x.h"
 #include "optimize/apply_nt.h"

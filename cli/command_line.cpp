@@ -3,10 +3,9 @@
 #include <cctype>
 #include <exception>
 
-#include "app/izelvora.h"
-#include "app/os_kind.h"
-#include "optimize/apply_9x.h"
-#include "optimize/apply_nt.h"
+#include "commands/izelvora.h"
+#include "model/os_kind.h"
+#include "optimize/apply.h"
 #include "restore/journal.h"
 #include "store/error.h"
 
@@ -126,9 +125,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
   if (seen.family) {
     const std::string family = Lower(*seen.family);
     if (family == "nt") {
-      a.family = ApplierFamily::NT;
+      a.family = WinFamily::NT;
     } else if (family == "9x") {
-      a.family = ApplierFamily::Win9x;
+      a.family = WinFamily::Win9x;
     } else {
       parsed.error = "bad /family \"" + *seen.family + "\"";
     }
@@ -148,9 +147,10 @@ void PrintLines(const Print& print, const std::string& text) {
 }
 
 int Export(const Arguments& a, TIZelvora& model, Platform& platform, const Print& print) {
-  const ApplierFamily family = a.family ? *a.family : FamilyOfKind(GetOSKind(platform));
+  const WinFamily family = a.family ? *a.family : FamilyOf(GetOSKind(platform));
   const RecordedRun run = RecordOptimize(model, platform, family);
-  const std::string text = ExportRegText(run, family, {DateText(platform.Now()), ProfileText(model)});
+  const std::string text =
+      ExportRegText(run, family, {DateText(platform.Now()), ProfileText(model)});
   if (!platform.WriteFileAtomically(a.file, text))
     throw Error(FormatMessage(kUnableToWrite, a.file));
   print("Wrote " + std::to_string(run.values.size()) + " registry values for " +
@@ -168,12 +168,7 @@ int Optimize(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles
       throw Error("Nothing was written: the change could not be recorded for Undo. " + reason);
     }
   };
-  const int kind = GetOSKind(platform);
-  if (Is9xFamily(kind)) {
-    Apply9xSettings(panel, registry, profiles, platform, record);
-  } else if (IsNTFamily(kind)) {
-    ApplyNTSettings(panel, registry, profiles, record);
-  }
+  ApplySettings(FamilyOf(GetOSKind(platform)), panel, registry, profiles, platform, record);
   print("Optimized for " + ProfileText(panel) + ".");
   print("Restart the computer for the new settings to take effect.");
   return kExitOk;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "model/platform.h"
 #include "preview/dry_run.h"
 #include "profiles/profile_table.h"
 #include "store/profile_file.h"
@@ -29,7 +29,7 @@ struct Arguments {
   std::string file;  // /export
   ConnectionType type = ConnectionType::Modem;
   Method method = Method::Automatic1;
-  std::optional<ApplierFamily> family;  // /export only; the running one when absent
+  std::optional<WinFamily> family;  // /export only; the running one when absent
 };
 
 struct ParsedArguments {

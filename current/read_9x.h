@@ -1,6 +1,6 @@
 #pragma once
 // Reading the values in force on the 9x family into the panel.
-#include "app/panel.h"
+#include "model/panel.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
 

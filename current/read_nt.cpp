@@ -24,50 +24,51 @@ void ReadNTSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profile
   ValueReader reader(session, registry);
   session.SetRoot(kHKLM);
 
-  panel.SetChecked(panel.CheckBox2, TcpipNumber(reader, kEnablePMTUDiscovery) == 1);
-  panel.SetChecked(panel.CheckBox1, TcpipNumber(reader, kEnablePMTUBHDetect) == 1);
+  panel.SetChecked(panel.autoDiscovery, TcpipNumber(reader, kEnablePMTUDiscovery) == 1);
+  panel.SetChecked(panel.blackHoleDetect, TcpipNumber(reader, kEnablePMTUBHDetect) == 1);
 
   reader.Open(kNdiCacheSizeKey);
-  panel.SetText(panel.Edit3, std::to_string(reader.NtNumber(kDefaultValue)));
+  panel.SetText(panel.customCache, std::to_string(reader.NtNumber(kDefaultValue)));
 
-  panel.SetText(panel.Edit1, std::to_string(TcpipNumber(reader, kDefaultTTL)));
-  panel.SetChecked(panel.glCheckBox6, TcpipNumber(reader, kTcpUseRFC1122UrgentPointer) == 1);
-  panel.SetChecked(panel.CheckBox4, TcpipNumber(reader, kSackOpts) == 1);
+  panel.SetText(panel.customTtl, std::to_string(TcpipNumber(reader, kDefaultTTL)));
+  panel.SetChecked(panel.bsdUrgent, TcpipNumber(reader, kTcpUseRFC1122UrgentPointer) == 1);
+  panel.SetChecked(panel.sack, TcpipNumber(reader, kSackOpts) == 1);
   // Only 1 is plain window scaling; 2 and 3 (timestamps) do not count.
-  panel.SetChecked(panel.CheckBox7, TcpipNumber(reader, kTcp1323Opts) == 1);
+  panel.SetChecked(panel.largeWindows, TcpipNumber(reader, kTcp1323Opts) == 1);
   const std::uint32_t dupAcks = TcpipNumber(reader, kTcpMaxDupAcks);
-  panel.SetChecked(panel.CheckBox5, dupAcks == 2 || dupAcks == 3);
+  panel.SetChecked(panel.maxDupAcks, dupAcks == 2 || dupAcks == 3);
   // The receive window goes in before the MTU: it selects the multiple, and
   // the MTU's rule then recomputes the window from that multiple.
-  panel.SetText(panel.Edit4, std::to_string(TcpipNumber(reader, kTcpWindowSize)));
+  panel.SetText(panel.customRwin, std::to_string(TcpipNumber(reader, kTcpWindowSize)));
 
   reader.Open(kTcpipInterfaceKey);
-  panel.SetText(panel.Edit2, std::to_string(reader.NtNumber(kMTU)));
+  panel.SetText(panel.customMtu, std::to_string(reader.NtNumber(kMTU)));
 
   reader.Open(kNetbtParametersKey);
-  panel.SetText(panel.Edit5, KeepAliveSeconds(reader.NtNumber(kSessionKeepAlive)));
+  panel.SetText(panel.customKeepAlive, KeepAliveSeconds(reader.NtNumber(kSessionKeepAlive)));
 
   reader.SwitchRoot(kHKCU);
   reader.Open(kInternetSettingsUpperKey);
-  if (auto text = reader.Text(kMaxConnectionsPerServer)) panel.SetText(panel.Edit6, *text);
-  if (auto text = reader.Text(kMaxConnectionsPer1_0Server)) panel.SetText(panel.Edit7, *text);
+  if (auto text = reader.Text(kMaxConnectionsPerServer)) panel.SetText(panel.maxConnections, *text);
+  if (auto text = reader.Text(kMaxConnectionsPer1_0Server))
+    panel.SetText(panel.maxConnections10, *text);
 
   reader.SwitchRoot(kHKLM);
   reader.OpenWithAccess(kNetClass0000Key, true);
   // SLOWNET runs the other way: 0x00 is on, and a missing value is off.
-  panel.SetChecked(panel.CheckBox3, reader.Byte(kSlowNet, 1) == 0);
+  panel.SetChecked(panel.slowNet, reader.Byte(kSlowNet, 1) == 0);
   reader.OpenWithAccess(kComBuffKey, true);
-  panel.SetChecked(panel.CheckBox8, reader.Byte(kStart, 0) == 1);
+  panel.SetChecked(panel.comBuffer, reader.Byte(kStart, 0) == 1);
   reader.OpenWithAccess(kVCacheKey, false);
-  panel.SetChecked(panel.CheckBox9, reader.Byte(kStart, 0) == 1);
+  panel.SetChecked(panel.vcache, reader.Byte(kStart, 0) == 1);
 
   reader.Open(kNdiMaxConnectKey);
-  if (auto on = reader.OptimizedRange()) panel.SetChecked(panel.glCheckBox8, *on);
+  if (auto on = reader.OptimizedRange()) panel.SetChecked(panel.maxConnect, *on);
   reader.Open(kNdiMaxSocketsKey);
-  if (auto on = reader.OptimizedRange()) panel.SetChecked(panel.glCheckBox9, *on);
+  if (auto on = reader.OptimizedRange()) panel.SetChecked(panel.maxSocket, *on);
   reader.Close();
 
-  panel.SetChecked(panel.CheckBox6, PortsOptimized(profiles));
+  panel.SetChecked(panel.comPorts, PortsOptimized(profiles));
 }
 
 }  // namespace iz

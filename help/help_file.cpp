@@ -1,6 +1,6 @@
 #include "help/help_file.h"
 
-#include "app/title.h"
+#include "model/title.h"
 
 namespace iz {
 

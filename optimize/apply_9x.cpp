@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/os_kind.h"
+#include "model/os_kind.h"
 #include "optimize/apply_common.h"
 #include "profiles/number.h"
 #include "store/parameter_map.h"
@@ -26,10 +26,10 @@ struct NdiRange {
   const char* max;
 };
 constexpr NdiRange kNdiRanges[] = {
-    {map::kSectionMaxConnect, &Panel::glCheckBox8,
+    {map::kSectionMaxConnect, &Panel::maxConnect,
      FixedText(map::kNdiMaxConnectKey, map::kMin, Op::Apply9x),
      FixedText(map::kNdiMaxConnectKey, map::kMax, Op::Apply9x)},
-    {map::kSectionMaxSockets, &Panel::glCheckBox9,
+    {map::kSectionMaxSockets, &Panel::maxSocket,
      FixedText(map::kNdiMaxSocketsKey, map::kMin, Op::Apply9x),
      FixedText(map::kNdiMaxSocketsKey, map::kMax, Op::Apply9x)},
 };
@@ -70,11 +70,11 @@ struct Numbers {
 };
 Numbers ReadNumbers(const Panel& panel) {
   Numbers n{};
-  n.rwin = ReadWholeNumber(panel.Edit4.text);
-  n.keepAlive = ReadWholeNumber(panel.Edit5.text);
-  n.mtu = ReadWholeNumber(panel.Edit2.text);
-  n.perServer = ReadWholeNumber(panel.Edit6.text);
-  n.per10Server = ReadWholeNumber(panel.Edit7.text);
+  n.rwin = ReadWholeNumber(panel.customRwin.text);
+  n.keepAlive = ReadWholeNumber(panel.customKeepAlive.text);
+  n.mtu = ReadWholeNumber(panel.customMtu.text);
+  n.perServer = ReadWholeNumber(panel.maxConnections.text);
+  n.per10Server = ReadWholeNumber(panel.maxConnections10.text);
   return n;
 }
 
@@ -100,22 +100,22 @@ void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   session.EnsureKey(map::kMstcpParametersKey);
 
   session.OpenPathForWriting(map::kVxDAbsKey);
-  session.PutSectionText(map::kSectionMstcp, map::kDefaultTTL, p.Edit1.text);
+  session.PutSectionText(map::kSectionMstcp, map::kDefaultTTL, p.customTtl.text);
   session.ClosePath();
 
-  hklm(map::kMstcpKey, map::kPMTUDiscovery, IfChecked(p.CheckBox2, 1));
-  hklm(map::kMstcpKey, map::kPMTUBlackHoleDetect, IfChecked(p.CheckBox1, 1));
-  hklm(map::kMstcpKey, map::kTcp1323Opts, IfChecked(p.CheckBox7, 1));
-  hklm(map::kMstcpKey, map::kSackOpts, IfChecked(p.CheckBox4, 1));
+  hklm(map::kMstcpKey, map::kPMTUDiscovery, IfChecked(p.autoDiscovery, 1));
+  hklm(map::kMstcpKey, map::kPMTUBlackHoleDetect, IfChecked(p.blackHoleDetect, 1));
+  hklm(map::kMstcpKey, map::kTcp1323Opts, IfChecked(p.largeWindows, 1));
+  hklm(map::kMstcpKey, map::kSackOpts, IfChecked(p.sack, 1));
   hklm(map::kMstcpKey, map::kDefaultRcvWindow, Low32(n.rwin));
   hklm(map::kMstcpKey, map::kSessionKeepAlive, Low32(n.keepAlive));  // seconds, as entered
-  hklm(map::kMstcpKey, map::kBSDUrgent, IfChecked(p.glCheckBox6, 1));
-  hklm(map::kMstcpParametersKey, map::kMaxDupAcks, IfChecked(p.CheckBox5, 2));
-  hklm(map::kMstcpParametersKey, map::kTcp1323Opts, IfChecked(p.CheckBox7, 1));
-  hklm(map::kMstcpParametersKey, map::kSackOpts, IfChecked(p.CheckBox4, 1));
+  hklm(map::kMstcpKey, map::kBSDUrgent, IfChecked(p.bsdUrgent, 1));
+  hklm(map::kMstcpParametersKey, map::kMaxDupAcks, IfChecked(p.maxDupAcks, 2));
+  hklm(map::kMstcpParametersKey, map::kTcp1323Opts, IfChecked(p.largeWindows, 1));
+  hklm(map::kMstcpParametersKey, map::kSackOpts, IfChecked(p.sack, 1));
 
   session.OpenPathForWriting(map::kNdiParamsAbsKey);
-  session.PutSectionText(map::kSectionCacheSize, map::kDefaultValue, p.Edit3.text);
+  session.PutSectionText(map::kSectionCacheSize, map::kDefaultValue, p.customCache.text);
   for (const NdiRange& range : kNdiRanges) {
     if (!(p.*range.box).checked) continue;
     session.PutSectionText(range.section, map::kMin, range.min);
@@ -128,15 +128,15 @@ void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   for (const MtuGroup& group : kMtuGroups) {
     session.OpenPathForWriting(group.classKey);
     for (const MtuValue& v : group.values) {
-      session.PutSectionText(group.instance, v.name, v.segmentSize ? mss : p.Edit2.text);
+      session.PutSectionText(group.instance, v.name, v.segmentSize ? mss : p.customMtu.text);
     }
     session.ClosePath();
   }
 
   // SLOWNET runs the other way round: a ticked box writes 0x00.
-  PutByte(session, map::kNetClass0000AbsKey, map::kSlowNet, !p.CheckBox3.checked);
-  PutByte(session, map::kVCacheKey, map::kStart, p.CheckBox9.checked);
-  PutByte(session, map::kComBuffKey, map::kStart, p.CheckBox8.checked);
+  PutByte(session, map::kNetClass0000AbsKey, map::kSlowNet, !p.slowNet.checked);
+  PutByte(session, map::kVCacheKey, map::kStart, p.vcache.checked);
+  PutByte(session, map::kComBuffKey, map::kStart, p.comBuffer.checked);
 
   // Windows 95 knows neither global window value; an unknown system gets
   // both, like 98 and later.

@@ -2,8 +2,8 @@
 // Writes the tuning panel into the 9x family's MSTCP, NDI and class settings,
 // the browser limits and the serial ports of Win.ini. Also the applier of a
 // system whose kind is unknown.
-#include "app/panel.h"
-#include "app/platform.h"
+#include "model/panel.h"
+#include "model/platform.h"
 #include "store/before_writing.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"

@@ -14,7 +14,7 @@ void WriteConnectionLimits(RawRegistry& registry, std::int64_t perServer,
 
 void WriteOptimizedPorts(const Panel& panel, ProfileStrings& profiles) {
   const std::string path = WinIniPath(profiles);
-  if (!panel.CheckBox6.checked) return;
+  if (!panel.comPorts.checked) return;
   ProfileFile winIni(profiles, path);
   for (const char* port : map::kComPorts) {
     winIni.PutProfileText(map::kSectionPorts, port, map::kPortsOptimized);

@@ -4,7 +4,7 @@
 // Win.ini.
 #include <cstdint>
 
-#include "app/panel.h"
+#include "model/panel.h"
 #include "store/parameter_map.h"
 #include "store/profile_file.h"
 #include "store/settings_session.h"

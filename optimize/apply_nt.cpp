@@ -47,12 +47,12 @@ struct Numbers {
 };
 Numbers ReadNumbers(const Panel& panel) {
   Numbers n{};
-  n.ttl = ReadWholeNumber(panel.Edit1.text);
-  n.rwin = ReadWholeNumber(panel.Edit4.text);
-  n.keepAlive = ReadWholeNumber(panel.Edit5.text);
-  n.mtu = ReadWholeNumber(panel.Edit2.text);
-  n.perServer = ReadWholeNumber(panel.Edit6.text);
-  n.per10Server = ReadWholeNumber(panel.Edit7.text);
+  n.ttl = ReadWholeNumber(panel.customTtl.text);
+  n.rwin = ReadWholeNumber(panel.customRwin.text);
+  n.keepAlive = ReadWholeNumber(panel.customKeepAlive.text);
+  n.mtu = ReadWholeNumber(panel.customMtu.text);
+  n.perServer = ReadWholeNumber(panel.maxConnections.text);
+  n.per10Server = ReadWholeNumber(panel.maxConnections10.text);
   return n;
 }
 
@@ -71,10 +71,10 @@ void ApplyNTSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   for (const char* key : kEnsuredKeys) session.EnsureKey(key);
 
   hklm(map::kTcpipParametersUpperKey, map::kDefaultTTL, Low32(n.ttl));
-  hklm(map::kTcpipParametersKey, map::kEnablePMTUDiscovery, IfChecked(p.CheckBox2, 1));
-  hklm(map::kTcpipParametersKey, map::kEnablePMTUBHDetect, IfChecked(p.CheckBox1, 1));
-  hklm(map::kTcpipParametersKey, map::kTcp1323Opts, IfChecked(p.CheckBox7, 1));
-  hklm(map::kTcpipParametersKey, map::kSackOpts, IfChecked(p.CheckBox4, 1));
+  hklm(map::kTcpipParametersKey, map::kEnablePMTUDiscovery, IfChecked(p.autoDiscovery, 1));
+  hklm(map::kTcpipParametersKey, map::kEnablePMTUBHDetect, IfChecked(p.blackHoleDetect, 1));
+  hklm(map::kTcpipParametersKey, map::kTcp1323Opts, IfChecked(p.largeWindows, 1));
+  hklm(map::kTcpipParametersKey, map::kSackOpts, IfChecked(p.sack, 1));
   hklm(map::kTcpipParametersKey, map::kTcpWindowSize, Low32(n.rwin));
   hklm(map::kTcpipInterfaceKey, map::kTcpWindowSize, Low32(n.rwin));
   hklm(map::kTcpipParametersKey, map::kGlobalMaxTcpWindowSize, Low32(n.rwin));
@@ -84,16 +84,16 @@ void ApplyNTSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   // The cache size is text on every family; the NDI key stays open over the
   // DWORD steps below, which use sessions of their own.
   session.OpenPathForWriting(map::kNdiParamsAbsKey);
-  session.PutSectionText(map::kSectionCacheSize, map::kDefaultValue, p.Edit3.text);
+  session.PutSectionText(map::kSectionCacheSize, map::kDefaultValue, p.customCache.text);
 
-  hklm(map::kTcpipParametersKey, map::kTcpUseRFC1122UrgentPointer, IfChecked(p.glCheckBox6, 1));
-  hklm(map::kTcpipParametersKey, map::kTcpMaxDupAcks, IfChecked(p.CheckBox5, 2));
+  hklm(map::kTcpipParametersKey, map::kTcpUseRFC1122UrgentPointer, IfChecked(p.bsdUrgent, 1));
+  hklm(map::kTcpipParametersKey, map::kTcpMaxDupAcks, IfChecked(p.maxDupAcks, 2));
   hklm(map::kTcpipInterfaceKey, map::kMTU, Low32(n.mtu));
-  if (p.glCheckBox8.checked) {
+  if (p.maxConnect.checked) {
     hklm(map::kNdiMaxConnectKey, map::kMin, kMaxConnectMin);
     hklm(map::kNdiMaxConnectKey, map::kMax, kMaxConnectMax);
   }
-  if (p.glCheckBox9.checked) {
+  if (p.maxSocket.checked) {
     hklm(map::kNdiMaxSocketsKey, map::kMin, kMaxSocketsMin);
     hklm(map::kNdiMaxSocketsKey, map::kMax, kMaxSocketsMax);
   }
@@ -101,9 +101,9 @@ void ApplyNTSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   // Closed first: the relative class path would otherwise land below the NDI
   // key. SLOWNET runs the other way round: a ticked box writes 0x00.
   session.ClosePath();
-  PutByte(session, map::kNetClass0000Key, map::kSlowNet, !p.CheckBox3.checked);
-  PutByte(session, map::kVCacheKey, map::kStart, p.CheckBox9.checked);
-  PutByte(session, map::kComBuffKey, map::kStart, p.CheckBox8.checked);
+  PutByte(session, map::kNetClass0000Key, map::kSlowNet, !p.slowNet.checked);
+  PutByte(session, map::kVCacheKey, map::kStart, p.vcache.checked);
+  PutByte(session, map::kComBuffKey, map::kStart, p.comBuffer.checked);
 
   apply::WriteConnectionLimits(registry, n.perServer, n.per10Server);
 

@@ -2,7 +2,7 @@
 // Writes the tuning panel into the NT family's TCP/IP, NetBT and browser
 // settings, plus the 9x locations (NDI, SLOWNET, VCACHE, COMBUFF) that the
 // NT side writes too, and the serial ports of Win.ini.
-#include "app/panel.h"
+#include "model/panel.h"
 #include "store/before_writing.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"

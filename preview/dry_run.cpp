@@ -2,10 +2,9 @@
 
 #include <map>
 
-#include "app/os_kind.h"
-#include "app/title.h"
-#include "optimize/apply_9x.h"
-#include "optimize/apply_nt.h"
+#include "model/os_kind.h"
+#include "model/title.h"
+#include "optimize/apply.h"
 #include "profiles/profile_table.h"
 #include "restore/backup.h"
 #include "store/memory_profile.h"
@@ -129,14 +128,10 @@ class RecordingProfiles : public MemoryProfileStrings {
 };
 
 void RunApplier(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
-                Platform& platform, ApplierFamily family) {
+                Platform& platform, WinFamily family) {
   // The copy is thrown away afterwards: nothing to record for Undo.
   const BeforeWriting nothingToRecord = [] {};
-  if (family == ApplierFamily::NT) {
-    ApplyNTSettings(panel, registry, profiles, nothingToRecord);
-  } else {
-    Apply9xSettings(panel, registry, profiles, platform, nothingToRecord);
-  }
+  ApplySettings(family, panel, registry, profiles, platform, nothingToRecord);
 }
 
 // Copies every mapped value of the real registry into memory, and the keys
@@ -204,16 +199,7 @@ std::string DefaultExportFileName(const Panel& panel) {
   return name + " " + method + ".reg";
 }
 
-ApplierFamily FamilyOfKind(int kind) {
-  return IsNTFamily(kind) ? ApplierFamily::NT : ApplierFamily::Win9x;
-}
-
-const char* FamilyName(ApplierFamily family) {
-  return family == ApplierFamily::NT ? "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8)"
-                                     : "the Windows 9x family (95, 98, 98 SE, Millennium)";
-}
-
-RecordedRun RecordOptimize(const Panel& panel, Platform& platform, ApplierFamily family) {
+RecordedRun RecordOptimize(const Panel& panel, Platform& platform, WinFamily family) {
   MemoryRegistry empty;
   // Every installed Windows has the browser's key; the appliers rely on it.
   empty.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
@@ -224,7 +210,7 @@ RecordedRun RecordOptimize(const Panel& panel, Platform& platform, ApplierFamily
 }
 
 PreviewReport PreviewOptimize(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
-                              Platform& platform, ApplierFamily family) {
+                              Platform& platform, WinFamily family) {
   MemoryRegistry copy;
   const std::vector<RegValueRecord> seed = SeedRegistry(registry, copy);
 
@@ -293,8 +279,7 @@ std::string ValueDisplayText(std::uint32_t type, const std::vector<std::uint8_t>
   return text;
 }
 
-std::string ExportRegText(const RecordedRun& run, ApplierFamily family,
-                          const ExportHeading& heading) {
+std::string ExportRegText(const RecordedRun& run, WinFamily family, const ExportHeading& heading) {
   constexpr const char* kEol = "\r\n";
   const std::string body = WriteRegFile(run.values);
   // regedit wants its header on the very first line; the heading follows it.

@@ -8,23 +8,15 @@
 #include <utility>
 #include <vector>
 
-#include "app/panel.h"
-#include "app/platform.h"
-#include "app/preview_report.h"
+#include "model/os_kind.h"
+#include "model/panel.h"
+#include "model/platform.h"
+#include "model/preview_report.h"
 #include "restore/reg_file.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
 
 namespace iz {
-
-enum class ApplierFamily { Win9x, NT };
-
-// The applier Optimize runs for a kind: an unrecognised system (-1) counts
-// as 9x, as Optimize treats it.
-ApplierFamily FamilyOfKind(int kind);
-// "the Windows NT family ..." / "the Windows 9x family ...", for the file's
-// heading and the console.
-const char* FamilyName(ApplierFamily family);
 
 // Everything one applier run writes, in its order, each value once (a value
 // written twice keeps its first place and its last data), keys in the
@@ -36,14 +28,14 @@ struct RecordedRun {
 
 // Runs the applier of family on an empty registry that has only the keys
 // every installed Windows has. Raises the applier's error (an invalid field).
-RecordedRun RecordOptimize(const Panel& panel, Platform& platform, ApplierFamily family);
+RecordedRun RecordOptimize(const Panel& panel, Platform& platform, WinFamily family);
 
 // The preview: the mapped values and the [Ports] entries are read (only
 // read) from registry and profiles into an in-memory copy, the applier runs
 // on the copy, and every value it leaves different from the copy's seed is
 // one line. Raises the applier's error, as Optimize would.
 PreviewReport PreviewOptimize(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
-                              Platform& platform, ApplierFamily family);
+                              Platform& platform, WinFamily family);
 
 // The text of a DWORD, a string or bytes as the preview shows it:
 // "600000 (0x000927C0)", the string itself, "01 02".
@@ -64,7 +56,6 @@ struct ExportHeading {
 // The REGEDIT4 file of a recorded run: a heading naming the program, the
 // date, the family and the profile; every value in the applier's order
 // ("Name"=- for a removal); the Win.ini entries as comments to set by hand.
-std::string ExportRegText(const RecordedRun& run, ApplierFamily family,
-                          const ExportHeading& heading);
+std::string ExportRegText(const RecordedRun& run, WinFamily family, const ExportHeading& heading);
 
 }  // namespace iz

@@ -1,11 +1,8 @@
-// The change rules of the value fields: they mark the fixed choice that
-// matches a text, keep the receive window in step with the MTU and the picked
-// multiple, and filter the MTU field's keys. They never lock, open, reject or
-// report anything; a text that is not a number counts as 0.
+#include "profiles/input_rules.h"
+
 #include <cstdint>
 #include <string>
 
-#include "app/izelvora.h"
 #include "profiles/number.h"
 #include "profiles/profile_table.h"
 
@@ -25,17 +22,16 @@ struct MarkRule {
   BoxRef otherwise;
 };
 
-constexpr ValueMark kTtlMarks[] = {
-    {32, &Panel::RadioButton5}, {64, &Panel::RadioButton6}, {128, &Panel::RadioButton7}};
+constexpr ValueMark kTtlMarks[] = {{32, &Panel::ttl32}, {64, &Panel::ttl64}, {128, &Panel::ttl128}};
 constexpr ValueMark kCacheMarks[] = {
-    {0, &Panel::RadioButton12}, {16, &Panel::RadioButton13}, {32, &Panel::RadioButton14}};
-constexpr ValueMark kKeepAliveMarks[] = {{600, &Panel::RadioButton18}};
-constexpr ValueMark kMtuMarks[] = {{576, &Panel::RadioButton9}, {1500, &Panel::RadioButton10}};
+    {0, &Panel::cache0}, {16, &Panel::cache16}, {32, &Panel::cache32}};
+constexpr ValueMark kKeepAliveMarks[] = {{600, &Panel::keepAliveDefault}};
+constexpr ValueMark kMtuMarks[] = {{576, &Panel::mtu576}, {1500, &Panel::mtu1500}};
 
-constexpr MarkRule kTtlRule = {kTtlMarks, 3, &Panel::RadioButton8};
-constexpr MarkRule kCacheRule = {kCacheMarks, 3, &Panel::RadioButton15};
-constexpr MarkRule kKeepAliveRule = {kKeepAliveMarks, 1, &Panel::RadioButton19};
-constexpr MarkRule kMtuRule = {kMtuMarks, 2, &Panel::RadioButton11};
+constexpr MarkRule kTtlRule = {kTtlMarks, 3, &Panel::ttlCustom};
+constexpr MarkRule kCacheRule = {kCacheMarks, 3, &Panel::cacheCustom};
+constexpr MarkRule kKeepAliveRule = {kKeepAliveMarks, 1, &Panel::keepAliveCustom};
+constexpr MarkRule kMtuRule = {kMtuMarks, 2, &Panel::mtuCustom};
 
 void Mark(Panel& panel, const MarkRule& rule, const std::string& text) {
   const std::int64_t value = ReadNumber(text);
@@ -91,48 +87,48 @@ std::string ExactProduct(std::uint64_t segment, std::uint32_t multiple) {
 
 }  // namespace
 
-void TIZelvora::Edit1Change() { Mark(*this, kTtlRule, Edit1.text); }
+void TtlChanged(Panel& panel) { Mark(panel, kTtlRule, panel.customTtl.text); }
 
-void TIZelvora::Edit3Change() { Mark(*this, kCacheRule, Edit3.text); }
+void CacheChanged(Panel& panel) { Mark(panel, kCacheRule, panel.customCache.text); }
 
-void TIZelvora::Edit5Change() { Mark(*this, kKeepAliveRule, Edit5.text); }
+void KeepAliveChanged(Panel& panel) { Mark(panel, kKeepAliveRule, panel.customKeepAlive.text); }
 
 // The receive window follows a new MTU whenever a multiple is picked, even a
 // window typed under " Custom".
-void TIZelvora::Edit2Change() {
-  const int item = ComboBox1.itemIndex;
-  if (item >= 0 && item < kComboItemCount) ComputeRwin(kComboMultiples[item]);
-  Mark(*this, kMtuRule, Edit2.text);
+void MtuChanged(Panel& panel) {
+  const int item = panel.rwinMultiples.itemIndex;
+  if (item >= 0 && item < kComboItemCount) ComputeRwin(panel, kComboMultiples[item]);
+  Mark(panel, kMtuRule, panel.customMtu.text);
 }
 
-void TIZelvora::Edit4Change() {
-  const int item = RwinItem(ReadNumber(Edit4.text));
+void RwinChanged(Panel& panel) {
+  const int item = RwinItem(ReadNumber(panel.customRwin.text));
   if (item < 0) {
     // The list keeps its item: it still says what the MTU rule multiplies by.
-    SetChecked(RadioButton17, true);
+    panel.SetChecked(panel.rwinCustom, true);
     return;
   }
-  SetItemIndex(item);
-  SetChecked(RadioButton16, true);
+  panel.SetItemIndex(item);
+  panel.SetChecked(panel.rwinMultiple, true);
 }
 
-void TIZelvora::ComboBox1Change() {
-  const int item = ComboBox1.itemIndex;
-  if (item >= 0 && item < kComboItemCount) ComputeRwin(kComboMultiples[item]);
+void RwinMultiplePicked(Panel& panel) {
+  const int item = panel.rwinMultiples.itemIndex;
+  if (item >= 0 && item < kComboItemCount) ComputeRwin(panel, kComboMultiples[item]);
 }
 
-void TIZelvora::ComputeRwin(int multiple) {
-  const std::int64_t mtu = ReadNumber(Edit2.text);
+void ComputeRwin(Panel& panel, int multiple) {
+  const std::int64_t mtu = ReadNumber(panel.customMtu.text);
   // No MTU (a text that is not a number counts as none), or one of 40 or
   // less, leaves no segment: the window is 0, never negative.
   if (mtu <= 40 || multiple <= 0) {
-    SetText(Edit4, "0");
+    panel.SetText(panel.customRwin, "0");
     return;
   }
-  SetText(Edit4,
-          ExactProduct(static_cast<std::uint64_t>(mtu - 40), static_cast<std::uint32_t>(multiple)));
+  panel.SetText(panel.customRwin, ExactProduct(static_cast<std::uint64_t>(mtu - 40),
+                                               static_cast<std::uint32_t>(multiple)));
 }
 
-bool TIZelvora::Edit2KeyPress(char key) { return key >= 'a' && key <= 'z'; }
+bool MtuKeyRejected(char key) { return key >= 'a' && key <= 'z'; }
 
 }  // namespace iz

@@ -3,11 +3,11 @@
 // into the panel, as data, and the one routine that loads a profile.
 #include <utility>
 
-#include "app/panel.h"
+#include "model/panel.h"
 
 namespace iz {
 
-// In the order of the panel's type boxes glCheckBox1..glCheckBox5.
+// In the order of the panel's type boxes modem..extreme.
 enum class ConnectionType { Modem, Isdn, CableDsl, Pppoe, Extreme };
 // The three automatic methods; Custom Mode loads no profile.
 enum class Method { Automatic1, Automatic2, Automatic3 };
@@ -30,13 +30,13 @@ struct ProfileOptions {
 };
 
 struct Profile {
-  MarkedText mtu;                           // Edit2
-  const char* rwin[kAutomaticMethodCount];  // Edit4, by method
-  BoxRef rwinMark;                          // marked after Edit4 is set
-  MarkedText ttl;                           // Edit1
-  MarkedText cache;                         // Edit3
-  const char* maxConnectionsPerServer;      // Edit6
-  const char* maxConnectionsPer1_0Server;   // Edit7
+  MarkedText mtu;                           // customMtu
+  const char* rwin[kAutomaticMethodCount];  // customRwin, by method
+  BoxRef rwinMark;                          // marked after customRwin is set
+  MarkedText ttl;                           // customTtl
+  MarkedText cache;                         // customCache
+  const char* maxConnectionsPerServer;      // maxConnections
+  const char* maxConnectionsPer1_0Server;   // maxConnections10
   ProfileOptions options;
 };
 
@@ -49,78 +49,77 @@ struct Profile {
 // Optimize writes.
 inline constexpr Profile kProfiles[kConnectionTypeCount] = {
     // Modem: 536 x 6, x 8, x 10.
-    {{"576", &Panel::RadioButton9},
+    {{"576", &Panel::mtu576},
      {"3216", "4288", "5360"},
-     &Panel::RadioButton16,
-     {"128", &Panel::RadioButton7},
-     {"16", &Panel::RadioButton13},
+     &Panel::rwinMultiple,
+     {"128", &Panel::ttl128},
+     {"16", &Panel::cache16},
      "4",
      "8",
      {false, true, true, false, false, true, false, true, true, true, true, true}},
     // ISDN: 1460 x 8, x 6, x 10 (mode 1 and 2 the other way round from Modem).
-    {{"1500", &Panel::RadioButton10},
+    {{"1500", &Panel::mtu1500},
      {"11680", "8760", "14600"},
-     &Panel::RadioButton17,
-     {"128", &Panel::RadioButton7},
-     {"16", &Panel::RadioButton13},
+     &Panel::rwinCustom,
+     {"128", &Panel::ttl128},
+     {"16", &Panel::cache16},
      "8",
      "16",
      {false, true, true, true, false, true, false, true, true, true, true, true}},
     // Cable/DSL: 1460 x 176, x 255, x 122.
-    {{"1500", &Panel::RadioButton10},
+    {{"1500", &Panel::mtu1500},
      {"256960", "372300", "178120"},
-     &Panel::RadioButton17,
-     {"64", &Panel::RadioButton6},
-     {"32", &Panel::RadioButton14},
+     &Panel::rwinCustom,
+     {"64", &Panel::ttl64},
+     {"32", &Panel::cache32},
      "10",
      "20",
      {false, true, false, true, true, true, true, false, false, true, true, true}},
     // DSL over PPPoE: 1452 x 176, x 255, x 122; its MTU has no fixed choice.
-    {{"1492", &Panel::RadioButton11},
+    {{"1492", &Panel::mtuCustom},
      {"255552", "370260", "177144"},
-     &Panel::RadioButton17,
-     {"64", &Panel::RadioButton6},
-     {"32", &Panel::RadioButton14},
+     &Panel::rwinCustom,
+     {"64", &Panel::ttl64},
+     {"32", &Panel::cache32},
      "10",
      "20",
      {false, true, false, true, true, true, true, false, false, true, true, true}},
     // Extreme: 1460 x 296, x 400, x 455.
-    {{"1500", &Panel::RadioButton10},
+    {{"1500", &Panel::mtu1500},
      {"432160", "584000", "664300"},
-     &Panel::RadioButton17,
-     {"64", &Panel::RadioButton6},
-     {"32", &Panel::RadioButton14},
+     &Panel::rwinCustom,
+     {"64", &Panel::ttl64},
+     {"32", &Panel::cache32},
      "20",
      "40",
      {false, true, false, true, true, true, true, false, false, true, true, true}},
 };
 
 // Every profile keeps the sessions alive for the default 600 seconds.
-inline constexpr MarkedText kKeepAlive = {"600", &Panel::RadioButton18};
+inline constexpr MarkedText kKeepAlive = {"600", &Panel::keepAliveDefault};
 
 // The independent boxes in the order a profile sets them.
 inline constexpr std::pair<bool ProfileOptions::*, BoxRef> kOptionBoxes[] = {
-    {&ProfileOptions::slowNet, &Panel::CheckBox3},
-    {&ProfileOptions::blackHole, &Panel::CheckBox1},
-    {&ProfileOptions::autoDiscovery, &Panel::CheckBox2},
-    {&ProfileOptions::sack, &Panel::CheckBox4},
-    {&ProfileOptions::dupAcks, &Panel::CheckBox5},
-    {&ProfileOptions::comPorts, &Panel::CheckBox6},
-    {&ProfileOptions::windowScaling, &Panel::CheckBox7},
-    {&ProfileOptions::comBuffer, &Panel::CheckBox8},
-    {&ProfileOptions::vcache, &Panel::CheckBox9},
-    {&ProfileOptions::bsdUrgent, &Panel::glCheckBox6},
-    {&ProfileOptions::maxConnect, &Panel::glCheckBox8},
-    {&ProfileOptions::maxSockets, &Panel::glCheckBox9},
+    {&ProfileOptions::slowNet, &Panel::slowNet},
+    {&ProfileOptions::blackHole, &Panel::blackHoleDetect},
+    {&ProfileOptions::autoDiscovery, &Panel::autoDiscovery},
+    {&ProfileOptions::sack, &Panel::sack},
+    {&ProfileOptions::dupAcks, &Panel::maxDupAcks},
+    {&ProfileOptions::comPorts, &Panel::comPorts},
+    {&ProfileOptions::windowScaling, &Panel::largeWindows},
+    {&ProfileOptions::comBuffer, &Panel::comBuffer},
+    {&ProfileOptions::vcache, &Panel::vcache},
+    {&ProfileOptions::bsdUrgent, &Panel::bsdUrgent},
+    {&ProfileOptions::maxConnect, &Panel::maxConnect},
+    {&ProfileOptions::maxSockets, &Panel::maxSocket},
 };
 
 // The boxes that stand for the types and the automatic methods, in the order
 // the handlers test them.
 inline constexpr BoxRef kTypeBoxes[kConnectionTypeCount] = {
-    &Panel::glCheckBox1, &Panel::glCheckBox2, &Panel::glCheckBox3, &Panel::glCheckBox4,
-    &Panel::glCheckBox5};
+    &Panel::modem, &Panel::isdn, &Panel::cableDsl, &Panel::pppoe, &Panel::extreme};
 inline constexpr BoxRef kMethodBoxes[kAutomaticMethodCount] = {
-    &Panel::RadioButton3, &Panel::glCheckBox7, &Panel::glCheckBox12};
+    &Panel::automatic1, &Panel::automatic2, &Panel::automatic3};
 
 // Loads (type, method) into the panel and locks every value field. Each text
 // is set before its choice is marked, so the change rules run first and the

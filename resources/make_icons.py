@@ -4,7 +4,7 @@ files (32-bit colour with alpha plus the 1-bit mask) into resources/icons/.
 Each size is drawn from the shapes at that size, never scaled from another:
 the toolbar takes 16, 24, 32 or 48 pixels as the screen's DPI asks.
 
-The toolbar's icons are written packed (.icz, the format app/unpack.h
+The toolbar's icons are written packed (.icz, the format model/unpack.h
 describes), at about a sixth of their size; the program unpacks the one it
 shows. The program icon stays a plain icon: Windows itself shows it.
 
@@ -139,7 +139,7 @@ def ico_image(rows):
 
 
 def pack(data):
-    """The format of app/unpack.h; greedy, with the longest of recent matches."""
+    """The format of model/unpack.h; greedy, with the longest of recent matches."""
     out = bytearray(len(data).to_bytes(4, "little"))
 
     def length(n):
@@ -258,7 +258,7 @@ EXIT = [
 ]
 
 
-# The sizes the toolbar picks from (app/win32/toolbar.h, kToolIconSizes).
+# The sizes the toolbar picks from (win32/toolbar.h, kToolIconSizes).
 TOOLBAR_SIZES = [16, 24, 32, 48]
 
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/title.h"
+#include "model/title.h"
 #include "store/error.h"
 #include "store/parameter_map.h"
 #include "store/settings_session.h"

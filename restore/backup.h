@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "model/platform.h"
 #include "restore/reg_file.h"
 #include "store/before_writing.h"
 #include "store/profile_file.h"

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "model/platform.h"
 #include "store/before_writing.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "app/os_kind.h"
-#include "app/restart.h"
+#include "model/os_kind.h"
+#include "model/restart.h"
 #include "store/parameter_map.h"
 #include "store/settings_session.h"
 
@@ -160,7 +160,7 @@ void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings
   RemoveValues(session, kInternetSettingsUpperKey,
                {kMaxConnectionsPerServer, kMaxConnectionsPer1_0Server});
 
-  if (panel.CheckBox6.checked) ResetPorts(profiles);
+  if (panel.comPorts.checked) ResetPorts(profiles);
 
   // NT 4.0 knows fewer exit flags than its successors.
   OfferRestart(platform, GetOSKind(platform) == kWinNT4 ? RestartMeans::ExitWindowsNT4
@@ -177,6 +177,17 @@ void Restore98Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform
                        const BeforeWriting& beforeWriting) {
   beforeWriting();
   Restore9xDefaults(Variant::Win98, registry, profiles, platform);
+}
+
+void RestoreDefaults(int kind, const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
+                     Platform& platform, const BeforeWriting& beforeWriting) {
+  if (IsNTFamily(kind)) {
+    RestoreNTDefaults(panel, registry, profiles, platform, beforeWriting);
+  } else if (IsWin98Family(kind)) {
+    Restore98Defaults(registry, profiles, platform, beforeWriting);
+  } else {
+    Restore95Defaults(registry, profiles, platform, beforeWriting);
+  }
 }
 
 }  // namespace iz

@@ -1,8 +1,9 @@
 #pragma once
 // Writing the Windows default values back, one variant per kind of system,
 // then offering the restart that makes the stack pick them up.
-#include "app/panel.h"
-#include "app/platform.h"
+#include "model/os_kind.h"
+#include "model/panel.h"
+#include "model/platform.h"
 #include "store/before_writing.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
@@ -22,5 +23,10 @@ void Restore95Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform
 // applier writes.
 void Restore98Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
                        const BeforeWriting& beforeWriting);
+
+// The variant of a kind: NT family, 98 family, or 95 for the rest
+// (unrecognised systems included).
+void RestoreDefaults(int kind, const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
+                     Platform& platform, const BeforeWriting& beforeWriting);
 
 }  // namespace iz

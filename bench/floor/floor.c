@@ -29,7 +29,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "app/win32/resource_ids.h"
+#include "win32/resource_ids.h"
 
 #define CLIENT_WIDTH 592
 #define CLIENT_HEIGHT 323

@@ -156,7 +156,7 @@ TEST(CurrentE2E, ViewShowsValuesOfEitherEncodingOnXP) {
   Seed(keepAlive, 2500);  // milliseconds: half a second rounds to the even 2
   Seed(mtu, std::string("-1"));
   RegSetBinary(HKEY_LOCAL_MACHINE, kNet0000, "SLOWNET", {0x00});
-  program.ToolButton(IDT_VIEW);
+  program.ToolButton(IDM_VIEW_CURRENT_SETTINGS);
 
   EXPECT_EQ(FieldText(program.Edit(kTtlGroup)), "64");
   EXPECT_TRUE(Program::Checked(program.InGroup(kTtlGroup, "Button", " 64")));
@@ -228,7 +228,7 @@ TEST(CurrentE2E, RestoreDefaultsOnACleanXPRunsToThePrompt) {
 
   Program program(StartOptions::OnWindows("winxp"));
   ASSERT_NE(program.Main(), nullptr);
-  program.ToolButton(IDT_RESTORE);
+  program.ToolButton(IDM_RESTORE_WINDOWS_DEFAULTS);
   EXPECT_EQ(AnswerDialog(program, "Confirm", IDNO),
             "Windows Default settings have been restored. Before using the new settings you "
             "must restart your computer. Do you wish to reboot now? ");
@@ -332,7 +332,7 @@ TEST_P(BackupE2E, BackupOptimizeRestoreBringsBackTheSavedState) {
   const std::vector<std::string> ports = Ports();
 
   program.Click(program.Find("Button", "CABLE / DSL"));
-  program.ToolButton(IDT_OPTIMIZE);
+  program.ToolButton(IDM_OPTIMIZE_CONNECTION);
   AnswerDialog(program, "Confirm", IDNO);
   ASSERT_NE(Describe(saved), before);
 

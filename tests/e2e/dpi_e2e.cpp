@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "../../app/win32/panel_layout.h"
+#include "../../win32/panel_layout.h"
 #include "e2e/ui_driver.h"
 
 namespace e2e {

@@ -269,7 +269,7 @@ TEST_P(OptimizeE2E, CableDslWritesTheProfileAndNoLeavesItInPlace) {
   program.Click(program.Find("Button", "CABLE / DSL"));
   switch (c.trigger) {
     case Trigger::ToolbarButton:
-      program.ToolButton(IDT_OPTIMIZE);
+      program.ToolButton(IDM_OPTIMIZE_CONNECTION);
       break;
     case Trigger::F2:
       program.Key(VK_F2);
@@ -313,7 +313,7 @@ TEST(OptimizeE2ENoType, OnlyInformsAndWritesNothing) {
   ClearTargets(kNT);
   Program program(StartOptions::OnWindows("winxp"));
   ASSERT_NE(program.Main(), nullptr);
-  program.ToolButton(IDT_OPTIMIZE);
+  program.ToolButton(IDM_OPTIMIZE_CONNECTION);
   std::optional<Dialog> info = program.WaitDialog();
   ASSERT_TRUE(info.has_value());
   EXPECT_EQ(info->caption, "Information");
@@ -345,8 +345,8 @@ TEST(PreviewE2E, F7ListsEveryChangeAndEscapeWritesNothing) {
     if (lstrcmpiA(name, WC_LISTVIEWA) == 0) list = child;
     texts.push_back(Program::Text(child));
   }
-  EXPECT_EQ(texts, (std::vector<std::string>{"27 of 27 values would change.", "", "&Optimize",
-                                             "Close"}));
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{"27 of 27 values would change.", "", "&Optimize", "Close"}));
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 27);
 
@@ -419,7 +419,7 @@ TEST_P(UndoE2E, CtrlZAfterOptimizeLeavesRegistryAndWinIniAsTheyWere) {
   Program program(StartOptions::OnWindows(c.windows));
   ASSERT_NE(program.Main(), nullptr);
   program.Click(program.Find("Button", "CABLE / DSL"));
-  program.ToolButton(IDT_OPTIMIZE);
+  program.ToolButton(IDM_OPTIMIZE_CONNECTION);
   std::optional<Dialog> prompt = program.WaitDialog();
   ASSERT_TRUE(prompt.has_value()) << "no restart prompt";
   ASSERT_EQ(prompt->caption, "Confirm");

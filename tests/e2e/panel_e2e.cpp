@@ -84,7 +84,7 @@ class PanelTest : public ::testing::Test {
       << "\n";
     s << "MTU: " << MarkedIn(kMtu, {" 576 (Dial-UP)", " 1500 (LAN)", " Custom"}) << " "
       << Field(EditIn(kMtu)) << "\n";
-    HWND combo = Cached("ComboBox1", [] { return P().Combo(); });
+    HWND combo = Cached("rwinMultiples", [] { return P().Combo(); });
     s << "RWIN: " << MarkedIn(kRwin, {" Multiple", " Custom"}) << " " << Field(EditIn(kRwin))
       << " list " << Program::ComboIndex(combo) << (Program::Enabled(combo) ? " open" : " locked")
       << "\n";
@@ -95,7 +95,7 @@ class PanelTest : public ::testing::Test {
     s << "SKA: " << MarkedIn(kSka, {" Default (600 seconds)", " Custom:"}) << " "
       << Field(EditIn(kSka)) << "\n";
     s << "MCP: " << Field(EditIn(kIe, 0)) << " " << Field(EditIn(kIe, 1)) << "\n";
-    // CheckBox1 .. CheckBox9, glCheckBox6, glCheckBox8, glCheckBox9.
+    // blackHoleDetect .. vcache, bsdUrgent, maxConnect, maxSocket.
     std::string options;
     for (const char* c :
          {" Black Hole Detect", " Auto Discovery", " SlowNet Option Enabled ",
@@ -179,10 +179,16 @@ TEST_F(PanelTest, ToolbarHoldsTheFiveButtonsEachFollowedByADivider) {
   auto button = [](const char* text, int id) {
     return std::string(text) + "=" + std::to_string(id);
   };
-  const std::vector<std::string> expected = {
-      button("Optimize", IDT_OPTIMIZE), "|", button("Restore", IDT_RESTORE), "|",
-      button("View ", IDT_VIEW),        "|", button("Help", IDT_HELP),       "|",
-      button("Exit", IDT_EXIT),         "|"};
+  const std::vector<std::string> expected = {button("Optimize", IDM_OPTIMIZE_CONNECTION),
+                                             "|",
+                                             button("Restore", IDM_RESTORE_WINDOWS_DEFAULTS),
+                                             "|",
+                                             button("View ", IDM_VIEW_CURRENT_SETTINGS),
+                                             "|",
+                                             button("Help", IDM_CONTENTS),
+                                             "|",
+                                             button("Exit", IDM_EXIT),
+                                             "|"};
   EXPECT_EQ(got, expected);
   EXPECT_EQ(images, (std::vector<int>{0, 1, 2, 3, 4}));
 }
@@ -368,7 +374,7 @@ TEST_F(PanelTest, PanelFollowsClicksPicksAndTyping) {
        "MCP: \"10\" open \"20\" open\n"
        "options: -x-xxxx--xxx\n"},
       // 1452 x 10 is no standard product, so the receive window is " Custom".
-      {"picking x10", [] { P().Pick(Cached("ComboBox1", [] { return P().Combo(); }), 3); },
+      {"picking x10", [] { P().Pick(Cached("rwinMultiples", [] { return P().Combo(); }), 3); },
        "type: EXTREME\n"
        "method:  Custom Mode\n"
        "MTU:  Custom \"1492\" open\n"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "../../app/unpack.h"
+#include "../../model/unpack.h"
 #include "e2e/ui_driver.h"
 
 namespace e2e {
@@ -37,7 +37,7 @@ TEST_P(StartupTest, StatusLineNamesTheSystemAndTheProgramEnds) {
       program.Command(IDM_EXIT);
       break;
     case Way::ToolbarExit:
-      program.ToolButton(IDT_EXIT);
+      program.ToolButton(IDM_EXIT);
       break;
     case Way::CloseBox:
       program.Close();
@@ -114,7 +114,7 @@ TEST_F(ProgramFile, MenuBarHasEveryItemWithItsMarksAndShortcutTexts) {
   const std::vector<std::string> expected = {
       "&Settings {",
       item("&Optimize Connection\tF2", IDM_OPTIMIZE_CONNECTION),
-      item("&View Curent Settings \tF3", IDM_VIEW_CURENT_SETTINGS),
+      item("&View Curent Settings \tF3", IDM_VIEW_CURRENT_SETTINGS),
       item("P&review Changes...\tF7", IDM_PREVIEW_CHANGES),
       item("&Export as .reg File...\tCtrl+E", IDM_EXPORT_REG_FILE),
       "-",
@@ -155,19 +155,18 @@ TEST_F(ProgramFile, AcceleratorsAreF1ToF7AndCtrlEAndCtrlZAndNothingElse) {
            std::to_string(cmd);
   };
   // No Ctrl+U: "Check for &Update" does nothing. F1 is Help > Contents.
-  const std::vector<std::string> expected = {f(VK_F1, IDM_CONTENTS),
-                                             f(VK_F2, IDM_OPTIMIZE_CONNECTION),
-                                             f(VK_F3, IDM_VIEW_CURENT_SETTINGS),
-                                             f(VK_F4, IDM_RESTORE_WINDOWS_DEFAULTS),
-                                             f(VK_F5, IDM_BACKUP),
-                                             f(VK_F6, IDM_RESTORE_PREVIOUS),
-                                             f(VK_F7, IDM_PREVIEW_CHANGES),
-                                             "vk " + std::to_string('E') + " flags " +
-                                                 std::to_string(FVIRTKEY | FCONTROL) + " -> " +
-                                                 std::to_string(IDM_EXPORT_REG_FILE),
-                                             "vk " + std::to_string('Z') + " flags " +
-                                                 std::to_string(FVIRTKEY | FCONTROL) + " -> " +
-                                                 std::to_string(IDM_UNDO_LAST_CHANGE)};
+  const std::vector<std::string> expected = {
+      f(VK_F1, IDM_CONTENTS),
+      f(VK_F2, IDM_OPTIMIZE_CONNECTION),
+      f(VK_F3, IDM_VIEW_CURRENT_SETTINGS),
+      f(VK_F4, IDM_RESTORE_WINDOWS_DEFAULTS),
+      f(VK_F5, IDM_BACKUP),
+      f(VK_F6, IDM_RESTORE_PREVIOUS),
+      f(VK_F7, IDM_PREVIEW_CHANGES),
+      "vk " + std::to_string('E') + " flags " + std::to_string(FVIRTKEY | FCONTROL) + " -> " +
+          std::to_string(IDM_EXPORT_REG_FILE),
+      "vk " + std::to_string('Z') + " flags " + std::to_string(FVIRTKEY | FCONTROL) + " -> " +
+          std::to_string(IDM_UNDO_LAST_CHANGE)};
   EXPECT_EQ(got, expected);
 }
 

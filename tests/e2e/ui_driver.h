@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "../../app/win32/resource_ids.h"
+#include "../../win32/resource_ids.h"
 
 namespace e2e {
 

@@ -42,7 +42,7 @@ class BackupTest : public WindowTest {
 // The NT family has no registry files: the two profile files and the values.
 TEST_F(BackupTest, FirstSaveCopiesTheFilesThatExistAndTheValues) {
   registry.SetDword(kHKLM, kTcpipParametersKey, kDefaultTTL, 64);
-  w.Dispatch([&] { w.Backup1Click(); });
+  w.Dispatch([&] { w.OnBackup(); });
   EXPECT_EQ(platform.calls,
             (std::vector<std::string>{
                 "CreateDirectory " + kFolder, Copy(Win("System.ini"), Bak("System.ini")),
@@ -65,7 +65,7 @@ TEST_F(BackupTest, SecondSaveOverwritesReadOnlyCopies) {
   platform.directories.insert(kFolder);
   platform.files[Bak("User.dat")] = platform.files[kRegFile] = "old";
   platform.readOnly = {Bak("User.dat"), kRegFile};
-  w.Dispatch([&] { w.Backup1Click(); });
+  w.Dispatch([&] { w.OnBackup(); });
   EXPECT_EQ(platform.calls,
             (std::vector<std::string>{
                 Normal(Bak("User.dat")), Copy(Win("User.dat"), Bak("User.dat")),
@@ -87,7 +87,7 @@ TEST(BackupSave, NamesWhatCouldNotBeSaved) {
     Rig rig;
     rig.platform.files[Win("System.ini")] = rig.platform.files[Win("Win.ini")] = "ini";
     rig.platform.failCopyTo = failing;
-    rig.w.Dispatch([&] { rig.w.Backup1Click(); });
+    rig.w.Dispatch([&] { rig.w.OnBackup(); });
     ASSERT_EQ(rig.platform.messages.size(), 1u);
     EXPECT_EQ(rig.platform.messages[0].text, error);
     EXPECT_EQ(rig.platform.messages[0].icon, MsgIcon::Error);
@@ -99,7 +99,7 @@ TEST_F(BackupTest, RestoreWithNothingSavedSaysSoAndChangesNothing) {
   registry.SetDword(kHKLM, kTcpipParametersKey, kDefaultTTL, 64);
   platform.directories.insert(kFolder);
   const auto before = State();
-  w.Dispatch([&] { w.Restoreyouroriginalconfiguration1Click(); });
+  w.Dispatch([&] { w.OnRestorePrevious(); });
   EXPECT_EQ(platform.calls,
             (std::vector<std::string>{"MessageBox Information: No saved settings were found in " +
                                       kFolder + "."}));
@@ -111,7 +111,7 @@ TEST_F(BackupTest, RestoreClearsReadOnlyLiveFilesAndCopiesWhatWasSaved) {
   platform.readOnly = {Win("Win.ini")};
   platform.files[Bak("Win.ini")] = "saved win.ini";
   platform.files[Bak("User.dat")] = "saved user.dat";
-  w.Dispatch([&] { w.Restoreyouroriginalconfiguration1Click(); });
+  w.Dispatch([&] { w.OnRestorePrevious(); });
   EXPECT_EQ(platform.calls,
             (std::vector<std::string>{
                 Normal(Win("User.dat")), Copy(Bak("User.dat"), Win("User.dat")),
@@ -132,7 +132,7 @@ TEST_F(BackupTest, RestoreTriesEverythingAndNamesWhatCouldNotBePutBack) {
   });
   registry.SetKeyRights(kHKLM, kTcpipParametersKey, kKeyRead);
   registry.SetKeyRights(kHKLM, kNetbtParametersKey, kKeyRead);
-  w.Dispatch([&] { w.Restoreyouroriginalconfiguration1Click(); });
+  w.Dispatch([&] { w.OnRestorePrevious(); });
   EXPECT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(Last(platform), "Unable to copy " + Bak("System.ini") + " to " + Win("System.ini") +
                                 "\nFailed to set data for 'HKLM\\" + kTcpipParametersKey +
@@ -152,7 +152,7 @@ TEST_F(BackupTest, AnUnreadableValueStopsBackupAndKeepsThePreviousOne) {
   registry.SetDword(kHKLM, kTcpipParametersKey, kDefaultTTL, 64);
   registry.FailKey(kHKLM, kTcpipParametersKey);
   const auto files = platform.files;
-  w.Dispatch([&] { w.Backup1Click(); });
+  w.Dispatch([&] { w.OnBackup(); });
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(Last(platform).rfind("Failed to get data for 'HKLM\\", 0), 0u) << Last(platform);
   EXPECT_EQ(platform.files, files);
@@ -177,8 +177,7 @@ TEST(BackupLinks, AreRefusedAndNotFollowed) {
     rig.platform.files[kRegFile] = WriteRegFile({});
     rig.platform.links = {link};
     const auto files = rig.platform.files;
-    rig.w.Dispatch(
-        [&] { saving ? rig.w.Backup1Click() : rig.w.Restoreyouroriginalconfiguration1Click(); });
+    rig.w.Dispatch([&] { saving ? rig.w.OnBackup() : rig.w.OnRestorePrevious(); });
     ASSERT_EQ(rig.platform.messages.size(), 1u);
     EXPECT_EQ(Last(rig.platform), link + refused);
     // Nothing goes through the link: no call but the error names it.
@@ -212,7 +211,7 @@ TEST(BackupRestore, RefusesABadRegistryFileBeforeChangingAnything) {
     rig.platform.files[kRegFile] = text;
     rig.registry.SetDword(kHKLM, kTcpipParametersKey, kDefaultTTL, 128);
     const auto before = rig.State();
-    rig.w.Dispatch([&] { rig.w.Restoreyouroriginalconfiguration1Click(); });
+    rig.w.Dispatch([&] { rig.w.OnRestorePrevious(); });
     EXPECT_EQ(Last(rig.platform), error);
     EXPECT_EQ(rig.platform.files[Win("Win.ini")], "live");
     EXPECT_EQ(rig.State(), before);
@@ -229,27 +228,27 @@ TEST(BackupRoundTrip, AfterOptimizeOnEachFamily) {
     rig.platform.version = version;
     auto optimize = [&rig] {
       if (rig.platform.version.platformId == kVerPlatformWin32NT) {
-        rig.w.ApplyNTSettings();
+        rig.w.ApplySettings(WinFamily::NT);
       } else {
-        rig.w.Apply9xSettings();
+        rig.w.ApplySettings(WinFamily::Win9x);
       }
     };
-    rig.w.Click(rig.w.glCheckBox3);
-    rig.w.SetChecked(rig.w.glCheckBox8, true);
+    rig.w.Click(rig.w.cableDsl);
+    rig.w.SetChecked(rig.w.maxConnect, true);
     optimize();
     rig.registry.SetRaw(kHKLM, kComBuffKey, kStart, kRegBinary, {1, 2});  // a hand-made oddity
     const auto saved = rig.State();
 
-    rig.w.Dispatch([&] { rig.w.Backup1Click(); });
+    rig.w.Dispatch([&] { rig.w.OnBackup(); });
     ASSERT_EQ(Last(rig.platform), kSaved);
-    rig.w.Click(rig.w.glCheckBox1);
-    rig.w.SetChecked(rig.w.glCheckBox8, false);
-    rig.w.SetChecked(rig.w.glCheckBox9, true);
+    rig.w.Click(rig.w.modem);
+    rig.w.SetChecked(rig.w.maxConnect, false);
+    rig.w.SetChecked(rig.w.maxSocket, true);
     optimize();
-    rig.w.RestoreWindowsDefaults1Click();
+    rig.w.OnRestoreDefaults();
     ASSERT_NE(rig.State(), saved);
 
-    rig.w.Dispatch([&] { rig.w.Restoreyouroriginalconfiguration1Click(); });
+    rig.w.Dispatch([&] { rig.w.OnRestorePrevious(); });
     EXPECT_EQ(Last(rig.platform), kRestored);
     EXPECT_EQ(rig.State(), saved);
     EXPECT_EQ(rig.registry.OpenHandles(), 0);

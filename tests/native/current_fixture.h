@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "app/izelvora.h"
+#include "commands/izelvora.h"
 #include "native/fake_platform.h"
 #include "native/temp_dir.h"
 #include "shared/fakes.h"
 #include "store/ini_profile.h"
 #include "store/memory_registry.h"
-#include "store/settings_session.h"
 #include "store/parameter_map.h"
+#include "store/settings_session.h"
 
 namespace iz::test {
 
@@ -64,8 +64,8 @@ struct Rig {
 
 class WindowTest : public ::testing::Test, public Rig {};
 
-// The panel as the user sees it, for the controls named in expected: "Edit1=64"
-// a field's text, "CheckBox1+" / "CheckBox1-" a box's state.
+// The panel as the user sees it, for the controls named in expected: "customTtl=64"
+// a field's text, "blackHoleDetect+" / "blackHoleDetect-" a box's state.
 inline std::vector<std::string> Observe(const Panel& panel,
                                         const std::vector<std::string>& expected) {
   std::vector<std::string> seen;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "model/platform.h"
 #include "shared/fakes.h"
 
 namespace iz::test {
@@ -108,7 +108,6 @@ class FakePlatform : public Platform {
     return exitOk;
   }
   void CloseMainWindow() override { calls.push_back("CloseMainWindow"); }
-  void TerminateApplication() override { calls.push_back("TerminateApplication"); }
   void ApplyTheming() override { calls.push_back("ApplyTheming"); }
 
   std::string ProgramPath() override { return programPath; }

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/izelvora.h"
+#include "commands/izelvora.h"
 #include "native/panel_fixture.h"
 #include "restore/backup.h"
 #include "store/error.h"
@@ -54,15 +54,15 @@ const std::vector<const char*> kReadErrors = {kFailedToGetData, kInvalidDataType
 // and the backup start from.
 void Optimize(Rig& rig, const VersionInfo& version) {
   rig.platform.version = version;
-  rig.w.Click(rig.w.glCheckBox3);  // "CABLE / DSL", " Automatic Mode 1"
+  rig.w.Click(rig.w.cableDsl);  // "CABLE / DSL", " Automatic Mode 1"
   rig.platform.answers = {MsgAnswer::No};
-  rig.w.ToolButton4Click();
+  rig.w.OnOptimize();
 }
 
 using Handler = void (TIZelvora::*)();
-const Handler kOptimize = &TIZelvora::ToolButton4Click;
-const Handler kRestoreDefaults = &TIZelvora::RestoreWindowsDefaults1Click;
-const Handler kView = &TIZelvora::ViewCurentSettings1Click;
+const Handler kOptimize = &TIZelvora::OnOptimize;
+const Handler kRestoreDefaults = &TIZelvora::OnRestoreDefaults;
+const Handler kView = &TIZelvora::OnViewCurrentSettings;
 
 struct Operation {
   const char* name;
@@ -76,11 +76,11 @@ struct Operation {
 // A stock system with "CABLE / DSL" ticked, ready for Optimize.
 void ReadyNT(Rig& rig) {
   SeedStockNT(rig.registry);
-  rig.w.Click(rig.w.glCheckBox3);
+  rig.w.Click(rig.w.cableDsl);
 }
 void Ready9x(Rig& rig) {
   SeedStock9x(rig.registry);
-  rig.w.Click(rig.w.glCheckBox3);
+  rig.w.Click(rig.w.cableDsl);
 }
 void OptimizedNT(Rig& rig) {
   SeedStockNT(rig.registry);
@@ -96,9 +96,9 @@ void Optimized98(Rig& rig) {
 // is read again.
 void SavedThenRestoredDefaults(Rig& rig) {
   OptimizedNT(rig);
-  rig.w.Backup1Click();
+  rig.w.OnBackup();
   rig.platform.answers = {MsgAnswer::No};
-  rig.w.RestoreWindowsDefaults1Click();
+  rig.w.OnRestoreDefaults();
   rig.registry.SetRaw(kHKLM, map::kNetTrans0002Key, map::kMaxMSS, kRegBinary,
                       std::vector<std::uint8_t>(100, 0x11));
 }
@@ -120,10 +120,10 @@ const std::vector<Operation>& Operations() {
       {"Restore 95 defaults", Win95(), Optimized98, A::Yes, kRestoreDefaults, &kWriteErrors},
       {"Read NT", WinXP(), OptimizedNT, A::Ok, kView, &kReadErrors},
       {"Read 9x", Win98SE(), Optimized98, A::Ok, kView, &kReadErrors},
-      {"Start-up NT", WinXP(), OptimizedNT, A::Ok, &TIZelvora::FormCreate, &kStartUpErrors},
-      {"Backup", WinXP(), SavedThenRestoredDefaults, A::Ok, &TIZelvora::Backup1Click, &kReadErrors},
+      {"Start-up NT", WinXP(), OptimizedNT, A::Ok, &TIZelvora::OnCreate, &kStartUpErrors},
+      {"Backup", WinXP(), SavedThenRestoredDefaults, A::Ok, &TIZelvora::OnBackup, &kReadErrors},
       {"Restore previous settings", WinXP(), SavedThenRestoredDefaults, A::Ok,
-       &TIZelvora::Restoreyouroriginalconfiguration1Click, &kWriteErrors},
+       &TIZelvora::OnRestorePrevious, &kWriteErrors},
   };
   return operations;
 }
@@ -344,12 +344,17 @@ TEST(FaultInjection, AnInvalidFieldWritesNothingWhateverFails) {
     const char* text;
   };
   const Row rows[] = {
-      {WinXP(), &Panel::Edit1, "abc"},   {WinXP(), &Panel::Edit4, ""},
-      {WinXP(), &Panel::Edit5, "6OO"},   {WinXP(), &Panel::Edit2, "99999999999999999999"},
-      {WinXP(), &Panel::Edit6, "$"},     {WinXP(), &Panel::Edit7, "-0x"},
-      {Win98SE(), &Panel::Edit4, "x"},   {Win98SE(), &Panel::Edit5, " "},
-      {Win98SE(), &Panel::Edit2, "1e3"}, {Win98SE(), &Panel::Edit6, "0x"},
-      {Win98SE(), &Panel::Edit7, "+-1"},
+      {WinXP(), &Panel::customTtl, "abc"},
+      {WinXP(), &Panel::customRwin, ""},
+      {WinXP(), &Panel::customKeepAlive, "6OO"},
+      {WinXP(), &Panel::customMtu, "99999999999999999999"},
+      {WinXP(), &Panel::maxConnections, "$"},
+      {WinXP(), &Panel::maxConnections10, "-0x"},
+      {Win98SE(), &Panel::customRwin, "x"},
+      {Win98SE(), &Panel::customKeepAlive, " "},
+      {Win98SE(), &Panel::customMtu, "1e3"},
+      {Win98SE(), &Panel::maxConnections, "0x"},
+      {Win98SE(), &Panel::maxConnections10, "+-1"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.version.platformId == kVerPlatformWin32NT ? "NT " : "98 ") + "'" +
@@ -358,7 +363,7 @@ TEST(FaultInjection, AnInvalidFieldWritesNothingWhateverFails) {
     optimize.setUp = [&](Rig& rig) {
       SeedStockNT(rig.registry);
       SeedStock9x(rig.registry);
-      rig.w.Click(rig.w.glCheckBox3);
+      rig.w.Click(rig.w.cableDsl);
       (rig.w.*row.field).text = row.text;
     };
     const std::string expected = TIZelvora::ErrorReportText(FormatMessage(kNotAnInteger, row.text));
@@ -406,7 +411,7 @@ TEST(FaultInjection, UndoAfterAnInterruptedOptimizeRestoresTheStateBefore) {
       rig.platform.answers = {op.answer};
       rig.w.Dispatch([&] { (rig.w.*op.run)(); });
       rig.platform.afterWrite = nullptr;
-      rig.w.Dispatch([&] { rig.w.UndoLastChange1Click(); });
+      rig.w.Dispatch([&] { rig.w.OnUndoLastChange(); });
       EXPECT_EQ(rig.registry.Dump(), before) << "call " << n;
       EXPECT_EQ(rig.profiles.entries, iniBefore) << "call " << n;
       // Said before the panel's reading reports the odd VCACHE value.

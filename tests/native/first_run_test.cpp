@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/izelvora.h"
+#include "commands/izelvora.h"
 #include "native/fake_platform.h"
 #include "native/panel_fixture.h"
 #include "store/memory_registry.h"
@@ -61,7 +61,10 @@ TEST_F(FirstRunTest, StoredFlagDecidesTheNoticeAndWhatIsStored) {
       {"\"1 \"", Sz("1 "), false, Sz("1 "), {}},
       // An expandable string is text too; the flag is rewritten as a plain one.
       {"expandable \"1\"", Value{kRegExpandSz, StringBytes("1")}, true, Sz("0"), {}},
-      {"DWORD 1", Value{kRegDword, DwordBytes(1)}, false, Value{kRegDword, DwordBytes(1)},
+      {"DWORD 1",
+       Value{kRegDword, DwordBytes(1)},
+       false,
+       Value{kRegDword, DwordBytes(1)},
        {"Invalid data type for 'FirstUse'"}},
   };
   for (const FlagCase& c : cases) {
@@ -119,11 +122,11 @@ class FirstRunStartupTest : public FirstRunTest {
  protected:
   FirstRunStartupTest() {
     platform.version = WinXP();
-    registry.SetDword(kHKLM, "System\\CurrentControlSet\\Services\\Tcpip\\Parameters",
-                      "DefaultTTL", 64);
+    registry.SetDword(kHKLM, "System\\CurrentControlSet\\Services\\Tcpip\\Parameters", "DefaultTTL",
+                      64);
   }
   void Start() {
-    w.Dispatch([this] { w.FormCreate(); });
+    w.Dispatch([this] { w.OnCreate(); });
   }
 };
 
@@ -133,7 +136,7 @@ TEST_F(FirstRunStartupTest, FirstStartShowsTheNoticeBeforeTheRestOfStartUp) {
   EXPECT_EQ(platform.calls.front(), "ShowFirstRunNotice");
   EXPECT_EQ(Flag(), Sz("0"));
   EXPECT_EQ(w.StatusText, " Operating System: Windows XP");
-  EXPECT_EQ(w.Edit1.text, "64");
+  EXPECT_EQ(w.customTtl.text, "64");
   EXPECT_TRUE(Errors().empty());
 }
 
@@ -147,7 +150,6 @@ TEST_F(FirstRunStartupTest, FlagOfTheWrongTypeSkipsTheRestOfStartUp) {
   EXPECT_EQ(platform.noticesShown, 0);
   EXPECT_EQ(w.StatusText, "");
   EXPECT_FALSE(w.StatusSimple);
-  EXPECT_EQ(w.ThemeManager, nullptr);
   EXPECT_EQ(Capture(w), untouched);
   EXPECT_EQ(Flag(), (Value{kRegDword, DwordBytes(0)}));
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/izelvora.h"
+#include "commands/izelvora.h"
 #include "help/help_file.h"
 #include "help/links.h"
 #include "native/fake_platform.h"
@@ -30,14 +30,14 @@ TEST_F(HelpTest, EveryEntryMakesExactlyItsOneCall) {
     std::string call;
   };
   const std::vector<Entry> entries = {
-      {"Contents1Click", &TIZelvora::Contents1Click, Open("main", help)},
-      {"ToolButton8Click", &TIZelvora::ToolButton8Click, Open("main", help)},
-      {"Check1Click", &TIZelvora::Check1Click, Open("main", kHomePage)},
-      {"HomePage1Click", &TIZelvora::HomePage1Click, Open("main", kHomePage)},
-      {"glLabel2Click", &TIZelvora::glLabel2Click, Open("main", kPublisherSite)},
-      {"Label2Click", &TIZelvora::Label2Click, Open("about", kPublisherSite)},
-      {"About1Click", &TIZelvora::About1Click, "ShowAboutBox"},
-      {"AboutInternetZelvora1Click", &TIZelvora::AboutInternetZelvora1Click, "ShowAboutBox"},
+      {"OnHelpContents", &TIZelvora::OnHelpContents, Open("main", help)},
+      {"OnHelpContents", &TIZelvora::OnHelpContents, Open("main", help)},
+      {"OnHomePage", &TIZelvora::OnHomePage, Open("main", kHomePage)},
+      {"OnHomePage", &TIZelvora::OnHomePage, Open("main", kHomePage)},
+      {"OnTitleLinkClick", &TIZelvora::OnTitleLinkClick, Open("main", kPublisherSite)},
+      {"OnAboutLinkClick", &TIZelvora::OnAboutLinkClick, Open("about", kPublisherSite)},
+      {"OnAbout", &TIZelvora::OnAbout, "ShowAboutBox"},
+      {"OnAbout", &TIZelvora::OnAbout, "ShowAboutBox"},
   };
   for (const Entry& e : entries) {
     SCOPED_TRACE(e.handler);
@@ -62,8 +62,8 @@ TEST_F(HelpTest, AddressesAreTheProductPageUnderThePublishersSite) {
 // keeps the bare name.
 TEST_F(HelpTest, ContentsOpensTheHelpFileBesideTheProgram) {
   platform.programPath = "E:\\Tools\\IZ\\InternetZelvora.exe";
-  w.Contents1Click();
-  w.ToolButton8Click();
+  w.OnHelpContents();
+  w.OnHelpContents();
   const std::string expected = Open("main", "E:\\Tools\\IZ\\Internet Zelvora.chm");
   EXPECT_EQ(platform.calls, (std::vector<std::string>{expected, expected}));
   EXPECT_STREQ(kHelpFileName, "Internet Zelvora.chm");

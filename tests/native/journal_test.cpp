@@ -60,13 +60,13 @@ void SeedLived(Rig& rig) {
 
 void Optimize(Rig& rig, CheckBoxCtl Panel::*type) {
   rig.w.Click(rig.w.*type);
-  rig.w.SetChecked(rig.w.CheckBox6, true);  // the ports too
+  rig.w.SetChecked(rig.w.comPorts, true);  // the ports too
   rig.platform.answers = {MsgAnswer::No};
-  rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
+  rig.w.Dispatch([&] { rig.w.OnOptimize(); });
 }
 
 void Undo(Rig& rig) {
-  rig.w.Dispatch([&] { rig.w.UndoLastChange1Click(); });
+  rig.w.Dispatch([&] { rig.w.OnUndoLastChange(); });
 }
 
 std::string LastText(const Rig& rig) {
@@ -84,22 +84,22 @@ TEST(Journal, UndoGivesBackExactlyTheStateBeforeEachCommand) {
     std::function<void(Rig&)> run;
   };
   const auto restoreDefaults = [](Rig& rig) {
-    rig.w.SetChecked(rig.w.CheckBox6, true);
+    rig.w.SetChecked(rig.w.comPorts, true);
     rig.platform.answers = {MsgAnswer::No};
-    rig.w.Dispatch([&] { rig.w.RestoreWindowsDefaults1Click(); });
+    rig.w.Dispatch([&] { rig.w.OnRestoreDefaults(); });
   };
   // Saved while optimized, so that the put-back changes the lived-in state.
   const auto restorePrevious = [](Rig& rig) {
     const State lived = Now(rig);
-    Optimize(rig, &Panel::glCheckBox5);
-    rig.w.Dispatch([&] { rig.w.Backup1Click(); });
+    Optimize(rig, &Panel::extreme);
+    rig.w.Dispatch([&] { rig.w.OnBackup(); });
     Undo(rig);
     ASSERT_EQ(Now(rig), lived);
-    rig.w.Dispatch([&] { rig.w.Restoreyouroriginalconfiguration1Click(); });
+    rig.w.Dispatch([&] { rig.w.OnRestorePrevious(); });
   };
   const Row rows[] = {
-      {kOptimizeCommand, WinXP(), [](Rig& rig) { Optimize(rig, &Panel::glCheckBox3); }},
-      {kOptimizeCommand, Win98(), [](Rig& rig) { Optimize(rig, &Panel::glCheckBox3); }},
+      {kOptimizeCommand, WinXP(), [](Rig& rig) { Optimize(rig, &Panel::cableDsl); }},
+      {kOptimizeCommand, Win98(), [](Rig& rig) { Optimize(rig, &Panel::cableDsl); }},
       {kRestoreDefaultsCommand, WinXP(), restoreDefaults},
       {kRestoreDefaultsCommand, Win98(), restoreDefaults},
       {kRestoreDefaultsCommand, Win95(), restoreDefaults},
@@ -133,7 +133,7 @@ TEST(Journal, UndoStepsBackThroughEachChange) {
   rig.platform.version = Win98();
   SeedLived(rig);
   std::vector<State> states{Now(rig)};
-  for (auto type : {&Panel::glCheckBox1, &Panel::glCheckBox2, &Panel::glCheckBox5}) {
+  for (auto type : {&Panel::modem, &Panel::isdn, &Panel::extreme}) {
     Optimize(rig, type);
     states.push_back(Now(rig));
     rig.platform.now.hour = 9;  // set back: the next name must still come last
@@ -146,18 +146,19 @@ TEST(Journal, UndoStepsBackThroughEachChange) {
   // The panel after Undo is what View shows of the state.
   const auto blankedThen = [&rig](const std::function<void()>& action) {
     std::vector<std::string> texts;
-    for (EditCtl* e : {&rig.w.Edit1, &rig.w.Edit2, &rig.w.Edit4, &rig.w.Edit5, &rig.w.Edit6})
+    for (EditCtl* e : {&rig.w.customTtl, &rig.w.customMtu, &rig.w.customRwin,
+                       &rig.w.customKeepAlive, &rig.w.maxConnections})
       e->text = "?";
     action();
-    for (EditCtl* e : {&rig.w.Edit1, &rig.w.Edit2, &rig.w.Edit4, &rig.w.Edit5, &rig.w.Edit6})
+    for (EditCtl* e : {&rig.w.customTtl, &rig.w.customMtu, &rig.w.customRwin,
+                       &rig.w.customKeepAlive, &rig.w.maxConnections})
       texts.push_back(e->text);
     return texts;
   };
   for (int i = 2; i >= 0; --i) {
     const auto undone = blankedThen([&] { Undo(rig); });
     EXPECT_EQ(Now(rig), states[i]) << "after undo to state " << i;
-    EXPECT_EQ(undone,
-              blankedThen([&] { rig.w.Dispatch([&] { rig.w.ViewCurentSettings1Click(); }); }));
+    EXPECT_EQ(undone, blankedThen([&] { rig.w.Dispatch([&] { rig.w.OnViewCurrentSettings(); }); }));
   }
   rig.platform.messages.clear();
   Undo(rig);
@@ -214,11 +215,11 @@ TEST(Journal, ARecordThatCannotBeMadeIsAskedAbout) {
     SCOPED_TRACE(row.reason);
     Rig rig;
     SeedLived(rig);
-    rig.w.Click(rig.w.glCheckBox3);
+    rig.w.Click(rig.w.cableDsl);
     const State before = Now(rig);
     row.breakIt(rig);
     rig.platform.answers = {row.answer, MsgAnswer::No};
-    rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
+    rig.w.Dispatch([&] { rig.w.OnOptimize(); });
 
     ASSERT_GE(rig.platform.messages.size(), 1u);
     const FakePlatform::Message& asked = rig.platform.messages[0];
@@ -242,7 +243,7 @@ TEST(Journal, ARecordThatCannotBeMadeIsAskedAbout) {
 TEST(Journal, AFailedUndoReportsEveryFailureAndKeepsTheRecord) {
   Rig rig;
   SeedLived(rig);
-  Optimize(rig, &Panel::glCheckBox3);
+  Optimize(rig, &Panel::cableDsl);
   const std::string reg = kHistory + "\\2026-12-07 14.03.12 Optimize.reg";
   const std::string saved = rig.platform.files[reg];
 

@@ -105,8 +105,8 @@ const Lines kCableDsl9x = {
 TEST(OptimizeApply, EachFamilyWritesCableDslProfileInStepOrder) {
   for (const bool nt : {true, false}) {
     Rig rig(nt ? WinXP() : Win98());
-    rig.Click(rig.w.glCheckBox3);
-    nt ? rig.w.ApplyNTSettings() : rig.w.Apply9xSettings();
+    rig.Click(rig.w.cableDsl);
+    nt ? rig.w.ApplySettings(WinFamily::NT) : rig.w.ApplySettings(WinFamily::Win9x);
     EXPECT_EQ(rig.recorder.writes, nt ? kCableDslNT : kCableDsl9x);
     EXPECT_EQ(rig.WinIni(), kOptimizedPortsIni);
   }
@@ -117,8 +117,9 @@ TEST(OptimizeApply, EachFamilyWritesCableDslProfileInStepOrder) {
 // alone. The fields keep the Custom Mode values given here.
 TEST(OptimizeApply, AllBoxesClearedInCustomMode) {
   const std::map<std::string, std::string> fields = {
-      {"Edit1", "32"},   {"Edit2", "1500"}, {"Edit3", "0"}, {"Edit4", "8760"},
-      {"Edit5", "3600"}, {"Edit6", "2"},    {"Edit7", "4"}};
+      {"customTtl", "32"},      {"customMtu", "1500"},       {"customCache", "0"},
+      {"customRwin", "8760"},   {"customKeepAlive", "3600"}, {"maxConnections", "2"},
+      {"maxConnections10", "4"}};
   const Lines expectedNT = {
       "HKLM SYSTEM\\CCS\\Services\\Tcpip\\Parameters [DefaultTTL] = dword 32",
       "HKLM System\\CCS\\Services\\Tcpip\\Parameters [EnablePMTUDiscovery] = dword 0",
@@ -170,16 +171,16 @@ TEST(OptimizeApply, AllBoxesClearedInCustomMode) {
   for (const bool nt : {true, false}) {
     SCOPED_TRACE(nt ? "NT" : "9x");
     Rig rig(nt ? WinXP() : Win98());
-    rig.Click(rig.w.glCheckBox3);
+    rig.Click(rig.w.cableDsl);
     rig.CustomClearedPanel();
     // Set directly: the panel's change rules would adjust the other fields.
     for (const auto& [name, text] : fields) rig.w.FindEdit(name)->text = text;
 
     if (nt) {
-      rig.w.ApplyNTSettings();
+      rig.w.ApplySettings(WinFamily::NT);
       EXPECT_EQ(rig.recorder.writes, expectedNT);
     } else {
-      rig.w.Apply9xSettings();
+      rig.w.ApplySettings(WinFamily::Win9x);
       Lines withoutMtu;
       for (const std::string& line : rig.recorder.writes) {
         if (line.find("\\Class\\NetTrans\\") == std::string::npos &&
@@ -213,9 +214,9 @@ TEST(OptimizeApply, NineXSegmentSizeFollowsTheMtu) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.mtu);
     Rig rig(Win98());
-    rig.Click(rig.w.glCheckBox1);
-    rig.w.Edit2.text = row.mtu;
-    rig.w.Apply9xSettings();
+    rig.Click(rig.w.modem);
+    rig.w.customMtu.text = row.mtu;
+    rig.w.ApplySettings(WinFamily::Win9x);
     std::map<std::string, int> strings;
     for (const std::string& line : rig.recorder.writes) {
       for (const char* name : {"[MaxMTU]", "[MaxMSS]", "[IPMTU]"}) {
@@ -243,8 +244,8 @@ TEST(OptimizeApply, NineXGlobalWindowPairDependsOnTheKind) {
   for (const auto& [version, expected] : rows) {
     SCOPED_TRACE(version.major * 100 + version.minor);
     Rig rig(version);
-    rig.Click(rig.w.glCheckBox1);
-    rig.w.Apply9xSettings();
+    rig.Click(rig.w.modem);
+    rig.w.ApplySettings(WinFamily::Win9x);
     Lines global;
     for (const std::string& line : rig.recorder.writes) {
       if (line.find("[GlobalMax") != std::string::npos) global.push_back(line);
@@ -263,36 +264,36 @@ TEST(OptimizeApply, BadNumberStopsBeforeAnyWrite) {
     const char* error;  // nullptr: the run completes
   };
   const Row rows[] = {
-      {true, {{"Edit1", "abc"}}, "'abc' is not a valid integer value"},
-      {true, {{"Edit4", ""}}, "'' is not a valid integer value"},
-      {true, {{"Edit5", "6OO"}}, "'6OO' is not a valid integer value"},
-      {true, {{"Edit2", "1500 "}}, "'1500 ' is not a valid integer value"},
-      {true, {{"Edit6", "x"}}, "'x' is not a valid integer value"},
+      {true, {{"customTtl", "abc"}}, "'abc' is not a valid integer value"},
+      {true, {{"customRwin", ""}}, "'' is not a valid integer value"},
+      {true, {{"customKeepAlive", "6OO"}}, "'6OO' is not a valid integer value"},
+      {true, {{"customMtu", "1500 "}}, "'1500 ' is not a valid integer value"},
+      {true, {{"maxConnections", "x"}}, "'x' is not a valid integer value"},
       {true,
-       {{"Edit7", "99999999999999999999"}},
+       {{"maxConnections10", "99999999999999999999"}},
        "'99999999999999999999' is not a valid integer value"},
-      {true, {{"Edit2", "m"}, {"Edit5", "k"}}, "'k' is not a valid integer value"},
-      {true, {{"Edit7", "b"}, {"Edit1", "a"}}, "'a' is not a valid integer value"},
-      {false, {{"Edit4", "-"}}, "'-' is not a valid integer value"},
-      {false, {{"Edit5", ""}}, "'' is not a valid integer value"},
-      {false, {{"Edit2", "mtu"}}, "'mtu' is not a valid integer value"},
-      {false, {{"Edit6", "0x"}}, "'0x' is not a valid integer value"},
-      {false, {{"Edit7", "seven"}}, "'seven' is not a valid integer value"},
-      {false, {{"Edit2", "m"}, {"Edit5", "k"}}, "'k' is not a valid integer value"},
-      {false, {{"Edit1", "ttl"}, {"Edit3", "big"}}, nullptr},
+      {true, {{"customMtu", "m"}, {"customKeepAlive", "k"}}, "'k' is not a valid integer value"},
+      {true, {{"maxConnections10", "b"}, {"customTtl", "a"}}, "'a' is not a valid integer value"},
+      {false, {{"customRwin", "-"}}, "'-' is not a valid integer value"},
+      {false, {{"customKeepAlive", ""}}, "'' is not a valid integer value"},
+      {false, {{"customMtu", "mtu"}}, "'mtu' is not a valid integer value"},
+      {false, {{"maxConnections", "0x"}}, "'0x' is not a valid integer value"},
+      {false, {{"maxConnections10", "seven"}}, "'seven' is not a valid integer value"},
+      {false, {{"customMtu", "m"}, {"customKeepAlive", "k"}}, "'k' is not a valid integer value"},
+      {false, {{"customTtl", "ttl"}, {"customCache", "big"}}, nullptr},
   };
   for (const Row& row : rows) {
     std::string trace = row.nt ? "NT" : "9x";
     for (const auto& [name, text] : row.bad) trace += " " + name + "='" + text + "'";
     SCOPED_TRACE(trace);
     Rig rig(row.nt ? WinXP() : Win98());
-    rig.Click(rig.w.glCheckBox3);
+    rig.Click(rig.w.cableDsl);
     for (const auto& [name, text] : row.bad) rig.w.FindEdit(name)->text = text;
     const std::vector<std::string> keysBefore = rig.registry.Keys();
 
     std::string error;
     try {
-      row.nt ? rig.w.ApplyNTSettings() : rig.w.Apply9xSettings();
+      row.nt ? rig.w.ApplySettings(WinFamily::NT) : rig.w.ApplySettings(WinFamily::Win9x);
     } catch (const Error& e) {
       error = e.what();
     }
@@ -343,7 +344,7 @@ TEST(OptimizeApply, StoreFailureKeepsWhatWasWritten) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failingKey);
     Rig rig(row.nt ? WinXP() : Win98());
-    rig.Click(rig.w.glCheckBox3);
+    rig.Click(rig.w.cableDsl);
     rig.registry.FailKey(row.root, row.failingKey);
     std::string error;
     try {
@@ -363,7 +364,7 @@ TEST(OptimizeApply, StoreFailureKeepsWhatWasWritten) {
 // cannot be created.
 TEST(OptimizeApply, NTKeysCreatedBeforeAFailureStay) {
   Rig rig(WinXP());
-  rig.Click(rig.w.glCheckBox3);
+  rig.Click(rig.w.cableDsl);
   rig.registry.FailKey(kHKLM, "System\\CurrentControlSet\\Services\\VxD\\COMBUFF");
   EXPECT_THROW(ApplyAlone(rig, true), Error);
   const Lines expected = {
@@ -394,10 +395,10 @@ TEST(OptimizeApply, NTKeysCreatedBeforeAFailureStay) {
 // every handle closed.
 TEST(OptimizeApply, NTMakesOnlyTheCallsItsStepsImply) {
   Rig rig(WinXP());
-  rig.Click(rig.w.glCheckBox3);
+  rig.Click(rig.w.cableDsl);
   const std::size_t before = rig.registry.CallLog().size();
   // The applier alone, without the journal's reads before it.
-  ApplyNTSettings(rig.w, rig.registry, rig.w.Profiles(), [] {});
+  ApplyNTSettings(rig.w, rig.registry, rig.profiles, [] {});
   std::map<std::string, int> calls;
   const auto& log = rig.registry.CallLog();
   for (std::size_t i = before; i < log.size(); ++i) ++calls[log[i].substr(0, log[i].find(' '))];

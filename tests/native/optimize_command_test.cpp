@@ -5,8 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/restart.h"
+#include "cli/command_line.h"
+#include "model/os_kind.h"
+#include "model/restart.h"
 #include "native/optimize_fixture.h"
+#include "preview/dry_run.h"
+#include "store/parameter_map.h"
 
 namespace iz::optimize_test {
 namespace {
@@ -35,7 +39,7 @@ Calls Concat(Calls a, const Calls& b) {
 
 TEST(OptimizeCommand, WithoutAConnectionTypeOnlyInforms) {
   Rig rig(WinXP());
-  rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
+  rig.w.Dispatch([&] { rig.w.OnOptimize(); });
   EXPECT_EQ(rig.platform.calls,
             Calls{"MessageBox Information: You must choose a connection type first."});
   ASSERT_EQ(rig.platform.messages.size(), 1u);
@@ -53,24 +57,24 @@ TEST(OptimizeCommand, PromptNamesTheTypeAndNoKeepsTheWrites) {
     const char* name;
   };
   const Row rows[] = {
-      {&Panel::glCheckBox1, "Modem (Dial-Up)"}, {&Panel::glCheckBox2, "ISDN"},
-      {&Panel::glCheckBox3, "CABLE / DSL"},     {&Panel::glCheckBox4, "DSL (PPPoE)"},
-      {&Panel::glCheckBox5, "extreme"},
+      {&Panel::modem, "Modem (Dial-Up)"}, {&Panel::isdn, "ISDN"},
+      {&Panel::cableDsl, "CABLE / DSL"},  {&Panel::pppoe, "DSL (PPPoE)"},
+      {&Panel::extreme, "extreme"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     Rig rig(WinXP());
     rig.Click(rig.w.*row.box);
     rig.platform.answers = {MsgAnswer::No};
-    rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
+    rig.w.Dispatch([&] { rig.w.OnOptimize(); });
     EXPECT_EQ(rig.platform.calls, Calls{Prompt(row.name)});
     ASSERT_EQ(rig.platform.messages.size(), 1u);
     EXPECT_EQ(rig.platform.messages[0].icon, MsgIcon::Question);
     EXPECT_EQ(rig.platform.messages[0].buttons, MsgButtons::YesNo);
     // The NT applier ran to its end: 18 DWORDs with both ranges, or 14
     // without, plus the cache size and three bytes.
-    EXPECT_EQ(rig.recorder.writes.size(), rig.w.glCheckBox8.checked ? 22u : 18u);
-    EXPECT_EQ(rig.WinIni(), rig.w.CheckBox6.checked ? kOptimizedPortsIni : "");
+    EXPECT_EQ(rig.recorder.writes.size(), rig.w.maxConnect.checked ? 22u : 18u);
+    EXPECT_EQ(rig.WinIni(), rig.w.comPorts.checked ? kOptimizedPortsIni : "");
   }
 }
 
@@ -158,7 +162,7 @@ TEST(OptimizeCommand, ExitWindowsWithPrivilegeSteps) {
     rig.platform.openTokenOk = row.tokenOk;
     rig.platform.lookupOk = row.lookupOk;
     rig.platform.exitOk = row.exitOk;
-    EXPECT_EQ(rig.w.ExitWindowsWithPrivilege(kEwxReboot | kEwxForceIfHung), row.exitOk);
+    EXPECT_EQ(ExitWindowsWithPrivilege(rig.platform, kEwxReboot | kEwxForceIfHung), row.exitOk);
     EXPECT_EQ(rig.platform.calls, row.calls);
   }
 }
@@ -166,9 +170,9 @@ TEST(OptimizeCommand, ExitWindowsWithPrivilegeSteps) {
 // A run that stops in the applier shows the error report and no prompt.
 TEST(OptimizeCommand, FailedApplyShowsTheErrorAndNoPrompt) {
   Rig rig(Win98());
-  rig.Click(rig.w.glCheckBox3);
-  rig.w.Edit6.text = "ten";
-  rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
+  rig.Click(rig.w.cableDsl);
+  rig.w.maxConnections.text = "ten";
+  rig.w.Dispatch([&] { rig.w.OnOptimize(); });
   EXPECT_EQ(rig.platform.calls,
             Calls{"MessageBox Internet Zelvora 2.19: 'ten' is not a valid integer value."});
   EXPECT_EQ(rig.recorder.writes, Calls{});
@@ -178,13 +182,118 @@ TEST(OptimizeCommand, FailedApplyShowsTheErrorAndNoPrompt) {
 // nothing.
 TEST(OptimizeCommand, UnknownSystemAppliesNineXAndDoesNotRestart) {
   Rig rig(Unknown9x());
-  rig.Click(rig.w.glCheckBox5);
+  rig.Click(rig.w.extreme);
   rig.platform.answers = {MsgAnswer::Yes};
-  rig.w.Dispatch([&] { rig.w.ToolButton4Click(); });
+  rig.w.Dispatch([&] { rig.w.OnOptimize(); });
   EXPECT_EQ(rig.platform.calls, Calls{Prompt("extreme")});
   ASSERT_FALSE(rig.recorder.writes.empty());
   EXPECT_EQ(rig.recorder.writes[0],
             "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultTTL] = sz \"64\"");
+}
+
+}  // namespace
+}  // namespace iz::optimize_test
+
+namespace iz::optimize_test {
+namespace {
+
+// Which family's work a run did, told by where it wrote: the NT family's
+// TCP/IP parameters or MSTCP's.
+std::string FamilyWritten(const std::vector<std::string>& writes) {
+  std::string seen;
+  for (const std::string& w : writes) {
+    if (w.find("Services\\Tcpip\\Parameters [") != std::string::npos &&
+        seen.find("NT") == seen.npos)
+      seen += "NT ";
+    if (w.find("VxD\\MSTCP [") != std::string::npos && seen.find("9x") == seen.npos) seen += "9x ";
+  }
+  return seen.empty() ? "none" : seen.substr(0, seen.size() - 1);
+}
+
+// Every entry point that depends on the family, for every kind of Windows:
+// the window's Optimize, the command line's /optimize and /export, the
+// preview, the reading, Restore Windows Defaults and the restart. A kind sent
+// to the other family's operation by any one of them fails here.
+TEST(FamilyDispatch, EveryEntryPointGivesEachKindItsFamilysOperations) {
+  struct Row {
+    const char* name;
+    VersionInfo version;
+    const char* family;   // what Optimize, /optimize, the preview and the reading do
+    const char* restore;  // "NT", "98" or "95"
+    RestartMeans restart;
+  };
+  const Row rows[] = {
+      {"95", Win95(), "9x", "95", RestartMeans::Rundll},
+      {"98", Win98(), "9x", "98", RestartMeans::Rundll32},
+      {"98 SE", Win98SE(), "9x", "98", RestartMeans::Rundll32},
+      {"Me", WinMe(), "9x", "98", RestartMeans::Rundll32},
+      {"NT 4.0", WinNT4(), "NT", "NT", RestartMeans::ExitWindowsNT4},
+      {"2000", {kVerPlatformWin32NT, 5, 0, ""}, "NT", "NT", RestartMeans::ExitWindowsNT5},
+      {"XP", WinXP(), "NT", "NT", RestartMeans::ExitWindowsNT5},
+      {"Vista", {kVerPlatformWin32NT, 6, 0, ""}, "NT", "NT", RestartMeans::ExitWindowsNT5},
+      {"7", {kVerPlatformWin32NT, 6, 1, ""}, "NT", "NT", RestartMeans::ExitWindowsNT5},
+      {"8", {kVerPlatformWin32NT, 6, 2, ""}, "NT", "NT", RestartMeans::ExitWindowsNT5},
+      {"unknown", Unknown9x(), "9x", "95", RestartMeans::None},
+  };
+  const std::vector<std::string> kCable = {"/optimize", "/type", "cable", "/method", "1"};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    {
+      Rig rig(row.version);
+      rig.Click(rig.w.cableDsl);
+      rig.w.Dispatch([&] { rig.w.OnOptimize(); });
+      EXPECT_EQ(FamilyWritten(rig.recorder.writes), row.family) << "window";
+    }
+    {
+      Rig rig(row.version);
+      const int code = cli::RunCommandLine(kCable, rig.recorder, rig.profiles, rig.platform,
+                                           [](const std::string&) {});
+      EXPECT_EQ(code, cli::kExitOk);
+      EXPECT_EQ(FamilyWritten(rig.recorder.writes), row.family) << "command line";
+    }
+    {
+      Rig rig(row.version);
+      std::vector<std::string> lines;
+      cli::RunCommandLine({"/export", "x.reg", "/type", "cable", "/method", "1"}, rig.recorder,
+                          rig.profiles, rig.platform,
+                          [&](const std::string& line) { lines.push_back(line); });
+      ASSERT_FALSE(lines.empty());
+      EXPECT_NE(lines.back().find(std::string("Windows ") + row.family + " family"),
+                std::string::npos)
+          << lines.back();
+    }
+    {
+      Rig rig(row.version);
+      rig.Click(rig.w.cableDsl);
+      const PreviewReport report = PreviewOptimize(rig.w, rig.recorder, rig.profiles, rig.platform,
+                                                   FamilyOf(GetOSKind(rig.platform)));
+      ASSERT_FALSE(report.changes.empty());
+      EXPECT_NE(
+          report.changes.front().location.find(std::string(row.family) == "NT" ? "Tcpip" : "MSTCP"),
+          std::string::npos)
+          << "preview";
+    }
+    {
+      Rig rig(row.version);
+      rig.registry.SetDword(kHKLM, map::kTcpipParametersKey, map::kDefaultTTL, 64);
+      rig.registry.SetDword(kHKLM, map::kMstcpKey, map::kDefaultTTL, 32);
+      rig.w.Dispatch([&] { rig.w.OnViewCurrentSettings(); });
+      EXPECT_EQ(rig.w.customTtl.text, std::string(row.family) == "NT" ? "64" : "32") << "reading";
+    }
+    {
+      Rig rig(row.version);
+      rig.registry.SetDword(kHKLM, map::kMstcpParametersKey, map::kSackOpts, 1);
+      rig.registry.CreateKeyPath(kHKLM, map::kTcpipParametersKey);
+      rig.w.Dispatch([&] { rig.w.OnRestoreDefaults(); });
+      const bool ntWrote = FamilyWritten(rig.recorder.writes) == "NT";
+      const bool sackLeft =
+          rig.registry.Get(kHKLM, map::kMstcpParametersKey, map::kSackOpts).has_value();
+      EXPECT_EQ(ntWrote ? "NT" : sackLeft ? "95" : "98", std::string(row.restore)) << "restore";
+    }
+    test::FakePlatform platform;
+    platform.version = row.version;
+    EXPECT_EQ(MeansForKind(GetOSKind(platform)), row.restart);
+  }
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/izelvora.h"
+#include "commands/izelvora.h"
 #include "native/fake_platform.h"
 #include "native/temp_dir.h"
 #include "shared/fakes.h"
@@ -121,7 +121,7 @@ struct Rig {
   void Click(CheckBoxCtl& box) { w.Click(box); }
   // Custom Mode with every independent box cleared and the fields as given.
   void CustomClearedPanel() {
-    w.Click(w.RadioButton4);
+    w.Click(w.customMode);
     for (CheckBoxCtl* box : w.Boxes()) {
       if (box->group == 0) w.SetChecked(*box, false);
     }

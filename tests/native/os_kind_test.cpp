@@ -1,6 +1,6 @@
 // Which Windows the version record names, its display name, and the family
 // every caller derives from it.
-#include "app/os_kind.h"
+#include "model/os_kind.h"
 
 #include <gtest/gtest.h>
 
@@ -61,18 +61,6 @@ TEST(OSKind, MapsEveryVersionRecord) {
     actual.push_back(row + std::to_string(kind) + " " + OSName(kind));
   }
   EXPECT_EQ(expected, actual);
-}
-
-TEST(OSKind, FamiliesCoverMinusOneToThreeAndFourToNineOnly) {
-  std::string nineX, win98, nt;
-  for (int kind = -3; kind <= 12; ++kind) {
-    if (Is9xFamily(kind)) nineX += std::to_string(kind) + " ";
-    if (IsWin98Family(kind)) win98 += std::to_string(kind) + " ";
-    if (IsNTFamily(kind)) nt += std::to_string(kind) + " ";
-  }
-  EXPECT_EQ("-1 0 1 2 3 ", nineX);
-  EXPECT_EQ("1 2 3 ", win98);
-  EXPECT_EQ("4 5 6 7 8 9 ", nt);
 }
 
 }  // namespace

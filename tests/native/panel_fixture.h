@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "app/izelvora.h"
+#include "commands/izelvora.h"
 #include "native/fake_platform.h"
 #include "shared/fakes.h"
 #include "store/memory_registry.h"
@@ -18,7 +18,7 @@ namespace iz::test {
 // Everything a user can see of the panel's values: texts, which boxes are
 // checked, which fields are open, and the picked multiple.
 struct PanelState {
-  std::map<std::string, std::string> texts;  // Edit1..Edit7
+  std::map<std::string, std::string> texts;  // customTtl..maxConnections10
   std::set<std::string> checked;             // every checked box by name
   std::set<std::string> open;                // open fields, and any whose colour disagrees
   int comboItem = -1;
@@ -35,7 +35,7 @@ inline std::ostream& operator<<(std::ostream& out, const PanelState& s) {
   for (const auto& name : s.checked) out << ' ' << name;
   out << "\n  open:";
   for (const auto& name : s.open) out << ' ' << name;
-  out << "\n  ComboBox1: " << s.comboItem << '\n';
+  out << "\n  rwinMultiples: " << s.comboItem << '\n';
   return out;
 }
 
@@ -61,8 +61,8 @@ inline PanelState Capture(const Panel& panel) {
   for (const CheckBoxCtl* b : panel.Boxes()) {
     if (b->checked) s.checked.insert(b->name);
   }
-  field(panel.ComboBox1.name, panel.ComboBox1.enabled, panel.ComboBox1.color);
-  s.comboItem = panel.ComboBox1.itemIndex;
+  field(panel.rwinMultiples.name, panel.rwinMultiples.enabled, panel.rwinMultiples.color);
+  s.comboItem = panel.rwinMultiples.itemIndex;
   return s;
 }
 
@@ -76,7 +76,6 @@ struct MemoryMachine {
 
 class PanelTest : public ::testing::Test, public MemoryMachine {
  protected:
-
   // A user's click on a box named as in the window.
   void Click(const std::string& name) {
     CheckBoxCtl* box = w.FindBox(name);

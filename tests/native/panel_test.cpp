@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/win32/panel_layout.h"
 #include "native/panel_fixture.h"
+#include "win32/panel_layout.h"
 
 namespace iz::test {
 namespace {
@@ -12,10 +12,11 @@ namespace {
 TEST(PanelControls, FieldsStartAtZeroLockedWithNoMultiplePicked) {
   Panel panel;
   PanelState expected;
-  for (const char* e : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7"}) {
+  for (const char* e : {"customTtl", "customMtu", "customCache", "customRwin", "customKeepAlive",
+                        "maxConnections", "maxConnections10"}) {
     expected.texts[e] = "0";
   }
-  expected.checked = {"RadioButton3"};
+  expected.checked = {"automatic1"};
   EXPECT_EQ(expected, Capture(panel));
   for (const CheckBoxCtl* b : panel.Boxes()) EXPECT_TRUE(b->enabled) << b->name;
 }
@@ -25,15 +26,15 @@ TEST_F(PanelTest, OnlyTheIndependentBoxesHaveNoClickHandler) {
   for (const CheckBoxCtl* b : w.Boxes()) {
     if (!b->onClick) withoutHandler.insert(b->name);
   }
-  const std::set<std::string> expected = {"CheckBox1", "CheckBox2",   "CheckBox3",   "CheckBox4",
-                                          "CheckBox5", "CheckBox6",   "CheckBox7",   "CheckBox8",
-                                          "CheckBox9", "glCheckBox6", "glCheckBox8", "glCheckBox9"};
+  const std::set<std::string> expected = {
+      "blackHoleDetect", "autoDiscovery", "slowNet", "sack",      "maxDupAcks", "comPorts",
+      "largeWindows",    "comBuffer",     "vcache",  "bsdUrgent", "maxConnect", "maxSocket"};
   EXPECT_EQ(expected, withoutHandler);
   std::set<std::string> withoutRule;
   for (const EditCtl* e : w.Edits()) {
     if (!e->onChange) withoutRule.insert(e->name);
   }
-  EXPECT_EQ((std::set<std::string>{"Edit6", "Edit7"}), withoutRule);
+  EXPECT_EQ((std::set<std::string>{"maxConnections", "maxConnections10"}), withoutRule);
 }
 
 // The window places every control of the model exactly once, by its name and
@@ -41,7 +42,7 @@ TEST_F(PanelTest, OnlyTheIndependentBoxesHaveNoClickHandler) {
 // missing control at run time.
 TEST(PanelControls, TheLayoutPlacesEveryModelControlOnce) {
   Panel panel;
-  std::multiset<std::string> model{std::string("Combo ") + panel.ComboBox1.name}, placed;
+  std::multiset<std::string> model{std::string("Combo ") + panel.rwinMultiples.name}, placed;
   for (const CheckBoxCtl* b : panel.Boxes()) model.insert(std::string("Box ") + b->name);
   for (const EditCtl* e : panel.Edits()) model.insert(std::string("Edit ") + e->name);
   const char* kinds[] = {"Group", "Box",   "Edit",
@@ -72,8 +73,8 @@ TEST(PanelControls, EveryFieldHasALabelRightBeforeIt) {
 // every handler counts its runs.
 void Baseline(Panel& panel, int* handlerRuns) {
   for (CheckBoxCtl* b : panel.Boxes()) b->onClick = [handlerRuns] { ++*handlerRuns; };
-  for (const char* name : {"glCheckBox2", "RadioButton4", "RadioButton9", "RadioButton5",
-                           "RadioButton12", "RadioButton16", "RadioButton18", "CheckBox1"}) {
+  for (const char* name : {"isdn", "customMode", "mtu576", "ttl32", "cache0", "rwinMultiple",
+                           "keepAliveDefault", "blackHoleDetect"}) {
     panel.SetChecked(*panel.FindBox(name), true);
   }
 }
@@ -82,15 +83,15 @@ TEST(ChoiceMechanics, CheckingAChoiceUnchecksOnlyItsOwnGroup) {
   Panel panel;
   int handlerRuns = 0;
   Baseline(panel, &handlerRuns);
-  panel.SetChecked(panel.RadioButton11, true);
-  EXPECT_EQ((std::set<std::string>{"glCheckBox2", "RadioButton4", "RadioButton11", "RadioButton5",
-                                   "RadioButton12", "RadioButton16", "RadioButton18", "CheckBox1"}),
+  panel.SetChecked(panel.mtuCustom, true);
+  EXPECT_EQ((std::set<std::string>{"isdn", "customMode", "mtuCustom", "ttl32", "cache0",
+                                   "rwinMultiple", "keepAliveDefault", "blackHoleDetect"}),
             Capture(panel).checked);
   // The method group holds boxes of two naming families; membership is by
   // number.
-  panel.SetChecked(panel.glCheckBox7, true);
-  EXPECT_FALSE(panel.RadioButton4.checked);
-  EXPECT_FALSE(panel.RadioButton3.checked);
+  panel.SetChecked(panel.automatic2, true);
+  EXPECT_FALSE(panel.customMode.checked);
+  EXPECT_FALSE(panel.automatic1.checked);
   EXPECT_EQ(0, handlerRuns);
 }
 
@@ -99,11 +100,11 @@ TEST(ChoiceMechanics, UncheckingAChoiceFromCodeLeavesItChecked) {
   int handlerRuns = 0;
   Baseline(panel, &handlerRuns);
   const std::set<std::string> before = Capture(panel).checked;
-  panel.SetChecked(panel.RadioButton9, false);
-  panel.SetChecked(panel.glCheckBox2, false);
+  panel.SetChecked(panel.mtu576, false);
+  panel.SetChecked(panel.isdn, false);
   EXPECT_EQ(before, Capture(panel).checked);
-  panel.SetChecked(panel.CheckBox1, false);
-  EXPECT_FALSE(panel.CheckBox1.checked);
+  panel.SetChecked(panel.blackHoleDetect, false);
+  EXPECT_FALSE(panel.blackHoleDetect.checked);
   EXPECT_EQ(0, handlerRuns);
 }
 
@@ -116,11 +117,11 @@ TEST(ChoiceMechanics, AClickTogglesByTheRulesThenRunsTheHandler) {
     const char* uncheckedInGroup;  // the box the click took the group from
   };
   const Case cases[] = {
-      {"CheckBox2", true, true, 1, nullptr},             // independent, off -> on
-      {"CheckBox1", true, false, 1, nullptr},            // independent, on -> off
-      {"RadioButton10", true, true, 1, "RadioButton9"},  // a choice moves
-      {"RadioButton9", true, true, 1, nullptr},          // a checked choice stays; handler reruns
-      {"RadioButton11", false, false, 0, nullptr},       // a disabled box ignores the click
+      {"autoDiscovery", true, true, 1, nullptr},     // independent, off -> on
+      {"blackHoleDetect", true, false, 1, nullptr},  // independent, on -> off
+      {"mtu1500", true, true, 1, "mtu576"},          // a choice moves
+      {"mtu576", true, true, 1, nullptr},            // a checked choice stays; handler reruns
+      {"mtuCustom", false, false, 0, nullptr},       // a disabled box ignores the click
   };
   for (const Case& c : cases) {
     Panel panel;
@@ -148,28 +149,28 @@ TEST(ChoiceMechanics, AClickTogglesByTheRulesThenRunsTheHandler) {
 TEST(PanelFields, ADifferentTextRunsTheRuleAtOnceTheSameTextNothing) {
   Panel panel;
   std::vector<std::string> seen;
-  panel.Edit2.onChange = [&] { seen.push_back(panel.Edit2.text); };
-  panel.SetText(panel.Edit2, "0");
-  panel.SetText(panel.Edit2, "576");
+  panel.customMtu.onChange = [&] { seen.push_back(panel.customMtu.text); };
+  panel.SetText(panel.customMtu, "0");
+  panel.SetText(panel.customMtu, "576");
   seen.push_back("returned");
-  panel.SetText(panel.Edit2, "576");
-  panel.SetText(panel.Edit2, "");
+  panel.SetText(panel.customMtu, "576");
+  panel.SetText(panel.customMtu, "");
   EXPECT_EQ((std::vector<std::string>{"576", "returned", ""}), seen);
 }
 
 TEST(PanelFields, OnlyAPickInAnOpenListRunsTheMultipleRule) {
   Panel panel;
   int runs = 0;
-  panel.ComboBox1.onChange = [&] { ++runs; };
+  panel.rwinMultiples.onChange = [&] { ++runs; };
   panel.SetItemIndex(2);
   EXPECT_EQ(0, runs);
   panel.Pick(4);  // locked: the user cannot pick
-  EXPECT_EQ(2, panel.ComboBox1.itemIndex);
+  EXPECT_EQ(2, panel.rwinMultiples.itemIndex);
   EXPECT_EQ(0, runs);
-  panel.Open(panel.ComboBox1);
+  panel.Open(panel.rwinMultiples);
   panel.Pick(4);
   panel.Pick(4);  // picking the same item again is still a pick
-  EXPECT_EQ(4, panel.ComboBox1.itemIndex);
+  EXPECT_EQ(4, panel.rwinMultiples.itemIndex);
   EXPECT_EQ(2, runs);
 }
 
@@ -181,42 +182,49 @@ TEST_F(PanelTest, FixedChoicesSetTheirValueAndLockCustomOnlyOpens) {
     bool editOpen;
   };
   const Case cases[] = {
-      {"RadioButton9", "Edit2", "576", false},   {"RadioButton10", "Edit2", "1500", false},
-      {"RadioButton11", "Edit2", nullptr, true}, {"RadioButton5", "Edit1", "32", false},
-      {"RadioButton6", "Edit1", "64", false},    {"RadioButton7", "Edit1", "128", false},
-      {"RadioButton8", "Edit1", nullptr, true},  {"RadioButton12", "Edit3", "0", false},
-      {"RadioButton13", "Edit3", "16", false},   {"RadioButton14", "Edit3", "32", false},
-      {"RadioButton15", "Edit3", nullptr, true}, {"RadioButton18", "Edit5", "600", false},
-      {"RadioButton19", "Edit5", nullptr, true}, {"RadioButton16", "Edit4", nullptr, false},
-      {"RadioButton17", "Edit4", nullptr, true},
+      {"mtu576", "customMtu", "576", false},
+      {"mtu1500", "customMtu", "1500", false},
+      {"mtuCustom", "customMtu", nullptr, true},
+      {"ttl32", "customTtl", "32", false},
+      {"ttl64", "customTtl", "64", false},
+      {"ttl128", "customTtl", "128", false},
+      {"ttlCustom", "customTtl", nullptr, true},
+      {"cache0", "customCache", "0", false},
+      {"cache16", "customCache", "16", false},
+      {"cache32", "customCache", "32", false},
+      {"cacheCustom", "customCache", nullptr, true},
+      {"keepAliveDefault", "customKeepAlive", "600", false},
+      {"keepAliveCustom", "customKeepAlive", nullptr, true},
+      {"rwinMultiple", "customRwin", nullptr, false},
+      {"rwinCustom", "customRwin", nullptr, true},
   };
   for (const Case& c : cases) {
     TIZelvora fresh(registry, profiles, platform);
     EditCtl& edit = *fresh.FindEdit(c.edit);
     fresh.Open(edit);
     fresh.SetText(edit, "777");
-    const bool comboWasOpen = fresh.ComboBox1.enabled;
+    const bool comboWasOpen = fresh.rwinMultiples.enabled;
     fresh.Click(*fresh.FindBox(c.choice));
     EXPECT_EQ(c.textAfter ? c.textAfter : "777", edit.text) << c.choice;
     EXPECT_EQ(c.editOpen, edit.enabled) << c.choice;
     EXPECT_EQ(c.editOpen ? clWindow : clBtnFace, edit.color) << c.choice;
     EXPECT_TRUE(fresh.FindBox(c.choice)->checked) << c.choice;
     // Only the receive-window choices move the list's lock.
-    const bool comboOpen = std::string(c.choice) == "RadioButton16"   ? true
-                           : std::string(c.choice) == "RadioButton17" ? false
-                                                                      : comboWasOpen;
-    EXPECT_EQ(comboOpen, fresh.ComboBox1.enabled) << c.choice;
+    const bool comboOpen = std::string(c.choice) == "rwinMultiple" ? true
+                           : std::string(c.choice) == "rwinCustom" ? false
+                                                                   : comboWasOpen;
+    EXPECT_EQ(comboOpen, fresh.rwinMultiples.enabled) << c.choice;
   }
 }
 
 TEST_F(PanelTest, MultipleWithNothingPickedOpensTheListAndKeepsTheWindow) {
-  Put("Edit4", "12345");
+  Put("customRwin", "12345");
   const PanelState before = Capture(w);
-  Click("RadioButton16");
+  Click("rwinMultiple");
   PanelState expected = before;
-  expected.checked.erase("RadioButton17");
-  expected.checked.insert("RadioButton16");
-  expected.open = {"ComboBox1"};
+  expected.checked.erase("rwinCustom");
+  expected.checked.insert("rwinMultiple");
+  expected.open = {"rwinMultiples"};
   EXPECT_EQ(expected, Capture(w));
 }
 

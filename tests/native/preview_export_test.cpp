@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/izelvora.h"
 #include "cli/command_line.h"
+#include "commands/izelvora.h"
 #include "native/fake_platform.h"
 #include "native/optimize_fixture.h"
 #include "preview/dry_run.h"
@@ -78,7 +78,7 @@ struct Machine {
     TIZelvora other(memory, profiles, platform);
     Pick(other, type, method);
     profiles.refuse = false;
-    other.Dispatch([&] { other.ToolButton4Click(); });
+    other.Dispatch([&] { other.OnOptimize(); });
     profiles.refuse = true;
   }
   static void Pick(TIZelvora& w, ConnectionType type, Method method) {
@@ -154,7 +154,7 @@ TEST(Preview, ListsOnlyWhatWouldChangeAndWritesNothing) {
     m.registry.attempts = m.profiles.attempts = 0;
 
     Machine::Pick(m.w, row.type, row.method);
-    m.w.Dispatch([&] { m.w.PreviewChanges1Click(); });
+    m.w.Dispatch([&] { m.w.OnPreviewChanges(); });
 
     ASSERT_EQ(m.platform.previews.size(), 1u) << m.platform.calls.back();
     const PreviewReport& report = m.platform.previews[0];
@@ -176,8 +176,8 @@ TEST(Preview, ListsOnlyWhatWouldChangeAndWritesNothing) {
 // in the dialog runs the command itself.
 TEST(Preview, KeepsOptimizesChecksAndItsButtonOptimizes) {
   Machine none(WinXP());
-  none.w.Dispatch([&] { none.w.PreviewChanges1Click(); });
-  none.w.Dispatch([&] { none.w.ExportasregFile1Click(); });
+  none.w.Dispatch([&] { none.w.OnPreviewChanges(); });
+  none.w.Dispatch([&] { none.w.OnExportRegFile(); });
   EXPECT_EQ(none.platform.calls,
             (std::vector<std::string>{
                 "MessageBox Information: You must choose a connection type first.",
@@ -185,10 +185,10 @@ TEST(Preview, KeepsOptimizesChecksAndItsButtonOptimizes) {
 
   Machine bad(WinXP());
   Machine::Pick(bad.w, ConnectionType::Isdn, Method::Automatic1);
-  bad.w.Click(bad.w.RadioButton4);
-  bad.w.SetText(bad.w.Edit6, "many");
-  bad.w.Dispatch([&] { bad.w.PreviewChanges1Click(); });
-  bad.w.Dispatch([&] { bad.w.ExportasregFile1Click(); });
+  bad.w.Click(bad.w.customMode);
+  bad.w.SetText(bad.w.maxConnections, "many");
+  bad.w.Dispatch([&] { bad.w.OnPreviewChanges(); });
+  bad.w.Dispatch([&] { bad.w.OnExportRegFile(); });
   EXPECT_EQ(bad.platform.calls,
             (std::vector<std::string>{
                 "MessageBox Internet Zelvora 2.19: 'many' is not a valid integer value.",
@@ -197,7 +197,7 @@ TEST(Preview, KeepsOptimizesChecksAndItsButtonOptimizes) {
   optimize_test::Rig rig(WinXP());
   rig.platform.previewOptimizes = true;
   Machine::Pick(rig.w, ConnectionType::Isdn, Method::Automatic1);
-  rig.w.Dispatch([&] { rig.w.PreviewChanges1Click(); });
+  rig.w.Dispatch([&] { rig.w.OnPreviewChanges(); });
   ASSERT_EQ(rig.platform.calls.size(), 2u);
   EXPECT_EQ(rig.platform.calls[0], "ShowPreview 27 of 27 values would change.");
   EXPECT_EQ(rig.platform.calls[1].rfind("MessageBox Confirm: Your ISDN connection", 0), 0u);
@@ -211,7 +211,7 @@ TEST(Export, ImportedFileGivesTheValuesOptimizeWrites) {
     optimize_test::Rig rig(version);
     rig.platform.saveAs = "C:\\Deploy\\cable.reg";
     Machine::Pick(rig.w, ConnectionType::CableDsl, Method::Automatic1);
-    rig.w.Dispatch([&] { rig.w.ExportasregFile1Click(); });
+    rig.w.Dispatch([&] { rig.w.OnExportRegFile(); });
     EXPECT_EQ(rig.platform.suggestedNames,
               std::vector<std::string>{"Zelvora Cable-DSL Method 1.reg"});
     EXPECT_EQ(rig.recorder.writes.size(), 0u);
@@ -241,7 +241,7 @@ TEST(Export, ImportedFileGivesTheValuesOptimizeWrites) {
 
     optimize_test::Rig optimized(version);
     Machine::Pick(optimized.w, ConnectionType::CableDsl, Method::Automatic1);
-    optimized.w.Dispatch([&] { optimized.w.ToolButton4Click(); });
+    optimized.w.Dispatch([&] { optimized.w.OnOptimize(); });
     EXPECT_EQ(parse.records.size(), nt ? 22u : 38u);
     EXPECT_EQ(imported.Dump(), optimized.registry.Dump());
   }

@@ -21,78 +21,80 @@ struct TypeRow {
   int comboItem[3];               // by method, from a list with nothing picked
 };
 
-const std::set<std::string> kModemOptions = {"CheckBox2",   "CheckBox3",  "CheckBox6",
-                                             "CheckBox8",   "CheckBox9",  "glCheckBox6",
-                                             "glCheckBox8", "glCheckBox9"};
-const std::set<std::string> kIsdnOptions = {"CheckBox2",   "CheckBox3",   "CheckBox4",
-                                            "CheckBox6",   "CheckBox8",   "CheckBox9",
-                                            "glCheckBox6", "glCheckBox8", "glCheckBox9"};
-const std::set<std::string> kBroadbandOptions = {"CheckBox2",   "CheckBox4",  "CheckBox5",
-                                                 "CheckBox6",   "CheckBox7",  "glCheckBox6",
-                                                 "glCheckBox8", "glCheckBox9"};
+const std::set<std::string> kModemOptions = {"autoDiscovery", "slowNet",  "comPorts",
+                                             "comBuffer",     "vcache",   "bsdUrgent",
+                                             "maxConnect",    "maxSocket"};
+const std::set<std::string> kIsdnOptions = {"autoDiscovery", "slowNet",    "sack",
+                                            "comPorts",      "comBuffer",  "vcache",
+                                            "bsdUrgent",     "maxConnect", "maxSocket"};
+const std::set<std::string> kBroadbandOptions = {"autoDiscovery", "sack",         "maxDupAcks",
+                                                 "comPorts",      "largeWindows", "bsdUrgent",
+                                                 "maxConnect",    "maxSocket"};
 
 const TypeRow kTypes[] = {
-    {"glCheckBox1",
+    {"modem",
      "576",
      "128",
      "16",
      "4",
      "8",
-     {"RadioButton9", "RadioButton7", "RadioButton13", "RadioButton16", "RadioButton18"},
+     {"mtu576", "ttl128", "cache16", "rwinMultiple", "keepAliveDefault"},
      kModemOptions,
      {"3216", "4288", "5360"},
      {1, 2, 3}},
     // ISDN marks " 128" and " 16", the choices its texts stand for; its
     // windows are standard, so the list follows while " Custom" stays marked.
-    {"glCheckBox2",
+    {"isdn",
      "1500",
      "128",
      "16",
      "8",
      "16",
-     {"RadioButton10", "RadioButton7", "RadioButton13", "RadioButton17", "RadioButton18"},
+     {"mtu1500", "ttl128", "cache16", "rwinCustom", "keepAliveDefault"},
      kIsdnOptions,
      {"11680", "8760", "14600"},
      {2, 1, 3}},
-    {"glCheckBox3",
+    {"cableDsl",
      "1500",
      "64",
      "32",
      "10",
      "20",
-     {"RadioButton10", "RadioButton6", "RadioButton14", "RadioButton17", "RadioButton18"},
+     {"mtu1500", "ttl64", "cache32", "rwinCustom", "keepAliveDefault"},
      kBroadbandOptions,
      {"256960", "372300", "178120"},
      {-1, -1, -1}},
     // PPPoE's MTU has no fixed choice: " Custom" is marked, the field locked.
-    {"glCheckBox4",
+    {"pppoe",
      "1492",
      "64",
      "32",
      "10",
      "20",
-     {"RadioButton11", "RadioButton6", "RadioButton14", "RadioButton17", "RadioButton18"},
+     {"mtuCustom", "ttl64", "cache32", "rwinCustom", "keepAliveDefault"},
      kBroadbandOptions,
      {"255552", "370260", "177144"},
      {-1, -1, -1}},
-    {"glCheckBox5",
+    {"extreme",
      "1500",
      "64",
      "32",
      "20",
      "40",
-     {"RadioButton10", "RadioButton6", "RadioButton14", "RadioButton17", "RadioButton18"},
+     {"mtu1500", "ttl64", "cache32", "rwinCustom", "keepAliveDefault"},
      kBroadbandOptions,
      {"432160", "584000", "664300"},
      {-1, -1, -1}},
 };
 
-const char* const kMethods[] = {"RadioButton3", "glCheckBox7", "glCheckBox12"};
+const char* const kMethods[] = {"automatic1", "automatic2", "automatic3"};
 
 PanelState Expected(const TypeRow& t, int method) {
   PanelState s;
-  s.texts = {{"Edit1", t.ttl}, {"Edit2", t.mtu},   {"Edit3", t.cache}, {"Edit4", t.rwin[method]},
-             {"Edit5", "600"}, {"Edit6", t.edit6}, {"Edit7", t.edit7}};
+  s.texts = {{"customTtl", t.ttl},         {"customMtu", t.mtu},
+             {"customCache", t.cache},     {"customRwin", t.rwin[method]},
+             {"customKeepAlive", "600"},   {"maxConnections", t.edit6},
+             {"maxConnections10", t.edit7}};
   s.checked = t.marks;
   s.checked.insert(t.options.begin(), t.options.end());
   s.checked.insert(t.box);
@@ -121,7 +123,7 @@ TEST_F(PanelTest, EveryProfileOverEveryOtherAndOverCustomValues) {
       for (int m = 0; m < 3; ++m) {
         TIZelvora fresh(registry, profiles, platform);
         fresh.Click(*fresh.FindBox(before.box));
-        fresh.Click(fresh.RadioButton4);
+        fresh.Click(fresh.customMode);
         for (EditCtl* e : fresh.Edits()) fresh.SetText(*e, "99");
         for (CheckBoxCtl* b : fresh.Boxes()) {
           if (b->group == 0) fresh.SetChecked(*b, !b->checked);
@@ -129,7 +131,7 @@ TEST_F(PanelTest, EveryProfileOverEveryOtherAndOverCustomValues) {
         fresh.Click(*fresh.FindBox(t.box));  // Custom Mode: only opens
         fresh.Click(*fresh.FindBox(kMethods[m]));
         PanelState expected = Expected(t, m);
-        if (expected.comboItem < 0) expected.comboItem = fresh.ComboBox1.itemIndex;
+        if (expected.comboItem < 0) expected.comboItem = fresh.rwinMultiples.itemIndex;
         EXPECT_EQ(expected, Capture(fresh)) << before.box << " then " << t.box << " " << m + 1;
       }
     }
@@ -137,61 +139,63 @@ TEST_F(PanelTest, EveryProfileOverEveryOtherAndOverCustomValues) {
 }
 
 TEST_F(PanelTest, AProfileOverwritesTheWindowThatAPickedMultipleComputed) {
-  Click("RadioButton16");
+  Click("rwinMultiple");
   w.Pick(0);  // "x4"
-  Click("glCheckBox3");
-  EXPECT_EQ("256960", w.Edit4.text);
-  EXPECT_EQ(0, w.ComboBox1.itemIndex);
-  EXPECT_TRUE(w.RadioButton17.checked);
+  Click("cableDsl");
+  EXPECT_EQ("256960", w.customRwin.text);
+  EXPECT_EQ(0, w.rwinMultiples.itemIndex);
+  EXPECT_TRUE(w.rwinCustom.checked);
 }
 
 TEST_F(PanelTest, ClickingTheCheckedTypeLoadsItsProfileAgain) {
-  Click("glCheckBox1");
-  Click("RadioButton8");
-  Put("Edit1", "99");
-  Click("glCheckBox1");
+  Click("modem");
+  Click("ttlCustom");
+  Put("customTtl", "99");
+  Click("modem");
   EXPECT_EQ(Expected(kTypes[0], 0), Capture(w));
 }
 
 TEST_F(PanelTest, CustomModeKeepsTheProfileAndOpensAllSevenFields) {
-  Click("glCheckBox2");
-  Click("glCheckBox7");
-  Click("RadioButton16");  // the list is open before Custom Mode locks it
-  Click("RadioButton4");
+  Click("isdn");
+  Click("automatic2");
+  Click("rwinMultiple");  // the list is open before Custom Mode locks it
+  Click("customMode");
   PanelState expected = Expected(kTypes[1], 1);
-  expected.checked.erase("glCheckBox7");
-  expected.checked.insert("RadioButton4");
-  for (const char* m : {"RadioButton10", "RadioButton7", "RadioButton13", "RadioButton17",
-                        "RadioButton16", "RadioButton18"}) {
+  expected.checked.erase("automatic2");
+  expected.checked.insert("customMode");
+  for (const char* m :
+       {"mtu1500", "ttl128", "cache16", "rwinCustom", "rwinMultiple", "keepAliveDefault"}) {
     expected.checked.erase(m);
   }
   expected.checked.insert(
-      {"RadioButton11", "RadioButton8", "RadioButton15", "RadioButton17", "RadioButton19"});
-  expected.open = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7"};
+      {"mtuCustom", "ttlCustom", "cacheCustom", "rwinCustom", "keepAliveCustom"});
+  expected.open = {"customTtl",       "customMtu",      "customCache",     "customRwin",
+                   "customKeepAlive", "maxConnections", "maxConnections10"};
   EXPECT_EQ(expected, Capture(w));
 }
 
 TEST_F(PanelTest, ATypeUnderCustomModeOpensTheFiveValueFieldsOnly) {
-  w.SetChecked(w.RadioButton4, true);  // Custom Mode with every field still locked
-  w.SetChecked(w.CheckBox9, true);
+  w.SetChecked(w.customMode, true);  // Custom Mode with every field still locked
+  w.SetChecked(w.vcache, true);
   PanelState expected = Capture(w);
-  Click("glCheckBox5");
-  expected.checked.insert({"glCheckBox5", "RadioButton11", "RadioButton8", "RadioButton15",
-                           "RadioButton17", "RadioButton19"});
-  expected.open = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5"};
+  Click("extreme");
+  expected.checked.insert(
+      {"extreme", "mtuCustom", "ttlCustom", "cacheCustom", "rwinCustom", "keepAliveCustom"});
+  expected.open = {"customTtl", "customMtu", "customCache", "customRwin", "customKeepAlive"};
   EXPECT_EQ(expected, Capture(w));
 }
 
 TEST_F(PanelTest, WithNoTypeAMethodChangesNothingButCustomModeStillOpens) {
-  Click("glCheckBox12");
+  Click("automatic3");
   PanelState expected = Capture(Panel());
-  expected.checked = {"glCheckBox12"};
+  expected.checked = {"automatic3"};
   EXPECT_EQ(expected, Capture(w));
 
-  Click("RadioButton4");
-  expected.checked = {"RadioButton4",  "RadioButton11", "RadioButton8",
-                      "RadioButton15", "RadioButton17", "RadioButton19"};
-  expected.open = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7"};
+  Click("customMode");
+  expected.checked = {"customMode",  "mtuCustom",  "ttlCustom",
+                      "cacheCustom", "rwinCustom", "keepAliveCustom"};
+  expected.open = {"customTtl",       "customMtu",      "customCache",     "customRwin",
+                   "customKeepAlive", "maxConnections", "maxConnections10"};
   EXPECT_EQ(expected, Capture(w));
 }
 

@@ -76,7 +76,7 @@ TEST(RestoreDefaults, EachVariantWritesWhatTheMapLists) {
     for (const char* port : kComPorts) rig.SetPort(port, kPortsOptimized);
     const std::vector<Stored> before = Values(rig.registry);
     rig.platform.version = variant.version;
-    rig.w.Dispatch([&] { rig.w.RestoreWindowsDefaults1Click(); });
+    rig.w.Dispatch([&] { rig.w.OnRestoreDefaults(); });
 
     EXPECT_EQ(Actual(rig.registry), ExpectedAfter(variant.op, before));
     std::size_t mapped = 0;
@@ -96,17 +96,18 @@ TEST(RestoreDefaults, EachVariantWritesWhatTheMapLists) {
 // Optimize with every option on, Restore Windows Defaults, View: the registry
 // is what the map says, the ports are reset, and the panel shows the defaults.
 TEST(RestoreDefaults, ApplyThenRestoreThenRead) {
-  const std::vector<std::string> nine = {"Edit1=32",   "Edit3=0",      "Edit4=8192",  "Edit5=3600",
-                                         "CheckBox1+", "CheckBox2+",   "CheckBox3-",  "CheckBox4-",
-                                         "CheckBox5+", "CheckBox6-",   "CheckBox7-",  "CheckBox8-",
-                                         "CheckBox9-", "glCheckBox8-", "glCheckBox9-"};
+  const std::vector<std::string> nine = {
+      "customTtl=32",     "customCache=0",  "customRwin=8192", "customKeepAlive=3600",
+      "blackHoleDetect+", "autoDiscovery+", "slowNet-",        "sack-",
+      "maxDupAcks+",      "comPorts-",      "largeWindows-",   "comBuffer-",
+      "vcache-",          "maxConnect-",    "maxSocket-"};
   std::vector<std::string> win95 = nine, win98 = nine;
-  win95.push_back("glCheckBox6+");  // Windows 95 keeps the applier's urgent-data value
-  win98.push_back("glCheckBox6-");
+  win95.push_back("bsdUrgent+");  // Windows 95 keeps the applier's urgent-data value
+  win98.push_back("bsdUrgent-");
   const std::vector<std::string> expected[] = {
-      {"Edit1=128", "Edit2=0", "Edit5=3600", "CheckBox1-", "CheckBox2+", "CheckBox3-", "CheckBox4+",
-       "CheckBox5+", "CheckBox6-", "CheckBox7-", "CheckBox8+", "CheckBox9+", "glCheckBox6-",
-       "glCheckBox8+", "glCheckBox9+"},
+      {"customTtl=128", "customMtu=0", "customKeepAlive=3600", "blackHoleDetect-", "autoDiscovery+",
+       "slowNet-", "sack+", "maxDupAcks+", "comPorts-", "largeWindows-", "comBuffer+", "vcache+",
+       "bsdUrgent-", "maxConnect+", "maxSocket+"},
       win95,
       win98};
   for (int i = 0; i < 3; ++i) {
@@ -114,27 +115,27 @@ TEST(RestoreDefaults, ApplyThenRestoreThenRead) {
     SeedStockNT(rig.registry);
     SeedStock9x(rig.registry);
     rig.platform.version = kVariants[i].version;
-    rig.w.Click(rig.w.glCheckBox3);
+    rig.w.Click(rig.w.cableDsl);
     for (CheckBoxCtl* box : rig.w.Boxes()) {
       if (box->group == 0) rig.w.SetChecked(*box, true);
     }
     if (i == 0) {
-      rig.w.ApplyNTSettings();
+      rig.w.ApplySettings(WinFamily::NT);
     } else {
-      rig.w.Apply9xSettings();
+      rig.w.ApplySettings(WinFamily::Win9x);
     }
     const std::vector<Stored> applied = Values(rig.registry);
 
-    rig.w.Dispatch([&] { rig.w.ToolButton6Click(); });
+    rig.w.Dispatch([&] { rig.w.OnRestoreDefaults(); });
     ASSERT_EQ(rig.platform.messages.size(), 1u);
     EXPECT_EQ(rig.platform.messages[0].text, kPrompt);
     EXPECT_EQ(Actual(rig.registry), ExpectedAfter(kVariants[i].op, applied));
     for (const char* port : kComPorts) EXPECT_EQ(rig.Port(port), kPortsDefault) << port;
 
     // What the removals leave the reader does not touch: shown as unticked here.
-    rig.w.SetChecked(rig.w.CheckBox7, false);
-    rig.w.SetChecked(rig.w.glCheckBox6, false);
-    rig.w.Dispatch([&] { rig.w.ViewCurentSettings1Click(); });
+    rig.w.SetChecked(rig.w.largeWindows, false);
+    rig.w.SetChecked(rig.w.bsdUrgent, false);
+    rig.w.Dispatch([&] { rig.w.OnViewCurrentSettings(); });
     EXPECT_EQ(Observe(rig.w, expected[i]), expected[i]);
   }
 }
@@ -150,7 +151,10 @@ TEST(RestoreDefaults, CleanSystemsRunToThePromptErrorsStopTheRun) {
     std::vector<std::pair<const char*, const char*>> absent;  // key, value name
   };
   const Row rows[] = {
-      {WinXP(), [](Rig& r) { SeedStockNT(r.registry); }, kPrompt, {{kTcpipInterfaceKey, kTcpWindowSize}}},
+      {WinXP(),
+       [](Rig& r) { SeedStockNT(r.registry); },
+       kPrompt,
+       {{kTcpipInterfaceKey, kTcpWindowSize}}},
       {Win95(), [](Rig&) {}, kPrompt, {}},
       {Win98SE(), [](Rig&) {}, kPrompt, {}},
       {WinXP(), [](Rig&) {}, "Failed to set data for 'DefaultTTL'", {}},
@@ -166,7 +170,7 @@ TEST(RestoreDefaults, CleanSystemsRunToThePromptErrorsStopTheRun) {
     Rig rig;
     rig.platform.version = row.version;
     row.prepare(rig);
-    rig.w.Dispatch([&] { rig.w.RestoreWindowsDefaults1Click(); });
+    rig.w.Dispatch([&] { rig.w.OnRestoreDefaults(); });
     ASSERT_EQ(rig.platform.messages.size(), 1u);
     EXPECT_EQ(rig.platform.messages[0].text, row.message);
     for (const auto& [key, name] : row.absent) {
@@ -176,7 +180,7 @@ TEST(RestoreDefaults, CleanSystemsRunToThePromptErrorsStopTheRun) {
   Rig rig;  // with the interface key, its window is reset too
   SeedStockNT(rig.registry);
   rig.registry.SetDword(kHKLM, kTcpipInterfaceKey, kTcpWindowSize, 8760);
-  rig.w.RestoreNTDefaults();
+  rig.w.RestoreDefaults(kWinXP);
   EXPECT_EQ(rig.registry.Get(kHKLM, kTcpipInterfaceKey, kTcpWindowSize),
             (MemoryRegistry::Value{kRegDword, DwordBytes(65535)}));
 }
@@ -204,7 +208,7 @@ TEST(RestoreDefaults, RestartsByTheMeansOfTheSystem) {
       rig.platform.version = version;
       rig.platform.exitOk = exitOk;
       rig.platform.answers = {answer};
-      rig.w.Dispatch([&] { rig.w.RestoreWindowsDefaults1Click(); });
+      rig.w.Dispatch([&] { rig.w.OnRestoreDefaults(); });
       ASSERT_FALSE(rig.platform.calls.empty());
       EXPECT_EQ(rig.platform.calls[0], std::string("MessageBox Confirm: ") + kPrompt);
       const std::vector<std::string> after(rig.platform.calls.begin() + 1,

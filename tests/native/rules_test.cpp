@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "native/panel_fixture.h"
+#include "profiles/input_rules.h"
 
 namespace iz::test {
 namespace {
@@ -17,31 +18,31 @@ TEST_F(PanelTest, EachFieldMarksTheChoiceMatchingItsNumber) {
     const char* marked;
   };
   const Case cases[] = {
-      {"Edit1", "32", 7, "RadioButton5"},
-      {"Edit1", "64", 7, "RadioButton6"},
-      {"Edit1", "128", 7, "RadioButton7"},
-      {"Edit1", "127", 7, "RadioButton8"},
-      {"Edit1", "$40", 7, "RadioButton6"},
-      {"Edit1", "0x80", 7, "RadioButton7"},
-      {"Edit1", "  64", 7, "RadioButton6"},
-      {"Edit1", "64 ", 7, "RadioButton8"},  // a trailing blank: not a number
-      {"Edit1", "-64", 7, "RadioButton8"},
-      {"Edit3", "16", 6, "RadioButton13"},
-      {"Edit3", "32", 6, "RadioButton14"},
-      {"Edit3", "0", 6, "RadioButton12"},
-      {"Edit3", "48", 6, "RadioButton15"},
-      {"Edit3", "abc", 6, "RadioButton12"},  // letters count as 0
-      {"Edit3", "", 6, "RadioButton12"},
-      {"Edit5", "600", 8, "RadioButton18"},
-      {"Edit5", "+0600", 8, "RadioButton18"},
-      {"Edit5", "3600", 8, "RadioButton19"},
-      {"Edit5", "x", 8, "RadioButton19"},
-      {"Edit2", "576", 4, "RadioButton9"},
-      {"Edit2", "$240", 4, "RadioButton9"},
-      {"Edit2", "1500", 4, "RadioButton10"},
-      {"Edit2", "1492", 4, "RadioButton11"},
-      {"Edit2", "", 4, "RadioButton11"},
-      {"Edit2", "Q", 4, "RadioButton11"},
+      {"customTtl", "32", 7, "ttl32"},
+      {"customTtl", "64", 7, "ttl64"},
+      {"customTtl", "128", 7, "ttl128"},
+      {"customTtl", "127", 7, "ttlCustom"},
+      {"customTtl", "$40", 7, "ttl64"},
+      {"customTtl", "0x80", 7, "ttl128"},
+      {"customTtl", "  64", 7, "ttl64"},
+      {"customTtl", "64 ", 7, "ttlCustom"},  // a trailing blank: not a number
+      {"customTtl", "-64", 7, "ttlCustom"},
+      {"customCache", "16", 6, "cache16"},
+      {"customCache", "32", 6, "cache32"},
+      {"customCache", "0", 6, "cache0"},
+      {"customCache", "48", 6, "cacheCustom"},
+      {"customCache", "abc", 6, "cache0"},  // letters count as 0
+      {"customCache", "", 6, "cache0"},
+      {"customKeepAlive", "600", 8, "keepAliveDefault"},
+      {"customKeepAlive", "+0600", 8, "keepAliveDefault"},
+      {"customKeepAlive", "3600", 8, "keepAliveCustom"},
+      {"customKeepAlive", "x", 8, "keepAliveCustom"},
+      {"customMtu", "576", 4, "mtu576"},
+      {"customMtu", "$240", 4, "mtu576"},
+      {"customMtu", "1500", 4, "mtu1500"},
+      {"customMtu", "1492", 4, "mtuCustom"},
+      {"customMtu", "", 4, "mtuCustom"},
+      {"customMtu", "Q", 4, "mtuCustom"},
   };
   for (const Case& c : cases) {
     TIZelvora fresh(registry, profiles, platform);
@@ -71,16 +72,16 @@ TEST_F(PanelTest, StandardWindowsSelectTheirMultipleWhateverTheMtu) {
   std::vector<std::string> actual;
   for (const std::string& text : cases) {
     TIZelvora fresh(registry, profiles, platform);
-    fresh.SetText(fresh.Edit2, "1500");
+    fresh.SetText(fresh.customMtu, "1500");
     fresh.SetItemIndex(3);
-    fresh.SetText(fresh.Edit4, "1");
-    fresh.SetText(fresh.Edit4, text);
-    const std::string mark = fresh.RadioButton16.checked   ? "M"
-                             : fresh.RadioButton17.checked ? "C"
-                                                           : "?";
-    actual.push_back(fresh.Edit4.text + " " + std::to_string(fresh.ComboBox1.itemIndex) + " " +
-                     mark);
-    EXPECT_EQ("1500", fresh.Edit2.text) << "the lookup never touches the MTU";
+    fresh.SetText(fresh.customRwin, "1");
+    fresh.SetText(fresh.customRwin, text);
+    const std::string mark = fresh.rwinMultiple.checked ? "M"
+                             : fresh.rwinCustom.checked ? "C"
+                                                        : "?";
+    actual.push_back(fresh.customRwin.text + " " + std::to_string(fresh.rwinMultiples.itemIndex) +
+                     " " + mark);
+    EXPECT_EQ("1500", fresh.customMtu.text) << "the lookup never touches the MTU";
   }
   EXPECT_EQ(expected, actual);
 }
@@ -88,30 +89,31 @@ TEST_F(PanelTest, StandardWindowsSelectTheirMultipleWhateverTheMtu) {
 // The chains that start at the MTU field or at the list, compared as whole
 // panel states so that any stray change shows.
 TEST_F(PanelTest, TypingAStandardMtuWithAPickRecomputesAndSelects) {
-  Click("RadioButton11");  // opens the MTU field
-  Click("RadioButton16");  // opens the list
-  w.Pick(3);               // "x10": MTU "0" gives a window of 0
-  Put("Edit2", "1500");
+  Click("mtuCustom");     // opens the MTU field
+  Click("rwinMultiple");  // opens the list
+  w.Pick(3);              // "x10": MTU "0" gives a window of 0
+  Put("customMtu", "1500");
   PanelState expected;
-  expected.texts = {{"Edit1", "0"}, {"Edit2", "1500"}, {"Edit3", "0"}, {"Edit4", "14600"},
-                    {"Edit5", "0"}, {"Edit6", "0"},    {"Edit7", "0"}};
-  expected.checked = {"RadioButton3", "RadioButton10", "RadioButton16"};
-  expected.open = {"Edit2", "ComboBox1"};
+  expected.texts = {{"customTtl", "0"},       {"customMtu", "1500"},    {"customCache", "0"},
+                    {"customRwin", "14600"},  {"customKeepAlive", "0"}, {"maxConnections", "0"},
+                    {"maxConnections10", "0"}};
+  expected.checked = {"automatic1", "mtu1500", "rwinMultiple"};
+  expected.open = {"customMtu", "rwinMultiples"};
   expected.comboItem = 3;
   EXPECT_EQ(expected, Capture(w));
 }
 
 TEST_F(PanelTest, ClearingTheMtuWithAPickZeroesTheWindow) {
-  Click("RadioButton11");
-  Click("RadioButton16");
-  Put("Edit2", "576");
+  Click("mtuCustom");
+  Click("rwinMultiple");
+  Put("customMtu", "576");
   w.Pick(2);  // "x8"
-  ASSERT_EQ("4288", w.Edit4.text);
-  Put("Edit2", "");
-  EXPECT_EQ("0", w.Edit4.text);
-  EXPECT_EQ("RadioButton11", std::string(w.CheckedIn(4)->name));
-  EXPECT_EQ("RadioButton17", std::string(w.CheckedIn(5)->name));
-  EXPECT_EQ(2, w.ComboBox1.itemIndex);
+  ASSERT_EQ("4288", w.customRwin.text);
+  Put("customMtu", "");
+  EXPECT_EQ("0", w.customRwin.text);
+  EXPECT_EQ("mtuCustom", std::string(w.CheckedIn(4)->name));
+  EXPECT_EQ("rwinCustom", std::string(w.CheckedIn(5)->name));
+  EXPECT_EQ(2, w.rwinMultiples.itemIndex);
 }
 
 TEST_F(PanelTest, TheWindowFollowsMtuTimesMultipleNeverBelowZero) {
@@ -122,61 +124,61 @@ TEST_F(PanelTest, TheWindowFollowsMtuTimesMultipleNeverBelowZero) {
     const char* marked;
   };
   const Case cases[] = {
-      {"576", 1, "3216", "RadioButton16"},
-      {"1500", 0, "5840", "RadioButton16"},
-      {"1492", 0, "5808", "RadioButton17"},
-      {"576", 6, "8576", "RadioButton16"},
-      {"1492", 6, "23232", "RadioButton17"},  // a product of another segment size
-      {"41", 6, "16", "RadioButton17"},
-      {"40", 6, "0", "RadioButton17"},
-      {"30", 0, "0", "RadioButton17"},
-      {"-1500", 0, "0", "RadioButton17"},
-      {"Q", 0, "0", "RadioButton17"},
+      {"576", 1, "3216", "rwinMultiple"},
+      {"1500", 0, "5840", "rwinMultiple"},
+      {"1492", 0, "5808", "rwinCustom"},
+      {"576", 6, "8576", "rwinMultiple"},
+      {"1492", 6, "23232", "rwinCustom"},  // a product of another segment size
+      {"41", 6, "16", "rwinCustom"},
+      {"40", 6, "0", "rwinCustom"},
+      {"30", 0, "0", "rwinCustom"},
+      {"-1500", 0, "0", "rwinCustom"},
+      {"Q", 0, "0", "rwinCustom"},
       // Far beyond 64 bits once multiplied: the exact product, which no rule
       // or applier takes for a number, rather than a wrapped one.
-      {"9223372036854775807", 6, "147573952589676412272", "RadioButton17"},
+      {"9223372036854775807", 6, "147573952589676412272", "rwinCustom"},
   };
   for (const Case& c : cases) {
     // Both ways in: the MTU typed with the multiple already picked, and the
     // multiple picked after the MTU.
     for (bool pickFirst : {true, false}) {
       TIZelvora fresh(registry, profiles, platform);
-      fresh.Click(fresh.RadioButton16);
-      fresh.SetText(fresh.Edit4, "12345");
+      fresh.Click(fresh.rwinMultiple);
+      fresh.SetText(fresh.customRwin, "12345");
       if (pickFirst) fresh.Pick(c.item);
-      fresh.SetText(fresh.Edit2, c.mtu);
+      fresh.SetText(fresh.customMtu, c.mtu);
       if (!pickFirst) fresh.Pick(c.item);
-      EXPECT_EQ(c.rwin, fresh.Edit4.text) << c.mtu << " x item " << c.item;
+      EXPECT_EQ(c.rwin, fresh.customRwin.text) << c.mtu << " x item " << c.item;
       EXPECT_EQ(c.marked, std::string(fresh.CheckedIn(5)->name)) << c.mtu;
-      EXPECT_EQ(c.item, fresh.ComboBox1.itemIndex) << c.mtu;
+      EXPECT_EQ(c.item, fresh.rwinMultiples.itemIndex) << c.mtu;
     }
   }
 }
 
 TEST_F(PanelTest, WithoutAPickTheMtuLeavesTheWindowAlone) {
-  Click("RadioButton17");
-  Put("Edit4", "65535");
-  Put("Edit2", "1500");
-  EXPECT_EQ("65535", w.Edit4.text);
-  EXPECT_EQ("RadioButton17", std::string(w.CheckedIn(5)->name));
+  Click("rwinCustom");
+  Put("customRwin", "65535");
+  Put("customMtu", "1500");
+  EXPECT_EQ("65535", w.customRwin.text);
+  EXPECT_EQ("rwinCustom", std::string(w.CheckedIn(5)->name));
 }
 
 TEST_F(PanelTest, WithAPickTheMtuReplacesATypedWindow) {
-  Click("RadioButton16");
+  Click("rwinMultiple");
   w.Pick(0);
-  Click("RadioButton17");  // locks the list, keeps its pick
-  Put("Edit4", "65535");
-  Click("RadioButton10");  // the fixed MTU's text runs the rule before the lock
-  EXPECT_EQ("5840", w.Edit4.text);
-  EXPECT_EQ("RadioButton16", std::string(w.CheckedIn(5)->name));
-  EXPECT_FALSE(w.Edit2.enabled);
-  EXPECT_TRUE(w.Edit4.enabled) << "marks never change a lock";
+  Click("rwinCustom");  // locks the list, keeps its pick
+  Put("customRwin", "65535");
+  Click("mtu1500");  // the fixed MTU's text runs the rule before the lock
+  EXPECT_EQ("5840", w.customRwin.text);
+  EXPECT_EQ("rwinMultiple", std::string(w.CheckedIn(5)->name));
+  EXPECT_FALSE(w.customMtu.enabled);
+  EXPECT_TRUE(w.customRwin.enabled) << "marks never change a lock";
 }
 
 TEST_F(PanelTest, OnlyLowerCaseLettersAreKeptOutOfTheMtu) {
   std::string discarded;
   for (int c = 0; c < 256; ++c) {
-    if (w.Edit2KeyPress(static_cast<char>(c))) discarded += static_cast<char>(c);
+    if (MtuKeyRejected(static_cast<char>(c))) discarded += static_cast<char>(c);
   }
   EXPECT_EQ("abcdefghijklmnopqrstuvwxyz", discarded);
 }

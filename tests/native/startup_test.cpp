@@ -73,12 +73,10 @@ TEST_F(StartupTest, StatusLineAndFirstReadingFollowTheDetectedSystem) {
   for (const Case& c : cases) {
     platform.SetVersion(c.platformId, c.major, c.minor, c.csd);
     TIZelvora w(registry, profiles, platform);
-    w.Dispatch([&] { w.FormCreate(); });
+    w.Dispatch([&] { w.OnCreate(); });
     EXPECT_EQ(c.status, w.StatusText);
     EXPECT_TRUE(w.StatusSimple && w.StatusBold) << c.status;
-    ASSERT_NE(nullptr, w.ThemeManager) << c.status;
-    EXPECT_EQ("ThemeManager1", w.ThemeManager->Name);
-    EXPECT_EQ(c.ttlShown, w.Edit1.text) << c.status;
+    EXPECT_EQ(c.ttlShown, w.customTtl.text) << c.status;
   }
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_EQ(0, platform.noticesShown);
@@ -87,7 +85,7 @@ TEST_F(StartupTest, StatusLineAndFirstReadingFollowTheDetectedSystem) {
 TEST_F(StartupTest, NoticeThenStatusAndThemingThenTheReading) {
   registry.SetString(kHKCU, kOwnKey, "FirstUse", "1");
   TIZelvora w(registry, profiles, platform);
-  w.FormCreate();
+  w.OnCreate();
   EXPECT_EQ((std::vector<std::string>{"ShowFirstRunNotice", "ApplyTheming"}), platform.calls);
   // The first-use flag is read and stored before theming, the settings are
   // read after it.
@@ -107,7 +105,7 @@ TEST_F(StartupTest, NoticeThenStatusAndThemingThenTheReading) {
   EXPECT_GT(readingCalls, 0);
   const MemoryRegistry::Value shown{kRegSz, StringBytes("0")};
   EXPECT_EQ(shown, registry.Get(kHKCU, kOwnKey, "FirstUse"));
-  EXPECT_EQ("64", w.Edit1.text);
+  EXPECT_EQ("64", w.customTtl.text);
 }
 
 TEST_F(StartupTest, AFailingFirstStepSkipsTheRestAndIsReported) {
@@ -115,7 +113,7 @@ TEST_F(StartupTest, AFailingFirstStepSkipsTheRestAndIsReported) {
   registry.SetDword(kHKCU, kOwnKey, "FirstUse", 1);
   TIZelvora w(registry, profiles, platform);
   const PanelState fresh = Capture(w);
-  w.Dispatch([&] { w.FormCreate(); });
+  w.Dispatch([&] { w.OnCreate(); });
 
   ASSERT_EQ(1u, platform.messages.size());
   EXPECT_EQ("Invalid data type for 'FirstUse'", platform.messages[0].text);
@@ -125,7 +123,6 @@ TEST_F(StartupTest, AFailingFirstStepSkipsTheRestAndIsReported) {
   EXPECT_EQ(0, platform.noticesShown);
   EXPECT_EQ("", w.StatusText);
   EXPECT_FALSE(w.StatusSimple);
-  EXPECT_EQ(nullptr, w.ThemeManager);
   EXPECT_EQ(fresh, Capture(w)) << "the settings were not read";
 }
 
@@ -134,25 +131,21 @@ TEST_F(StartupTest, AFailingReadingKeepsWhatWasDoneBeforeIt) {
   registry.SetRaw(kHKLM, "System\\CurrentControlSet\\Services\\Class\\Net\\0000", "SLOWNET",
                   kRegBinary, {0, 0});
   TIZelvora w(registry, profiles, platform);
-  w.Dispatch([&] { w.FormCreate(); });
+  w.Dispatch([&] { w.OnCreate(); });
   ASSERT_EQ(1u, platform.messages.size());
   EXPECT_EQ("Invalid data type for 'SLOWNET'", platform.messages[0].text);
   EXPECT_EQ(" Operating System: Windows XP", w.StatusText);
-  EXPECT_NE(nullptr, w.ThemeManager);
-  EXPECT_EQ("64", w.Edit1.text) << "the steps before the failure stay done";
+  EXPECT_EQ("64", w.customTtl.text) << "the steps before the failure stay done";
 }
 
 TEST_F(StartupTest, LeavingAsksTheApplicationAndWritesNothing) {
   TIZelvora w(registry, profiles, platform);
-  w.FormCreate();
+  w.OnCreate();
   const int writesAfterStart = RegistryWrites();
   platform.calls.clear();
 
-  w.Exit1Click();
-  w.ToolButton10Click();
-  w.FormDestroy();
-  EXPECT_EQ((std::vector<std::string>{"CloseMainWindow", "TerminateApplication"}), platform.calls);
-  EXPECT_EQ(nullptr, w.ThemeManager);
+  w.OnExit();
+  EXPECT_EQ((std::vector<std::string>{"CloseMainWindow"}), platform.calls);
   EXPECT_EQ(writesAfterStart, RegistryWrites());
   EXPECT_TRUE(profiles.entries.empty());
 }

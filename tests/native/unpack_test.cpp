@@ -1,7 +1,7 @@
 // The unpacking of the program's packed resources: the toolbar's real icons
 // are checked end to end (tests/e2e/startup_e2e.cpp); here the edges of the
 // format, and data that must be refused without reading or writing past it.
-#include "app/unpack.h"
+#include "model/unpack.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "app/platform.h"
+#include "model/platform.h"
 #include "store/memory_registry.h"
 #include "store/parameter_map.h"
 #include "store/profile_file.h"

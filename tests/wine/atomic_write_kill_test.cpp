@@ -8,8 +8,8 @@
 #include <random>
 #include <string>
 
-#include "app/win32/win.h"
-#include "app/win32/win32_platform.h"
+#include "win32/win.h"
+#include "win32/win32_platform.h"
 
 namespace {
 
@@ -59,8 +59,8 @@ TEST(AtomicWriteKill, AKilledWriterLeavesTheOldFileOrTheNew) {
       STARTUPINFOA startup{};
       startup.cb = sizeof startup;
       PROCESS_INFORMATION process{};
-      ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &startup, &process));
+      ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &process));
       Sleep(delay(random));
       TerminateProcess(process.hProcess, 1);
       WaitForSingleObject(process.hProcess, 5000);

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/win32/win.h"
 #include "shared/conformance_registry.h"
-#include "store/win32_profile.h"
-#include "store/win32_registry.h"
+#include "win32/win.h"
+#include "win32/win32_profile.h"
+#include "win32/win32_registry.h"
 
 namespace iz::test {
 namespace {

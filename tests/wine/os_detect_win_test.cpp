@@ -3,9 +3,9 @@
 // other versions are covered by starting the program itself (tests/e2e).
 #include <gtest/gtest.h>
 
-#include "app/os_kind.h"
-#include "app/win32/win.h"
-#include "app/win32/win32_platform.h"
+#include "model/os_kind.h"
+#include "win32/win.h"
+#include "win32/win32_platform.h"
 
 namespace {
 

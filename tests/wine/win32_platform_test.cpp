@@ -1,5 +1,5 @@
 // The file calls of the real platform, on real files of the Wine prefix.
-#include "app/win32/win32_platform.h"
+#include "win32/win32_platform.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/restart.h"
-#include "app/win32/late_bound.h"
-#include "app/win32/win.h"
+#include "model/restart.h"
 #include "store/error.h"
+#include "win32/late_bound.h"
+#include "win32/win.h"
 
 namespace {
 
@@ -101,8 +101,8 @@ TEST_F(Win32PlatformFiles, DirectoryAndFileTestsTellThemApart) {
 // With the system's MoveFileEx, and with one as the 9x family has it.
 TEST_F(Win32PlatformFiles, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporary) {
   const std::string file = dir_ + "\\a.txt";
-  for (auto moveFileEx : {iz::win32::Win32Platform::MoveFileExFn{},
-                          &iz::win32::MoveFileExNotImplemented}) {
+  for (auto moveFileEx :
+       {iz::win32::Win32Platform::MoveFileExFn{}, &iz::win32::MoveFileExNotImplemented}) {
     SCOPED_TRACE(moveFileEx ? "not implemented" : "MoveFileEx");
     platform_.moveFileEx = moveFileEx;
     const std::string big(200000, 'b');

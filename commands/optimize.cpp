@@ -1,0 +1,68 @@
+// The Optimize command: write the panel through the applier of the running
+// family, then offer the restart that makes the stack pick the values up.
+#include "commands/izelvora.h"
+#include "model/restart.h"
+#include "optimize/apply.h"
+#include "restore/journal.h"
+
+namespace iz {
+
+namespace {
+
+constexpr const char* kChooseTypeFirst = "You must choose a connection type first.";
+constexpr const char* kInformationCaption = "Information";
+constexpr const char* kConfirmCaption = "Confirm";
+constexpr const char* kOptimizedHead = "Your ";
+constexpr const char* kOptimizedTail =
+    " connection has been Optimized. Before using the new settings you must restart your "
+    "computer. Do you wish to reboot now? ";
+
+// The prompt names a type by its own spelling, not by the box's caption
+// ("MODEM (Dial -Up)" reads "Modem (Dial-Up)", "EXTREME" reads "extreme").
+struct ConnectionName {
+  CheckBoxCtl Panel::*box;
+  const char* displayName;
+};
+constexpr ConnectionName kConnectionNames[] = {
+    {&Panel::modem, "Modem (Dial-Up)"}, {&Panel::isdn, "ISDN"},
+    {&Panel::cableDsl, "CABLE / DSL"},  {&Panel::pppoe, "DSL (PPPoE)"},
+    {&Panel::extreme, "extreme"},
+};
+
+// The first ticked connection type, or nullptr when none is.
+const char* CheckedConnectionName(const Panel& panel) {
+  for (const ConnectionName& c : kConnectionNames) {
+    if ((panel.*c.box).checked) return c.displayName;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool TIZelvora::ConnectionTypeChosen() {
+  if (CheckedConnectionName(*this) != nullptr) return true;
+  platform_.MessageBox(kChooseTypeFirst, kInformationCaption, MsgIcon::Information, MsgButtons::Ok);
+  return false;
+}
+
+void TIZelvora::OnOptimize() {
+  if (!ConnectionTypeChosen()) return;
+  ApplySettings(RunningFamily());
+  OfferRestart(CheckedConnectionName(*this));
+}
+
+void TIZelvora::ApplySettings(WinFamily family) {
+  iz::ApplySettings(family, *this, registry_, profiles_, platform_, Journaled(kOptimizeCommand));
+}
+
+void TIZelvora::OfferRestart(const std::string& connectionName) {
+  const std::string text = kOptimizedHead + connectionName + kOptimizedTail;
+  if (platform_.MessageBox(text, kConfirmCaption, MsgIcon::Question, MsgButtons::YesNo) !=
+      MsgAnswer::Yes) {
+    return;
+  }
+  // Asked again: the answer may come long after the applier ran.
+  RestartByMeans(platform_, MeansForKind(GetOSKind(platform_)));
+}
+
+}  // namespace iz

@@ -1,0 +1,29 @@
+// Preview Changes and Export as .reg File: Optimize's checks and applier,
+// run on an in-memory copy instead of the real settings.
+#include "commands/izelvora.h"
+#include "model/os_kind.h"
+#include "preview/dry_run.h"
+#include "store/error.h"
+
+namespace iz {
+
+void TIZelvora::OnPreviewChanges() {
+  if (!ConnectionTypeChosen()) return;
+  // Computed before the dialog opens, so an invalid field is reported as
+  // Optimize reports it and no dialog appears.
+  const PreviewReport report =
+      PreviewOptimize(*this, registry_, profiles_, platform_, RunningFamily());
+  if (platform_.ShowPreview(report)) OnOptimize();
+}
+
+void TIZelvora::OnExportRegFile() {
+  if (!ConnectionTypeChosen()) return;
+  const WinFamily family = RunningFamily();
+  const std::string text = ExportRegText(RecordOptimize(*this, platform_, family), family,
+                                         {DateText(platform_.Now()), ProfileText(*this)});
+  std::string path;
+  if (!platform_.AskSaveRegFile(DefaultExportFileName(*this), &path)) return;
+  if (!platform_.WriteFileAtomically(path, text)) throw Error(FormatMessage(kUnableToWrite, path));
+}
+
+}  // namespace iz

@@ -1,0 +1,43 @@
+#pragma once
+// Which Windows the program runs on. GetOSKind answers a small signed int so
+// that the kinds keep the order of the name table; compare it only with the
+// names and predicates below, never with a bare number.
+#include <string>
+
+#include "model/platform.h"
+
+namespace iz {
+
+inline constexpr int kUnknown = -1;
+inline constexpr int kWin95 = 0;
+inline constexpr int kWin98 = 1;
+inline constexpr int kWin98SE = 2;
+inline constexpr int kWinMe = 3;
+inline constexpr int kWinNT4 = 4;
+inline constexpr int kWin2000 = 5;
+inline constexpr int kWinXP = 6;  // also Server 2003 (5.2)
+inline constexpr int kWinVista = 7;
+inline constexpr int kWin7 = 8;
+inline constexpr int kWin8 = 9;  // also every later system, which reports 6.2
+
+int GetOSKind(Platform& platform);
+
+// The display name of a kind (index kind + 1 of the name table).
+const char* OSName(int kind);
+
+// The two families of Windows, each with its own places for the settings.
+enum class WinFamily { Win9x, NT };
+
+// The one answer to "is this the NT family": NT 4.0 to 8. Everything else,
+// an unrecognised system included, is read, optimized and restored as 9x.
+inline WinFamily FamilyOf(int kind) {
+  return kind >= kWinNT4 && kind <= kWin8 ? WinFamily::NT : WinFamily::Win9x;
+}
+inline bool IsNTFamily(int kind) { return FamilyOf(kind) == WinFamily::NT; }
+// Within the 9x family, 98, 98 SE and Millennium share their defaults.
+inline bool IsWin98Family(int kind) { return kind >= kWin98 && kind <= kWinMe; }
+
+// "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8)" and its 9x twin.
+const char* FamilyName(WinFamily family);
+
+}  // namespace iz

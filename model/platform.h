@@ -1,0 +1,124 @@
+#pragma once
+// Everything the logic asks of Windows beyond the registry and profile files.
+// Each call is small enough for a test substitute to record it and answer it
+// from a script (tests/native/fake_platform.h).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/preview_report.h"
+
+namespace iz {
+
+// The fields of OSVERSIONINFOA that the OS detection reads.
+struct VersionInfo {
+  std::uint32_t platformId = 0;  // 1 VER_PLATFORM_WIN32_WINDOWS, 2 VER_PLATFORM_WIN32_NT
+  std::uint32_t major = 0;
+  std::uint32_t minor = 0;
+  std::string csdVersion;  // the service-pack text
+};
+
+// The local date and time, as GetLocalTime gives it (seconds, no fraction).
+struct DateTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// The last `width` decimal digits of v, zero-filled. Not snprintf: the
+// program would carry the C library's formatting engine for it.
+inline std::string Decimal(int v, int width) {
+  std::string out(static_cast<std::size_t>(width), '0');
+  for (int i = width - 1; i >= 0 && v > 0; --i, v /= 10) out[i] = static_cast<char>('0' + v % 10);
+  return out;
+}
+
+// "2026-12-07".
+inline std::string DateText(const DateTime& t) {
+  return Decimal(t.year, 4) + "-" + Decimal(t.month, 2) + "-" + Decimal(t.day, 2);
+}
+
+enum class MsgIcon { None, Information, Question, Error };
+enum class MsgButtons { Ok, YesNo };  // YesNo: Yes is the default button
+enum class MsgAnswer { Ok, Yes, No, Cancel };
+
+// Which window owns a shell launch or a dialog.
+enum class Owner { MainWindow, AboutWindow };
+
+inline constexpr std::uint32_t kVerPlatformWin32Windows = 1;
+inline constexpr std::uint32_t kVerPlatformWin32NT = 2;
+inline constexpr int kSwShow = 5;
+inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+
+enum class FileRead { Ok, Failed, TooLarge };
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // GetVersionExA with an OSVERSIONINFOA of size 148; false when it fails.
+  virtual bool GetVersion(VersionInfo& info) = 0;
+
+  // A modal MessageBox owned by the main window.
+  virtual MsgAnswer MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                               MsgButtons buttons) = 0;
+  // The modal first-run notice (TAboutBox1); returns when it is closed. May throw.
+  virtual void ShowFirstRunNotice() = 0;
+  // The modal about window (TAboutBox), a fresh one each time.
+  virtual void ShowAboutBox() = 0;
+
+  // ShellExecute(owner, "open", file, params or NULL when empty, NULL, SW_SHOW);
+  // false when the shell could not start it.
+  virtual bool ShellOpen(Owner owner, const std::string& file, const std::string& params) = 0;
+  // The system's own text for the last platform call that failed.
+  virtual std::string LastErrorText() = 0;
+  // The system directory (GetSystemDirectoryA), empty when it cannot be had.
+  virtual std::string SystemDirectory() = 0;
+
+  // The restart primitives that ExitWindowsWithPrivilege composes.
+  // OpenProcessToken(GetCurrentProcess(), access); the token is kept until CloseToken.
+  virtual bool OpenProcessToken(std::uint32_t desiredAccess) = 0;
+  // LookupPrivilegeValueA(NULL, name) into the kept LUID.
+  virtual bool LookupPrivilegeValue(const std::string& name) = 0;
+  // AdjustTokenPrivileges(token, FALSE, {1, luid, attributes}, 16, &previous, &len).
+  virtual bool AdjustTokenPrivileges(std::uint32_t attributes) = 0;
+  virtual void CloseToken() = 0;
+  virtual bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
+
+  // The application object and the main window.
+  virtual void CloseMainWindow() = 0;  // "E&xit" and the close box
+  virtual void ApplyTheming() = 0;     // the theming component's work on existing windows
+
+  // Files, for the backup. Paths are in the platform's own encoding: the
+  // program path may hold characters that the ANSI code page cannot show.
+  virtual std::string ProgramPath() = 0;  // full path of the running program file
+  virtual bool DirectoryExists(const std::string& path) = 0;
+  virtual bool FileExists(const std::string& path) = 0;  // exists and is not a directory
+  // The path exists and is a reparse point (junction, symbolic link, mount point).
+  virtual bool IsReparsePoint(const std::string& path) = 0;
+  virtual bool CreateDirectory(const std::string& path) = 0;
+  virtual bool SetFileAttributes(const std::string& path, std::uint32_t attributes) = 0;
+  virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  // Copies from over to through a new temporary file beside to and a
+  // replace, so that to is either the old file or the whole copy.
+  virtual bool CopyFileAtomically(const std::string& from, const std::string& to) = 0;
+  // Writes a whole file atomically (temporary file, then rename); false on failure.
+  virtual bool WriteFileAtomically(const std::string& path, const std::string& content) = 0;
+  // Reads a whole file of at most maxBytes; a larger one is not read.
+  virtual FileRead ReadFile(const std::string& path, std::string* content,
+                            std::uint64_t maxBytes) = 0;
+
+  // Preview and export.
+  // The modal "Preview Changes" dialog; true when it was left by "&Optimize".
+  virtual bool ShowPreview(const PreviewReport& report) = 0;
+  // The Save As dialog for a registration file, offering suggestedName;
+  // false when it was cancelled.
+  virtual bool AskSaveRegFile(const std::string& suggestedName, std::string* path) = 0;
+  // The names of the files (not folders) directly in a folder, in no
+  // particular order; false when the folder cannot be listed.
+  virtual bool ListFiles(const std::string& folder, std::vector<std::string>* names) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+
+  // GetLocalTime: the journal names its records by it, the export is dated by it.
+  virtual DateTime Now() = 0;
+};
+
+}  // namespace iz

@@ -1,0 +1,405 @@
+// The first-run notice (TAboutBox1), the about window (TAboutBox) and the
+// preview of Optimize: plain top-level windows of standard controls, each run
+// in a modal loop of its own and destroyed when it closes.
+#include "win32/info_windows.h"
+
+#include <iterator>
+#include <string>
+
+#include "help/links.h"
+#include "resources/about_ids.h"
+#include "store/error.h"
+#include "win32/controls.h"
+#include "win32/resource_ids.h"
+
+namespace iz::win32 {
+
+namespace {
+
+constexpr const char* kNoticeClass = "TAboutBox1";
+constexpr const char* kAboutClass = "TAboutBox";
+constexpr const char* kPreviewClass = "TPreviewForm";
+constexpr int kOkButtonId = IDOK;
+constexpr int kMemoId = 100;
+constexpr int kLinkId = 101;
+constexpr int kPreviewOptimizeId = 102;
+constexpr int kPreviewListId = 103;
+
+// The notice, line by line: the trailing blanks, the missing blank after
+// "first." and the grammar are the text as it has always been shown.
+constexpr const char* kNoticeLines[] = {
+    "Before making any changes to your system, you should ",
+    "backup your registry first.To backup your registry go to ",
+    "Settings menu from this program and click \"Backup your",
+    "settings\". ",
+    "",
+    "Internet Zelvora offers 3 different automatic methods ",
+    "which will speed up your connection. You should try all",
+    "3 of them to find out which one is the best for your ",
+    "configuration. These message will appear only once.",
+};
+
+std::string NoticeText() {
+  std::string text = kNoticeLines[0];
+  for (std::size_t i = 1; i < std::size(kNoticeLines); ++i) {
+    text += "\r\n";
+    text += kNoticeLines[i];
+  }
+  return text;
+}
+
+HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+// 8-point "MS Sans Serif".
+HFONT MakeFont(bool bold, int dpi) { return win32::MakeFont("MS Sans Serif", 8, bold, dpi); }
+
+// What one open window needs while its modal loop runs.
+struct WindowState {
+  HFONT font = nullptr;
+  HFONT boldFont = nullptr;
+  HICON icon = nullptr;
+  HBITMAP side = nullptr;
+  HWND link = nullptr;
+  const std::function<void(HWND)>* onLinkClick = nullptr;
+  bool done = false;
+  bool optimize = false;  // the preview was left by "&Optimize"
+
+  ~WindowState() {
+    if (font) DeleteObject(font);
+    if (boldFont) DeleteObject(boldFont);
+    if (icon) DestroyIcon(icon);
+    if (side) DeleteObject(side);
+  }
+};
+
+WindowState* StateOf(HWND hwnd) {
+  return reinterpret_cast<WindowState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+LRESULT HandleInfoMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WindowState* state = StateOf(hwnd);
+  switch (msg) {
+    case WM_NCCREATE: {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      break;
+    }
+    case WM_COMMAND:
+      if (!state) break;
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        // OK, Enter and Escape all close with the same result.
+        state->done = true;
+        return 0;
+      }
+      if (LOWORD(wParam) == kPreviewOptimizeId) {
+        state->optimize = state->done = true;
+        return 0;
+      }
+      if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED && state->onLinkClick &&
+          *state->onLinkClick) {
+        (*state->onLinkClick)(hwnd);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      if (state) state->done = true;
+      return 0;
+    // The dialog keyboard asks a window that is not a dialog for these too:
+    // Enter in a text field presses the default button, and Tab moves on.
+    case DM_GETDEFID:
+      for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
+            SendMessageA(c, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)
+          return MAKELRESULT(GetDlgCtrlID(c), DC_HASDEFID);
+      }
+      return 0;
+    case WM_NEXTDLGCTL:
+      MoveFocus(hwnd, wParam, lParam);
+      return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+      // The notice's text field reads as plain text on the window; the link
+      // is blue. Everything else keeps the window's face colour.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      if (state && reinterpret_cast<HWND>(lParam) == state->link) {
+        SetTextColor(dc, RGB(0, 0, 255));
+      } else {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      }
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_SETCURSOR:
+      if (state && reinterpret_cast<HWND>(wParam) == state->link) {
+        SetCursor(LoadCursor(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// Nothing may unwind through the system's callback, the link's handler
+// included; the main window reports its handlers' errors itself.
+LRESULT CALLBACK InfoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  try {
+    return HandleInfoMessage(hwnd, msg, wParam, lParam);
+  } catch (...) {
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+}
+
+// A fixed dialog frame with the close box only, sized to the given client
+// area (96-DPI pixels, scaled to dpi).
+HWND CreateFrame(const char* className, const char* caption, HWND owner, int clientWidth,
+                 int clientHeight, int dpi, WindowState* state) {
+  RegisterWindowClass(className, InfoWindowProc);
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  const DWORD exStyle = WS_EX_DLGMODALFRAME;
+  const SIZE size = WindowSizeFor(clientWidth, clientHeight, style, false, exStyle, dpi);
+  HWND hwnd = CreateWindowExA(exStyle, className, caption, style, 0, 0, size.cx, size.cy, owner,
+                              nullptr, Instance(), state);
+  if (!hwnd) throw Error(std::string("Cannot create the window ") + caption);
+  // The system menu of a window without minimise or maximise box keeps only
+  // Move and Close.
+  HMENU menu = GetSystemMenu(hwnd, FALSE);
+  if (menu) {
+    DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_MINIMIZE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+  }
+  return hwnd;
+}
+
+// Centres the window over the given rectangle, kept inside the work area.
+void CentreOver(HWND hwnd, const RECT& area) {
+  RECT own;
+  GetWindowRect(hwnd, &own);
+  const int width = own.right - own.left;
+  const int height = own.bottom - own.top;
+  int x = area.left + (area.right - area.left - width) / 2;
+  int y = area.top + (area.bottom - area.top - height) / 2;
+  RECT work;
+  if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+    if (x + width > work.right) x = work.right - width;
+    if (y + height > work.bottom) y = work.bottom - height;
+    if (x < work.left) x = work.left;
+    if (y < work.top) y = work.top;
+  }
+  SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CentreOnScreen(HWND hwnd) {
+  RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  CentreOver(hwnd, screen);
+}
+
+// Over the owner while it is on screen, otherwise in the middle of the screen.
+void CentreOverOwner(HWND hwnd, HWND owner) {
+  RECT over;
+  if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over)) {
+    CentreOver(hwnd, over);
+  } else {
+    CentreOnScreen(hwnd);
+  }
+}
+
+HWND AddOkButton(HWND parent, int x, int y, HFONT font, int dpi) {
+  return CreateChild(Child("BUTTON")
+                         .Text("OK")
+                         .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
+                         .At(x, y, 75, 25)
+                         .Dpi(dpi)
+                         .In(parent)
+                         .Id(kOkButtonId)
+                         .Font(font));
+}
+
+// Runs the window modally: the owner is disabled while it is open, keyboard
+// navigation works as in a dialog, and a quit request that arrives meanwhile
+// is passed on to the caller's loop. The window is destroyed on every path.
+void RunModal(HWND hwnd, HWND owner, HWND focus, WindowState& state) {
+  const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+  if (ownerWasEnabled) EnableWindow(owner, FALSE);
+  ShowWindow(hwnd, SW_SHOW);
+  SetForegroundWindow(hwnd);
+  SetFocus(focus);
+  bool quit = false;
+  WPARAM quitCode = 0;
+  MSG msg;
+  while (!state.done) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      quit = got == 0;
+      quitCode = msg.wParam;
+      break;
+    }
+    if (IsDialogMessageA(hwnd, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  // The owner is enabled before the window goes away, so that it, and not
+  // another program, becomes the active window again.
+  if (ownerWasEnabled) EnableWindow(owner, TRUE);
+  DestroyWindow(hwnd);
+  if (owner && IsWindowVisible(owner)) SetForegroundWindow(owner);
+  if (quit) PostQuitMessage(static_cast<int>(quitCode));
+}
+
+}  // namespace
+
+void ShowFirstRunNoticeWindow(HWND owner) {
+  WindowState state;
+  const int dpi = WindowDpi(owner);
+  state.font = MakeFont(false, dpi);
+  HWND hwnd = CreateFrame(kNoticeClass, "Internet Zelvora 2.19", owner, 290, 174, dpi, &state);
+  HWND ok = nullptr;
+  try {
+    // OKButton comes first in the tab order, so it has the focus.
+    ok = AddOkButton(hwnd, 101, 142, state.font, dpi);
+    // Memo1: no border, word wrap (no horizontal scrolling), the face colour.
+    // Read-only and no tab stop: Tab stays on OK, and Enter and Escape close
+    // the notice even after a click into the text.
+    const std::string notice = NoticeText();
+    CreateChild(Child("EDIT")
+                    .Text(notice.c_str())
+                    .Style(ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY)
+                    .At(8, 12, 273, 129)
+                    .Dpi(dpi)
+                    .In(hwnd)
+                    .Id(kMemoId)
+                    .Font(state.font));
+    CentreOnScreen(hwnd);
+  } catch (...) {
+    DestroyWindow(hwnd);
+    throw;
+  }
+  RunModal(hwnd, owner, ok, state);
+}
+
+void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkClick) {
+  WindowState state;
+  const int dpi = WindowDpi(owner);
+  state.font = MakeFont(false, dpi);
+  state.boldFont = MakeFont(true, dpi);
+  state.onLinkClick = &onLinkClick;
+  HWND hwnd = CreateFrame(kAboutClass, "About Internet Zelvora", owner, 345, 195, dpi, &state);
+  HWND ok = nullptr;
+  try {
+    // The side panel: a picture 41 pixels wide over the full height.
+    const RECT sideRect = ScaleRect(0, 0, 41, 195, dpi);
+    state.side =
+        static_cast<HBITMAP>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_ABOUT_SIDE), IMAGE_BITMAP,
+                                        sideRect.right, sideRect.bottom, LR_DEFAULTCOLOR));
+    const Child still = Child("STATIC").In(hwnd).Dpi(dpi);
+    const StaticBox side(CreateChild(Child(still).Style(SS_BITMAP).At(0, 0, 41, 195)));
+    if (state.side) side.SetBitmap(state.side);
+    // ProgramIcon: the program's icon drawn at 41 x 41.
+    const int iconSize = Scale(41, dpi);
+    state.icon = static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_MAINICON),
+                                               IMAGE_ICON, iconSize, iconSize, LR_DEFAULTCOLOR));
+    const StaticBox icon(CreateChild(Child(still).Style(SS_ICON).At(52, 10, 41, 41)));
+    if (state.icon) icon.SetIcon(state.icon);
+    const Child text = Child(still).Style(SS_LEFT | SS_NOPREFIX);
+    CreateChild(Child(text).Text("Internet Zelvora").At(104, 14, 200, 16).Font(state.boldFont));
+    CreateChild(Child(text).Text("Version 2.19").At(104, 34, 200, 16).Font(state.font));
+    CreateChild(Child(text).Text(kAboutUndoLine).At(104, 62, 232, 42).Font(state.font));
+    // The divider across the window, above the link.
+    CreateChild(Child(still).Style(SS_ETCHEDHORZ).At(52, 118, 284, 2));
+    const std::string linkText = std::string("Website: ") + kPublisherSite;
+    state.link = CreateChild(Child(text)
+                                 .Text(linkText.c_str())
+                                 .Style(SS_LEFT | SS_NOPREFIX | SS_NOTIFY)
+                                 .At(52, 130, 284, 16)
+                                 .Id(kLinkId)
+                                 .Font(state.boldFont));
+    Tooltip(hwnd).AddWindowTool(hwnd, state.link, "Internet Zelvora Website");
+    ok = AddOkButton(hwnd, 261, 162, state.font, dpi);
+    CentreOverOwner(hwnd, owner);
+  } catch (...) {
+    DestroyWindow(hwnd);
+    throw;
+  }
+  RunModal(hwnd, owner, ok, state);
+}
+
+bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
+  struct Column {
+    const char* title;
+    int width;
+  };
+  constexpr Column kColumns[] = {
+      {"Location", 330}, {"Value", 150}, {"Now", 120}, {"After Optimize", 130}};
+  WindowState state;
+  const int dpi = WindowDpi(owner);
+  state.font = MakeFont(false, dpi);
+  HWND hwnd = CreateFrame(kPreviewClass, "Preview Changes", owner, 760, 340, dpi, &state);
+  HWND close = nullptr;
+  try {
+    const std::string summary = report.Summary();
+    CreateChild(Child("STATIC")
+                    .Text(summary.c_str())
+                    .Style(SS_LEFT | SS_NOPREFIX)
+                    .At(8, 10, 744, 16)
+                    .Dpi(dpi)
+                    .In(hwnd)
+                    .Font(state.font));
+    const Window list(CreateChild(
+        Child(WC_LISTVIEWA)
+            .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
+            .ExStyle(WS_EX_CLIENTEDGE)
+            .At(8, 32, 744, 262)
+            .Dpi(dpi)
+            .In(hwnd)
+            .Id(kPreviewListId)
+            .Font(state.font)));
+    // Older common controls ignore the extended style; the list still reads.
+    list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    for (int i = 0; i < 4; ++i) {
+      LVCOLUMNA column{};
+      column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+      column.pszText = const_cast<char*>(kColumns[i].title);
+      column.cx = Scale(kColumns[i].width, dpi);
+      column.iSubItem = i;
+      list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    int row = 0;
+    for (const PreviewLine& line : report.changes) {
+      const std::string* texts[] = {&line.location, &line.value, &line.now, &line.after};
+      LVITEMA item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = row;
+      item.pszText = const_cast<char*>(texts[0]->c_str());
+      list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      for (int i = 1; i < 4; ++i) {
+        item.iSubItem = i;
+        item.pszText = const_cast<char*>(texts[i]->c_str());
+        list.Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+      }
+      ++row;
+    }
+    const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
+    CreateChild(Child(button)
+                    .Text("&Optimize")
+                    .Style(WS_TABSTOP | BS_PUSHBUTTON)
+                    .At(592, 304, 75, 25)
+                    .Id(kPreviewOptimizeId));
+    // Close is the default: Enter only looks, it never writes.
+    close = CreateChild(Child(button)
+                            .Text("Close")
+                            .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
+                            .At(677, 304, 75, 25)
+                            .Id(IDCANCEL));
+    CentreOverOwner(hwnd, owner);
+  } catch (...) {
+    DestroyWindow(hwnd);
+    throw;
+  }
+  RunModal(hwnd, owner, close, state);
+  return state.optimize;
+}
+
+}  // namespace iz::win32

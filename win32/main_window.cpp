@@ -1,0 +1,582 @@
+#include "win32/main_window.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+
+#include "profiles/input_rules.h"
+#include "store/error.h"
+#include "win32/command_table.h"
+#include "win32/panel_layout.h"
+#include "win32/resource_ids.h"
+
+namespace iz::win32 {
+
+namespace {
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+constexpr DWORD kWindowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr int kComboDropHeight = 160;
+constexpr COLORREF kTitleColor = RGB(0, 0, 128);
+
+// The model stores colours as the toolkit does: a system colour index with
+// the top bit set (clBtnFace, clWindow).
+int SysColorIndex(std::uint32_t color) {
+  return (color & 0x80000000u) ? static_cast<int>(color & 0xFF) : COLOR_WINDOW;
+}
+
+std::string TextOf(HWND hwnd) {
+  int n = GetWindowTextLengthA(hwnd);
+  std::string text(static_cast<size_t>(n) + 1, '\0');
+  n = GetWindowTextA(hwnd, text.data(), n + 1);
+  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return text;
+}
+
+void SetEnabled(HWND hwnd, bool enabled) {
+  if ((IsWindowEnabled(hwnd) != FALSE) != enabled) EnableWindow(hwnd, enabled);
+}
+
+Error UnknownControl(const char* name) {
+  return Error(std::string("The panel's layout names no control of the model: ") + name);
+}
+
+// The controls' own procedures, behind the ones the main window puts in
+// front of a few of them. All boxes are of one class, and so share one.
+WNDPROC g_buttonProc = nullptr;
+WNDPROC g_editProc = nullptr;
+
+// A plain replacement of the window procedure, with the main window in
+// GWLP_USERDATA. The common controls' subclass chain would look its data up
+// on every message the control gets (under Wine a server call each time, a
+// few hundred of them while the panel first paints).
+void Subclass(HWND control, WNDPROC proc, WNDPROC* original, void* self) {
+  SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  const LONG_PTR previous =
+      SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+  if (!*original) *original = reinterpret_cast<WNDPROC>(previous);
+}
+
+// A colour change shows at the next paint; before the first show that paint
+// comes anyway, so a hidden control is not invalidated.
+void Repaint(HWND control) {
+  if (IsWindowVisible(control)) InvalidateRect(control, nullptr, TRUE);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(TIZelvora& model, Win32Platform& platform)
+    : model_(model), platform_(platform) {
+  platform_.onAboutLinkClick = [this] { Run([this] { model_.OnAboutLinkClick(); }); };
+}
+
+MainWindow::~MainWindow() {
+  platform_.onAboutLinkClick = nullptr;
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool MainWindow::Create(HINSTANCE instance, const char* className) {
+  try {
+    RegisterWindowClass(className, WindowProc, 0,
+                        LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAINICON)),
+                        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAINICON),
+                                                      IMAGE_ICON, 16, 16, 0)));
+  } catch (const Error&) {
+    return false;
+  }
+
+  HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
+  accelerators_ = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  dpi_ = ScreenDpi();
+  const SIZE size =
+      WindowSizeFor(kClientWidth, kClientHeight, kWindowStyle, menu != nullptr, 0, dpi_);
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+  CreateWindowExA(0, className, kMainCaption, kWindowStyle, x, y, size.cx, size.cy, nullptr, menu,
+                  instance, this);
+  return hwnd_ != nullptr;
+}
+
+bool MainWindow::TranslateKeys(MSG& msg) {
+  if (!hwnd_) return false;
+  // Remembered here as well as on deactivation: a message box disables this
+  // window, and with it the focus goes, before the deactivation arrives.
+  HWND focus = GetFocus();
+  if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+  if (accelerators_ && !FocusUsesKey(msg) && TranslateAcceleratorA(hwnd_, accelerators_, &msg))
+    return true;
+  return IsDialogMessageA(hwnd_, &msg) != FALSE;
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  MainWindow* self;
+  if (msg == WM_NCCREATE) {
+    self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_ = hwnd;
+    // Dialogs that start-up may show (inside WM_CREATE) are owned by us.
+    self->platform_.mainWindow = hwnd;
+  } else {
+    self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  }
+  if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+  // Nothing may unwind through the system's callback: handlers report their
+  // own errors through Dispatch; anything else ends here.
+  try {
+    return self->HandleMessage(msg, wp, lp);
+  } catch (...) {
+    return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      // A control that cannot be made is reported, and the window is not
+      // created: a panel with a missing control would mislead the user.
+      try {
+        OnCreate();
+      } catch (const std::exception& e) {
+        model_.ReportError(e.what());
+        return -1;
+      }
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+      return 0;
+    case WM_NOTIFY:
+      if (toolBar_.OnNotify(reinterpret_cast<NMHDR*>(lp))) return 0;
+      break;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORLISTBOX:
+      return OnColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wp) != WA_INACTIVE, HIWORD(wp) != 0);
+      return 0;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
+    case WM_NEXTDLGCTL:
+      MoveFocus(hwnd_, wp, lp);
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
+    case WM_CLOSE:
+      // "E&xit" and the close box: the main window goes, and the program
+      // with it. Nothing is asked and nothing is saved.
+      DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      platform_.mainWindow = nullptr;
+      SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      return 0;
+  }
+  return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+void MainWindow::OnCreate() {
+  // Where the system scales per monitor, the window's monitor may differ
+  // from the one the size was computed for.
+  if (const int dpi = WindowDpi(hwnd_); dpi != dpi_) {
+    dpi_ = dpi;
+    const SIZE size = WindowSizeFor(kClientWidth, kClientHeight, kWindowStyle,
+                                    GetMenu(hwnd_) != nullptr, 0, dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  fonts_ = std::make_unique<Fonts>(dpi_);
+  Window(hwnd_).SetFont(fonts_->normal);
+  toolBar_.Create(hwnd_, IDC_TOOLBAR, kClientWidth, kToolBarHeight, fonts_->normal, dpi_);
+  CreatePanel1();
+  CreatePanel2();
+  CreateStatusBar();
+  // OnCreate: the first-run check, the status line, the theming component
+  // and the first reading of the settings, before the window is shown. The
+  // controls take the model's state once, after the reading: fill, then show.
+  Run([this] { model_.OnCreate(); });
+}
+
+RECT MainWindow::Placed::At(int dpi) const {
+  RECT r = ScaleRect(x, y, w, h, dpi);
+  if (fillTo && dpi != kDesignDpi) r.right = std::max<LONG>(r.right, Scale(fillTo - 2, dpi));
+  return r;
+}
+
+HWND MainWindow::Place(const Child& child, HFONT Fonts::*font, int fillTo) {
+  const Placed placed{nullptr, child.x_, child.y_, child.w_, child.h_, font, fillTo};
+  const RECT r = placed.At(dpi_);
+  HWND hwnd = CreateChild(
+      Child(child).At(r.left, r.top, r.right - r.left, r.bottom - r.top).Font(fonts_.get()->*font));
+  placed_.push_back(placed);
+  placed_.back().hwnd = hwnd;
+  return hwnd;
+}
+
+void MainWindow::CreatePanel1() {
+  panel1_ = CreatePanel(toolBar_.Handle(), hwnd_, IDC_PANEL1, 0, 0, 0, 0, true);
+  PlacePanel1();
+  // Both title labels open the publisher's site (SS_NOTIFY: STN_CLICKED).
+  const Child label = Child("STATIC").Style(SS_CENTER | SS_NOTIFY).In(panel1_);
+  glLabel2_ =
+      Place(Child(label).Text("Internet Zelvora").At(4, 3, kPanel1Width - 8, 25).Id(IDC_GLLABEL2),
+            &Fonts::title);
+  glLabel1_ = Place(Child(label)
+                        .Text("for Win9x / ME / NT / XP/ 7/ 8")
+                        .At(4, 29, kPanel1Width - 8, 15)
+                        .Id(IDC_GLLABEL1),
+                    &Fonts::normal);
+}
+
+void MainWindow::PlacePanel1() {
+  // Right of the toolbar's buttons, centred in its height.
+  const int w = Scale(kPanel1Width, dpi_), h = Scale(kPanel1Height, dpi_);
+  const int y = (Scale(kToolBarHeight, dpi_) - h) / 2;
+  SetWindowPos(panel1_, nullptr, toolBar_.ButtonsRight(), y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::CreatePanel2() {
+  const RECT r = ScaleRect(0, kToolBarHeight, kClientWidth, kPanel2Height, dpi_);
+  panel2_ = CreatePanel(hwnd_, hwnd_, IDC_PANEL2, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                        false);
+  int id = IDC_PANEL_FIRST;
+  // Every control starts a group (WS_GROUP) but a choice that follows one of
+  // its own group: the choices in a row form one run, one tab stop, that the
+  // arrow keys move through. MirrorTabStops gives each run its tab stop.
+  int runGroup = 0;
+  int groupRight = 0;
+  for (const CtlPlace& p : kPanelLayout) {
+    const Child child = Child("BUTTON").At(p.x, p.y, p.w, p.h).In(panel2_).Id(id++);
+    const int group = p.kind == CtlKind::Box ? ModelBox(p.name).group : 0;
+    const bool continuesRun = group != 0 && group == runGroup;
+    const DWORD groupStyle = continuesRun ? 0 : WS_GROUP;
+    runGroup = group;
+    switch (p.kind) {
+      case CtlKind::Group:
+        groupRight = p.x + p.w;
+        groups_.push_back(
+            Place(Child(child).Text(p.text).Style(BS_GROUPBOX | groupStyle), &Fonts::normal));
+        break;
+      case CtlKind::Label:
+        Place(Child(child).Class("STATIC").Text(p.text).Style(SS_LEFT | groupStyle),
+              &Fonts::normal);
+        break;
+      case CtlKind::Name:
+        Place(Child(child).Class("STATIC").Text(p.text).Style(SS_LEFT | groupStyle).Hidden(),
+              &Fonts::normal);
+        break;
+      case CtlKind::Box: {
+        CheckBoxCtl& box = ModelBox(p.name);
+        // Choices look like radio buttons and plain options like check
+        // boxes; neither style is "auto": the model decides every state.
+        const DWORD look = box.group != 0 ? BS_RADIOBUTTON : BS_CHECKBOX | WS_TABSTOP;
+        HWND hwnd = Place(Child(child).Text(box.caption).Style(look | groupStyle), &Fonts::normal,
+                          p.fill ? groupRight : 0);
+        if (box.group != 0) {
+          Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
+          if (!continuesRun) runs_.emplace_back();
+          runs_.back().push_back(boxes_.size());
+        }
+        boxes_.push_back({&box, hwnd});
+        break;
+      }
+      case CtlKind::Edit: {
+        EditCtl& edit = ModelEdit(p.name);
+        HWND hwnd = Place(Child(child)
+                              .Class("EDIT")
+                              .Text(edit.text.c_str())
+                              .Style(ES_AUTOHSCROLL | WS_TABSTOP | groupStyle)
+                              .ExStyle(WS_EX_CLIENTEDGE),
+                          &Fonts::normal);
+        EditBox(hwnd).SetNoLimit();
+        if (&edit == &model_.customMtu) Subclass(hwnd, Edit2Proc, &g_editProc, this);
+        edits_.push_back({&edit, hwnd, true, 0});
+        break;
+      }
+      case CtlKind::Combo:
+        if (p.name != std::string(model_.rwinMultiples.name)) throw UnknownControl(p.name);
+        combo_ = Place(Child(child)
+                           .Class("COMBOBOX")
+                           .Style(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | groupStyle)
+                           .At(p.x, p.y, p.w, kComboDropHeight),
+                       &Fonts::normal);
+        for (const char* item : kComboItems) ComboBox(combo_).AddString(item);
+        comboEnabled_ = true;
+        break;
+    }
+  }
+  AddTooltips();
+}
+
+CheckBoxCtl& MainWindow::ModelBox(const char* name) {
+  if (CheckBoxCtl* box = model_.FindBox(name)) return *box;
+  throw UnknownControl(name);
+}
+
+EditCtl& MainWindow::ModelEdit(const char* name) {
+  if (EditCtl* edit = model_.FindEdit(name)) return *edit;
+  throw UnknownControl(name);
+}
+
+void MainWindow::CreateStatusBar() {
+  // Not among the placed children: its font changes with the model's
+  // StatusBold (see Mirror).
+  statusBar_ =
+      CreateChild(Child(STATUSCLASSNAMEA)
+                      .Style(CCS_NOPARENTALIGN | CCS_NORESIZE)
+                      .At(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight)
+                      .Dpi(dpi_)
+                      .In(hwnd_)
+                      .Id(IDC_STATUSBAR)
+                      .Font(fonts_->normal));
+}
+
+void MainWindow::AddTooltips() {
+  const Tooltip tip(hwnd_, TTS_NOPREFIX);
+  tooltip_ = tip.Handle();
+  if (!tooltip_) return;
+  tip.SetMaxTipWidth(Scale(320, dpi_));
+
+  // A group box lets the mouse through to the panel beneath it, so its tip
+  // is a rectangle of Panel2. The tooltip takes the first rectangle that
+  // holds the mouse; a group box nested in another comes later in the
+  // layout, so the rectangles are added from the last group to the first.
+  size_t g = groups_.size();
+  for (auto p = std::rbegin(kPanelLayout); p != std::rend(kPanelLayout); ++p) {
+    if (p->kind != CtlKind::Group) continue;
+    --g;
+    if (p->hint)
+      tip.AddRectTool(panel2_, g, ScaleRect(p->x, p->y, p->w, p->h, dpi_), p->hint,
+                      Tooltip::Mouse::Relayed);
+  }
+  // Boxes whose hint is none have no tooltip.
+  for (const BoxView& b : boxes_) {
+    if (b.box->hint) tip.AddWindowTool(panel2_, b.hwnd, b.box->hint, Tooltip::Mouse::Relayed);
+  }
+}
+
+void MainWindow::RelayMouse(const MSG& msg) {
+  if (!tooltip_ || msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST) return;
+  if (msg.hwnd != panel2_ && GetParent(msg.hwnd) != panel2_) return;
+  SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(const_cast<MSG*>(&msg)));
+}
+
+void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  // The old fonts go once every control has the new ones.
+  const std::unique_ptr<Fonts> old = std::move(fonts_);
+  fonts_ = std::make_unique<Fonts>(dpi_);
+  Window(hwnd_).SetFont(fonts_->normal);
+  toolBar_.SetDpi(dpi_, fonts_->normal);
+  PlacePanel1();
+  PlaceChild(panel2_, 0, kToolBarHeight, kClientWidth, kPanel2Height, dpi_);
+  for (const Placed& p : placed_) {
+    const RECT r = p.At(dpi_);
+    SetWindowPos(p.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    Window(p.hwnd).SetFont(fonts_.get()->*p.font);
+  }
+  PlaceChild(statusBar_, 0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight, dpi_);
+  Window(statusBar_).SetFont(statusBoldShown_ ? fonts_->bold : fonts_->normal);
+  // The tooltips' rectangles are in pixels: they are made again.
+  if (tooltip_) DestroyWindow(tooltip_);
+  AddTooltips();
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void MainWindow::OnActivate(bool active, bool minimized) {
+  // What a dialog does: the focus leaves with the window and comes back to
+  // the same control, never to the window itself.
+  if (!active) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+  } else if (!minimized) {
+    RestoreFocus();
+  }
+}
+
+void MainWindow::RestoreFocus() {
+  HWND target = lastFocus_;
+  if (target && !(IsWindow(target) && IsChild(hwnd_, target))) target = nullptr;
+  // A control that was locked meanwhile hands on to the next tab stop; at
+  // start-up the first tab stop takes the focus.
+  if (!target || !IsWindowEnabled(target) || !IsWindowVisible(target))
+    target = GetNextDlgTabItem(hwnd_, target, FALSE);
+  if (target) SetFocus(target);
+}
+
+void MainWindow::OnCommand(int id, int code, HWND control) {
+  // Menu items and accelerators come without a control; toolbar buttons
+  // from the toolbar.
+  if (!control || control == toolBar_.Handle()) {
+    if (const Command* c = FindCommand(id)) Run([this, c] { (model_.*(c->run))(); });
+    return;
+  }
+  if ((control == glLabel2_ || control == glLabel1_) && code == STN_CLICKED) {
+    Run([this] { model_.OnTitleLinkClick(); });
+    return;
+  }
+  if (control == combo_) {
+    if (code == CBN_SELCHANGE) {
+      const int index = ComboBox(combo_).GetCurSel();
+      Run([this, index] { model_.Pick(index); });
+    }
+    return;
+  }
+  for (EditView& e : edits_) {
+    if (e.hwnd != control) continue;
+    if (code == EN_CHANGE && !writing_) {
+      const std::string text = TextOf(control);
+      Run([this, &e, &text] { model_.SetText(*e.edit, text); });
+    }
+    return;
+  }
+  for (BoxView& b : boxes_) {
+    if (b.hwnd != control) continue;
+    if (code == BN_CLICKED && !focusing_ && b.box->enabled)
+      Run([this, &b] { model_.Click(*b.box); });
+    return;
+  }
+}
+
+LRESULT MainWindow::OnColor(UINT msg, HDC dc, HWND control) {
+  // Locked and open fields differ only by the colour the model gives them
+  // (button face or window); disabled edits ask with WM_CTLCOLORSTATIC.
+  std::uint32_t color = 0;
+  bool enabled = true;
+  bool known = false;
+  for (const EditView& e : edits_) {
+    if (e.hwnd == control) {
+      color = e.edit->color;
+      enabled = e.edit->enabled;
+      known = true;
+    }
+  }
+  if (control == combo_ && msg != WM_CTLCOLORLISTBOX) {
+    color = model_.rwinMultiples.color;
+    enabled = model_.rwinMultiples.enabled;
+    known = true;
+  }
+  if (known) {
+    const int index = SysColorIndex(color);
+    SetBkColor(dc, GetSysColor(index));
+    SetTextColor(dc, GetSysColor(enabled ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(index));
+  }
+  if (control == glLabel2_ || control == glLabel1_) {
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    SetTextColor(dc, kTitleColor);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+  }
+  return DefWindowProcA(hwnd_, msg, reinterpret_cast<WPARAM>(dc),
+                        reinterpret_cast<LPARAM>(control));
+}
+
+void MainWindow::Mirror() {
+  if (!hwnd_) return;
+  writing_ = true;
+  for (const BoxView& b : boxes_) {
+    const Button button(b.hwnd);
+    if (button.IsChecked() != b.box->checked) button.SetCheck(b.box->checked);
+    SetEnabled(b.hwnd, b.box->enabled);
+  }
+  for (EditView& e : edits_) MirrorEdit(e);
+  if (combo_) {
+    const ComboCtl& c = model_.rwinMultiples;
+    if (ComboBox(combo_).GetCurSel() != c.itemIndex) ComboBox(combo_).SetCurSel(c.itemIndex);
+    if (comboEnabled_ != c.enabled || comboColor_ != c.color) {
+      SetEnabled(combo_, c.enabled);
+      Repaint(combo_);
+      comboEnabled_ = c.enabled;
+      comboColor_ = c.color;
+    }
+  }
+  if (statusBar_) {
+    const StatusBar status(statusBar_);
+    if (statusSimpleShown_ != model_.StatusSimple) {
+      status.SetSimple(model_.StatusSimple);
+      statusSimpleShown_ = model_.StatusSimple;
+    }
+    if (statusBoldShown_ != model_.StatusBold) {
+      status.SetFont(model_.StatusBold ? fonts_->bold : fonts_->normal,
+                     IsWindowVisible(statusBar_) != FALSE);
+      statusBoldShown_ = model_.StatusBold;
+    }
+    if (statusShown_ != model_.StatusText) {
+      // In simple mode the text lives in the simple part; set both so that it
+      // shows whichever mode the model chose.
+      status.SetText(SB_SIMPLEID, model_.StatusText.c_str());
+      status.SetText(0, model_.StatusText.c_str());
+      statusShown_ = model_.StatusText;
+    }
+  }
+  MirrorTabStops();
+  writing_ = false;
+}
+
+void MainWindow::MirrorTabStops() {
+  // Checking or clearing a radio button sets or drops its tab stop: after
+  // every change each run has its one tab stop again.
+  for (const std::vector<size_t>& run : runs_) {
+    size_t stop = run.front();
+    for (size_t i : run) {
+      if (boxes_[i].box->checked) {
+        stop = i;
+        break;
+      }
+    }
+    for (size_t i : run) {
+      const LONG style = GetWindowLongA(boxes_[i].hwnd, GWL_STYLE);
+      const LONG want = i == stop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
+      if (want != style) SetWindowLongA(boxes_[i].hwnd, GWL_STYLE, want);
+    }
+  }
+}
+
+void MainWindow::MirrorEdit(EditView& view) {
+  const EditCtl& edit = *view.edit;
+  if (TextOf(view.hwnd) != edit.text) SetWindowTextA(view.hwnd, edit.text.c_str());
+  if (view.enabled != edit.enabled || view.color != edit.color) {
+    SetEnabled(view.hwnd, edit.enabled);
+    Repaint(view.hwnd);
+    view.enabled = edit.enabled;
+    view.color = edit.color;
+  }
+}
+
+LRESULT CALLBACK MainWindow::Edit2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* w = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_CHAR && w) {
+    bool discard = false;
+    try {
+      w->model_.Dispatch([w, wp, &discard] { discard = MtuKeyRejected(static_cast<char>(wp)); });
+    } catch (...) {  // nothing unwinds through the system's callback
+    }
+    if (discard) return 0;
+  }
+  return CallWindowProcA(g_editProc, hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK MainWindow::ChoiceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* w = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_SETFOCUS && w) {
+    ++w->focusing_;
+    LRESULT r = CallWindowProcA(g_buttonProc, hwnd, msg, wp, lp);
+    --w->focusing_;
+    return r;
+  }
+  return CallWindowProcA(g_buttonProc, hwnd, msg, wp, lp);
+}
+
+}  // namespace iz::win32

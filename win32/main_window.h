@@ -1,0 +1,128 @@
+#pragma once
+// The main window (component IZelvora): the Win32 view of the TIZelvora
+// model. It builds the standard controls of the tuning panel, forwards each
+// user event to the model through TIZelvora::Dispatch, and after every event
+// mirrors the whole model back into the controls. It never changes the model
+// in any other way.
+#include <memory>
+#include <vector>
+
+#include "commands/izelvora.h"
+#include "win32/controls.h"
+#include "win32/toolbar.h"
+#include "win32/win.h"
+#include "win32/win32_platform.h"
+
+namespace iz::win32 {
+
+class MainWindow {
+ public:
+  MainWindow(TIZelvora& model, Win32Platform& platform);
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the window, fixed size and centred, but does not show it.
+  // OnCreate runs inside (WM_CREATE). className is the application's title.
+  bool Create(HINSTANCE instance, const char* className);
+  // Null once the window is destroyed.
+  HWND Handle() const { return hwnd_; }
+  // Shows the panel's tooltips: the message loop hands them the panel's mouse
+  // messages. Subclassing the panel and the boxes for them would put a
+  // lookup in front of every message those windows get (under Wine a server
+  // call each, about 1,400 of them before the window is first idle).
+  void RelayMouse(const MSG& msg);
+  // The keyboard before the message is dispatched: the menu's shortcuts
+  // (unless the focused control uses the key), then Tab, the arrow keys and
+  // the others of the dialog keyboard. True when the message was used.
+  bool TranslateKeys(MSG& msg);
+
+ private:
+  struct BoxView {
+    CheckBoxCtl* box;
+    HWND hwnd;
+  };
+  // A child whose place and font follow the DPI: its place in its parent at
+  // 96 DPI.
+  struct Placed {
+    HWND hwnd;
+    int x, y, w, h;
+    HFONT Fonts::*font;
+    int fillTo;  // the group box's right edge for CtlPlace::fill, else 0
+    RECT At(int dpi) const;
+  };
+  struct EditView {
+    EditCtl* edit;
+    HWND hwnd;
+    bool enabled;
+    std::uint32_t color;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  // Put in front of customMtu's and the choice boxes' own procedures (Subclass).
+  static LRESULT CALLBACK Edit2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK ChoiceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+  void OnCreate();
+  void CreatePanel1();
+  void PlacePanel1();
+  void CreatePanel2();
+  // The model's control of a layout name; an unknown name raises Error.
+  CheckBoxCtl& ModelBox(const char* name);
+  EditCtl& ModelEdit(const char* name);
+  void CreateStatusBar();
+  HWND Place(const Child& child, HFONT Fonts::*font, int fillTo = 0);
+  void AddTooltips();
+  // The layout, the fonts and the icons at another DPI.
+  void OnDpiChanged(int dpi, const RECT& suggested);
+  void OnActivate(bool active, bool minimized);
+  void RestoreFocus();
+  // One tab stop per run of choices: on its checked choice, or its first.
+  void MirrorTabStops();
+  void OnCommand(int id, int code, HWND control);
+  LRESULT OnColor(UINT msg, HDC dc, HWND control);
+
+  // Runs a handler the way every event does: errors go to the general error
+  // report, then the controls show the model again.
+  template <class F>
+  void Run(F&& handler) {
+    model_.Dispatch(handler);
+    Mirror();
+  }
+  void Mirror();
+  void MirrorEdit(EditView& view);
+
+  TIZelvora& model_;
+  Win32Platform& platform_;
+  HWND hwnd_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+  int dpi_ = kDesignDpi;
+  std::unique_ptr<Fonts> fonts_;
+  ToolBar toolBar_;
+  std::vector<Placed> placed_;
+  std::vector<HWND> groups_;
+  // The choices of each run, as indexes into boxes_.
+  std::vector<std::vector<size_t>> runs_;
+  // The control that had the focus when the window was last deactivated.
+  HWND lastFocus_ = nullptr;
+  HWND panel1_ = nullptr, panel2_ = nullptr, statusBar_ = nullptr, tooltip_ = nullptr;
+  HWND glLabel2_ = nullptr, glLabel1_ = nullptr;
+  HWND combo_ = nullptr;
+  bool comboEnabled_ = false;
+  std::uint32_t comboColor_ = 0;
+  std::vector<BoxView> boxes_;
+  std::vector<EditView> edits_;
+  std::string statusShown_;
+  bool statusBoldShown_ = false;
+  bool statusSimpleShown_ = false;
+  // Set while the view writes into the controls: the EN_CHANGE that its own
+  // SetWindowText raises is not a user's change.
+  bool writing_ = false;
+  // Set while a choice box takes the focus: a radio-style button reports a
+  // click when it gets the focus unchecked (tabbing, or focus coming back
+  // after a dialog), which is not the user's click.
+  int focusing_ = 0;
+};
+
+}  // namespace iz::win32

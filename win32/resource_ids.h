@@ -1,0 +1,47 @@
+#pragma once
+// Resource and command identifiers, shared by InternetZelvora.rc, the main
+// window and the end-to-end UI driver (which sends these commands to the
+// program because another process's menu cannot be read under Wine). Plain
+// #defines so that the resource compiler can read this file too.
+
+// Icons: the program's own first, so that the shell picks it.
+#define IDI_MAINICON 1
+#define IDI_TB_OPTIMIZE 101
+#define IDI_TB_RESTORE 102
+#define IDI_TB_VIEW 103
+#define IDI_TB_HELP 104
+#define IDI_TB_EXIT 105
+
+#define IDR_MAINMENU 200
+#define IDR_ACCELERATORS 201
+
+// "&Settings" menu. Ids stay above IDOK/IDCANCEL so that a dialog-style
+// Enter or Escape never reaches a command.
+#define IDM_OPTIMIZE_CONNECTION 1001       // OptimizeConnection1, F2
+#define IDM_VIEW_CURRENT_SETTINGS 1002     // ViewCurentSettings1, F3
+#define IDM_BACKUP 1003                    // Backup1, F5
+#define IDM_RESTORE_PREVIOUS 1004          // Restoreyouroriginalconfiguration1, F6
+#define IDM_RESTORE_WINDOWS_DEFAULTS 1005  // RestoreWindowsDefaults1, F4
+#define IDM_UNDO_LAST_CHANGE 1007          // UndoLastChange1, Ctrl+Z
+#define IDM_EXIT 1006                      // Exit1
+#define IDM_PREVIEW_CHANGES 1008           // PreviewChanges1, F7
+#define IDM_EXPORT_REG_FILE 1009           // ExportasregFile1, Ctrl+E
+// "&Help" menu and the menu bar.
+#define IDM_CONTENTS 1011                // Contents1
+#define IDM_CHECK_NEW_VERSION 1012       // Check1
+#define IDM_HOME_PAGE 1013               // "Internet Zelvora &Home Page"
+#define IDM_ABOUT_INTERNET_ZELVORA 1014  // "&About Internet Zelvora"
+#define IDM_ABOUT 1015                   // About1, on the menu bar itself
+
+// Child windows of the main window.
+#define IDC_TOOLBAR 1200
+#define IDC_STATUSBAR 1201
+#define IDC_PANEL1 1202
+#define IDC_PANEL2 1203
+#define IDC_GLLABEL2 1204
+#define IDC_GLLABEL1 1205
+// The controls of Panel2 take IDC_PANEL_FIRST + their place in the layout.
+#define IDC_PANEL_FIRST 2000
+
+// 3000-3099: the about window's pictures (see the marked block at the end of
+// InternetZelvora.rc).

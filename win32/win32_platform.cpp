@@ -1,0 +1,600 @@
+#include "win32/win32_platform.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "win32/info_windows.h"
+#include "win32/late_bound.h"
+
+namespace iz::win32 {
+
+namespace {
+
+UINT IconFlags(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::Information:
+      return MB_ICONINFORMATION;
+    case MsgIcon::Question:
+      return MB_ICONQUESTION;
+    case MsgIcon::Error:
+      return MB_ICONERROR;
+    case MsgIcon::None:
+      break;
+  }
+  return 0;
+}
+
+MsgAnswer AnswerOf(int id) {
+  switch (id) {
+    case IDYES:
+      return MsgAnswer::Yes;
+    case IDNO:
+      return MsgAnswer::No;
+    case IDOK:
+      return MsgAnswer::Ok;
+    default:
+      return MsgAnswer::Cancel;
+  }
+}
+
+// Closes a Win32 handle when it goes out of scope.
+struct FileHandle {
+  HANDLE h;
+  explicit FileHandle(HANDLE handle) : h(handle) {}
+  ~FileHandle() {
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  bool ok() const { return h != INVALID_HANDLE_VALUE; }
+};
+
+bool WriteAll(HANDLE file, const std::string& content) {
+  size_t done = 0;
+  while (done < content.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(content.size() - done, 1u << 20));
+    DWORD written = 0;
+    if (!::WriteFile(file, content.data() + done, chunk, &written, nullptr) || written == 0)
+      return false;
+    done += written;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- paths
+// On the NT family the paths this platform hands out and takes are UTF-8 and
+// go to the wide functions, so that a folder named outside the ANSI code page
+// (GetModuleFileNameA turns those characters into '?') still works. The 9x
+// family has only the ANSI functions and keeps ANSI paths. Paths built from
+// the ANSI Windows directory arrive here as well: a text that is not valid
+// UTF-8 is taken as ANSI.
+
+bool IsNT() {
+  static const bool nt = (::GetVersion() & 0x80000000u) == 0;
+  return nt;
+}
+
+bool IsUtf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t n = c < 0x80         ? 1
+                          : (c >> 5) == 6  ? 2
+                          : (c >> 4) == 14 ? 3
+                          : (c >> 3) == 30 ? 4
+                                           : 0;
+    if (n == 0 || i + n > text.size()) return false;
+    for (std::size_t k = 1; k < n; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
+// A wide copy of text, NUL-terminated, for the wide functions. A vector, not
+// std::wstring: the wide string's library code would add some 35 KB to the
+// program.
+std::vector<wchar_t> Wide(const std::string& text) {
+  const UINT codePage = IsUtf8(text) ? CP_UTF8 : CP_ACP;
+  const int size = static_cast<int>(text.size());
+  const int n = text.empty() ? 0 : MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+  std::vector<wchar_t> out(n > 0 ? n + 1 : 1, L'\0');
+  if (n > 0) MultiByteToWideChar(codePage, 0, text.data(), size, out.data(), n);
+  return out;
+}
+
+// The UTF-8 form of length wide characters, or of all up to the NUL when
+// length is -1.
+std::string Utf8(const wchar_t* text, int length = -1) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return std::string();
+  std::string out(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, length, &out[0], n, nullptr, nullptr);
+  if (length < 0) out.pop_back();  // the NUL it counted
+  return out;
+}
+
+DWORD Attributes(const std::string& path) {
+  return IsNT() ? GetFileAttributesW(Wide(path).data()) : GetFileAttributesA(path.c_str());
+}
+
+HANDLE OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+  return IsNT() ? CreateFileW(Wide(path).data(), access, share, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)
+                : CreateFileA(path.c_str(), access, share, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool CopyOne(const std::string& from, const std::string& to, bool failIfExists) {
+  return (IsNT() ? CopyFileW(Wide(from).data(), Wide(to).data(), failIfExists)
+                 : CopyFileA(from.c_str(), to.c_str(), failIfExists)) != FALSE;
+}
+
+bool Delete(const std::string& path) {
+  return (IsNT() ? DeleteFileW(Wide(path).data()) : DeleteFileA(path.c_str())) != FALSE;
+}
+
+bool Move(const std::string& from, const std::string& to) {
+  return (IsNT() ? MoveFileW(Wide(from).data(), Wide(to).data())
+                 : MoveFileA(from.c_str(), to.c_str())) != FALSE;
+}
+
+// Where the 9x replacement below keeps the old file while it replaces it.
+std::string Aside(const std::string& path) { return path + ".old.tmp"; }
+
+// The replacement where MoveFileEx is only a stub (Windows 95, 98 and Me,
+// and MoveFileA does not replace): the old file moves aside, the new one
+// into its place, then the old one goes. Each move is a rename, so a cut
+// leaves one of the two in place or the state PutBackCutReplacement mends.
+bool ReplaceByMoves(const std::string& temp, const std::string& target) {
+  const std::string aside = Aside(target);
+  Delete(aside);  // left by a replacement cut after its second move
+  const bool hadTarget = Attributes(target) != INVALID_FILE_ATTRIBUTES;
+  if (hadTarget && !Move(target, aside)) return false;
+  if (!Move(temp, target)) {
+    if (hadTarget) Move(aside, target);
+    return false;
+  }
+  Delete(aside);
+  return true;
+}
+
+// ReplaceByMoves cut between its two moves leaves the target missing and the
+// old file aside; putting it back makes the target whole again.
+void PutBackCutReplacement(const std::string& path) {
+  if (Attributes(path) == INVALID_FILE_ATTRIBUTES &&
+      Attributes(Aside(path)) != INVALID_FILE_ATTRIBUTES)
+    Move(Aside(path), path);
+}
+
+// Puts temp in the place of target in one step where the system can.
+// moveFileEx stands in for the system's MoveFileEx when set (tests).
+bool MoveOver(const std::string& temp, const std::string& target,
+              Win32Platform::MoveFileExFn moveFileEx) {
+  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  BOOL moved;
+  if (moveFileEx)
+    moved = moveFileEx(temp.c_str(), target.c_str(), kFlags);
+  else if (IsNT())
+    moved = MoveFileExW(Wide(temp).data(), Wide(target).data(), kFlags);
+  else
+    moved = MoveFileExA(temp.c_str(), target.c_str(), kFlags);
+  return moved || (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && ReplaceByMoves(temp, target));
+}
+
+// A new temporary file beside path, made by create (which must fail when the
+// name exists, as CREATE_NEW does), under a name nobody else can have chosen
+// in advance: a file planted under a fixed name would keep its owner, and
+// its access, through the rename.
+bool MakeTemporary(const std::string& path, std::string* temp,
+                   const std::function<bool(const std::string&)>& create) {
+  static unsigned serial = 0;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    // wsprintfA, not snprintf: the C library's formatting engine would be a
+    // tenth of the program for this name.
+    char suffix[48];
+    wsprintfA(suffix, ".%lx.%lx.%x.tmp", GetCurrentProcessId(), GetTickCount(), ++serial);
+    *temp = path + suffix;
+    if (create(*temp)) return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+Win32Platform::~Win32Platform() { CloseToken(); }
+
+bool Win32Platform::GetVersion(VersionInfo& info) {
+  OSVERSIONINFOA v{};
+  static_assert(sizeof(v) == 148, "the version record the OS detection relies on");
+  v.dwOSVersionInfoSize = sizeof(v);
+  // GetVersionExA is deprecated because it lies on Windows 8.1 and later
+  // unless the manifest opts in; that lie (6.2) is exactly what we rely on.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  BOOL ok = GetVersionExA(&v);
+#pragma GCC diagnostic pop
+  if (!ok) return false;
+  info.platformId = v.dwPlatformId;
+  info.major = v.dwMajorVersion;
+  info.minor = v.dwMinorVersion;
+  info.csdVersion.assign(v.szCSDVersion, strnlen(v.szCSDVersion, sizeof(v.szCSDVersion)));
+  return true;
+}
+
+MsgAnswer Win32Platform::MessageBox(const std::string& text, const std::string& caption,
+                                    MsgIcon icon, MsgButtons buttons) {
+  UINT type = IconFlags(icon) | (buttons == MsgButtons::YesNo ? MB_YESNO | MB_DEFBUTTON1 : MB_OK);
+  // A path in the text may hold characters outside the ANSI code page.
+  using MessageBoxWFn = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+  static const auto messageBoxW =
+      IsNT() ? SystemFunction<MessageBoxWFn>("user32.dll", "MessageBoxW") : nullptr;
+  if (messageBoxW) {
+    return AnswerOf(messageBoxW(mainWindow, Wide(text).data(), Wide(caption).data(), type));
+  }
+  return AnswerOf(MessageBoxA(mainWindow, text.c_str(), caption.c_str(), type));
+}
+
+void Win32Platform::ShowFirstRunNotice() { ShowFirstRunNoticeWindow(mainWindow); }
+
+void Win32Platform::ShowAboutBox() {
+  struct Reset {  // the about window is gone when this returns, also by an error
+    HWND& about;
+    ~Reset() { about = nullptr; }
+  } reset{aboutWindow};
+  ShowAboutWindow(mainWindow, [this](HWND about) {
+    aboutWindow = about;
+    if (onAboutLinkClick) onAboutLinkClick();
+  });
+}
+
+bool Win32Platform::ShellOpen(Owner owner, const std::string& file, const std::string& params) {
+  HWND hwnd = owner == Owner::AboutWindow && aboutWindow ? aboutWindow : mainWindow;
+  using ShellExecuteWFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+  using ShellExecuteAFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+  static const auto shellExecuteW =
+      IsNT() ? SystemFunction<ShellExecuteWFn>("shell32.dll", "ShellExecuteW") : nullptr;
+  static const auto shellExecuteA = SystemFunction<ShellExecuteAFn>("shell32.dll", "ShellExecuteA");
+  SetLastError(0);
+  HINSTANCE result;
+  if (shellExecuteW) {
+    const std::vector<wchar_t> wideParams = Wide(params);
+    result = shellExecuteW(hwnd, L"open", Wide(file).data(),
+                           params.empty() ? nullptr : wideParams.data(), nullptr, SW_SHOW);
+  } else if (shellExecuteA) {
+    result = shellExecuteA(hwnd, "open", file.c_str(), params.empty() ? nullptr : params.c_str(),
+                           nullptr, SW_SHOW);
+  } else {
+    lastError_ = GetLastError() ? GetLastError() : ERROR_MOD_NOT_FOUND;
+    return false;
+  }
+  const auto code = reinterpret_cast<INT_PTR>(result);
+  if (code > 32) return true;
+  // The shell's own codes below 32 match the system's for the usual causes
+  // (file or path not found, access denied, out of memory).
+  lastError_ = GetLastError() ? GetLastError() : static_cast<DWORD>(code);
+  return false;
+}
+
+std::string Win32Platform::LastErrorText() {
+  char* text = nullptr;
+  const DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, lastError_, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string out = n && text ? std::string(text, n) : std::string();
+  if (text) LocalFree(text);
+  // The general error report adds its own full stop.
+  while (!out.empty() &&
+         (std::isspace(static_cast<unsigned char>(out.back())) || out.back() == '.'))
+    out.pop_back();
+  return out.empty() ? "error " + std::to_string(lastError_) : out;
+}
+
+std::string Win32Platform::SystemDirectory() {
+  char buffer[MAX_PATH + 1] = {};
+  const UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) {
+    lastError_ = GetLastError();
+    return std::string();
+  }
+  return std::string(buffer, n);
+}
+
+bool Win32Platform::OpenProcessToken(std::uint32_t desiredAccess) {
+  CloseToken();
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(GetCurrentProcess(), desiredAccess, &token)) return false;
+  token_ = token;
+  return true;
+}
+
+bool Win32Platform::LookupPrivilegeValue(const std::string& name) {
+  return LookupPrivilegeValueA(nullptr, name.c_str(), &luid_) != FALSE;
+}
+
+bool Win32Platform::AdjustTokenPrivileges(std::uint32_t attributes) {
+  if (!token_) return false;
+  TOKEN_PRIVILEGES set{};
+  set.PrivilegeCount = 1;
+  set.Privileges[0].Luid = luid_;
+  set.Privileges[0].Attributes = attributes;
+  TOKEN_PRIVILEGES previous{};
+  static_assert(sizeof(previous) == 16, "one-entry privilege set");
+  DWORD length = 0;
+  return ::AdjustTokenPrivileges(token_, FALSE, &set, sizeof(previous), &previous, &length) !=
+         FALSE;
+}
+
+void Win32Platform::CloseToken() {
+  if (token_) CloseHandle(token_);
+  token_ = nullptr;
+}
+
+bool Win32Platform::ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) {
+  return ::ExitWindowsEx(flags, reason) != FALSE;
+}
+
+void Win32Platform::CloseMainWindow() {
+  if (mainWindow) PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+}
+
+void Win32Platform::ApplyTheming() {
+  InitCommonControlClasses();
+  // The styles come from the manifest's common controls 6; repaint what
+  // exists so that every control shows them.
+  if (mainWindow)
+    RedrawWindow(mainWindow, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+std::string Win32Platform::ProgramPath() {
+  if (IsNT()) {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+      DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (n == 0) return std::string();
+      if (n < buffer.size()) return Utf8(buffer.data(), static_cast<int>(n));
+      buffer.resize(buffer.size() * 2);  // truncated: a longer path
+    }
+  }
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return std::string();
+    if (n < buffer.size()) return std::string(buffer.data(), n);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// Attributes rather than a directory search: a search reads '?' and '*' in
+// the name as wildcards.
+bool Win32Platform::DirectoryExists(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32Platform::FileExists(const std::string& path) {
+  PutBackCutReplacement(path);
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32Platform::IsReparsePoint(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool Win32Platform::CreateDirectory(const std::string& path) {
+  return (IsNT() ? CreateDirectoryW(Wide(path).data(), nullptr)
+                 : CreateDirectoryA(path.c_str(), nullptr)) != FALSE;
+}
+
+bool Win32Platform::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
+  return (IsNT() ? SetFileAttributesW(Wide(path).data(), attributes)
+                 : SetFileAttributesA(path.c_str(), attributes)) != FALSE;
+}
+
+bool Win32Platform::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
+  return CopyOne(from, to, failIfExists);
+}
+
+bool Win32Platform::CopyFileAtomically(const std::string& from, const std::string& to) {
+  // A copy that fails when its target exists creates the temporary file as
+  // CREATE_NEW would; it takes the attributes of its source.
+  std::string temp;
+  if (!MakeTemporary(to, &temp, [&](const std::string& t) { return CopyOne(from, t, true); }))
+    return false;
+  PutBackCutReplacement(to);
+  if (!MoveOver(temp, to, moveFileEx)) {
+    // A read-only copy (System.dat) cannot be deleted as it stands.
+    SetFileAttributes(temp, kFileAttributeNormal);
+    Delete(temp);
+    return false;
+  }
+  return true;
+}
+
+bool Win32Platform::WriteFileAtomically(const std::string& path, const std::string& content) {
+  // The temporary file sits beside the target so that the final move is a
+  // rename on one volume: a reader sees the old file or the new one.
+  PutBackCutReplacement(path);
+  std::string temp;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  if (!MakeTemporary(path, &temp, [&](const std::string& t) {
+        handle = OpenFile(t, GENERIC_WRITE, 0, CREATE_NEW);
+        return handle != INVALID_HANDLE_VALUE;
+      }))
+    return false;
+  bool written;
+  {
+    FileHandle file(handle);
+    written = WriteAll(file.h, content) && FlushFileBuffers(file.h);
+  }
+  if (!written || !MoveOver(temp, path, moveFileEx)) {
+    Delete(temp);
+    return false;
+  }
+  return true;
+}
+
+FileRead Win32Platform::ReadFile(const std::string& path, std::string* content,
+                                 std::uint64_t maxBytes) {
+  PutBackCutReplacement(path);
+  FileHandle file(OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+  if (!file.ok()) return FileRead::Failed;
+  // Refused by its size before a byte is read, and again should it grow.
+  DWORD high = 0;
+  const DWORD low = GetFileSize(file.h, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return FileRead::Failed;
+  if ((std::uint64_t{high} << 32 | low) > maxBytes) return FileRead::TooLarge;
+  std::string data;
+  char buffer[65536];
+  for (;;) {
+    DWORD read = 0;
+    if (!::ReadFile(file.h, buffer, sizeof(buffer), &read, nullptr)) return FileRead::Failed;
+    if (read == 0) break;
+    if (data.size() + read > maxBytes) return FileRead::TooLarge;
+    data.append(buffer, read);
+  }
+  *content = std::move(data);
+  return FileRead::Ok;
+}
+
+bool Win32Platform::ShowPreview(const PreviewReport& report) {
+  return ShowPreviewWindow(mainWindow, report);
+}
+
+bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string* path) {
+  const DWORD flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  // The structure's size that Windows 95 and NT 4.0 know; the newer fields
+  // are not needed. On NT the wide form, so that the chosen folder may be
+  // named outside the ANSI code page.
+  using GetSaveFileNameWFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
+  static const auto getSaveFileNameW =
+      IsNT() ? SystemFunction<GetSaveFileNameWFn>("comdlg32.dll", "GetSaveFileNameW") : nullptr;
+  if (getSaveFileNameW) {
+    std::vector<wchar_t> file = Wide(suggestedName);
+    file.resize(MAX_PATH);
+    file.back() = L'\0';  // a longer name is cut, never left unterminated
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+    ofn.hwndOwner = mainWindow;
+    ofn.lpstrFilter = L"Registration files (*.reg)\0*.reg\0";
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrDefExt = L"reg";
+    ofn.Flags = flags;
+    if (!getSaveFileNameW(&ofn)) return false;
+    *path = Utf8(file.data());
+    return true;
+  }
+  std::vector<char> file(MAX_PATH, '\0');
+  suggestedName.copy(file.data(), file.size() - 1);
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  ofn.hwndOwner = mainWindow;
+  ofn.lpstrFilter = "Registration files (*.reg)\0*.reg\0";
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrDefExt = "reg";
+  ofn.Flags = flags;
+  using GetSaveFileNameAFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
+  static const auto getSaveFileName =
+      SystemFunction<GetSaveFileNameAFn>("comdlg32.dll", "GetSaveFileNameA");
+  if (!getSaveFileName || !getSaveFileName(&ofn)) return false;
+  *path = file.data();
+  return true;
+}
+
+bool Win32Platform::ListFiles(const std::string& folder, std::vector<std::string>* names) {
+  names->clear();
+  const std::string pattern = folder + "\\*";
+  HANDLE find;
+  DWORD attributes;
+  WIN32_FIND_DATAW wide;
+  WIN32_FIND_DATAA ansi;
+  if (IsNT()) {
+    find = FindFirstFileW(Wide(pattern).data(), &wide);
+  } else {
+    find = FindFirstFileA(pattern.c_str(), &ansi);
+  }
+  // An empty folder has no entry at all, not even "." on some file systems.
+  if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  do {
+    attributes = IsNT() ? wide.dwFileAttributes : ansi.dwFileAttributes;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      names->push_back(IsNT() ? Utf8(wide.cFileName) : std::string(ansi.cFileName));
+  } while (IsNT() ? FindNextFileW(find, &wide) : FindNextFileA(find, &ansi));
+  const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+  FindClose(find);
+  return complete;
+}
+
+bool Win32Platform::DeleteFile(const std::string& path) { return Delete(path); }
+
+DateTime Win32Platform::Now() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  return DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+BOOL WINAPI MoveFileExNotImplemented(LPCSTR, LPCSTR, DWORD) {
+  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return FALSE;
+}
+
+void LimitDllSearch() {
+  // The program runs elevated from a folder that may be writable by others:
+  // DLLs that shell32 and comctl32 load later must not come from there. Both
+  // calls are looked up, not imported: Windows 95 and NT 4.0 have neither,
+  // SetDefaultDllDirectories came with Windows 8 (and an update of 7).
+  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  using SetDllDirectoryAFn = BOOL(WINAPI*)(LPCSTR);
+  if (auto setDefault =
+          SystemFunction<SetDefaultDllDirectoriesFn>("kernel32.dll", "SetDefaultDllDirectories")) {
+    if (setDefault(kSearchSystem32)) return;
+  }
+  if (auto setDirectory = SystemFunction<SetDllDirectoryAFn>("kernel32.dll", "SetDllDirectoryA")) {
+    setDirectory("");
+  }
+}
+
+std::vector<std::string> CommandLineArguments() {
+  std::vector<std::string> args;
+  // The window's start has none: the shell is not loaded just to see that.
+  if (__argc <= 1) return args;
+  using CommandLineToArgvWFn = LPWSTR*(WINAPI*)(LPCWSTR, int*);
+  static const auto toArgv =
+      IsNT() ? SystemFunction<CommandLineToArgvWFn>("shell32.dll", "CommandLineToArgvW") : nullptr;
+  int count = 0;
+  if (LPWSTR* wide = toArgv ? toArgv(GetCommandLineW(), &count) : nullptr) {
+    for (int i = 1; i < count; ++i) args.push_back(Utf8(wide[i]));
+    LocalFree(wide);
+    return args;
+  }
+  for (int i = 1; i < __argc; ++i) args.push_back(__argv[i]);
+  return args;
+}
+
+void InitCommonControlClasses() {
+  INITCOMMONCONTROLSEX icc{};
+  icc.dwSize = sizeof(icc);
+  // The standard classes are a flag of common controls 6 only (they come
+  // with the manifest); an older version may refuse a flag it does not know.
+  icc.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES;
+  if (InitCommonControlsEx(&icc)) return;
+  icc.dwICC = ICC_WIN95_CLASSES;
+  InitCommonControlsEx(&icc);
+}
+
+}  // namespace iz::win32
