@@ -23,6 +23,7 @@ const char* const kUsage =
     "  InternetZelvora /?\n"
     "      Shows this text.\n"
     "TYPE is modem, isdn, cable, pppoe or extreme; METHOD is 1, 2 or 3.\n"
+    "Switches start with / or -, so a value cannot start with either.\n"
     "Exit code: 0 done, 1 failed, 2 bad arguments (nothing written).";
 
 namespace {
@@ -79,7 +80,7 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
     if (!error.empty()) return error;
     if (valueOf == nullptr) continue;
     if (*valueOf) return arg + " is given twice";
-    if (i + 1 >= args.size() || args[i + 1].empty() || args[i + 1][0] == '/') {
+    if (i + 1 >= args.size() || args[i + 1].empty() || IsSwitch(args[i + 1])) {
       return arg + " needs a value";
     }
     *valueOf = args[++i];

@@ -39,7 +39,9 @@ struct ParsedArguments {
 };
 
 // The arguments after the program's name. Switches begin with '/' or '-'
-// and are matched without regard to case; each may be given once.
+// and are matched without regard to case; each may be given once. Whatever
+// begins with either character is a switch, never a value, so that a value
+// left out is reported rather than filled by the next switch.
 ParsedArguments ParseArguments(const std::vector<std::string>& args);
 
 extern const char* const kUsage;

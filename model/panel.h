@@ -1,5 +1,5 @@
 #pragma once
-// The tuning panel as a model: every control by its component name, with the
+// The tuning panel as a model: every control named by what it holds, with the
 // choice mechanics and the lock/open convention. The Win32 view mirrors it and
 // forwards the user's events; it never changes the model any other way.
 #include <cstdint>
@@ -12,11 +12,24 @@ namespace iz {
 inline constexpr std::uint32_t clBtnFace = 0x8000000F;  // locked field
 inline constexpr std::uint32_t clWindow = 0x80000005;   // open field
 
+// The choice groups. Choosing a box of a group unchecks the others of the
+// same group window-wide; independent boxes are plain on/off options.
+namespace Group {
+inline constexpr int kIndependent = 0;
+inline constexpr int kType = 1;
+inline constexpr int kMethod = 2;
+inline constexpr int kMtu = 4;
+inline constexpr int kRwin = 5;
+inline constexpr int kCache = 6;
+inline constexpr int kTtl = 7;
+inline constexpr int kKeepAlive = 8;
+}  // namespace Group
+
 struct CheckBoxCtl {
   const char* name;
   const char* caption;
   const char* hint;  // nullptr: no tooltip
-  int group;         // 0: independent on/off option
+  int group;         // Group::k...
   bool checked = false;
   bool enabled = true;
   std::function<void()> onClick;  // empty for the independent boxes

@@ -180,8 +180,8 @@ constexpr const char* kMethodFileWords[kAutomaticMethodCount] = {"Method 1", "Me
 }  // namespace
 
 std::string ProfileText(const Panel& panel) {
-  const CheckBoxCtl* type = panel.CheckedIn(1);
-  const CheckBoxCtl* method = panel.CheckedIn(2);
+  const CheckBoxCtl* type = panel.CheckedIn(Group::kType);
+  const CheckBoxCtl* method = panel.CheckedIn(Group::kMethod);
   std::string text = type ? Trimmed(type->caption) : std::string();
   if (method) text += (text.empty() ? "" : ", ") + Trimmed(method->caption);
   return text;

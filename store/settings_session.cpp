@@ -54,9 +54,9 @@ void SettingsSession::SetRoot(HKey root) {
 // A leading backslash resolves from the root; any other path below the open
 // key if there is one. Only that one backslash is dropped.
 SettingsSession::Resolved SettingsSession::Resolve(const std::string& path) const {
-  if (!path.empty() && path[0] == '\\') return {root_, path.substr(1), path};
-  if (key_) return {key_, path, keyPath_ + "\\" + path};
-  return {root_, path, path};
+  if (!path.empty() && path[0] == '\\') return {root_, path.substr(1)};
+  if (key_) return {key_, path};
+  return {root_, path};
 }
 
 bool SettingsSession::EnsureKey(const std::string& path) {
@@ -77,7 +77,6 @@ bool SettingsSession::OpenPath(const std::string& path, bool create, long* statu
   if (status != kRegOk) return false;
   ClosePath();
   key_ = opened;
-  keyPath_ = r.fullPath;
   return true;
 }
 
@@ -95,7 +94,6 @@ bool SettingsSession::OpenPathReadOnly(const std::string& path, long* status) {
     if (result != kRegOk) continue;
     ClosePath();
     key_ = opened;
-    keyPath_ = r.fullPath;
     access_ = rights;
     return true;
   }
@@ -105,7 +103,6 @@ bool SettingsSession::OpenPathReadOnly(const std::string& path, long* status) {
 void SettingsSession::ClosePath() {
   if (key_) registry_.CloseKey(key_);
   key_ = 0;
-  keyPath_.clear();
 }
 
 bool SettingsSession::RemoveValue(const std::string& name) {

@@ -72,22 +72,16 @@ class SettingsSession {
   long ReadValue(const std::string& name, std::uint32_t* type, std::vector<std::uint8_t>* data);
   void PutValue(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data);
 
-  bool HasOpenKey() const { return key_ != 0; }
-  const std::string& OpenKeyPath() const { return keyPath_; }
-  std::uint32_t Access() const { return access_; }
-
  private:
   struct Resolved {
     HKey parent;
     std::string subKey;
-    std::string fullPath;
   };
   Resolved Resolve(const std::string& path) const;
 
   RawRegistry& registry_;
   HKey root_ = kHKCU;
   HKey key_ = 0;
-  std::string keyPath_;
   std::uint32_t access_ = kKeyAllAccess;
 };
 

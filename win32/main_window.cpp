@@ -256,8 +256,8 @@ void MainWindow::CreatePanel2() {
   int groupRight = 0;
   for (const CtlPlace& p : kPanelLayout) {
     const Child child = Child("BUTTON").At(p.x, p.y, p.w, p.h).In(panel2_).Id(id++);
-    const int group = p.kind == CtlKind::Box ? ModelBox(p.name).group : 0;
-    const bool continuesRun = group != 0 && group == runGroup;
+    const int group = p.kind == CtlKind::Box ? ModelBox(p.name).group : Group::kIndependent;
+    const bool continuesRun = group != Group::kIndependent && group == runGroup;
     const DWORD groupStyle = continuesRun ? 0 : WS_GROUP;
     runGroup = group;
     switch (p.kind) {
@@ -278,10 +278,11 @@ void MainWindow::CreatePanel2() {
         CheckBoxCtl& box = ModelBox(p.name);
         // Choices look like radio buttons and plain options like check
         // boxes; neither style is "auto": the model decides every state.
-        const DWORD look = box.group != 0 ? BS_RADIOBUTTON : BS_CHECKBOX | WS_TABSTOP;
+        const DWORD look =
+            box.group != Group::kIndependent ? BS_RADIOBUTTON : BS_CHECKBOX | WS_TABSTOP;
         HWND hwnd = Place(Child(child).Text(box.caption).Style(look | groupStyle), &Fonts::normal,
                           p.fill ? groupRight : 0);
-        if (box.group != 0) {
+        if (box.group != Group::kIndependent) {
           Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
           if (!continuesRun) runs_.emplace_back();
           runs_.back().push_back(boxes_.size());

@@ -23,7 +23,7 @@ void RunCases(WinFamily family, const std::vector<ReadCase>& cases) {
     Rig rig;
     rig.SeedAll(c.seeds);
     for (CheckBoxCtl* box : rig.w.Boxes()) {
-      if (box->group == 0) rig.w.SetChecked(*box, true);
+      if (box->group == Group::kIndependent) rig.w.SetChecked(*box, true);
     }
     for (EditCtl* edit : rig.w.Edits()) rig.w.SetText(*edit, "7");
     rig.w.ReadSettings(family);

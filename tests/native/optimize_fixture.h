@@ -123,7 +123,7 @@ struct Rig {
   void CustomClearedPanel() {
     w.Click(w.customMode);
     for (CheckBoxCtl* box : w.Boxes()) {
-      if (box->group == 0) w.SetChecked(*box, false);
+      if (box->group == Group::kIndependent) w.SetChecked(*box, false);
     }
   }
 

@@ -247,38 +247,89 @@ TEST(Export, ImportedFileGivesTheValuesOptimizeWrites) {
   }
 }
 
-TEST(CommandLine, EveryBadArgumentGivesTwoAndTheUsageAndWritesNothing) {
-  const std::vector<std::vector<std::string>> bad = {
-      {},
-      {"/frobnicate"},
-      {"cable"},
-      {"/export"},
-      {"/export", "/type", "cable", "/method", "1"},
-      {"/export", "a.reg", "/type", "cable"},
-      {"/export", "a.reg", "/method", "1"},
-      {"/export", "a.reg", "/type", "dsl", "/method", "1"},
-      {"/export", "a.reg", "/type", "cable", "/method", "4"},
-      {"/export", "a.reg", "/type", "cable", "/method", "12"},
-      {"/export", "a.reg", "/type", "cable", "/method"},
-      {"/export", "a.reg", "/type", "cable", "/method", "1", "/family", "xp"},
-      {"/export", "a.reg", "/type", "cable", "/type", "modem", "/method", "1"},
-      {"/optimize", "/type", "cable", "/method", "1", "/family", "nt"},
-      {"/optimize", "/export", "a.reg", "/type", "cable", "/method", "1"},
-      {"/?", "/type", "cable"},
-      {"/undo", "/type", "cable", "/method", "1"},
-      {"/?", "/optimize", "/type", "cable", "/method", "1"},
+// The parsed command as one line: "export x.reg 2 1 nt" (type and method by
+// number).
+std::string Describe(const cli::Arguments& a) {
+  static const char* const kActions[] = {"usage", "export", "optimize", "undo"};
+  std::string text = kActions[static_cast<int>(a.action)];
+  if (a.action == cli::Action::Export) text += " " + a.file;
+  if (a.action == cli::Action::Export || a.action == cli::Action::Optimize) {
+    text += " " + std::to_string(static_cast<int>(a.type)) + " " +
+            std::to_string(static_cast<int>(a.method) + 1);
+  }
+  if (a.family) text += *a.family == WinFamily::NT ? " nt" : " 9x";
+  return text;
+}
+
+TEST(CommandLine, AcceptsEachFormWhateverTheSwitchCharacterAndCase) {
+  const struct {
+    std::vector<std::string> args;
+    const char* parsed;
+  } rows[] = {
+      {{"/?"}, "usage"},
+      {{"-?"}, "usage"},
+      {{"/undo"}, "undo"},
+      {{"-UNDO"}, "undo"},
+      {{"/optimize", "/type", "cable", "/method", "1"}, "optimize 2 1"},
+      {{"-Optimize", "-Method", "3", "-Type", "EXTREME"}, "optimize 4 3"},
+      {{"/export", "x.reg", "/type", "modem", "/method", "2"}, "export x.reg 0 2"},
+      {{"/type", "pppoe", "/method", "1", "/export", "\\\\s\\a b.reg", "/family", "9X"},
+       "export \\\\s\\a b.reg 3 1 9x"},
+      {{"-export", "x.reg", "-type", "isdn", "-method", "3", "-family", "nt"},
+       "export x.reg 1 3 nt"},
   };
-  for (const auto& args : bad) {
-    std::string line;
-    for (const std::string& a : args) line += a + " ";
-    SCOPED_TRACE(line);
+  for (const auto& row : rows) {
+    const cli::ParsedArguments p = cli::ParseArguments(row.args);
+    EXPECT_TRUE(p.ok()) << row.parsed << ": " << p.error;
+    EXPECT_EQ(Describe(p.arguments), row.parsed);
+  }
+}
+
+TEST(CommandLine, EveryBadArgumentGivesTwoTheReasonAndTheUsageAndWritesNothing) {
+  const struct {
+    std::vector<std::string> args;
+    const char* error;
+  } rows[] = {
+      {{}, "no command given (/export, /optimize, /undo or /?)"},
+      {{"/frobnicate"}, "unknown argument \"/frobnicate\""},
+      {{"cable"}, "unexpected argument \"cable\""},
+      {{"/export"}, "/export needs a value"},
+      {{"/export", ""}, "/export needs a value"},
+      // A forgotten value is reported, never filled by the next switch,
+      // whichever character that switch starts with.
+      {{"/export", "/type", "cable", "/method", "1"}, "/export needs a value"},
+      {{"-export", "-type", "cable", "-method", "1"}, "-export needs a value"},
+      {{"/export", "-"}, "/export needs a value"},
+      {{"/export", "a.reg", "/type", "cable"}, "/method is missing"},
+      {{"/export", "a.reg", "/method", "1"}, "/type is missing"},
+      {{"/export", "a.reg", "/type", "dsl", "/method", "1"}, "bad /type \"dsl\""},
+      {{"/export", "a.reg", "/type", "cable", "/method", "4"}, "bad /method \"4\""},
+      {{"/export", "a.reg", "/type", "cable", "/method", "12"}, "bad /method \"12\""},
+      {{"/export", "a.reg", "/type", "cable", "/method"}, "/method needs a value"},
+      {{"/export", "a.reg", "/type", "cable", "/method", "1", "/family", "xp"},
+       "bad /family \"xp\""},
+      {{"/export", "a.reg", "/type", "cable", "/type", "modem", "/method", "1"},
+       "/type is given twice"},
+      {{"/optimize", "/type", "cable", "/method", "1", "/family", "nt"},
+       "/family goes with /export only"},
+      {{"/optimize", "/export", "a.reg", "/type", "cable", "/method", "1"},
+       "only one of /export, /optimize, /undo and /? may be given (/export)"},
+      {{"/?", "/type", "cable"}, "/type and /method go with /export or /optimize"},
+      {{"/undo", "/type", "cable", "/method", "1"},
+       "/type and /method go with /export or /optimize"},
+      {{"/?", "/optimize", "/type", "cable", "/method", "1"},
+       "only one of /export, /optimize, /undo and /? may be given (/optimize)"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.error);
     Machine m(WinXP());
     std::vector<std::string> out;
-    EXPECT_EQ(cli::RunCommandLine(args, m.registry, m.profiles, m.platform,
+    EXPECT_EQ(cli::RunCommandLine(row.args, m.registry, m.profiles, m.platform,
                                   [&](const std::string& s) { out.push_back(s); }),
               cli::kExitBadArguments);
-    EXPECT_FALSE(cli::ParseArguments(args).ok());
+    EXPECT_EQ(cli::ParseArguments(row.args).error, row.error);
     ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out[0], std::string("Internet Zelvora: ") + row.error + ".");
     EXPECT_EQ(out[1], "Usage:");
     EXPECT_EQ(m.registry.attempts + m.profiles.attempts, 0);
     EXPECT_TRUE(m.platform.files.empty());

@@ -126,7 +126,7 @@ TEST_F(PanelTest, EveryProfileOverEveryOtherAndOverCustomValues) {
         fresh.Click(fresh.customMode);
         for (EditCtl* e : fresh.Edits()) fresh.SetText(*e, "99");
         for (CheckBoxCtl* b : fresh.Boxes()) {
-          if (b->group == 0) fresh.SetChecked(*b, !b->checked);
+          if (b->group == Group::kIndependent) fresh.SetChecked(*b, !b->checked);
         }
         fresh.Click(*fresh.FindBox(t.box));  // Custom Mode: only opens
         fresh.Click(*fresh.FindBox(kMethods[m]));

@@ -117,7 +117,7 @@ TEST(RestoreDefaults, ApplyThenRestoreThenRead) {
     rig.platform.version = kVariants[i].version;
     rig.w.Click(rig.w.cableDsl);
     for (CheckBoxCtl* box : rig.w.Boxes()) {
-      if (box->group == 0) rig.w.SetChecked(*box, true);
+      if (box->group == Group::kIndependent) rig.w.SetChecked(*box, true);
     }
     if (i == 0) {
       rig.w.ApplySettings(WinFamily::NT);

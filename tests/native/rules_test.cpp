@@ -18,31 +18,31 @@ TEST_F(PanelTest, EachFieldMarksTheChoiceMatchingItsNumber) {
     const char* marked;
   };
   const Case cases[] = {
-      {"customTtl", "32", 7, "ttl32"},
-      {"customTtl", "64", 7, "ttl64"},
-      {"customTtl", "128", 7, "ttl128"},
-      {"customTtl", "127", 7, "ttlCustom"},
-      {"customTtl", "$40", 7, "ttl64"},
-      {"customTtl", "0x80", 7, "ttl128"},
-      {"customTtl", "  64", 7, "ttl64"},
-      {"customTtl", "64 ", 7, "ttlCustom"},  // a trailing blank: not a number
-      {"customTtl", "-64", 7, "ttlCustom"},
-      {"customCache", "16", 6, "cache16"},
-      {"customCache", "32", 6, "cache32"},
-      {"customCache", "0", 6, "cache0"},
-      {"customCache", "48", 6, "cacheCustom"},
-      {"customCache", "abc", 6, "cache0"},  // letters count as 0
-      {"customCache", "", 6, "cache0"},
-      {"customKeepAlive", "600", 8, "keepAliveDefault"},
-      {"customKeepAlive", "+0600", 8, "keepAliveDefault"},
-      {"customKeepAlive", "3600", 8, "keepAliveCustom"},
-      {"customKeepAlive", "x", 8, "keepAliveCustom"},
-      {"customMtu", "576", 4, "mtu576"},
-      {"customMtu", "$240", 4, "mtu576"},
-      {"customMtu", "1500", 4, "mtu1500"},
-      {"customMtu", "1492", 4, "mtuCustom"},
-      {"customMtu", "", 4, "mtuCustom"},
-      {"customMtu", "Q", 4, "mtuCustom"},
+      {"customTtl", "32", Group::kTtl, "ttl32"},
+      {"customTtl", "64", Group::kTtl, "ttl64"},
+      {"customTtl", "128", Group::kTtl, "ttl128"},
+      {"customTtl", "127", Group::kTtl, "ttlCustom"},
+      {"customTtl", "$40", Group::kTtl, "ttl64"},
+      {"customTtl", "0x80", Group::kTtl, "ttl128"},
+      {"customTtl", "  64", Group::kTtl, "ttl64"},
+      {"customTtl", "64 ", Group::kTtl, "ttlCustom"},  // a trailing blank: not a number
+      {"customTtl", "-64", Group::kTtl, "ttlCustom"},
+      {"customCache", "16", Group::kCache, "cache16"},
+      {"customCache", "32", Group::kCache, "cache32"},
+      {"customCache", "0", Group::kCache, "cache0"},
+      {"customCache", "48", Group::kCache, "cacheCustom"},
+      {"customCache", "abc", Group::kCache, "cache0"},  // letters count as 0
+      {"customCache", "", Group::kCache, "cache0"},
+      {"customKeepAlive", "600", Group::kKeepAlive, "keepAliveDefault"},
+      {"customKeepAlive", "+0600", Group::kKeepAlive, "keepAliveDefault"},
+      {"customKeepAlive", "3600", Group::kKeepAlive, "keepAliveCustom"},
+      {"customKeepAlive", "x", Group::kKeepAlive, "keepAliveCustom"},
+      {"customMtu", "576", Group::kMtu, "mtu576"},
+      {"customMtu", "$240", Group::kMtu, "mtu576"},
+      {"customMtu", "1500", Group::kMtu, "mtu1500"},
+      {"customMtu", "1492", Group::kMtu, "mtuCustom"},
+      {"customMtu", "", Group::kMtu, "mtuCustom"},
+      {"customMtu", "Q", Group::kMtu, "mtuCustom"},
   };
   for (const Case& c : cases) {
     TIZelvora fresh(registry, profiles, platform);
@@ -111,8 +111,8 @@ TEST_F(PanelTest, ClearingTheMtuWithAPickZeroesTheWindow) {
   ASSERT_EQ("4288", w.customRwin.text);
   Put("customMtu", "");
   EXPECT_EQ("0", w.customRwin.text);
-  EXPECT_EQ("mtuCustom", std::string(w.CheckedIn(4)->name));
-  EXPECT_EQ("rwinCustom", std::string(w.CheckedIn(5)->name));
+  EXPECT_EQ("mtuCustom", std::string(w.CheckedIn(Group::kMtu)->name));
+  EXPECT_EQ("rwinCustom", std::string(w.CheckedIn(Group::kRwin)->name));
   EXPECT_EQ(2, w.rwinMultiples.itemIndex);
 }
 
@@ -149,7 +149,7 @@ TEST_F(PanelTest, TheWindowFollowsMtuTimesMultipleNeverBelowZero) {
       fresh.SetText(fresh.customMtu, c.mtu);
       if (!pickFirst) fresh.Pick(c.item);
       EXPECT_EQ(c.rwin, fresh.customRwin.text) << c.mtu << " x item " << c.item;
-      EXPECT_EQ(c.marked, std::string(fresh.CheckedIn(5)->name)) << c.mtu;
+      EXPECT_EQ(c.marked, std::string(fresh.CheckedIn(Group::kRwin)->name)) << c.mtu;
       EXPECT_EQ(c.item, fresh.rwinMultiples.itemIndex) << c.mtu;
     }
   }
@@ -160,7 +160,7 @@ TEST_F(PanelTest, WithoutAPickTheMtuLeavesTheWindowAlone) {
   Put("customRwin", "65535");
   Put("customMtu", "1500");
   EXPECT_EQ("65535", w.customRwin.text);
-  EXPECT_EQ("rwinCustom", std::string(w.CheckedIn(5)->name));
+  EXPECT_EQ("rwinCustom", std::string(w.CheckedIn(Group::kRwin)->name));
 }
 
 TEST_F(PanelTest, WithAPickTheMtuReplacesATypedWindow) {
@@ -170,7 +170,7 @@ TEST_F(PanelTest, WithAPickTheMtuReplacesATypedWindow) {
   Put("customRwin", "65535");
   Click("mtu1500");  // the fixed MTU's text runs the rule before the lock
   EXPECT_EQ("5840", w.customRwin.text);
-  EXPECT_EQ("rwinMultiple", std::string(w.CheckedIn(5)->name));
+  EXPECT_EQ("rwinMultiple", std::string(w.CheckedIn(Group::kRwin)->name));
   EXPECT_FALSE(w.customMtu.enabled);
   EXPECT_TRUE(w.customRwin.enabled) << "marks never change a lock";
 }

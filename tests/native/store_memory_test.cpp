@@ -11,6 +11,15 @@
 namespace iz {
 namespace {
 
+std::string Hex(std::uint32_t v) {
+  const char* digits = "0123456789abcdef";
+  std::string out;
+  do {
+    out.insert(out.begin(), digits[v & 15]);
+  } while (v >>= 4);
+  return "0x" + out;
+}
+
 constexpr const char* kMstcp = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
 
 std::string ErrorOf(const std::function<void()>& action) {
@@ -47,14 +56,18 @@ TEST(StoreMemory, OpenPathReadOnlyFallsBack) {
     SettingsSession session(reg);
     session.SetRoot(kHKLM);
     EXPECT_TRUE(session.OpenPathReadOnly(kMstcp));
-    EXPECT_EQ(session.Access(), c.used);
+    // The rights that opened it are the session's rights from now on.
+    session.OpenPath(std::string("\\") + kMstcp, false);
+    EXPECT_EQ(reg.CallLog().end()[-2],
+              "OpenKey HKLM " + std::string(kMstcp) + " " + Hex(c.used) + " -> 0");
   }
   MemoryRegistry reg;
   reg.SetKeyRights(kHKLM, kMstcp, kKeySetValue);
   SettingsSession session(reg);
   session.SetRoot(kHKLM);
   EXPECT_FALSE(session.OpenPathReadOnly(kMstcp));
-  EXPECT_EQ(session.Access(), kKeyAllAccess);
+  session.OpenPath(std::string("\\") + kMstcp, false);
+  EXPECT_EQ(reg.CallLog().back(), "OpenKey HKLM " + std::string(kMstcp) + " 0xf003f -> 5");
 }
 
 // Each raw call of a step failed in turn: the step either completes or

@@ -107,23 +107,21 @@ class StoreConformance : public ::testing::Test {
 };
 
 // The path rule: a leading backslash resolves from the root, any other path
-// below the open key if one is open (and remembered below its path).
+// below the open key if one is open.
 TEST_F(StoreConformance, PathRule) {
   struct Case {
     const char* openFirst;  // opened with creation before the step; nullptr: none
     bool closeFirst;        // ClosePath after opening it
     const char* path;       // OpenPath with creation
     const char* created;    // the key that must now exist, from the root
-    const char* remembered;
   };
   const Case cases[] = {
-      {nullptr, false, "@\\A", "@\\A", "@\\A"},
-      {nullptr, false, "\\@\\A", "@\\A", "\\@\\A"},
-      {"\\@\\VxD", false, "System\\Class\\Net\\0000", "@\\VxD\\System\\Class\\Net\\0000",
-       "\\@\\VxD\\System\\Class\\Net\\0000"},
-      {"@\\VxD", false, "MSTCP", "@\\VxD\\MSTCP", "@\\VxD\\MSTCP"},
-      {"\\@\\VxD", false, "\\@\\Class\\Net\\0000", "@\\Class\\Net\\0000", "\\@\\Class\\Net\\0000"},
-      {"\\@\\VxD", true, "@\\Class", "@\\Class", "@\\Class"},
+      {nullptr, false, "@\\A", "@\\A"},
+      {nullptr, false, "\\@\\A", "@\\A"},
+      {"\\@\\VxD", false, "System\\Class\\Net\\0000", "@\\VxD\\System\\Class\\Net\\0000"},
+      {"@\\VxD", false, "MSTCP", "@\\VxD\\MSTCP"},
+      {"\\@\\VxD", false, "\\@\\Class\\Net\\0000", "@\\Class\\Net\\0000"},
+      {"\\@\\VxD", true, "@\\Class", "@\\Class"},
   };
   for (HKey root : {kHKCU, kHKLM}) {
     for (const Case& c : cases) {
@@ -138,8 +136,6 @@ TEST_F(StoreConformance, PathRule) {
       }
       EXPECT_TRUE(session.OpenPath(P(c.path), true));
       EXPECT_TRUE(KeyExists(root, P(c.created)));
-      EXPECT_TRUE(session.HasOpenKey());
-      EXPECT_EQ(session.OpenKeyPath(), P(c.remembered));
       // The key is where the rule puts it, and only there.
       session.PutBinary("Here", "\x01", 1);
       EXPECT_TRUE(Read(root, P(c.created), "Here").has_value());
@@ -152,8 +148,9 @@ TEST_F(StoreConformance, FailedOpenKeepsTheSession) {
   ASSERT_TRUE(session.OpenPath(P("@\\Open"), true));
   EXPECT_FALSE(session.OpenPath(P("@\\Absent"), false));
   EXPECT_FALSE(session.OpenPathReadOnly(P("\\@\\Absent")));
-  EXPECT_EQ(session.OpenKeyPath(), P("@\\Open"));
-  EXPECT_EQ(session.Access(), kKeyAllAccess);
+  // Still the first key, with its rights.
+  session.PutBinary("Still", "\x01", 1);
+  EXPECT_TRUE(Read(kHKCU, P("@\\Open"), "Still").has_value());
   EXPECT_FALSE(KeyExists(kHKCU, P("@\\Absent")));
 }
 
@@ -164,7 +161,6 @@ TEST_F(StoreConformance, ReadOnlyRightsStayWithTheSession) {
   SettingsSession session(Reg());
   session.SetRoot(kHKLM);
   ASSERT_TRUE(session.OpenPathReadOnly(P("@\\MSTCP")));
-  EXPECT_EQ(session.Access(), kKeyRead);
   EXPECT_FALSE(session.RemoveValue("SackOpts"));
   ASSERT_TRUE(session.OpenPath(P("\\@\\MSTCP"), true));
   EXPECT_EQ(ErrorOf([&] { session.PutBinary("Start", "\x01", 1); }),
@@ -200,7 +196,9 @@ TEST_F(StoreConformance, WriteDwordAtNeverCreatesTheKey) {
   SettingsSession session(Reg());
   session.SetRoot(kHKLM);
   EXPECT_TRUE(session.EnsureKey(path));
-  EXPECT_FALSE(session.HasOpenKey());
+  // Nothing was left open: a relative path still starts at the root.
+  session.PutSectionText(P("@\\Probe"), "x", "1");
+  EXPECT_TRUE(KeyExists(kHKLM, P("@\\Probe")));
   WriteDwordAt(Reg(), kHKLM, path, "TcpWindowSize", 65535);
   EXPECT_EQ(Read(kHKLM, path, "TcpWindowSize"), (Stored{kRegDword, {0xFF, 0xFF, 0x00, 0x00}}));
 }
@@ -348,7 +346,6 @@ TEST_F(StoreConformance, GetSectionText) {
       EXPECT_EQ(result, c.result);
     }
   }
-  EXPECT_EQ(session.OpenKeyPath(), P("\\@\\SOFTWARE"));
   EXPECT_FALSE(KeyExists(kHKCU, P("@\\SOFTWARE\\NoSuchSection")));
 }
 
@@ -361,8 +358,6 @@ TEST_F(StoreConformance, PutSectionTextIntoSubkeyOfTheOpenKey) {
   session.PutSectionText("cachesize", "", "0");
   session.PutSectionText("", "Own", "x");
   session.PutSectionText("MSTCP\\Deep", "DefaultTTL", "128");
-  EXPECT_EQ(session.OpenKeyPath(), P("\\@\\VxD\\NWLink\\Ndi\\params"));
-  EXPECT_TRUE(session.HasOpenKey());
   EXPECT_EQ(Read(kHKLM, P("@\\VxD\\NWLink\\Ndi\\params\\cachesize"), ""),
             (Stored{kRegSz, {'0', 0}}));
   EXPECT_EQ(Read(kHKLM, P("@\\VxD\\NWLink\\Ndi\\params"), "Own"), (Stored{kRegSz, Sz("x")}));
@@ -376,7 +371,8 @@ TEST_F(StoreConformance, PutSectionTextIntoSubkeyOfTheOpenKey) {
 TEST_F(StoreConformance, PutSectionTextWithoutOpenKeyResolvesFromTheRoot) {
   SettingsSession session(Reg());
   session.PutSectionText(P("@\\SOFTWARE\\Internet Zelvora"), "FirstUse", "0");
-  EXPECT_FALSE(session.HasOpenKey());
+  session.PutSectionText(P("@\\Probe"), "x", "1");
+  EXPECT_TRUE(KeyExists(kHKCU, P("@\\Probe"))) << "nothing was left open";
   EXPECT_EQ(Read(kHKCU, P("@\\SOFTWARE\\Internet Zelvora"), "FirstUse"), (Stored{kRegSz, Sz("0")}));
 }
 
@@ -397,7 +393,6 @@ TEST_F(StoreConformance, RemovalsAreSilent) {
   session.RemoveSectionValue("0002", "MaxMTU");
   EXPECT_FALSE(Read(kHKLM, P("@\\NetTrans\\0001"), "MaxMTU").has_value());
   EXPECT_FALSE(KeyExists(kHKLM, P("@\\NetTrans\\0002")));
-  EXPECT_EQ(session.OpenKeyPath(), P("@\\NetTrans"));
 }
 
 TEST_F(StoreConformance, SetRootClosesTheOpenKeyOnlyOnAChange) {
@@ -405,9 +400,9 @@ TEST_F(StoreConformance, SetRootClosesTheOpenKeyOnlyOnAChange) {
   EXPECT_EQ(session.Root(), kHKCU);
   ASSERT_TRUE(session.OpenPath(P("@\\Internet Settings"), true));
   session.SetRoot(kHKCU);
-  EXPECT_TRUE(session.HasOpenKey());
+  session.PutSectionText("Kept", "x", "1");  // still below the open key
+  EXPECT_TRUE(KeyExists(kHKCU, P("@\\Internet Settings\\Kept")));
   session.SetRoot(kHKLM);
-  EXPECT_FALSE(session.HasOpenKey());
   EXPECT_EQ(session.Root(), kHKLM);
   EXPECT_TRUE(session.OpenPath(P("@\\Internet Settings"), true));
   EXPECT_TRUE(KeyExists(kHKLM, P("@\\Internet Settings")));
