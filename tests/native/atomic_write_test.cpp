@@ -3,7 +3,8 @@
 // over, alternating between two contents, and is killed at a random moment,
 // many times. Covered: the atomic file write of the core (what Registry.reg
 // is written with away from Windows) and the ini writer of the substitute
-// profile file, which reads the file and writes it back whole.
+// profile file, which reads the file and writes it back whole. Then the
+// replacement by renames of the 9x family, cut after each of its steps.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -14,12 +15,15 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
 
 #include "native/temp_dir.h"
+#include "store/file_replace.h"
 #include "store/ini_profile.h"
 
 namespace iz {
@@ -140,6 +144,84 @@ TEST(AtomicWrite, AKilledIniWriterLeavesTheOldFileOrTheNew) {
   EXPECT_GT(report.sawFirst, 0);
   EXPECT_GT(report.sawSecond, 0);
   EXPECT_GT(report.interrupted, 0);
+}
+
+// Files by name, and folders; every change after the first steps is
+// refused, as if the program had been cut there.
+struct CutFiles : RenameFiles {
+  std::map<std::string, std::string> files;
+  std::set<std::string> folders;
+  int steps = 1 << 30;
+  PathKind KindOf(const std::string& path) override {
+    return folders.count(path) ? PathKind::Folder
+           : files.count(path) ? PathKind::File
+                               : PathKind::Missing;
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    if (steps-- <= 0 || !files.count(from) || KindOf(to) != PathKind::Missing) return false;
+    files[to] = files[from];
+    files.erase(from);
+    return true;
+  }
+  bool Remove(const std::string& path) override { return steps-- > 0 && files.erase(path) > 0; }
+};
+
+// Cut after each step, then perhaps the target deleted by the user, then a
+// look at it: the new content comes in once it is complete, the old one
+// never comes back, and nothing is left beside the target.
+TEST(ReplaceByRenames, ACutReplacementIsFinishedOrNotBegunNeverUndone) {
+  struct Row {
+    int steps;
+    const char* kept;       // after the look; nullptr: no target
+    const char* afterDelete;
+  };
+  const Row rows[] = {
+      {0, "old", nullptr},  // not begun
+      {1, "new", "new"},    // the new content finished beside the target
+      {2, "new", "new"},    // the target aside
+      {3, "new", nullptr},  // the new content in, the old aside
+      {4, "new", nullptr},  // done
+  };
+  for (const Row& row : rows) {
+    for (const bool deleted : {false, true}) {
+      SCOPED_TRACE("cut after " + std::to_string(row.steps) + (deleted ? ", deleted" : ""));
+      CutFiles disk;
+      disk.files = {{"Registry.reg", "old"}, {"Registry.reg.1.tmp", "new"}};
+      disk.steps = row.steps;
+      EXPECT_EQ(ReplaceByRenames(disk, "Registry.reg.1.tmp", "Registry.reg"), row.steps >= 3);
+      disk.steps = 1 << 30;
+      if (deleted) disk.files.erase("Registry.reg");
+      FinishCutReplacement(disk, "Registry.reg");
+      const char* expected = deleted ? row.afterDelete : row.kept;
+      EXPECT_EQ(disk.KindOf("Registry.reg"), expected ? PathKind::File : PathKind::Missing);
+      if (expected) EXPECT_EQ(disk.files["Registry.reg"], expected);
+      disk.files.erase("Registry.reg");
+      disk.files.erase("Registry.reg.1.tmp");  // the caller's, whatever became of it
+      EXPECT_TRUE(disk.files.empty()) << disk.files.begin()->first;
+    }
+  }
+}
+
+// A folder is never replaced nor moved aside, by either write; a folder
+// where the old copy goes stops the replacement before anything moves.
+TEST(ReplaceByRenames, AFolderIsNeverReplaced) {
+  CutFiles disk;
+  disk.folders = {"deploy", "Registry.reg.old.tmp"};
+  disk.files = {{"deploy.1.tmp", "new"}, {"Registry.reg", "old"}, {"Registry.reg.1.tmp", "new"}};
+  EXPECT_FALSE(ReplaceByRenames(disk, "deploy.1.tmp", "deploy"));
+  disk.files["deploy.new.tmp"] = "finished";
+  FinishCutReplacement(disk, "deploy");
+  EXPECT_EQ(disk.KindOf("deploy"), PathKind::Folder);
+  disk.files.erase("deploy.new.tmp");
+  EXPECT_FALSE(ReplaceByRenames(disk, "Registry.reg.1.tmp", "Registry.reg"));
+  EXPECT_EQ(disk.files, (std::map<std::string, std::string>{{"deploy.1.tmp", "new"},
+                                                            {"Registry.reg", "old"}}));
+
+  test::TempDir dir;
+  fs::create_directory(dir.Path() + "/deploy");
+  EXPECT_FALSE(WriteFileAtomically(dir.Path() + "/deploy", "new"));
+  EXPECT_TRUE(fs::is_directory(dir.Path() + "/deploy"));
+  EXPECT_EQ(TakeLeftovers(dir.Path(), "deploy"), 0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,16 @@ class Win32PlatformFiles : public ::testing::Test {
     std::string content;
     EXPECT_EQ(platform_.ReadFile(path, &content, 1u << 20), iz::FileRead::Ok) << path;
     return content;
+  }
+
+  // A file made without the platform, which would look at it first.
+  void Plant(const std::string& path, const std::string& content) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
   }
 
   // The files in the folder, by name.
@@ -111,6 +122,12 @@ TEST_F(Win32PlatformFiles, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporary) 
     // A shorter content must not keep the tail of the longer one.
     ASSERT_TRUE(platform_.WriteFileAtomically(file, std::string("short\r\n\0end", 11)));
     EXPECT_EQ(Read(file), std::string("short\r\n\0end", 11));
+    // A folder is neither replaced nor moved aside.
+    const std::string folder = dir_ + "\\deploy";
+    platform_.CreateDirectory(folder);
+    EXPECT_FALSE(platform_.WriteFileAtomically(folder, "x"));
+    EXPECT_FALSE(platform_.CopyFileAtomically(file, folder));
+    EXPECT_TRUE(platform_.DirectoryExists(folder));
     EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
     ASSERT_TRUE(platform_.CopyFileAtomically(file, dir_ + "\\b.txt"));
     EXPECT_EQ(Read(dir_ + "\\b.txt"), std::string("short\r\n\0end", 11));
@@ -132,32 +149,79 @@ BOOL WINAPI MoveFileExDenied(LPCSTR, LPCSTR, DWORD) {
   return FALSE;
 }
 
-TEST_F(Win32PlatformFiles, OnlyAMissingMoveFileExTakesTheFallback) {
+// A failed replacement keeps the old file whole and leaves nothing beside
+// it: a refusing MoveFileEx is no reason for the fallback, and a folder in
+// the way of the fallback's names stops it before anything moves.
+TEST_F(Win32PlatformFiles, AFailedReplacementKeepsTheOldFile) {
   const std::string file = dir_ + "\\a.txt";
-  ASSERT_TRUE(platform_.WriteFileAtomically(file, "old"));
-  platform_.moveFileEx = MoveFileExDenied;
-  EXPECT_FALSE(platform_.WriteFileAtomically(file, "new"));
-  EXPECT_EQ(Read(file), "old");
-  EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
+  struct Row {
+    iz::win32::Win32Platform::MoveFileExFn moveFileEx;
+    const char* folder;
+  };
+  for (const Row& row : {Row{MoveFileExDenied, nullptr},
+                         Row{iz::win32::MoveFileExNotImplemented, ".old.tmp"},
+                         Row{iz::win32::MoveFileExNotImplemented, ".new.tmp"}}) {
+    SCOPED_TRACE(row.folder ? row.folder : "denied");
+    platform_.moveFileEx = nullptr;
+    ASSERT_TRUE(platform_.WriteFileAtomically(file, "old"));
+    if (row.folder) ASSERT_TRUE(platform_.CreateDirectory(file + row.folder));
+    platform_.moveFileEx = row.moveFileEx;
+    EXPECT_FALSE(platform_.WriteFileAtomically(file, "new"));
+    EXPECT_EQ(Read(file), "old");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
+    if (row.folder) RemoveDirectoryA((file + row.folder).c_str());
+  }
 }
 
-// The 9x replacement cut between its two moves: the target is gone and the
-// old content aside. The next look puts it back; the next write too.
-TEST_F(Win32PlatformFiles, AReplacementCutBetweenItsMovesIsMendedByTheNextLook) {
+// What a replacement by renames leaves when it is cut, perhaps followed by
+// the user deleting the target. Each look at the target (the link check, a
+// read, a write) finishes it first: the new content comes in once it was
+// complete, the old one never comes back.
+TEST_F(Win32PlatformFiles, ACutReplacementIsFinishedByTheNextLookNeverUndone) {
   const std::string file = dir_ + "\\a.txt";
-  for (int next = 0; next < 3; ++next) {
-    ASSERT_TRUE(platform_.WriteFileAtomically(file + ".old.tmp", "old"));
-    if (next == 0) EXPECT_TRUE(platform_.FileExists(file));
-    if (next == 2) {
-      platform_.moveFileEx = iz::win32::MoveFileExNotImplemented;
-      ASSERT_TRUE(platform_.WriteFileAtomically(file, "new"));
-      EXPECT_EQ(Read(file), "new");
-    } else {
-      EXPECT_EQ(Read(file), "old");
+  struct Row {
+    const char *target, *finished, *aside;  // nullptr: none
+    const char* after;                        // nullptr: no target
+  };
+  const Row rows[] = {
+      {"old", "new", nullptr, "new"},      // cut before the old file moved aside
+      {nullptr, "new", "old", "new"},      // cut before the new one moved in
+      {"new", nullptr, "old", "new"},      // cut before the old one was deleted
+      {nullptr, nullptr, "old", nullptr},  // ... and the target deleted since
+      {nullptr, "new", nullptr, "new"},    // cut before the old one moved aside, and deleted
+  };
+  const std::function<bool()> looks[] = {
+      [&] { return platform_.FileExists(file); },
+      [&] { return platform_.IsReparsePoint(file); },
+      [&] { return platform_.WriteFileAtomically(file, "written"); },
+  };
+  platform_.moveFileEx = iz::win32::MoveFileExNotImplemented;
+  for (const Row& row : rows) {
+    for (const auto& look : looks) {
+      const bool writes = &look == &looks[2];
+      SCOPED_TRACE(std::string(row.target ? row.target : "-") + (row.finished ? " new" : "") +
+                   (row.aside ? " old" : "") + ", look " + std::to_string(&look - looks));
+      if (row.target) Plant(file, row.target);
+      if (row.finished) Plant(file + ".new.tmp", row.finished);
+      if (row.aside) Plant(file + ".old.tmp", row.aside);
+      const char* after = writes ? "written" : row.after;
+      const bool result = look();
+      if (&look != &looks[1]) EXPECT_EQ(result, after != nullptr);
+      EXPECT_EQ(Files(), after ? std::vector<std::string>{"a.txt"} : std::vector<std::string>{});
+      if (after) EXPECT_EQ(Read(file), after);
+      DeleteFileA(file.c_str());
     }
-    EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
-    DeleteFileA(file.c_str());
   }
+
+  // The NT family never replaces by renames: a file planted under the
+  // finished name is never moved in.
+  platform_.moveFileEx = nullptr;
+  Plant(file, "old");
+  Plant(file + ".new.tmp", "planted");
+  EXPECT_EQ(Read(file), "old");
+  EXPECT_TRUE(platform_.WriteFileAtomically(file, "written"));
+  EXPECT_EQ(Read(file), "written");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt", "a.txt.new.tmp"}));
 }
 
 TEST(LateBound, FindsWhatThisWindowsHasAndNothingElse) {
