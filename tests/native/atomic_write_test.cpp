@@ -194,7 +194,9 @@ TEST(ReplaceByRenames, ACutReplacementIsFinishedOrNotBegunNeverUndone) {
       FinishCutReplacement(disk, "Registry.reg");
       const char* expected = deleted ? row.afterDelete : row.kept;
       EXPECT_EQ(disk.KindOf("Registry.reg"), expected ? PathKind::File : PathKind::Missing);
-      if (expected) EXPECT_EQ(disk.files["Registry.reg"], expected);
+      if (expected) {
+        EXPECT_EQ(disk.files["Registry.reg"], expected);
+      }
       disk.files.erase("Registry.reg");
       disk.files.erase("Registry.reg.1.tmp");  // the caller's, whatever became of it
       EXPECT_TRUE(disk.files.empty()) << disk.files.begin()->first;
