@@ -428,7 +428,6 @@ bool Win32Platform::CopyFile(const std::string& from, const std::string& to, boo
 
 bool Win32Platform::CopyFileAtomically(const std::string& from, const std::string& to) {
   if (KindOf(to) == PathKind::Folder) return false;
-  MendCutReplacement(to);
   // A copy that fails when its target exists creates the temporary file as
   // CREATE_NEW would; it takes the attributes of its source.
   std::string temp;
@@ -447,7 +446,6 @@ bool Win32Platform::WriteFileAtomically(const std::string& path, const std::stri
   // The temporary file sits beside the target so that the final move is a
   // rename on one volume: a reader sees the old file or the new one.
   if (KindOf(path) == PathKind::Folder) return false;
-  MendCutReplacement(path);
   std::string temp;
   HANDLE handle = INVALID_HANDLE_VALUE;
   if (!MakeTemporary(path, &temp, [&](const std::string& t) {

@@ -17,7 +17,6 @@
 #include <functional>
 #include <map>
 #include <random>
-#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -146,84 +145,58 @@ TEST(AtomicWrite, AKilledIniWriterLeavesTheOldFileOrTheNew) {
   EXPECT_GT(report.interrupted, 0);
 }
 
-// Files by name, and folders; every change after the first steps is
-// refused, as if the program had been cut there.
+// R and its new content R.1 beside it; every change after the first steps
+// is refused, as if the program were cut there.
+using Files = std::map<std::string, std::string>;
 struct CutFiles : RenameFiles {
-  std::map<std::string, std::string> files;
-  std::set<std::string> folders;
-  int steps = 1 << 30;
+  Files files{{"R", "old"}, {"R.1", "new"}};
+  std::string folder;
+  int steps = 99;
   PathKind KindOf(const std::string& path) override {
-    return folders.count(path) ? PathKind::Folder
+    return path == folder      ? PathKind::Folder
            : files.count(path) ? PathKind::File
                                : PathKind::Missing;
   }
   bool Rename(const std::string& from, const std::string& to) override {
     if (steps-- <= 0 || !files.count(from) || KindOf(to) != PathKind::Missing) return false;
     files[to] = files[from];
-    files.erase(from);
-    return true;
+    return files.erase(from);
   }
-  bool Remove(const std::string& path) override { return steps-- > 0 && files.erase(path) > 0; }
+  bool Remove(const std::string& path) override { return steps-- > 0 && files.erase(path); }
 };
 
-// Cut after each step, then perhaps the target deleted by the user, then a
-// look at it: the new content comes in once it is complete, the old one
-// never comes back, and nothing is left beside the target.
-TEST(ReplaceByRenames, ACutReplacementIsFinishedOrNotBegunNeverUndone) {
-  struct Row {
-    int steps;
-    const char* kept;       // after the look; nullptr: no target
-    const char* afterDelete;
-  };
-  const Row rows[] = {
-      {0, "old", nullptr},  // not begun
-      {1, "new", "new"},    // the new content finished beside the target
-      {2, "new", "new"},    // the target aside
-      {3, "new", nullptr},  // the new content in, the old aside
-      {4, "new", nullptr},  // done
-  };
-  for (const Row& row : rows) {
+// Cut after each step, perhaps the target deleted later, then a look: the
+// new content comes in once it was complete, the old one never comes back,
+// nothing else is left. A folder in the way stops it before anything moves.
+TEST(AtomicWrite, ACutReplacementByRenamesIsFinishedNeverUndone) {
+  // By the steps done: what the look leaves, and what it leaves after the delete.
+  const std::pair<const char*, const char*> rows[] = {
+      {"old", ""}, {"new", "new"}, {"new", "new"}, {"new", ""}, {"new", ""}};
+  for (int steps = 0; steps < 5; ++steps) {
     for (const bool deleted : {false, true}) {
-      SCOPED_TRACE("cut after " + std::to_string(row.steps) + (deleted ? ", deleted" : ""));
+      SCOPED_TRACE(std::to_string(steps) + (deleted ? " steps, deleted" : " steps"));
       CutFiles disk;
-      disk.files = {{"Registry.reg", "old"}, {"Registry.reg.1.tmp", "new"}};
-      disk.steps = row.steps;
-      EXPECT_EQ(ReplaceByRenames(disk, "Registry.reg.1.tmp", "Registry.reg"), row.steps >= 3);
-      disk.steps = 1 << 30;
-      if (deleted) disk.files.erase("Registry.reg");
-      FinishCutReplacement(disk, "Registry.reg");
-      const char* expected = deleted ? row.afterDelete : row.kept;
-      EXPECT_EQ(disk.KindOf("Registry.reg"), expected ? PathKind::File : PathKind::Missing);
-      if (expected) {
-        EXPECT_EQ(disk.files["Registry.reg"], expected);
-      }
-      disk.files.erase("Registry.reg");
-      disk.files.erase("Registry.reg.1.tmp");  // the caller's, whatever became of it
-      EXPECT_TRUE(disk.files.empty()) << disk.files.begin()->first;
+      disk.steps = steps;
+      EXPECT_EQ(ReplaceByRenames(disk, "R.1", "R"), steps >= 3);
+      disk.steps = 99;
+      if (deleted) disk.files.erase("R");
+      FinishCutReplacement(disk, "R");
+      disk.files.erase("R.1");  // the caller's to delete
+      const std::string left = deleted ? rows[steps].second : rows[steps].first;
+      EXPECT_EQ(disk.files, (left.empty() ? Files{} : Files{{"R", left}}));
     }
   }
-}
-
-// A folder is never replaced nor moved aside, by either write; a folder
-// where the old copy goes stops the replacement before anything moves.
-TEST(ReplaceByRenames, AFolderIsNeverReplaced) {
-  CutFiles disk;
-  disk.folders = {"deploy", "Registry.reg.old.tmp"};
-  disk.files = {{"deploy.1.tmp", "new"}, {"Registry.reg", "old"}, {"Registry.reg.1.tmp", "new"}};
-  EXPECT_FALSE(ReplaceByRenames(disk, "deploy.1.tmp", "deploy"));
-  disk.files["deploy.new.tmp"] = "finished";
-  FinishCutReplacement(disk, "deploy");
-  EXPECT_EQ(disk.KindOf("deploy"), PathKind::Folder);
-  disk.files.erase("deploy.new.tmp");
-  EXPECT_FALSE(ReplaceByRenames(disk, "Registry.reg.1.tmp", "Registry.reg"));
-  EXPECT_EQ(disk.files, (std::map<std::string, std::string>{{"deploy.1.tmp", "new"},
-                                                            {"Registry.reg", "old"}}));
-
+  for (const char* folder : {"R", "R.old.tmp", "R.new.tmp"}) {
+    CutFiles disk;
+    disk.folder = folder;
+    EXPECT_FALSE(ReplaceByRenames(disk, "R.1", "R")) << folder;
+    disk.files.erase("R.1");
+    EXPECT_EQ(disk.files, (Files{{"R", "old"}})) << folder;
+  }
   test::TempDir dir;
-  fs::create_directory(dir.Path() + "/deploy");
-  EXPECT_FALSE(WriteFileAtomically(dir.Path() + "/deploy", "new"));
-  EXPECT_TRUE(fs::is_directory(dir.Path() + "/deploy"));
-  EXPECT_EQ(TakeLeftovers(dir.Path(), "deploy"), 0);
+  fs::create_directory(dir.Path() + "/R");
+  EXPECT_FALSE(WriteFileAtomically(dir.Path() + "/R", "new"));
+  EXPECT_EQ(TakeLeftovers(dir.Path(), "R"), 0);
 }
 
 }  // namespace

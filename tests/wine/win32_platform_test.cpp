@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,16 +56,6 @@ class Win32PlatformFiles : public ::testing::Test {
     std::string content;
     EXPECT_EQ(platform_.ReadFile(path, &content, 1u << 20), iz::FileRead::Ok) << path;
     return content;
-  }
-
-  // A file made without the platform, which would look at it first.
-  void Plant(const std::string& path, const std::string& content) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    CloseHandle(file);
   }
 
   // The files in the folder, by name.
@@ -123,11 +112,10 @@ TEST_F(Win32PlatformFiles, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporary) 
     ASSERT_TRUE(platform_.WriteFileAtomically(file, std::string("short\r\n\0end", 11)));
     EXPECT_EQ(Read(file), std::string("short\r\n\0end", 11));
     // A folder is neither replaced nor moved aside.
-    const std::string folder = dir_ + "\\deploy";
-    platform_.CreateDirectory(folder);
-    EXPECT_FALSE(platform_.WriteFileAtomically(folder, "x"));
-    EXPECT_FALSE(platform_.CopyFileAtomically(file, folder));
-    EXPECT_TRUE(platform_.DirectoryExists(folder));
+    platform_.CreateDirectory(dir_ + "\\deploy");
+    EXPECT_FALSE(platform_.WriteFileAtomically(dir_ + "\\deploy", "x"));
+    EXPECT_FALSE(platform_.CopyFileAtomically(file, dir_ + "\\deploy"));
+    EXPECT_TRUE(platform_.DirectoryExists(dir_ + "\\deploy"));
     EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
     ASSERT_TRUE(platform_.CopyFileAtomically(file, dir_ + "\\b.txt"));
     EXPECT_EQ(Read(dir_ + "\\b.txt"), std::string("short\r\n\0end", 11));
@@ -149,79 +137,44 @@ BOOL WINAPI MoveFileExDenied(LPCSTR, LPCSTR, DWORD) {
   return FALSE;
 }
 
-// A failed replacement keeps the old file whole and leaves nothing beside
-// it: a refusing MoveFileEx is no reason for the fallback, and a folder in
-// the way of the fallback's names stops it before anything moves.
-TEST_F(Win32PlatformFiles, AFailedReplacementKeepsTheOldFile) {
+TEST_F(Win32PlatformFiles, OnlyAMissingMoveFileExTakesTheFallback) {
   const std::string file = dir_ + "\\a.txt";
-  struct Row {
-    iz::win32::Win32Platform::MoveFileExFn moveFileEx;
-    const char* folder;
-  };
-  for (const Row& row : {Row{MoveFileExDenied, nullptr},
-                         Row{iz::win32::MoveFileExNotImplemented, ".old.tmp"},
-                         Row{iz::win32::MoveFileExNotImplemented, ".new.tmp"}}) {
-    SCOPED_TRACE(row.folder ? row.folder : "denied");
-    platform_.moveFileEx = nullptr;
-    ASSERT_TRUE(platform_.WriteFileAtomically(file, "old"));
-    if (row.folder) ASSERT_TRUE(platform_.CreateDirectory(file + row.folder));
-    platform_.moveFileEx = row.moveFileEx;
-    EXPECT_FALSE(platform_.WriteFileAtomically(file, "new"));
-    EXPECT_EQ(Read(file), "old");
-    EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
-    if (row.folder) RemoveDirectoryA((file + row.folder).c_str());
-  }
+  ASSERT_TRUE(platform_.WriteFileAtomically(file, "old"));
+  platform_.moveFileEx = MoveFileExDenied;
+  EXPECT_FALSE(platform_.WriteFileAtomically(file, "new"));
+  EXPECT_EQ(Read(file), "old");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
 }
 
-// What a replacement by renames leaves when it is cut, perhaps followed by
-// the user deleting the target. Each look at the target (the link check, a
-// read, a write) finishes it first: the new content comes in once it was
-// complete, the old one never comes back.
+// A replacement by renames cut, perhaps followed by the user deleting the
+// target: the next look, the link check before a read, finishes it. The new
+// content comes in once complete, the old one never comes back. The NT
+// family's replacement leaves no such files, and takes none.
 TEST_F(Win32PlatformFiles, ACutReplacementIsFinishedByTheNextLookNeverUndone) {
   const std::string file = dir_ + "\\a.txt";
   struct Row {
-    const char *target, *finished, *aside;  // nullptr: none
-    const char* after;                        // nullptr: no target
+    const char *target, *finished, *aside, *after;  // nullptr: none
   };
-  const Row rows[] = {
-      {"old", "new", nullptr, "new"},      // cut before the old file moved aside
-      {nullptr, "new", "old", "new"},      // cut before the new one moved in
-      {"new", nullptr, "old", "new"},      // cut before the old one was deleted
-      {nullptr, nullptr, "old", nullptr},  // ... and the target deleted since
-      {nullptr, "new", nullptr, "new"},    // cut before the old one moved aside, and deleted
-  };
-  const std::function<bool()> looks[] = {
-      [&] { return platform_.FileExists(file); },
-      [&] { return platform_.IsReparsePoint(file); },
-      [&] { return platform_.WriteFileAtomically(file, "written"); },
-  };
-  platform_.moveFileEx = iz::win32::MoveFileExNotImplemented;
-  for (const Row& row : rows) {
-    for (const auto& look : looks) {
-      const bool writes = &look == &looks[2];
-      SCOPED_TRACE(std::string(row.target ? row.target : "-") + (row.finished ? " new" : "") +
-                   (row.aside ? " old" : "") + ", look " + std::to_string(&look - looks));
-      if (row.target) Plant(file, row.target);
-      if (row.finished) Plant(file + ".new.tmp", row.finished);
-      if (row.aside) Plant(file + ".old.tmp", row.aside);
-      const char* after = writes ? "written" : row.after;
-      const bool result = look();
-      if (&look != &looks[1]) EXPECT_EQ(result, after != nullptr);
-      EXPECT_EQ(Files(), after ? std::vector<std::string>{"a.txt"} : std::vector<std::string>{});
-      if (after) EXPECT_EQ(Read(file), after);
-      DeleteFileA(file.c_str());
+  for (const Row& row :
+       {Row{"old", "new", nullptr, "new"}, Row{nullptr, "new", "old", "new"},
+        Row{"new", nullptr, "old", "new"}, Row{nullptr, nullptr, "old", nullptr}}) {
+    platform_.moveFileEx = nullptr;  // a write that finishes nothing
+    const std::pair<const char*, const char*> planted[] = {
+        {"", row.target}, {".new.tmp", row.finished}, {".old.tmp", row.aside}};
+    for (const auto& [suffix, content] : planted) {
+      if (content) ASSERT_TRUE(platform_.WriteFileAtomically(file + suffix, content));
     }
+    platform_.moveFileEx = iz::win32::MoveFileExNotImplemented;
+    EXPECT_FALSE(platform_.IsReparsePoint(file));
+    EXPECT_EQ(Files().size(), row.after ? 1u : 0u) << (row.after ? row.after : "none");
+    if (row.after) {
+      EXPECT_EQ(Read(file), row.after);
+    }
+    DeleteFileA(file.c_str());
   }
-
-  // The NT family never replaces by renames: a file planted under the
-  // finished name is never moved in.
   platform_.moveFileEx = nullptr;
-  Plant(file, "old");
-  Plant(file + ".new.tmp", "planted");
-  EXPECT_EQ(Read(file), "old");
-  EXPECT_TRUE(platform_.WriteFileAtomically(file, "written"));
-  EXPECT_EQ(Read(file), "written");
-  EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt", "a.txt.new.tmp"}));
+  ASSERT_TRUE(platform_.WriteFileAtomically(file + ".new.tmp", "planted"));
+  EXPECT_FALSE(platform_.FileExists(file));
 }
 
 TEST(LateBound, FindsWhatThisWindowsHasAndNothingElse) {
