@@ -19,6 +19,8 @@ size=$(wc -c <"$exe")
   # The PE header: Windows 95 and NT 4.0 refuse a subsystem newer than 4.0.
   $1 ~ /^Major(Subsystem|OSystem)Version$/ && $2 != 4 { fail($1 " is " $2 ", not 4") }
   $1 ~ /^Minor(Subsystem|OSystem)Version$/ && $2 != 0 { fail($1 " is " $2 ", not 0") }
+  $1 == "DYNAMIC_BASE" || $1 == "NX_COMPAT" { marked[$1] = 1 }
+  $1 == "Entry" && $2 == 5 && $4 !~ /^0+$/ { relocations = 1 }
   /^\tDLL Name: / {
     dll = $3; entries = 0
     name = tolower(dll); sub(/\.dll$/, "", name); list = lists "/" name ".txt"
@@ -43,5 +45,7 @@ size=$(wc -c <"$exe")
   /^$/ && entries > 0 { dll = ""; entries = 0 }
   END {
     if (imports == 0) fail("no imports read: the objdump output was not understood")
+    if (!marked["DYNAMIC_BASE"] || !marked["NX_COMPAT"] || !relocations)
+      fail("not marked DYNAMIC_BASE and NX_COMPAT with its relocations kept")
     exit failed
   }'
