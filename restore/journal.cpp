@@ -176,14 +176,15 @@ Journal::Journal(RawRegistry& registry, ProfileStrings& profiles, Platform& plat
 std::string Journal::Record(const std::string& command) {
   const std::string backup = BackupFolder(platform_);
   const std::string history = HistoryFolder(platform_);
+  // Backup is checked before History is made in it: through a link, it
+  // would be made wherever the link leads.
+  if (std::string link = LinkFailure(platform_, backup); !link.empty()) return link;
   // The Backup folder is made only when History cannot be made without it.
   if (!platform_.DirectoryExists(history) && !platform_.CreateDirectory(history) &&
       !(platform_.CreateDirectory(backup) && platform_.CreateDirectory(history))) {
     return FormatMessage(kUnableToCreateFolder, history);
   }
-  for (const std::string& folder : {backup, history}) {
-    if (std::string link = LinkFailure(platform_, folder); !link.empty()) return link;
-  }
+  if (std::string link = LinkFailure(platform_, history); !link.empty()) return link;
   std::vector<std::string> files;
   if (!platform_.ListFiles(history, &files)) return FormatMessage(kUnableToList, history);
 

@@ -104,6 +104,9 @@ void IniProfileStrings::Flush(const std::string&) {
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& content) {
+  // A folder is never replaced, and nothing is left beside it for trying.
+  std::error_code isFolder;
+  if (std::filesystem::is_directory(path, isFolder)) return false;
   static std::atomic<unsigned> counter{0};
   // Unique per process and per write, so concurrent writers never share one.
   const std::string temp =

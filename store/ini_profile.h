@@ -53,7 +53,8 @@ class IniProfileStrings : public ProfileStrings {
 };
 
 // Replaces path with content through a temporary file in the same directory,
-// flushed to disk before the rename. False when it cannot be written.
+// flushed to disk before the rename. False when it cannot be written, or
+// when path is a folder.
 bool WriteFileAtomically(const std::string& path, const std::string& content);
 
 }  // namespace iz

@@ -88,10 +88,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   iz::Win32Registry registry;
   iz::Win32ProfileStrings profiles;
   iz::win32::Win32Platform platform;
-  // Test hook: the end-to-end tests take the 9x atomic write through the
-  // real program under any Windows. That path is sound everywhere.
-  if (GetEnvironmentVariableA("IZ_TEST_MOVEFILEEX_NOT_IMPLEMENTED", nullptr, 0) != 0)
-    platform.moveFileEx = iz::win32::MoveFileExNotImplemented;
   iz::TIZelvora model(registry, profiles, platform);
   iz::win32::MainWindow window(model, platform);
   if (!window.Create(instance, iz::kAppTitle)) return 1;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "store/file_replace.h"
 #include "win32/info_windows.h"
 #include "win32/late_bound.h"
 
@@ -146,36 +147,50 @@ bool Move(const std::string& from, const std::string& to) {
                  : MoveFileA(from.c_str(), to.c_str())) != FALSE;
 }
 
-// Where the 9x replacement below keeps the old file while it replaces it.
-std::string Aside(const std::string& path) { return path + ".old.tmp"; }
+bool SetAttributes(const std::string& path, DWORD attributes) {
+  return (IsNT() ? SetFileAttributesW(Wide(path).data(), attributes)
+                 : SetFileAttributesA(path.c_str(), attributes)) != FALSE;
+}
 
-// The replacement where MoveFileEx is only a stub (Windows 95, 98 and Me,
-// and MoveFileA does not replace): the old file moves aside, the new one
-// into its place, then the old one goes. Each move is a rename, so a cut
-// leaves one of the two in place or the state PutBackCutReplacement mends.
-bool ReplaceByMoves(const std::string& temp, const std::string& target) {
-  const std::string aside = Aside(target);
-  Delete(aside);  // left by a replacement cut after its second move
-  const bool hadTarget = Attributes(target) != INVALID_FILE_ATTRIBUTES;
-  if (hadTarget && !Move(target, aside)) return false;
-  if (!Move(temp, target)) {
-    if (hadTarget) Move(aside, target);
-    return false;
+PathKind KindOf(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+  return attributes & FILE_ATTRIBUTE_DIRECTORY ? PathKind::Folder : PathKind::File;
+}
+
+// The replacement by renames (store/file_replace.h) on this system's files.
+// MoveFile does not replace, on the 9x family nor on NT.
+class Win32RenameFiles : public RenameFiles {
+ public:
+  PathKind KindOf(const std::string& path) override { return win32::KindOf(path); }
+  bool Rename(const std::string& from, const std::string& to) override { return Move(from, to); }
+  // The old copy of a read-only file (System.dat) is read-only too.
+  bool Remove(const std::string& path) override {
+    SetAttributes(path, FILE_ATTRIBUTE_NORMAL);
+    return Delete(path);
   }
-  Delete(aside);
-  return true;
+};
+
+// CopyFile leaves the copy in the system's cache: it is written out before
+// it takes the target's name, as a written file is. A read-only copy opens
+// for writing only with the attribute lifted meanwhile.
+bool FlushCopy(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  const bool readOnly = attributes & FILE_ATTRIBUTE_READONLY;
+  if (readOnly) SetAttributes(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+  bool flushed;
+  {
+    FileHandle file(OpenFile(path, GENERIC_WRITE, 0, OPEN_EXISTING));
+    flushed = file.ok() && FlushFileBuffers(file.h);
+  }
+  if (readOnly) SetAttributes(path, attributes);
+  return flushed;
 }
 
-// ReplaceByMoves cut between its two moves leaves the target missing and the
-// old file aside; putting it back makes the target whole again.
-void PutBackCutReplacement(const std::string& path) {
-  if (Attributes(path) == INVALID_FILE_ATTRIBUTES &&
-      Attributes(Aside(path)) != INVALID_FILE_ATTRIBUTES)
-    Move(Aside(path), path);
-}
-
-// Puts temp in the place of target in one step where the system can.
-// moveFileEx stands in for the system's MoveFileEx when set (tests).
+// Puts temp, complete and flushed, in the place of target: in one step where
+// the system can, by renames where MoveFileEx is only a stub (Windows 95, 98
+// and Me). moveFileEx stands in for the system's MoveFileEx when set (tests).
 bool MoveOver(const std::string& temp, const std::string& target,
               Win32Platform::MoveFileExFn moveFileEx) {
   constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
@@ -186,7 +201,10 @@ bool MoveOver(const std::string& temp, const std::string& target,
     moved = MoveFileExW(Wide(temp).data(), Wide(target).data(), kFlags);
   else
     moved = MoveFileExA(temp.c_str(), target.c_str(), kFlags);
-  return moved || (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && ReplaceByMoves(temp, target));
+  if (moved) return true;
+  if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
+  Win32RenameFiles files;
+  return ReplaceByRenames(files, temp, target);
 }
 
 // A new temporary file beside path, made by create (which must fail when the
@@ -383,12 +401,14 @@ bool Win32Platform::DirectoryExists(const std::string& path) {
 }
 
 bool Win32Platform::FileExists(const std::string& path) {
-  PutBackCutReplacement(path);
+  MendCutReplacement(path);
   const DWORD attributes = Attributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The link checks look at what the next read will read.
 bool Win32Platform::IsReparsePoint(const std::string& path) {
+  MendCutReplacement(path);
   const DWORD attributes = Attributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
@@ -399,8 +419,7 @@ bool Win32Platform::CreateDirectory(const std::string& path) {
 }
 
 bool Win32Platform::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
-  return (IsNT() ? SetFileAttributesW(Wide(path).data(), attributes)
-                 : SetFileAttributesA(path.c_str(), attributes)) != FALSE;
+  return SetAttributes(path, attributes);
 }
 
 bool Win32Platform::CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
@@ -408,13 +427,13 @@ bool Win32Platform::CopyFile(const std::string& from, const std::string& to, boo
 }
 
 bool Win32Platform::CopyFileAtomically(const std::string& from, const std::string& to) {
+  if (KindOf(to) == PathKind::Folder) return false;
   // A copy that fails when its target exists creates the temporary file as
   // CREATE_NEW would; it takes the attributes of its source.
   std::string temp;
   if (!MakeTemporary(to, &temp, [&](const std::string& t) { return CopyOne(from, t, true); }))
     return false;
-  PutBackCutReplacement(to);
-  if (!MoveOver(temp, to, moveFileEx)) {
+  if (!FlushCopy(temp) || !MoveOver(temp, to, moveFileEx)) {
     // A read-only copy (System.dat) cannot be deleted as it stands.
     SetFileAttributes(temp, kFileAttributeNormal);
     Delete(temp);
@@ -426,7 +445,7 @@ bool Win32Platform::CopyFileAtomically(const std::string& from, const std::strin
 bool Win32Platform::WriteFileAtomically(const std::string& path, const std::string& content) {
   // The temporary file sits beside the target so that the final move is a
   // rename on one volume: a reader sees the old file or the new one.
-  PutBackCutReplacement(path);
+  if (KindOf(path) == PathKind::Folder) return false;
   std::string temp;
   HANDLE handle = INVALID_HANDLE_VALUE;
   if (!MakeTemporary(path, &temp, [&](const std::string& t) {
@@ -448,7 +467,7 @@ bool Win32Platform::WriteFileAtomically(const std::string& path, const std::stri
 
 FileRead Win32Platform::ReadFile(const std::string& path, std::string* content,
                                  std::uint64_t maxBytes) {
-  PutBackCutReplacement(path);
+  MendCutReplacement(path);
   FileHandle file(OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
   if (!file.ok()) return FileRead::Failed;
   // Refused by its size before a byte is read, and again should it grow.
@@ -540,6 +559,16 @@ bool Win32Platform::ListFiles(const std::string& folder, std::vector<std::string
 }
 
 bool Win32Platform::DeleteFile(const std::string& path) { return Delete(path); }
+
+// Only the replacement by renames leaves anything to finish. It never runs
+// on the NT family, where a file planted under the finished name in a
+// folder others may write to would otherwise be moved in by an elevated
+// program.
+void Win32Platform::MendCutReplacement(const std::string& path) {
+  if (IsNT() && !moveFileEx) return;
+  Win32RenameFiles files;
+  FinishCutReplacement(files, path);
+}
 
 DateTime Win32Platform::Now() {
   SYSTEMTIME t{};

@@ -67,6 +67,10 @@ class Win32Platform : public Platform {
   MoveFileExFn moveFileEx = nullptr;
 
  private:
+  // Finishes a replacement of path by renames that was cut
+  // (store/file_replace.h), before path is looked at or written.
+  void MendCutReplacement(const std::string& path);
+
   HANDLE token_ = nullptr;
   DWORD lastError_ = 0;
   LUID luid_{};

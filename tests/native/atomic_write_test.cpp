@@ -3,7 +3,8 @@
 // over, alternating between two contents, and is killed at a random moment,
 // many times. Covered: the atomic file write of the core (what Registry.reg
 // is written with away from Windows) and the ini writer of the substitute
-// profile file, which reads the file and writes it back whole.
+// profile file, which reads the file and writes it back whole. Then the
+// replacement by renames of the 9x family, cut after each of its steps.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -14,12 +15,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
 #include <thread>
 
 #include "native/temp_dir.h"
+#include "store/file_replace.h"
 #include "store/ini_profile.h"
 
 namespace iz {
@@ -140,6 +143,60 @@ TEST(AtomicWrite, AKilledIniWriterLeavesTheOldFileOrTheNew) {
   EXPECT_GT(report.sawFirst, 0);
   EXPECT_GT(report.sawSecond, 0);
   EXPECT_GT(report.interrupted, 0);
+}
+
+// R and its new content R.1 beside it; every change after the first steps
+// is refused, as if the program were cut there.
+using Files = std::map<std::string, std::string>;
+struct CutFiles : RenameFiles {
+  Files files{{"R", "old"}, {"R.1", "new"}};
+  std::string folder;
+  int steps = 99;
+  PathKind KindOf(const std::string& path) override {
+    return path == folder      ? PathKind::Folder
+           : files.count(path) ? PathKind::File
+                               : PathKind::Missing;
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    if (steps-- <= 0 || !files.count(from) || KindOf(to) != PathKind::Missing) return false;
+    files[to] = files[from];
+    return files.erase(from);
+  }
+  bool Remove(const std::string& path) override { return steps-- > 0 && files.erase(path); }
+};
+
+// Cut after each step, perhaps the target deleted later, then a look: the
+// new content comes in once it was complete, the old one never comes back,
+// nothing else is left. A folder in the way stops it before anything moves.
+TEST(AtomicWrite, ACutReplacementByRenamesIsFinishedNeverUndone) {
+  // By the steps done: what the look leaves, and what it leaves after the delete.
+  const std::pair<const char*, const char*> rows[] = {
+      {"old", ""}, {"new", "new"}, {"new", "new"}, {"new", ""}, {"new", ""}};
+  for (int steps = 0; steps < 5; ++steps) {
+    for (const bool deleted : {false, true}) {
+      SCOPED_TRACE(std::to_string(steps) + (deleted ? " steps, deleted" : " steps"));
+      CutFiles disk;
+      disk.steps = steps;
+      EXPECT_EQ(ReplaceByRenames(disk, "R.1", "R"), steps >= 3);
+      disk.steps = 99;
+      if (deleted) disk.files.erase("R");
+      FinishCutReplacement(disk, "R");
+      disk.files.erase("R.1");  // the caller's to delete
+      const std::string left = deleted ? rows[steps].second : rows[steps].first;
+      EXPECT_EQ(disk.files, (left.empty() ? Files{} : Files{{"R", left}}));
+    }
+  }
+  for (const char* folder : {"R", "R.old.tmp", "R.new.tmp"}) {
+    CutFiles disk;
+    disk.folder = folder;
+    EXPECT_FALSE(ReplaceByRenames(disk, "R.1", "R")) << folder;
+    disk.files.erase("R.1");
+    EXPECT_EQ(disk.files, (Files{{"R", "old"}})) << folder;
+  }
+  test::TempDir dir;
+  fs::create_directory(dir.Path() + "/R");
+  EXPECT_FALSE(WriteFileAtomically(dir.Path() + "/R", "new"));
+  EXPECT_EQ(TakeLeftovers(dir.Path(), "R"), 0);
 }
 
 }  // namespace

@@ -17,7 +17,8 @@ namespace {
 
 using namespace map;
 
-const std::string kHistory = "C:\\Program Files\\Internet Zelvora\\Backup\\History";
+const std::string kBackup = "C:\\Program Files\\Internet Zelvora\\Backup";
+const std::string kHistory = kBackup + "\\History";
 
 struct State {
   std::vector<MemoryRegistry::Entry> values;
@@ -198,6 +199,8 @@ TEST(Journal, ARecordThatCannotBeMadeIsAskedAbout) {
        MsgAnswer::No},
       {"is a junction or symbolic link", [](Rig& rig) { rig.platform.links = {kHistory}; },
        MsgAnswer::No},
+      {"is a junction or symbolic link", [](Rig& rig) { rig.platform.links = {kBackup}; },
+       MsgAnswer::No},
       {"Unable to write to ", [&](Rig& rig) { rig.platform.failCopyTo = {base + ".reg"}; },
        MsgAnswer::No},
       {"Unable to write to ", [&](Rig& rig) { rig.platform.failCopyTo = {base + ".ini"}; },
@@ -228,6 +231,7 @@ TEST(Journal, ARecordThatCannotBeMadeIsAskedAbout) {
     EXPECT_NE(asked.text.find(row.reason), std::string::npos) << asked.text;
     EXPECT_NE(asked.text.find("could not be undone"), std::string::npos) << asked.text;
     EXPECT_EQ(History(rig.platform), std::vector<std::string>{});
+    EXPECT_FALSE(rig.platform.links.count(kBackup) && rig.platform.DirectoryExists(kHistory));
     if (row.answer == MsgAnswer::No) {
       EXPECT_EQ(Now(rig), before);
       EXPECT_EQ(rig.platform.messages.size(), 1u);

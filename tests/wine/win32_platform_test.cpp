@@ -111,6 +111,11 @@ TEST_F(Win32PlatformFiles, AtomicWriteReplacesTheWholeFileAndLeavesNoTemporary) 
     // A shorter content must not keep the tail of the longer one.
     ASSERT_TRUE(platform_.WriteFileAtomically(file, std::string("short\r\n\0end", 11)));
     EXPECT_EQ(Read(file), std::string("short\r\n\0end", 11));
+    // A folder is neither replaced nor moved aside.
+    platform_.CreateDirectory(dir_ + "\\deploy");
+    EXPECT_FALSE(platform_.WriteFileAtomically(dir_ + "\\deploy", "x"));
+    EXPECT_FALSE(platform_.CopyFileAtomically(file, dir_ + "\\deploy"));
+    EXPECT_TRUE(platform_.DirectoryExists(dir_ + "\\deploy"));
     EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
     ASSERT_TRUE(platform_.CopyFileAtomically(file, dir_ + "\\b.txt"));
     EXPECT_EQ(Read(dir_ + "\\b.txt"), std::string("short\r\n\0end", 11));
@@ -141,23 +146,35 @@ TEST_F(Win32PlatformFiles, OnlyAMissingMoveFileExTakesTheFallback) {
   EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
 }
 
-// The 9x replacement cut between its two moves: the target is gone and the
-// old content aside. The next look puts it back; the next write too.
-TEST_F(Win32PlatformFiles, AReplacementCutBetweenItsMovesIsMendedByTheNextLook) {
+// A replacement by renames cut, perhaps followed by the user deleting the
+// target: the next look, the link check before a read, finishes it. The new
+// content comes in once complete, the old one never comes back. The NT
+// family's replacement leaves no such files, and takes none.
+TEST_F(Win32PlatformFiles, ACutReplacementIsFinishedByTheNextLookNeverUndone) {
   const std::string file = dir_ + "\\a.txt";
-  for (int next = 0; next < 3; ++next) {
-    ASSERT_TRUE(platform_.WriteFileAtomically(file + ".old.tmp", "old"));
-    if (next == 0) EXPECT_TRUE(platform_.FileExists(file));
-    if (next == 2) {
-      platform_.moveFileEx = iz::win32::MoveFileExNotImplemented;
-      ASSERT_TRUE(platform_.WriteFileAtomically(file, "new"));
-      EXPECT_EQ(Read(file), "new");
-    } else {
-      EXPECT_EQ(Read(file), "old");
+  struct Row {
+    const char *target, *finished, *aside, *after;  // nullptr: none
+  };
+  for (const Row& row :
+       {Row{"old", "new", nullptr, "new"}, Row{nullptr, "new", "old", "new"},
+        Row{"new", nullptr, "old", "new"}, Row{nullptr, nullptr, "old", nullptr}}) {
+    platform_.moveFileEx = nullptr;  // a write that finishes nothing
+    const std::pair<const char*, const char*> planted[] = {
+        {"", row.target}, {".new.tmp", row.finished}, {".old.tmp", row.aside}};
+    for (const auto& [suffix, content] : planted) {
+      if (content) ASSERT_TRUE(platform_.WriteFileAtomically(file + suffix, content));
     }
-    EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
+    platform_.moveFileEx = iz::win32::MoveFileExNotImplemented;
+    EXPECT_FALSE(platform_.IsReparsePoint(file));
+    EXPECT_EQ(Files().size(), row.after ? 1u : 0u) << (row.after ? row.after : "none");
+    if (row.after) {
+      EXPECT_EQ(Read(file), row.after);
+    }
     DeleteFileA(file.c_str());
   }
+  platform_.moveFileEx = nullptr;
+  ASSERT_TRUE(platform_.WriteFileAtomically(file + ".new.tmp", "planted"));
+  EXPECT_FALSE(platform_.FileExists(file));
 }
 
 TEST(LateBound, FindsWhatThisWindowsHasAndNothingElse) {
