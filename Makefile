@@ -1,7 +1,13 @@
 # Front door: `make test` builds and tests everything (the native tests, the
 # same under ASan and UBSan, short fuzz runs, the Windows build and its tests
 # under Wine), `make run` starts the program under Wine, `make win` builds the
-# Windows program only.
+# Windows program only, `make bench` measures it; each first installs what is
+# missing (tools/setup.sh).
+# Each target that runs the program under Wine has its own prefix
+# (build/wineprefix-run, -test, -bench) and its own copy of the program's
+# folder, whose Backup folder holds the journal: `make run` and `make bench`
+# run the program from C:\Program Files\Internet Zelvora in their prefix
+# (tools/install.sh), the tests from build/win32, where they are built.
 JOBS ?= $(shell nproc)
 NATIVE := build/native
 ASAN := build/native-asan
@@ -25,7 +31,7 @@ native-asan:
 
 # Two build trees, one per compiler: the program (win32 thread model) lands
 # with its help file in $(WIN), beside the test programs (posix thread model).
-win:
+win: setup
 	cmake -S . -B $(WIN)/product -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-win32.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DIZ_OUTPUT_DIR=$(abspath $(WIN)) >/dev/null
 	cmake --build $(WIN)/product -j $(JOBS)
@@ -36,7 +42,7 @@ test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
 test-wine: win
-	$(WITH_WINE) ctest --test-dir $(WIN) --output-on-failure
+	WINEPREFIX=$(abspath build/wineprefix-test) $(WITH_WINE) ctest --test-dir $(WIN) --output-on-failure
 
 test: setup
 	$(MAKE) test-native
@@ -44,8 +50,8 @@ test: setup
 	$(MAKE) fuzz-smoke
 	$(MAKE) test-wine
 
-run: setup win
-	$(WITH_WINE) tools/run.sh $(WIN)/InternetZelvora.exe
+run: win
+	WINEPREFIX=$(abspath build/wineprefix-run) $(WITH_WINE) tools/run.sh $(WIN)/InternetZelvora.exe
 
 clean:
 	rm -rf build

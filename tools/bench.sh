@@ -7,7 +7,8 @@
 # missed. The floor (bench/floor/floor.c) is plain C on the C runtime alone;
 # its Optimize round records the same journal record before it writes, and
 # the two records are compared.
-#   IZ_EXE    the program to measure (build/win32/InternetZelvora.exe)
+#   IZ_EXE    the program to measure (build/win32/InternetZelvora.exe); it
+#             runs from its copy in the bench's own prefix (install.sh)
 #   IZ_RUNS   measured starts of each program, after one warm-up (9); the
 #             Optimize round, some 10 ms a time, is measured three times as often
 set -euo pipefail
@@ -16,24 +17,42 @@ exe=${IZ_EXE:-$top/build/win32/InternetZelvora.exe}
 runs=${IZ_RUNS:-9}
 floorDir=$top/build/bench-floor
 nativeDir=$top/build/bench
+prefix=$top/build/wineprefix-bench
 
 # Targets: the program against the floor.
 maxReadyRatio=1.2
 maxPeakRatio=1.1
 maxOptimizeRatio=1.2
-maxExeBytes=$((1024 * 1024))
+# The size limit is the imports test's, which `make test` holds the program to.
+maxExeBytes=$(sh "$top/tests/imports/check.sh" --size-limit)
 # DLLs that come with every Windows the program runs on.
 systemDlls="advapi32 comctl32 comdlg32 gdi32 kernel32 msvcrt ole32 oleaut32 shell32 shlwapi user32 uxtheme version winmm"
 
-# --- Under Wine (this script again, through with-wine.sh).
+# Both start with a full journal of twenty old records, as a user's is after
+# twenty changes, so that every measured Optimize round also removes the
+# oldest record, in both.
+floorHistory=$floorDir/Backup/History
+programHistory="$prefix/drive_c/Program Files/Internet Zelvora/Backup/History"
+
+# --- Under Wine (this script again, through with-wine.sh, which may have
+# made the prefix anew: the program and its journal go in now).
 if [ "${1:-}" = "--wine" ]; then
+  installed=$("$top/tools/install.sh" "$exe")
+  for history in "$floorHistory" "$programHistory"; do
+    rm -rf "$history"
+    mkdir -p "$history"
+    for i in $(seq -w 0 19); do
+      : >"$history/2000-01-01 00.00.$i Optimize.reg"
+      : >"$history/2000-01-01 00.00.$i Optimize.ini"
+    done
+  done
   # No first-run notice; the Optimize round is timed on Windows XP.
   wine reg add 'HKCU\Software\Internet Zelvora' /v FirstUse /d 0 /f >/dev/null 2>&1
   for program in InternetZelvora.exe floor.exe; do
     wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$program" /v Version /d winxp /f >/dev/null 2>&1
   done
   floor=$(winepath -w "$floorDir/floor.exe")
-  program=$(winepath -w "$exe")
+  program=$(winepath -w "$installed")
   wine "$floorDir/launcher.exe" start "$runs" 1 "$floor" "$program"
   wine "$floorDir/launcher.exe" optimize "$((3 * runs))" "$floor" "$program"
   exit 0
@@ -57,24 +76,10 @@ i686-w64-mingw32-gcc -std=c99 -O2 -Wall -Wextra -s -mwindows -I "$top" "$top/ben
 i686-w64-mingw32-g++-posix -std=c++17 -O2 -Wall -Wextra -static -s \
   "$top/bench/floor/launcher.cpp" -lpsapi -o "$floorDir/launcher.exe"
 
-# Both start with a full journal of twenty old records, as a user's is after
-# twenty changes, so that every measured Optimize round also removes the
-# oldest record, in both. The program's journal is only touched in a build.
-journals=("$floorDir/Backup/History")
-case "$exe" in "$top"/build/*) journals+=("$(dirname "$exe")/Backup/History") ;; esac
-for history in "${journals[@]}"; do
-  rm -rf "$history"
-  mkdir -p "$history"
-  for i in $(seq -w 0 19); do
-    : >"$history/2000-01-01 00.00.$i Optimize.reg"
-    : >"$history/2000-01-01 00.00.$i Optimize.ini"
-  done
-done
-
 # Other work on the machine shows in every figure: say how busy it was.
 echo "== Under Wine: $runs runs of each after a warm-up, alternating (load $(cut -d' ' -f1-3 /proc/loadavg))"
 log=$floorDir/wine.log
-WINEPREFIX=$top/build/wineprefix-bench "$top/tools/with-wine.sh" "$top/tools/bench.sh" --wine | tee "$log"
+WINEPREFIX=$prefix "$top/tools/with-wine.sh" "$top/tools/bench.sh" --wine | tee "$log"
 
 echo "== Results (load $(cut -d' ' -f1-3 /proc/loadavg))"
 bytes=$(stat -c %s "$exe")
@@ -99,17 +104,15 @@ check "start to ready, ratio" "$(ratio 'start to ready')" "$maxReadyRatio" ""
 check "peak working set, ratio" "$(ratio 'peak working set')" "$maxPeakRatio" ""
 check "Optimize round, ratio" "$(ratio 'optimize round')" "$maxOptimizeRatio" ""
 # The floor's record must be the program's, or the round compares unlike work.
-if [ "${#journals[@]}" = 2 ]; then
-  newest() { ls -1 "$1" | grep '\.reg$' | sort | tail -1; }
-  f=$(newest "${journals[0]}") p=$(newest "${journals[1]}")
-  recordBytes() { cat "$1/$2" "$1/${2%.reg}.ini" | wc -c; }
-  if cmp -s "${journals[0]}/$f" "${journals[1]}/$p" &&
-    cmp -s "${journals[0]}/${f%.reg}.ini" "${journals[1]}/${p%.reg}.ini"; then
-    echo "  journal record, floor / program $(recordBytes "${journals[0]}" "$f") / $(recordBytes "${journals[1]}" "$p") B, the same text  ok"
-  else
-    echo "  journal record, floor / program $(recordBytes "${journals[0]}" "$f") / $(recordBytes "${journals[1]}" "$p") B, not the same text  MISSED"
-    failed=1
-  fi
+newest() { ls -1 "$1" | grep '\.reg$' | sort | tail -1; }
+f=$(newest "$floorHistory") p=$(newest "$programHistory")
+recordBytes() { cat "$1/$2" "$1/${2%.reg}.ini" | wc -c; }
+if cmp -s "$floorHistory/$f" "$programHistory/$p" &&
+  cmp -s "$floorHistory/${f%.reg}.ini" "$programHistory/${p%.reg}.ini"; then
+  echo "  journal record, floor / program $(recordBytes "$floorHistory" "$f") / $(recordBytes "$programHistory" "$p") B, the same text  ok"
+else
+  echo "  journal record, floor / program $(recordBytes "$floorHistory" "$f") / $(recordBytes "$programHistory" "$p") B, not the same text  MISSED"
+  failed=1
 fi
 check "InternetZelvora.exe size" "$bytes" "$maxExeBytes" "B"
 echo "  imports: $(echo $dlls)"

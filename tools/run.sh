@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Starts the program under Wine (called through with-wine.sh). With a real
-# display it runs until the user closes it; on Xvfb it takes a screenshot of
-# the main window once it is up, then ends the program.
+# Starts the program under Wine (called through with-wine.sh), from its copy
+# in the prefix (install.sh). With a real display it runs until the user
+# closes it; on Xvfb it takes a screenshot of the main window once it is up,
+# saves it as build/screenshot.png, then ends the program.
 set -uo pipefail
-exe=$1
+top=$(cd "$(dirname "$0")/.." && pwd)
+exe=$("$top/tools/install.sh" "$1") || exit 1
 if [ -z "${IZ_HEADLESS:-}" ]; then
   exec wine "$exe"
 fi
@@ -18,7 +20,7 @@ set_dpi() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD 
 set_dpi "$dpi"
 wine "$exe" &
 pid=$!
-shot=$(cd "$(dirname "$exe")/.." && pwd)/screenshot.png
+shot=$top/build/screenshot.png
 [ "$dpi" = 96 ] || shot=${shot%.png}-${dpi}dpi.png
 up=""
 for _ in $(seq 100); do

@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
 # Installs what the build and the Wine tests need from Debian's packages, or
-# prints the one line to run when not root.
+# prints the one line to run when not root. Each package is asked for by its
+# own name: a folder or a command can come with another package (wine itself
+# brings /usr/share/wine/fonts, without the fonts of fonts-wine in it).
 set -euo pipefail
+packages=(
+  cmake g++                  # the native build
+  g++-mingw-w64-i686         # the Windows build
+  fp-utils                   # chmcmd, the help compiler
+  wine wine64 wine32:i386    # the Windows tests and `make run`
+  fonts-wine                 # the fonts the window is drawn in under Wine
+  xvfb x11-utils imagemagick # a display without one, the screenshot
+  googletest libbenchmark-dev
+  clang libclang-rt-14-dev   # the fuzzers
+)
+installed() { dpkg -s "$1" 2>/dev/null | grep -qx 'Status: install ok installed'; }
 need=()
-command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686)
-command -v wine >/dev/null || need+=(wine wine64)
-dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
-command -v Xvfb >/dev/null || need+=(xvfb)
-[ -d /usr/share/wine/fonts ] || need+=(fonts-wine)
-command -v import >/dev/null || need+=(imagemagick)
-command -v xwininfo >/dev/null || need+=(x11-utils)
-command -v chmcmd >/dev/null || need+=(fp-utils)
-[ -d /usr/src/googletest ] || need+=(googletest)
-[ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
-command -v cmake >/dev/null || need+=(cmake)
-command -v clang++ >/dev/null || need+=(clang)
-ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+for package in "${packages[@]}"; do
+  installed "$package" || need+=("$package")
+done
 [ ${#need[@]} -eq 0 ] && exit 0
 line="dpkg --add-architecture i386 && apt-get update && apt-get install -y --no-install-recommends ${need[*]}"
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Runs a command with Wine set up in the throwaway prefix under build/: starts
-# Xvfb on a free display when there is none, creates the prefix once, keeps a
-# wineserver alive for the run, and stops everything it started on exit, also
-# when the command fails.
+# Runs a command with Wine set up in a throwaway prefix under build/ (the
+# Makefile gives each target its own: build/wineprefix-run, -test, -bench;
+# WINEPREFIX unset means the tests' one): starts Xvfb on a free display when
+# there is none, creates the prefix once, keeps a wineserver alive for the
+# run, and stops everything it started on exit, also when the command fails.
 set -uo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX=${WINEPREFIX:-$top/build/wineprefix}
+top=$(cd "$(dirname "$0")/.." && pwd -P)
+export WINEPREFIX=${WINEPREFIX:-$top/build/wineprefix-test}
+# As the file system names it, to tell whether it lies under build/.
+mkdir -p "$(dirname "$WINEPREFIX")"
+WINEPREFIX=$(cd "$(dirname "$WINEPREFIX")" && pwd -P)/$(basename "$WINEPREFIX")
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 xvfb_pid=""
@@ -29,6 +33,27 @@ if [ -z "${DISPLAY:-}" ]; then
   done
 fi
 
+# A prefix keeps the fonts it was made with: one made before fonts-wine was
+# installed draws "MS Sans Serif" in a wider face for good, so it is made
+# again. The marker, written once the prefix is complete, also redoes one
+# whose making was cut short. Only prefixes under build/ are ours to remove.
+fonts="no fonts-wine"
+dpkg -s fonts-wine 2>/dev/null | grep -qx 'Status: install ok installed' && fonts="fonts-wine"
+marker=$WINEPREFIX/iz-made-with
+case "$WINEPREFIX" in
+  "$top"/build/?*)
+    if [ -e "$WINEPREFIX" ] && [ "$(cat "$marker" 2>/dev/null)" != "$fonts" ]; then
+      [ -f "$marker" ] && echo "Making $WINEPREFIX again, now with $fonts" >&2
+      wineserver -k >/dev/null 2>&1
+      rm -rf "$WINEPREFIX"
+    fi
+    ;;
+  *)
+    [ -f "$marker" ] && [ "$(cat "$marker")" != "$fonts" ] &&
+      echo "warning: $WINEPREFIX was made with $(cat "$marker"), now there is $fonts" >&2
+    ;;
+esac
+
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
@@ -41,6 +66,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # Keys that every real Windows XP has and a fresh prefix lacks.
   wine reg add 'HKLM\System\CurrentControlSet\Services\Netbt\Parameters' /f >/dev/null 2>&1
   wineserver -w
+  echo "$fonts" >"$marker"
 fi
 wineserver -p >/dev/null 2>&1
 # Start the session's services now, with no handles of ours: services started
