@@ -1,0 +1,88 @@
+// The largest-packet search against scripted paths: what it finds, what it
+// tells the user, and how many echoes it costs (each unanswered one is a
+// second of waiting).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mtu/mtu_search.h"
+
+namespace iz::mtu {
+namespace {
+
+// A path of the given MTU to a host. Larger echoes are dropped without a
+// word, or answered "too big" by a router that says so; every loseEvery-th
+// echo is lost whatever its size.
+struct Path : EchoProbe {
+  explicit Path(int mtu, bool saysTooBig = false, int loseEvery = 0, bool hostAnswers = true)
+      : mtu(mtu), saysTooBig(saysTooBig), loseEvery(loseEvery), hostAnswers(hostAnswers) {}
+  int mtu;
+  bool saysTooBig;
+  int loseEvery;
+  bool hostAnswers;
+  int sent = 0;
+
+  EchoAnswer Echo(int payload) override {
+    ++sent;
+    if (!hostAnswers || (loseEvery && sent % loseEvery == 0)) return EchoAnswer::NoAnswer;
+    if (payload + kEchoOverhead <= mtu) return EchoAnswer::Passed;
+    return saysTooBig ? EchoAnswer::TooBig : EchoAnswer::NoAnswer;
+  }
+};
+
+std::string Found(int payload, int mtu) {
+  return "Largest packet that passes unsplit: " + std::to_string(payload) +
+         " bytes, so the MTU is " + std::to_string(mtu) + ".";
+}
+
+TEST(MtuSearch, FindsEachPathsLargestPacketWithinItsEchoes) {
+  const std::string silent =
+      "gw does not answer pings: it, or a firewall on the way, drops them. Try another host, "
+      "such as your default gateway or a well-known server.";
+  struct Case {
+    const char* name;
+    Path path;
+    std::string text;
+    int echoes;
+  };
+  const Case cases[] = {
+      {"Ethernet", Path(1500), Found(1472, 1500), 1},
+      {"PPPoE", Path(1492), Found(1464, 1492), 20},
+      {"VPN", Path(1400), Found(1372, 1400), 22},
+      {"dial-up", Path(576), Found(548, 576), 31},
+      {"one echo in three lost", Path(1400, false, 3), Found(1372, 1400), 25},
+      {"router says too big", Path(1492, true), Found(1464, 1492), 12},
+      {"host never answers", Path(1500, false, 0, false), silent, 6},
+      {"below 576", Path(552, true),
+       "Even 548 bytes do not pass unsplit: the MTU of the path to gw is below 576.", 2},
+  };
+  for (Case c : cases) {
+    SCOPED_TRACE(c.name);
+    const MtuResult result = FindLargestPayload(c.path, nullptr);
+    EXPECT_EQ(ResultText(result, "gw"), c.text);
+    EXPECT_EQ(result.echoes, c.echoes);
+    EXPECT_EQ(c.path.sent, c.echoes);
+  }
+}
+
+TEST(MtuSearch, ReportsEachTryAndStopsWhenTold) {
+  Path path(1500, false, 0, false);
+  std::vector<std::string> lines;
+  const MtuResult result = FindLargestPayload(path, [&](const MtuStep& step) {
+    lines.push_back(StepText(step));
+    return lines.size() < 7;  // stopped before the fourth echo goes out
+  });
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "Trying 1472 bytes...", "Trying 1472 bytes... no answer, trying again",
+                       "Trying 1472 bytes again...",
+                       "Trying 1472 bytes again... no answer, trying again",
+                       "Trying 1472 bytes again...", "Trying 1472 bytes again... no answer",
+                       "Trying 548 bytes..."}));
+  EXPECT_EQ(result.outcome, MtuOutcome::Stopped);
+  EXPECT_EQ(path.sent, 3);
+  EXPECT_EQ(ResultText(result, "gw"), "");
+}
+
+}  // namespace
+}  // namespace iz::mtu
