@@ -20,11 +20,15 @@ const char* const kUsage =
     "      Writes the values as Optimize does; it never restarts Windows.\n"
     "  InternetZelvora /undo\n"
     "      Puts back the settings from before the last change.\n"
+    "  InternetZelvora /findmtu HOST\n"
+    "      Finds the largest packet that reaches HOST unsplit, and so the MTU of\n"
+    "      the path to it; the last line is \"MTU\" and the number.\n"
     "  InternetZelvora /?\n"
     "      Shows this text.\n"
     "TYPE is modem, isdn, cable, pppoe or extreme; METHOD is 1, 2 or 3.\n"
     "Switches start with / or -, so a value cannot start with either.\n"
-    "Exit code: 0 done, 1 failed, 2 bad arguments (nothing written).";
+    "Exit code: 0 done, 1 failed (or the host does not answer), 2 bad arguments\n"
+    "(nothing written).";
 
 namespace {
 
@@ -42,14 +46,14 @@ constexpr const char* kTypeNames[kConnectionTypeCount] = {"modem", "isdn", "cabl
 // What the switches of one command line said; each is given once at most.
 struct Seen {
   std::optional<Action> action;
-  std::optional<std::string> file, type, method, family;
+  std::optional<std::string> file, host, type, method, family;
 };
 
 // The error of a command line, or "" when it is good.
 std::string Check(const std::vector<std::string>& args, Seen& seen) {
   auto takeAction = [&seen](Action a, const std::string& arg) -> std::string {
     if (seen.action)
-      return "only one of /export, /optimize, /undo and /? may be given (" + arg + ")";
+      return "only one of /export, /optimize, /undo, /findmtu and /? may be given (" + arg + ")";
     seen.action = a;
     return "";
   };
@@ -68,6 +72,9 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
     } else if (name == "export") {
       error = takeAction(Action::Export, arg);
       valueOf = &seen.file;
+    } else if (name == "findmtu") {
+      error = takeAction(Action::FindMtu, arg);
+      valueOf = &seen.host;
     } else if (name == "type") {
       valueOf = &seen.type;
     } else if (name == "method") {
@@ -85,7 +92,7 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
     }
     *valueOf = args[++i];
   }
-  if (!seen.action) return "no command given (/export, /optimize, /undo or /?)";
+  if (!seen.action) return "no command given (/export, /optimize, /undo, /findmtu or /?)";
   const bool profile = *seen.action == Action::Export || *seen.action == Action::Optimize;
   if (profile && !seen.type) return "/type is missing";
   if (profile && !seen.method) return "/method is missing";
@@ -105,6 +112,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
   Arguments& a = parsed.arguments;
   a.action = *seen.action;
   if (seen.file) a.file = *seen.file;
+  if (seen.host) a.host = *seen.host;
   if (seen.type) {
     const std::string type = Lower(*seen.type);
     int t = 0;
@@ -187,10 +195,25 @@ int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, co
   return kExitOk;
 }
 
+// The answered echoes, the result, and "MTU" with the number when found.
+int FindMtu(const std::string& host, const mtu::OpenProbe& openProbe, const Print& print) {
+  if (!openProbe) throw Error("This program cannot send pings.");
+  const std::unique_ptr<mtu::EchoProbe> probe = openProbe(host);
+  const mtu::MtuResult found = mtu::FindLargestPayload(*probe, [&print](const mtu::MtuStep& step) {
+    if (step.answer) print(mtu::StepText(step));
+    return true;
+  });
+  print(mtu::ResultText(found, host));
+  if (found.outcome != mtu::MtuOutcome::Found) return kExitFailed;
+  print("MTU " + std::to_string(found.Mtu()));
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
-                   ProfileStrings& profiles, Platform& platform, const Print& print) {
+                   ProfileStrings& profiles, Platform& platform, const Print& print,
+                   const mtu::OpenProbe& openProbe) {
   const ParsedArguments parsed = ParseArguments(args);
   if (!parsed.ok()) {
     print("Internet Zelvora: " + parsed.error + ".");
@@ -204,6 +227,7 @@ int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
   }
   try {
     if (a.action == Action::Undo) return Undo(registry, profiles, platform, print);
+    if (a.action == Action::FindMtu) return FindMtu(a.host, openProbe, print);
     TIZelvora model(registry, profiles, platform);
     // As a user would pick them: the type, then the method, whose handler
     // loads the profile.

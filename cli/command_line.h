@@ -1,15 +1,16 @@
 #pragma once
 // The second front end: the program run with arguments does one thing
-// without a window (export a profile as a .reg file, optimize, undo) and
-// reports on the console it was started from. It shares everything with the
-// window below app/win32: the same handlers fill the panel, the same
-// appliers and writers run.
+// without a window (export a profile as a .reg file, optimize, undo, find
+// the largest MTU) and reports on the console it was started from. It shares
+// everything with the window below win32/: the same handlers fill the panel,
+// the same appliers and writers run.
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "model/platform.h"
+#include "mtu/mtu_search.h"
 #include "preview/dry_run.h"
 #include "profiles/profile_table.h"
 #include "store/profile_file.h"
@@ -22,11 +23,12 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;        // the command ran and failed
 inline constexpr int kExitBadArguments = 2;  // nothing was done
 
-enum class Action { Usage, Export, Optimize, Undo };
+enum class Action { Usage, Export, Optimize, Undo, FindMtu };
 
 struct Arguments {
   Action action = Action::Usage;
   std::string file;  // /export
+  std::string host;  // /findmtu
   ConnectionType type = ConnectionType::Modem;
   Method method = Method::Automatic1;
   std::optional<WinFamily> family;  // /export only; the running one when absent
@@ -50,8 +52,10 @@ extern const char* const kUsage;
 using Print = std::function<void(const std::string&)>;
 
 // Runs the arguments and returns the exit code. Bad arguments print the
-// reason and the usage and change nothing.
+// reason and the usage and change nothing. /findmtu sends its echoes through
+// the probes that openProbe opens.
 int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
-                   ProfileStrings& profiles, Platform& platform, const Print& print);
+                   ProfileStrings& profiles, Platform& platform, const Print& print,
+                   const mtu::OpenProbe& openProbe = {});
 
 }  // namespace iz::cli

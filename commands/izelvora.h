@@ -62,6 +62,10 @@ class TIZelvora : public Panel {
   void OnPreviewChanges();  // "P&review Changes...", F7
   void OnExportRegFile();   // "&Export as .reg File...", Ctrl+E
 
+  // --- "&Find Largest MTU...": its window, whose "&Use as Custom MTU" sets
+  // the panel's MTU as the user would.
+  void OnFindMtu();
+
   // --- the settings in force
   void OnViewCurrentSettings();
   void ReadSettings(WinFamily family);

@@ -3,6 +3,7 @@
 // Each call is small enough for a test substitute to record it and answer it
 // from a script (tests/native/fake_platform.h).
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,10 @@ class Platform {
 
   // GetLocalTime: the journal names its records by it, the export is dated by it.
   virtual DateTime Now() = 0;
+
+  // The modal "Find Largest MTU" window; useMtu runs with the MTU found each
+  // time "&Use as Custom MTU" is pressed, while the window stays open.
+  virtual void ShowFindMtu(const std::function<void(int mtu)>& useMtu) = 0;
 };
 
 }  // namespace iz

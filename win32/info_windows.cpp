@@ -10,6 +10,7 @@
 #include "resources/about_ids.h"
 #include "store/error.h"
 #include "win32/controls.h"
+#include "win32/late_bound.h"
 #include "win32/resource_ids.h"
 
 namespace iz::win32 {
@@ -78,6 +79,7 @@ WindowState* StateOf(HWND hwnd) {
 
 LRESULT HandleInfoMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   WindowState* state = StateOf(hwnd);
+  if (LRESULT result; DialogKeyboard(hwnd, msg, wParam, lParam, &result)) return result;
   switch (msg) {
     case WM_NCCREATE: {
       auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -103,18 +105,6 @@ LRESULT HandleInfoMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_CLOSE:
       if (state) state->done = true;
-      return 0;
-    // The dialog keyboard asks a window that is not a dialog for these too:
-    // Enter in a text field presses the default button, and Tab moves on.
-    case DM_GETDEFID:
-      for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if ((GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
-            SendMessageA(c, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)
-          return MAKELRESULT(GetDlgCtrlID(c), DC_HASDEFID);
-      }
-      return 0;
-    case WM_NEXTDLGCTL:
-      MoveFocus(hwnd, wParam, lParam);
       return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
@@ -151,27 +141,26 @@ LRESULT CALLBACK InfoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   }
 }
 
-// A fixed dialog frame with the close box only, sized to the given client
-// area (96-DPI pixels, scaled to dpi).
 HWND CreateFrame(const char* className, const char* caption, HWND owner, int clientWidth,
                  int clientHeight, int dpi, WindowState* state) {
-  RegisterWindowClass(className, InfoWindowProc);
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_DLGMODALFRAME;
-  const SIZE size = WindowSizeFor(clientWidth, clientHeight, style, false, exStyle, dpi);
-  HWND hwnd = CreateWindowExA(exStyle, className, caption, style, 0, 0, size.cx, size.cy, owner,
-                              nullptr, Instance(), state);
-  if (!hwnd) throw Error(std::string("Cannot create the window ") + caption);
-  // The system menu of a window without minimise or maximise box keeps only
-  // Move and Close.
-  HMENU menu = GetSystemMenu(hwnd, FALSE);
-  if (menu) {
-    DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_MINIMIZE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+  return CreateDialogFrame(className, InfoWindowProc, caption, owner, clientWidth, clientHeight,
+                           dpi, state);
+}
+
+// The work area of the monitor that shows most of the rectangle; before
+// Windows 98 and 2000, which know one monitor only, the work area.
+bool WorkAreaOf(const RECT& rect, RECT* work) {
+  using MonitorFromRectFn = HMONITOR(WINAPI*)(LPCRECT, DWORD);
+  using GetMonitorInfoFn = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
+  const auto fromRect = SystemFunction<MonitorFromRectFn>("user32.dll", "MonitorFromRect");
+  const auto getInfo = SystemFunction<GetMonitorInfoFn>("user32.dll", "GetMonitorInfoA");
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (fromRect && getInfo && getInfo(fromRect(&rect, MONITOR_DEFAULTTONEAREST), &info)) {
+    *work = info.rcWork;
+    return true;
   }
-  return hwnd;
+  return SystemParametersInfoA(SPI_GETWORKAREA, 0, work, 0) != FALSE;
 }
 
 // Centres the window over the given rectangle, kept inside the work area.
@@ -183,7 +172,7 @@ void CentreOver(HWND hwnd, const RECT& area) {
   int x = area.left + (area.right - area.left - width) / 2;
   int y = area.top + (area.bottom - area.top - height) / 2;
   RECT work;
-  if (SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
+  if (WorkAreaOf(RECT{x, y, x + width, y + height}, &work)) {
     if (x + width > work.right) x = work.right - width;
     if (y + height > work.bottom) y = work.bottom - height;
     if (x < work.left) x = work.left;
@@ -197,16 +186,6 @@ void CentreOnScreen(HWND hwnd) {
   CentreOver(hwnd, screen);
 }
 
-// Over the owner while it is on screen, otherwise in the middle of the screen.
-void CentreOverOwner(HWND hwnd, HWND owner) {
-  RECT over;
-  if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over)) {
-    CentreOver(hwnd, over);
-  } else {
-    CentreOnScreen(hwnd);
-  }
-}
-
 HWND AddOkButton(HWND parent, int x, int y, HFONT font, int dpi) {
   return CreateChild(Child("BUTTON")
                          .Text("OK")
@@ -218,10 +197,60 @@ HWND AddOkButton(HWND parent, int x, int y, HFONT font, int dpi) {
                          .Font(font));
 }
 
-// Runs the window modally: the owner is disabled while it is open, keyboard
-// navigation works as in a dialog, and a quit request that arrives meanwhile
-// is passed on to the caller's loop. The window is destroyed on every path.
-void RunModal(HWND hwnd, HWND owner, HWND focus, WindowState& state) {
+}  // namespace
+
+HWND CreateDialogFrame(const char* className, WNDPROC proc, const char* caption, HWND owner,
+                       int clientWidth, int clientHeight, int dpi, void* param) {
+  RegisterWindowClass(className, proc);
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  const DWORD exStyle = WS_EX_DLGMODALFRAME;
+  const SIZE size = WindowSizeFor(clientWidth, clientHeight, style, false, exStyle, dpi);
+  HWND hwnd = CreateWindowExA(exStyle, className, caption, style, 0, 0, size.cx, size.cy, owner,
+                              nullptr, Instance(), param);
+  if (!hwnd) throw Error(std::string("Cannot create the window ") + caption);
+  // The system menu of a window without minimise or maximise box keeps only
+  // Move and Close.
+  HMENU menu = GetSystemMenu(hwnd, FALSE);
+  if (menu) {
+    DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_MINIMIZE, MF_BYCOMMAND);
+    DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+  }
+  return hwnd;
+}
+
+void CentreOverOwner(HWND hwnd, HWND owner) {
+  RECT over;
+  if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over)) {
+    CentreOver(hwnd, over);
+  } else {
+    CentreOnScreen(hwnd);
+  }
+}
+
+bool DialogKeyboard(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  *result = 0;
+  switch (msg) {
+    // The dialog keyboard asks a window that is not a dialog for these too:
+    // Enter in a text field presses the default button, and Tab moves on.
+    case DM_GETDEFID:
+      for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if ((GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
+            SendMessageA(c, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) {
+          *result = MAKELRESULT(GetDlgCtrlID(c), DC_HASDEFID);
+          break;
+        }
+      }
+      return true;
+    case WM_NEXTDLGCTL:
+      MoveFocus(hwnd, wParam, lParam);
+      return true;
+  }
+  return false;
+}
+
+void RunModal(HWND hwnd, HWND owner, HWND focus, const bool& done) {
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (ownerWasEnabled) EnableWindow(owner, FALSE);
   ShowWindow(hwnd, SW_SHOW);
@@ -230,7 +259,7 @@ void RunModal(HWND hwnd, HWND owner, HWND focus, WindowState& state) {
   bool quit = false;
   WPARAM quitCode = 0;
   MSG msg;
-  while (!state.done) {
+  while (!done) {
     const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) {
       quit = got == 0;
@@ -248,8 +277,6 @@ void RunModal(HWND hwnd, HWND owner, HWND focus, WindowState& state) {
   if (owner && IsWindowVisible(owner)) SetForegroundWindow(owner);
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
 }
-
-}  // namespace
 
 void ShowFirstRunNoticeWindow(HWND owner) {
   WindowState state;
@@ -277,7 +304,7 @@ void ShowFirstRunNoticeWindow(HWND owner) {
     DestroyWindow(hwnd);
     throw;
   }
-  RunModal(hwnd, owner, ok, state);
+  RunModal(hwnd, owner, ok, state.done);
 }
 
 void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkClick) {
@@ -323,7 +350,7 @@ void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkCl
     DestroyWindow(hwnd);
     throw;
   }
-  RunModal(hwnd, owner, ok, state);
+  RunModal(hwnd, owner, ok, state.done);
 }
 
 bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
@@ -398,7 +425,7 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
     DestroyWindow(hwnd);
     throw;
   }
-  RunModal(hwnd, owner, close, state);
+  RunModal(hwnd, owner, close, state.done);
   return state.optimize;
 }
 

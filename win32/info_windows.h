@@ -23,4 +23,23 @@ void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkCl
 // Escape or the close box.
 bool ShowPreviewWindow(HWND owner, const PreviewReport& report);
 
+// --- What the small windows share, here and in files of their own.
+
+// A fixed dialog frame with the close box only, of the given client size
+// (96-DPI pixels, scaled to dpi), its class registered with proc; param
+// reaches WM_NCCREATE. Raises Error when it cannot be created.
+HWND CreateDialogFrame(const char* className, WNDPROC proc, const char* caption, HWND owner,
+                       int clientWidth, int clientHeight, int dpi, void* param);
+// Over the owner while it is on screen, otherwise in the middle of the
+// screen; kept inside the work area of its monitor.
+void CentreOverOwner(HWND hwnd, HWND owner);
+// The dialog keyboard's questions to a window that is not a dialog
+// (DM_GETDEFID, WM_NEXTDLGCTL): true, with the answer, when msg is one.
+bool DialogKeyboard(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+// Runs the window until done is set: the owner is disabled while it is open,
+// keyboard navigation works as in a dialog, and a quit request that arrives
+// meanwhile is passed on to the caller's loop. The window is destroyed on
+// every path.
+void RunModal(HWND hwnd, HWND owner, HWND focus, const bool& done);
+
 }  // namespace iz::win32

@@ -8,6 +8,7 @@
 
 #include "cli/command_line.h"
 #include "commands/izelvora.h"
+#include "win32/icmp_probe.h"
 #include "win32/late_bound.h"
 #include "win32/main_window.h"
 #include "win32/resource_ids.h"
@@ -65,8 +66,9 @@ int RunCommandLine() {
   iz::Win32Registry registry;
   iz::Win32ProfileStrings profiles;
   iz::win32::Win32Platform platform;
-  return iz::cli::RunCommandLine(args, registry, profiles, platform,
-                                 [&console](const std::string& line) { console.Print(line); });
+  return iz::cli::RunCommandLine(
+      args, registry, profiles, platform,
+      [&console](const std::string& line) { console.Print(line); }, iz::win32::OpenEchoProbe);
 }
 
 }  // namespace

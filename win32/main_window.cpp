@@ -7,6 +7,7 @@
 #include "profiles/input_rules.h"
 #include "store/error.h"
 #include "win32/command_table.h"
+#include "win32/icmp_probe.h"
 #include "win32/panel_layout.h"
 #include "win32/resource_ids.h"
 
@@ -72,10 +73,12 @@ void Repaint(HWND control) {
 MainWindow::MainWindow(TIZelvora& model, Win32Platform& platform)
     : model_(model), platform_(platform) {
   platform_.onAboutLinkClick = [this] { Run([this] { model_.OnAboutLinkClick(); }); };
+  platform_.onModelChanged = [this] { Mirror(); };
 }
 
 MainWindow::~MainWindow() {
   platform_.onAboutLinkClick = nullptr;
+  platform_.onModelChanged = nullptr;
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
@@ -150,6 +153,12 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_NOTIFY:
       if (toolBar_.OnNotify(reinterpret_cast<NMHDR*>(lp))) return 0;
+      break;
+    case WM_INITMENUPOPUP:
+      OnInitMenu(reinterpret_cast<HMENU>(wp));
+      break;
+    case WM_MENUSELECT:
+      OnMenuSelect(LOWORD(wp), HIWORD(wp));
       break;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
@@ -449,6 +458,25 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
       Run([this, &b] { model_.Click(*b.box); });
     return;
   }
+}
+
+void MainWindow::OnInitMenu(HMENU menu) {
+  // Asked when the menu opens, not at start-up: the lookup loads the
+  // network DLLs. EnableMenuItem tells whether the item is in this menu.
+  if (EnableMenuItem(menu, IDM_FIND_MTU, MF_BYCOMMAND | MF_ENABLED) == -1) return;
+  mtuUnavailable_ = EchoUnavailable();
+  if (!mtuUnavailable_.empty()) EnableMenuItem(menu, IDM_FIND_MTU, MF_BYCOMMAND | MF_GRAYED);
+}
+
+void MainWindow::OnMenuSelect(int id, UINT flags) {
+  if (!statusBar_ || mtuUnavailable_.empty()) return;
+  // Another item, or the menu closing (flags 0xFFFF), shows the model's text again.
+  const bool why = id == IDM_FIND_MTU && flags != 0xFFFF && !(flags & MF_POPUP);
+  const std::string& text = why ? mtuUnavailable_ : model_.StatusText;
+  if (text == statusShown_) return;
+  StatusBar(statusBar_).SetText(SB_SIMPLEID, text.c_str());
+  StatusBar(statusBar_).SetText(0, text.c_str());
+  statusShown_ = text;
 }
 
 LRESULT MainWindow::OnColor(UINT msg, HDC dc, HWND control) {

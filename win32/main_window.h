@@ -81,6 +81,10 @@ class MainWindow {
   // One tab stop per run of choices: on its checked choice, or its first.
   void MirrorTabStops();
   void OnCommand(int id, int code, HWND control);
+  // "&Find Largest MTU..." needs ICMP and the sockets library: without them
+  // the item is greyed, and the status line says why while it is selected.
+  void OnInitMenu(HMENU menu);
+  void OnMenuSelect(int id, UINT flags);
   LRESULT OnColor(UINT msg, HDC dc, HWND control);
 
   // Runs a handler the way every event does: errors go to the general error
@@ -114,6 +118,7 @@ class MainWindow {
   std::vector<BoxView> boxes_;
   std::vector<EditView> edits_;
   std::string statusShown_;
+  std::string mtuUnavailable_;  // why the echoes cannot be sent; "" when they can
   bool statusBoldShown_ = false;
   bool statusSimpleShown_ = false;
   // Set while the view writes into the controls: the EN_CHANGE that its own

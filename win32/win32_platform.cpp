@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "store/file_replace.h"
+#include "win32/find_mtu_window.h"
 #include "win32/info_windows.h"
 #include "win32/late_bound.h"
 
@@ -490,6 +491,13 @@ FileRead Win32Platform::ReadFile(const std::string& path, std::string* content,
 
 bool Win32Platform::ShowPreview(const PreviewReport& report) {
   return ShowPreviewWindow(mainWindow, report);
+}
+
+void Win32Platform::ShowFindMtu(const std::function<void(int mtu)>& useMtu) {
+  ShowFindMtuWindow(mainWindow, [this, &useMtu](int mtu) {
+    useMtu(mtu);
+    if (onModelChanged) onModelChanged();
+  });
 }
 
 bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string* path) {

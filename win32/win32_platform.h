@@ -25,6 +25,9 @@ class Win32Platform : public Platform {
   HWND aboutWindow = nullptr;
   // Runs when the about window's link is clicked (TIZelvora::OnAboutLinkClick).
   std::function<void()> onAboutLinkClick;
+  // Runs after a window other than the main one changed the model, so that
+  // the main window shows it at once.
+  std::function<void()> onModelChanged;
 
   bool GetVersion(VersionInfo& info) override;
   MsgAnswer MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
@@ -60,6 +63,7 @@ class Win32Platform : public Platform {
   bool ListFiles(const std::string& folder, std::vector<std::string>* names) override;
   bool DeleteFile(const std::string& path) override;
   DateTime Now() override;
+  void ShowFindMtu(const std::function<void(int mtu)>& useMtu) override;
 
   // The atomic write's and copy's MoveFileEx; null: the system's. Tests put
   // MoveFileExNotImplemented here to take the 9x fallback under any Windows.

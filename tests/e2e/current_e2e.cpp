@@ -463,5 +463,61 @@ TEST(HostileFolders, OversizedOrForeignRegistryFileIsRefusedQuickly) {
   RemoveBackupFolder();
 }
 
+// ---------------------------------------------------------------- largest MTU
+
+// Wine's loopback carries every size the search tries; a name under .invalid
+// never resolves.
+TEST(FindMtuE2E, CommandLineFindsTheLoopbacksMtuAndFailsOnAnUnknownName) {
+  const CommandRun found = RunCommandLine("/findmtu 127.0.0.1");
+  EXPECT_EQ(found.exitCode, 0u);
+  EXPECT_EQ(found.lines, (std::vector<std::string>{
+                             "Trying 1472 bytes... passed",
+                             "Largest packet that passes unsplit: 1472 bytes, so the MTU is 1500.",
+                             "MTU 1500"}));
+  const CommandRun unknown = RunCommandLine("/findmtu no-such-host.invalid");
+  EXPECT_EQ(unknown.exitCode, 1u);
+  EXPECT_EQ(unknown.lines, std::vector<std::string>{"Internet Zelvora: Cannot find the host "
+                                                    "\"no-such-host.invalid\": the name gives "
+                                                    "no address."});
+}
+
+// Escape ends a search at once; a new one then finds the loopback's 1500,
+// which "Use as Custom MTU" types into the panel with the window still open.
+TEST(FindMtuE2E, TheWindowFindsTheMtuAndPutsItIntoThePanel) {
+  Program program(StartOptions::OnWindows("winxp"));
+  ASSERT_NE(program.Main(), nullptr);
+  program.Click(program.InGroup(kMtuGroup, "Button", " 576 (Dial-UP)"));
+  program.Command(IDM_FIND_MTU);
+  HWND window = program.WaitTopLevel("Find Largest MTU");
+  ASSERT_NE(window, nullptr);
+  program.Type(Program::ChildOf(window, "Edit"), "198.51.100.1");  // a documentation address
+  program.Click(Program::ChildOf(window, "Button", "&Start"));
+  PostMessageA(Program::ChildOf(window, "Edit"), WM_KEYDOWN, VK_ESCAPE, 1);
+  program.WaitIdle();
+  EXPECT_FALSE(IsWindow(window)) << "Escape left the search's window open";
+
+  program.Command(IDM_FIND_MTU);
+  window = program.WaitTopLevel("Find Largest MTU");
+  ASSERT_NE(window, nullptr);
+  program.Type(Program::ChildOf(window, "Edit"), "127.0.0.1");
+  program.Click(Program::ChildOf(window, "Button", "&Start"));
+  const std::string result = "Largest packet that passes unsplit: 1472 bytes, so the MTU is 1500.";
+  HWND shown = nullptr;
+  for (int i = 0; i < 500 && !shown; ++i, Sleep(20)) {
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+      if (Program::Text(child) == result) shown = child;
+  }
+  ASSERT_NE(shown, nullptr) << "no result within 10 seconds";
+  program.Click(Program::ChildOf(window, "Button", "&Use as Custom MTU"));
+  // As if typed into the field that " 576 (Dial-UP)" had locked: it is
+  // open, and the number marks its own choice.
+  EXPECT_EQ(FieldText(program.Edit(kMtuGroup)), "1500");
+  EXPECT_TRUE(Program::Enabled(program.Edit(kMtuGroup)));
+  EXPECT_TRUE(Program::Checked(program.InGroup(kMtuGroup, "Button", " 1500 (LAN)")));
+  EXPECT_TRUE(IsWindowVisible(window));
+  program.Click(Program::ChildOf(window, "Button", "Close"));
+  EXPECT_FALSE(IsWindow(window));
+}
+
 }  // namespace
 }  // namespace e2e

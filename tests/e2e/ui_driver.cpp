@@ -266,6 +266,66 @@ void RemoveBackupFolder() {
 
 // ---------------------------------------------------------------- program
 
+CommandRun RunCommandLine(const std::string& arguments, DWORD milliseconds) {
+  CommandRun run;
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  if (!CreatePipe(&read, &write, &inherit, 0)) {
+    ADD_FAILURE() << "no pipe for the program's output";
+    return run;
+  }
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  const std::string path = ProgramPath();
+  std::string commandLine = "\"" + path + "\" " + arguments;
+  STARTUPINFOA si{};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = si.hStdError = write;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                      nullptr, nullptr, &si, &process);
+  CloseHandle(write);
+  if (!started) {
+    ADD_FAILURE() << "cannot start " << path << " (error " << GetLastError() << ")";
+    CloseHandle(read);
+    return run;
+  }
+  std::string output;
+  char chunk[512];
+  DWORD got = 0;
+  // Until the program ends and closes its end of the pipe, or the time is up.
+  const DWORD deadline = GetTickCount() + milliseconds;
+  for (DWORD available = 0; GetTickCount() < deadline;) {
+    if (!PeekNamedPipe(read, nullptr, 0, nullptr, &available, nullptr)) break;
+    if (available == 0) {
+      // Wine keeps the pipe open a while after the program has ended.
+      if (WaitForSingleObject(process.hProcess, kPollStep) == WAIT_OBJECT_0 &&
+          PeekNamedPipe(read, nullptr, 0, nullptr, &available, nullptr) && available == 0)
+        break;
+      continue;
+    }
+    if (!ReadFile(read, chunk, sizeof chunk, &got, nullptr) || got == 0) break;
+    output.append(chunk, got);
+  }
+  CloseHandle(read);
+  if (WaitForSingleObject(process.hProcess, 5000) == WAIT_OBJECT_0) {
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    run.exitCode = code;
+  } else {
+    TerminateProcess(process.hProcess, 1);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (std::size_t start = 0, end; start < output.size(); start = end + 2) {
+    end = output.find("\r\n", start);
+    if (end == std::string::npos) end = output.size();
+    run.lines.push_back(output.substr(start, end - start));
+  }
+  return run;
+}
+
 Program::Program(const StartOptions& options) {
   SetWindowsVersion(options.windowsVersion);
   if (options.firstRunSeen) SetFirstRunSeen(true);
@@ -433,6 +493,14 @@ HWND Program::StatusBar() const {
 HWND Program::ToolBar() const {
   std::vector<HWND> found = FindAll(TOOLBARCLASSNAMEA);
   return found.size() == 1 ? found.front() : nullptr;
+}
+
+HWND Program::ChildOf(HWND window, const std::string& className,
+                      const std::optional<std::string>& text) {
+  for (HWND hwnd : Descendants(window))
+    if (SameClass(hwnd, className) && (!text || Caption(hwnd) == *text)) return hwnd;
+  ADD_FAILURE() << "no " << className << " \"" << text.value_or("") << "\" in the window";
+  return nullptr;
 }
 
 RECT Program::RectInParent(HWND control) {

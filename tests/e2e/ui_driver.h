@@ -57,6 +57,14 @@ void RemoveBackupFolder();
 // InternetZelvora.exe: $IZ_PROGRAM, or the file beside the test executable.
 std::string ProgramPath();
 
+// The program run with arguments, as its command line's one command: its exit
+// code (nullopt when it did not end in time) and what it printed, by line.
+struct CommandRun {
+  std::optional<DWORD> exitCode;
+  std::vector<std::string> lines;
+};
+CommandRun RunCommandLine(const std::string& arguments, DWORD milliseconds = 60000);
+
 struct StartOptions {
   std::string windowsVersion;  // empty: Wine's default
   bool firstRunSeen = true;    // false: leave the first-use flag alone
@@ -129,6 +137,10 @@ class Program {
   HWND Combo() const;
   HWND StatusBar() const;
   HWND ToolBar() const;
+  // The child of another window of the program (a top-level one such as
+  // "Find Largest MTU") of a class and, when given, with exactly that caption.
+  static HWND ChildOf(HWND window, const std::string& className,
+                      const std::optional<std::string>& text = std::nullopt);
   // A control's rectangle in its parent's client coordinates.
   static RECT RectInParent(HWND control);
 

@@ -34,6 +34,7 @@ class FakePlatform : public Platform {
   std::set<std::string> links;               // reparse points
   std::set<std::string> lockedFolders;       // cannot be created, nor written or listed in
   DateTime now{2026, 12, 7, 14, 3, 12};
+  int mtuToUse = 0;  // the window's "&Use as Custom MTU" is pressed with it; 0: closed
 
   // Runs after each file written (after the write, whatever its result).
   std::function<void(const std::string& path)> afterWrite;
@@ -183,6 +184,10 @@ class FakePlatform : public Platform {
     return !readOnly.count(path) && files.erase(path) > 0;
   }
   DateTime Now() override { return now; }
+  void ShowFindMtu(const std::function<void(int)>& useMtu) override {
+    calls.push_back("ShowFindMtu");
+    if (mtuToUse) useMtu(mtuToUse);
+  }
 
  private:
   void Log(const std::string& line, const std::string& path) {

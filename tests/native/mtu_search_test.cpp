@@ -1,12 +1,17 @@
 // The largest-packet search against scripted paths: what it finds, what it
 // tells the user, and how many echoes it costs (each unanswered one is a
 // second of waiting).
+#include "mtu/mtu_search.h"
+
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "mtu/mtu_search.h"
+#include "cli/command_line.h"
+#include "native/panel_fixture.h"
+#include "store/error.h"
 
 namespace iz::mtu {
 namespace {
@@ -73,15 +78,62 @@ TEST(MtuSearch, ReportsEachTryAndStopsWhenTold) {
     lines.push_back(StepText(step));
     return lines.size() < 7;  // stopped before the fourth echo goes out
   });
-  EXPECT_EQ(lines, (std::vector<std::string>{
-                       "Trying 1472 bytes...", "Trying 1472 bytes... no answer, trying again",
-                       "Trying 1472 bytes again...",
-                       "Trying 1472 bytes again... no answer, trying again",
-                       "Trying 1472 bytes again...", "Trying 1472 bytes again... no answer",
-                       "Trying 548 bytes..."}));
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{
+                "Trying 1472 bytes...", "Trying 1472 bytes... no answer, trying again",
+                "Trying 1472 bytes again...", "Trying 1472 bytes again... no answer, trying again",
+                "Trying 1472 bytes again...", "Trying 1472 bytes again... no answer",
+                "Trying 548 bytes..."}));
   EXPECT_EQ(result.outcome, MtuOutcome::Stopped);
   EXPECT_EQ(path.sent, 3);
   EXPECT_EQ(ResultText(result, "gw"), "");
+}
+
+TEST(MtuSearch, CommandLinePrintsTheAnswersAndTheMtuAndFailsWithoutOne) {
+  test::MemoryMachine m;
+  const OpenProbe open = [](const std::string& host) -> std::unique_ptr<EchoProbe> {
+    if (host == "nowhere.invalid") throw Error(UnresolvedText(host));
+    return std::make_unique<Path>(1492, true, 0, host != "silent");
+  };
+  std::vector<std::string> out;
+  auto run = [&](const std::string& host) {
+    out.clear();
+    return cli::RunCommandLine(
+        {"/FindMTU", host}, m.registry, m.profiles, m.platform,
+        [&](const std::string& s) { out.push_back(s); }, open);
+  };
+  EXPECT_EQ(run("gw"), cli::kExitOk);
+  ASSERT_EQ(out.size(), 14u);  // the 12 answers, the result and the MTU
+  EXPECT_EQ(out[0], "Trying 1472 bytes... too big");
+  EXPECT_EQ(out[12], Found(1464, 1492));
+  EXPECT_EQ(out[13], "MTU 1492");
+  EXPECT_EQ(run("silent"), cli::kExitFailed);
+  EXPECT_EQ(out.size(), 7u);
+  EXPECT_EQ(out.back().rfind("silent does not answer pings", 0), 0u);
+  EXPECT_EQ(run("nowhere.invalid"), cli::kExitFailed);
+  EXPECT_EQ(out, std::vector<std::string>{"Internet Zelvora: Cannot find the host "
+                                          "\"nowhere.invalid\": the name gives no address."});
+  EXPECT_EQ(m.registry.CallCount(), 0);
+}
+
+// "&Use as Custom MTU" leaves the panel as ticking Custom and typing the
+// number would: the receive window follows the new MTU.
+using test::PanelTest;
+
+TEST_F(PanelTest, UsingTheFoundMtuIsTickingCustomAndTypingIt) {
+  test::MemoryMachine typed;
+  for (TIZelvora* panel : {&w, &typed.w}) {
+    panel->Click(panel->customMode);
+    panel->Click(panel->rwinMultiple);
+    panel->Pick(0);
+  }
+  typed.w.Click(typed.w.mtuCustom);
+  typed.w.SetText(typed.w.customMtu, "1492");
+  platform.mtuToUse = 1492;
+  w.Dispatch([this] { w.OnFindMtu(); });
+  EXPECT_EQ(platform.calls, std::vector<std::string>{"ShowFindMtu"});
+  EXPECT_EQ(w.customRwin.text, "5808");
+  EXPECT_EQ(test::Capture(w), test::Capture(typed.w));
 }
 
 }  // namespace

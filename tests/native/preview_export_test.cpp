@@ -250,9 +250,10 @@ TEST(Export, ImportedFileGivesTheValuesOptimizeWrites) {
 // The parsed command as one line: "export x.reg 2 1 nt" (type and method by
 // number).
 std::string Describe(const cli::Arguments& a) {
-  static const char* const kActions[] = {"usage", "export", "optimize", "undo"};
+  static const char* const kActions[] = {"usage", "export", "optimize", "undo", "findmtu"};
   std::string text = kActions[static_cast<int>(a.action)];
   if (a.action == cli::Action::Export) text += " " + a.file;
+  if (a.action == cli::Action::FindMtu) text += " " + a.host;
   if (a.action == cli::Action::Export || a.action == cli::Action::Optimize) {
     text += " " + std::to_string(static_cast<int>(a.type)) + " " +
             std::to_string(static_cast<int>(a.method) + 1);
@@ -277,6 +278,7 @@ TEST(CommandLine, AcceptsEachFormWhateverTheSwitchCharacterAndCase) {
        "export \\\\s\\a b.reg 3 1 9x"},
       {{"-export", "x.reg", "-type", "isdn", "-method", "3", "-family", "nt"},
        "export x.reg 1 3 nt"},
+      {{"-FindMTU", "gw.example"}, "findmtu gw.example"},
   };
   for (const auto& row : rows) {
     const cli::ParsedArguments p = cli::ParseArguments(row.args);
@@ -290,7 +292,7 @@ TEST(CommandLine, EveryBadArgumentGivesTwoTheReasonAndTheUsageAndWritesNothing) 
     std::vector<std::string> args;
     const char* error;
   } rows[] = {
-      {{}, "no command given (/export, /optimize, /undo or /?)"},
+      {{}, "no command given (/export, /optimize, /undo, /findmtu or /?)"},
       {{"/frobnicate"}, "unknown argument \"/frobnicate\""},
       {{"cable"}, "unexpected argument \"cable\""},
       {{"/export"}, "/export needs a value"},
@@ -313,12 +315,16 @@ TEST(CommandLine, EveryBadArgumentGivesTwoTheReasonAndTheUsageAndWritesNothing) 
       {{"/optimize", "/type", "cable", "/method", "1", "/family", "nt"},
        "/family goes with /export only"},
       {{"/optimize", "/export", "a.reg", "/type", "cable", "/method", "1"},
-       "only one of /export, /optimize, /undo and /? may be given (/export)"},
+       "only one of /export, /optimize, /undo, /findmtu and /? may be given (/export)"},
       {{"/?", "/type", "cable"}, "/type and /method go with /export or /optimize"},
       {{"/undo", "/type", "cable", "/method", "1"},
        "/type and /method go with /export or /optimize"},
       {{"/?", "/optimize", "/type", "cable", "/method", "1"},
-       "only one of /export, /optimize, /undo and /? may be given (/optimize)"},
+       "only one of /export, /optimize, /undo, /findmtu and /? may be given (/optimize)"},
+      {{"/findmtu"}, "/findmtu needs a value"},
+      {{"/findmtu", "gw", "/type", "cable"}, "/type and /method go with /export or /optimize"},
+      {{"/findmtu", "gw", "/undo"},
+       "only one of /export, /optimize, /undo, /findmtu and /? may be given (/undo)"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.error);

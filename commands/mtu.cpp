@@ -1,0 +1,13 @@
+// "&Find Largest MTU...": the window, whose "&Use as Custom MTU" sets the
+// panel's MTU as the user would.
+#include "commands/izelvora.h"
+#include "mtu/mtu_search.h"
+
+namespace iz {
+
+void TIZelvora::OnFindMtu() {
+  Plat().ShowFindMtu(
+      [this](int mtu) { Dispatch([this, mtu] { mtu::UseAsCustomMtu(*this, mtu); }); });
+}
+
+}  // namespace iz

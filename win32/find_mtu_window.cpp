@@ -1,0 +1,282 @@
+#include "win32/find_mtu_window.h"
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "mtu/mtu_search.h"
+#include "win32/controls.h"
+#include "win32/icmp_probe.h"
+#include "win32/info_windows.h"
+
+namespace iz::win32 {
+
+namespace {
+
+constexpr const char* kClass = "TFindMtuForm";
+constexpr int kHostId = 100;
+constexpr int kStartId = 101;
+constexpr int kUseId = 102;
+// Posted by the search's thread: its news are in the Search.
+constexpr UINT kSearchNews = WM_APP + 1;
+
+// One search, shared by its thread and the window. Either may let go first
+// (the window closes at once, the thread finishes its echo): the last one
+// deletes it.
+class Search {
+ public:
+  Search(HWND window, std::string host) : window_(window), host_(std::move(host)) {
+    InitializeCriticalSection(&lock_);
+  }
+  Search(const Search&) = delete;
+  Search& operator=(const Search&) = delete;
+
+  const std::string& Host() const { return host_; }
+  void Stop() { InterlockedExchange(&stop_, 1); }
+  bool Stopped() const { return stop_ != 0; }
+  void Release() {
+    if (InterlockedDecrement(&refs_) == 0) delete this;
+  }
+
+  // From the thread: the latest step, then the end.
+  void Report(const std::string& line) { Tell(line, false, std::string(), 0); }
+  void Finish(const std::string& result, int mtu) { Tell(std::string(), true, result, mtu); }
+
+  // From the window: what the thread told so far.
+  struct News {
+    std::string line, result;
+    bool done = false;
+    int mtu = 0;
+  };
+  News Read() {
+    EnterCriticalSection(&lock_);
+    const News news = news_;
+    LeaveCriticalSection(&lock_);
+    return news;
+  }
+
+ private:
+  ~Search() { DeleteCriticalSection(&lock_); }
+
+  void Tell(const std::string& line, bool done, const std::string& result, int mtu) {
+    EnterCriticalSection(&lock_);
+    if (!line.empty()) news_.line = line;
+    news_.done = done;
+    news_.result = result;
+    news_.mtu = mtu;
+    LeaveCriticalSection(&lock_);
+    // Lost when the window is gone, as it should be.
+    PostMessageA(window_, kSearchNews, 0, 0);
+  }
+
+  const HWND window_;
+  const std::string host_;
+  volatile LONG refs_ = 2;  // the window's and the thread's
+  volatile LONG stop_ = 0;
+  CRITICAL_SECTION lock_;
+  News news_;
+};
+
+// Held by the thread that sends echoes: a search started while a stopped one
+// still waits for its last answer begins when that one has ended. Made on
+// the main thread, by the first Start.
+HANDLE OneSearchAtATime() {
+  static const HANDLE mutex = CreateMutexA(nullptr, FALSE, nullptr);
+  return mutex;
+}
+
+DWORD WINAPI RunSearch(void* param) {
+  auto* search = static_cast<Search*>(param);
+  std::string result;
+  int mtu = 0;
+  WaitForSingleObject(OneSearchAtATime(), INFINITE);
+  try {
+    if (!search->Stopped()) {
+      const std::unique_ptr<mtu::EchoProbe> probe = OpenEchoProbe(search->Host());
+      const mtu::MtuResult found =
+          mtu::FindLargestPayload(*probe, [search](const mtu::MtuStep& step) {
+            if (search->Stopped()) return false;
+            search->Report(mtu::StepText(step));
+            return true;
+          });
+      result = mtu::ResultText(found, search->Host());
+      if (found.outcome == mtu::MtuOutcome::Found) mtu = found.Mtu();
+    }
+  } catch (const std::exception& e) {
+    result = e.what();
+  } catch (...) {
+    result = "The search failed.";
+  }
+  ReleaseMutex(OneSearchAtATime());
+  search->Finish(result, mtu);
+  search->Release();
+  return 0;
+}
+
+struct WindowState {
+  const std::function<void(int)>* useMtu = nullptr;
+  HFONT font = nullptr;
+  HWND host = nullptr, start = nullptr, use = nullptr, progress = nullptr, result = nullptr;
+  Search* search = nullptr;  // the one running, or null
+  int mtu = 0;               // the last one found
+  bool done = false;
+
+  ~WindowState() {
+    if (search) {
+      search->Stop();
+      search->Release();
+    }
+    if (font) DeleteObject(font);
+  }
+};
+
+std::string TextOf(HWND hwnd) {
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextA(hwnd, &text[0], static_cast<int>(text.size()))));
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Disables a control; the focus, when it is there, goes to the host field
+// first, or the keyboard would be left with nothing to act on.
+void Disable(const WindowState& state, HWND control) {
+  if (GetFocus() == control) SetFocus(state.host);
+  EnableWindow(control, FALSE);
+}
+
+void Start(HWND hwnd, WindowState& state) {
+  const std::string host = TextOf(state.host);
+  std::string problem = host.empty() ? "Type the name or address of a host." : EchoUnavailable();
+  SetWindowTextA(state.result, problem.c_str());
+  if (!problem.empty()) return;
+  OneSearchAtATime();
+  auto* search = new Search(hwnd, host);
+  DWORD id = 0;
+  HANDLE thread = CreateThread(nullptr, 0, RunSearch, search, 0, &id);
+  if (!thread) {
+    SetWindowTextA(state.result, SystemErrorText(GetLastError()).c_str());
+    search->Release();
+    search->Release();
+    return;
+  }
+  CloseHandle(thread);
+  state.search = search;
+  state.mtu = 0;
+  const std::string looking = "Looking up " + host + "...";
+  SetWindowTextA(state.progress, looking.c_str());
+  Disable(state, state.start);
+  Disable(state, state.use);
+}
+
+void ShowNews(WindowState& state) {
+  if (!state.search) return;
+  const Search::News news = state.search->Read();
+  if (!news.line.empty()) SetWindowTextA(state.progress, news.line.c_str());
+  if (!news.done) return;
+  SetWindowTextA(state.result, news.result.c_str());
+  state.search->Release();
+  state.search = nullptr;
+  state.mtu = news.mtu;
+  EnableWindow(state.start, TRUE);
+  EnableWindow(state.use, state.mtu > 0);
+}
+
+LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<WindowState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (LRESULT result; DialogKeyboard(hwnd, msg, wParam, lParam, &result)) return result;
+  switch (msg) {
+    case WM_NCCREATE: {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      break;
+    }
+    case WM_COMMAND:
+      if (!state) break;
+      switch (LOWORD(wParam)) {
+        case IDCANCEL:  // Close and Escape
+          state->done = true;
+          return 0;
+        case kStartId:
+          if (!state->search) Start(hwnd, *state);
+          return 0;
+        case kUseId:
+          if (state->mtu > 0 && *state->useMtu) (*state->useMtu)(state->mtu);
+          return 0;
+      }
+      break;
+    case kSearchNews:
+      if (state) ShowNews(*state);
+      return 0;
+    case WM_CLOSE:
+      if (state) state->done = true;
+      return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// Nothing may unwind through the system's callback; the model's errors from
+// "&Use as Custom MTU" are reported by its own dispatch.
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  try {
+    return HandleMessage(hwnd, msg, wParam, lParam);
+  } catch (...) {
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void ShowFindMtuWindow(HWND owner, const std::function<void(int mtu)>& useMtu) {
+  WindowState state;
+  state.useMtu = &useMtu;
+  const int dpi = WindowDpi(owner);
+  state.font = MakeFont("MS Sans Serif", 8, false, dpi);
+  HWND hwnd =
+      CreateDialogFrame(kClass, WindowProc, "Find Largest MTU", owner, 380, 150, dpi, &state);
+  try {
+    const Child still =
+        Child("STATIC").Style(SS_LEFT | SS_NOPREFIX).In(hwnd).Dpi(dpi).Font(state.font);
+    const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
+    CreateChild(Child(still).Text("&Host:").Style(SS_LEFT).At(8, 12, 40, 16));
+    const std::string gateway = DefaultGateway();
+    state.host = CreateChild(Child("EDIT")
+                                 .Text(gateway.c_str())
+                                 .Style(WS_TABSTOP | ES_AUTOHSCROLL)
+                                 .ExStyle(WS_EX_CLIENTEDGE)
+                                 .At(50, 9, 226, 21)
+                                 .Dpi(dpi)
+                                 .In(hwnd)
+                                 .Id(kHostId)
+                                 .Font(state.font));
+    // Enter in the host field starts.
+    state.start = CreateChild(Child(button)
+                                  .Text("&Start")
+                                  .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
+                                  .At(292, 7, 80, 25)
+                                  .Id(kStartId));
+    state.progress = CreateChild(Child(still).At(8, 42, 364, 16));
+    state.result = CreateChild(Child(still).At(8, 62, 364, 44));
+    state.use = CreateChild(Child(button)
+                                .Text("&Use as Custom MTU")
+                                .Style(WS_TABSTOP | BS_PUSHBUTTON)
+                                .At(8, 117, 120, 25)
+                                .Id(kUseId));
+    EnableWindow(state.use, FALSE);
+    CreateChild(Child(button)
+                    .Text("Close")
+                    .Style(WS_TABSTOP | BS_PUSHBUTTON)
+                    .At(292, 117, 80, 25)
+                    .Id(IDCANCEL));
+    CentreOverOwner(hwnd, owner);
+  } catch (...) {
+    DestroyWindow(hwnd);
+    throw;
+  }
+  SendMessageA(state.host, EM_SETSEL, 0, -1);
+  RunModal(hwnd, owner, state.host, state.done);
+}
+
+}  // namespace iz::win32
