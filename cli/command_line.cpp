@@ -146,6 +146,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 
 namespace {
 
+constexpr const char* kSetAsideInTheWindow =
+    "Nothing was changed. Undo Last Change in the window offers to set the record aside and "
+    "undo the change before it.";
+
 // Splits the usage into console lines.
 void PrintLines(const Print& print, const std::string& text) {
   std::size_t start = 0;
@@ -171,24 +175,35 @@ int Optimize(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles
              Platform& platform, const Print& print) {
   // The window asks whether to go on when the journal cannot record the
   // change; nobody can answer here, so the change is not made.
-  const BeforeWriting record = [&] {
-    const std::string reason = Journal(registry, profiles, platform).Record(kOptimizeCommand);
-    if (!reason.empty()) {
-      throw Error("Nothing was written: the change could not be recorded for Undo. " + reason);
-    }
+  const auto refuse = [](const std::string& reason) -> bool {
+    throw Error("Nothing was written: the change could not be recorded for Undo. " + reason);
   };
-  ApplySettings(FamilyOf(GetOSKind(platform)), panel, registry, profiles, platform, record);
+  Journal journal(registry, profiles, platform);
+  RunRecorded(journal, kOptimizeCommand, refuse, [&](const BeforeWriting& record) {
+    ApplySettings(FamilyOf(GetOSKind(platform)), panel, registry, profiles, platform, record);
+  });
   print("Optimized for " + ProfileText(panel) + ".");
   print("Restart the computer for the new settings to take effect.");
   return kExitOk;
 }
 
+// As the window's Undo, but without asking: the question's lines are said
+// and the answer is yes. A newest record that cannot be used is only named;
+// setting it aside is left to the window, where it is asked for.
 int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, const Print& print) {
-  const UndoResult undone = Journal(registry, profiles, platform).UndoLast();
-  if (!undone.found) {
+  Journal journal(registry, profiles, platform);
+  const UndoPlan plan = journal.PlanUndo();
+  if (!plan.found) {
     print(kNothingToUndo);
     return kExitOk;
   }
+  if (!plan.failure.empty() || !plan.damage.empty()) {
+    print("Internet Zelvora: " + (plan.failure.empty() ? plan.damage : plan.failure));
+    if (!plan.damage.empty()) print(kSetAsideInTheWindow);
+    return kExitFailed;
+  }
+  PrintLines(print, UndoQuestion(plan));
+  const UndoResult undone = journal.Undo(plan);
   for (const std::string& failure : undone.failures) print("Internet Zelvora: " + failure);
   if (!undone.failures.empty()) return kExitFailed;
   print(UndoneText(undone));

@@ -3,6 +3,7 @@
 // command of the menu, the toolbar and the keyboard. A handler is a short
 // entry point that hands the panel, a store session and the platform to the
 // operation below it; the Win32 view only forwards the user's events here.
+#include <functional>
 #include <string>
 
 #include "model/os_kind.h"
@@ -78,10 +79,11 @@ class TIZelvora : public Panel {
   void OnRestorePrevious();
   // "&Undo Last Change": puts back what the newest journal record holds.
   void OnUndoLastChange();
-  // The step the writing commands take before their first write: the
-  // journal's record of what command may change, or, when it cannot be made,
-  // the user's leave to go on without one (CommandStopped when refused).
-  BeforeWriting Journaled(const char* command);
+  // Runs a writing command between the journal's steps: before its first
+  // write the record of what command may change, or, when it cannot be made,
+  // the user's leave to go on without one (CommandStopped when refused); when
+  // it ends, what it left.
+  void Journaled(const char* command, const std::function<void(const BeforeWriting&)>& run);
 
   // --- first run, help and information
   void FirstRunCheck();

@@ -52,7 +52,9 @@ void TIZelvora::OnOptimize() {
 }
 
 void TIZelvora::ApplySettings(WinFamily family) {
-  iz::ApplySettings(family, *this, registry_, profiles_, platform_, Journaled(kOptimizeCommand));
+  Journaled(kOptimizeCommand, [this, family](const BeforeWriting& beforeWriting) {
+    iz::ApplySettings(family, *this, registry_, profiles_, platform_, beforeWriting);
+  });
 }
 
 void TIZelvora::OfferRestart(const std::string& connectionName) {

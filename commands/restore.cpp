@@ -18,34 +18,55 @@ constexpr const char* kInformationCaption = "Information";
 void TIZelvora::OnRestoreDefaults() { RestoreDefaults(GetOSKind(platform_)); }
 
 void TIZelvora::RestoreDefaults(int kind) {
-  iz::RestoreDefaults(kind, *this, registry_, profiles_, platform_,
-                      Journaled(kRestoreDefaultsCommand));
+  Journaled(kRestoreDefaultsCommand, [this, kind](const BeforeWriting& beforeWriting) {
+    iz::RestoreDefaults(kind, *this, registry_, profiles_, platform_, beforeWriting);
+  });
 }
 
 void TIZelvora::OnBackup() { SaveSettings(registry_, profiles_, platform_); }
 
 void TIZelvora::OnRestorePrevious() {
-  RestoreSavedSettings(registry_, profiles_, platform_, Journaled(kRestorePreviousCommand));
+  Journaled(kRestorePreviousCommand, [this](const BeforeWriting& beforeWriting) {
+    RestoreSavedSettings(registry_, profiles_, platform_, beforeWriting);
+  });
 }
 
-BeforeWriting TIZelvora::Journaled(const char* command) {
-  return [this, command] {
-    const std::string reason = Journal(registry_, profiles_, platform_).Record(command);
-    if (reason.empty()) return;
-    if (platform_.MessageBox(UnrecordedChangeQuestion(command, reason), kConfirmCaption,
-                             MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
-      throw CommandStopped();
-    }
-  };
+void TIZelvora::Journaled(const char* command,
+                          const std::function<void(const BeforeWriting&)>& run) {
+  Journal journal(registry_, profiles_, platform_);
+  RunRecorded(
+      journal, command,
+      [this, command](const std::string& reason) {
+        return platform_.MessageBox(UnrecordedChangeQuestion(command, reason), kConfirmCaption,
+                                    MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
+      },
+      run);
 }
 
-// No record is made before Undo itself: undoing it would only redo the change.
+// No record is made before Undo itself: undoing it would only redo the
+// change. A newest record that cannot be used is offered to be set aside,
+// one after the other; nothing is written before the user says yes.
 void TIZelvora::OnUndoLastChange() {
-  const UndoResult undone = Journal(registry_, profiles_, platform_).UndoLast();
-  if (!undone.found) {
+  Journal journal(registry_, profiles_, platform_);
+  UndoPlan plan = journal.PlanUndo();
+  while (!plan.damage.empty()) {
+    if (platform_.MessageBox(SetAsideQuestion(plan), kConfirmCaption, MsgIcon::Question,
+                             MsgButtons::YesNo) != MsgAnswer::Yes) {
+      return;
+    }
+    if (const std::string failure = journal.SetAside(plan); !failure.empty()) throw Error(failure);
+    plan = journal.PlanUndo();
+  }
+  if (!plan.found) {
     platform_.MessageBox(kNothingToUndo, kInformationCaption, MsgIcon::Information, MsgButtons::Ok);
     return;
   }
+  if (!plan.failure.empty()) throw Error(plan.failure);
+  if (platform_.MessageBox(UndoQuestion(plan), kConfirmCaption, MsgIcon::Question,
+                           MsgButtons::YesNo) != MsgAnswer::Yes) {
+    return;
+  }
+  const UndoResult undone = journal.Undo(plan);
   if (!undone.failures.empty()) {
     std::string text = undone.failures.front();
     for (std::size_t i = 1; i < undone.failures.size(); ++i) text += "\n" + undone.failures[i];

@@ -120,6 +120,9 @@ class Platform {
 
   // GetLocalTime: the journal names its records by it, the export is dated by it.
   virtual DateTime Now() = 0;
+  // GetUserNameA: the account the program runs as, whose HKEY_CURRENT_USER
+  // it changes; empty when it cannot be had.
+  virtual std::string UserName() = 0;
 
   // The modal "Find Largest MTU" window; useMtu runs with the MTU found each
   // time "&Use as Custom MTU" is pressed, while the window stays open.

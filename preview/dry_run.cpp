@@ -67,6 +67,12 @@ class RecordingRegistry : public RawRegistry {
     if (status == kRegOk) Record(key, name, false, 0, {});
     return status;
   }
+  long QueryKeyCounts(HKey key, std::uint32_t* subKeys, std::uint32_t* values) override {
+    return inner_.QueryKeyCounts(key, subKeys, values);
+  }
+  long DeleteKey(HKey parent, const std::string& subKey) override {
+    return inner_.DeleteKey(parent, subKey);
+  }
 
  private:
   struct Where {

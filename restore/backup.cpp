@@ -29,8 +29,6 @@ constexpr const char* kIsLink =
 constexpr const char* kTooLarge =
     "%s is larger than 1 MiB, far more than a backup writes; it was "
     "not read";
-// A Registry.reg of the whole map is a few kilobytes.
-constexpr std::uint64_t kMaxRegistryFile = 1u << 20;
 
 std::string CopyFailure(const std::string& from, const std::string& to) {
   return "Unable to copy " + from + " to " + to;
@@ -44,12 +42,6 @@ void RaiseIfAny(const std::vector<std::string>& failures) {
 }
 
 std::string WithoutLeadingBackslash(const char* path) { return *path == '\\' ? path + 1 : path; }
-
-// A value and its key as the user finds them in a registry editor.
-std::string ValueLabel(const RegValueRecord& r) {
-  return std::string(r.root == kHKLM ? "HKLM\\" : "HKCU\\") + r.keyPath + "\\" +
-         (r.name.empty() ? "@" : r.name);
-}
 
 void RefuseLink(Platform& platform, const std::string& path) {
   const std::string failure = LinkFailure(platform, path);
@@ -79,7 +71,7 @@ std::string LinkFailure(Platform& platform, const std::string& path) {
 std::vector<RegValueRecord> ReadSavedValuesFile(Platform& platform, const std::string& path) {
   RefuseLink(platform, path);
   std::string text;
-  switch (platform.ReadFile(path, &text, kMaxRegistryFile)) {
+  switch (platform.ReadFile(path, &text, kMaxSavedFileBytes)) {
     case FileRead::Ok:
       break;
     case FileRead::TooLarge:
@@ -99,38 +91,23 @@ std::string BackupFolder(Platform& platform) {
 
 namespace {
 
-// The mapped values by key: each value once, at its first place in the map
-// (several operations may list one value), and each key once, with the
-// places of its values in the capture. Worked out once: the journal captures
-// before every change.
-struct KeyOfValues {
-  const map::Location* first;          // root and key come from here
-  std::vector<std::size_t> positions;  // into the capture, in map order
-};
-struct MappedValues {
-  std::vector<const map::Location*> values;
-  std::vector<KeyOfValues> keys;
-};
-
-const MappedValues& Mapped() {
-  static const MappedValues mapped = [] {
-    MappedValues out;
+// The mapped values, each once at its first place in the map (several
+// operations may list one value), without the leading backslash of its key.
+// Worked out once: the journal captures before every change.
+const std::vector<RegValueRecord>& Mapped() {
+  static const std::vector<RegValueRecord> mapped = [] {
+    std::vector<RegValueRecord> out;
     for (const map::Location& l : map::kParameterMap) {
-      const bool seen =
-          std::any_of(out.values.begin(), out.values.end(), [&](const map::Location* o) {
-            return o->root == l.root && map::SameKeyPath(o->key, l.key) &&
-                   map::SameName(o->value, l.value);
-          });
-      if (seen) continue;
-      const auto key = std::find_if(out.keys.begin(), out.keys.end(), [&](const KeyOfValues& k) {
-        return k.first->root == l.root && map::SameKeyPath(k.first->key, l.key);
+      const bool seen = std::any_of(out.begin(), out.end(), [&](const RegValueRecord& o) {
+        return o.root == l.root && map::SameKeyPath(o.keyPath.c_str(), l.key) &&
+               map::SameName(o.name.c_str(), l.value);
       });
-      if (key == out.keys.end()) {
-        out.keys.push_back({&l, {out.values.size()}});
-      } else {
-        key->positions.push_back(out.values.size());
-      }
-      out.values.push_back(&l);
+      if (seen) continue;
+      RegValueRecord r;
+      r.root = l.root;
+      r.keyPath = WithoutLeadingBackslash(l.key);
+      r.name = l.value;
+      out.push_back(std::move(r));
     }
     return out;
   }();
@@ -155,31 +132,37 @@ std::vector<PortEntry> CapturePorts(ProfileStrings& profiles) {
   return ports;
 }
 
-// Each key is opened once for all of its values, and each value is read with
-// one query where it fits the first buffer: the journal captures before
-// every change, so this is on the way of every Optimize.
 std::vector<RegValueRecord> CaptureMappedValues(RawRegistry& registry) {
-  const MappedValues& mapped = Mapped();
-  std::vector<RegValueRecord> records(mapped.values.size());
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    records[i].root = mapped.values[i]->root;
-    records[i].keyPath = WithoutLeadingBackslash(mapped.values[i]->key);
-    records[i].name = mapped.values[i]->value;
-  }
+  return CaptureValues(registry, Mapped());
+}
+
+// Each key is opened once for all of its values, and each value is read with
+// one query where it fits the first buffer: the journal captures around
+// every change, so this is on the way of every Optimize.
+std::vector<RegValueRecord> CaptureValues(RawRegistry& registry,
+                                          std::vector<RegValueRecord> records) {
+  std::vector<bool> done(records.size(), false);
   SettingsSession session(registry);
-  for (const KeyOfValues& key : mapped.keys) {
+  for (std::size_t first = 0; first < records.size(); ++first) {
+    if (done[first]) continue;
+    const RegValueRecord& key = records[first];
     session.ClosePath();
-    session.SetRoot(key.first->root);
+    session.SetRoot(key.root);
     // Only the registry's "does not exist" makes a value absent: an absent
     // value is removed by the restore, so an unreadable one saved as absent
     // would be deleted there. A key that will not open names its first value.
     long status = kRegOk;
-    const bool open = session.OpenPathReadOnly("\\" + records[key.positions[0]].keyPath, &status);
+    const bool open = session.OpenPathReadOnly("\\" + key.keyPath, &status);
     if (!open && status != kRegNotFound) {
-      throw Error(FormatMessage(kFailedToGetData, ValueLabel(records[key.positions[0]])));
+      throw Error(FormatMessage(kFailedToGetData, ValueLabel(key)));
     }
-    for (std::size_t at : key.positions) {
+    for (std::size_t at = first; at < records.size(); ++at) {
       RegValueRecord& r = records[at];
+      if (done[at] || r.root != key.root ||
+          !map::SameKeyPath(r.keyPath.c_str(), key.keyPath.c_str())) {
+        continue;
+      }
+      done[at] = true;
       status = open ? session.ReadValue(r.name, &r.type, &r.data) : kRegNotFound;
       if (status != kRegOk && status != kRegNotFound) {
         throw Error(FormatMessage(kFailedToGetData, ValueLabel(r)));

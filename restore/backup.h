@@ -34,6 +34,10 @@ std::vector<RegValueRecord> ReadSavedValuesFile(Platform& platform, const std::s
 // does not exist; any other failure raises "Failed to get data for '%s'"
 // naming the value and its key.
 std::vector<RegValueRecord> CaptureMappedValues(RawRegistry& registry);
+// The current state of each value named by root, keyPath and name, in the
+// given order, by the same rules.
+std::vector<RegValueRecord> CaptureValues(RawRegistry& registry,
+                                          std::vector<RegValueRecord> records);
 // One entry of Win.ini [Ports] as it stands: its value, or nothing when absent.
 using PortEntry = std::optional<std::string>;
 // "COM1:" to "COM5:" of [Ports], in that order; only read, never flushed.

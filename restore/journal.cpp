@@ -2,45 +2,65 @@
 
 #include <algorithm>
 #include <cctype>
-#include <optional>
+#include <set>
 #include <tuple>
 #include <utility>
 
+#include "model/os_kind.h"
 #include "restore/backup.h"
-#include "restore/reg_file.h"
 #include "store/error.h"
-#include "store/parameter_map.h"
 
 namespace iz {
 
 namespace {
 
 constexpr const char* kHistoryFolderName = "\\History";
-constexpr const char* kValuesExtension = ".reg";
-constexpr const char* kPortsExtension = ".ini";
-constexpr int kMostPerStamp = 99;         // ".01" to ".99"
+constexpr const char* kRecordExtension = ".reg";
+// An older version kept the ports in a second file of the record's name.
+constexpr const char* kOldPortsExtension = ".ini";
+constexpr const char* kFormat = "2";
 constexpr std::size_t kStampLength = 19;  // "2026-12-07 14.03.12"
+constexpr int kSequenceDigits = 4;
 constexpr const char* kEol = "\r\n";
+constexpr std::size_t kMostNamed = 5;
 
 constexpr const char* kUnableToCreateFolder = "Unable to create the folder %s";
 constexpr const char* kUnableToList = "Unable to read the folder %s";
 constexpr const char* kUnableToRead = "Unable to read %s";
-// The ports part is five short lines.
-constexpr std::uint64_t kMaxPortsFile = 64 * 1024;
 constexpr const char* kUnableToDelete = "Unable to delete %s";
-constexpr const char* kTooMany = "Too many changes recorded at %s";
+constexpr const char* kUnableToSetAside = "Unable to set aside %s";
+constexpr const char* kUnableToRemoveKey = "Unable to remove the key %s";
+constexpr const char* kTooLarge = "%s is larger than 1 MiB, far more than the journal writes";
+constexpr const char* kOlderVersion =
+    "%s was written by an older version of Internet Zelvora, which did not record what the "
+    "change left";
+constexpr const char* kNotComplete = "%s is not complete: ";
+constexpr const char* kPortRefused = "Win.ini [Ports] %s cannot be recorded: ";
+constexpr const char* kNotFinished =
+    "The change was made, but what it left could not be recorded, so Undo cannot put it back: "
+    "%s";
 
-// A record's name taken apart: "<stamp>[.NN] <command>".
-struct RecordName {
-  std::string stamp;
-  int sequence = 0;
-  std::string command;
-  std::string base;  // the file name without its extension
+// The record's own lines: ";#" lines carry what regedit need not see, ";>"
+// lines the values as the command left them.
+constexpr const char* kDirective = ";#";
+constexpr const char* kAfterLine = ";>";
 
-  bool operator<(const RecordName& o) const {
-    return std::tie(stamp, sequence) < std::tie(o.stamp, o.sequence);
-  }
+struct RootName {
+  HKey root;
+  const char* name;
 };
+constexpr RootName kRootNames[] = {{kHKLM, "HKEY_LOCAL_MACHINE"}, {kHKCU, "HKEY_CURRENT_USER"}};
+
+const char* NameOfRoot(HKey root) { return root == kHKCU ? kRootNames[1].name : kRootNames[0].name; }
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && Lower(s.substr(s.size() - tail.size())) == tail;
+}
 
 bool Digits(const std::string& s, std::size_t at, std::size_t count) {
   if (at + count > s.size()) return false;
@@ -50,28 +70,70 @@ bool Digits(const std::string& s, std::size_t at, std::size_t count) {
   return true;
 }
 
+int Number(const std::string& s, std::size_t at, std::size_t count) {
+  int n = 0;
+  for (std::size_t i = at; i < at + count; ++i) n = n * 10 + (s[i] - '0');
+  return n;
+}
+
+// "2026-12-07 14.03.12" naming a moment that exists.
+bool ValidStamp(const std::string& b) {
+  const char* const pattern = "dddd-dd-dd dd.dd.dd";
+  if (b.size() < kStampLength) return false;
+  for (std::size_t i = 0; i < kStampLength; ++i) {
+    if (pattern[i] == 'd' ? !Digits(b, i, 1) : b[i] != pattern[i]) return false;
+  }
+  const int year = Number(b, 0, 4), month = Number(b, 5, 2), day = Number(b, 8, 2);
+  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (year == 0 || month < 1 || month > 12 || day < 1) return false;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0)) return false;
+  return Number(b, 11, 2) < 24 && Number(b, 14, 2) < 60 && Number(b, 17, 2) < 60;
+}
+
+// A record's name taken apart: "<stamp> #<sequence> <command>.reg", or an
+// older version's "<stamp>[.NN] <command>.reg"; ".damaged" after either when
+// set aside.
+struct RecordName {
+  std::string stamp;
+  long sequence = 0;    // 0: an older version's record, older than every other
+  int oldSequence = 0;  // its ".NN"
+  std::string command;
+  std::string base;  // the file name without extension
+  bool setAside = false;
+
+  bool operator<(const RecordName& o) const {
+    return std::tie(sequence, stamp, oldSequence) < std::tie(o.sequence, o.stamp, o.oldSequence);
+  }
+};
+
 // Only files of exactly the journal's form count; anything else a user put
 // into the folder is left alone.
-std::optional<RecordName> ParseRecordName(const std::string& file, const char* extension) {
-  const std::string ext = extension;
-  if (file.size() <= ext.size()) return std::nullopt;
-  std::string tail = file.substr(file.size() - ext.size());
-  for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (tail != ext) return std::nullopt;
+std::optional<RecordName> ParseRecordName(const std::string& file, const std::string& extension) {
   RecordName r;
+  std::string ext = extension;
+  if (EndsWith(file, extension + kSetAsideSuffix)) {
+    r.setAside = true;
+    ext += kSetAsideSuffix;
+  } else if (!EndsWith(file, extension)) {
+    return std::nullopt;
+  }
   r.base = file.substr(0, file.size() - ext.size());
   const std::string& b = r.base;
-  const char* const pattern = "dddd-dd-dd dd.dd.dd";
-  if (b.size() < kStampLength) return std::nullopt;
-  for (std::size_t i = 0; i < kStampLength; ++i) {
-    if (pattern[i] == 'd' ? !Digits(b, i, 1) : b[i] != pattern[i]) return std::nullopt;
-  }
+  if (!ValidStamp(b)) return std::nullopt;
   r.stamp = b.substr(0, kStampLength);
   std::size_t at = kStampLength;
-  if (at < b.size() && b[at] == '.') {
-    if (!Digits(b, at + 1, 2)) return std::nullopt;
-    r.sequence = (b[at + 1] - '0') * 10 + (b[at + 2] - '0');
+  if (b.compare(at, 2, " #") == 0) {
+    std::size_t digits = 0;
+    while (Digits(b, at + 2 + digits, 1) && digits < 9) ++digits;
+    if (digits < static_cast<std::size_t>(kSequenceDigits)) return std::nullopt;
+    r.sequence = Number(b, at + 2, digits);
     if (r.sequence == 0) return std::nullopt;
+    at += 2 + digits;
+  } else if (at < b.size() && b[at] == '.') {
+    if (!Digits(b, at + 1, 2)) return std::nullopt;
+    r.oldSequence = Number(b, at + 1, 2);
+    if (r.oldSequence == 0) return std::nullopt;
     at += 3;
   }
   if (at + 1 >= b.size() || b[at] != ' ') return std::nullopt;
@@ -79,10 +141,13 @@ std::optional<RecordName> ParseRecordName(const std::string& file, const char* e
   return r;
 }
 
-std::vector<RecordName> RecordsIn(const std::vector<std::string>& files, const char* extension) {
+// The records in the order they were made; set-aside ones only when asked.
+std::vector<RecordName> RecordsIn(const std::vector<std::string>& files, const char* extension,
+                                  bool withSetAside = false) {
   std::vector<RecordName> records;
   for (const std::string& f : files) {
-    if (auto r = ParseRecordName(f, extension)) records.push_back(std::move(*r));
+    auto r = ParseRecordName(f, extension);
+    if (r && (withSetAside || !r->setAside)) records.push_back(std::move(*r));
   }
   std::sort(records.begin(), records.end());
   return records;
@@ -100,71 +165,306 @@ std::string ShownTime(const std::string& stamp) {
   return shown;
 }
 
-std::string WritePorts(const std::string& command, const std::vector<PortEntry>& ports) {
-  std::string out = "; Win.ini [Ports] before " + command + "; - marks an absent entry." + kEol;
-  out += std::string("[") + map::kSectionPorts + "]" + kEol;
-  for (std::size_t i = 0; i < ports.size(); ++i) {
-    out += Quoted(map::kComPorts[i]) + "=" + (ports[i] ? Quoted(*ports[i]) : "-") + kEol;
+bool SameValue(const RegValueRecord& a, const RegValueRecord& b) {
+  return a.root == b.root && map::SameKeyPath(a.keyPath.c_str(), b.keyPath.c_str()) &&
+         map::SameName(a.name.c_str(), b.name.c_str());
+}
+
+// The values a record of the family holds: the family's part of the map,
+// each once, then the extra values that the map lacks.
+std::vector<RegValueRecord> RowsOf(map::System family, const std::vector<RegValueRecord>& extra) {
+  std::vector<RegValueRecord> rows;
+  const auto add = [&rows](HKey root, const std::string& key, const std::string& name) {
+    RegValueRecord r;
+    r.root = root;
+    r.keyPath = key;
+    r.name = name;
+    if (std::none_of(rows.begin(), rows.end(), [&](const RegValueRecord& o) {
+          return SameValue(o, r);
+        })) {
+      rows.push_back(std::move(r));
+    }
+  };
+  for (const map::Location& l : map::kParameterMap) {
+    if (map::OfSystem(l, family)) add(l.root, l.key, l.value);
+  }
+  for (const RegValueRecord& e : extra) add(e.root, e.keyPath, e.name);
+  return rows;
+}
+
+// What a value is called in Undo's question: its name, or for a key's
+// default value the key's own name.
+std::string ShortName(const RegValueRecord& r) {
+  return r.name.empty() ? r.keyPath.substr(r.keyPath.rfind('\\') + 1) : r.name;
+}
+
+std::string KeyText(HKey root, const std::string& path) {
+  return std::string("[") + NameOfRoot(root) + "\\" + path + "]";
+}
+
+// "[HKEY_LOCAL_MACHINE\path]" at the start of text; false when it is not one.
+bool ParseKeyText(const std::string& text, KeyName* key, std::size_t* end) {
+  if (text.empty() || text[0] != '[') return false;
+  const std::size_t close = text.find(']');
+  if (close == std::string::npos) return false;
+  const std::string inner = text.substr(1, close - 1);
+  const std::size_t slash = inner.find('\\');
+  if (slash == std::string::npos || slash + 1 == inner.size()) return false;
+  const std::string root = inner.substr(0, slash);
+  const RootName* found = nullptr;
+  for (const RootName& r : kRootNames) {
+    if (root == r.name) found = &r;
+  }
+  if (found == nullptr) return false;
+  key->root = found->root;
+  key->path = inner.substr(slash + 1);
+  *end = close + 1;
+  return true;
+}
+
+// A quoted text at pos ("..." with \\ and \" as escapes); pos ends after it.
+bool ParseQuoted(const std::string& text, std::size_t& pos, std::string* out) {
+  if (pos >= text.size() || text[pos] != '"') return false;
+  out->clear();
+  for (++pos; pos < text.size(); ++pos) {
+    if (text[pos] == '"') {
+      ++pos;
+      return true;
+    }
+    if (text[pos] == '\\') {
+      if (++pos == text.size() || (text[pos] != '\\' && text[pos] != '"')) return false;
+    }
+    *out += text[pos];
+  }
+  return false;
+}
+
+std::string PortText(std::size_t index, const PortEntry& port) {
+  return Quoted(map::kComPorts[index]) + "=" + (port ? Quoted(*port) : "-");
+}
+
+// The body of WriteRegFile's text, without its "REGEDIT4" line and the blank
+// line after it, each line led by prefix.
+std::string RegBody(const std::vector<RegValueRecord>& values, const std::string& prefix) {
+  const std::string text = WriteRegFile(values);
+  std::string out;
+  std::size_t start = text.find(kEol) + 2;
+  start = text.find(kEol, start) + 2;
+  for (std::size_t end; (end = text.find(kEol, start)) != std::string::npos; start = end + 2) {
+    out += prefix + text.substr(start, end - start) + kEol;
   }
   return out;
 }
 
-// The whole ports part or nothing: the section line, then the five entries in
-// order, each line ending in a line break.
-std::vector<PortEntry> ReadPorts(const std::string& text, const std::string& path) {
-  std::vector<PortEntry> ports;
-  bool inSection = false;
-  int lineNumber = 0;
-  std::size_t start = 0;
-  auto bad = [&](const std::string& reason) {
-    return Error("Line " + std::to_string(lineNumber) + " of " + path + " is not valid: " + reason);
-  };
-  while (start < text.size()) {
-    ++lineNumber;
-    const std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) throw bad("line cut off");
-    std::string line = text.substr(start, end - start);
-    start = end + 1;
+std::string FamilyText(map::System family) { return family == map::System::NT ? "NT" : "9x"; }
+
+// A record read whole.
+struct ParsedRecord {
+  map::System family = map::System::Win9x;
+  std::string account;
+  std::vector<RegValueRecord> rows, before, after;  // before and after in the order of rows
+  std::vector<PortEntry> portsBefore, portsAfter;
+  std::vector<KeyName> newKeys;
+  bool newSection = false;
+  bool finished = false;
+};
+
+// The record's text, strictly: every line understood, the parts in their
+// order, and every value of the rows and every port there before and, once
+// the command finished, after it. Raises the first thing wrong, naming the
+// file.
+ParsedRecord ParseRecord(const std::string& text, const std::string& path,
+                         const std::string& command) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    const bool cut = end == std::string::npos;
+    std::string line = text.substr(start, cut ? std::string::npos : end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == ';') continue;
-    if (!inSection) {
-      if (line != std::string("[") + map::kSectionPorts + "]") throw bad("unknown line");
-      inSection = true;
+    lines.push_back(std::move(line));
+    if (cut) {
+      throw Error("Line " + std::to_string(lines.size()) + " of " + path +
+                  " is not valid: line cut off");
+    }
+    start = end + 1;
+  }
+  const auto bad = [&](std::size_t index, const std::string& reason) {
+    return Error("Line " + std::to_string(index + 1) + " of " + path + " is not valid: " + reason);
+  };
+  const auto incomplete = [&](const std::string& what) {
+    return Error(FormatMessage(kNotComplete, path) + what);
+  };
+  if (lines.empty() || lines[0] != "REGEDIT4") throw bad(0, "not a REGEDIT4 file");
+
+  ParsedRecord r;
+  // Each part's lines at their own line numbers, the others left blank, so
+  // that the REGEDIT4 reader names the file's lines.
+  std::vector<std::string> beforeLines(lines.size()), afterLines(lines.size());
+  beforeLines[0] = afterLines[0] = lines[0];
+  enum Stage { kHead, kFamily, kAccount, kExtras, kBody, kAfterPorts, kAfterRest, kEnded };
+  Stage stage = kHead;
+  std::vector<RegValueRecord> extra;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (stage == kEnded) throw bad(i, "text after the end of the record");
+    if (line.compare(0, 2, kAfterLine) == 0) {
+      if (stage != kAfterRest) throw bad(i, "unknown line");
+      afterLines[i] = line.substr(2);
       continue;
     }
-    if (ports.size() == map::kComPortsWritten) throw bad("unknown line");
-    const std::string head = Quoted(map::kComPorts[ports.size()]) + "=";
-    if (line.compare(0, head.size(), head) != 0) throw bad("not the next port");
-    const std::string rest = line.substr(head.size());
-    if (rest == "-") {
-      ports.emplace_back();
+    if (line.compare(0, 2, kDirective) != 0) {
+      const bool blank = line.find_first_not_of(" \t") == std::string::npos;
+      if (!blank && line[0] != ';' && stage != kBody) throw bad(i, "unknown line");
+      beforeLines[i] = line;
       continue;
     }
-    std::string value;
-    std::size_t i = 1;
-    bool closed = false;
-    if (rest.empty() || rest[0] != '"') throw bad("unknown value");
-    for (; i < rest.size(); ++i) {
-      if (rest[i] == '"') {
-        closed = true;
-        break;
+    const std::size_t space = line.find(' ');
+    const std::string word = line.substr(2, space == std::string::npos ? space : space - 2);
+    const std::string arg = space == std::string::npos ? "" : line.substr(space + 1);
+    std::size_t pos = 0;
+    std::string quoted;
+    if (word == "record" && stage == kHead) {
+      if (arg != kFormat) throw bad(i, "written by another version");
+      stage = kFamily;
+    } else if (word == "family" && stage == kFamily && (arg == "NT" || arg == "9x")) {
+      r.family = arg == "NT" ? map::System::NT : map::System::Win9x;
+      stage = kAccount;
+    } else if (word == "account" && stage == kAccount && ParseQuoted(arg, pos, &r.account) &&
+               pos == arg.size()) {
+      stage = kExtras;
+    } else if (word == "extra" && stage == kExtras && r.portsBefore.empty()) {
+      KeyName key;
+      if (!ParseKeyText(arg, &key, &pos) || arg.compare(pos, 1, " ") != 0 ||
+          !ParseQuoted(arg, ++pos, &quoted) || pos != arg.size()) {
+        throw bad(i, "unknown line");
       }
-      if (rest[i] == '\\') {
-        if (++i == rest.size() || (rest[i] != '\\' && rest[i] != '"')) throw bad("bad escape");
+      RegValueRecord e;
+      e.root = key.root;
+      e.keyPath = key.path;
+      e.name = quoted;
+      extra.push_back(std::move(e));
+    } else if ((word == "before" && stage == kExtras) ||
+               (word == "after" && (stage == kBody || stage == kAfterPorts))) {
+      std::vector<PortEntry>& ports = word == "before" ? r.portsBefore : r.portsAfter;
+      const std::string head = Quoted(map::kComPorts[ports.size()]) + "=";
+      if (arg.compare(0, head.size(), head) != 0) throw bad(i, "not the next port");
+      pos = head.size();
+      if (arg.compare(pos, std::string::npos, "-") == 0) {
+        ports.emplace_back();
+      } else if (ParseQuoted(arg, pos, &quoted) && pos == arg.size()) {
+        if (const char* refused = QuotedTextRefusal(quoted)) throw bad(i, refused);
+        ports.emplace_back(std::move(quoted));
+      } else {
+        throw bad(i, "unknown value");
       }
-      value += rest[i];
+      if (ports.size() == map::kComPortsWritten) {
+        stage = word == "before" ? kBody : kAfterRest;
+      } else {
+        stage = word == "before" ? kExtras : kAfterPorts;
+      }
+    } else if (word == "new-key" && stage == kAfterRest) {
+      KeyName key;
+      if (!ParseKeyText(arg, &key, &pos) || pos != arg.size()) throw bad(i, "unknown line");
+      r.newKeys.push_back(std::move(key));
+    } else if (word == "new-section" && stage == kAfterRest &&
+               arg == std::string("[") + map::kSectionPorts + "]") {
+      r.newSection = true;
+    } else if (word == "end" && (stage == kBody || stage == kAfterRest)) {
+      r.finished = stage == kAfterRest;
+      stage = kEnded;
+    } else {
+      throw bad(i, "unknown line");
     }
-    if (!closed || i + 1 != rest.size()) throw bad("unknown value");
-    ports.emplace_back(std::move(value));
   }
-  if (ports.size() != map::kComPortsWritten) {
-    ++lineNumber;
-    throw bad("ports missing");
+  if (stage != kEnded) throw incomplete("it ends before the end of the record");
+
+  r.rows = RowsOf(r.family, extra);
+  const auto read = [&](const std::vector<std::string>& part, const std::string& when) {
+    std::string partText;
+    for (const std::string& line : part) partText += line + kEol;
+    RegFileParse parse = ReadRegFile(partText, [&](const RegValueRecord& v) {
+      return std::any_of(r.rows.begin(), r.rows.end(),
+                         [&](const RegValueRecord& row) { return SameValue(row, v); });
+    });
+    if (!parse.ok()) {
+      std::string where = "Line " + std::to_string(parse.badLine) + " of " + path;
+      if (!parse.badText.empty()) where += " (" + parse.badText + ")";
+      throw Error(where + " is not valid: " + parse.reason);
+    }
+    std::vector<RegValueRecord> ordered;
+    for (const RegValueRecord& row : r.rows) {
+      const auto found = std::find_if(parse.records.begin(), parse.records.end(),
+                                      [&](const RegValueRecord& v) { return SameValue(row, v); });
+      if (found == parse.records.end()) {
+        throw incomplete("it does not hold " + ValueLabel(row) + " as it was " + when);
+      }
+      ordered.push_back(*found);
+    }
+    return ordered;
+  };
+  r.before = read(beforeLines, "before " + command);
+  if (r.finished) r.after = read(afterLines, "after " + command);
+  return r;
+}
+
+// The keys of the values and every key above them, from the root down, each
+// once: a command may create any of them.
+std::vector<KeyName> KeysOf(const std::vector<RegValueRecord>& rows) {
+  std::vector<KeyName> keys;
+  std::set<std::string> seen;
+  for (const RegValueRecord& r : rows) {
+    for (std::size_t end = 0; end != std::string::npos;) {
+      end = r.keyPath.find('\\', end + 1);
+      KeyName key{r.root, r.keyPath.substr(0, end)};
+      if (seen.insert(std::to_string(r.root) + Lower(key.path)).second) keys.push_back(key);
+    }
   }
-  return ports;
+  return keys;
+}
+
+bool KeyExists(RawRegistry& registry, const KeyName& key) {
+  HKey handle = 0;
+  const long status = registry.OpenKey(key.root, key.path, kKeyQueryValue, &handle);
+  if (status == kRegOk) registry.CloseKey(handle);
+  return status != kRegNotFound;
+}
+
+bool HasSection(ProfileStrings& profiles, const std::string& file, const std::string& section) {
+  const std::vector<std::string> names = profiles.SectionNames(file);
+  return std::any_of(names.begin(), names.end(),
+                     [&](const std::string& n) { return Lower(n) == Lower(section); });
+}
+
+std::size_t Depth(const KeyName& key) {
+  return static_cast<std::size_t>(std::count(key.path.begin(), key.path.end(), '\\'));
+}
+
+// "A, B, C, D, E and 3 more." A port's name ends in a colon, which a full
+// stop right after would seem to belong to.
+std::string NameList(const std::vector<std::string>& names) {
+  std::string out;
+  for (std::size_t i = 0; i < names.size() && i < kMostNamed; ++i) {
+    out += (i == 0 ? "" : ", ") + names[i];
+  }
+  if (names.size() > kMostNamed) out += " and " + std::to_string(names.size() - kMostNamed) + " more";
+  return out + (!out.empty() && out.back() == ':' ? " ." : ".");
+}
+
+std::string Count(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + (n == 1 ? one : many);
 }
 
 }  // namespace
+
+// What Record holds for Finish: the record's file and text, and what the
+// command may create.
+struct Journal::Pending {
+  std::string path;
+  std::string text;  // without its end line
+  std::vector<RegValueRecord> rows;
+  std::vector<KeyName> absentKeys;
+  bool portsSectionExisted = true;
+};
 
 std::string HistoryFolder(Platform& platform) {
   return BackupFolder(platform) + kHistoryFolderName;
@@ -173,7 +473,8 @@ std::string HistoryFolder(Platform& platform) {
 Journal::Journal(RawRegistry& registry, ProfileStrings& profiles, Platform& platform)
     : registry_(registry), profiles_(profiles), platform_(platform) {}
 
-std::string Journal::Record(const std::string& command) {
+std::string Journal::Record(const std::string& command, const std::vector<RegValueRecord>& extra) {
+  pending_.reset();
   const std::string backup = BackupFolder(platform_);
   const std::string history = HistoryFolder(platform_);
   // Backup is checked before History is made in it: through a link, it
@@ -188,127 +489,342 @@ std::string Journal::Record(const std::string& command) {
   std::vector<std::string> files;
   if (!platform_.ListFiles(history, &files)) return FormatMessage(kUnableToList, history);
 
-  std::string values, ports;
+  auto pending = std::make_shared<Pending>();
+  const map::System family =
+      IsNTFamily(GetOSKind(platform_)) ? map::System::NT : map::System::Win9x;
+  pending->rows = RowsOf(family, extra);
+  const std::string account = platform_.UserName();
   try {
-    values = WriteRegFile(CaptureMappedValues(registry_));
-    ports = WritePorts(command, CapturePorts(profiles_));
+    const std::vector<RegValueRecord> before = CaptureValues(registry_, pending->rows);
+    const std::vector<PortEntry> ports = CapturePorts(profiles_);
+    std::string& text = pending->text;
+    text = std::string("REGEDIT4") + kEol + kEol +
+           "; Internet Zelvora journal: the settings before " + command + ", which regedit" +
+           kEol + "; imports as they are. The lines \";#\" and \";>\" are for Undo." + kEol;
+    text += kDirective + std::string("record ") + kFormat + kEol;
+    text += kDirective + std::string("family ") + FamilyText(family) + kEol;
+    text += kDirective + std::string("account ") + Quoted(account) + kEol;
+    for (std::size_t i = RowsOf(family, {}).size(); i < pending->rows.size(); ++i) {
+      const RegValueRecord& e = pending->rows[i];
+      text += kDirective + std::string("extra ") + KeyText(e.root, e.keyPath) + " " +
+              Quoted(e.name) + kEol;
+    }
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+      if (ports[i]) {
+        if (const char* refused = QuotedTextRefusal(*ports[i])) {
+          throw Error(FormatMessage(kPortRefused, map::kComPorts[i]) + refused);
+        }
+      }
+      text += kDirective + std::string("before ") + PortText(i, ports[i]) + kEol;
+    }
+    text += RegBody(before, "");
   } catch (const Error& e) {
     return e.what();
   }
-
-  // Later than every record there is, whatever the clock says: Undo takes the
-  // last name in order, and that must be the last record made.
-  RecordName name;
-  name.stamp = StampOf(platform_.Now());
-  std::vector<RecordName> existing = RecordsIn(files, kValuesExtension);
-  for (RecordName& r : RecordsIn(files, kPortsExtension)) existing.push_back(std::move(r));
-  std::sort(existing.begin(), existing.end());
-  if (!existing.empty() && !(existing.back() < name)) {
-    name.stamp = existing.back().stamp;
-    name.sequence = existing.back().sequence + 1;
-    if (name.sequence > kMostPerStamp) return FormatMessage(kTooMany, ShownTime(name.stamp));
+  for (const KeyName& key : KeysOf(pending->rows)) {
+    // Below a key that is absent every key is.
+    const bool underAbsent =
+        std::any_of(pending->absentKeys.begin(), pending->absentKeys.end(), [&](const KeyName& a) {
+          return a.root == key.root && Lower(key.path).rfind(Lower(a.path) + "\\", 0) == 0;
+        });
+    if (underAbsent || !KeyExists(registry_, key)) pending->absentKeys.push_back(key);
   }
-  const std::string sequence = name.sequence > 0 ? "." + Decimal(name.sequence, 2) : "";
-  const std::string base = history + "\\" + name.stamp + sequence + " " + command;
+  pending->portsSectionExisted = HasSection(profiles_, WinIniPath(profiles_), map::kSectionPorts);
 
-  const std::string portsPath = base + kPortsExtension;
-  const std::string valuesPath = base + kValuesExtension;
-  if (!platform_.WriteFileAtomically(portsPath, ports)) {
-    return FormatMessage(kUnableToWrite, portsPath);
+  // The newest record is the one with the highest number, whatever the
+  // clock said when each was made.
+  long sequence = 0;
+  for (const RecordName& r : RecordsIn(files, kRecordExtension, true)) {
+    sequence = std::max(sequence, r.sequence);
   }
-  if (!platform_.WriteFileAtomically(valuesPath, values)) {
-    platform_.DeleteFile(portsPath);
-    return FormatMessage(kUnableToWrite, valuesPath);
+  ++sequence;
+  int digits = kSequenceDigits;
+  for (long n = sequence; n >= 10000; n /= 10) ++digits;
+  pending->path = history + "\\" + StampOf(platform_.Now()) + " #" +
+                  Decimal(static_cast<int>(sequence), digits) + " " + command + kRecordExtension;
+  const std::string whole = pending->text + kDirective + "end" + kEol;
+  if (whole.size() > kMaxSavedFileBytes) return kSavedFileTooLarge;
+  // What Undo could not read is not written (an account's name that breaks
+  // its line, say).
+  try {
+    ParseRecord(whole, pending->path, command);
+  } catch (const Error& e) {
+    return e.what();
   }
+  if (!platform_.WriteFileAtomically(pending->path, whole)) {
+    return FormatMessage(kUnableToWrite, pending->path);
+  }
+  pending_ = pending;
 
-  // The oldest records go, with their ports parts, and a ports part whose
-  // record never got its .reg (a run that ended in between). The folder was
-  // listed above; with this record added that listing is what it holds now,
-  // but for what another instance wrote meanwhile, which the next record
-  // sees. A file that cannot be removed now is tried again next time.
-  files.push_back(valuesPath.substr(history.size() + 1));
-  files.push_back(portsPath.substr(history.size() + 1));
-  const std::vector<RecordName> records = RecordsIn(files, kValuesExtension);
+  // The oldest records go, and an older version's ports part whose record is
+  // gone. The folder was listed above; with this record added that listing
+  // is what it holds now, but for what another instance wrote meanwhile,
+  // which the next record sees. A file that cannot be removed now is tried
+  // again next time.
+  files.push_back(pending->path.substr(history.size() + 1));
+  const std::vector<RecordName> records = RecordsIn(files, kRecordExtension);
   const std::size_t excess = records.size() > kJournalSize ? records.size() - kJournalSize : 0;
   for (std::size_t i = 0; i < excess; ++i) {
-    platform_.DeleteFile(history + "\\" + records[i].base + kValuesExtension);
+    platform_.DeleteFile(history + "\\" + records[i].base + kRecordExtension);
   }
-  for (const RecordName& p : RecordsIn(files, kPortsExtension)) {
+  for (const RecordName& p : RecordsIn(files, kOldPortsExtension)) {
     const bool kept =
+        p.sequence == 0 &&
         std::any_of(records.begin() + static_cast<std::ptrdiff_t>(excess), records.end(),
                     [&](const RecordName& r) { return r.base == p.base; });
-    if (!kept) platform_.DeleteFile(history + "\\" + p.base + kPortsExtension);
+    if (!kept) platform_.DeleteFile(history + "\\" + p.base + kOldPortsExtension);
   }
   return std::string();
 }
 
-UndoResult Journal::UndoLast() {
-  UndoResult result;
+std::string Journal::Finish() {
+  if (!pending_) return std::string();
+  const std::shared_ptr<Pending> pending = std::move(pending_);
+  std::string text = pending->text;
+  try {
+    const std::vector<RegValueRecord> after = CaptureValues(registry_, pending->rows);
+    const std::vector<PortEntry> ports = CapturePorts(profiles_);
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+      if (ports[i]) {
+        if (const char* refused = QuotedTextRefusal(*ports[i])) {
+          throw Error(FormatMessage(kPortRefused, map::kComPorts[i]) + refused);
+        }
+      }
+      text += kDirective + std::string("after ") + PortText(i, ports[i]) + kEol;
+    }
+    std::vector<KeyName> created;
+    for (const KeyName& key : pending->absentKeys) {
+      if (KeyExists(registry_, key)) created.push_back(key);
+    }
+    std::stable_sort(created.begin(), created.end(),
+                     [](const KeyName& a, const KeyName& b) { return Depth(a) > Depth(b); });
+    for (const KeyName& key : created) {
+      text += kDirective + std::string("new-key ") + KeyText(key.root, key.path) + kEol;
+    }
+    if (!pending->portsSectionExisted &&
+        HasSection(profiles_, WinIniPath(profiles_), map::kSectionPorts)) {
+      text += kDirective + std::string("new-section [") + map::kSectionPorts + "]" + kEol;
+    }
+    text += RegBody(after, kAfterLine);
+    text += kDirective + std::string("end") + kEol;
+    if (text.size() > kMaxSavedFileBytes) throw Error(kSavedFileTooLarge);
+  } catch (const Error& e) {
+    return e.what();
+  }
+  if (!platform_.WriteFileAtomically(pending->path, text)) {
+    return FormatMessage(kUnableToWrite, pending->path);
+  }
+  return std::string();
+}
+
+UndoPlan Journal::PlanUndo() {
+  UndoPlan plan;
   const std::string history = HistoryFolder(platform_);
-  if (!platform_.DirectoryExists(history)) return result;
+  if (!platform_.DirectoryExists(history)) return plan;
   for (const std::string& folder : {BackupFolder(platform_), history}) {
     if (std::string link = LinkFailure(platform_, folder); !link.empty()) {
-      result.found = true;
-      result.failures.push_back(link);
-      return result;
+      plan.found = true;
+      plan.failure = link;
+      return plan;
     }
   }
   std::vector<std::string> files;
   if (!platform_.ListFiles(history, &files)) {
-    result.found = true;
-    result.failures.push_back(FormatMessage(kUnableToList, history));
-    return result;
+    plan.found = true;
+    plan.failure = FormatMessage(kUnableToList, history);
+    return plan;
   }
-  const std::vector<RecordName> records = RecordsIn(files, kValuesExtension);
-  if (records.empty()) return result;
+  const std::vector<RecordName> records = RecordsIn(files, kRecordExtension);
+  if (records.empty()) return plan;
   const RecordName& newest = records.back();
-  result.found = true;
-  result.command = newest.command;
-  result.time = ShownTime(newest.stamp);
-
-  const std::string valuesPath = history + "\\" + newest.base + kValuesExtension;
-  const std::string portsPath = history + "\\" + newest.base + kPortsExtension;
-  std::vector<RegValueRecord> values;
-  std::vector<PortEntry> ports;
+  plan.found = true;
+  plan.command = newest.command;
+  plan.time = ShownTime(newest.stamp);
+  plan.record = history + "\\" + newest.base + kRecordExtension;
+  if (newest.sequence == 0) {
+    plan.damage = FormatMessage(kOlderVersion, plan.record);
+    return plan;
+  }
+  if (std::string link = LinkFailure(platform_, plan.record); !link.empty()) {
+    plan.failure = link;
+    return plan;
+  }
+  std::string text;
+  switch (platform_.ReadFile(plan.record, &text, kMaxSavedFileBytes)) {
+    case FileRead::Ok:
+      break;
+    case FileRead::TooLarge:
+      plan.damage = FormatMessage(kTooLarge, plan.record);
+      return plan;
+    case FileRead::Failed:
+      plan.failure = FormatMessage(kUnableToRead, plan.record);
+      return plan;
+  }
+  ParsedRecord r;
   try {
-    values = ReadSavedValuesFile(platform_, valuesPath);
-    std::string text;
-    if (!LinkFailure(platform_, portsPath).empty() ||
-        platform_.ReadFile(portsPath, &text, kMaxPortsFile) != FileRead::Ok) {
-      throw Error(FormatMessage(kUnableToRead, portsPath));
+    r = ParseRecord(text, plan.record, plan.command);
+    if (!r.finished) {
+      throw Error(FormatMessage(kNotComplete, plan.record) + plan.command +
+                  " did not finish, so what it left was not recorded");
     }
-    ports = ReadPorts(text, portsPath);
   } catch (const Error& e) {
-    result.failures.push_back(e.what());
+    plan.damage = e.what();
+    return plan;
+  }
+  std::vector<RegValueRecord> now;
+  std::vector<PortEntry> portsNow;
+  try {
+    now = CaptureValues(registry_, r.rows);
+    portsNow = CapturePorts(profiles_);
+  } catch (const Error& e) {
+    plan.failure = e.what();
+    return plan;
+  }
+  plan.account = r.account;
+  const bool sameAccount = r.account == platform_.UserName();
+  // Only what the command changed is looked at; of that, what is still as it
+  // left it goes back, and what something else changed since stays.
+  for (std::size_t i = 0; i < r.rows.size(); ++i) {
+    if (r.after[i] == r.before[i]) continue;
+    if (r.rows[i].root == kHKCU && !sameAccount) {
+      plan.otherAccount.push_back(ShortName(r.rows[i]));
+    } else if (now[i] == r.before[i]) {
+      ++plan.unchanged;
+    } else if (now[i] == r.after[i]) {
+      plan.values.push_back(r.before[i]);
+    } else {
+      plan.changedSince.push_back(ShortName(r.rows[i]));
+    }
+  }
+  for (std::size_t i = 0; i < map::kComPortsWritten; ++i) {
+    if (r.portsAfter[i] == r.portsBefore[i]) continue;
+    if (portsNow[i] == r.portsBefore[i]) {
+      ++plan.unchanged;
+    } else if (portsNow[i] == r.portsAfter[i]) {
+      plan.ports.emplace_back(i, r.portsBefore[i]);
+    } else {
+      plan.changedSince.push_back(map::kComPorts[i]);
+    }
+  }
+  for (const KeyName& key : r.newKeys) {
+    if (key.root != kHKCU || sameAccount) plan.createdKeys.push_back(key);
+  }
+  plan.createdPortsSection = r.newSection;
+  return plan;
+}
+
+UndoResult Journal::Undo(const UndoPlan& plan) {
+  UndoResult result;
+  result.found = plan.found;
+  result.command = plan.command;
+  result.time = plan.time;
+  if (!plan.found) return result;
+  if (!plan.failure.empty() || !plan.damage.empty()) {
+    result.failures.push_back(plan.failure.empty() ? plan.damage : plan.failure);
     return result;
   }
-
-  result.failures = PutBackValues(registry_, values);
+  result.failures = PutBackValues(registry_, plan.values);
+  const std::string winIni = WinIniPath(profiles_);
   {
-    const std::string winIni = WinIniPath(profiles_);
     ProfileFile flushed(profiles_, winIni);
     bool written = true;
-    for (std::size_t i = 0; i < ports.size(); ++i) {
-      written &=
-          ports[i] ? profiles_.WriteString(winIni, map::kSectionPorts, map::kComPorts[i], *ports[i])
-                   : profiles_.RemoveString(winIni, map::kSectionPorts, map::kComPorts[i]);
+    for (const auto& [index, port] : plan.ports) {
+      written &= port ? profiles_.WriteString(winIni, map::kSectionPorts, map::kComPorts[index],
+                                              *port)
+                      : profiles_.RemoveString(winIni, map::kSectionPorts, map::kComPorts[index]);
+    }
+    if (plan.createdPortsSection && profiles_.KeyNames(winIni, map::kSectionPorts).empty()) {
+      written &= profiles_.RemoveSection(winIni, map::kSectionPorts);
     }
     if (!written) result.failures.push_back(FormatMessage(kUnableToWrite, winIni));
   }
-  if (!result.failures.empty()) return result;
-
-  // Gone once the .reg is gone; a ports part left over goes with the next record.
-  if (!platform_.DeleteFile(valuesPath)) {
-    result.failures.push_back(FormatMessage(kUnableToDelete, valuesPath));
-    return result;
+  // Deepest first: a key goes only once it is empty, and the 9x family would
+  // take a key's subkeys with it.
+  for (const KeyName& key : plan.createdKeys) {
+    HKey handle = 0;
+    if (registry_.OpenKey(key.root, key.path, kKeyQueryValue, &handle) != kRegOk) continue;
+    std::uint32_t subKeys = 1, values = 1;
+    const long counted = registry_.QueryKeyCounts(handle, &subKeys, &values);
+    registry_.CloseKey(handle);
+    if (counted != kRegOk || subKeys != 0 || values != 0) continue;
+    const long status = registry_.DeleteKey(key.root, key.path);
+    if (status != kRegOk && status != kRegNotFound) {
+      result.failures.push_back(FormatMessage(
+          kUnableToRemoveKey, std::string(key.root == kHKLM ? "HKLM\\" : "HKCU\\") + key.path));
+    }
   }
-  platform_.DeleteFile(portsPath);
+  if (!result.failures.empty()) return result;
+  if (!platform_.DeleteFile(plan.record)) {
+    result.failures.push_back(FormatMessage(kUnableToDelete, plan.record));
+  }
   return result;
+}
+
+std::string Journal::SetAside(const UndoPlan& plan) {
+  const std::string aside = plan.record + kSetAsideSuffix;
+  if (!platform_.CopyFile(plan.record, aside, true) || !platform_.DeleteFile(plan.record)) {
+    return FormatMessage(kUnableToSetAside, plan.record);
+  }
+  // An older version's ports part goes with its record.
+  const std::string ports =
+      plan.record.substr(0, plan.record.size() - std::string(kRecordExtension).size()) +
+      kOldPortsExtension;
+  if (platform_.FileExists(ports) && platform_.CopyFile(ports, ports + kSetAsideSuffix, true)) {
+    platform_.DeleteFile(ports);
+  }
+  return std::string();
+}
+
+void RunRecorded(Journal& journal, const std::string& command,
+                 const std::function<bool(const std::string& reason)>& goOnWithout,
+                 const std::function<void(const BeforeWriting&)>& run) {
+  bool recorded = false;
+  const BeforeWriting before = [&] {
+    const std::string reason = journal.Record(command);
+    recorded = reason.empty();
+    if (!recorded && !goOnWithout(reason)) throw CommandStopped();
+  };
+  try {
+    run(before);
+  } catch (...) {
+    if (recorded) journal.Finish();
+    throw;
+  }
+  if (!recorded) return;
+  if (const std::string reason = journal.Finish(); !reason.empty()) {
+    throw Error(FormatMessage(kNotFinished, reason));
+  }
 }
 
 std::string UnrecordedChangeQuestion(const std::string& command, const std::string& reason) {
   return "The settings as they are now could not be recorded before " + command + ":\n" + reason +
          "\n\nThis change could not be undone. Do you want to go on?";
+}
+
+std::string UndoQuestion(const UndoPlan& plan) {
+  std::string text = "Undo " + plan.command + " of " + plan.time + "?\n" +
+                     Count(plan.values.size() + plan.ports.size() + plan.unchanged,
+                           " value is put back.", " values are put back.");
+  if (!plan.changedSince.empty()) {
+    text += "\n" + Count(plan.changedSince.size(),
+                         " value was changed since by another program and is kept: ",
+                         " values were changed since by another program and are kept: ") +
+            NameList(plan.changedSince);
+  }
+  if (!plan.otherAccount.empty()) {
+    text += "\n" + Count(plan.otherAccount.size(), " value belongs", " values belong") +
+            " to the account " + plan.account +
+            (plan.otherAccount.size() == 1 ? " and is kept: " : " and are kept: ") +
+            NameList(plan.otherAccount);
+  }
+  return text;
+}
+
+std::string SetAsideQuestion(const UndoPlan& plan) {
+  const std::string name = plan.record.substr(plan.record.rfind('\\') + 1);
+  return "The newest change cannot be undone:\n" + plan.damage +
+         ".\n\nSet its record aside (it is kept as \"" + name + kSetAsideSuffix +
+         "\") and undo the change before it?";
 }
 
 std::string UndoneText(const UndoResult& result) {

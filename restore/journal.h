@@ -1,23 +1,21 @@
 #pragma once
-// The journal of changes: before a command writes settings, the state it may
-// change is recorded in Backup\History beside the program; Undo puts the
-// newest record back and removes it, so that each Undo steps further back.
-//
-// A record is two files with one name:
-//  - "<stamp> <command>.reg": every mapped registry value or its absence, in
-//    the REGEDIT4 form of the backup's Registry.reg (regedit imports it too);
-//  - "<stamp> <command>.ini": Win.ini's "COM1:" to "COM5:" of [Ports], one
-//    line each, "COM1:"="value" or "COM1:"=- for an entry that was absent.
-// The stamp is the local time, "2026-12-07 14.03.12", followed by ".01" to
-// ".99" when a record of that second (or of a later one, after the clock was
-// set back) exists, so that the names sort in the order the records were
-// made. The .reg file is written last: without it there is no record.
+// The journal of changes: around each command that writes settings, what it
+// may change is recorded in Backup\History beside the program, as it stood
+// before the command and as the command left it; Undo puts back what is
+// still as the command left it and removes the record, so that each Undo
+// steps further back. README, "The journal and Undo Last Change", gives the
+// record's form.
 #include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/platform.h"
+#include "restore/reg_file.h"
 #include "store/before_writing.h"
+#include "store/parameter_map.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
 
@@ -27,6 +25,30 @@ inline constexpr std::size_t kJournalSize = 20;  // the newest records kept
 
 // The Backup folder + "\History".
 std::string HistoryFolder(Platform& platform);
+
+// A registry key by its root and path, for the keys a command created.
+struct KeyName {
+  HKey root = kHKLM;
+  std::string path;
+};
+
+// What Undo of the newest record would do, worked out without writing.
+struct UndoPlan {
+  bool found = false;       // false: there is no record, nothing to do
+  std::string failure;      // the folder cannot be used; nothing else is set
+  std::string damage;       // the newest record cannot be used (it may be set aside)
+  std::string record;       // the record's path
+  std::string command;      // the command that made it
+  std::string time;         // when: "2026-12-07 14:03:12"
+  std::string account;      // whose HKEY_CURRENT_USER it recorded
+  std::vector<RegValueRecord> values;  // put back: as they were before the command
+  std::vector<std::pair<std::size_t, std::optional<std::string>>> ports;  // the same, by port
+  std::size_t unchanged = 0;  // put back already (a previous Undo that stopped)
+  std::vector<std::string> changedSince;  // kept: changed since by something else
+  std::vector<std::string> otherAccount;  // kept: another account's values
+  std::vector<KeyName> createdKeys;       // deepest first
+  bool createdPortsSection = false;
+};
 
 struct UndoResult {
   bool found = false;                 // false: there was no record, nothing changed
@@ -39,26 +61,53 @@ class Journal {
  public:
   Journal(RawRegistry& registry, ProfileStrings& profiles, Platform& platform);
 
-  // Records what command may change, then removes all but the newest
-  // kJournalSize records. The empty text when recorded, else why it was not
-  // (nothing of the record is left then).
-  std::string Record(const std::string& command);
+  // Before writing: records every value of the running family's map, the
+  // extra values given (any the map lacks) and the five ports, then removes
+  // all but the newest kJournalSize records. The empty text when recorded,
+  // else why it was not (nothing of the record is left then).
+  std::string Record(const std::string& command, const std::vector<RegValueRecord>& extra = {});
+  // After writing, whether the command finished or stopped at a failure: adds
+  // to the record that Record made what the command left, and the keys and
+  // the [Ports] section that it created. The empty text when done.
+  std::string Finish();
 
-  // Reads the whole newest record first (a record that is not fully
-  // understood changes nothing), puts back every value and entry, and removes
-  // the record only when all of them went back. Every failure is listed.
-  UndoResult UndoLast();
+  // Reads the newest record whole and compares it with the settings now.
+  UndoPlan PlanUndo();
+  // Puts back what the plan says, removes the keys (and the [Ports] section)
+  // that the command created and that are empty now, and removes the record
+  // when all of it went back. Every failure is listed.
+  UndoResult Undo(const UndoPlan& plan);
+  // Renames a damaged record so that it is kept but no longer the newest:
+  // the empty text when done.
+  std::string SetAside(const UndoPlan& plan);
 
  private:
+  struct Pending;
   RawRegistry& registry_;
   ProfileStrings& profiles_;
   Platform& platform_;
+  std::shared_ptr<Pending> pending_;
 };
+
+// Runs a writing command between the journal's two steps: right before its
+// first write the state is recorded (when it cannot be, goOnWithout is asked
+// with the reason, and false stops the command); when the command ends, done
+// or stopped by a failure, what it left is added. The command's own failure
+// is raised first; a failure of the last step after a command that went well.
+void RunRecorded(Journal& journal, const std::string& command,
+                 const std::function<bool(const std::string& reason)>& goOnWithout,
+                 const std::function<void(const BeforeWriting&)>& run);
 
 // The question asked when a change is about to be made without a record.
 std::string UnrecordedChangeQuestion(const std::string& command, const std::string& reason);
+// What Undo is about to do: "Undo Optimize of 2026-12-07 14:03:12?", the
+// values put back and those kept, one line each.
+std::string UndoQuestion(const UndoPlan& plan);
+// The question asked when the newest record cannot be used.
+std::string SetAsideQuestion(const UndoPlan& plan);
 // What Undo tells after it put a change back.
 std::string UndoneText(const UndoResult& result);
 inline constexpr const char* kNothingToUndo = "There is no change to undo.";
+inline constexpr const char* kSetAsideSuffix = ".damaged";
 
 }  // namespace iz

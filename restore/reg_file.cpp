@@ -4,6 +4,7 @@
 #include <set>
 #include <utility>
 
+#include "store/error.h"
 #include "store/settings_session.h"
 
 namespace iz {
@@ -287,7 +288,7 @@ class Reader {
       std::size_t p = pos;
       if (!ReadQuoted(line, p, &text, &reason)) return Failed(index, reason);
       if (p != line.size()) return Failed(index, "text after the closing quote");
-      if (text.size() >= kMaxRegValueBytes) return Failed(index, kTooLong);
+      if (const char* refused = QuotedTextRefusal(text)) return Failed(index, refused);
       r.present = true;
       r.type = kRegSz;
       r.data.assign(text.begin(), text.end());
@@ -356,7 +357,24 @@ std::string Quoted(const std::string& text) {
   return out + "\"";
 }
 
+const char* QuotedTextRefusal(const std::string& text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return "unexpected control character";
+  }
+  return text.size() >= kMaxRegValueBytes ? "value longer than 64 KiB" : nullptr;
+}
+
+std::string ValueLabel(const RegValueRecord& r) {
+  return std::string(r.root == kHKLM ? "HKLM\\" : "HKCU\\") + r.keyPath + "\\" +
+         (r.name.empty() ? "@" : r.name);
+}
+
 std::string WriteRegFile(const std::vector<RegValueRecord>& records) {
+  for (const RegValueRecord& r : records) {
+    if (r.present && r.data.size() > kMaxRegValueBytes) {
+      throw Error(FormatMessage(kValueTooLong, ValueLabel(r)));
+    }
+  }
   std::string out = std::string(kHeader) + kEol + kEol;
   std::vector<bool> done(records.size(), false);
   // Registry names compare without regard to case, so one key written in two
@@ -376,6 +394,7 @@ std::string WriteRegFile(const std::vector<RegValueRecord>& records) {
     }
     out += kEol;
   }
+  if (out.size() > kMaxSavedFileBytes) throw Error(kSavedFileTooLarge);
   return out;
 }
 

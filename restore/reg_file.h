@@ -24,9 +24,27 @@ struct RegValueRecord {
   bool operator==(const RegValueRecord& o) const;
 };
 
+// The limits of a saved file, written once: the writers refuse what the
+// reader would refuse, so that no file is said to be saved that cannot be
+// read back. A value may hold at most 64 KiB, a file at most 1 MiB (a file of
+// the whole map is a few kilobytes), a text in quotes no control character.
+inline constexpr std::size_t kMaxRegValueBytes = 64 * 1024;
+inline constexpr std::uint64_t kMaxSavedFileBytes = 1u << 20;
+inline constexpr const char* kValueTooLong = "%s is longer than 64 KiB, more than Undo and Restore can read back";
+inline constexpr const char* kSavedFileTooLarge =
+    "The settings would make a file larger than 1 MiB, more than Undo and Restore can read back";
+// The reason a text in quotes (a Win.ini entry, a name) cannot be written, or
+// nullptr when it can: the reader takes a line break for the end of a line.
+const char* QuotedTextRefusal(const std::string& text);
+
+// A value and its key as the user finds them in a registry editor:
+// "HKLM\System\...\DefaultTTL", "@" for a key's default value.
+std::string ValueLabel(const RegValueRecord& r);
+
 // The file text: "REGEDIT4", a blank line, then one [ROOT\key] section per
 // key (keys compared without regard to case, in order of first appearance)
-// holding its values in the given order. Lines end with CR LF.
+// holding its values in the given order. Lines end with CR LF. Raises
+// kValueTooLong naming the first value over the limit, and kSavedFileTooLarge.
 std::string WriteRegFile(const std::vector<RegValueRecord>& records);
 
 // A name or text in the file's quotes, with backslash and quote escaped.
@@ -48,7 +66,6 @@ struct RegFileParse {
 // result names the first such line and holds no records. So does a value of
 // more than kMaxRegValueBytes, and, when accept is given, the first record it
 // refuses ("not a setting that the backup saves"): the reader stops there.
-inline constexpr std::size_t kMaxRegValueBytes = 64 * 1024;
 inline constexpr std::size_t kMaxQuotedChars = 80;
 RegFileParse ReadRegFile(const std::string& text,
                          const std::function<bool(const RegValueRecord&)>& accept = nullptr);

@@ -99,6 +99,32 @@ std::string IniProfileStrings::ReadString(const std::string& file, const std::st
   return result;
 }
 
+bool IniProfileStrings::RemoveSection(const std::string& file, const std::string& section) {
+  namespace fs = std::filesystem;
+  const std::string path = RealPath(file);
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (!fs::exists(status)) return true;
+  std::string text;
+  if (!ReadWholeFile(path, &text)) return false;
+  const std::string rest = IniRemoveSection(text, section);
+  if (rest == text) return true;
+  if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) return false;
+  return WriteFileAtomically(path, rest);
+}
+
+std::vector<std::string> IniProfileStrings::SectionNames(const std::string& file) {
+  std::string text;
+  return ReadWholeFile(RealPath(file), &text) ? IniSectionNames(text) : std::vector<std::string>();
+}
+
+std::vector<std::string> IniProfileStrings::KeyNames(const std::string& file,
+                                                     const std::string& section) {
+  std::string text;
+  return ReadWholeFile(RealPath(file), &text) ? IniKeyNames(text, section)
+                                              : std::vector<std::string>();
+}
+
 void IniProfileStrings::Flush(const std::string&) {
   // Nothing is cached: every read goes to the file.
 }

@@ -8,6 +8,7 @@
 // old or the new file, never half of one.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "store/profile_file.h"
 
@@ -18,6 +19,11 @@ std::string IniWrite(const std::string& text, const std::string& section, const 
                      const std::string& value);
 // The text without the entry section/key (unchanged when it has none).
 std::string IniRemove(const std::string& text, const std::string& section, const std::string& key);
+// The text without the section: its header and every line up to the next.
+std::string IniRemoveSection(const std::string& text, const std::string& section);
+// The names of the sections, or of the entries of one section, in file order.
+std::vector<std::string> IniSectionNames(const std::string& text);
+std::vector<std::string> IniKeyNames(const std::string& text, const std::string& section);
 // The value of section/key in text, without surrounding blanks and one pair
 // of matching quotes; nothing when the section or key is absent.
 std::optional<std::string> IniRead(const std::string& text, const std::string& section,
@@ -40,6 +46,9 @@ class IniProfileStrings : public ProfileStrings {
                     const std::string& key) override;
   std::string ReadString(const std::string& file, const std::string& section,
                          const std::string& key, const std::string& defaultText) override;
+  bool RemoveSection(const std::string& file, const std::string& section) override;
+  std::vector<std::string> SectionNames(const std::string& file) override;
+  std::vector<std::string> KeyNames(const std::string& file, const std::string& section) override;
   void Flush(const std::string& file) override;
   std::string WindowsDirectory() override { return windowsDirectory_; }
 

@@ -125,6 +125,36 @@ std::string IniRemove(const std::string& text, const std::string& section, const
   return out;
 }
 
+std::string IniRemoveSection(const std::string& text, const std::string& section) {
+  std::vector<Line> lines = Parse(text);
+  const auto range = FindSection(lines, section);
+  if (range.first == std::string::npos) return text;
+  const std::string eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(range.first) - 1,
+              lines.begin() + static_cast<std::ptrdiff_t>(range.second));
+  std::string out;
+  for (const Line& line : lines) out += line.text + eol;
+  return out;
+}
+
+std::vector<std::string> IniSectionNames(const std::string& text) {
+  std::vector<std::string> names;
+  for (const Line& line : Parse(text)) {
+    if (line.isSection) names.push_back(line.name);
+  }
+  return names;
+}
+
+std::vector<std::string> IniKeyNames(const std::string& text, const std::string& section) {
+  const std::vector<Line> lines = Parse(text);
+  const auto range = FindSection(lines, section);
+  std::vector<std::string> names;
+  for (std::size_t i = range.first; range.first != std::string::npos && i < range.second; ++i) {
+    if (lines[i].isEntry) names.push_back(lines[i].name);
+  }
+  return names;
+}
+
 std::optional<std::string> IniRead(const std::string& text, const std::string& section,
                                    const std::string& key) {
   const std::vector<Line> lines = Parse(text);

@@ -42,6 +42,21 @@ std::string MemoryProfileStrings::ReadString(const std::string& file, const std:
   return value ? value->substr(0, kReadLimit) : defaultText;
 }
 
+bool MemoryProfileStrings::RemoveSection(const std::string& file, const std::string& section) {
+  const auto it = files_.find(Lower(file));
+  if (it != files_.end()) it->second = IniRemoveSection(it->second, section);
+  return true;
+}
+
+std::vector<std::string> MemoryProfileStrings::SectionNames(const std::string& file) {
+  return IniSectionNames(Text(file));
+}
+
+std::vector<std::string> MemoryProfileStrings::KeyNames(const std::string& file,
+                                                        const std::string& section) {
+  return IniKeyNames(Text(file), section);
+}
+
 std::string MemoryProfileStrings::Text(const std::string& file) const {
   const auto it = files_.find(Lower(file));
   return it == files_.end() ? std::string() : it->second;

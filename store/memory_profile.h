@@ -20,6 +20,9 @@ class MemoryProfileStrings : public ProfileStrings {
                     const std::string& key) override;
   std::string ReadString(const std::string& file, const std::string& section,
                          const std::string& key, const std::string& defaultText) override;
+  bool RemoveSection(const std::string& file, const std::string& section) override;
+  std::vector<std::string> SectionNames(const std::string& file) override;
+  std::vector<std::string> KeyNames(const std::string& file, const std::string& section) override;
   void Flush(const std::string&) override {}
   std::string WindowsDirectory() override { return windowsDirectory_; }
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <iterator>
 
 #include "store/settings_session.h"
 
@@ -277,6 +278,63 @@ long MemoryRegistry::DeleteValue(HKey key, const std::string& name) {
     }
   }
   Log("DeleteValue " + (h ? h->key->Display() : "?") + " [" + name + "]", status);
+  return status;
+}
+
+long MemoryRegistry::QueryKeyCounts(HKey key, std::uint32_t* subKeys, std::uint32_t* values) {
+  long status = kRegOk;
+  const std::optional<Handle> h = Lookup(key);
+  if (!TakeInjectedFailure(&status)) {
+    if (!h) {
+      status = kRegInvalidHandle;
+    } else if (!(h->access & kKeyQueryValue)) {
+      status = kRegAccessDenied;
+    } else {
+      *subKeys = static_cast<std::uint32_t>(h->key->children.size());
+      *values = static_cast<std::uint32_t>(h->key->values.size());
+    }
+  }
+  Log("QueryKeyCounts " + (h ? h->key->Display() : "?"), status);
+  return status;
+}
+
+long MemoryRegistry::DeleteKey(HKey parent, const std::string& subKey) {
+  long status = kRegOk;
+  const std::optional<Handle> from = Lookup(parent);
+  if (!TakeInjectedFailure(&status)) {
+    std::vector<std::string> names;
+    Key* owner = from ? from->key : nullptr;
+    if (!from) {
+      status = kRegInvalidHandle;
+    } else if (!SplitPath(subKey, &names) || names.empty()) {
+      status = kRegBadPathname;
+    } else {
+      std::string target = Lower(owner->path);
+      for (const std::string& name : names) target += (target.empty() ? "" : "\\") + Lower(name);
+      for (const FailingKey& f : failingKeys_) {
+        if (f.root == owner->root && (target == f.path || target.rfind(f.path + "\\", 0) == 0))
+          status = f.status;
+      }
+      for (std::size_t i = 0; status == kRegOk && i + 1 < names.size(); ++i) {
+        owner = owner->Child(names[i]);
+        if (!owner) status = kRegNotFound;
+      }
+      Key* key = status == kRegOk ? owner->Child(names.back()) : nullptr;
+      if (status != kRegOk) {
+        // refused above
+      } else if (!key) {
+        status = kRegNotFound;
+      } else if (!key->children.empty() || !(key->rights & kKeyDelete)) {
+        status = kRegAccessDenied;
+      } else {
+        for (auto it = handles_.begin(); it != handles_.end();) {
+          it = it->second.key == key ? handles_.erase(it) : std::next(it);
+        }
+        owner->children.erase(Lower(names.back()));
+      }
+    }
+  }
+  Log("DeleteKey " + (from ? from->key->Display() : "?") + " " + subKey, status);
   return status;
 }
 

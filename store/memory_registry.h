@@ -49,6 +49,10 @@ class MemoryRegistry : public RawRegistry {
   long QueryValue(HKey key, const std::string& name, std::uint32_t* type, void* data,
                   std::uint32_t* size) override;
   long DeleteValue(HKey key, const std::string& name) override;
+  long QueryKeyCounts(HKey key, std::uint32_t* subKeys, std::uint32_t* values) override;
+  // The NT family's rule: a key with subkeys is refused. Handles still open
+  // on the key become invalid.
+  long DeleteKey(HKey parent, const std::string& subKey) override;
 
   // --- Seeding (paths from the root, without a leading backslash). Each
   // creates the key and its parents as needed.

@@ -395,6 +395,18 @@ constexpr std::uint32_t FixedNumber(const char* key, const char* value, Op op) {
   return n;
 }
 
+// The two families of Windows, each with operations of its own.
+enum class System : std::uint8_t { Win9x, NT };
+// Whether an operation of the family (its Optimize, restores or reader)
+// touches the value: the values a journal record of that family holds.
+constexpr bool OfSystem(const Location& l, System system) {
+  const auto touches = [&l](Op op) { return At(l, op).act != Act::None; };
+  return system == System::NT
+             ? touches(Op::ApplyNT) || touches(Op::RestoreNT) || touches(Op::ReadNT)
+             : touches(Op::Apply9x) || touches(Op::Restore95) || touches(Op::Restore98) ||
+                   touches(Op::Read9x);
+}
+
 // The entry of a key and value name (any spelling of the key), or nullptr.
 const Location* FindLocation(HKey root, const char* key, const char* value);
 

@@ -1,6 +1,7 @@
 #pragma once
 // Profile files (Win.ini) and the Windows directory.
 #include <string>
+#include <vector>
 
 namespace iz {
 
@@ -20,6 +21,15 @@ class ProfileStrings {
   // GetPrivateProfileStringA with a 2048-character buffer (at most 2047 read).
   virtual std::string ReadString(const std::string& file, const std::string& section,
                                  const std::string& key, const std::string& defaultText) = 0;
+  // WritePrivateProfileStringA with no key: the section goes with all its
+  // lines; false when the file cannot be written. An absent one is no failure.
+  virtual bool RemoveSection(const std::string& file, const std::string& section) = 0;
+  // GetPrivateProfileStringA with no section: the names of the file's
+  // sections; with no key: the names of the section's entries. Empty for a
+  // file or section that does not exist.
+  virtual std::vector<std::string> SectionNames(const std::string& file) = 0;
+  virtual std::vector<std::string> KeyNames(const std::string& file,
+                                            const std::string& section) = 0;
   // WritePrivateProfileStringA(NULL, NULL, NULL, file): flushes cached copies.
   virtual void Flush(const std::string& file) = 0;
   // GetWindowsDirectoryA with 1023 of a 1024-character buffer offered.

@@ -33,6 +33,7 @@ inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
 inline constexpr std::uint32_t kKeySetValue = 0x0002;
 inline constexpr std::uint32_t kKeyCreateSubKey = 0x0004;
 inline constexpr std::uint32_t kKeyEnumerateSubKeys = 0x0008;
+inline constexpr std::uint32_t kKeyDelete = 0x10000;  // DELETE
 inline constexpr std::uint32_t kKeyRead = 0x20019;
 inline constexpr std::uint32_t kKeyQueryEnum = 0x20009;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
@@ -57,6 +58,12 @@ class RawRegistry {
   virtual long QueryValue(HKey key, const std::string& name, std::uint32_t* type,
                           void* data, std::uint32_t* size) = 0;
   virtual long DeleteValue(HKey key, const std::string& name) = 0;
+  // RegQueryInfoKeyA: how many subkeys and values the open key holds.
+  virtual long QueryKeyCounts(HKey key, std::uint32_t* subKeys, std::uint32_t* values) = 0;
+  // RegDeleteKeyA: removes the key below parent. The NT family refuses a key
+  // that has subkeys while the 9x family removes them with it, so a caller
+  // that must keep them removes only a key it found empty.
+  virtual long DeleteKey(HKey parent, const std::string& subKey) = 0;
 };
 
 }  // namespace iz

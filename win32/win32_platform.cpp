@@ -584,6 +584,12 @@ DateTime Win32Platform::Now() {
   return DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
+std::string Win32Platform::UserName() {
+  char name[257] = {};  // UNLEN + 1
+  DWORD size = sizeof name;
+  return GetUserNameA(name, &size) ? std::string(name) : std::string();
+}
+
 BOOL WINAPI MoveFileExNotImplemented(LPCSTR, LPCSTR, DWORD) {
   SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
   return FALSE;

@@ -12,6 +12,9 @@ class Win32ProfileStrings : public ProfileStrings {
                     const std::string& key) override;
   std::string ReadString(const std::string& file, const std::string& section,
                          const std::string& key, const std::string& defaultText) override;
+  bool RemoveSection(const std::string& file, const std::string& section) override;
+  std::vector<std::string> SectionNames(const std::string& file) override;
+  std::vector<std::string> KeyNames(const std::string& file, const std::string& section) override;
   void Flush(const std::string& file) override;
   std::string WindowsDirectory() override;
 };

@@ -42,4 +42,19 @@ long Win32Registry::DeleteValue(HKey key, const std::string& name) {
   return RegDeleteValueA(ToHKEY(key), name.c_str());
 }
 
+long Win32Registry::QueryKeyCounts(HKey key, std::uint32_t* subKeys, std::uint32_t* values) {
+  DWORD keys = 0, count = 0;
+  const LONG status = RegQueryInfoKeyA(ToHKEY(key), nullptr, nullptr, nullptr, &keys, nullptr,
+                                       nullptr, &count, nullptr, nullptr, nullptr, nullptr);
+  if (status == ERROR_SUCCESS) {
+    *subKeys = keys;
+    *values = count;
+  }
+  return status;
+}
+
+long Win32Registry::DeleteKey(HKey parent, const std::string& subKey) {
+  return RegDeleteKeyA(ToHKEY(parent), subKey.c_str());
+}
+
 }  // namespace iz

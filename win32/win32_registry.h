@@ -55,6 +55,8 @@ class Win32Registry : public RawRegistry {
   long QueryValue(HKey key, const std::string& name, std::uint32_t* type, void* data,
                   std::uint32_t* size) override;
   long DeleteValue(HKey key, const std::string& name) override;
+  long QueryKeyCounts(HKey key, std::uint32_t* subKeys, std::uint32_t* values) override;
+  long DeleteKey(HKey parent, const std::string& subKey) override;
 };
 
 }  // namespace iz

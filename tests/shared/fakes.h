@@ -3,8 +3,10 @@
 // registry decorator to build recorders and counters on, the version records
 // of the Windows the program knows, and the keys of a stock installation.
 #include <cctype>
+#include <iterator>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "model/platform.h"
 #include "store/memory_registry.h"
@@ -34,6 +36,30 @@ class MemoryProfiles : public ProfileStrings {
                          const std::string& defaultText) override {
     const auto it = entries.find(Lower(section + "]" + key));
     return it == entries.end() ? defaultText : it->second;
+  }
+  // Only entries are kept, so a section exists while it holds one.
+  bool RemoveSection(const std::string&, const std::string& section) override {
+    const std::string head = Lower(section + "]");
+    for (auto it = entries.begin(); it != entries.end();) {
+      it = it->first.compare(0, head.size(), head) == 0 ? entries.erase(it) : std::next(it);
+    }
+    return true;
+  }
+  std::vector<std::string> SectionNames(const std::string&) override {
+    std::vector<std::string> names;
+    for (const auto& [key, value] : entries) {
+      const std::string name = key.substr(0, key.find(']'));
+      if (names.empty() || names.back() != name) names.push_back(name);
+    }
+    return names;
+  }
+  std::vector<std::string> KeyNames(const std::string&, const std::string& section) override {
+    const std::string head = Lower(section + "]");
+    std::vector<std::string> names;
+    for (const auto& [key, value] : entries) {
+      if (key.compare(0, head.size(), head) == 0) names.push_back(key.substr(head.size()));
+    }
+    return names;
   }
   void Flush(const std::string&) override {}
   std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
@@ -70,6 +96,12 @@ class ForwardingRegistry : public RawRegistry {
   }
   long DeleteValue(HKey key, const std::string& name) override {
     return inner_.DeleteValue(key, name);
+  }
+  long QueryKeyCounts(HKey key, std::uint32_t* subKeys, std::uint32_t* values) override {
+    return inner_.QueryKeyCounts(key, subKeys, values);
+  }
+  long DeleteKey(HKey parent, const std::string& subKey) override {
+    return inner_.DeleteKey(parent, subKey);
   }
 
  private:
