@@ -36,9 +36,6 @@ constexpr const char* kOlderVersion =
     "change left";
 constexpr const char* kNotComplete = "%s is not complete: ";
 constexpr const char* kPortRefused = "Win.ini [Ports] %s cannot be recorded: ";
-constexpr const char* kNotFinished =
-    "The change was made, but what it left could not be recorded, so Undo cannot put it back: "
-    "%s";
 
 // The record's own lines: ";#" lines carry what regedit need not see, ";>"
 // lines the values as the command left them.
@@ -792,7 +789,7 @@ void RunRecorded(Journal& journal, const std::string& command,
   }
   if (!recorded) return;
   if (const std::string reason = journal.Finish(); !reason.empty()) {
-    throw Error(FormatMessage(kNotFinished, reason));
+    throw Error(FormatMessage(kLeftNotRecorded, reason));
   }
 }
 

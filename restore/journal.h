@@ -107,6 +107,10 @@ std::string UndoQuestion(const UndoPlan& plan);
 std::string SetAsideQuestion(const UndoPlan& plan);
 // What Undo tells after it put a change back.
 std::string UndoneText(const UndoResult& result);
+// Raised when the command went well but what it left could not be recorded.
+inline constexpr const char* kLeftNotRecorded =
+    "The change was made, but what it left could not be recorded, so Undo cannot put it back: "
+    "%s";
 inline constexpr const char* kNothingToUndo = "There is no change to undo.";
 inline constexpr const char* kSetAsideSuffix = ".damaged";
 

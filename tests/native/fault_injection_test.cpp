@@ -14,7 +14,12 @@
 #include <string>
 #include <vector>
 
+<<<<<<< HEAD
 #include "commands/izelvora.h"
+=======
+#include "app/izelvora.h"
+#include "restore/journal.h"
+>>>>>>> c7d5d19 (Journal tests: damaged records refused, Undo keeps what changed since and another account's values, records ordered by number whatever the clock)
 #include "native/panel_fixture.h"
 #include "restore/backup.h"
 #include "store/error.h"
@@ -176,7 +181,7 @@ Outcome RunOnce(const Operation& op, int failAt, long status, Fault fault = Faul
     if (failAt > 0 && fault == Fault::Grow) rig.registry.GrowBeforeCall(failAt);
   };
   rig.platform.afterWrite = [&](const std::string& path) {
-    if (!IsJournalRecord(path)) return;
+    if (!IsJournalRecord(path) || out.journaled) return;  // the record's first write only
     out.journaled = true;
     first = rig.registry.CallCount();
     arm();
@@ -273,7 +278,13 @@ TEST(FaultInjection, EveryFailedCallCompletesOrStopsWithTheStoreError) {
             EXPECT_EQ(run.platformCalls, clean.platformCalls);
             return;
           }
-          EXPECT_TRUE(IsStoreErrorText(error->text, *op.errors)) << error->text;
+          // A read failing after the command, as the journal records what it
+          // left, is named as that.
+          const std::string left = FormatMessage(kLeftNotRecorded, "");
+          EXPECT_TRUE(IsStoreErrorText(error->text, *op.errors) ||
+                      (error->text.rfind(left, 0) == 0 &&
+                       IsStoreErrorText(error->text.substr(left.size()), kReadErrors)))
+              << error->text;
           EXPECT_EQ(error->caption, kAppTitle);
           // The error is the last word: no prompt, no success message, no restart.
           EXPECT_EQ(run.messages.size(), 1u) << run.messages.back().text;
@@ -405,13 +416,31 @@ TEST(FaultInjection, UndoAfterAnInterruptedOptimizeRestoresTheStateBefore) {
       rig.profiles.WriteString("", map::kSectionPorts, "COM2:", "300,n,8,1");
       const Entries before = rig.registry.Dump();
       const auto iniBefore = rig.profiles.entries;
+      bool armed = false;
       rig.platform.afterWrite = [&](const std::string& path) {
-        if (IsJournalRecord(path)) rig.registry.FailCall(n);
+        if (IsJournalRecord(path) && !armed) rig.registry.FailCall(n);
+        armed = true;
       };
       rig.platform.answers = {op.answer};
       rig.w.Dispatch([&] { (rig.w.*op.run)(); });
       rig.platform.afterWrite = nullptr;
+<<<<<<< HEAD
       rig.w.Dispatch([&] { rig.w.OnUndoLastChange(); });
+=======
+      rig.registry.FailCall(0);  // a failure the command did not reach is not Undo's
+      const Entries left = rig.registry.Dump();
+      rig.platform.answers = {MsgAnswer::Yes};
+      rig.w.Dispatch([&] { rig.w.UndoLastChange1Click(); });
+      // A failure that struck the journal's reading of what the command left
+      // leaves a record that Undo refuses without changing anything.
+      if (std::any_of(rig.platform.messages.begin(), rig.platform.messages.end(),
+                      [](const FakePlatform::Message& m) {
+                        return m.text.find("did not finish") != std::string::npos;
+                      })) {
+        EXPECT_EQ(rig.registry.Dump(), left) << "call " << n;
+        continue;
+      }
+>>>>>>> c7d5d19 (Journal tests: damaged records refused, Undo keeps what changed since and another account's values, records ordered by number whatever the clock)
       EXPECT_EQ(rig.registry.Dump(), before) << "call " << n;
       EXPECT_EQ(rig.profiles.entries, iniBefore) << "call " << n;
       // Said before the panel's reading reports the odd VCACHE value.
