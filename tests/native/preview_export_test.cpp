@@ -377,8 +377,22 @@ TEST(CommandLine, ExportsAndOptimizesWithoutAWindow) {
   EXPECT_EQ(run({"/optimize", "/type", "modem", "/method", "3"}), cli::kExitOk);
   EXPECT_EQ(rig.recorder.writes.size(), 22u);
   EXPECT_EQ(out.back(), "Restart the computer for the new settings to take effect.");
+  // A newest record that is not whole is named, and nothing changes.
+  const std::string record = HistoryFolder(rig.platform) + "\\2026-12-07 14.03.12 #0001 Optimize.reg";
+  const std::string whole = rig.platform.files.at(record);
+  rig.platform.files[record] = whole.substr(0, whole.size() - 7);
+  const auto optimized = rig.registry.Dump();
+  EXPECT_EQ(run({"/undo"}), cli::kExitFailed);
+  EXPECT_EQ(rig.registry.Dump(), optimized);
+  EXPECT_EQ(out.end()[-2], "Internet Zelvora: " + record +
+                               " is not complete: it ends before the end of the record");
+  rig.platform.files[record] = whole;
+  // The question's lines are said, and the answer is yes.
+  out.clear();
   EXPECT_EQ(run({"/undo"}), cli::kExitOk);
   EXPECT_EQ(rig.registry.Dump(), before);
+  EXPECT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[0], "Undo Optimize of 2026-12-07 14:03:12?");
   EXPECT_EQ(out.back().rfind("The change made by Optimize on 2026-12-07 at 14:03:12", 0), 0u);
   EXPECT_EQ(run({"/undo"}), cli::kExitOk);
   EXPECT_EQ(out.back(), "There is no change to undo.");

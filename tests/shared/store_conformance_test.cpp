@@ -510,6 +510,46 @@ TEST_F(StoreConformance, ProfileEntries) {
   }
 }
 
+// Undo removes only a key it finds empty, deepest first: the count tells,
+// and a key with a subkey is refused (the NT family's rule, which the
+// program never relies on the 9x family to share).
+TEST_F(StoreConformance, KeyCountsAndDeletingAKey) {
+  Seed(kHKLM, P("@\\Made\\Deep"), "Start", kRegBinary, {1});
+  HKey key = 0;
+  ASSERT_EQ(Reg().OpenKey(kHKLM, P("@\\Made"), kKeyQueryValue, &key), kRegOk);
+  std::uint32_t subKeys = 9, values = 9;
+  EXPECT_EQ(Reg().QueryKeyCounts(key, &subKeys, &values), kRegOk);
+  EXPECT_EQ(subKeys, 1u);
+  EXPECT_EQ(values, 0u);
+  Reg().CloseKey(key);
+  EXPECT_NE(Reg().DeleteKey(kHKLM, P("@\\Made")), kRegOk);
+  EXPECT_TRUE(KeyExists(kHKLM, P("@\\Made\\Deep")));
+  EXPECT_EQ(Reg().DeleteKey(kHKLM, P("@\\Made\\Deep")), kRegOk);
+  EXPECT_EQ(Reg().DeleteKey(kHKLM, P("@\\Made")), kRegOk);
+  EXPECT_FALSE(KeyExists(kHKLM, P("@\\Made")));
+  EXPECT_EQ(Reg().DeleteKey(kHKLM, P("@\\Made")), kRegNotFound);
+}
+
+// A section is listed while it exists, even empty, and goes whole.
+TEST_F(StoreConformance, ProfileSections) {
+  const std::string path = target_->ScratchDirectory() + "\\Sections.ini";
+  ProfileStrings& profiles = target_->Profiles();
+  EXPECT_EQ(profiles.SectionNames(path), std::vector<std::string>{});
+  ASSERT_TRUE(profiles.WriteString(path, "windows", "load", "x"));
+  ASSERT_TRUE(profiles.WriteString(path, "Ports", "COM1:", "9600,n,8,1,x"));
+  ASSERT_TRUE(profiles.WriteString(path, "Ports", "COM2:", "x"));
+  EXPECT_EQ(profiles.KeyNames(path, "PORTS"), (std::vector<std::string>{"COM1:", "COM2:"}));
+  ASSERT_TRUE(profiles.RemoveString(path, "Ports", "COM1:"));
+  ASSERT_TRUE(profiles.RemoveString(path, "Ports", "COM2:"));
+  profiles.Flush(path);
+  EXPECT_EQ(profiles.SectionNames(path), (std::vector<std::string>{"windows", "Ports"}));
+  EXPECT_EQ(profiles.KeyNames(path, "Ports"), std::vector<std::string>{});
+  ASSERT_TRUE(profiles.RemoveSection(path, "ports"));
+  profiles.Flush(path);
+  EXPECT_EQ(profiles.SectionNames(path), std::vector<std::string>{"windows"});
+  EXPECT_EQ(profiles.ReadString(path, "windows", "load", ""), "x");
+}
+
 TEST_F(StoreConformance, ProfileReadsAtMost2047Characters) {
   const std::string path = target_->ScratchDirectory() + "\\Long.ini";
   ProfileFile file(target_->Profiles(), path);
