@@ -14,14 +14,10 @@
 #include <string>
 #include <vector>
 
-<<<<<<< HEAD
 #include "commands/izelvora.h"
-=======
-#include "app/izelvora.h"
-#include "restore/journal.h"
->>>>>>> c7d5d19 (Journal tests: damaged records refused, Undo keeps what changed since and another account's values, records ordered by number whatever the clock)
 #include "native/panel_fixture.h"
 #include "restore/backup.h"
+#include "restore/journal.h"
 #include "store/error.h"
 #include "store/memory_registry.h"
 #include "store/parameter_map.h"
@@ -428,13 +424,10 @@ TEST(FaultInjection, UndoAfterAnInterruptedOptimizeRestoresTheStateBefore) {
       rig.platform.answers = {op.answer};
       rig.w.Dispatch([&] { (rig.w.*op.run)(); });
       rig.platform.afterWrite = nullptr;
-<<<<<<< HEAD
-      rig.w.Dispatch([&] { rig.w.OnUndoLastChange(); });
-=======
       rig.registry.FailCall(0);  // a failure the command did not reach is not Undo's
       const Entries left = rig.registry.Dump();
       rig.platform.answers = {MsgAnswer::Yes};
-      rig.w.Dispatch([&] { rig.w.UndoLastChange1Click(); });
+      rig.w.Dispatch([&] { rig.w.OnUndoLastChange(); });
       // A failure that struck the journal's reading of what the command left
       // leaves a record that Undo refuses without changing anything.
       if (std::any_of(rig.platform.messages.begin(), rig.platform.messages.end(),
@@ -444,7 +437,6 @@ TEST(FaultInjection, UndoAfterAnInterruptedOptimizeRestoresTheStateBefore) {
         EXPECT_EQ(rig.registry.Dump(), left) << "call " << n;
         continue;
       }
->>>>>>> c7d5d19 (Journal tests: damaged records refused, Undo keeps what changed since and another account's values, records ordered by number whatever the clock)
       EXPECT_EQ(rig.registry.Dump(), before) << "call " << n;
       EXPECT_EQ(rig.profiles.entries, iniBefore) << "call " << n;
       // Said before the panel's reading reports the odd VCACHE value.
