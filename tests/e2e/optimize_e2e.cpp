@@ -433,8 +433,13 @@ TEST_P(UndoE2E, CtrlZAfterOptimizeLeavesRegistryAndWinIniAsTheyWere) {
   WriteLines(keep + ".values", before);
 
   program.CtrlKey('Z');
+  std::optional<Dialog> asked = program.WaitDialog();
+  ASSERT_TRUE(asked.has_value()) << "Ctrl+Z showed nothing";
+  EXPECT_EQ(asked->caption, "Confirm");
+  EXPECT_EQ(asked->text.rfind("Undo Optimize of ", 0), 0u) << asked->text;
+  program.Answer(*asked, IDYES);
   std::optional<Dialog> done = program.WaitDialog();
-  ASSERT_TRUE(done.has_value()) << "Ctrl+Z showed nothing";
+  ASSERT_TRUE(done.has_value()) << "Undo said nothing";
   EXPECT_EQ(done->caption, "Information");
   EXPECT_EQ(done->text.rfind("The change made by Optimize on ", 0), 0u) << done->text;
   EXPECT_NE(done->text.find("Windows must be restarted"), std::string::npos) << done->text;
@@ -444,6 +449,46 @@ TEST_P(UndoE2E, CtrlZAfterOptimizeLeavesRegistryAndWinIniAsTheyWere) {
   EXPECT_EQ(Ports(), portsBefore);
   EXPECT_EQ(GetFileAttributesA(record.c_str()), INVALID_FILE_ATTRIBUTES) << "the record stayed";
   EXPECT_FALSE(program.WaitDialog(500).has_value());
+}
+
+// A value changed with `reg add` after Optimize was changed by another
+// program: Undo's Confirm names it, and it is kept while the rest goes back.
+TEST(UndoChangedSinceE2E, AValueChangedWithRegAddIsNamedAndKept) {
+  Preserved preserved(kNT);
+  SeedHandTuned(kNT);
+  std::vector<std::string> expected = Found(kNT);
+  Program program(StartOptions::OnWindows("winxp"));
+  ASSERT_NE(program.Main(), nullptr);
+  program.Click(program.Find("Button", "CABLE / DSL"));
+  program.ToolButton(IDT_OPTIMIZE);
+  std::optional<Dialog> prompt = program.WaitDialog();
+  ASSERT_TRUE(prompt.has_value()) << "no restart prompt";
+  program.Answer(*prompt, IDNO);
+
+  ASSERT_EQ(std::system("reg add \"HKLM\\System\\CurrentControlSet\\Services\\Tcpip\\"
+                        "Parameters\" /v DefaultTTL /t REG_DWORD /d 100 /f >nul 2>&1"),
+            0);
+  for (std::size_t i = 0; i < kNT.size(); ++i) {
+    if (std::string(kNT[i].name) == "DefaultTTL") expected[i] = Found(kNT)[i];
+  }
+  program.CtrlKey('Z');
+  std::optional<Dialog> asked = program.WaitDialog();
+  ASSERT_TRUE(asked.has_value()) << "Ctrl+Z showed nothing";
+  EXPECT_EQ(asked->caption, "Confirm");
+  EXPECT_NE(asked->text.find("\n1 value was changed since by another program and is kept: "
+                             "DefaultTTL."),
+            std::string::npos)
+      << asked->text;
+  program.Answer(*asked, IDYES);
+  std::optional<Dialog> done = program.WaitDialog();
+  ASSERT_TRUE(done.has_value()) << "Undo said nothing";
+  EXPECT_EQ(done->caption, "Information");
+  program.Answer(*done, IDOK);
+  EXPECT_EQ(Found(kNT), expected);
+  EXPECT_EQ(RegRead(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+                    "DefaultTTL")
+                .data,
+            (std::vector<std::uint8_t>{100, 0, 0, 0}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, UndoE2E,
