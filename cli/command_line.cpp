@@ -178,10 +178,9 @@ int Optimize(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles
   const auto refuse = [](const std::string& reason) -> bool {
     throw Error("Nothing was written: the change could not be recorded for Undo. " + reason);
   };
-  Journal journal(registry, profiles, platform);
-  RunRecorded(journal, kOptimizeCommand, refuse, [&](const BeforeWriting& record) {
-    ApplySettings(FamilyOf(GetOSKind(platform)), panel, registry, profiles, platform, record);
-  });
+  JournalRun run(registry, profiles, platform, kOptimizeCommand, refuse);
+  ApplySettings(FamilyOf(GetOSKind(platform)), panel, registry, profiles, platform, run.Before());
+  run.Finish();
   print("Optimized for " + ProfileText(panel) + ".");
   print("Restart the computer for the new settings to take effect.");
   return kExitOk;

@@ -3,13 +3,13 @@
 // command of the menu, the toolbar and the keyboard. A handler is a short
 // entry point that hands the panel, a store session and the platform to the
 // operation below it; the Win32 view only forwards the user's events here.
-#include <functional>
 #include <string>
 
 #include "model/os_kind.h"
 #include "model/panel.h"
 #include "model/platform.h"
 #include "model/title.h"
+#include "restore/journal.h"
 #include "store/before_writing.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
@@ -79,11 +79,11 @@ class TIZelvora : public Panel {
   void OnRestorePrevious();
   // "&Undo Last Change": puts back what the newest journal record holds.
   void OnUndoLastChange();
-  // Runs a writing command between the journal's steps: before its first
-  // write the record of what command may change, or, when it cannot be made,
-  // the user's leave to go on without one (CommandStopped when refused); when
-  // it ends, what it left.
-  void Journaled(const char* command, const std::function<void(const BeforeWriting&)>& run);
+  // The journal's steps around a writing command: before its first write
+  // the record of what command may change, or, when it cannot be made, the
+  // user's leave to go on without one (CommandStopped when refused); when it
+  // ends, what it left.
+  JournalRun Journaled(const char* command);
 
   // --- first run, help and information
   void FirstRunCheck();

@@ -52,9 +52,9 @@ void TIZelvora::OnOptimize() {
 }
 
 void TIZelvora::ApplySettings(WinFamily family) {
-  Journaled(kOptimizeCommand, [this, family](const BeforeWriting& beforeWriting) {
-    iz::ApplySettings(family, *this, registry_, profiles_, platform_, beforeWriting);
-  });
+  JournalRun run = Journaled(kOptimizeCommand);
+  iz::ApplySettings(family, *this, registry_, profiles_, platform_, run.Before());
+  run.Finish();
 }
 
 void TIZelvora::OfferRestart(const std::string& connectionName) {

@@ -18,29 +18,26 @@ constexpr const char* kInformationCaption = "Information";
 void TIZelvora::OnRestoreDefaults() { RestoreDefaults(GetOSKind(platform_)); }
 
 void TIZelvora::RestoreDefaults(int kind) {
-  Journaled(kRestoreDefaultsCommand, [this, kind](const BeforeWriting& beforeWriting) {
-    iz::RestoreDefaults(kind, *this, registry_, profiles_, platform_, beforeWriting);
-  });
+  JournalRun run = Journaled(kRestoreDefaultsCommand);
+  iz::RestoreDefaults(kind, *this, registry_, profiles_, platform_, run.Before());
+  run.Finish();
 }
 
 void TIZelvora::OnBackup() { SaveSettings(registry_, profiles_, platform_); }
 
 void TIZelvora::OnRestorePrevious() {
-  Journaled(kRestorePreviousCommand, [this](const BeforeWriting& beforeWriting) {
-    RestoreSavedSettings(registry_, profiles_, platform_, beforeWriting);
-  });
+  JournalRun run = Journaled(kRestorePreviousCommand);
+  RestoreSavedSettings(registry_, profiles_, platform_, run.Before());
+  run.Finish();
 }
 
-void TIZelvora::Journaled(const char* command,
-                          const std::function<void(const BeforeWriting&)>& run) {
-  Journal journal(registry_, profiles_, platform_);
-  RunRecorded(
-      journal, command,
-      [this, command](const std::string& reason) {
-        return platform_.MessageBox(UnrecordedChangeQuestion(command, reason), kConfirmCaption,
-                                    MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
-      },
-      run);
+JournalRun TIZelvora::Journaled(const char* command) {
+  return JournalRun(registry_, profiles_, platform_, command,
+                    [this, command](const std::string& reason) {
+                      return platform_.MessageBox(UnrecordedChangeQuestion(command, reason),
+                                                  kConfirmCaption, MsgIcon::Question,
+                                                  MsgButtons::YesNo) == MsgAnswer::Yes;
+                    });
 }
 
 // No record is made before Undo itself: undoing it would only redo the

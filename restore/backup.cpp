@@ -57,9 +57,7 @@ std::vector<RegValueRecord> ParseSavedValues(const std::string& text, const std:
     return map::FindLocation(r.root, r.keyPath.c_str(), r.name.c_str()) != nullptr;
   });
   if (parse.ok()) return std::move(parse.records);
-  std::string where = "Line " + std::to_string(parse.badLine) + " of " + path;
-  if (!parse.badText.empty()) where += " (" + parse.badText + ")";
-  throw Error(where + " is not valid: " + parse.reason);
+  throw Error(InvalidLineText(parse.badLine, path, parse.badText, parse.reason));
 }
 
 }  // namespace

@@ -169,7 +169,8 @@ bool SameValue(const RegValueRecord& a, const RegValueRecord& b) {
 
 // The values a record of the family holds: the family's part of the map,
 // each once, then the extra values that the map lacks.
-std::vector<RegValueRecord> RowsOf(map::System family, const std::vector<RegValueRecord>& extra) {
+std::vector<RegValueRecord> RowsOf(map::System family, const std::vector<RegValueRecord>& extra,
+                                   std::size_t* mapRows = nullptr) {
   std::vector<RegValueRecord> rows;
   const auto add = [&rows](HKey root, const std::string& key, const std::string& name) {
     RegValueRecord r;
@@ -185,6 +186,7 @@ std::vector<RegValueRecord> RowsOf(map::System family, const std::vector<RegValu
   for (const map::Location& l : map::kParameterMap) {
     if (map::OfSystem(l, family)) add(l.root, l.key, l.value);
   }
+  if (mapRows != nullptr) *mapRows = rows.size();
   for (const RegValueRecord& e : extra) add(e.root, e.keyPath, e.name);
   return rows;
 }
@@ -236,8 +238,23 @@ bool ParseQuoted(const std::string& text, std::size_t& pos, std::string* out) {
   return false;
 }
 
-std::string PortText(std::size_t index, const PortEntry& port) {
-  return Quoted(map::kComPorts[index]) + "=" + (port ? Quoted(*port) : "-");
+// One line of the record: the parts, then the line break.
+void Line(std::string& out, const char* a, const std::string& b = std::string(),
+          const std::string& c = std::string()) {
+  out.append(a).append(b).append(c).append(kEol);
+}
+
+// The five ports, each on a line of the directive given ("before", "after").
+// A port that the reader would refuse is not written.
+void AddPorts(std::string& out, const char* directive, const std::vector<PortEntry>& ports) {
+  for (std::size_t i = 0; i < ports.size(); ++i) {
+    if (ports[i]) {
+      if (const char* refused = QuotedTextRefusal(*ports[i])) {
+        throw Error(FormatMessage(kPortRefused, map::kComPorts[i]) + refused);
+      }
+    }
+    Line(out, directive, Quoted(map::kComPorts[i]) + "=", ports[i] ? Quoted(*ports[i]) : "-");
+  }
 }
 
 // The body of WriteRegFile's text, without its "REGEDIT4" line and the blank
@@ -253,8 +270,6 @@ std::string RegBody(const std::vector<RegValueRecord>& values, const std::string
   return out;
 }
 
-std::string FamilyText(map::System family) { return family == map::System::NT ? "NT" : "9x"; }
-
 // A record read whole.
 struct ParsedRecord {
   map::System family = map::System::Win9x;
@@ -265,6 +280,10 @@ struct ParsedRecord {
   bool newSection = false;
   bool finished = false;
 };
+
+[[noreturn]] void Bad(std::size_t line, const std::string& path, const char* reason) {
+  throw Error(InvalidLineText(static_cast<int>(line), path, std::string(), reason));
+}
 
 // The record's text, strictly: every line understood, the parts in their
 // order, and every value of the rows and every port there before and, once
@@ -279,19 +298,13 @@ ParsedRecord ParseRecord(const std::string& text, const std::string& path,
     std::string line = text.substr(start, cut ? std::string::npos : end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(std::move(line));
-    if (cut) {
-      throw Error("Line " + std::to_string(lines.size()) + " of " + path +
-                  " is not valid: line cut off");
-    }
+    if (cut) Bad(lines.size(), path, "line cut off");
     start = end + 1;
   }
-  const auto bad = [&](std::size_t index, const std::string& reason) {
-    return Error("Line " + std::to_string(index + 1) + " of " + path + " is not valid: " + reason);
-  };
   const auto incomplete = [&](const std::string& what) {
     return Error(FormatMessage(kNotComplete, path) + what);
   };
-  if (lines.empty() || lines[0] != "REGEDIT4") throw bad(0, "not a REGEDIT4 file");
+  if (lines.empty() || lines[0] != "REGEDIT4") Bad(1, path, "not a REGEDIT4 file");
 
   ParsedRecord r;
   // Each part's lines at their own line numbers, the others left blank, so
@@ -303,15 +316,15 @@ ParsedRecord ParseRecord(const std::string& text, const std::string& path,
   std::vector<RegValueRecord> extra;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::string& line = lines[i];
-    if (stage == kEnded) throw bad(i, "text after the end of the record");
+    if (stage == kEnded) Bad(i + 1, path, "text after the end of the record");
     if (line.compare(0, 2, kAfterLine) == 0) {
-      if (stage != kAfterRest) throw bad(i, "unknown line");
+      if (stage != kAfterRest) Bad(i + 1, path, "unknown line");
       afterLines[i] = line.substr(2);
       continue;
     }
     if (line.compare(0, 2, kDirective) != 0) {
       const bool blank = line.find_first_not_of(" \t") == std::string::npos;
-      if (!blank && line[0] != ';' && stage != kBody) throw bad(i, "unknown line");
+      if (!blank && line[0] != ';' && stage != kBody) Bad(i + 1, path, "unknown line");
       beforeLines[i] = line;
       continue;
     }
@@ -321,7 +334,7 @@ ParsedRecord ParseRecord(const std::string& text, const std::string& path,
     std::size_t pos = 0;
     std::string quoted;
     if (word == "record" && stage == kHead) {
-      if (arg != kFormat) throw bad(i, "written by another version");
+      if (arg != kFormat) Bad(i + 1, path, "written by another version");
       stage = kFamily;
     } else if (word == "family" && stage == kFamily && (arg == "NT" || arg == "9x")) {
       r.family = arg == "NT" ? map::System::NT : map::System::Win9x;
@@ -333,7 +346,7 @@ ParsedRecord ParseRecord(const std::string& text, const std::string& path,
       KeyName key;
       if (!ParseKeyText(arg, &key, &pos) || arg.compare(pos, 1, " ") != 0 ||
           !ParseQuoted(arg, ++pos, &quoted) || pos != arg.size()) {
-        throw bad(i, "unknown line");
+        Bad(i + 1, path, "unknown line");
       }
       RegValueRecord e;
       e.root = key.root;
@@ -344,15 +357,15 @@ ParsedRecord ParseRecord(const std::string& text, const std::string& path,
                (word == "after" && (stage == kBody || stage == kAfterPorts))) {
       std::vector<PortEntry>& ports = word == "before" ? r.portsBefore : r.portsAfter;
       const std::string head = Quoted(map::kComPorts[ports.size()]) + "=";
-      if (arg.compare(0, head.size(), head) != 0) throw bad(i, "not the next port");
+      if (arg.compare(0, head.size(), head) != 0) Bad(i + 1, path, "not the next port");
       pos = head.size();
       if (arg.compare(pos, std::string::npos, "-") == 0) {
         ports.emplace_back();
       } else if (ParseQuoted(arg, pos, &quoted) && pos == arg.size()) {
-        if (const char* refused = QuotedTextRefusal(quoted)) throw bad(i, refused);
+        if (const char* refused = QuotedTextRefusal(quoted)) Bad(i + 1, path, refused);
         ports.emplace_back(std::move(quoted));
       } else {
-        throw bad(i, "unknown value");
+        Bad(i + 1, path, "unknown value");
       }
       if (ports.size() == map::kComPortsWritten) {
         stage = word == "before" ? kBody : kAfterRest;
@@ -361,7 +374,7 @@ ParsedRecord ParseRecord(const std::string& text, const std::string& path,
       }
     } else if (word == "new-key" && stage == kAfterRest) {
       KeyName key;
-      if (!ParseKeyText(arg, &key, &pos) || pos != arg.size()) throw bad(i, "unknown line");
+      if (!ParseKeyText(arg, &key, &pos) || pos != arg.size()) Bad(i + 1, path, "unknown line");
       r.newKeys.push_back(std::move(key));
     } else if (word == "new-section" && stage == kAfterRest &&
                arg == std::string("[") + map::kSectionPorts + "]") {
@@ -370,7 +383,7 @@ ParsedRecord ParseRecord(const std::string& text, const std::string& path,
       r.finished = stage == kAfterRest;
       stage = kEnded;
     } else {
-      throw bad(i, "unknown line");
+      Bad(i + 1, path, "unknown line");
     }
   }
   if (stage != kEnded) throw incomplete("it ends before the end of the record");
@@ -384,9 +397,7 @@ ParsedRecord ParseRecord(const std::string& text, const std::string& path,
                          [&](const RegValueRecord& row) { return SameValue(row, v); });
     });
     if (!parse.ok()) {
-      std::string where = "Line " + std::to_string(parse.badLine) + " of " + path;
-      if (!parse.badText.empty()) where += " (" + parse.badText + ")";
-      throw Error(where + " is not valid: " + parse.reason);
+      throw Error(InvalidLineText(parse.badLine, path, parse.badText, parse.reason));
     }
     std::vector<RegValueRecord> ordered;
     for (const RegValueRecord& row : r.rows) {
@@ -470,6 +481,8 @@ std::string HistoryFolder(Platform& platform) {
 Journal::Journal(RawRegistry& registry, ProfileStrings& profiles, Platform& platform)
     : registry_(registry), profiles_(profiles), platform_(platform) {}
 
+Journal::~Journal() = default;
+
 std::string Journal::Record(const std::string& command, const std::vector<RegValueRecord>& extra) {
   pending_.reset();
   const std::string backup = BackupFolder(platform_);
@@ -486,34 +499,28 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   std::vector<std::string> files;
   if (!platform_.ListFiles(history, &files)) return FormatMessage(kUnableToList, history);
 
-  auto pending = std::make_shared<Pending>();
+  auto pending = std::make_unique<Pending>();
   const map::System family =
       IsNTFamily(GetOSKind(platform_)) ? map::System::NT : map::System::Win9x;
-  pending->rows = RowsOf(family, extra);
+  std::size_t mapRows = 0;
+  pending->rows = RowsOf(family, extra, &mapRows);
   const std::string account = platform_.UserName();
   try {
     const std::vector<RegValueRecord> before = CaptureValues(registry_, pending->rows);
     const std::vector<PortEntry> ports = CapturePorts(profiles_);
     std::string& text = pending->text;
-    text = std::string("REGEDIT4") + kEol + kEol +
-           "; Internet Zelvora journal: the settings before " + command + ", which regedit" +
-           kEol + "; imports as they are. The lines \";#\" and \";>\" are for Undo." + kEol;
-    text += kDirective + std::string("record ") + kFormat + kEol;
-    text += kDirective + std::string("family ") + FamilyText(family) + kEol;
-    text += kDirective + std::string("account ") + Quoted(account) + kEol;
-    for (std::size_t i = RowsOf(family, {}).size(); i < pending->rows.size(); ++i) {
+    Line(text, "REGEDIT4");
+    Line(text, "");
+    Line(text, "; Internet Zelvora journal: the settings before ", command, ", which regedit");
+    Line(text, "; imports as they are. The lines \";#\" and \";>\" are for Undo.");
+    Line(text, ";#record ", kFormat);
+    Line(text, ";#family ", family == map::System::NT ? "NT" : "9x");
+    Line(text, ";#account ", Quoted(account));
+    for (std::size_t i = mapRows; i < pending->rows.size(); ++i) {
       const RegValueRecord& e = pending->rows[i];
-      text += kDirective + std::string("extra ") + KeyText(e.root, e.keyPath) + " " +
-              Quoted(e.name) + kEol;
+      Line(text, ";#extra ", KeyText(e.root, e.keyPath) + " ", Quoted(e.name));
     }
-    for (std::size_t i = 0; i < ports.size(); ++i) {
-      if (ports[i]) {
-        if (const char* refused = QuotedTextRefusal(*ports[i])) {
-          throw Error(FormatMessage(kPortRefused, map::kComPorts[i]) + refused);
-        }
-      }
-      text += kDirective + std::string("before ") + PortText(i, ports[i]) + kEol;
-    }
+    AddPorts(text, ";#before ", ports);
     text += RegBody(before, "");
   } catch (const Error& e) {
     return e.what();
@@ -539,7 +546,8 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   for (long n = sequence; n >= 10000; n /= 10) ++digits;
   pending->path = history + "\\" + StampOf(platform_.Now()) + " #" +
                   Decimal(static_cast<int>(sequence), digits) + " " + command + kRecordExtension;
-  const std::string whole = pending->text + kDirective + "end" + kEol;
+  std::string whole = pending->text;
+  Line(whole, ";#end");
   if (whole.size() > kMaxSavedFileBytes) return kSavedFileTooLarge;
   // What Undo could not read is not written (an account's name that breaks
   // its line, say).
@@ -551,7 +559,6 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   if (!platform_.WriteFileAtomically(pending->path, whole)) {
     return FormatMessage(kUnableToWrite, pending->path);
   }
-  pending_ = pending;
 
   // The oldest records go, and an older version's ports part whose record is
   // gone. The folder was listed above; with this record added that listing
@@ -559,6 +566,7 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   // which the next record sees. A file that cannot be removed now is tried
   // again next time.
   files.push_back(pending->path.substr(history.size() + 1));
+  pending_ = std::move(pending);
   const std::vector<RecordName> records = RecordsIn(files, kRecordExtension);
   const std::size_t excess = records.size() > kJournalSize ? records.size() - kJournalSize : 0;
   for (std::size_t i = 0; i < excess; ++i) {
@@ -576,34 +584,27 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
 
 std::string Journal::Finish() {
   if (!pending_) return std::string();
-  const std::shared_ptr<Pending> pending = std::move(pending_);
+  const std::unique_ptr<Pending> pending = std::move(pending_);
   std::string text = pending->text;
   try {
     const std::vector<RegValueRecord> after = CaptureValues(registry_, pending->rows);
-    const std::vector<PortEntry> ports = CapturePorts(profiles_);
-    for (std::size_t i = 0; i < ports.size(); ++i) {
-      if (ports[i]) {
-        if (const char* refused = QuotedTextRefusal(*ports[i])) {
-          throw Error(FormatMessage(kPortRefused, map::kComPorts[i]) + refused);
+    AddPorts(text, ";#after ", CapturePorts(profiles_));
+    // Deepest first, as Undo removes them.
+    std::size_t deepest = 0;
+    for (const KeyName& key : pending->absentKeys) deepest = std::max(deepest, Depth(key));
+    for (std::size_t depth = deepest + 1; depth-- > 0;) {
+      for (const KeyName& key : pending->absentKeys) {
+        if (Depth(key) == depth && KeyExists(registry_, key)) {
+          Line(text, ";#new-key ", KeyText(key.root, key.path));
         }
       }
-      text += kDirective + std::string("after ") + PortText(i, ports[i]) + kEol;
-    }
-    std::vector<KeyName> created;
-    for (const KeyName& key : pending->absentKeys) {
-      if (KeyExists(registry_, key)) created.push_back(key);
-    }
-    std::stable_sort(created.begin(), created.end(),
-                     [](const KeyName& a, const KeyName& b) { return Depth(a) > Depth(b); });
-    for (const KeyName& key : created) {
-      text += kDirective + std::string("new-key ") + KeyText(key.root, key.path) + kEol;
     }
     if (!pending->portsSectionExisted &&
         HasSection(profiles_, WinIniPath(profiles_), map::kSectionPorts)) {
-      text += kDirective + std::string("new-section [") + map::kSectionPorts + "]" + kEol;
+      Line(text, ";#new-section [", map::kSectionPorts, "]");
     }
     text += RegBody(after, kAfterLine);
-    text += kDirective + std::string("end") + kEol;
+    Line(text, ";#end");
     if (text.size() > kMaxSavedFileBytes) throw Error(kSavedFileTooLarge);
   } catch (const Error& e) {
     return e.what();
@@ -772,23 +773,32 @@ std::string Journal::SetAside(const UndoPlan& plan) {
   return std::string();
 }
 
-void RunRecorded(Journal& journal, const std::string& command,
-                 const std::function<bool(const std::string& reason)>& goOnWithout,
-                 const std::function<void(const BeforeWriting&)>& run) {
-  bool recorded = false;
-  const BeforeWriting before = [&] {
-    const std::string reason = journal.Record(command);
-    recorded = reason.empty();
-    if (!recorded && !goOnWithout(reason)) throw CommandStopped();
-  };
+JournalRun::JournalRun(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+                       const char* command, std::function<bool(const std::string&)> goOnWithout)
+    : journal_(registry, profiles, platform), command_(command),
+      goOnWithout_(std::move(goOnWithout)) {}
+
+JournalRun::~JournalRun() {
+  if (!recorded_) return;
   try {
-    run(before);
+    journal_.Finish();
   } catch (...) {
-    if (recorded) journal.Finish();
-    throw;
+    // The command's own failure is the one reported.
   }
-  if (!recorded) return;
-  if (const std::string reason = journal.Finish(); !reason.empty()) {
+}
+
+BeforeWriting JournalRun::Before() {
+  return [this] {
+    const std::string reason = journal_.Record(command_);
+    recorded_ = reason.empty();
+    if (!recorded_ && !goOnWithout_(reason)) throw CommandStopped();
+  };
+}
+
+void JournalRun::Finish() {
+  if (!recorded_) return;
+  recorded_ = false;
+  if (const std::string reason = journal_.Finish(); !reason.empty()) {
     throw Error(FormatMessage(kLeftNotRecorded, reason));
   }
 }

@@ -60,6 +60,7 @@ struct UndoResult {
 class Journal {
  public:
   Journal(RawRegistry& registry, ProfileStrings& profiles, Platform& platform);
+  ~Journal();
 
   // Before writing: records every value of the running family's map, the
   // extra values given (any the map lacks) and the five ports, then removes
@@ -86,17 +87,32 @@ class Journal {
   RawRegistry& registry_;
   ProfileStrings& profiles_;
   Platform& platform_;
-  std::shared_ptr<Pending> pending_;
+  std::unique_ptr<Pending> pending_;
 };
 
-// Runs a writing command between the journal's two steps: right before its
-// first write the state is recorded (when it cannot be, goOnWithout is asked
-// with the reason, and false stops the command); when the command ends, done
-// or stopped by a failure, what it left is added. The command's own failure
-// is raised first; a failure of the last step after a command that went well.
-void RunRecorded(Journal& journal, const std::string& command,
-                 const std::function<bool(const std::string& reason)>& goOnWithout,
-                 const std::function<void(const BeforeWriting&)>& run);
+// One writing command between the journal's two steps. Before() is the step
+// the command takes right before its first write: the state is recorded, or,
+// when it cannot be, goOnWithout is asked with the reason and false stops the
+// command. Finish(), once the command went well, adds what it left, and
+// raises kLeftNotRecorded when it cannot; a command that stopped at a
+// failure has it added as the run ends, quietly.
+class JournalRun {
+ public:
+  JournalRun(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+             const char* command, std::function<bool(const std::string& reason)> goOnWithout);
+  ~JournalRun();
+  JournalRun(const JournalRun&) = delete;
+  JournalRun& operator=(const JournalRun&) = delete;
+
+  BeforeWriting Before();
+  void Finish();
+
+ private:
+  Journal journal_;
+  const char* command_;
+  std::function<bool(const std::string&)> goOnWithout_;
+  bool recorded_ = false;
+};
 
 // The question asked when a change is about to be made without a record.
 std::string UnrecordedChangeQuestion(const std::string& command, const std::string& reason);

@@ -398,6 +398,13 @@ std::string WriteRegFile(const std::vector<RegValueRecord>& records) {
   return out;
 }
 
+std::string InvalidLineText(int line, const std::string& path, const std::string& text,
+                            const std::string& reason) {
+  std::string where = "Line " + std::to_string(line) + " of " + path;
+  if (!text.empty()) where += " (" + text + ")";
+  return where + " is not valid: " + reason;
+}
+
 RegFileParse ReadRegFile(const std::string& text,
                          const std::function<bool(const RegValueRecord&)>& accept) {
   return Reader(text, accept).Run();

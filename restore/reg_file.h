@@ -67,6 +67,10 @@ struct RegFileParse {
 // more than kMaxRegValueBytes, and, when accept is given, the first record it
 // refuses ("not a setting that the backup saves"): the reader stops there.
 inline constexpr std::size_t kMaxQuotedChars = 80;
+// "Line 3 of C:\\...\\Registry.reg ("x"=-) is not valid: reason", the text in
+// brackets only when there is one.
+std::string InvalidLineText(int line, const std::string& path, const std::string& text,
+                            const std::string& reason);
 RegFileParse ReadRegFile(const std::string& text,
                          const std::function<bool(const RegValueRecord&)>& accept = nullptr);
 

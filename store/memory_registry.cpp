@@ -302,39 +302,28 @@ long MemoryRegistry::DeleteKey(HKey parent, const std::string& subKey) {
   long status = kRegOk;
   const std::optional<Handle> from = Lookup(parent);
   if (!TakeInjectedFailure(&status)) {
-    std::vector<std::string> names;
+    const std::size_t slash = subKey.rfind('\\');
     Key* owner = from ? from->key : nullptr;
+    if (owner != nullptr && slash != std::string::npos) {
+      owner = Find(owner->root, (owner->path.empty() ? "" : owner->path + "\\") +
+                                    subKey.substr(0, slash));
+    }
+    const std::string name = slash == std::string::npos ? subKey : subKey.substr(slash + 1);
+    Key* key = owner != nullptr ? owner->Child(name) : nullptr;
     if (!from) {
       status = kRegInvalidHandle;
-    } else if (!SplitPath(subKey, &names) || names.empty()) {
-      status = kRegBadPathname;
+    } else if (key == nullptr) {
+      status = kRegNotFound;
+    } else if (!key->children.empty() || !(key->rights & kKeyDelete)) {
+      status = kRegAccessDenied;
     } else {
-      std::string target = Lower(owner->path);
-      for (const std::string& name : names) target += (target.empty() ? "" : "\\") + Lower(name);
-      for (const FailingKey& f : failingKeys_) {
-        if (f.root == owner->root && (target == f.path || target.rfind(f.path + "\\", 0) == 0))
-          status = f.status;
+      for (auto it = handles_.begin(); it != handles_.end();) {
+        it = it->second.key == key ? handles_.erase(it) : std::next(it);
       }
-      for (std::size_t i = 0; status == kRegOk && i + 1 < names.size(); ++i) {
-        owner = owner->Child(names[i]);
-        if (!owner) status = kRegNotFound;
-      }
-      Key* key = status == kRegOk ? owner->Child(names.back()) : nullptr;
-      if (status != kRegOk) {
-        // refused above
-      } else if (!key) {
-        status = kRegNotFound;
-      } else if (!key->children.empty() || !(key->rights & kKeyDelete)) {
-        status = kRegAccessDenied;
-      } else {
-        for (auto it = handles_.begin(); it != handles_.end();) {
-          it = it->second.key == key ? handles_.erase(it) : std::next(it);
-        }
-        owner->children.erase(Lower(names.back()));
-      }
+      owner->children.erase(Lower(name));
     }
   }
-  Log("DeleteKey " + (from ? from->key->Display() : "?") + " " + subKey, status);
+  Log("DeleteKey " + subKey, status);
   return status;
 }
 
