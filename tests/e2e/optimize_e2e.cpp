@@ -460,7 +460,7 @@ TEST(UndoChangedSinceE2E, AValueChangedWithRegAddIsNamedAndKept) {
   Program program(StartOptions::OnWindows("winxp"));
   ASSERT_NE(program.Main(), nullptr);
   program.Click(program.Find("Button", "CABLE / DSL"));
-  program.ToolButton(IDT_OPTIMIZE);
+  program.ToolButton(IDM_OPTIMIZE_CONNECTION);
   std::optional<Dialog> prompt = program.WaitDialog();
   ASSERT_TRUE(prompt.has_value()) << "no restart prompt";
   program.Answer(*prompt, IDNO);

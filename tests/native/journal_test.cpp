@@ -356,6 +356,25 @@ TEST(Journal, ARecordThatIsNotWholeIsRefusedAndCanBeSetAside) {
   EXPECT_EQ(LastText(rig).rfind("Undo Optimize of 2026-12-07 14:03:12?\n", 0), 0u) << LastText(rig);
   EXPECT_EQ(Now(rig), optimized);
 
+  // A value the record lists beside the map is required as the map's are.
+  for (const std::string& name : History(rig.platform)) rig.platform.files.erase(kHistory + "\\" + name);
+  RegValueRecord adapter;
+  adapter.keyPath = std::string(kTcpipInterfacesKey) + "\\{4D36E972}";
+  adapter.name = kMTU;
+  rig.registry.SetDword(kHKLM, adapter.keyPath, kMTU, 1400);
+  Journal journal(rig.registry, rig.profiles, rig.platform);
+  ASSERT_EQ(journal.Record(kOptimizeCommand, {adapter}), "");
+  ASSERT_EQ(journal.Finish(), "");
+  const std::string listed = kHistory + "\\2026-12-07 14.03.13 #0001 Optimize.reg";
+  std::string text = rig.platform.files.at(listed);
+  ASSERT_NE(text.find(";#extra [HKEY_LOCAL_MACHINE\\" + adapter.keyPath + "] \"MTU\"\r\n"),
+            std::string::npos);
+  text.erase(text.rfind(";>\"MTU\"=dword:00000578\r\n"), 24);
+  rig.platform.files[listed] = text;
+  EXPECT_EQ(journal.PlanUndo().damage,
+            listed + " is not complete: it does not hold HKLM\\" + adapter.keyPath +
+                "\\MTU as it was after Optimize");
+
   // A record of the older version is named as such.
   for (const std::string& name : History(rig.platform)) rig.platform.files.erase(kHistory + "\\" + name);
   const std::string old = kHistory + "\\2026-12-07 14.03.12.01 Optimize.reg";
