@@ -158,6 +158,20 @@ TEST_F(BackupTest, AnUnreadableValueStopsBackupAndKeepsThePreviousOne) {
   EXPECT_EQ(platform.files, files);
 }
 
+// Nor is a file saved that Restore would refuse: a value over 64 KiB.
+TEST_F(BackupTest, AValueRestoreWouldRefuseStopsBackup) {
+  platform.directories.insert(kFolder);
+  platform.files[kRegFile] = "previous";
+  const auto files = platform.files;
+  registry.SetRaw(kHKLM, kTcpipParametersKey, kDefaultTTL, kRegBinary,
+                  std::vector<std::uint8_t>(65537, 1));
+  w.Dispatch([&] { w.OnBackup(); });
+  EXPECT_EQ(Last(platform), std::string("HKLM\\") + kTcpipParametersKey +
+                                "\\DefaultTTL is longer than 64 KiB, more than Undo and "
+                                "Restore can read back.");
+  EXPECT_EQ(platform.files, files);
+}
+
 // The Backup folder may be writable by other users: a junction or link as the
 // folder, or as a file the command would read or write, is refused.
 TEST(BackupLinks, AreRefusedAndNotFollowed) {
