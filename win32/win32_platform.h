@@ -63,11 +63,8 @@ class Win32Platform : public Platform {
   bool ListFiles(const std::string& folder, std::vector<std::string>* names) override;
   bool DeleteFile(const std::string& path) override;
   DateTime Now() override;
-<<<<<<< HEAD
   void ShowFindMtu(const std::function<void(int mtu)>& useMtu) override;
-=======
   std::string UserName() override;
->>>>>>> 82b919c (Journal records that are complete or not used: before and after parts, a sequence in the name, Undo that puts back only what is still as the command left it)
 
   // The atomic write's and copy's MoveFileEx; null: the system's. Tests put
   // MoveFileExNotImplemented here to take the 9x fallback under any Windows.

@@ -34,11 +34,8 @@ class FakePlatform : public Platform {
   std::set<std::string> links;               // reparse points
   std::set<std::string> lockedFolders;       // cannot be created, nor written or listed in
   DateTime now{2026, 12, 7, 14, 3, 12};
-<<<<<<< HEAD
   int mtuToUse = 0;  // the window's "&Use as Custom MTU" is pressed with it; 0: closed
-=======
   std::string userName = "alice";
->>>>>>> 82b919c (Journal records that are complete or not used: before and after parts, a sequence in the name, Undo that puts back only what is still as the command left it)
 
   // Runs after each file written (after the write, whatever its result).
   std::function<void(const std::string& path)> afterWrite;
@@ -188,14 +185,11 @@ class FakePlatform : public Platform {
     return !readOnly.count(path) && files.erase(path) > 0;
   }
   DateTime Now() override { return now; }
-<<<<<<< HEAD
   void ShowFindMtu(const std::function<void(int)>& useMtu) override {
     calls.push_back("ShowFindMtu");
     if (mtuToUse) useMtu(mtuToUse);
   }
-=======
   std::string UserName() override { return userName; }
->>>>>>> 82b919c (Journal records that are complete or not used: before and after parts, a sequence in the name, Undo that puts back only what is still as the command left it)
 
  private:
   void Log(const std::string& line, const std::string& path) {
