@@ -175,10 +175,7 @@ int Optimize(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles
              Platform& platform, const Print& print) {
   // The window asks whether to go on when the journal cannot record the
   // change; nobody can answer here, so the change is not made.
-  const auto refuse = [](const std::string& reason) -> bool {
-    throw Error("Nothing was written: the change could not be recorded for Undo. " + reason);
-  };
-  JournalRun run(registry, profiles, platform, kOptimizeCommand, refuse);
+  JournalRun run(registry, profiles, platform, kOptimizeCommand, WithoutRecord::Refuse);
   ApplySettings(FamilyOf(GetOSKind(platform)), panel, registry, profiles, platform, run.Before());
   run.Finish();
   print("Optimized for " + ProfileText(panel) + ".");

@@ -32,12 +32,7 @@ void TIZelvora::OnRestorePrevious() {
 }
 
 JournalRun TIZelvora::Journaled(const char* command) {
-  return JournalRun(registry_, profiles_, platform_, command,
-                    [this, command](const std::string& reason) {
-                      return platform_.MessageBox(UnrecordedChangeQuestion(command, reason),
-                                                  kConfirmCaption, MsgIcon::Question,
-                                                  MsgButtons::YesNo) == MsgAnswer::Yes;
-                    });
+  return JournalRun(registry_, profiles_, platform_, command, WithoutRecord::Ask);
 }
 
 // No record is made before Undo itself: undoing it would only redo the

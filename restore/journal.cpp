@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <set>
-#include <tuple>
 #include <utility>
 
 #include "model/os_kind.h"
@@ -48,15 +46,8 @@ struct RootName {
 };
 constexpr RootName kRootNames[] = {{kHKLM, "HKEY_LOCAL_MACHINE"}, {kHKCU, "HKEY_CURRENT_USER"}};
 
-const char* NameOfRoot(HKey root) { return root == kHKCU ? kRootNames[1].name : kRootNames[0].name; }
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && Lower(s.substr(s.size() - tail.size())) == tail;
+const char* NameOfRoot(HKey root) {
+  return root == kHKCU ? kRootNames[1].name : kRootNames[0].name;
 }
 
 bool Digits(const std::string& s, std::size_t at, std::size_t count) {
@@ -92,61 +83,74 @@ bool ValidStamp(const std::string& b) {
 // older version's "<stamp>[.NN] <command>.reg"; ".damaged" after either when
 // set aside.
 struct RecordName {
-  std::string stamp;
+  std::string base;  // the file name without extension: the stamp first
+  std::size_t commandAt = 0;
   long sequence = 0;    // 0: an older version's record, older than every other
   int oldSequence = 0;  // its ".NN"
-  std::string command;
-  std::string base;  // the file name without extension
   bool setAside = false;
 
   bool operator<(const RecordName& o) const {
-    return std::tie(sequence, stamp, oldSequence) < std::tie(o.sequence, o.stamp, o.oldSequence);
+    if (sequence != o.sequence) return sequence < o.sequence;
+    const int stamps = base.compare(0, kStampLength, o.base, 0, kStampLength);
+    return stamps != 0 ? stamps < 0 : oldSequence < o.oldSequence;
   }
 };
 
+bool EndsWithNoCase(const std::string& s, const std::string& tail) {
+  if (s.size() < tail.size()) return false;
+  for (std::size_t i = 0; i < tail.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) != tail[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // Only files of exactly the journal's form count; anything else a user put
 // into the folder is left alone.
-std::optional<RecordName> ParseRecordName(const std::string& file, const std::string& extension) {
-  RecordName r;
-  std::string ext = extension;
-  if (EndsWith(file, extension + kSetAsideSuffix)) {
-    r.setAside = true;
-    ext += kSetAsideSuffix;
-  } else if (!EndsWith(file, extension)) {
-    return std::nullopt;
+bool ParseRecordName(const std::string& file, const std::string& extension, RecordName* r) {
+  std::size_t cut = extension.size();
+  r->setAside = EndsWithNoCase(file, extension + kSetAsideSuffix);
+  if (r->setAside) {
+    cut += std::char_traits<char>::length(kSetAsideSuffix);
+  } else if (!EndsWithNoCase(file, extension)) {
+    return false;
   }
-  r.base = file.substr(0, file.size() - ext.size());
-  const std::string& b = r.base;
-  if (!ValidStamp(b)) return std::nullopt;
-  r.stamp = b.substr(0, kStampLength);
+  r->base = file.substr(0, file.size() - cut);
+  const std::string& b = r->base;
+  if (!ValidStamp(b)) return false;
   std::size_t at = kStampLength;
+  r->sequence = 0;
+  r->oldSequence = 0;
   if (b.compare(at, 2, " #") == 0) {
     std::size_t digits = 0;
     while (Digits(b, at + 2 + digits, 1) && digits < 9) ++digits;
-    if (digits < static_cast<std::size_t>(kSequenceDigits)) return std::nullopt;
-    r.sequence = Number(b, at + 2, digits);
-    if (r.sequence == 0) return std::nullopt;
+    r->sequence =
+        digits < static_cast<std::size_t>(kSequenceDigits) ? 0 : Number(b, at + 2, digits);
+    if (r->sequence == 0) return false;
     at += 2 + digits;
   } else if (at < b.size() && b[at] == '.') {
-    if (!Digits(b, at + 1, 2)) return std::nullopt;
-    r.oldSequence = Number(b, at + 1, 2);
-    if (r.oldSequence == 0) return std::nullopt;
+    r->oldSequence = Digits(b, at + 1, 2) ? Number(b, at + 1, 2) : 0;
+    if (r->oldSequence == 0) return false;
     at += 3;
   }
-  if (at + 1 >= b.size() || b[at] != ' ') return std::nullopt;
-  r.command = b.substr(at + 1);
-  return r;
+  r->commandAt = at + 1;
+  return at + 1 < b.size() && b[at] == ' ';
 }
 
 // The records in the order they were made; set-aside ones only when asked.
+// A few dozen names at most: sorted by insertion.
 std::vector<RecordName> RecordsIn(const std::vector<std::string>& files, const char* extension,
                                   bool withSetAside = false) {
   std::vector<RecordName> records;
+  RecordName r;
   for (const std::string& f : files) {
-    auto r = ParseRecordName(f, extension);
-    if (r && (withSetAside || !r->setAside)) records.push_back(std::move(*r));
+    if (!ParseRecordName(f, extension, &r) || (r.setAside && !withSetAside)) continue;
+    records.push_back(r);
+    for (std::size_t at = records.size() - 1; at > 0 && records[at] < records[at - 1]; --at) {
+      std::swap(records[at], records[at - 1]);
+    }
   }
-  std::sort(records.begin(), records.end());
   return records;
 }
 
@@ -158,7 +162,7 @@ std::string StampOf(const DateTime& t) {
 // "2026-12-07 14.03.12" as people write it: "2026-12-07 14:03:12".
 std::string ShownTime(const std::string& stamp) {
   std::string shown = stamp;
-  std::replace(shown.begin() + 11, shown.end(), '.', ':');
+  shown[13] = shown[16] = ':';
   return shown;
 }
 
@@ -177,9 +181,8 @@ std::vector<RegValueRecord> RowsOf(map::System family, const std::vector<RegValu
     r.root = root;
     r.keyPath = key;
     r.name = name;
-    if (std::none_of(rows.begin(), rows.end(), [&](const RegValueRecord& o) {
-          return SameValue(o, r);
-        })) {
+    if (std::none_of(rows.begin(), rows.end(),
+                     [&](const RegValueRecord& o) { return SameValue(o, r); })) {
       rows.push_back(std::move(r));
     }
   };
@@ -289,8 +292,8 @@ struct ParsedRecord {
 // order, and every value of the rows and every port there before and, once
 // the command finished, after it. Raises the first thing wrong, naming the
 // file.
-ParsedRecord ParseRecord(const std::string& text, const std::string& path,
-                         const std::string& command) {
+void ParseRecord(const std::string& text, const std::string& path, const std::string& command,
+                 ParsedRecord* out) {
   std::vector<std::string> lines;
   for (std::size_t start = 0; start < text.size();) {
     std::size_t end = text.find('\n', start);
@@ -306,7 +309,7 @@ ParsedRecord ParseRecord(const std::string& text, const std::string& path,
   };
   if (lines.empty() || lines[0] != "REGEDIT4") Bad(1, path, "not a REGEDIT4 file");
 
-  ParsedRecord r;
+  ParsedRecord& r = *out;
   // Each part's lines at their own line numbers, the others left blank, so
   // that the REGEDIT4 reader names the file's lines.
   std::vector<std::string> beforeLines(lines.size()), afterLines(lines.size());
@@ -359,14 +362,13 @@ ParsedRecord ParseRecord(const std::string& text, const std::string& path,
       const std::string head = Quoted(map::kComPorts[ports.size()]) + "=";
       if (arg.compare(0, head.size(), head) != 0) Bad(i + 1, path, "not the next port");
       pos = head.size();
-      if (arg.compare(pos, std::string::npos, "-") == 0) {
-        ports.emplace_back();
-      } else if (ParseQuoted(arg, pos, &quoted) && pos == arg.size()) {
+      PortEntry port;
+      if (arg.compare(pos, std::string::npos, "-") != 0) {
+        if (!ParseQuoted(arg, pos, &quoted) || pos != arg.size()) Bad(i + 1, path, "unknown value");
         if (const char* refused = QuotedTextRefusal(quoted)) Bad(i + 1, path, refused);
-        ports.emplace_back(std::move(quoted));
-      } else {
-        Bad(i + 1, path, "unknown value");
+        port = std::move(quoted);
       }
+      ports.push_back(std::move(port));
       if (ports.size() == map::kComPortsWritten) {
         stage = word == "before" ? kBody : kAfterRest;
       } else {
@@ -376,8 +378,7 @@ ParsedRecord ParseRecord(const std::string& text, const std::string& path,
       KeyName key;
       if (!ParseKeyText(arg, &key, &pos) || pos != arg.size()) Bad(i + 1, path, "unknown line");
       r.newKeys.push_back(std::move(key));
-    } else if (word == "new-section" && stage == kAfterRest &&
-               arg == std::string("[") + map::kSectionPorts + "]") {
+    } else if (word == "new-section" && stage == kAfterRest && arg == "[Ports]") {
       r.newSection = true;
     } else if (word == "end" && (stage == kBody || stage == kAfterRest)) {
       r.finished = stage == kAfterRest;
@@ -412,19 +413,21 @@ ParsedRecord ParseRecord(const std::string& text, const std::string& path,
   };
   r.before = read(beforeLines, "before " + command);
   if (r.finished) r.after = read(afterLines, "after " + command);
-  return r;
 }
 
 // The keys of the values and every key above them, from the root down, each
 // once: a command may create any of them.
 std::vector<KeyName> KeysOf(const std::vector<RegValueRecord>& rows) {
   std::vector<KeyName> keys;
-  std::set<std::string> seen;
   for (const RegValueRecord& r : rows) {
     for (std::size_t end = 0; end != std::string::npos;) {
       end = r.keyPath.find('\\', end + 1);
       KeyName key{r.root, r.keyPath.substr(0, end)};
-      if (seen.insert(std::to_string(r.root) + Lower(key.path)).second) keys.push_back(key);
+      if (std::none_of(keys.begin(), keys.end(), [&](const KeyName& k) {
+            return k.root == key.root && map::SameKeyPath(k.path.c_str(), key.path.c_str());
+          })) {
+        keys.push_back(std::move(key));
+      }
     }
   }
   return keys;
@@ -439,27 +442,29 @@ bool KeyExists(RawRegistry& registry, const KeyName& key) {
 
 bool HasSection(ProfileStrings& profiles, const std::string& file, const std::string& section) {
   const std::vector<std::string> names = profiles.SectionNames(file);
-  return std::any_of(names.begin(), names.end(),
-                     [&](const std::string& n) { return Lower(n) == Lower(section); });
+  return std::any_of(names.begin(), names.end(), [&](const std::string& n) {
+    return map::SameName(n.c_str(), section.c_str());
+  });
 }
 
 std::size_t Depth(const KeyName& key) {
   return static_cast<std::size_t>(std::count(key.path.begin(), key.path.end(), '\\'));
 }
 
-// "A, B, C, D, E and 3 more." A port's name ends in a colon, which a full
-// stop right after would seem to belong to.
-std::string NameList(const std::vector<std::string>& names) {
-  std::string out;
+// A line of Undo's question: "\n2 values were ... kept: A, B, C, D, E and 3
+// more." A port's name ends in a colon, which a full stop right after would
+// seem to belong to.
+void AddKept(std::string& text, const std::vector<std::string>& names, const char* one,
+             const char* many) {
+  if (names.empty()) return;
+  text.append("\n").append(std::to_string(names.size())).append(names.size() == 1 ? one : many);
   for (std::size_t i = 0; i < names.size() && i < kMostNamed; ++i) {
-    out += (i == 0 ? "" : ", ") + names[i];
+    text.append(i == 0 ? "" : ", ").append(names[i]);
   }
-  if (names.size() > kMostNamed) out += " and " + std::to_string(names.size() - kMostNamed) + " more";
-  return out + (!out.empty() && out.back() == ':' ? " ." : ".");
-}
-
-std::string Count(std::size_t n, const char* one, const char* many) {
-  return std::to_string(n) + (n == 1 ? one : many);
+  if (names.size() > kMostNamed) {
+    text.append(" and ").append(std::to_string(names.size() - kMostNamed)).append(" more");
+  }
+  text.append(text.back() == ':' ? " ." : ".");
 }
 
 }  // namespace
@@ -506,6 +511,8 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   pending->rows = RowsOf(family, extra, &mapRows);
   const std::string account = platform_.UserName();
   try {
+    // What Undo could not read is not written.
+    if (const char* refused = QuotedTextRefusal(account)) throw Error(account + ": " + refused);
     const std::vector<RegValueRecord> before = CaptureValues(registry_, pending->rows);
     const std::vector<PortEntry> ports = CapturePorts(profiles_);
     std::string& text = pending->text;
@@ -526,12 +533,7 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
     return e.what();
   }
   for (const KeyName& key : KeysOf(pending->rows)) {
-    // Below a key that is absent every key is.
-    const bool underAbsent =
-        std::any_of(pending->absentKeys.begin(), pending->absentKeys.end(), [&](const KeyName& a) {
-          return a.root == key.root && Lower(key.path).rfind(Lower(a.path) + "\\", 0) == 0;
-        });
-    if (underAbsent || !KeyExists(registry_, key)) pending->absentKeys.push_back(key);
+    if (!KeyExists(registry_, key)) pending->absentKeys.push_back(key);
   }
   pending->portsSectionExisted = HasSection(profiles_, WinIniPath(profiles_), map::kSectionPorts);
 
@@ -549,13 +551,6 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   std::string whole = pending->text;
   Line(whole, ";#end");
   if (whole.size() > kMaxSavedFileBytes) return kSavedFileTooLarge;
-  // What Undo could not read is not written (an account's name that breaks
-  // its line, say).
-  try {
-    ParseRecord(whole, pending->path, command);
-  } catch (const Error& e) {
-    return e.what();
-  }
   if (!platform_.WriteFileAtomically(pending->path, whole)) {
     return FormatMessage(kUnableToWrite, pending->path);
   }
@@ -636,46 +631,36 @@ UndoPlan Journal::PlanUndo() {
   if (records.empty()) return plan;
   const RecordName& newest = records.back();
   plan.found = true;
-  plan.command = newest.command;
-  plan.time = ShownTime(newest.stamp);
+  plan.command = newest.base.substr(newest.commandAt);
+  plan.time = ShownTime(newest.base.substr(0, kStampLength));
   plan.record = history + "\\" + newest.base + kRecordExtension;
-  if (newest.sequence == 0) {
-    plan.damage = FormatMessage(kOlderVersion, plan.record);
-    return plan;
-  }
-  if (std::string link = LinkFailure(platform_, plan.record); !link.empty()) {
-    plan.failure = link;
-    return plan;
-  }
-  std::string text;
-  switch (platform_.ReadFile(plan.record, &text, kMaxSavedFileBytes)) {
-    case FileRead::Ok:
-      break;
-    case FileRead::TooLarge:
-      plan.damage = FormatMessage(kTooLarge, plan.record);
-      return plan;
-    case FileRead::Failed:
-      plan.failure = FormatMessage(kUnableToRead, plan.record);
-      return plan;
-  }
+  // What is wrong with the record itself can be set aside; what is wrong
+  // with reading it, or the settings now, cannot.
+  bool damaged = true;
   ParsedRecord r;
+  std::vector<RegValueRecord> now;
+  std::vector<PortEntry> portsNow;
   try {
-    r = ParseRecord(text, plan.record, plan.command);
+    if (newest.sequence == 0) throw Error(FormatMessage(kOlderVersion, plan.record));
+    damaged = false;
+    if (std::string link = LinkFailure(platform_, plan.record); !link.empty()) throw Error(link);
+    std::string text;
+    const FileRead read = platform_.ReadFile(plan.record, &text, kMaxSavedFileBytes);
+    damaged = read == FileRead::TooLarge;
+    if (read != FileRead::Ok) {
+      throw Error(FormatMessage(damaged ? kTooLarge : kUnableToRead, plan.record));
+    }
+    damaged = true;
+    ParseRecord(text, plan.record, plan.command, &r);
     if (!r.finished) {
       throw Error(FormatMessage(kNotComplete, plan.record) + plan.command +
                   " did not finish, so what it left was not recorded");
     }
-  } catch (const Error& e) {
-    plan.damage = e.what();
-    return plan;
-  }
-  std::vector<RegValueRecord> now;
-  std::vector<PortEntry> portsNow;
-  try {
+    damaged = false;
     now = CaptureValues(registry_, r.rows);
     portsNow = CapturePorts(profiles_);
   } catch (const Error& e) {
-    plan.failure = e.what();
+    (damaged ? plan.damage : plan.failure) = e.what();
     return plan;
   }
   plan.account = r.account;
@@ -699,7 +684,7 @@ UndoPlan Journal::PlanUndo() {
     if (portsNow[i] == r.portsBefore[i]) {
       ++plan.unchanged;
     } else if (portsNow[i] == r.portsAfter[i]) {
-      plan.ports.emplace_back(i, r.portsBefore[i]);
+      plan.portsBack.push_back(i);
     } else {
       plan.changedSince.push_back(map::kComPorts[i]);
     }
@@ -708,6 +693,7 @@ UndoPlan Journal::PlanUndo() {
     if (key.root != kHKCU || sameAccount) plan.createdKeys.push_back(key);
   }
   plan.createdPortsSection = r.newSection;
+  plan.portsBefore = std::move(r.portsBefore);
   return plan;
 }
 
@@ -726,10 +712,11 @@ UndoResult Journal::Undo(const UndoPlan& plan) {
   {
     ProfileFile flushed(profiles_, winIni);
     bool written = true;
-    for (const auto& [index, port] : plan.ports) {
-      written &= port ? profiles_.WriteString(winIni, map::kSectionPorts, map::kComPorts[index],
-                                              *port)
-                      : profiles_.RemoveString(winIni, map::kSectionPorts, map::kComPorts[index]);
+    for (std::size_t index : plan.portsBack) {
+      const PortEntry& port = plan.portsBefore[index];
+      written &=
+          port ? profiles_.WriteString(winIni, map::kSectionPorts, map::kComPorts[index], *port)
+               : profiles_.RemoveString(winIni, map::kSectionPorts, map::kComPorts[index]);
     }
     if (plan.createdPortsSection && profiles_.KeyNames(winIni, map::kSectionPorts).empty()) {
       written &= profiles_.RemoveSection(winIni, map::kSectionPorts);
@@ -765,7 +752,7 @@ std::string Journal::SetAside(const UndoPlan& plan) {
   }
   // An older version's ports part goes with its record.
   const std::string ports =
-      plan.record.substr(0, plan.record.size() - std::string(kRecordExtension).size()) +
+      plan.record.substr(0, plan.record.size() - std::char_traits<char>::length(kRecordExtension)) +
       kOldPortsExtension;
   if (platform_.FileExists(ports) && platform_.CopyFile(ports, ports + kSetAsideSuffix, true)) {
     platform_.DeleteFile(ports);
@@ -774,9 +761,11 @@ std::string Journal::SetAside(const UndoPlan& plan) {
 }
 
 JournalRun::JournalRun(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
-                       const char* command, std::function<bool(const std::string&)> goOnWithout)
-    : journal_(registry, profiles, platform), command_(command),
-      goOnWithout_(std::move(goOnWithout)) {}
+                       const char* command, WithoutRecord without)
+    : journal_(registry, profiles, platform),
+      platform_(platform),
+      command_(command),
+      without_(without) {}
 
 JournalRun::~JournalRun() {
   if (!recorded_) return;
@@ -791,7 +780,14 @@ BeforeWriting JournalRun::Before() {
   return [this] {
     const std::string reason = journal_.Record(command_);
     recorded_ = reason.empty();
-    if (!recorded_ && !goOnWithout_(reason)) throw CommandStopped();
+    if (recorded_) return;
+    if (without_ == WithoutRecord::Refuse) {
+      throw Error("Nothing was written: the change could not be recorded for Undo. " + reason);
+    }
+    if (platform_.MessageBox(UnrecordedChangeQuestion(command_, reason), "Confirm",
+                             MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
+      throw CommandStopped();
+    }
   };
 }
 
@@ -809,21 +805,15 @@ std::string UnrecordedChangeQuestion(const std::string& command, const std::stri
 }
 
 std::string UndoQuestion(const UndoPlan& plan) {
-  std::string text = "Undo " + plan.command + " of " + plan.time + "?\n" +
-                     Count(plan.values.size() + plan.ports.size() + plan.unchanged,
-                           " value is put back.", " values are put back.");
-  if (!plan.changedSince.empty()) {
-    text += "\n" + Count(plan.changedSince.size(),
-                         " value was changed since by another program and is kept: ",
-                         " values were changed since by another program and are kept: ") +
-            NameList(plan.changedSince);
-  }
-  if (!plan.otherAccount.empty()) {
-    text += "\n" + Count(plan.otherAccount.size(), " value belongs", " values belong") +
-            " to the account " + plan.account +
-            (plan.otherAccount.size() == 1 ? " and is kept: " : " and are kept: ") +
-            NameList(plan.otherAccount);
-  }
+  const std::size_t back = plan.values.size() + plan.portsBack.size() + plan.unchanged;
+  std::string text = "Undo " + plan.command + " of " + plan.time + "?\n";
+  text.append(std::to_string(back))
+      .append(back == 1 ? " value is put back." : " values are put back.");
+  AddKept(text, plan.changedSince, " value was changed since by another program and is kept: ",
+          " values were changed since by another program and are kept: ");
+  const std::string account = " to the account " + plan.account;
+  AddKept(text, plan.otherAccount, (" value belongs" + account + " and is kept: ").c_str(),
+          (" values belong" + account + " and are kept: ").c_str());
   return text;
 }
 

@@ -34,16 +34,17 @@ struct KeyName {
 
 // What Undo of the newest record would do, worked out without writing.
 struct UndoPlan {
-  bool found = false;       // false: there is no record, nothing to do
-  std::string failure;      // the folder cannot be used; nothing else is set
-  std::string damage;       // the newest record cannot be used (it may be set aside)
-  std::string record;       // the record's path
-  std::string command;      // the command that made it
-  std::string time;         // when: "2026-12-07 14:03:12"
-  std::string account;      // whose HKEY_CURRENT_USER it recorded
+  bool found = false;                  // false: there is no record, nothing to do
+  std::string failure;                 // the folder cannot be used; nothing else is set
+  std::string damage;                  // the newest record cannot be used (it may be set aside)
+  std::string record;                  // the record's path
+  std::string command;                 // the command that made it
+  std::string time;                    // when: "2026-12-07 14:03:12"
+  std::string account;                 // whose HKEY_CURRENT_USER it recorded
   std::vector<RegValueRecord> values;  // put back: as they were before the command
-  std::vector<std::pair<std::size_t, std::optional<std::string>>> ports;  // the same, by port
-  std::size_t unchanged = 0;  // put back already (a previous Undo that stopped)
+  std::vector<std::size_t> portsBack;  // the ports put back, as portsBefore holds them
+  std::vector<std::optional<std::string>> portsBefore;
+  std::size_t unchanged = 0;              // put back already (a previous Undo that stopped)
   std::vector<std::string> changedSince;  // kept: changed since by something else
   std::vector<std::string> otherAccount;  // kept: another account's values
   std::vector<KeyName> createdKeys;       // deepest first
@@ -91,15 +92,17 @@ class Journal {
 };
 
 // One writing command between the journal's two steps. Before() is the step
-// the command takes right before its first write: the state is recorded, or,
-// when it cannot be, goOnWithout is asked with the reason and false stops the
-// command. Finish(), once the command went well, adds what it left, and
-// raises kLeftNotRecorded when it cannot; a command that stopped at a
+// the command takes right before its first write: the state is recorded;
+// when it cannot be, the window asks whether to go on without a record (No
+// stops the command), and the command line, where nobody can answer, stops
+// with the reason. Finish(), once the command went well, adds what it left,
+// and raises kLeftNotRecorded when it cannot; a command that stopped at a
 // failure has it added as the run ends, quietly.
+enum class WithoutRecord { Ask, Refuse };
 class JournalRun {
  public:
   JournalRun(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
-             const char* command, std::function<bool(const std::string& reason)> goOnWithout);
+             const char* command, WithoutRecord without);
   ~JournalRun();
   JournalRun(const JournalRun&) = delete;
   JournalRun& operator=(const JournalRun&) = delete;
@@ -109,8 +112,9 @@ class JournalRun {
 
  private:
   Journal journal_;
+  Platform& platform_;
   const char* command_;
-  std::function<bool(const std::string&)> goOnWithout_;
+  WithoutRecord without_;
   bool recorded_ = false;
 };
 

@@ -40,7 +40,6 @@ bool SameText(const std::string& a, const std::string& b) { return Lower(a) == L
 
 // ---------------------------------------------------------------- writing
 
-
 // A string value that regedit gets back byte for byte from "text": exactly
 // one NUL, at the end, and no line breaks or other control characters.
 bool WritableAsText(const std::vector<std::uint8_t>& data) {

@@ -30,7 +30,8 @@ struct RegValueRecord {
 // the whole map is a few kilobytes), a text in quotes no control character.
 inline constexpr std::size_t kMaxRegValueBytes = 64 * 1024;
 inline constexpr std::uint64_t kMaxSavedFileBytes = 1u << 20;
-inline constexpr const char* kValueTooLong = "%s is longer than 64 KiB, more than Undo and Restore can read back";
+inline constexpr const char* kValueTooLong =
+    "%s is longer than 64 KiB, more than Undo and Restore can read back";
 inline constexpr const char* kSavedFileTooLarge =
     "The settings would make a file larger than 1 MiB, more than Undo and Restore can read back";
 // The reason a text in quotes (a Win.ini entry, a name) cannot be written, or

@@ -305,8 +305,8 @@ long MemoryRegistry::DeleteKey(HKey parent, const std::string& subKey) {
     const std::size_t slash = subKey.rfind('\\');
     Key* owner = from ? from->key : nullptr;
     if (owner != nullptr && slash != std::string::npos) {
-      owner = Find(owner->root, (owner->path.empty() ? "" : owner->path + "\\") +
-                                    subKey.substr(0, slash));
+      owner = Find(owner->root,
+                   (owner->path.empty() ? "" : owner->path + "\\") + subKey.substr(0, slash));
     }
     const std::string name = slash == std::string::npos ? subKey : subKey.substr(slash + 1);
     Key* key = owner != nullptr ? owner->Child(name) : nullptr;

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -159,8 +159,7 @@ TEST(Journal, UndoStepsBackThroughEachChangeWhateverTheClockSaid) {
   SeedLived(rig);
   std::vector<State> states{Now(rig)};
   rig.platform.now = DateTime{2031, 1, 1, 0, 0, 0};
-  for (auto type : {&Panel::pppoe, &Panel::modem, &Panel::isdn,
-                    &Panel::extreme}) {
+  for (auto type : {&Panel::pppoe, &Panel::modem, &Panel::isdn, &Panel::extreme}) {
     Optimize(rig, type);
     states.push_back(Now(rig));
     rig.platform.now = DateTime{2026, 12, 7, 14, 3, 12};
@@ -174,18 +173,19 @@ TEST(Journal, UndoStepsBackThroughEachChangeWhateverTheClockSaid) {
   // The panel after Undo is what View shows of the state.
   const auto blankedThen = [&rig](const std::function<void()>& action) {
     std::vector<std::string> texts;
-    for (EditCtl* e : {&rig.w.customTtl, &rig.w.customMtu, &rig.w.customRwin, &rig.w.customKeepAlive, &rig.w.maxConnections})
+    for (EditCtl* e : {&rig.w.customTtl, &rig.w.customMtu, &rig.w.customRwin,
+                       &rig.w.customKeepAlive, &rig.w.maxConnections})
       e->text = "?";
     action();
-    for (EditCtl* e : {&rig.w.customTtl, &rig.w.customMtu, &rig.w.customRwin, &rig.w.customKeepAlive, &rig.w.maxConnections})
+    for (EditCtl* e : {&rig.w.customTtl, &rig.w.customMtu, &rig.w.customRwin,
+                       &rig.w.customKeepAlive, &rig.w.maxConnections})
       texts.push_back(e->text);
     return texts;
   };
   for (int i = 3; i >= 0; --i) {
     const auto undone = blankedThen([&] { Undo(rig); });
     EXPECT_EQ(Now(rig), states[i]) << "after undo to state " << i;
-    EXPECT_EQ(undone,
-              blankedThen([&] { rig.w.Dispatch([&] { rig.w.OnViewCurrentSettings(); }); }));
+    EXPECT_EQ(undone, blankedThen([&] { rig.w.Dispatch([&] { rig.w.OnViewCurrentSettings(); }); }));
   }
   rig.platform.messages.clear();
   Undo(rig);
@@ -322,7 +322,8 @@ TEST(Journal, ARecordThatIsNotWholeIsRefusedAndCanBeSetAside) {
   rows.push_back({missing, path + " is not complete: it does not hold HKLM\\System\\"
                                   "CurrentControlSet\\Services\\Tcpip\\Parameters\\DefaultTTL as "
                                   "it was before Optimize"});
-  rows.push_back({"REGEDIT4\r\n\r\n", path + " is not complete: it ends before the end of the record"});
+  rows.push_back(
+      {"REGEDIT4\r\n\r\n", path + " is not complete: it ends before the end of the record"});
   std::string tooLong = whole;
   std::string bytes = "00";
   for (int i = 1; i < 65537; ++i) bytes += ",00";
@@ -357,7 +358,8 @@ TEST(Journal, ARecordThatIsNotWholeIsRefusedAndCanBeSetAside) {
   EXPECT_EQ(Now(rig), optimized);
 
   // A value the record lists beside the map is required as the map's are.
-  for (const std::string& name : History(rig.platform)) rig.platform.files.erase(kHistory + "\\" + name);
+  for (const std::string& name : History(rig.platform))
+    rig.platform.files.erase(kHistory + "\\" + name);
   RegValueRecord adapter;
   adapter.keyPath = std::string(kTcpipInterfacesKey) + "\\{4D36E972}";
   adapter.name = kMTU;
@@ -371,12 +373,12 @@ TEST(Journal, ARecordThatIsNotWholeIsRefusedAndCanBeSetAside) {
             std::string::npos);
   text.erase(text.rfind(";>\"MTU\"=dword:00000578\r\n"), 24);
   rig.platform.files[listed] = text;
-  EXPECT_EQ(journal.PlanUndo().damage,
-            listed + " is not complete: it does not hold HKLM\\" + adapter.keyPath +
-                "\\MTU as it was after Optimize");
+  EXPECT_EQ(journal.PlanUndo().damage, listed + " is not complete: it does not hold HKLM\\" +
+                                           adapter.keyPath + "\\MTU as it was after Optimize");
 
   // A record of the older version is named as such.
-  for (const std::string& name : History(rig.platform)) rig.platform.files.erase(kHistory + "\\" + name);
+  for (const std::string& name : History(rig.platform))
+    rig.platform.files.erase(kHistory + "\\" + name);
   const std::string old = kHistory + "\\2026-12-07 14.03.12.01 Optimize.reg";
   rig.platform.files[old] = "REGEDIT4\r\n\r\n";
   rig.platform.answers = {MsgAnswer::No};

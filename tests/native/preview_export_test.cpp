@@ -378,7 +378,8 @@ TEST(CommandLine, ExportsAndOptimizesWithoutAWindow) {
   EXPECT_EQ(rig.recorder.writes.size(), 22u);
   EXPECT_EQ(out.back(), "Restart the computer for the new settings to take effect.");
   // A newest record that is not whole is named, and nothing changes.
-  const std::string record = HistoryFolder(rig.platform) + "\\2026-12-07 14.03.12 #0001 Optimize.reg";
+  const std::string record =
+      HistoryFolder(rig.platform) + "\\2026-12-07 14.03.12 #0001 Optimize.reg";
   const std::string whole = rig.platform.files.at(record);
   rig.platform.files[record] = whole.substr(0, whole.size() - 7);
   const auto optimized = rig.registry.Dump();
