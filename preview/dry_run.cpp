@@ -73,6 +73,9 @@ class RecordingRegistry : public RawRegistry {
   long DeleteKey(HKey parent, const std::string& subKey) override {
     return inner_.DeleteKey(parent, subKey);
   }
+  long EnumKey(HKey key, std::uint32_t index, std::string* name) override {
+    return inner_.EnumKey(key, index, name);
+  }
 
  private:
   struct Where {

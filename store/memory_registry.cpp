@@ -327,6 +327,29 @@ long MemoryRegistry::DeleteKey(HKey parent, const std::string& subKey) {
   return status;
 }
 
+// Subkeys come in the order of their names without regard to case, as the
+// platform lists them.
+long MemoryRegistry::EnumKey(HKey key, std::uint32_t index, std::string* name) {
+  long status = kRegOk;
+  const std::optional<Handle> h = Lookup(key);
+  if (!TakeInjectedFailure(&status)) {
+    if (!h) {
+      status = kRegInvalidHandle;
+    } else if (!(h->access & kKeyEnumerateSubKeys)) {
+      status = kRegAccessDenied;
+    } else if (index >= h->key->children.size()) {
+      status = kRegNoMoreItems;
+    } else {
+      auto it = h->key->children.begin();
+      std::advance(it, index);
+      const std::string& path = it->second->path;
+      *name = path.substr(path.rfind('\\') == std::string::npos ? 0 : path.rfind('\\') + 1);
+    }
+  }
+  Log("EnumKey " + (h ? h->key->Display() : "?") + " " + std::to_string(index), status);
+  return status;
+}
+
 void MemoryRegistry::CreateKeyPath(HKey root, const std::string& path) { Make(root, path); }
 
 void MemoryRegistry::SetRaw(HKey root, const std::string& path, const std::string& name,

@@ -53,6 +53,7 @@ class MemoryRegistry : public RawRegistry {
   // The NT family's rule: a key with subkeys is refused. Handles still open
   // on the key become invalid.
   long DeleteKey(HKey parent, const std::string& subKey) override;
+  long EnumKey(HKey key, std::uint32_t index, std::string* name) override;
 
   // --- Seeding (paths from the root, without a leading backslash). Each
   // creates the key and its parents as needed.

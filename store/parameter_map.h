@@ -42,6 +42,31 @@ inline constexpr const char* kTcpipInterfacesKey =
 // One subkey literally named "interface"; no adapter is enumerated.
 inline constexpr const char* kTcpipInterfaceKey =
     "System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\interface";
+// The network adapters' own TCP/IP keys, found by enumeration: on 2000 and
+// later one subkey per adapter GUID below kTcpipInterfacesKey, named in the
+// connections key; on NT 4.0 Services\<service>\Parameters\Tcpip of each
+// network card; on the 9x family the NetTrans instance of each TCP/IP
+// binding of Enum\Network\MSTCP, named by the device bound to it in Enum.
+inline constexpr const char* kNetworkConnectionsKey =
+    "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
+inline constexpr const char* kConnectionSubkey = "Connection";
+inline constexpr const char* kConnectionName = "Name";
+inline constexpr const char* kNetworkCardsKey =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards";
+inline constexpr const char* kServiceName = "ServiceName";
+inline constexpr const char* kTitle = "Title";
+inline constexpr const char* kDescription = "Description";
+inline constexpr const char* kServicesKey = "System\\CurrentControlSet\\Services";
+inline constexpr const char* kServiceTcpipSubkey = "Parameters\\Tcpip";
+inline constexpr const char* kEnumKey = "Enum";
+inline constexpr const char* kNetworkBus = "Network";
+inline constexpr const char* kMstcpBindingsKey = "Enum\\Network\\MSTCP";
+inline constexpr const char* kBindingsSubkey = "Bindings";
+inline constexpr const char* kMstcpBindingPrefix = "MSTCP\\";
+inline constexpr const char* kDriver = "Driver";
+inline constexpr const char* kNetTransDriverPrefix = "NetTrans\\";
+inline constexpr const char* kDeviceDesc = "DeviceDesc";
+
 inline constexpr const char* kNetbtParametersKey =
     "System\\CurrentControlSet\\Services\\Netbt\\Parameters";
 
@@ -162,6 +187,12 @@ inline constexpr const char* kSectionZelvora = "Internet Zelvora";
 inline constexpr const char* kFirstUse = "FirstUse";
 inline constexpr const char* kFirstUseDefault = "1";  // absent: not shown yet
 inline constexpr const char* kFirstUseShown = "0";
+// The adapters Optimize leaves alone, by id, in the same key: an adapter
+// that appears later is tuned, and one that is gone drops out of the list
+// the next time it is saved.
+inline constexpr const char* kUntickedAdapters = "UntickedAdapters";
+inline constexpr char kAdapterIdSeparator = ';';
+
 
 // --- Win.ini -----------------------------------------------------------------
 inline constexpr const char* kWinIniName = "\\Win.ini";  // appended to the Windows directory

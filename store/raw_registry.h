@@ -64,6 +64,9 @@ class RawRegistry {
   // that has subkeys while the 9x family removes them with it, so a caller
   // that must keep them removes only a key it found empty.
   virtual long DeleteKey(HKey parent, const std::string& subKey) = 0;
+  // RegEnumKeyExA: the name of the index-th subkey of an open key (opened
+  // with kKeyEnumerateSubKeys); kRegNoMoreItems past the last one.
+  virtual long EnumKey(HKey key, std::uint32_t index, std::string* name) = 0;
 };
 
 }  // namespace iz

@@ -57,4 +57,13 @@ long Win32Registry::DeleteKey(HKey parent, const std::string& subKey) {
   return RegDeleteKeyA(ToHKEY(parent), subKey.c_str());
 }
 
+long Win32Registry::EnumKey(HKey key, std::uint32_t index, std::string* name) {
+  char buffer[256];  // a key name has at most 255 characters
+  DWORD length = sizeof buffer;
+  const LONG status =
+      RegEnumKeyExA(ToHKEY(key), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+  if (status == ERROR_SUCCESS) name->assign(buffer, length);
+  return status;
+}
+
 }  // namespace iz

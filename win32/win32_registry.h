@@ -57,6 +57,7 @@ class Win32Registry : public RawRegistry {
   long DeleteValue(HKey key, const std::string& name) override;
   long QueryKeyCounts(HKey key, std::uint32_t* subKeys, std::uint32_t* values) override;
   long DeleteKey(HKey parent, const std::string& subKey) override;
+  long EnumKey(HKey key, std::uint32_t index, std::string* name) override;
 };
 
 }  // namespace iz

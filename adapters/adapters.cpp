@@ -1,0 +1,306 @@
+#include "adapters/adapters.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "model/os_kind.h"
+#include "store/parameter_map.h"
+#include "store/settings_session.h"
+
+namespace iz {
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool SameText(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
+
+bool StartsWithNoCase(const std::string& text, const std::string& head) {
+  return text.size() >= head.size() && SameText(text.substr(0, head.size()), head);
+}
+
+// "{4D36E972-E325-11CE-BFC1-08002BE10318}": 8-4-4-4-12 hex digits in braces.
+bool IsGuidName(const std::string& s) {
+  if (s.size() != 38 || s.front() != '{' || s.back() != '}') return false;
+  for (std::size_t i = 1; i < 37; ++i) {
+    const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+    if (dash ? s[i] != '-' : !std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
+  }
+  return true;
+}
+
+bool IsInstanceName(const std::string& s) {
+  return s.size() == 4 && std::all_of(s.begin(), s.end(), [](char c) {
+           return std::isdigit(static_cast<unsigned char>(c)) != 0;
+         });
+}
+
+// One key opened for reading, closed when it goes. A key that will not open
+// reads as empty: it has no subkeys and no values.
+class ReadKey {
+ public:
+  ReadKey(RawRegistry& registry, HKey parent, const std::string& path) : registry_(registry) {
+    for (std::uint32_t rights : {kKeyRead, kKeyQueryEnum}) {
+      const long status = registry_.OpenKey(parent, path, rights, &key_);
+      if (status == kRegOk || status == kRegNotFound) break;
+    }
+  }
+  ~ReadKey() {
+    if (key_) registry_.CloseKey(key_);
+  }
+  ReadKey(const ReadKey&) = delete;
+  ReadKey& operator=(const ReadKey&) = delete;
+
+  explicit operator bool() const { return key_ != 0; }
+  HKey Get() const { return key_; }
+
+  std::vector<std::string> Subkeys() const {
+    std::vector<std::string> names;
+    std::string name;
+    for (std::uint32_t i = 0; key_ && registry_.EnumKey(key_, i, &name) == kRegOk; ++i)
+      names.push_back(name);
+    return names;
+  }
+  bool Has(const std::string& name) const {
+    return key_ && registry_.QueryValue(key_, name, nullptr, nullptr, nullptr) == kRegOk;
+  }
+  // A string up to its first NUL, a DWORD in decimal; nullopt for anything else.
+  std::optional<std::string> Text(const std::string& name) const {
+    if (!key_) return std::nullopt;
+    std::uint32_t type = kRegNone;
+    std::vector<std::uint8_t> data(256);
+    std::uint32_t size = static_cast<std::uint32_t>(data.size());
+    if (registry_.QueryValue(key_, name, &type, data.data(), &size) != kRegOk) return std::nullopt;
+    data.resize(std::min<std::size_t>(size, data.size()));
+    if (type == kRegDword && data.size() == 4) return std::to_string(DwordOf(data));
+    if (type != kRegSz && type != kRegExpandSz) return std::nullopt;
+    return std::string(data.begin(), std::find(data.begin(), data.end(), '\0'));
+  }
+
+ private:
+  RawRegistry& registry_;
+  HKey key_ = 0;
+};
+
+std::string NonEmptyOr(const std::optional<std::string>& text, const std::string& otherwise) {
+  return text && !text->empty() ? *text : otherwise;
+}
+
+// 2000 and later: every GUID below Interfaces, named in the connections key.
+void FindInterfaces(RawRegistry& registry, bool withNames, std::vector<Adapter>* out) {
+  const ReadKey interfaces(registry, kHKLM, map::kTcpipInterfacesKey);
+  for (const std::string& guid : interfaces.Subkeys()) {
+    if (!IsGuidName(guid)) continue;
+    Adapter a{guid, guid, std::string(map::kTcpipInterfacesKey) + "\\" + guid,
+              AdapterStack::Interface};
+    if (withNames) {
+      const ReadKey connection(registry, kHKLM,
+                               std::string(map::kNetworkConnectionsKey) + "\\" + guid + "\\" +
+                                   map::kConnectionSubkey);
+      a.name = NonEmptyOr(connection.Text(map::kConnectionName), guid);
+    }
+    out->push_back(std::move(a));
+  }
+}
+
+// NT 4.0: each network card whose service has TCP/IP parameters.
+void FindServices(RawRegistry& registry, std::vector<Adapter>* out) {
+  const ReadKey cards(registry, kHKLM, map::kNetworkCardsKey);
+  for (const std::string& number : cards.Subkeys()) {
+    const ReadKey card(registry, cards.Get(), number);
+    const std::string service = NonEmptyOr(card.Text(map::kServiceName), "");
+    if (service.empty() || service.find('\\') != std::string::npos) continue;
+    const std::string key =
+        std::string(map::kServicesKey) + "\\" + service + "\\" + map::kServiceTcpipSubkey;
+    if (!ReadKey(registry, kHKLM, key)) continue;
+    const std::string name =
+        NonEmptyOr(card.Text(map::kTitle), NonEmptyOr(card.Text(map::kDescription), service));
+    out->push_back({service, name, key, AdapterStack::Service});
+  }
+}
+
+// The 9x family: the devices whose Bindings name a TCP/IP binding
+// ("MSTCP\0003") lie two levels below a bus of Enum; their description is
+// the adapter's name.
+void NameBindings(RawRegistry& registry, std::vector<Adapter>* adapters,
+                  const std::vector<std::string>& bindings) {
+  const ReadKey enumKey(registry, kHKLM, map::kEnumKey);
+  for (const std::string& bus : enumKey.Subkeys()) {
+    if (SameText(bus, map::kNetworkBus)) continue;
+    const ReadKey busKey(registry, enumKey.Get(), bus);
+    for (const std::string& device : busKey.Subkeys()) {
+      const ReadKey deviceKey(registry, busKey.Get(), device);
+      for (const std::string& instance : deviceKey.Subkeys()) {
+        const ReadKey bound(registry, deviceKey.Get(),
+                            instance + "\\" + map::kBindingsSubkey);
+        if (!bound) continue;
+        for (std::size_t i = 0; i < bindings.size(); ++i) {
+          if (!bound.Has(map::kMstcpBindingPrefix + bindings[i])) continue;
+          const ReadKey described(registry, deviceKey.Get(), instance);
+          if (auto desc = described.Text(map::kDeviceDesc); desc && !desc->empty())
+            (*adapters)[i].name = *desc;
+        }
+      }
+    }
+  }
+}
+
+// The 9x family: each binding of MSTCP with its NetTrans instance.
+void FindBindings(RawRegistry& registry, bool withNames, std::vector<Adapter>* out) {
+  const ReadKey mstcp(registry, kHKLM, map::kMstcpBindingsKey);
+  std::vector<std::string> bindings;
+  std::vector<Adapter> found;
+  for (const std::string& binding : mstcp.Subkeys()) {
+    const std::string driver = NonEmptyOr(ReadKey(registry, mstcp.Get(), binding).Text(map::kDriver), "");
+    const std::string prefix = map::kNetTransDriverPrefix;
+    if (!StartsWithNoCase(driver, prefix)) continue;
+    const std::string instance = driver.substr(prefix.size());
+    if (!IsInstanceName(instance)) continue;
+    const std::string key = std::string(map::kNetTransKey) + "\\" + instance;
+    if (!ReadKey(registry, kHKLM, key)) continue;
+    found.push_back({instance, driver, key, AdapterStack::Binding});
+    bindings.push_back(binding);
+  }
+  if (withNames) NameBindings(registry, &found, bindings);
+  for (Adapter& a : found) out->push_back(std::move(a));
+}
+
+std::vector<std::string> SplitIds(const std::string& text) {
+  std::vector<std::string> ids;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find(map::kAdapterIdSeparator, start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) ids.push_back(Lower(text.substr(start, end - start)));
+    start = end + 1;
+  }
+  return ids;
+}
+
+std::string ChoiceKey() {
+  return std::string(map::kSoftwareAbsKey) + "\\" + map::kSectionZelvora;
+}
+
+}  // namespace
+
+AdapterStack StackOf(int kind) {
+  if (!IsNTFamily(kind)) return AdapterStack::Binding;
+  return kind == kWinNT4 ? AdapterStack::Service : AdapterStack::Interface;
+}
+
+const std::vector<AdapterValue>& AdapterValues(AdapterStack stack) {
+  static const std::vector<AdapterValue> kInterface = {
+      {map::kMTU, false, AdapterNumber::Mtu},
+      {map::kTcpWindowSize, false, AdapterNumber::ReceiveWindow}};
+  static const std::vector<AdapterValue> kService = {{map::kMTU, false, AdapterNumber::Mtu}};
+  // The order instance 0000 gets them in.
+  static const std::vector<AdapterValue> kBinding = {
+      {map::kMaxMTU, true, AdapterNumber::Mtu},
+      {map::kMaxMSS, true, AdapterNumber::SegmentSize},
+      {map::kIPMTU, true, AdapterNumber::Mtu}};
+  switch (stack) {
+    case AdapterStack::Interface:
+      return kInterface;
+    case AdapterStack::Service:
+      return kService;
+    default:
+      return kBinding;
+  }
+}
+
+bool WrittenByAdapterStep(const Adapter& adapter) {
+  if (adapter.stack != AdapterStack::Binding) return true;
+  for (const char* fixed : {map::kInstance0000, map::kInstance0001, map::kInstance0002}) {
+    if (adapter.id == fixed) return false;
+  }
+  return true;
+}
+
+std::vector<Adapter> FindAdapters(RawRegistry& registry, int kind, bool withNames) {
+  std::vector<Adapter> adapters;
+  switch (StackOf(kind)) {
+    case AdapterStack::Interface:
+      FindInterfaces(registry, withNames, &adapters);
+      break;
+    case AdapterStack::Service:
+      FindServices(registry, &adapters);
+      break;
+    case AdapterStack::Binding:
+      FindBindings(registry, withNames, &adapters);
+      break;
+  }
+  return adapters;
+}
+
+void LoadAdapterChoice(RawRegistry& registry, std::vector<Adapter>* adapters) {
+  SettingsSession session(registry);
+  session.SetRoot(kHKCU);
+  const std::vector<std::string> unticked =
+      SplitIds(session.GetSectionText(ChoiceKey(), map::kUntickedAdapters, ""));
+  for (Adapter& a : *adapters) {
+    a.ticked = std::find(unticked.begin(), unticked.end(), Lower(a.id)) == unticked.end();
+  }
+}
+
+void SaveAdapterChoice(RawRegistry& registry, const std::vector<Adapter>& adapters) {
+  std::string unticked;
+  for (const Adapter& a : adapters) {
+    if (a.ticked) continue;
+    if (!unticked.empty()) unticked += map::kAdapterIdSeparator;
+    unticked += a.id;
+  }
+  SettingsSession session(registry);
+  session.SetRoot(kHKCU);
+  if (unticked.empty()) {
+    session.RemoveSectionValue(ChoiceKey(), map::kUntickedAdapters);
+  } else {
+    session.PutSectionText(ChoiceKey(), map::kUntickedAdapters, unticked);
+  }
+}
+
+std::vector<Adapter> TickedAdapters(RawRegistry& registry, int kind) {
+  std::vector<Adapter> adapters = FindAdapters(registry, kind, false);
+  LoadAdapterChoice(registry, &adapters);
+  adapters.erase(std::remove_if(adapters.begin(), adapters.end(),
+                                [](const Adapter& a) { return !a.ticked; }),
+                 adapters.end());
+  return adapters;
+}
+
+std::optional<std::string> StoredMtu(RawRegistry& registry, const Adapter& adapter) {
+  return ReadKey(registry, kHKLM, adapter.key).Text(AdapterValues(adapter.stack)[0].name);
+}
+
+bool IsAdapterValue(HKey root, const std::string& key, const std::string& name) {
+  if (root != kHKLM) return false;
+  const std::string path = !key.empty() && key[0] == '\\' ? key.substr(1) : key;
+  const std::size_t slash = path.rfind('\\');
+  if (slash == std::string::npos) return false;
+  const std::string parent = path.substr(0, slash);
+  const std::string last = path.substr(slash + 1);
+  auto named = [&name](AdapterStack stack) {
+    for (const AdapterValue& v : AdapterValues(stack)) {
+      if (SameText(name, v.name)) return true;
+    }
+    return false;
+  };
+  if (SameText(parent, map::kTcpipInterfacesKey)) {
+    return IsGuidName(last) && named(AdapterStack::Interface);
+  }
+  if (SameText(parent, map::kNetTransKey)) return IsInstanceName(last) && named(AdapterStack::Binding);
+  // Services\<service>\Parameters\Tcpip
+  const std::string services = std::string(map::kServicesKey) + "\\";
+  const std::string tail = std::string("\\") + map::kServiceTcpipSubkey;
+  if (!StartsWithNoCase(path, services) || path.size() <= services.size() + tail.size() ||
+      !SameText(path.substr(path.size() - tail.size()), tail)) {
+    return false;
+  }
+  const std::string service =
+      path.substr(services.size(), path.size() - services.size() - tail.size());
+  return service.find('\\') == std::string::npos && named(AdapterStack::Service);
+}
+
+}  // namespace iz

@@ -1,0 +1,69 @@
+#pragma once
+// The TCP/IP adapters of the running Windows, found in the registry alone,
+// and the user's choice of the ones Optimize tunes. The stack reads an MTU
+// per adapter, so a value written anywhere else never reaches it:
+//  - 2000 and later: Tcpip\Parameters\Interfaces\{GUID}, "MTU" and
+//    "TcpWindowSize" as DWORDs;
+//  - NT 4.0: Services\<adapter's service>\Parameters\Tcpip, "MTU";
+//  - the 9x family: the NetTrans instance of each TCP/IP binding, "MaxMTU",
+//    "MaxMSS" and "IPMTU" as strings.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/raw_registry.h"
+
+namespace iz {
+
+enum class AdapterStack : std::uint8_t { Interface, Service, Binding };
+
+// Where a kind of Windows keeps its adapters' values.
+AdapterStack StackOf(int kind);
+
+struct Adapter {
+  std::string id;    // "{GUID}", the service name, or the NetTrans instance ("0003")
+  std::string name;  // as the system names it to the user; the id where it has none
+  std::string key;   // below HKEY_LOCAL_MACHINE, no leading backslash
+  AdapterStack stack = AdapterStack::Interface;
+  bool ticked = true;
+};
+
+// What one adapter value holds.
+enum class AdapterNumber : std::uint8_t { Mtu, SegmentSize, ReceiveWindow };
+struct AdapterValue {
+  const char* name;
+  bool text;  // REG_SZ; otherwise REG_DWORD
+  AdapterNumber number;
+};
+// The values Optimize writes to an adapter of a stack, in its order; the
+// first is the MTU.
+const std::vector<AdapterValue>& AdapterValues(AdapterStack stack);
+
+// The 9x applier writes the NetTrans instances 0000 to 0002 itself; the
+// adapter step writes every other binding.
+bool WrittenByAdapterStep(const Adapter& adapter);
+
+// Every adapter of the kind, in the registry's order, each ticked. Names are
+// looked up only when asked for: on the 9x family that means a walk through
+// the device tree. Keys that cannot be read count as holding no adapter.
+std::vector<Adapter> FindAdapters(RawRegistry& registry, int kind, bool withNames);
+// Unticks the adapters the user left out (HKEY_CURRENT_USER\SOFTWARE\Internet
+// Zelvora, "UntickedAdapters").
+void LoadAdapterChoice(RawRegistry& registry, std::vector<Adapter>* adapters);
+// Keeps the unticked ones of these adapters, and only those: an adapter not
+// among them is forgotten. Raises the store's errors.
+void SaveAdapterChoice(RawRegistry& registry, const std::vector<Adapter>& adapters);
+// The adapters the commands write to: found, the choice applied, the
+// unticked ones left out.
+std::vector<Adapter> TickedAdapters(RawRegistry& registry, int kind);
+
+// The MTU stored for an adapter as text (a DWORD in decimal, a string as
+// stored), nullopt when it has none.
+std::optional<std::string> StoredMtu(RawRegistry& registry, const Adapter& adapter);
+
+// Whether a value is one an adapter step may touch: a saved file that names
+// one is accepted by the backup's reader, which refuses anything else.
+bool IsAdapterValue(HKey root, const std::string& key, const std::string& name);
+
+}  // namespace iz
