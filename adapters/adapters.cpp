@@ -38,15 +38,19 @@ bool IsInstanceName(const std::string& s) {
          });
 }
 
-// One key opened for reading, closed when it goes. A key that will not open
-// reads as empty: it has no subkeys and no values.
+// One key opened for reading, closed when it goes. A key that does not
+// exist reads as empty: it has no subkeys and no values. A list of adapters
+// that exists but cannot be read raises "Failed to get data for '%s'": the
+// commands would otherwise pass over adapters unseen.
 class ReadKey {
  public:
-  ReadKey(RawRegistry& registry, HKey parent, const std::string& path) : registry_(registry) {
+  ReadKey(RawRegistry& registry, HKey parent, const std::string& path, bool list = false)
+      : registry_(registry), path_(path), list_(list) {
     for (std::uint32_t rights : {kKeyRead, kKeyQueryEnum}) {
-      const long status = registry_.OpenKey(parent, path, rights, &key_);
-      if (status == kRegOk || status == kRegNotFound) break;
+      status_ = registry_.OpenKey(parent, path, rights, &key_);
+      if (status_ == kRegOk || status_ == kRegNotFound) break;
     }
+    if (list_ && status_ != kRegOk && status_ != kRegNotFound) Fail();
   }
   ~ReadKey() {
     if (key_) registry_.CloseKey(key_);
@@ -60,8 +64,10 @@ class ReadKey {
   std::vector<std::string> Subkeys() const {
     std::vector<std::string> names;
     std::string name;
-    for (std::uint32_t i = 0; key_ && registry_.EnumKey(key_, i, &name) == kRegOk; ++i)
+    long status = kRegNoMoreItems;
+    for (std::uint32_t i = 0; key_ && (status = registry_.EnumKey(key_, i, &name)) == kRegOk; ++i)
       names.push_back(name);
+    if (list_ && status != kRegNoMoreItems) Fail();
     return names;
   }
   bool Has(const std::string& name) const {
@@ -81,8 +87,15 @@ class ReadKey {
   }
 
  private:
+  [[noreturn]] void Fail() const {
+    throw Error(FormatMessage(kFailedToGetData, "HKLM\\" + path_));
+  }
+
   RawRegistry& registry_;
   HKey key_ = 0;
+  long status_ = kRegNotFound;
+  std::string path_;
+  bool list_;
 };
 
 std::string NonEmptyOr(const std::optional<std::string>& text, const std::string& otherwise) {
@@ -91,7 +104,7 @@ std::string NonEmptyOr(const std::optional<std::string>& text, const std::string
 
 // 2000 and later: every GUID below Interfaces, named in the connections key.
 void FindInterfaces(RawRegistry& registry, bool withNames, std::vector<Adapter>* out) {
-  const ReadKey interfaces(registry, kHKLM, map::kTcpipInterfacesKey);
+  const ReadKey interfaces(registry, kHKLM, map::kTcpipInterfacesKey, true);
   for (const std::string& guid : interfaces.Subkeys()) {
     if (!IsGuidName(guid)) continue;
     Adapter a{guid, guid, std::string(map::kTcpipInterfacesKey) + "\\" + guid,
@@ -108,7 +121,7 @@ void FindInterfaces(RawRegistry& registry, bool withNames, std::vector<Adapter>*
 
 // NT 4.0: each network card whose service has TCP/IP parameters.
 void FindServices(RawRegistry& registry, std::vector<Adapter>* out) {
-  const ReadKey cards(registry, kHKLM, map::kNetworkCardsKey);
+  const ReadKey cards(registry, kHKLM, map::kNetworkCardsKey, true);
   for (const std::string& number : cards.Subkeys()) {
     const ReadKey card(registry, cards.Get(), number);
     const std::string service = NonEmptyOr(card.Text(map::kServiceName), "");
@@ -150,7 +163,7 @@ void NameBindings(RawRegistry& registry, std::vector<Adapter>* adapters,
 
 // The 9x family: each binding of MSTCP with its NetTrans instance.
 void FindBindings(RawRegistry& registry, bool withNames, std::vector<Adapter>* out) {
-  const ReadKey mstcp(registry, kHKLM, map::kMstcpBindingsKey);
+  const ReadKey mstcp(registry, kHKLM, map::kMstcpBindingsKey, true);
   std::vector<std::string> bindings;
   std::vector<Adapter> found;
   for (const std::string& binding : mstcp.Subkeys()) {
@@ -235,11 +248,14 @@ std::vector<Adapter> FindAdapters(RawRegistry& registry, int kind, bool withName
   return adapters;
 }
 
+// Read rights are enough: reading the choice never asks to write.
 void LoadAdapterChoice(RawRegistry& registry, std::vector<Adapter>* adapters) {
   SettingsSession session(registry);
   session.SetRoot(kHKCU);
   const std::vector<std::string> unticked =
-      SplitIds(session.GetSectionText(ChoiceKey(), map::kUntickedAdapters, ""));
+      session.OpenPathReadOnly(map::kSoftwareAbsKey)
+          ? SplitIds(session.GetSectionText(map::kSectionZelvora, map::kUntickedAdapters, ""))
+          : std::vector<std::string>();
   for (Adapter& a : *adapters) {
     a.ticked = std::find(unticked.begin(), unticked.end(), Lower(a.id)) == unticked.end();
   }
@@ -290,7 +306,10 @@ bool IsAdapterValue(HKey root, const std::string& key, const std::string& name) 
   if (SameText(parent, map::kTcpipInterfacesKey)) {
     return IsGuidName(last) && named(AdapterStack::Interface);
   }
-  if (SameText(parent, map::kNetTransKey)) return IsInstanceName(last) && named(AdapterStack::Binding);
+  if (SameText(parent, map::kNetTransKey)) {
+    return IsInstanceName(last) && WrittenByAdapterStep({last, "", path, AdapterStack::Binding}) &&
+           named(AdapterStack::Binding);
+  }
   // Services\<service>\Parameters\Tcpip
   const std::string services = std::string(map::kServicesKey) + "\\";
   const std::string tail = std::string("\\") + map::kServiceTcpipSubkey;

@@ -62,8 +62,9 @@ std::vector<Adapter> TickedAdapters(RawRegistry& registry, int kind);
 // stored), nullopt when it has none.
 std::optional<std::string> StoredMtu(RawRegistry& registry, const Adapter& adapter);
 
-// Whether a value is one an adapter step may touch: a saved file that names
-// one is accepted by the backup's reader, which refuses anything else.
+// Whether a value is one the adapter step may touch (not one of the 9x
+// applier's instances): a saved file that names one is accepted by the
+// backup's reader, which refuses anything else mapped or not.
 bool IsAdapterValue(HKey root, const std::string& key, const std::string& name);
 
 }  // namespace iz

@@ -96,7 +96,7 @@ BENCHMARK(BM_ApplyNT);
 void BM_Apply9x(benchmark::State& state) {
   Machine m({iz::kVerPlatformWin32Windows, 4, 10, ""});
   MemoryProfiles profiles;
-  for (auto _ : state) iz::Apply9xSettings(m.panel, m.registry, profiles, m.platform, [] {});
+  for (auto _ : state) iz::Apply9xSettings(m.panel, m.registry, profiles, iz::GetOSKind(m.platform), [] {});
   Report(state, m.registry.counts, k9xSteps);
 }
 BENCHMARK(BM_Apply9x);

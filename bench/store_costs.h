@@ -12,6 +12,7 @@
 #include "bench/counting_registry.h"
 #include "model/panel.h"
 #include "native/fake_platform.h"
+#include "model/os_kind.h"
 #include "optimize/apply_9x.h"
 #include "optimize/apply_nt.h"
 #include "profiles/profile_table.h"
@@ -87,7 +88,7 @@ struct OptimizedMachine {
     if (version.platformId == kVerPlatformWin32NT) {
       ApplyNTSettings(panel, memory, profiles, [] {});
     } else {
-      Apply9xSettings(panel, memory, profiles, platform, [] {});
+      Apply9xSettings(panel, memory, profiles, iz::GetOSKind(platform), [] {});
     }
   }
 };

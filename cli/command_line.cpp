@@ -13,11 +13,15 @@ namespace iz::cli {
 
 const char* const kUsage =
     "Usage:\n"
-    "  InternetZelvora /export FILE /type TYPE /method METHOD [/family nt|9x]\n"
+    "  InternetZelvora /export FILE /type TYPE /method METHOD [/family nt|9x|95]\n"
     "      Writes the registry values Optimize would write as a REGEDIT4 file.\n"
-    "      The family is the running one unless given.\n"
+    "      The family is the running one unless given; 95 is Windows 95's form.\n"
     "  InternetZelvora /optimize /type TYPE /method METHOD\n"
     "      Writes the values as Optimize does; it never restarts Windows.\n"
+    "  InternetZelvora /preview /type TYPE /method METHOD\n"
+    "      Lists the values Optimize would change, and writes nothing: one line\n"
+    "      each, key, value, now, after and whether this Windows reads it,\n"
+    "      separated by tabs.\n"
     "  InternetZelvora /undo\n"
     "      Puts back the settings from before the last change.\n"
     "  InternetZelvora /findmtu HOST\n"
@@ -53,7 +57,8 @@ struct Seen {
 std::string Check(const std::vector<std::string>& args, Seen& seen) {
   auto takeAction = [&seen](Action a, const std::string& arg) -> std::string {
     if (seen.action)
-      return "only one of /export, /optimize, /undo, /findmtu and /? may be given (" + arg + ")";
+      return "only one of /export, /optimize, /preview, /undo, /findmtu and /? may be given (" +
+             arg + ")";
     seen.action = a;
     return "";
   };
@@ -67,6 +72,8 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
       error = takeAction(Action::Usage, arg);
     } else if (name == "optimize") {
       error = takeAction(Action::Optimize, arg);
+    } else if (name == "preview") {
+      error = takeAction(Action::Preview, arg);
     } else if (name == "undo") {
       error = takeAction(Action::Undo, arg);
     } else if (name == "export") {
@@ -92,12 +99,13 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
     }
     *valueOf = args[++i];
   }
-  if (!seen.action) return "no command given (/export, /optimize, /undo, /findmtu or /?)";
-  const bool profile = *seen.action == Action::Export || *seen.action == Action::Optimize;
+  if (!seen.action) return "no command given (/export, /optimize, /preview, /undo, /findmtu or /?)";
+  const bool profile = *seen.action == Action::Export || *seen.action == Action::Optimize ||
+                       *seen.action == Action::Preview;
   if (profile && !seen.type) return "/type is missing";
   if (profile && !seen.method) return "/method is missing";
   if (!profile && (seen.type || seen.method))
-    return "/type and /method go with /export or /optimize";
+    return "/type and /method go with /export, /optimize or /preview";
   if (seen.family && *seen.action != Action::Export) return "/family goes with /export only";
   return "";
 }
@@ -132,11 +140,15 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     a.method = static_cast<Method>(m[0] - '1');
   }
   if (seen.family) {
+    // Every kind of a form gets the same file: the applier writes the same
+    // values on each, and the adapters, which differ, are never exported.
     const std::string family = Lower(*seen.family);
     if (family == "nt") {
-      a.family = WinFamily::NT;
+      a.kind = kWinXP;
     } else if (family == "9x") {
-      a.family = WinFamily::Win9x;
+      a.kind = kWin98;
+    } else if (family == "95") {
+      a.kind = kWin95;
     } else {
       parsed.error = "bad /family \"" + *seen.family + "\"";
     }
@@ -160,23 +172,35 @@ void PrintLines(const Print& print, const std::string& text) {
 }
 
 int Export(const Arguments& a, TIZelvora& model, Platform& platform, const Print& print) {
-  const WinFamily family = a.family ? *a.family : FamilyOf(GetOSKind(platform));
-  const RecordedRun run = RecordOptimize(model, platform, family);
-  const std::string text =
-      ExportRegText(run, family, {DateText(platform.Now()), ProfileText(model)});
+  const int kind = a.kind ? *a.kind : GetOSKind(platform);
+  const RecordedRun run = RecordOptimize(model, kind);
+  const std::string text = ExportRegText(run, kind, {DateText(platform.Now()), ProfileText(model)});
   if (!platform.WriteFileAtomically(a.file, text))
     throw Error(FormatMessage(kUnableToWrite, a.file));
   print("Wrote " + std::to_string(run.values.size()) + " registry values for " +
-        FamilyName(family) + " to " + a.file + ".");
+        SystemsLike(kind) + " to " + a.file + ".");
   return kExitOk;
 }
 
-int Optimize(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
+int Preview(TIZelvora& model, RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+            const Print& print) {
+  const int kind = GetOSKind(platform);
+  const PreviewReport report =
+      PreviewOptimize(model, model.TickedAdapters(kind), registry, profiles, kind);
+  for (const PreviewLine& l : report.changes) {
+    print(l.location + "\t" + l.value + "\t" + l.now + "\t" + l.after + "\t" + l.readBy);
+  }
+  print(report.Summary());
+  return kExitOk;
+}
+
+int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
              Platform& platform, const Print& print) {
   // The window asks whether to go on when the journal cannot record the
   // change; nobody can answer here, so the change is not made.
+  const int kind = GetOSKind(platform);
   JournalRun run(registry, profiles, platform, kOptimizeCommand, WithoutRecord::Refuse);
-  ApplySettings(FamilyOf(GetOSKind(platform)), panel, registry, profiles, platform, run.Before());
+  ApplySettings(kind, panel, panel.TickedAdapters(kind), registry, profiles, run.Before());
   run.Finish();
   print("Optimized for " + ProfileText(panel) + ".");
   print("Restart the computer for the new settings to take effect.");
@@ -244,8 +268,9 @@ int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
     // loads the profile.
     model.Click(model.*kTypeBoxes[static_cast<int>(a.type)]);
     model.Click(model.*kMethodBoxes[static_cast<int>(a.method)]);
-    return a.action == Action::Export ? Export(a, model, platform, print)
-                                      : Optimize(model, registry, profiles, platform, print);
+    if (a.action == Action::Export) return Export(a, model, platform, print);
+    if (a.action == Action::Preview) return Preview(model, registry, profiles, platform, print);
+    return Optimize(model, registry, profiles, platform, print);
   } catch (const std::exception& e) {
     print(std::string("Internet Zelvora: ") + e.what());
     return kExitFailed;

@@ -23,7 +23,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;        // the command ran and failed
 inline constexpr int kExitBadArguments = 2;  // nothing was done
 
-enum class Action { Usage, Export, Optimize, Undo, FindMtu };
+enum class Action { Usage, Export, Optimize, Undo, FindMtu, Preview };
 
 struct Arguments {
   Action action = Action::Usage;
@@ -31,7 +31,9 @@ struct Arguments {
   std::string host;  // /findmtu
   ConnectionType type = ConnectionType::Modem;
   Method method = Method::Automatic1;
-  std::optional<WinFamily> family;  // /export only; the running one when absent
+  // /export only, as /family nt, 9x or 95: a kind of Windows whose Optimize
+  // writes what the file holds; the running one when absent.
+  std::optional<int> kind;
 };
 
 struct ParsedArguments {

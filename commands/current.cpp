@@ -7,8 +7,12 @@ namespace iz {
 
 void TIZelvora::OnViewCurrentSettings() { ReadSettings(RunningFamily()); }
 
+// A family forced other than the running one has no adapters to read.
 void TIZelvora::ReadSettings(WinFamily family) {
-  iz::ReadSettings(family, *this, registry_, profiles_);
+  const int kind = RunningKind();
+  const std::vector<Adapter> adapters =
+      FamilyOf(kind) == family ? TickedAdapters(kind) : std::vector<Adapter>();
+  iz::ReadSettings(family, adapters, *this, registry_, profiles_);
 }
 
 }  // namespace iz

@@ -4,7 +4,9 @@
 // entry point that hands the panel, a store session and the platform to the
 // operation below it; the Win32 view only forwards the user's events here.
 #include <string>
+#include <vector>
 
+#include "adapters/adapters.h"
 #include "model/os_kind.h"
 #include "model/panel.h"
 #include "model/platform.h"
@@ -54,14 +56,19 @@ class TIZelvora : public Panel {
 
   // --- Optimize
   void OnOptimize();
-  // The journal's record, then the applier of family.
-  void ApplySettings(WinFamily family);
+  // The journal's record, then the applier of kind's family and the ticked
+  // adapters.
+  void ApplySettings(int kind);
   void OfferRestart(const std::string& connectionName);
 
   // --- preview and export: Optimize's checks, then its applier on an
   // in-memory copy.
   void OnPreviewChanges();  // "P&review Changes...", F7
   void OnExportRegFile();   // "&Export as .reg File...", Ctrl+E
+  // "Network &Adapters...": the adapters window, whose choice is kept.
+  void OnNetworkAdapters();
+  // The adapters of the kind that the user left ticked.
+  std::vector<Adapter> TickedAdapters(int kind);
 
   // --- "&Find Largest MTU...": its window, whose "&Use as Custom MTU" sets
   // the panel's MTU as the user would.
@@ -98,6 +105,7 @@ class TIZelvora : public Panel {
   // connection type is ticked.
   bool ConnectionTypeChosen();
   WinFamily RunningFamily() { return FamilyOf(GetOSKind(platform_)); }
+  int RunningKind() { return GetOSKind(platform_); }
 
   RawRegistry& registry_;
   ProfileStrings& profiles_;

@@ -47,13 +47,13 @@ bool TIZelvora::ConnectionTypeChosen() {
 
 void TIZelvora::OnOptimize() {
   if (!ConnectionTypeChosen()) return;
-  ApplySettings(RunningFamily());
+  ApplySettings(RunningKind());
   OfferRestart(CheckedConnectionName(*this));
 }
 
-void TIZelvora::ApplySettings(WinFamily family) {
+void TIZelvora::ApplySettings(int kind) {
   JournalRun run = Journaled(kOptimizeCommand);
-  iz::ApplySettings(family, *this, registry_, profiles_, platform_, run.Before());
+  iz::ApplySettings(kind, *this, TickedAdapters(kind), registry_, profiles_, run.Before());
   run.Finish();
 }
 

@@ -11,15 +11,16 @@ void TIZelvora::OnPreviewChanges() {
   if (!ConnectionTypeChosen()) return;
   // Computed before the dialog opens, so an invalid field is reported as
   // Optimize reports it and no dialog appears.
+  const int kind = RunningKind();
   const PreviewReport report =
-      PreviewOptimize(*this, registry_, profiles_, platform_, RunningFamily());
+      PreviewOptimize(*this, TickedAdapters(kind), registry_, profiles_, kind);
   if (platform_.ShowPreview(report)) OnOptimize();
 }
 
 void TIZelvora::OnExportRegFile() {
   if (!ConnectionTypeChosen()) return;
-  const WinFamily family = RunningFamily();
-  const std::string text = ExportRegText(RecordOptimize(*this, platform_, family), family,
+  const int kind = RunningKind();
+  const std::string text = ExportRegText(RecordOptimize(*this, kind), kind,
                                          {DateText(platform_.Now()), ProfileText(*this)});
   std::string path;
   if (!platform_.AskSaveRegFile(DefaultExportFileName(*this), &path)) return;

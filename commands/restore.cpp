@@ -19,7 +19,8 @@ void TIZelvora::OnRestoreDefaults() { RestoreDefaults(GetOSKind(platform_)); }
 
 void TIZelvora::RestoreDefaults(int kind) {
   JournalRun run = Journaled(kRestoreDefaultsCommand);
-  iz::RestoreDefaults(kind, *this, registry_, profiles_, platform_, run.Before());
+  iz::RestoreDefaults(kind, *this, TickedAdapters(kind), registry_, profiles_, platform_,
+                      run.Before());
   run.Finish();
 }
 

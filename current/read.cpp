@@ -5,11 +5,16 @@
 
 namespace iz {
 
-void ReadSettings(WinFamily family, Panel& panel, RawRegistry& registry, ProfileStrings& profiles) {
+void ReadSettings(WinFamily family, const std::vector<Adapter>& adapters, Panel& panel,
+                  RawRegistry& registry, ProfileStrings& profiles) {
+  std::optional<std::string> adapterMtu;
+  for (const Adapter& adapter : adapters) {
+    if ((adapterMtu = StoredMtu(registry, adapter))) break;
+  }
   if (family == WinFamily::NT) {
-    ReadNTSettings(panel, registry, profiles);
+    ReadNTSettings(panel, registry, profiles, adapterMtu);
   } else {
-    Read9xSettings(panel, registry, profiles);
+    Read9xSettings(panel, registry, profiles, adapterMtu);
   }
 }
 

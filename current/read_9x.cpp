@@ -20,7 +20,8 @@ void SetIfRead(Panel& panel, EditCtl& edit, const std::optional<std::string>& te
 
 }  // namespace
 
-void Read9xSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profiles) {
+void Read9xSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
+                    const std::optional<std::string>& adapterMtu) {
   using namespace map;
   SettingsSession session(registry);
   ValueReader reader(session, registry);
@@ -44,8 +45,12 @@ void Read9xSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profile
   reader.Open(kMstcpKey);
   SetIfRead(panel, panel.customTtl, reader.Text(kDefaultTTL));
 
-  reader.Open(kNetTrans0000Key);
-  SetIfRead(panel, panel.customMtu, reader.Text(kMaxMTU));
+  if (adapterMtu) {
+    panel.SetText(panel.customMtu, *adapterMtu);
+  } else {
+    reader.Open(kNetTrans0000Key);
+    SetIfRead(panel, panel.customMtu, reader.Text(kMaxMTU));
+  }
 
   // A cache size of another kind (or none) empties the field.
   reader.Open(kNdiCacheSizeKey);

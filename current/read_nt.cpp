@@ -18,7 +18,8 @@ std::uint32_t TcpipNumber(ValueReader& reader, const char* name) {
 
 }  // namespace
 
-void ReadNTSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profiles) {
+void ReadNTSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
+                    const std::optional<std::string>& adapterMtu) {
   using namespace map;
   SettingsSession session(registry);
   ValueReader reader(session, registry);
@@ -41,8 +42,12 @@ void ReadNTSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profile
   // the MTU's rule then recomputes the window from that multiple.
   panel.SetText(panel.customRwin, std::to_string(TcpipNumber(reader, kTcpWindowSize)));
 
-  reader.Open(kTcpipInterfaceKey);
-  panel.SetText(panel.customMtu, std::to_string(reader.NtNumber(kMTU)));
+  if (adapterMtu) {
+    panel.SetText(panel.customMtu, *adapterMtu);
+  } else {
+    reader.Open(kTcpipInterfaceKey);
+    panel.SetText(panel.customMtu, std::to_string(reader.NtNumber(kMTU)));
+  }
 
   reader.Open(kNetbtParametersKey);
   panel.SetText(panel.customKeepAlive, KeepAliveSeconds(reader.NtNumber(kSessionKeepAlive)));

@@ -53,4 +53,9 @@ const char* FamilyName(WinFamily family) {
                                  : "the Windows 9x family (95, 98, 98 SE, Millennium)";
 }
 
+const char* SystemsLike(int kind) {
+  if (IsNTFamily(kind)) return FamilyName(WinFamily::NT);
+  return kind == kWin95 ? "Windows 95" : "Windows 98, 98 SE and Millennium";
+}
+
 }  // namespace iz

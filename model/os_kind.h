@@ -39,5 +39,9 @@ inline bool IsWin98Family(int kind) { return kind >= kWin98 && kind <= kWinMe; }
 
 // "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8)" and its 9x twin.
 const char* FamilyName(WinFamily family);
+// The systems whose Optimize writes what it writes on this kind: the NT
+// family, "Windows 95", or "Windows 98, 98 SE and Millennium" (the 9x family
+// but 95, which lacks the global window values).
+const char* SystemsLike(int kind);
 
 }  // namespace iz

@@ -51,6 +51,21 @@ inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 
 enum class FileRead { Ok, Failed, TooLarge };
 
+// One line of the adapters window.
+struct AdapterRow {
+  std::string name;
+  std::string storedMtu;  // the number, or "automatic"
+  std::string mtuInUse;   // empty where the system cannot tell
+  bool ticked = true;
+};
+
+// The MTU an adapter uses now, as the IP helper reports it; the adapter by
+// the name the system gives it ("{GUID}" from 2000 on).
+struct MtuInUse {
+  std::string adapter;
+  std::uint32_t mtu = 0;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -127,6 +142,15 @@ class Platform {
   // The modal "Find Largest MTU" window; useMtu runs with the MTU found each
   // time "&Use as Custom MTU" is pressed, while the window stays open.
   virtual void ShowFindMtu(const std::function<void(int mtu)>& useMtu) = 0;
+
+  // The network adapters.
+  // The MTU in use of each adapter, from the IP helper where the system has
+  // it (looked up when called); empty without it.
+  virtual std::vector<MtuInUse> MtusInUse() = 0;
+  // The modal "Network Adapters" window over rows, whose boxes the user
+  // ticks and clears; true when it was left by OK, with rows holding the
+  // choice.
+  virtual bool ShowAdapters(std::vector<AdapterRow>* rows) = 0;
 };
 
 }  // namespace iz

@@ -11,8 +11,10 @@ struct PreviewLine {
   std::string value;     // the value or entry name; "(Default)" for a key's unnamed value
   std::string now;       // as it stands, or "(absent)"
   std::string after;     // what Optimize writes, or "(removed)"
+  std::string readBy;    // whether this Windows reads the value: "yes", or why not
   bool operator==(const PreviewLine& o) const {
-    return location == o.location && value == o.value && now == o.now && after == o.after;
+    return location == o.location && value == o.value && now == o.now && after == o.after &&
+           readBy == o.readBy;
   }
 };
 

@@ -15,6 +15,7 @@ namespace {
 
 using apply::IfChecked;
 using apply::Low32;
+using apply::SegmentSizeText;
 using map::FixedText;
 using map::Op;
 
@@ -59,9 +60,6 @@ constexpr MtuGroup kMtuGroups[] = {
     {map::kNetClassAbsKey, map::kInstance0001, {kMaxMtu, kIpMtu, kMaxMss}},
 };
 
-// The IP and TCP headers a segment leaves out of the MTU.
-constexpr std::uint32_t kHeaderBytes = 40;
-
 // The panel's whole numbers, read all at once in the order the steps use
 // them, so that a field that does not parse stops the run before its first
 // write. The TTL, the MTU texts and the cache size are written as typed.
@@ -78,16 +76,10 @@ Numbers ReadNumbers(const Panel& panel) {
   return n;
 }
 
-// MTU - 40 in 32 bits, signed: a tiny MTU gives a negative segment size,
-// written with its minus sign.
-std::string SegmentSizeText(std::int64_t mtu) {
-  return std::to_string(static_cast<std::int32_t>(Low32(mtu) - kHeaderBytes));
-}
-
 }  // namespace
 
-void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& profiles,
-                     Platform& platform, const BeforeWriting& beforeWriting) {
+void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& profiles, int kind,
+                     const BeforeWriting& beforeWriting) {
   const Numbers n = ReadNumbers(p);
   beforeWriting();
   auto hklm = [&registry](const char* key, const char* name, std::uint32_t value) {
@@ -140,7 +132,7 @@ void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
 
   // Windows 95 knows neither global window value; an unknown system gets
   // both, like 98 and later.
-  if (GetOSKind(platform) != kWin95) {
+  if (kind != kWin95) {
     hklm(map::kMstcpParametersKey, map::kGlobalMaxTcpWindoSize, Low32(n.rwin));
     hklm(map::kMstcpParametersKey, map::kGlobalMaxTcpWindowSize, Low32(n.rwin));
   }

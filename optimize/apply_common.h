@@ -3,6 +3,7 @@
 // bytes the registry takes, the browser limits and the serial-port entries of
 // Win.ini.
 #include <cstdint>
+#include <string>
 
 #include "model/panel.h"
 #include "store/parameter_map.h"
@@ -18,6 +19,12 @@ inline std::uint32_t IfChecked(const CheckBoxCtl& box, std::uint32_t on) {
 
 // A DWORD takes the low 32 bits of a whole number; no range is checked.
 inline std::uint32_t Low32(std::int64_t number) { return static_cast<std::uint32_t>(number); }
+
+// MTU - 40 in 32 bits, signed: a tiny MTU gives a negative segment size,
+// written with its minus sign. 40 bytes are the IP and TCP headers.
+inline std::string SegmentSizeText(std::int64_t mtu) {
+  return std::to_string(static_cast<std::int32_t>(Low32(mtu) - 40u));
+}
 
 // The browser's connection limits, in the Internet Settings key of the
 // current user, which the appliers never create.

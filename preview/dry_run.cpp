@@ -21,6 +21,39 @@ constexpr const char* kRemoved = "(removed)";
 constexpr const char* kDefaultValueName = "(Default)";
 constexpr const char* kWinIniLocation = "Win.ini [Ports]";
 
+// What a Windows does with a value Optimize writes, where Microsoft says it
+// ignores the value or documents its reading only for older systems; every
+// other value is read. The sources are named on the help's registry page.
+constexpr const char* kReadYes = "yes";
+enum class ValueClass { LiteralInterfaceKey, ReceiveWindow, AdapterMtu };
+struct ReadMark {
+  ValueClass what;
+  int firstKind, lastKind;
+  const char* text;
+};
+constexpr ReadMark kReadMarks[] = {
+    {ValueClass::LiteralInterfaceKey, kUnknown, kWin8, "no: no Windows reads this key"},
+    {ValueClass::ReceiveWindow, kWinVista, kWin8,
+     "no: Vista and later size the receive window themselves"},
+    {ValueClass::AdapterMtu, kWinVista, kWin8, "not documented for this Windows"},
+};
+
+// The classes a value belongs to, most particular first.
+std::vector<ValueClass> ClassesOf(HKey root, const std::string& key, const std::string& name) {
+  std::vector<ValueClass> classes;
+  if (root != kHKLM) return classes;
+  if (map::SameKeyPath(key.c_str(), map::kTcpipInterfaceKey)) {
+    classes.push_back(ValueClass::LiteralInterfaceKey);
+  }
+  const bool adapter = IsAdapterValue(root, key, name);
+  const bool globals = map::SameKeyPath(key.c_str(), map::kTcpipParametersKey);
+  const bool window = map::SameName(name.c_str(), map::kTcpWindowSize) ||
+                      map::SameName(name.c_str(), map::kGlobalMaxTcpWindowSize);
+  if (window && (globals || adapter)) classes.push_back(ValueClass::ReceiveWindow);
+  if (adapter && map::SameName(name.c_str(), map::kMTU)) classes.push_back(ValueClass::AdapterMtu);
+  return classes;
+}
+
 const char* RootName(HKey root) {
   return root == kHKCU ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
 }
@@ -136,18 +169,22 @@ class RecordingProfiles : public MemoryProfileStrings {
   }
 };
 
-void RunApplier(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
-                Platform& platform, WinFamily family) {
+void RunApplier(int kind, const Panel& panel, const std::vector<Adapter>& adapters,
+                RawRegistry& registry, ProfileStrings& profiles) {
   // The copy is thrown away afterwards: nothing to record for Undo.
   const BeforeWriting nothingToRecord = [] {};
-  ApplySettings(family, panel, registry, profiles, platform, nothingToRecord);
+  ApplySettings(kind, panel, adapters, registry, profiles, nothingToRecord);
 }
 
-// Copies every mapped value of the real registry into memory, and the keys
-// that exist without one: the appliers never create the browser's key, and a
-// copy without it would fail where the real run succeeds (or the reverse).
-std::vector<RegValueRecord> SeedRegistry(RawRegistry& real, MemoryRegistry& copy) {
+// Copies every mapped value of the real registry into memory, with the
+// adapters' keys and values, and the keys that exist without one: the
+// appliers never create the browser's key nor an adapter's, and a copy
+// without them would fail where the real run succeeds (or the reverse).
+std::vector<RegValueRecord> SeedRegistry(RawRegistry& real, const std::vector<Adapter>& adapters,
+                                         MemoryRegistry& copy) {
   std::vector<RegValueRecord> seed = CaptureMappedValues(real);
+  for (RegValueRecord& r : CaptureAdapterValues(real, adapters)) seed.push_back(std::move(r));
+  for (const Adapter& a : adapters) copy.CreateKeyPath(kHKLM, a.key);
   for (const RegValueRecord& r : seed) {
     if (r.present) copy.SetRaw(r.root, r.keyPath, r.name, r.type, r.data);
   }
@@ -208,20 +245,20 @@ std::string DefaultExportFileName(const Panel& panel) {
   return name + " " + method + ".reg";
 }
 
-RecordedRun RecordOptimize(const Panel& panel, Platform& platform, WinFamily family) {
+RecordedRun RecordOptimize(const Panel& panel, int kind) {
   MemoryRegistry empty;
   // Every installed Windows has the browser's key; the appliers rely on it.
   empty.CreateKeyPath(kHKCU, map::kInternetSettingsUpperKey);
   RecordingRegistry registry(empty);
   RecordingProfiles profiles;
-  RunApplier(panel, registry, profiles, platform, family);
+  RunApplier(kind, panel, {}, registry, profiles);
   return RecordedRun{std::move(registry.writes), std::move(profiles.ports)};
 }
 
-PreviewReport PreviewOptimize(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
-                              Platform& platform, WinFamily family) {
+PreviewReport PreviewOptimize(const Panel& panel, const std::vector<Adapter>& adapters,
+                              RawRegistry& registry, ProfileStrings& profiles, int kind) {
   MemoryRegistry copy;
-  const std::vector<RegValueRecord> seed = SeedRegistry(registry, copy);
+  const std::vector<RegValueRecord> seed = SeedRegistry(registry, adapters, copy);
 
   // Read through the interface itself, not a ProfileFile: releasing one
   // flushes, and the real Win.ini is only to be read here.
@@ -237,7 +274,7 @@ PreviewReport PreviewOptimize(const Panel& panel, RawRegistry& registry, Profile
   }
 
   RecordingRegistry recorder(copy);
-  RunApplier(panel, recorder, iniCopy, platform, family);
+  RunApplier(kind, panel, adapters, recorder, iniCopy);
 
   PreviewReport report;
   for (const RegValueRecord& after : recorder.writes) {
@@ -254,16 +291,26 @@ PreviewReport PreviewOptimize(const Panel& panel, RawRegistry& registry, Profile
     report.changes.push_back({std::string(RootName(after.root)) + "\\" + after.keyPath,
                               ShownName(after.name),
                               wasPresent ? ValueDisplayText(before->type, before->data) : kAbsent,
-                              after.present ? ValueDisplayText(after.type, after.data) : kRemoved});
+                              after.present ? ValueDisplayText(after.type, after.data) : kRemoved,
+                              ReadByText(kind, after.root, after.keyPath, after.name)});
   }
   for (const auto& [port, value] : iniCopy.ports) {
     ++report.written;
     const auto now = portsNow.find(port);
     if (now != portsNow.end() && now->second == value) continue;
-    report.changes.push_back(
-        {kWinIniLocation, port, now == portsNow.end() ? kAbsent : now->second, value});
+    report.changes.push_back({kWinIniLocation, port, now == portsNow.end() ? kAbsent : now->second,
+                              value, kReadYes});
   }
   return report;
+}
+
+const char* ReadByText(int kind, HKey root, const std::string& key, const std::string& name) {
+  for (ValueClass what : ClassesOf(root, key, name)) {
+    for (const ReadMark& mark : kReadMarks) {
+      if (mark.what == what && kind >= mark.firstKind && kind <= mark.lastKind) return mark.text;
+    }
+  }
+  return kReadYes;
 }
 
 std::string PreviewReport::Summary() const {
@@ -288,18 +335,22 @@ std::string ValueDisplayText(std::uint32_t type, const std::vector<std::uint8_t>
   return text;
 }
 
-std::string ExportRegText(const RecordedRun& run, WinFamily family, const ExportHeading& heading) {
+std::string ExportRegText(const RecordedRun& run, int kind, const ExportHeading& heading) {
   constexpr const char* kEol = "\r\n";
   const std::string body = WriteRegFile(run.values);
   // regedit wants its header on the very first line; the heading follows it.
   const std::size_t headerEnd = body.find(kEol) + 2;
   std::string text = body.substr(0, headerEnd);
   text += std::string("; ") + kAppTitle + ": the values Optimize writes" + kEol;
-  text += "; Exported " + heading.date + " for " + FamilyName(family) + kEol;
+  text += "; Exported " + heading.date + " for " + SystemsLike(kind) + kEol;
   text += "; Profile: " + heading.profile + kEol;
   text += std::string(
               "; Import with \"regedit /s\". HKEY_CURRENT_USER values land in the profile "
               "of the account that imports the file.") +
+          kEol;
+  text += std::string(
+              "; The network adapters' own MTU values are left out: their keys belong to one "
+              "machine. To set them, run \"InternetZelvora.exe /optimize\" on each machine.") +
           kEol;
   text += body.substr(headerEnd);
   if (!run.ports.empty()) {

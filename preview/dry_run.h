@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "adapters/adapters.h"
 #include "model/os_kind.h"
 #include "model/panel.h"
 #include "model/platform.h"
@@ -26,16 +27,23 @@ struct RecordedRun {
   std::vector<std::pair<std::string, std::string>> ports;  // [Ports] entry, value
 };
 
-// Runs the applier of family on an empty registry that has only the keys
-// every installed Windows has. Raises the applier's error (an invalid field).
-RecordedRun RecordOptimize(const Panel& panel, Platform& platform, WinFamily family);
+// Runs Optimize of kind on an empty registry that has only the keys every
+// installed Windows has, and no adapter: their keys belong to one machine.
+// Raises the applier's error (an invalid field).
+RecordedRun RecordOptimize(const Panel& panel, int kind);
 
-// The preview: the mapped values and the [Ports] entries are read (only
-// read) from registry and profiles into an in-memory copy, the applier runs
-// on the copy, and every value it leaves different from the copy's seed is
-// one line. Raises the applier's error, as Optimize would.
-PreviewReport PreviewOptimize(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
-                              Platform& platform, WinFamily family);
+// The preview: the mapped values, the adapters' values and the [Ports]
+// entries are read (only read) from registry and profiles into an in-memory
+// copy, Optimize of kind runs on the copy, and every value it leaves
+// different from the copy's seed is one line, marked with whether this kind
+// of Windows reads it. Raises the applier's error, as Optimize would.
+PreviewReport PreviewOptimize(const Panel& panel, const std::vector<Adapter>& adapters,
+                              RawRegistry& registry, ProfileStrings& profiles, int kind);
+
+// Whether a kind of Windows reads a value Optimize writes, as Microsoft
+// documents it: "yes", or the reason it does not ("no: ...", "not
+// documented for this Windows").
+const char* ReadByText(int kind, HKey root, const std::string& key, const std::string& name);
 
 // The text of a DWORD, a string or bytes as the preview shows it:
 // "600000 (0x000927C0)", the string itself, "01 02".
@@ -54,8 +62,9 @@ struct ExportHeading {
 };
 
 // The REGEDIT4 file of a recorded run: a heading naming the program, the
-// date, the family and the profile; every value in the applier's order
+// date, the systems the file is for (those like kind) and the profile, and
+// that the adapters are left out; every value in the applier's order
 // ("Name"=- for a removal); the Win.ini entries as comments to set by hand.
-std::string ExportRegText(const RecordedRun& run, WinFamily family, const ExportHeading& heading);
+std::string ExportRegText(const RecordedRun& run, int kind, const ExportHeading& heading);
 
 }  // namespace iz

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/os_kind.h"
 #include "model/title.h"
 #include "store/error.h"
 #include "store/parameter_map.h"
@@ -54,7 +55,8 @@ void RefuseLink(Platform& platform, const std::string& path) {
 // at its first.
 std::vector<RegValueRecord> ParseSavedValues(const std::string& text, const std::string& path) {
   RegFileParse parse = ReadRegFile(text, [](const RegValueRecord& r) {
-    return map::FindLocation(r.root, r.keyPath.c_str(), r.name.c_str()) != nullptr;
+    return map::FindLocation(r.root, r.keyPath.c_str(), r.name.c_str()) != nullptr ||
+           IsAdapterValue(r.root, r.keyPath, r.name);
   });
   if (parse.ok()) return std::move(parse.records);
   throw Error(InvalidLineText(parse.badLine, path, parse.badText, parse.reason));
@@ -175,6 +177,33 @@ std::vector<RegValueRecord> CaptureValues(RawRegistry& registry,
   return records;
 }
 
+std::vector<RegValueRecord> AdapterRows(const std::vector<Adapter>& adapters) {
+  std::vector<RegValueRecord> rows;
+  for (const Adapter& adapter : adapters) {
+    if (!WrittenByAdapterStep(adapter)) continue;
+    for (const AdapterValue& v : AdapterValues(adapter.stack)) {
+      RegValueRecord r;
+      r.root = kHKLM;
+      r.keyPath = adapter.key;
+      r.name = v.name;
+      rows.push_back(std::move(r));
+    }
+  }
+  return rows;
+}
+
+std::vector<RegValueRecord> CaptureAdapterValues(RawRegistry& registry,
+                                                 const std::vector<Adapter>& adapters) {
+  return CaptureValues(registry, AdapterRows(adapters));
+}
+
+std::vector<RegValueRecord> CaptureSettings(RawRegistry& registry, Platform& platform) {
+  std::vector<RegValueRecord> records = CaptureMappedValues(registry);
+  const std::vector<Adapter> adapters = FindAdapters(registry, GetOSKind(platform), false);
+  for (RegValueRecord& r : CaptureAdapterValues(registry, adapters)) records.push_back(std::move(r));
+  return records;
+}
+
 std::vector<std::string> PutBackValues(RawRegistry& registry,
                                        const std::vector<RegValueRecord>& records) {
   std::vector<std::string> failures;
@@ -187,7 +216,11 @@ std::vector<std::string> PutBackValues(RawRegistry& registry,
     const std::string path = "\\" + r.keyPath;
     try {
       if (r.present) {
-        session.OpenPath(path, true);
+        const bool adapter = IsAdapterValue(r.root, r.keyPath, r.name);
+        long status = kRegOk;
+        if (!session.OpenPath(path, !adapter, &status) && adapter && status == kRegNotFound) {
+          continue;
+        }
         session.PutValue(r.name, r.type, r.data);
       } else {
         // A key that does not exist holds no value to remove.
@@ -209,7 +242,7 @@ std::vector<std::string> PutBackValues(RawRegistry& registry,
 void SaveSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform) {
   // Every value is read before anything is written: a value that cannot be
   // read stops the backup with the previous one whole.
-  const std::string text = WriteRegFile(CaptureMappedValues(registry));
+  const std::string text = WriteRegFile(CaptureSettings(registry, platform));
   const std::string folder = BackupFolder(platform);
   if (!platform.DirectoryExists(folder)) platform.CreateDirectory(folder);
   RefuseLink(platform, folder);

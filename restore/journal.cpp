@@ -508,7 +508,16 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   const map::System family =
       IsNTFamily(GetOSKind(platform_)) ? map::System::NT : map::System::Win9x;
   std::size_t mapRows = 0;
-  pending->rows = RowsOf(family, extra, &mapRows);
+  // Every adapter's values join the record beside the map, whichever
+  // adapters the command writes.
+  std::vector<RegValueRecord> rows = extra;
+  try {
+    for (RegValueRecord& r : AdapterRows(FindAdapters(registry_, GetOSKind(platform_), false)))
+      rows.push_back(std::move(r));
+  } catch (const Error& e) {
+    return e.what();
+  }
+  pending->rows = RowsOf(family, rows, &mapRows);
   const std::string account = platform_.UserName();
   try {
     // What Undo could not read is not written.

@@ -64,10 +64,29 @@ bool InterfaceKeyExists(RawRegistry& registry) {
   return probe.OpenPathReadOnly(kTcpipInterfaceKey);
 }
 
+// An adapter's key is never made here: one that is gone holds nothing.
+void RemoveAdapterValues(RawRegistry& registry, const std::vector<Adapter>& adapters) {
+  SettingsSession session(registry);
+  session.SetRoot(kHKLM);
+  for (const Adapter& adapter : adapters) {
+    if (!WrittenByAdapterStep(adapter)) continue;
+    long status = kRegOk;
+    const bool open = session.OpenPath("\\" + adapter.key, false, &status);
+    for (const AdapterValue& v : AdapterValues(adapter.stack)) {
+      if (open) {
+        session.EraseValue(v.name);
+      } else if (status != kRegNotFound) {
+        throw Error(FormatMessage(kFailedToRemove, v.name));
+      }
+    }
+    session.ClosePath();
+  }
+}
+
 enum class Variant { Win95, Win98 };
 
 void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& profiles,
-                       Platform& platform) {
+                       Platform& platform, const std::vector<Adapter>& adapters) {
   const bool is98 = variant == Variant::Win98;
   const Op op = is98 ? Op::Restore98 : Op::Restore95;
   SettingsSession session(registry);
@@ -120,13 +139,16 @@ void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& p
 
   ResetPorts(profiles);
 
+  RemoveAdapterValues(registry, adapters);
+
   OfferRestart(platform, is98 ? RestartMeans::Rundll32 : RestartMeans::Rundll);
 }
 
 }  // namespace
 
 void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
-                       Platform& platform, const BeforeWriting& beforeWriting) {
+                       Platform& platform, const BeforeWriting& beforeWriting,
+                       const std::vector<Adapter>& adapters) {
   beforeWriting();
   SettingsSession session(registry);
   session.SetRoot(kHKLM);
@@ -162,31 +184,34 @@ void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings
 
   if (panel.comPorts.checked) ResetPorts(profiles);
 
+  RemoveAdapterValues(registry, adapters);
+
   // NT 4.0 knows fewer exit flags than its successors.
   OfferRestart(platform, GetOSKind(platform) == kWinNT4 ? RestartMeans::ExitWindowsNT4
                                                         : RestartMeans::ExitWindowsNT5);
 }
 
 void Restore95Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
-                       const BeforeWriting& beforeWriting) {
+                       const BeforeWriting& beforeWriting, const std::vector<Adapter>& adapters) {
   beforeWriting();
-  Restore9xDefaults(Variant::Win95, registry, profiles, platform);
+  Restore9xDefaults(Variant::Win95, registry, profiles, platform, adapters);
 }
 
 void Restore98Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
-                       const BeforeWriting& beforeWriting) {
+                       const BeforeWriting& beforeWriting, const std::vector<Adapter>& adapters) {
   beforeWriting();
-  Restore9xDefaults(Variant::Win98, registry, profiles, platform);
+  Restore9xDefaults(Variant::Win98, registry, profiles, platform, adapters);
 }
 
-void RestoreDefaults(int kind, const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
-                     Platform& platform, const BeforeWriting& beforeWriting) {
+void RestoreDefaults(int kind, const Panel& panel, const std::vector<Adapter>& adapters,
+                     RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+                     const BeforeWriting& beforeWriting) {
   if (IsNTFamily(kind)) {
-    RestoreNTDefaults(panel, registry, profiles, platform, beforeWriting);
+    RestoreNTDefaults(panel, registry, profiles, platform, beforeWriting, adapters);
   } else if (IsWin98Family(kind)) {
-    Restore98Defaults(registry, profiles, platform, beforeWriting);
+    Restore98Defaults(registry, profiles, platform, beforeWriting, adapters);
   } else {
-    Restore95Defaults(registry, profiles, platform, beforeWriting);
+    Restore95Defaults(registry, profiles, platform, beforeWriting, adapters);
   }
 }
 

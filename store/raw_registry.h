@@ -20,6 +20,7 @@ inline constexpr long kRegAccessDenied = 5;    // ERROR_ACCESS_DENIED
 inline constexpr long kRegInvalidHandle = 6;   // ERROR_INVALID_HANDLE
 inline constexpr long kRegInvalidParam = 87;   // ERROR_INVALID_PARAMETER
 inline constexpr long kRegMoreData = 234;      // ERROR_MORE_DATA
+inline constexpr long kRegNoMoreItems = 259;   // ERROR_NO_MORE_ITEMS
 
 // Value types, as the platform's.
 inline constexpr std::uint32_t kRegNone = 0;

@@ -242,9 +242,9 @@ TEST(BackupRoundTrip, AfterOptimizeOnEachFamily) {
     rig.platform.version = version;
     auto optimize = [&rig] {
       if (rig.platform.version.platformId == kVerPlatformWin32NT) {
-        rig.w.ApplySettings(WinFamily::NT);
+        rig.w.ApplySettings(GetOSKind(rig.platform));
       } else {
-        rig.w.ApplySettings(WinFamily::Win9x);
+        rig.w.ApplySettings(GetOSKind(rig.platform));
       }
     };
     rig.w.Click(rig.w.cableDsl);

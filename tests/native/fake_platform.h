@@ -36,6 +36,10 @@ class FakePlatform : public Platform {
   DateTime now{2026, 12, 7, 14, 3, 12};
   int mtuToUse = 0;  // the window's "&Use as Custom MTU" is pressed with it; 0: closed
   std::string userName = "alice";
+  std::vector<MtuInUse> mtusInUse;
+  // The adapters window: how the user leaves the rows (the ticks by row), or
+  // cancels it.
+  std::function<bool(std::vector<AdapterRow>* rows)> adaptersWindow;
 
   // Runs after each file written (after the write, whatever its result).
   std::function<void(const std::string& path)> afterWrite;
@@ -54,6 +58,7 @@ class FakePlatform : public Platform {
   int noticesShown = 0, aboutBoxesShown = 0;
   std::vector<PreviewReport> previews;
   std::vector<std::string> suggestedNames;
+  std::vector<std::vector<AdapterRow>> adapterWindows;  // the rows each window showed
 
   void SetVersion(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor,
                   std::string csd = "") {
@@ -190,6 +195,12 @@ class FakePlatform : public Platform {
     if (mtuToUse) useMtu(mtuToUse);
   }
   std::string UserName() override { return userName; }
+  std::vector<MtuInUse> MtusInUse() override { return mtusInUse; }
+  bool ShowAdapters(std::vector<AdapterRow>* rows) override {
+    adapterWindows.push_back(*rows);
+    calls.push_back("ShowAdapters");
+    return adaptersWindow && adaptersWindow(rows);
+  }
 
  private:
   void Log(const std::string& line, const std::string& path) {

@@ -21,7 +21,7 @@ void ApplyAlone(Rig& rig, bool nt) {
   if (nt) {
     ApplyNTSettings(rig.w, rig.recorder, rig.profiles, [] {});
   } else {
-    Apply9xSettings(rig.w, rig.recorder, rig.profiles, rig.platform, [] {});
+    Apply9xSettings(rig.w, rig.recorder, rig.profiles, GetOSKind(rig.platform), [] {});
   }
 }
 
@@ -106,7 +106,7 @@ TEST(OptimizeApply, EachFamilyWritesCableDslProfileInStepOrder) {
   for (const bool nt : {true, false}) {
     Rig rig(nt ? WinXP() : Win98());
     rig.Click(rig.w.cableDsl);
-    nt ? rig.w.ApplySettings(WinFamily::NT) : rig.w.ApplySettings(WinFamily::Win9x);
+    nt ? rig.w.ApplySettings(GetOSKind(rig.platform)) : rig.w.ApplySettings(GetOSKind(rig.platform));
     EXPECT_EQ(rig.recorder.writes, nt ? kCableDslNT : kCableDsl9x);
     EXPECT_EQ(rig.WinIni(), kOptimizedPortsIni);
   }
@@ -177,10 +177,10 @@ TEST(OptimizeApply, AllBoxesClearedInCustomMode) {
     for (const auto& [name, text] : fields) rig.w.FindEdit(name)->text = text;
 
     if (nt) {
-      rig.w.ApplySettings(WinFamily::NT);
+      rig.w.ApplySettings(GetOSKind(rig.platform));
       EXPECT_EQ(rig.recorder.writes, expectedNT);
     } else {
-      rig.w.ApplySettings(WinFamily::Win9x);
+      rig.w.ApplySettings(GetOSKind(rig.platform));
       Lines withoutMtu;
       for (const std::string& line : rig.recorder.writes) {
         if (line.find("\\Class\\NetTrans\\") == std::string::npos &&
@@ -216,7 +216,7 @@ TEST(OptimizeApply, NineXSegmentSizeFollowsTheMtu) {
     Rig rig(Win98());
     rig.Click(rig.w.modem);
     rig.w.customMtu.text = row.mtu;
-    rig.w.ApplySettings(WinFamily::Win9x);
+    rig.w.ApplySettings(GetOSKind(rig.platform));
     std::map<std::string, int> strings;
     for (const std::string& line : rig.recorder.writes) {
       for (const char* name : {"[MaxMTU]", "[MaxMSS]", "[IPMTU]"}) {
@@ -245,7 +245,7 @@ TEST(OptimizeApply, NineXGlobalWindowPairDependsOnTheKind) {
     SCOPED_TRACE(version.major * 100 + version.minor);
     Rig rig(version);
     rig.Click(rig.w.modem);
-    rig.w.ApplySettings(WinFamily::Win9x);
+    rig.w.ApplySettings(GetOSKind(rig.platform));
     Lines global;
     for (const std::string& line : rig.recorder.writes) {
       if (line.find("[GlobalMax") != std::string::npos) global.push_back(line);
@@ -293,7 +293,7 @@ TEST(OptimizeApply, BadNumberStopsBeforeAnyWrite) {
 
     std::string error;
     try {
-      row.nt ? rig.w.ApplySettings(WinFamily::NT) : rig.w.ApplySettings(WinFamily::Win9x);
+      row.nt ? rig.w.ApplySettings(GetOSKind(rig.platform)) : rig.w.ApplySettings(GetOSKind(rig.platform));
     } catch (const Error& e) {
       error = e.what();
     }

@@ -108,7 +108,7 @@ TEST(Preview, ListsOnlyWhatWouldChangeAndWritesNothing) {
        Method::Automatic1,
        {},
        "27 of 27 values would change.",
-       {tcpip, "DefaultTTL", "(absent)", "64 (0x00000040)"}},
+       {tcpip, "DefaultTTL", "(absent)", "64 (0x00000040)", "yes"}},
       {"NT, same profile again",
        WinXP(),
        true,
@@ -124,7 +124,7 @@ TEST(Preview, ListsOnlyWhatWouldChangeAndWritesNothing) {
        Method::Automatic1,
        {},
        "14 of 27 values would change.",
-       {tcpip, "DefaultTTL", "64 (0x00000040)", "128 (0x00000080)"}},
+       {tcpip, "DefaultTTL", "64 (0x00000040)", "128 (0x00000080)", "yes"}},
       {"9x, one port already set",
        Win98(),
        false,
@@ -133,7 +133,7 @@ TEST(Preview, ListsOnlyWhatWouldChangeAndWritesNothing) {
        {{"COM1:", "921600,n,8,1,p"}, {"COM2:", "9600,n,8,1,x"}},
        "42 of 43 values would change.",
        {"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\VxD\\MSTCP", "DefaultTTL",
-        "(absent)", "128"}},
+        "(absent)", "128", "yes"}},
       {"9x, another method",
        Win98(),
        true,
@@ -142,7 +142,7 @@ TEST(Preview, ListsOnlyWhatWouldChangeAndWritesNothing) {
        {},
        "3 of 43 values would change.",
        {"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\VxD\\MSTCP", "DefaultRcvWindow",
-        "256960 (0x0003EBC0)", "178120 (0x0002B7C8)"}},
+        "256960 (0x0003EBC0)", "178120 (0x0002B7C8)", "yes"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -167,7 +167,7 @@ TEST(Preview, ListsOnlyWhatWouldChangeAndWritesNothing) {
     if (!row.ports.empty()) {
       // COM1: stands as Optimize writes it; COM2: changes.
       EXPECT_EQ(report.changes[report.changes.size() - 4],
-                (PreviewLine{"Win.ini [Ports]", "COM2:", "9600,n,8,1,x", "921600,n,8,1,p"}));
+                (PreviewLine{"Win.ini [Ports]", "COM2:", "9600,n,8,1,x", "921600,n,8,1,p", "yes"}));
     }
   }
 }
@@ -222,11 +222,14 @@ TEST(Export, ImportedFileGivesTheValuesOptimizeWrites) {
               "; Internet Zelvora 2.19: the values Optimize writes\r\n"
               "; Exported 2026-12-07 for " +
                   std::string(nt ? "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8)"
-                                 : "the Windows 9x family (95, 98, 98 SE, Millennium)") +
+                                 : "Windows 98, 98 SE and Millennium") +
                   "\r\n"
                   "; Profile: CABLE / DSL, Automatic Mode 1\r\n"
                   "; Import with \"regedit /s\". HKEY_CURRENT_USER values land in the profile of "
-                  "the account that imports the file.\r\n\r\n");
+                  "the account that imports the file.\r\n"
+                  "; The network adapters' own MTU values are left out: their keys belong to one "
+                  "machine. To set them, run \"InternetZelvora.exe /optimize\" on each "
+                  "machine.\r\n\r\n");
     EXPECT_NE(
         text.find("[Ports] section of Win.ini in the Windows folder:\r\n"
                   "; COM1:=921600,n,8,1,p\r\n; COM2:=921600,n,8,1,p\r\n; COM3:=921600,n,8,1,p\r\n"
@@ -352,8 +355,7 @@ TEST(CommandLine, ExportsAndOptimizesWithoutAWindow) {
             cli::kExitOk);
   EXPECT_NE(m.platform.files["C:\\a.reg"].find("\"MaxMSS\"=\"1460\""), std::string::npos);
   EXPECT_EQ(out.back(),
-            "Wrote 38 registry values for the Windows 9x family (95, 98, 98 SE, Millennium) to "
-            "C:\\a.reg.");
+            "Wrote 38 registry values for Windows 98, 98 SE and Millennium to C:\\a.reg.");
   EXPECT_EQ(cli::RunCommandLine({"/?"}, m.registry, m.profiles, m.platform, print), cli::kExitOk);
   EXPECT_EQ(m.registry.attempts, 0);
 

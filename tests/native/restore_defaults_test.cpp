@@ -120,9 +120,9 @@ TEST(RestoreDefaults, ApplyThenRestoreThenRead) {
       if (box->group == Group::kIndependent) rig.w.SetChecked(*box, true);
     }
     if (i == 0) {
-      rig.w.ApplySettings(WinFamily::NT);
+      rig.w.ApplySettings(GetOSKind(rig.platform));
     } else {
-      rig.w.ApplySettings(WinFamily::Win9x);
+      rig.w.ApplySettings(GetOSKind(rig.platform));
     }
     const std::vector<Stored> applied = Values(rig.registry);
 

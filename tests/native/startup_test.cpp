@@ -92,7 +92,7 @@ TEST_F(StartupTest, NoticeThenStatusAndThemingThenTheReading) {
   const std::vector<std::string>& log = registry.CallLog();
   int ownKeyCalls = 0, readingCalls = 0;
   for (std::size_t i = 0; i < log.size(); ++i) {
-    if (log[i].find("Internet Zelvora") != std::string::npos) {
+    if (log[i].find("[FirstUse]") != std::string::npos) {
       ++ownKeyCalls;
       EXPECT_LT(i, platform.callsAtTheming) << log[i];
     }

@@ -1,0 +1,44 @@
+// The adapters window: which of the network adapters Optimize, Restore
+// Windows Defaults and the reading of the settings take in.
+#include "commands/izelvora.h"
+#include "store/parameter_map.h"
+
+namespace iz {
+
+namespace {
+constexpr const char* kAutomatic = "automatic";
+constexpr const char* kNoAdapter = "No network adapter with TCP/IP was found in the registry.";
+constexpr const char* kInformationCaption = "Information";
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return s;
+}
+}  // namespace
+
+std::vector<Adapter> TIZelvora::TickedAdapters(int kind) { return iz::TickedAdapters(registry_, kind); }
+
+void TIZelvora::OnNetworkAdapters() {
+  std::vector<Adapter> adapters = FindAdapters(registry_, RunningKind(), true);
+  if (adapters.empty()) {
+    platform_.MessageBox(kNoAdapter, kInformationCaption, MsgIcon::Information, MsgButtons::Ok);
+    return;
+  }
+  LoadAdapterChoice(registry_, &adapters);
+  const std::vector<MtuInUse> inUse = platform_.MtusInUse();
+  std::vector<AdapterRow> rows;
+  for (const Adapter& a : adapters) {
+    AdapterRow row{a.name, StoredMtu(registry_, a).value_or(kAutomatic), "", a.ticked};
+    for (const MtuInUse& m : inUse) {
+      if (Lower(m.adapter) == Lower(a.id)) row.mtuInUse = std::to_string(m.mtu);
+    }
+    rows.push_back(std::move(row));
+  }
+  if (!platform_.ShowAdapters(&rows)) return;
+  for (std::size_t i = 0; i < adapters.size() && i < rows.size(); ++i) {
+    adapters[i].ticked = rows[i].ticked;
+  }
+  SaveAdapterChoice(registry_, adapters);
+}
+
+}  // namespace iz
