@@ -27,15 +27,16 @@ bool IsGuidName(const std::string& s) {
   if (s.size() != 38 || s.front() != '{' || s.back() != '}') return false;
   for (std::size_t i = 1; i < 37; ++i) {
     const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-    if (dash ? s[i] != '-' : !std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
+    const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i])));
+    const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+    if (dash ? c != '-' : !hex) return false;
   }
   return true;
 }
 
 bool IsInstanceName(const std::string& s) {
-  return s.size() == 4 && std::all_of(s.begin(), s.end(), [](char c) {
-           return std::isdigit(static_cast<unsigned char>(c)) != 0;
-         });
+  return s.size() == 4 &&
+         std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // One key opened for reading, closed when it goes. A key that does not

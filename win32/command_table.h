@@ -16,6 +16,7 @@ inline constexpr Command kCommands[] = {
     {IDM_VIEW_CURRENT_SETTINGS, &TIZelvora::OnViewCurrentSettings},
     {IDM_PREVIEW_CHANGES, &TIZelvora::OnPreviewChanges},
     {IDM_EXPORT_REG_FILE, &TIZelvora::OnExportRegFile},
+    {IDM_NETWORK_ADAPTERS, &TIZelvora::OnNetworkAdapters},
     {IDM_FIND_MTU, &TIZelvora::OnFindMtu},
     {IDM_BACKUP, &TIZelvora::OnBackup},
     {IDM_RESTORE_PREVIOUS, &TIZelvora::OnRestorePrevious},

@@ -358,8 +358,11 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
     const char* title;
     int width;
   };
-  constexpr Column kColumns[] = {
-      {"Location", 330}, {"Value", 150}, {"Now", 120}, {"After Optimize", 130}};
+  // The last column is wider than what is left: the list scrolls to it.
+  constexpr Column kColumns[] = {{"Location", 300},      {"Value", 130},
+                                 {"Now", 110},           {"After Optimize", 110},
+                                 {"Read by this Windows", 250}};
+  constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
   WindowState state;
   const int dpi = WindowDpi(owner);
   state.font = MakeFont(false, dpi);
@@ -385,7 +388,7 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
             .Font(state.font)));
     // Older common controls ignore the extended style; the list still reads.
     list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kColumnCount; ++i) {
       LVCOLUMNA column{};
       column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
       column.pszText = const_cast<char*>(kColumns[i].title);
@@ -395,13 +398,14 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
     }
     int row = 0;
     for (const PreviewLine& line : report.changes) {
-      const std::string* texts[] = {&line.location, &line.value, &line.now, &line.after};
+      const std::string* texts[] = {&line.location, &line.value, &line.now, &line.after,
+                                    &line.readBy};
       LVITEMA item{};
       item.mask = LVIF_TEXT;
       item.iItem = row;
       item.pszText = const_cast<char*>(texts[0]->c_str());
       list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-      for (int i = 1; i < 4; ++i) {
+      for (int i = 1; i < kColumnCount; ++i) {
         item.iSubItem = i;
         item.pszText = const_cast<char*>(texts[i]->c_str());
         list.Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));

@@ -26,6 +26,7 @@
 #define IDM_EXIT 1006                      // Exit1
 #define IDM_PREVIEW_CHANGES 1008           // PreviewChanges1, F7
 #define IDM_EXPORT_REG_FILE 1009           // ExportasregFile1, Ctrl+E
+#define IDM_NETWORK_ADAPTERS 1010          // "Network &Adapters..."
 #define IDM_FIND_MTU 1020                  // "&Find Largest MTU..."
 // "&Help" menu and the menu bar.
 #define IDM_CONTENTS 1011                // Contents1

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "store/file_replace.h"
+#include "win32/adapters_window.h"
 #include "win32/find_mtu_window.h"
 #include "win32/info_windows.h"
 #include "win32/late_bound.h"
@@ -487,6 +488,12 @@ FileRead Win32Platform::ReadFile(const std::string& path, std::string* content,
   }
   *content = std::move(data);
   return FileRead::Ok;
+}
+
+std::vector<MtuInUse> Win32Platform::MtusInUse() { return QueryMtusInUse(); }
+
+bool Win32Platform::ShowAdapters(std::vector<AdapterRow>* rows) {
+  return ShowAdaptersWindow(mainWindow, rows);
 }
 
 bool Win32Platform::ShowPreview(const PreviewReport& report) {

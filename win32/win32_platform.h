@@ -63,6 +63,8 @@ class Win32Platform : public Platform {
   bool ListFiles(const std::string& folder, std::vector<std::string>* names) override;
   bool DeleteFile(const std::string& path) override;
   DateTime Now() override;
+  std::vector<MtuInUse> MtusInUse() override;
+  bool ShowAdapters(std::vector<AdapterRow>* rows) override;
   void ShowFindMtu(const std::function<void(int mtu)>& useMtu) override;
   std::string UserName() override;
 
