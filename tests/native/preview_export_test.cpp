@@ -253,15 +253,17 @@ TEST(Export, ImportedFileGivesTheValuesOptimizeWrites) {
 // The parsed command as one line: "export x.reg 2 1 nt" (type and method by
 // number).
 std::string Describe(const cli::Arguments& a) {
-  static const char* const kActions[] = {"usage", "export", "optimize", "undo", "findmtu"};
+  static const char* const kActions[] = {"usage",   "export",  "optimize",
+                                         "undo",    "findmtu", "preview"};
   std::string text = kActions[static_cast<int>(a.action)];
   if (a.action == cli::Action::Export) text += " " + a.file;
   if (a.action == cli::Action::FindMtu) text += " " + a.host;
-  if (a.action == cli::Action::Export || a.action == cli::Action::Optimize) {
+  if (a.action == cli::Action::Export || a.action == cli::Action::Optimize ||
+      a.action == cli::Action::Preview) {
     text += " " + std::to_string(static_cast<int>(a.type)) + " " +
             std::to_string(static_cast<int>(a.method) + 1);
   }
-  if (a.family) text += *a.family == WinFamily::NT ? " nt" : " 9x";
+  if (a.kind) text += *a.kind == kWin95 ? " 95" : IsNTFamily(*a.kind) ? " nt" : " 9x";
   return text;
 }
 
@@ -282,6 +284,10 @@ TEST(CommandLine, AcceptsEachFormWhateverTheSwitchCharacterAndCase) {
       {{"-export", "x.reg", "-type", "isdn", "-method", "3", "-family", "nt"},
        "export x.reg 1 3 nt"},
       {{"-FindMTU", "gw.example"}, "findmtu gw.example"},
+      {{"/export", "x.reg", "/type", "modem", "/method", "1", "/family", "95"},
+       "export x.reg 0 1 95"},
+      {{"/preview", "/type", "cable", "/method", "2"}, "preview 2 2"},
+      {{"-PREVIEW", "-method", "1", "-type", "modem"}, "preview 0 1"},
   };
   for (const auto& row : rows) {
     const cli::ParsedArguments p = cli::ParseArguments(row.args);
@@ -295,7 +301,7 @@ TEST(CommandLine, EveryBadArgumentGivesTwoTheReasonAndTheUsageAndWritesNothing) 
     std::vector<std::string> args;
     const char* error;
   } rows[] = {
-      {{}, "no command given (/export, /optimize, /undo, /findmtu or /?)"},
+      {{}, "no command given (/export, /optimize, /preview, /undo, /findmtu or /?)"},
       {{"/frobnicate"}, "unknown argument \"/frobnicate\""},
       {{"cable"}, "unexpected argument \"cable\""},
       {{"/export"}, "/export needs a value"},
@@ -317,17 +323,25 @@ TEST(CommandLine, EveryBadArgumentGivesTwoTheReasonAndTheUsageAndWritesNothing) 
        "/type is given twice"},
       {{"/optimize", "/type", "cable", "/method", "1", "/family", "nt"},
        "/family goes with /export only"},
+      {{"/preview", "/type", "cable", "/method", "1", "/family", "95"},
+       "/family goes with /export only"},
+      {{"/preview", "/method", "1"}, "/type is missing"},
       {{"/optimize", "/export", "a.reg", "/type", "cable", "/method", "1"},
-       "only one of /export, /optimize, /undo, /findmtu and /? may be given (/export)"},
-      {{"/?", "/type", "cable"}, "/type and /method go with /export or /optimize"},
+       "only one of /export, /optimize, /preview, /undo, /findmtu and /? may be given (/export)"},
+      {{"/preview", "/optimize", "/type", "cable", "/method", "1"},
+       "only one of /export, /optimize, /preview, /undo, /findmtu and /? may be given "
+       "(/optimize)"},
+      {{"/?", "/type", "cable"}, "/type and /method go with /export, /optimize or /preview"},
       {{"/undo", "/type", "cable", "/method", "1"},
-       "/type and /method go with /export or /optimize"},
+       "/type and /method go with /export, /optimize or /preview"},
       {{"/?", "/optimize", "/type", "cable", "/method", "1"},
-       "only one of /export, /optimize, /undo, /findmtu and /? may be given (/optimize)"},
+       "only one of /export, /optimize, /preview, /undo, /findmtu and /? may be given "
+       "(/optimize)"},
       {{"/findmtu"}, "/findmtu needs a value"},
-      {{"/findmtu", "gw", "/type", "cable"}, "/type and /method go with /export or /optimize"},
+      {{"/findmtu", "gw", "/type", "cable"},
+       "/type and /method go with /export, /optimize or /preview"},
       {{"/findmtu", "gw", "/undo"},
-       "only one of /export, /optimize, /undo, /findmtu and /? may be given (/undo)"},
+       "only one of /export, /optimize, /preview, /undo, /findmtu and /? may be given (/undo)"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.error);
