@@ -2,6 +2,7 @@
 // and the restart each kind of Windows gets, seen as the platform calls made.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "model/os_kind.h"
 #include "model/restart.h"
 #include "native/optimize_fixture.h"
+#include "adapters/adapters.h"
 #include "preview/dry_run.h"
 #include "store/parameter_map.h"
 
@@ -297,6 +299,164 @@ TEST(FamilyDispatch, EveryEntryPointGivesEachKindItsFamilysOperations) {
     test::FakePlatform platform;
     platform.version = row.version;
     EXPECT_EQ(MeansForKind(GetOSKind(platform)), row.restart);
+  }
+}
+
+}  // namespace
+}  // namespace iz::optimize_test
+
+namespace iz::optimize_test {
+namespace {
+
+// The adapters of each family, from registries prepared as each Windows
+// keeps them: found and named, chosen in the adapters window, written by
+// Optimize to the ticked ones only, shown by the reading, removed by Restore
+// Windows Defaults and put back by Undo; the preview's marks follow the kind.
+TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
+  const std::string ifs = std::string(map::kTcpipInterfacesKey) + "\\";
+  const std::string a = "{11111111-2222-3333-4444-555555555555}";
+  const std::string b = "{AAAAAAAA-2222-3333-4444-555555555555}";
+  const std::string services = "System\\CurrentControlSet\\Services\\";
+  const std::string trans = std::string(map::kNetTransKey) + "\\";
+  auto seedInterfaces = [&](MemoryRegistry& r) {
+    r.CreateKeyPath(kHKLM, ifs + "interface");
+    r.CreateKeyPath(kHKLM, ifs + b);
+    r.CreateKeyPath(kHKLM, ifs + a);
+    r.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + a + "\\Connection",
+                "Name", "Local Area Connection");
+  };
+  struct Row {
+    const char* what;
+    VersionInfo version;
+    std::function<void(MemoryRegistry&)> seed;
+    std::vector<std::string> names;  // as the window lists them; the last is unticked
+    std::string tuned, unticked;     // keys
+    std::vector<std::string> written;
+    const char* mtuMark;  // the preview's mark for the adapter's MTU
+  };
+  const Row rows[] = {
+      {"XP", WinXP(), seedInterfaces, {"Local Area Connection", b}, ifs + a, ifs + b,
+       {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes"},
+      {"7", {kVerPlatformWin32NT, 6, 1, ""}, seedInterfaces, {"Local Area Connection", b},
+       ifs + a, ifs + b, {"MTU dword 1500", "TcpWindowSize dword 256960"},
+       "not documented for this Windows"},
+      {"NT 4.0", WinNT4(),
+       [&](MemoryRegistry& r) {
+         const std::string cards = std::string(map::kNetworkCardsKey) + "\\";
+         r.SetString(kHKLM, cards + "1", "ServiceName", "E100B1");
+         r.SetString(kHKLM, cards + "1", "Title", "[1] Intel PRO/100");
+         r.SetString(kHKLM, cards + "2", "ServiceName", "NdisWan3");
+         r.SetString(kHKLM, cards + "3", "ServiceName", "NoTcpip1");  // TCP/IP not bound
+         r.CreateKeyPath(kHKLM, services + "E100B1\\Parameters\\Tcpip");
+         r.CreateKeyPath(kHKLM, services + "NdisWan3\\Parameters\\Tcpip");
+       },
+       {"[1] Intel PRO/100", "NdisWan3"}, services + "E100B1\\Parameters\\Tcpip",
+       services + "NdisWan3\\Parameters\\Tcpip", {"MTU dword 1500"}, "yes"},
+      {"98", Win98(),
+       [&](MemoryRegistry& r) {
+         // Bindings 0000 to 0002 with the instances 0000, 0003 and 0004.
+         const char* const instances[] = {"0000", "0003", "0004"};
+         for (int n = 0; n < 3; ++n) {
+           r.SetString(kHKLM, std::string(map::kMstcpBindingsKey) + "\\000" + std::to_string(n),
+                       "Driver", std::string("NetTrans\\") + instances[n]);
+           r.CreateKeyPath(kHKLM, trans + instances[n]);
+         }
+         r.SetString(kHKLM, "Enum\\PCI\\VEN_10EC&DEV_8139\\BUS_00", "DeviceDesc", "Realtek RTL8139");
+         r.SetString(kHKLM, "Enum\\PCI\\VEN_10EC&DEV_8139\\BUS_00\\Bindings", "MSTCP\\0001", "");
+       },
+       {"NetTrans\\0000", "Realtek RTL8139", "NetTrans\\0004"}, trans + "0003", trans + "0004",
+       {"MaxMTU sz \"1500\"", "MaxMSS sz \"1460\"", "IPMTU sz \"1500\""}, "yes"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Rig rig(row.version);
+    SeedStockNT(rig.registry);
+    SeedStock9x(rig.registry);
+    row.seed(rig.registry);
+    const AdapterStack stack = StackOf(GetOSKind(rig.platform));
+    auto values = [&](const std::string& key) {
+      std::vector<std::string> out;
+      for (const AdapterValue& v : AdapterValues(stack)) {
+        if (auto got = rig.registry.Get(kHKLM, key, v.name))
+          out.push_back(v.name + std::string(" ") + WriteRecorder::Render(got->type, got->data));
+      }
+      return out;
+    };
+
+    rig.platform.adaptersWindow = [](std::vector<AdapterRow>* shown) {
+      shown->back().ticked = false;
+      return true;
+    };
+    rig.w.Dispatch([&] { rig.w.OnNetworkAdapters(); });
+    ASSERT_EQ(rig.platform.adapterWindows.size(), 1u);
+    std::vector<std::string> names;
+    for (const AdapterRow& r : rig.platform.adapterWindows[0]) {
+      names.push_back(r.name);
+      EXPECT_EQ(r.storedMtu, "automatic");
+      EXPECT_TRUE(r.ticked);
+    }
+    EXPECT_EQ(names, row.names);
+
+    // The reading shows the ticked adapter's MTU.
+    const AdapterValue mtu = AdapterValues(stack)[0];
+    if (mtu.text) {
+      rig.registry.SetString(kHKLM, row.tuned, mtu.name, "1400");
+    } else {
+      rig.registry.SetDword(kHKLM, row.tuned, mtu.name, 1400);
+    }
+    rig.w.Dispatch([&] { rig.w.OnViewCurrentSettings(); });
+    EXPECT_EQ(rig.w.customMtu.text, "1400");
+
+    rig.Click(rig.w.cableDsl);
+    const PreviewReport report = PreviewOptimize(rig.w, rig.w.TickedAdapters(GetOSKind(rig.platform)),
+                                                 rig.registry, rig.profiles, GetOSKind(rig.platform));
+    std::string marked;
+    for (const PreviewLine& line : report.changes) {
+      if (line.location.find(row.tuned) != std::string::npos && line.value == mtu.name)
+        marked = line.readBy;
+      EXPECT_EQ(line.location.find(row.unticked), std::string::npos);
+    }
+    EXPECT_EQ(marked, row.mtuMark);
+
+    rig.w.Dispatch([&] { rig.w.OnOptimize(); });
+    EXPECT_EQ(values(row.tuned), row.written);
+    EXPECT_EQ(values(row.unticked), std::vector<std::string>{});
+
+    rig.w.Dispatch([&] { rig.w.OnRestoreDefaults(); });
+    EXPECT_EQ(values(row.tuned), std::vector<std::string>{});
+
+    rig.w.Dispatch([&] { rig.w.OnUndoLastChange(); });
+    EXPECT_EQ(values(row.tuned), row.written);
+    EXPECT_NE(rig.platform.messages.back().text.find("has been undone"), std::string::npos)
+        << rig.platform.messages.back().text;
+  }
+}
+
+// Where Microsoft says a Windows ignores a value, the preview says so.
+TEST(Adapters, PreviewMarksWhatEachWindowsReads) {
+  const std::string guidKey =
+      std::string(map::kTcpipInterfacesKey) + "\\{11111111-2222-3333-4444-555555555555}";
+  const char* const vista = "no: Vista and later size the receive window themselves";
+  const char* const noWindows = "no: no Windows reads this key";
+  struct Row {
+    int kind;
+    const char* key;
+    const char* name;
+    const char* mark;
+  } rows[] = {
+      {kWinXP, map::kTcpipParametersKey, map::kTcpWindowSize, "yes"},
+      {kWin7, map::kTcpipParametersKey, map::kTcpWindowSize, vista},
+      {kWin7, map::kTcpipParametersKey, map::kGlobalMaxTcpWindowSize, vista},
+      {kWin7, guidKey.c_str(), map::kTcpWindowSize, vista},
+      {kWinXP, guidKey.c_str(), map::kMTU, "yes"},
+      {kWin2000, map::kTcpipInterfaceKey, map::kMTU, noWindows},
+      {kWin8, map::kTcpipInterfaceKey, map::kTcpWindowSize, noWindows},
+      {kWin7, map::kTcpipParametersKey, map::kDefaultTTL, "yes"},
+      {kWin98, "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0003", map::kMaxMTU, "yes"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(std::string(ReadByText(row.kind, kHKLM, row.key, row.name)), row.mark)
+        << row.kind << " " << row.key << " " << row.name;
   }
 }
 
