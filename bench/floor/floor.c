@@ -18,8 +18,11 @@
  *    temporary file, flushed to disk and renamed into Backup\History beside
  *    the floor, the ports part first;
  *  - the records beyond the newest 20 removed, from one listing of the folder.
- * Then the registry and Win.ini writes of an NT Optimize of "CABLE / DSL",
- * one key handle per key. What it leaves out is what only the program needs
+ * The record also holds the MTU and receive window of every network adapter
+ * (each GUID below Tcpip\Parameters\Interfaces), and after the registry and
+ * Win.ini writes of an NT Optimize of "CABLE / DSL", one key handle per key,
+ * the floor writes both into each adapter the user has not cleared
+ * (HKEY_CURRENT_USER\Software\Internet Zelvora, "UntickedAdapters"). What it leaves out is what only the program needs
  * (a record that cannot be written is not asked about; the bench never meets
  * one). Nothing of the program's code is used; its resources are (floor.rc). */
 #define WIN32_LEAN_AND_MEAN
@@ -127,9 +130,12 @@ static const struct {
   int id, icon;
   const char* caption;
 } kButtons[] = {
-    {IDT_OPTIMIZE, IDI_TB_OPTIMIZE, "Optimize"}, {IDT_RESTORE, IDI_TB_RESTORE, "Restore"},
-    {IDT_VIEW, IDI_TB_VIEW, "View "},            {IDT_HELP, IDI_TB_HELP, "Help"},
-    {IDT_EXIT, IDI_TB_EXIT, "Exit"},
+    /* The program's buttons send the menu's commands. */
+    {IDM_OPTIMIZE_CONNECTION, IDI_TB_OPTIMIZE, "Optimize"},
+    {IDM_RESTORE_WINDOWS_DEFAULTS, IDI_TB_RESTORE, "Restore"},
+    {IDM_VIEW_CURRENT_SETTINGS, IDI_TB_VIEW, "View "},
+    {IDM_CONTENTS, IDI_TB_HELP, "Help"},
+    {IDM_EXIT, IDI_TB_EXIT, "Exit"},
 };
 
 static const char* const kComboItems[] = {"x4", "x6", "x8", "x10", "x12", "x14", "x16"};
@@ -212,6 +218,38 @@ static const struct {
     {HKEY_CURRENT_USER, IE, "MaxConnectionsPerServer\0MaxConnectionsPer1_0Server\0"},
 };
 
+/* The network adapters, as the last enumeration of the Interfaces key found
+ * them. */
+#define INTERFACES TCPIP "\\Interfaces"
+#define MAX_ADAPTERS 32
+static char g_adapters[MAX_ADAPTERS][40];
+static size_t g_adapterCount;
+
+/* "{8-4-4-4-12 hex digits}". */
+static int IsGuid(const char* s) {
+  int i;
+  if (strlen(s) != 38 || s[0] != '{' || s[37] != '}') return 0;
+  for (i = 1; i < 37; ++i) {
+    const char c = s[i];
+    const int dash = i == 9 || i == 14 || i == 19 || i == 24;
+    const int hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    if (dash ? c != '-' : !hex) return 0;
+  }
+  return 1;
+}
+
+static void FindAdapters(void) {
+  HKEY key;
+  char name[256];
+  DWORD i, n;
+  g_adapterCount = 0;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, INTERFACES, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  for (i = 0; n = sizeof(name), RegEnumKeyExA(key, i, name, &n, 0, 0, 0, 0) == ERROR_SUCCESS; ++i) {
+    if (IsGuid(name) && g_adapterCount < MAX_ADAPTERS) lstrcpyA(g_adapters[g_adapterCount++], name);
+  }
+  RegCloseKey(key);
+}
+
 #define JOURNAL_SIZE 20
 #define MAX_VALUE (64 * 1024) /* the largest value a record may hold */
 
@@ -277,21 +315,19 @@ static void PutValue(struct Text* t, DWORD type, const BYTE* data, DWORD size) {
   }
 }
 
-/* The registry part: each key opened once for reading, each value read with
- * one query. FALSE when a key or value cannot be read. */
-static BOOL RecordValues(struct Text* t) {
+/* One key's part of the record: the key opened once for reading, each value
+ * read with one query. FALSE when the key or a value cannot be read. */
+static BOOL RecordKey(struct Text* t, HKEY root, const char* path, const char* names) {
   static BYTE data[MAX_VALUE];
-  size_t k;
-  PutZ(t, "REGEDIT4\r\n\r\n");
-  for (k = 0; k < COUNT(kRecorded); ++k) {
-    HKEY key = 0;
-    const char* name;
-    LONG opened = RegOpenKeyExA(kRecorded[k].root, kRecorded[k].key, 0, KEY_READ, &key);
-    if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND) return FALSE;
-    PutZ(t, kRecorded[k].root == HKLM ? "[HKEY_LOCAL_MACHINE\\" : "[HKEY_CURRENT_USER\\");
-    PutZ(t, kRecorded[k].key);
-    PutZ(t, "]\r\n");
-    for (name = kRecorded[k].names; *name; name += strlen(name) + 1) {
+  HKEY key = 0;
+  const char* name;
+  LONG opened = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
+  if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND) return FALSE;
+  PutZ(t, root == HKLM ? "[HKEY_LOCAL_MACHINE\\" : "[HKEY_CURRENT_USER\\");
+  PutZ(t, path);
+  PutZ(t, "]\r\n");
+  {
+    for (name = names; *name; name += strlen(name) + 1) {
       const int isDefault = strcmp(name, "@") == 0;
       DWORD type = 0, size = sizeof(data);
       LONG read = opened == ERROR_SUCCESS
@@ -314,6 +350,22 @@ static BOOL RecordValues(struct Text* t) {
     }
     Put(t, "\r\n", 2);
     if (key) RegCloseKey(key);
+  }
+  return TRUE;
+}
+
+/* The registry part: every mapped key, then every adapter's. */
+static BOOL RecordValues(struct Text* t) {
+  char path[sizeof(INTERFACES) + 48];
+  size_t k;
+  PutZ(t, "REGEDIT4\r\n\r\n");
+  for (k = 0; k < COUNT(kRecorded); ++k) {
+    if (!RecordKey(t, kRecorded[k].root, kRecorded[k].key, kRecorded[k].names)) return FALSE;
+  }
+  FindAdapters();
+  for (k = 0; k < g_adapterCount; ++k) {
+    wsprintfA(path, "%s\\%s", INTERFACES, g_adapters[k]);
+    if (!RecordKey(t, HKLM, path, "MTU\0TcpWindowSize\0")) return FALSE;
   }
   return t->at != 0;
 }
@@ -423,6 +475,30 @@ static BOOL Record(const char* winIni) {
   return TRUE;
 }
 
+/* MTU and receive window into each adapter the user has not cleared, one
+ * handle per adapter; a key that is gone is not made again. */
+static void WriteAdapters(void) {
+  static const DWORD kMtu = 1500, kWindow = 256960;
+  char unticked[1024] = "", path[sizeof(INTERFACES) + 48];
+  DWORD type, size = sizeof(unticked) - 1;
+  HKEY key;
+  size_t i;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Internet Zelvora", 0, KEY_READ, &key) ==
+      ERROR_SUCCESS) {
+    if (RegQueryValueExA(key, "UntickedAdapters", 0, &type, (BYTE*)unticked, &size) != ERROR_SUCCESS)
+      unticked[0] = 0;
+    RegCloseKey(key);
+  }
+  for (i = 0; i < g_adapterCount; ++i) {
+    if (strstr(unticked, g_adapters[i])) continue;
+    wsprintfA(path, "%s\\%s", INTERFACES, g_adapters[i]);
+    if (RegOpenKeyExA(HKLM, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) continue;
+    RegSetValueExA(key, "MTU", 0, REG_DWORD, (const BYTE*)&kMtu, 4);
+    RegSetValueExA(key, "TcpWindowSize", 0, REG_DWORD, (const BYTE*)&kWindow, 4);
+    RegCloseKey(key);
+  }
+}
+
 static HFONT g_normal, g_bold, g_title;
 static HWND g_labels[2];
 static HWND g_tip, g_panel2;
@@ -456,6 +532,7 @@ static void Optimize(HWND hwnd) {
 
   for (i = 0; i < COUNT(kPorts); ++i)
     WritePrivateProfileStringA("Ports", kPorts[i], "921600,n,8,1,p", winIni);
+  WriteAdapters();
   MessageBoxA(hwnd,
               "Your CABLE / DSL connection has been Optimized. Before using the new settings you "
               "must restart your computer. Do you wish to reboot now? ",

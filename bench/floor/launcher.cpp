@@ -7,7 +7,11 @@
 //     peak working set once start-up is over;
 //   launcher optimize RUNS FLOOR PROGRAM
 //     from posting the Optimize command ("CABLE / DSL" ticked first where
-//     the window has it) until the "Confirm" prompt is visible, answered No.
+//     the window has it) until the "Confirm" prompt is visible, answered No;
+//   launcher count FLOOR PROGRAM
+//     one such round of each after a warm-up one, between two atoms that the
+//     server's request trace shows ("IzRoundBegin", "IzRoundEnd"), with the
+//     thread that did the round, for counting its requests to the server.
 // Prints every sample, then the medians and the ratio program / floor.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
@@ -145,8 +149,10 @@ BOOL CALLBACK ClickCableDsl(HWND child, LPARAM) {
 }
 
 // One Optimize command to the prompt; the prompt is answered No and gone
-// before this returns. Negative on a timeout.
-double OptimizeOnce(const Running& run) {
+// before this returns. Negative on a timeout. Marked: the round lies between
+// the two atoms in the server's trace.
+double OptimizeOnce(const Running& run, bool marked = false) {
+  if (marked) GlobalAddAtomA("IzRoundBegin");
   const double t0 = NowMs();
   PostMessageA(run.window, WM_COMMAND, MAKEWPARAM(kOptimizeCommand, 0), 0);
   HWND prompt = nullptr;
@@ -155,6 +161,7 @@ double OptimizeOnce(const Running& run) {
     if (!prompt) Sleep(1);
   }
   const double ms = NowMs() - t0;
+  if (marked) GlobalAddAtomA("IzRoundEnd");
   if (!prompt) return -1;
   PostMessageA(prompt, WM_COMMAND, IDNO, 0);
   while (IsWindow(prompt) && NowMs() - t0 < kTimeoutMs) Sleep(1);
@@ -226,6 +233,25 @@ int OptimizeRounds(int runs, const std::string& floor, const std::string& progra
   return 0;
 }
 
+int CountRound(const std::string& floor, const std::string& program) {
+  Running run[2];
+  const std::string exes[2] = {floor, program};
+  for (int which = 0; which < 2; ++which) {
+    if (!Start(exes[which], &run[which])) return 1;
+    Sleep(kSettleMs);
+    EnumChildWindows(run[which].window, ClickCableDsl, 0);
+    // The first round creates the keys.
+    if (OptimizeOnce(run[which]) < 0) return 1;
+  }
+  for (int which = 0; which < 2; ++which) {
+    if (OptimizeOnce(run[which], true) < 0) return 1;
+    std::printf("counted %s thread %04lx\n", which ? "program" : "floor", run[which].pi.dwThreadId);
+  }
+  Stop(&run[0]);
+  Stop(&run[1]);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -234,8 +260,10 @@ int main(int argc, char** argv) {
   if (mode == "start" && argc == 6)
     return StartRounds(std::atoi(argv[2]), std::atoi(argv[3]), argv[4], argv[5]);
   if (mode == "optimize" && argc == 5) return OptimizeRounds(std::atoi(argv[2]), argv[3], argv[4]);
+  if (mode == "count" && argc == 4) return CountRound(argv[2], argv[3]);
   std::fprintf(stderr,
                "usage: launcher start RUNS WARMUP FLOOR PROGRAM\n"
-               "       launcher optimize RUNS FLOOR PROGRAM\n");
+               "       launcher optimize RUNS FLOOR PROGRAM\n"
+               "       launcher count FLOOR PROGRAM\n");
   return 2;
 }
