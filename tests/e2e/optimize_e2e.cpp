@@ -512,3 +512,69 @@ TEST(JournalImport, GivesTheValuesFromBeforeTheChange) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// Two network adapters made with reg add, as XP keeps them: Optimize through
+// the window gives both the profile's MTU and receive window; with one
+// cleared in the Network Adapters window, the next Optimize changes only the
+// other.
+TEST(AdaptersE2E, OptimizeTunesEveryTickedAdapterAndOnlyThose) {
+  const std::string interfaces = std::string(kTcpip) + "\\Interfaces\\";
+  const std::string a = "{11111111-2222-3333-4444-555555555555}";
+  const std::string b = "{AAAAAAAA-2222-3333-4444-555555555555}";
+  const std::string own = "Software\\Internet Zelvora";
+  Preserved preserved(kNT);
+  RegRemoveValue(HKEY_CURRENT_USER, own, "UntickedAdapters");
+  for (const std::string& guid : {a, b}) {
+    RegRemoveKey(HKEY_LOCAL_MACHINE, interfaces + guid);
+    const std::string add = "reg add \"HKLM\\" + interfaces + guid + "\" /f >nul";
+    ASSERT_EQ(std::system(add.c_str()), 0) << add;
+  }
+  auto mtus = [&] {
+    return std::vector<DWORD>{RegRead(HKEY_LOCAL_MACHINE, interfaces + a, "MTU").AsDword(),
+                              RegRead(HKEY_LOCAL_MACHINE, interfaces + b, "MTU").AsDword()};
+  };
+  Program program(StartOptions::OnWindows("winxp"));
+  ASSERT_NE(program.Main(), nullptr);
+  program.Click(program.Find("Button", "CABLE / DSL"));
+  auto optimize = [&] {
+    program.Command(IDM_OPTIMIZE_CONNECTION);
+    std::optional<Dialog> prompt = program.WaitDialog();
+    ASSERT_TRUE(prompt.has_value());
+    EXPECT_EQ(prompt->text, kPrompt);
+    program.Answer(*prompt, IDNO);
+  };
+  optimize();
+  EXPECT_EQ(mtus(), (std::vector<DWORD>{1500, 1500}));
+  EXPECT_EQ(RegRead(HKEY_LOCAL_MACHINE, interfaces + b, "TcpWindowSize").AsDword(), 256960u);
+
+  RegSetDword(HKEY_LOCAL_MACHINE, interfaces + a, "MTU", 576);
+  RegSetDword(HKEY_LOCAL_MACHINE, interfaces + b, "MTU", 576);
+  program.Command(IDM_NETWORK_ADAPTERS);
+  HWND window = program.WaitTopLevel("Network Adapters");
+  ASSERT_NE(window, nullptr) << "no adapters window";
+  HWND list = FindWindowExA(window, nullptr, WC_LISTVIEWA, nullptr);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+  int row = -1;
+  for (int i = 0; i < 2; ++i) {
+    if (program.ListItemText(list, i) == b) row = i;
+  }
+  ASSERT_NE(row, -1) << program.ListItemText(list, 0) << ", " << program.ListItemText(list, 1);
+  program.SetListChecked(list, row, false);
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  program.WaitIdle();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, own, "UntickedAdapters").AsString(), b);
+
+  optimize();
+  EXPECT_EQ(mtus(), (std::vector<DWORD>{1500, 576}));
+
+  for (const std::string& guid : {a, b}) RegRemoveKey(HKEY_LOCAL_MACHINE, interfaces + guid);
+  RegRemoveValue(HKEY_CURRENT_USER, own, "UntickedAdapters");
+}
+
+}  // namespace
+}  // namespace e2e

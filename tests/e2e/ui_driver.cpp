@@ -534,6 +534,37 @@ void Program::WaitIdle() const {
   }
 }
 
+// An LVITEMA and its text buffer in the program's memory: the list view
+// reads and writes them there.
+std::string Program::ListItemText(HWND list, int index) const {
+  constexpr SIZE_T kTextSize = 256;
+  void* remote = VirtualAllocEx(process_.hProcess, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT,
+                                PAGE_READWRITE);
+  if (!remote) return "";
+  LVITEMA item{};
+  item.iSubItem = 0;
+  item.pszText = static_cast<char*>(remote) + sizeof(LVITEMA);
+  item.cchTextMax = kTextSize;
+  WriteProcessMemory(process_.hProcess, remote, &item, sizeof item, nullptr);
+  Send(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(remote));
+  char text[kTextSize] = {};
+  ReadProcessMemory(process_.hProcess, item.pszText, text, kTextSize - 1, nullptr);
+  VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+  return text;
+}
+
+void Program::SetListChecked(HWND list, int index, bool checked) const {
+  void* remote =
+      VirtualAllocEx(process_.hProcess, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  LVITEMA item{};
+  item.stateMask = LVIS_STATEIMAGEMASK;
+  item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+  WriteProcessMemory(process_.hProcess, remote, &item, sizeof item, nullptr);
+  Send(list, LVM_SETITEMSTATE, index, reinterpret_cast<LPARAM>(remote));
+  VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+}
+
 void Program::Click(HWND button) {
   PostMessageA(button, BM_CLICK, 0, 0);
   WaitIdle();

@@ -195,6 +195,10 @@ class Program {
   // Waits until the program has handled everything posted to it so far.
   void WaitIdle() const;
 
+  // ---- list views of the program (their items live in its memory)
+  std::string ListItemText(HWND list, int index) const;
+  void SetListChecked(HWND list, int index, bool checked) const;
+
  private:
   PROCESS_INFORMATION process_{};
   HWND main_ = nullptr;
