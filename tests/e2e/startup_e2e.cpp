@@ -117,6 +117,7 @@ TEST_F(ProgramFile, MenuBarHasEveryItemWithItsMarksAndShortcutTexts) {
       item("&View Curent Settings \tF3", IDM_VIEW_CURRENT_SETTINGS),
       item("P&review Changes...\tF7", IDM_PREVIEW_CHANGES),
       item("&Export as .reg File...\tCtrl+E", IDM_EXPORT_REG_FILE),
+      item("Network &Adapters...", IDM_NETWORK_ADAPTERS),
       item("&Find Largest MTU...", IDM_FIND_MTU),
       "-",
       item("&Backup your settings\tF5", IDM_BACKUP),
