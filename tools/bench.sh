@@ -71,7 +71,7 @@ if [ "${1:-}" = "--wine" ]; then
   wineserver -k
   wineserver -w
   for who in floor program; do
-    tid=$(awk -v who="$who" '$1 == "counted" && $2 == who { print $4 }' "$floorDir/count.txt")
+    tid=$(tr -d '\r' <"$floorDir/count.txt" | awk -v who="$who" '$1 == "counted" && $2 == who { print $4 }')
     # A request line is "0024: open_key( ... )"; its reply "0024: open_key() = 0 ...".
     n=$(awk -v tid="$tid:" '
       /add_atom\( .*IzRoundBegin/ { on = 1; next }
@@ -131,8 +131,9 @@ echo "  Optimize round, ratio          $(ratio 'optimize round')  (shown; the re
 requests() { awk -v who="$1" '$0 ~ "optimize round, " who ":" { print $NF }' "$log"; }
 floorRequests=$(requests floor) programRequests=$(requests program)
 echo "  Optimize round, server requests floor / program: $floorRequests / $programRequests"
+# No count (an empty trace) is a miss, not a ratio of nothing.
 check "Optimize round requests, ratio" \
-  "$(awk -v f="$floorRequests" -v p="$programRequests" 'BEGIN { printf "%.2f", f > 0 ? p / f : 99 }')" \
+  "$(awk -v f="${floorRequests:-0}" -v p="${programRequests:-0}" 'BEGIN { printf "%.2f", (f > 0 && p > 0 ? p / f : 99) }')" \
   "$maxRequestRatio" ""
 # The floor's record must be the program's, or the round compares unlike work.
 newest() { ls -1 "$1" | grep '\.reg$' | sort | tail -1; }
