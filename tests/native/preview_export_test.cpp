@@ -371,6 +371,16 @@ TEST(CommandLine, ExportsAndOptimizesWithoutAWindow) {
   EXPECT_EQ(out.back(),
             "Wrote 38 registry values for Windows 98, 98 SE and Millennium to C:\\a.reg.");
   EXPECT_EQ(cli::RunCommandLine({"/?"}, m.registry, m.profiles, m.platform, print), cli::kExitOk);
+  // /preview prints the preview, five tab-separated fields a value, and writes nothing.
+  out.clear();
+  EXPECT_EQ(cli::RunCommandLine({"/preview", "/type", "cable", "/method", "1"}, m.registry,
+                                m.profiles, m.platform, print),
+            cli::kExitOk);
+  ASSERT_EQ(out.size(), 28u);
+  EXPECT_EQ(out.front(),
+            "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters\tDefaultTTL\t"
+            "(absent)\t64 (0x00000040)\tyes");
+  EXPECT_EQ(out.back(), "27 of 27 values would change.");
   EXPECT_EQ(m.registry.attempts, 0);
 
   m.platform.failCopyTo.insert("C:\\locked.reg");
