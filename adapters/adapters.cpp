@@ -11,12 +11,9 @@ namespace iz {
 
 namespace {
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
+bool SameText(const std::string& a, const std::string& b) {
+  return map::SameName(a.c_str(), b.c_str());
 }
-
-bool SameText(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
 
 bool StartsWithNoCase(const std::string& text, const std::string& head) {
   return text.size() >= head.size() && SameText(text.substr(0, head.size()), head);
@@ -74,17 +71,19 @@ class ReadKey {
   bool Has(const std::string& name) const {
     return key_ && registry_.QueryValue(key_, name, nullptr, nullptr, nullptr) == kRegOk;
   }
-  // A string up to its first NUL, a DWORD in decimal; nullopt for anything else.
-  std::optional<std::string> Text(const std::string& name) const {
-    if (!key_) return std::nullopt;
+  // A string up to its first NUL, a DWORD in decimal; empty for anything else.
+  std::string Text(const std::string& name) const {
     std::uint32_t type = kRegNone;
-    std::vector<std::uint8_t> data(256);
-    std::uint32_t size = static_cast<std::uint32_t>(data.size());
-    if (registry_.QueryValue(key_, name, &type, data.data(), &size) != kRegOk) return std::nullopt;
-    data.resize(std::min<std::size_t>(size, data.size()));
-    if (type == kRegDword && data.size() == 4) return std::to_string(DwordOf(data));
-    if (type != kRegSz && type != kRegExpandSz) return std::nullopt;
-    return std::string(data.begin(), std::find(data.begin(), data.end(), '\0'));
+    char data[256] = {};
+    std::uint32_t size = sizeof data - 1;
+    if (!key_ || registry_.QueryValue(key_, name, &type, data, &size) != kRegOk) return "";
+    if (type == kRegDword && size == 4) {
+      return std::to_string(static_cast<std::uint8_t>(data[0]) |
+                            static_cast<std::uint8_t>(data[1]) << 8 |
+                            static_cast<std::uint8_t>(data[2]) << 16 |
+                            static_cast<std::uint32_t>(static_cast<std::uint8_t>(data[3])) << 24);
+    }
+    return type == kRegSz || type == kRegExpandSz ? std::string(data) : std::string();
   }
 
  private:
@@ -99,8 +98,8 @@ class ReadKey {
   bool list_;
 };
 
-std::string NonEmptyOr(const std::optional<std::string>& text, const std::string& otherwise) {
-  return text && !text->empty() ? *text : otherwise;
+std::string NonEmptyOr(const std::string& text, const std::string& otherwise) {
+  return text.empty() ? otherwise : text;
 }
 
 // 2000 and later: every GUID below Interfaces, named in the connections key.
@@ -154,8 +153,7 @@ void NameBindings(RawRegistry& registry, std::vector<Adapter>* adapters,
         for (std::size_t i = 0; i < bindings.size(); ++i) {
           if (!bound.Has(map::kMstcpBindingPrefix + bindings[i])) continue;
           const ReadKey described(registry, deviceKey.Get(), instance);
-          if (auto desc = described.Text(map::kDeviceDesc); desc && !desc->empty())
-            (*adapters)[i].name = *desc;
+          (*adapters)[i].name = NonEmptyOr(described.Text(map::kDeviceDesc), (*adapters)[i].name);
         }
       }
     }
@@ -188,7 +186,7 @@ std::vector<std::string> SplitIds(const std::string& text) {
   while (start <= text.size()) {
     std::size_t end = text.find(map::kAdapterIdSeparator, start);
     if (end == std::string::npos) end = text.size();
-    if (end > start) ids.push_back(Lower(text.substr(start, end - start)));
+    if (end > start) ids.push_back(text.substr(start, end - start));
     start = end + 1;
   }
   return ids;
@@ -205,23 +203,22 @@ AdapterStack StackOf(int kind) {
   return kind == kWinNT4 ? AdapterStack::Service : AdapterStack::Interface;
 }
 
-const std::vector<AdapterValue>& AdapterValues(AdapterStack stack) {
-  static const std::vector<AdapterValue> kInterface = {
+AdapterValueList AdapterValues(AdapterStack stack) {
+  // The Interface stack's two, the Service stack's first of them, and the
+  // Binding stack's three in the order instance 0000 gets them.
+  static constexpr AdapterValue kValues[] = {
       {map::kMTU, false, AdapterNumber::Mtu},
-      {map::kTcpWindowSize, false, AdapterNumber::ReceiveWindow}};
-  static const std::vector<AdapterValue> kService = {{map::kMTU, false, AdapterNumber::Mtu}};
-  // The order instance 0000 gets them in.
-  static const std::vector<AdapterValue> kBinding = {
+      {map::kTcpWindowSize, false, AdapterNumber::ReceiveWindow},
       {map::kMaxMTU, true, AdapterNumber::Mtu},
       {map::kMaxMSS, true, AdapterNumber::SegmentSize},
       {map::kIPMTU, true, AdapterNumber::Mtu}};
   switch (stack) {
     case AdapterStack::Interface:
-      return kInterface;
+      return {kValues, 2};
     case AdapterStack::Service:
-      return kService;
+      return {kValues, 1};
     default:
-      return kBinding;
+      return {kValues + 2, 3};
   }
 }
 
@@ -258,7 +255,8 @@ void LoadAdapterChoice(RawRegistry& registry, std::vector<Adapter>* adapters) {
           ? SplitIds(session.GetSectionText(map::kSectionZelvora, map::kUntickedAdapters, ""))
           : std::vector<std::string>();
   for (Adapter& a : *adapters) {
-    a.ticked = std::find(unticked.begin(), unticked.end(), Lower(a.id)) == unticked.end();
+    a.ticked = std::none_of(unticked.begin(), unticked.end(),
+                            [&a](const std::string& id) { return SameText(id, a.id); });
   }
 }
 
@@ -281,14 +279,17 @@ void SaveAdapterChoice(RawRegistry& registry, const std::vector<Adapter>& adapte
 std::vector<Adapter> TickedAdapters(RawRegistry& registry, int kind) {
   std::vector<Adapter> adapters = FindAdapters(registry, kind, false);
   LoadAdapterChoice(registry, &adapters);
-  adapters.erase(std::remove_if(adapters.begin(), adapters.end(),
-                                [](const Adapter& a) { return !a.ticked; }),
-                 adapters.end());
-  return adapters;
+  std::vector<Adapter> ticked;
+  for (Adapter& a : adapters) {
+    if (a.ticked) ticked.push_back(std::move(a));
+  }
+  return ticked;
 }
 
 std::optional<std::string> StoredMtu(RawRegistry& registry, const Adapter& adapter) {
-  return ReadKey(registry, kHKLM, adapter.key).Text(AdapterValues(adapter.stack)[0].name);
+  std::string text = ReadKey(registry, kHKLM, adapter.key).Text(AdapterValues(adapter.stack)[0].name);
+  if (text.empty()) return std::nullopt;
+  return text;
 }
 
 bool IsAdapterValue(HKey root, const std::string& key, const std::string& name) {
@@ -308,8 +309,8 @@ bool IsAdapterValue(HKey root, const std::string& key, const std::string& name) 
     return IsGuidName(last) && named(AdapterStack::Interface);
   }
   if (SameText(parent, map::kNetTransKey)) {
-    return IsInstanceName(last) && WrittenByAdapterStep({last, "", path, AdapterStack::Binding}) &&
-           named(AdapterStack::Binding);
+    // Not 0000 to 0002, the applier's.
+    return IsInstanceName(last) && last > map::kInstance0002 && named(AdapterStack::Binding);
   }
   // Services\<service>\Parameters\Tcpip
   const std::string services = std::string(map::kServicesKey) + "\\";

@@ -7,6 +7,7 @@
 //  - NT 4.0: Services\<adapter's service>\Parameters\Tcpip, "MTU";
 //  - the 9x family: the NetTrans instance of each TCP/IP binding, "MaxMTU",
 //    "MaxMSS" and "IPMTU" as strings.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -38,7 +39,14 @@ struct AdapterValue {
 };
 // The values Optimize writes to an adapter of a stack, in its order; the
 // first is the MTU.
-const std::vector<AdapterValue>& AdapterValues(AdapterStack stack);
+struct AdapterValueList {
+  const AdapterValue* first;
+  std::size_t count;
+  const AdapterValue* begin() const { return first; }
+  const AdapterValue* end() const { return first + count; }
+  const AdapterValue& operator[](std::size_t i) const { return first[i]; }
+};
+AdapterValueList AdapterValues(AdapterStack stack);
 
 // The 9x applier writes the NetTrans instances 0000 to 0002 itself; the
 // adapter step writes every other binding.

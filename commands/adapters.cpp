@@ -10,10 +10,6 @@ constexpr const char* kAutomatic = "automatic";
 constexpr const char* kNoAdapter = "No network adapter with TCP/IP was found in the registry.";
 constexpr const char* kInformationCaption = "Information";
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return s;
-}
 }  // namespace
 
 std::vector<Adapter> TIZelvora::TickedAdapters(int kind) { return iz::TickedAdapters(registry_, kind); }
@@ -30,7 +26,7 @@ void TIZelvora::OnNetworkAdapters() {
   for (const Adapter& a : adapters) {
     AdapterRow row{a.name, StoredMtu(registry_, a).value_or(kAutomatic), "", a.ticked};
     for (const MtuInUse& m : inUse) {
-      if (Lower(m.adapter) == Lower(a.id)) row.mtuInUse = std::to_string(m.mtu);
+      if (map::SameName(m.adapter.c_str(), a.id.c_str())) row.mtuInUse = std::to_string(m.mtu);
     }
     rows.push_back(std::move(row));
   }

@@ -38,20 +38,20 @@ constexpr ReadMark kReadMarks[] = {
     {ValueClass::AdapterMtu, kWinVista, kWin8, "not documented for this Windows"},
 };
 
-// The classes a value belongs to, most particular first.
-std::vector<ValueClass> ClassesOf(HKey root, const std::string& key, const std::string& name) {
-  std::vector<ValueClass> classes;
-  if (root != kHKLM) return classes;
-  if (map::SameKeyPath(key.c_str(), map::kTcpipInterfaceKey)) {
-    classes.push_back(ValueClass::LiteralInterfaceKey);
-  }
+// Whether a value belongs to a class.
+bool IsOf(ValueClass what, HKey root, const std::string& key, const std::string& name) {
+  if (root != kHKLM) return false;
   const bool adapter = IsAdapterValue(root, key, name);
-  const bool globals = map::SameKeyPath(key.c_str(), map::kTcpipParametersKey);
-  const bool window = map::SameName(name.c_str(), map::kTcpWindowSize) ||
-                      map::SameName(name.c_str(), map::kGlobalMaxTcpWindowSize);
-  if (window && (globals || adapter)) classes.push_back(ValueClass::ReceiveWindow);
-  if (adapter && map::SameName(name.c_str(), map::kMTU)) classes.push_back(ValueClass::AdapterMtu);
-  return classes;
+  switch (what) {
+    case ValueClass::LiteralInterfaceKey:
+      return map::SameKeyPath(key.c_str(), map::kTcpipInterfaceKey);
+    case ValueClass::ReceiveWindow:
+      return (map::SameName(name.c_str(), map::kTcpWindowSize) ||
+              map::SameName(name.c_str(), map::kGlobalMaxTcpWindowSize)) &&
+             (adapter || map::SameKeyPath(key.c_str(), map::kTcpipParametersKey));
+    default:
+      return adapter && map::SameName(name.c_str(), map::kMTU);
+  }
 }
 
 const char* RootName(HKey root) {
@@ -305,10 +305,10 @@ PreviewReport PreviewOptimize(const Panel& panel, const std::vector<Adapter>& ad
 }
 
 const char* ReadByText(int kind, HKey root, const std::string& key, const std::string& name) {
-  for (ValueClass what : ClassesOf(root, key, name)) {
-    for (const ReadMark& mark : kReadMarks) {
-      if (mark.what == what && kind >= mark.firstKind && kind <= mark.lastKind) return mark.text;
-    }
+  // The marks are in the order of their classes, most particular first.
+  for (const ReadMark& mark : kReadMarks) {
+    if (kind >= mark.firstKind && kind <= mark.lastKind && IsOf(mark.what, root, key, name))
+      return mark.text;
   }
   return kReadYes;
 }

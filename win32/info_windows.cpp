@@ -4,6 +4,7 @@
 #include "win32/info_windows.h"
 
 #include <iterator>
+#include <vector>
 #include <string>
 
 #include "help/links.h"
@@ -20,6 +21,8 @@ namespace {
 constexpr const char* kNoticeClass = "TAboutBox1";
 constexpr const char* kAboutClass = "TAboutBox";
 constexpr const char* kPreviewClass = "TPreviewForm";
+constexpr const char* kAdaptersClass = "TAdaptersForm";
+constexpr int kAdapterListId = 110;
 constexpr int kOkButtonId = IDOK;
 constexpr int kMemoId = 100;
 constexpr int kLinkId = 101;
@@ -63,7 +66,10 @@ struct WindowState {
   HWND link = nullptr;
   const std::function<void(HWND)>* onLinkClick = nullptr;
   bool done = false;
-  bool optimize = false;  // the preview was left by "&Optimize"
+  bool optimize = false;  // the preview was left by "&Optimize", the adapters by OK
+  // The adapters window: its list, and the rows that OK gives the ticks to.
+  HWND adapterList = nullptr;
+  std::vector<AdapterRow>* adapterRows = nullptr;
 
   ~WindowState() {
     if (font) DeleteObject(font);
@@ -88,6 +94,15 @@ LRESULT HandleInfoMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_COMMAND:
       if (!state) break;
+      if (LOWORD(wParam) == IDOK && state->adapterList) {
+        // OK keeps the ticks, read before the window goes.
+        for (std::size_t i = 0; i < state->adapterRows->size(); ++i) {
+          const LRESULT image =
+              SendMessageA(state->adapterList, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK);
+          (*state->adapterRows)[i].ticked = (image >> 12) == 2;
+        }
+        state->optimize = true;
+      }
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
         // OK, Enter and Escape all close with the same result.
         state->done = true;
@@ -430,6 +445,79 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
     throw;
   }
   RunModal(hwnd, owner, close, state.done);
+  return state.optimize;
+}
+
+bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows) {
+  WindowState state;
+  const int dpi = WindowDpi(owner);
+  state.font = MakeFont(false, dpi);
+  state.adapterRows = rows;
+  // Small enough for a 640 x 480 screen.
+  HWND hwnd = CreateFrame(kAdaptersClass, "Network Adapters", owner, 384, 236, dpi, &state);
+  try {
+    const Child child = Child("STATIC").In(hwnd).Dpi(dpi).Font(state.font);
+    CreateChild(Child(child)
+                    .Text("Optimize writes the MTU into each ticked adapter, where this Windows "
+                          "reads it. Restore Windows Defaults removes it again.")
+                    .Style(SS_LEFT | SS_NOPREFIX)
+                    .At(8, 8, 368, 28));
+    state.adapterList =
+        CreateChild(Child(child)
+                        .Class(WC_LISTVIEWA)
+                        .Text("")
+                        .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                               LVS_NOSORTHEADER)
+                        .ExStyle(WS_EX_CLIENTEDGE)
+                        .At(8, 40, 368, 152)
+                        .Id(kAdapterListId));
+    const Window list(state.adapterList);
+    list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
+              LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    const char* const titles[] = {"Adapter", "MTU stored", "MTU in use"};
+    for (int i = 0; i < 3; ++i) {
+      LVCOLUMNA column{};
+      column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+      column.pszText = const_cast<char*>(titles[i]);
+      column.cx = Scale(i == 0 ? 190 : 80, dpi);
+      column.iSubItem = i;
+      list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    int row = 0;
+    for (const AdapterRow& r : *rows) {
+      const std::string* texts[] = {&r.name, &r.storedMtu, &r.mtuInUse};
+      LVITEMA item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = row;
+      item.pszText = const_cast<char*>(texts[0]->c_str());
+      list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      for (int i = 1; i < 3; ++i) {
+        item.iSubItem = i;
+        item.pszText = const_cast<char*>(texts[i]->c_str());
+        list.Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+      }
+      item.stateMask = LVIS_STATEIMAGEMASK;
+      item.state = INDEXTOSTATEIMAGEMASK(r.ticked ? 2 : 1);
+      list.Send(LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+      ++row;
+    }
+    const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
+    CreateChild(Child(button)
+                    .Text("OK")
+                    .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
+                    .At(220, 203, 75, 25)
+                    .Id(IDOK));
+    CreateChild(Child(button)
+                    .Text("Cancel")
+                    .Style(WS_TABSTOP | BS_PUSHBUTTON)
+                    .At(301, 203, 75, 25)
+                    .Id(IDCANCEL));
+    CentreOverOwner(hwnd, owner);
+  } catch (...) {
+    DestroyWindow(hwnd);
+    throw;
+  }
+  RunModal(hwnd, owner, state.adapterList, state.done);
   return state.optimize;
 }
 

@@ -3,6 +3,9 @@
 // window (TAboutBox) and the preview of Optimize. Each is created when shown
 // and destroyed when closed.
 #include <functional>
+#include <vector>
+
+#include "model/platform.h"
 
 #include "model/preview_report.h"
 #include "win32/win.h"
@@ -22,6 +25,11 @@ void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkCl
 // changes in a list. True when it was left by "&Optimize", false by "Close",
 // Escape or the close box.
 bool ShowPreviewWindow(HWND owner, const PreviewReport& report);
+
+// The "Network Adapters" window centred over owner: one row per adapter with
+// its box, name, stored MTU and MTU in use. True when left by OK, with each
+// row's tick as the user left it; Cancel, Escape and the close box keep none.
+bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows);
 
 // --- What the small windows share, here and in files of their own.
 
