@@ -244,13 +244,14 @@ TEST(Journal, ARecordThatCannotBeMadeIsAskedAbout) {
        MsgAnswer::Yes},
       {"Win.ini [Ports] COM2: cannot be recorded: unexpected control character",
        [](Rig& rig) { rig.SetPort("COM2:", "9600\x07"); }, MsgAnswer::No},
-      // The first value cannot be read (Optimize looks up its adapters
-      // before the record, read-only).
+      // The first value cannot be read (Optimize looks up its ticked
+      // adapters, and the record every adapter, before it, read-only).
       {"Failed to get data for "
        "'HKLM\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\DefaultTTL'",
        [](Rig& rig) {
          const int before = rig.registry.CallCount();
          rig.w.TickedAdapters(kWinXP);
+         FindAdapters(rig.registry, kWinXP, false);
          rig.registry.FailCall(2 + rig.registry.CallCount() - before);
        },
        MsgAnswer::No},

@@ -425,6 +425,7 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
     rig.w.Dispatch([&] { rig.w.OnRestoreDefaults(); });
     EXPECT_EQ(values(row.tuned), std::vector<std::string>{});
 
+    rig.platform.answers = {MsgAnswer::Yes};  // Undo's question
     rig.w.Dispatch([&] { rig.w.OnUndoLastChange(); });
     EXPECT_EQ(values(row.tuned), row.written);
     EXPECT_NE(rig.platform.messages.back().text.find("has been undone"), std::string::npos)
