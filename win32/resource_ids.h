@@ -17,23 +17,23 @@
 
 // "&Settings" menu. Ids stay above IDOK/IDCANCEL so that a dialog-style
 // Enter or Escape never reaches a command.
-#define IDM_OPTIMIZE_CONNECTION 1001       // OptimizeConnection1, F2
-#define IDM_VIEW_CURRENT_SETTINGS 1002     // ViewCurentSettings1, F3
-#define IDM_BACKUP 1003                    // Backup1, F5
-#define IDM_RESTORE_PREVIOUS 1004          // Restoreyouroriginalconfiguration1, F6
-#define IDM_RESTORE_WINDOWS_DEFAULTS 1005  // RestoreWindowsDefaults1, F4
-#define IDM_UNDO_LAST_CHANGE 1007          // UndoLastChange1, Ctrl+Z
-#define IDM_EXIT 1006                      // Exit1
-#define IDM_PREVIEW_CHANGES 1008           // PreviewChanges1, F7
-#define IDM_EXPORT_REG_FILE 1009           // ExportasregFile1, Ctrl+E
-#define IDM_NETWORK_ADAPTERS 1010          // "Network &Adapters..."
-#define IDM_FIND_MTU 1020                  // "&Find Largest MTU..."
+#define IDM_OPTIMIZE_CONNECTION 1001       // F2
+#define IDM_VIEW_CURRENT_SETTINGS 1002     // F3
+#define IDM_BACKUP 1003                    // F5
+#define IDM_RESTORE_PREVIOUS 1004          // F6
+#define IDM_RESTORE_WINDOWS_DEFAULTS 1005  // F4
+#define IDM_UNDO_LAST_CHANGE 1007          // Ctrl+Z
+#define IDM_EXIT 1006
+#define IDM_PREVIEW_CHANGES 1008   // F7
+#define IDM_EXPORT_REG_FILE 1009   // Ctrl+E
+#define IDM_NETWORK_ADAPTERS 1010  // "Network &Adapters..."
+#define IDM_FIND_MTU 1020          // "&Find Largest MTU..."
 // "&Help" menu and the menu bar.
-#define IDM_CONTENTS 1011                // Contents1
-#define IDM_CHECK_NEW_VERSION 1012       // Check1
+#define IDM_CONTENTS 1011                // F1
+#define IDM_CHECK_NEW_VERSION 1012       // "Check for a new version"
 #define IDM_HOME_PAGE 1013               // "Internet Zelvora &Home Page"
 #define IDM_ABOUT_INTERNET_ZELVORA 1014  // "&About Internet Zelvora"
-#define IDM_ABOUT 1015                   // About1, on the menu bar itself
+#define IDM_ABOUT 1015                   // "&About", on the menu bar itself
 
 // Child windows of the main window.
 #define IDC_TOOLBAR 1200
