@@ -4,6 +4,8 @@
 # WINEPREFIX unset means the tests' one): starts Xvfb on a free display when
 # there is none, creates the prefix once, keeps a wineserver alive for the
 # run, and stops everything it started on exit, also when the command fails.
+# IZ_SCREEN (width x height) sizes the screen of the Xvfb it starts;
+# 1280x1024 by default.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd -P)
 export WINEPREFIX=${WINEPREFIX:-$top/build/wineprefix-test}
@@ -25,7 +27,7 @@ if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 90 130); do
     [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
     # Large enough for the main window at 192 DPI (1184 x 646 client pixels).
-    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb :$n -screen 0 "${IZ_SCREEN:-1280x1024}x24" -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=:$n IZ_HEADLESS=1
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done

@@ -186,7 +186,8 @@ void ShowNews(WindowState& state) {
 
 LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<WindowState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (LRESULT result; DialogKeyboard(hwnd, msg, wParam, lParam, &result)) return result;
+  // Start is the default button: Enter in the host field starts.
+  if (LRESULT result; DialogKeyboard(hwnd, msg, wParam, lParam, kStartId, &result)) return result;
   switch (msg) {
     case WM_NCCREATE: {
       auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);

@@ -3,16 +3,17 @@
 // in a modal loop of its own and destroyed when it closes.
 #include "win32/info_windows.h"
 
+#include <algorithm>
 #include <iterator>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "help/links.h"
 #include "resources/about_ids.h"
 #include "store/error.h"
 #include "win32/controls.h"
-#include "win32/late_bound.h"
 #include "win32/resource_ids.h"
+#include "win32/work_area.h"
 
 namespace iz::win32 {
 
@@ -28,6 +29,31 @@ constexpr int kMemoId = 100;
 constexpr int kLinkId = 101;
 constexpr int kPreviewOptimizeId = 102;
 constexpr int kPreviewListId = 103;
+
+// The preview at 96 DPI: its client area when it opens (wider where its
+// columns need it), the smallest it can be made, and the places of its
+// controls from the edges.
+constexpr int kPreviewWidth = 760, kPreviewHeight = 340;
+constexpr int kPreviewMinWidth = 320, kPreviewMinHeight = 160;
+constexpr int kMargin = 8, kSummaryTop = 10, kSummaryHeight = 16, kListTop = 32;
+constexpr int kButtonWidth = 75, kButtonHeight = 25, kButtonGap = 10, kButtonsFromBottom = 36;
+// The list's sunken edges and vertical scroll bar (2 + 17 + 2), and a pixel
+// for the rounding to 96 DPI.
+constexpr int kListFrame = 22;
+
+// The preview's columns, left to right: each shows one text of a change.
+struct PreviewColumn {
+  const char* title;
+  std::string PreviewLine::*text;
+};
+constexpr PreviewColumn kPreviewColumns[] = {
+    {"Location", &PreviewLine::location},
+    {"Value", &PreviewLine::value},
+    {"Now", &PreviewLine::now},
+    {"After Optimize", &PreviewLine::after},
+    {"Read by this Windows", &PreviewLine::readBy},
+};
+constexpr int kPreviewColumnCount = static_cast<int>(std::size(kPreviewColumns));
 
 // The notice, line by line: the trailing blanks, the missing blank after
 // "first." and the grammar are the text as it has always been shown.
@@ -57,6 +83,8 @@ HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 // 8-point "MS Sans Serif".
 HFONT MakeFont(bool bold, int dpi) { return win32::MakeFont("MS Sans Serif", 8, bold, dpi); }
 
+struct PreviewLayout;
+
 // What one open window needs while its modal loop runs.
 struct WindowState {
   HFONT font = nullptr;
@@ -67,6 +95,8 @@ struct WindowState {
   const std::function<void(HWND)>* onLinkClick = nullptr;
   bool done = false;
   bool optimize = false;  // the preview was left by "&Optimize", the adapters by OK
+  int defaultId = 0;      // the default button's; 0 while there is none
+  const PreviewLayout* preview = nullptr;  // in the preview only
   // The adapters window: its list, and the rows that OK gives the ticks to.
   HWND adapterList = nullptr;
   std::vector<AdapterRow>* adapterRows = nullptr;
@@ -79,13 +109,49 @@ struct WindowState {
   }
 };
 
+// The preview's controls, which follow its size, and its smallest size.
+struct PreviewLayout {
+  HWND summary = nullptr, list = nullptr, optimizeButton = nullptr, closeButton = nullptr;
+  int dpi = kDesignDpi;
+  SIZE minimum{};  // outer
+};
+
 WindowState* StateOf(HWND hwnd) {
   return reinterpret_cast<WindowState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
+// The preview's controls for a client area of width x height pixels, placed
+// in 96-DPI pixels as everything else: the summary and the list take the
+// width, the list the height, and the buttons keep to the bottom right.
+void LayOutPreview(const PreviewLayout& layout, int width, int height) {
+  const int dpi = layout.dpi;
+  const int w = MulDiv(width, kDesignDpi, dpi), h = MulDiv(height, kDesignDpi, dpi);
+  const int buttonsTop = h - kButtonsFromBottom, closeLeft = w - kMargin - kButtonWidth;
+  PlaceChild(layout.summary, kMargin, kSummaryTop, w - 2 * kMargin, kSummaryHeight, dpi);
+  PlaceChild(layout.list, kMargin, kListTop, w - 2 * kMargin, buttonsTop - kButtonGap - kListTop,
+             dpi);
+  PlaceChild(layout.optimizeButton, closeLeft - kButtonGap - kButtonWidth, buttonsTop, kButtonWidth,
+             kButtonHeight, dpi);
+  PlaceChild(layout.closeButton, closeLeft, buttonsTop, kButtonWidth, kButtonHeight, dpi);
+}
+
 LRESULT HandleInfoMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   WindowState* state = StateOf(hwnd);
-  if (LRESULT result; DialogKeyboard(hwnd, msg, wParam, lParam, &result)) return result;
+  if (LRESULT result;
+      DialogKeyboard(hwnd, msg, wParam, lParam, state ? state->defaultId : 0, &result))
+    return result;
+  // The preview's size: its controls follow it, down to its smallest.
+  if (const PreviewLayout* preview = state ? state->preview : nullptr) {
+    if (msg == WM_SIZE) {
+      LayOutPreview(*preview, LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    }
+    if (msg == WM_GETMINMAXINFO) {
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {preview->minimum.cx,
+                                                               preview->minimum.cy};
+      return 0;
+    }
+  }
   switch (msg) {
     case WM_NCCREATE: {
       auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -156,50 +222,20 @@ LRESULT CALLBACK InfoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   }
 }
 
+constexpr DWORD kFrameExStyle = WS_EX_DLGMODALFRAME;
+DWORD FrameStyle(bool resizable) {
+  return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN |
+         (resizable ? WS_THICKFRAME | WS_MAXIMIZEBOX : 0);
+}
+
 HWND CreateFrame(const char* className, const char* caption, HWND owner, int clientWidth,
-                 int clientHeight, int dpi, WindowState* state) {
+                 int clientHeight, int dpi, WindowState* state, bool resizable = false) {
   return CreateDialogFrame(className, InfoWindowProc, caption, owner, clientWidth, clientHeight,
-                           dpi, state);
+                           dpi, state, resizable);
 }
 
-// The work area of the monitor that shows most of the rectangle; before
-// Windows 98 and 2000, which know one monitor only, the work area.
-bool WorkAreaOf(const RECT& rect, RECT* work) {
-  using MonitorFromRectFn = HMONITOR(WINAPI*)(LPCRECT, DWORD);
-  using GetMonitorInfoFn = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
-  const auto fromRect = SystemFunction<MonitorFromRectFn>("user32.dll", "MonitorFromRect");
-  const auto getInfo = SystemFunction<GetMonitorInfoFn>("user32.dll", "GetMonitorInfoA");
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  if (fromRect && getInfo && getInfo(fromRect(&rect, MONITOR_DEFAULTTONEAREST), &info)) {
-    *work = info.rcWork;
-    return true;
-  }
-  return SystemParametersInfoA(SPI_GETWORKAREA, 0, work, 0) != FALSE;
-}
-
-// Centres the window over the given rectangle, kept inside the work area.
-void CentreOver(HWND hwnd, const RECT& area) {
-  RECT own;
-  GetWindowRect(hwnd, &own);
-  const int width = own.right - own.left;
-  const int height = own.bottom - own.top;
-  int x = area.left + (area.right - area.left - width) / 2;
-  int y = area.top + (area.bottom - area.top - height) / 2;
-  RECT work;
-  if (WorkAreaOf(RECT{x, y, x + width, y + height}, &work)) {
-    if (x + width > work.right) x = work.right - width;
-    if (y + height > work.bottom) y = work.bottom - height;
-    if (x < work.left) x = work.left;
-    if (y < work.top) y = work.top;
-  }
-  SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void CentreOnScreen(HWND hwnd) {
-  RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  CentreOver(hwnd, screen);
-}
+// In the middle of the primary monitor's work area.
+void CentreOnScreen(HWND hwnd) { CentreOver(hwnd, WorkArea()); }
 
 HWND AddOkButton(HWND parent, int x, int y, HFONT font, int dpi) {
   return CreateChild(Child("BUTTON")
@@ -215,18 +251,17 @@ HWND AddOkButton(HWND parent, int x, int y, HFONT font, int dpi) {
 }  // namespace
 
 HWND CreateDialogFrame(const char* className, WNDPROC proc, const char* caption, HWND owner,
-                       int clientWidth, int clientHeight, int dpi, void* param) {
+                       int clientWidth, int clientHeight, int dpi, void* param, bool resizable) {
   RegisterWindowClass(className, proc);
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_DLGMODALFRAME;
-  const SIZE size = WindowSizeFor(clientWidth, clientHeight, style, false, exStyle, dpi);
-  HWND hwnd = CreateWindowExA(exStyle, className, caption, style, 0, 0, size.cx, size.cy, owner,
-                              nullptr, Instance(), param);
+  const DWORD style = FrameStyle(resizable);
+  const SIZE size = WindowSizeFor(clientWidth, clientHeight, style, false, kFrameExStyle, dpi);
+  HWND hwnd = CreateWindowExA(kFrameExStyle, className, caption, style, 0, 0, size.cx, size.cy,
+                              owner, nullptr, Instance(), param);
   if (!hwnd) throw Error(std::string("Cannot create the window ") + caption);
-  // The system menu of a window without minimise or maximise box keeps only
-  // Move and Close.
+  // The system menu of a fixed frame keeps only Move and Close; a resizable
+  // one keeps the system's own (Minimize greyed, as the frame has no box).
   HMENU menu = GetSystemMenu(hwnd, FALSE);
-  if (menu) {
+  if (menu && !resizable) {
     DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
     DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
     DeleteMenu(menu, SC_MINIMIZE, MF_BYCOMMAND);
@@ -244,19 +279,17 @@ void CentreOverOwner(HWND hwnd, HWND owner) {
   }
 }
 
-bool DialogKeyboard(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+bool DialogKeyboard(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, int defaultId,
+                    LRESULT* result) {
   *result = 0;
   switch (msg) {
     // The dialog keyboard asks a window that is not a dialog for these too:
     // Enter in a text field presses the default button, and Tab moves on.
+    // The default button stays the window's own, as a dialog keeps it: Tab
+    // takes the default look from a button it leaves, and gives it back from
+    // this answer when the focus lands on something other than a button.
     case DM_GETDEFID:
-      for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if ((GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON &&
-            SendMessageA(c, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON) {
-          *result = MAKELRESULT(GetDlgCtrlID(c), DC_HASDEFID);
-          break;
-        }
-      }
+      if (defaultId) *result = MAKELRESULT(defaultId, DC_HASDEFID);
       return true;
     case WM_NEXTDLGCTL:
       MoveFocus(hwnd, wParam, lParam);
@@ -303,12 +336,13 @@ void ShowFirstRunNoticeWindow(HWND owner) {
     // OKButton comes first in the tab order, so it has the focus.
     ok = AddOkButton(hwnd, 101, 142, state.font, dpi);
     // Memo1: no border, word wrap (no horizontal scrolling), the face colour.
-    // Read-only and no tab stop: Tab stays on OK, and Enter and Escape close
-    // the notice even after a click into the text.
+    // Read-only, and a tab stop, so that the keyboard and a screen reader
+    // reach the text; Enter in it still presses OK and Escape still closes
+    // (the edit asks its parent, as in a dialog).
     const std::string notice = NoticeText();
     CreateChild(Child("EDIT")
                     .Text(notice.c_str())
-                    .Style(ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY)
+                    .Style(ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_TABSTOP)
                     .At(8, 12, 273, 129)
                     .Dpi(dpi)
                     .In(hwnd)
@@ -319,6 +353,7 @@ void ShowFirstRunNoticeWindow(HWND owner) {
     DestroyWindow(hwnd);
     throw;
   }
+  state.defaultId = kOkButtonId;
   RunModal(hwnd, owner, ok, state.done);
 }
 
@@ -365,86 +400,93 @@ void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkCl
     DestroyWindow(hwnd);
     throw;
   }
+  state.defaultId = kOkButtonId;
   RunModal(hwnd, owner, ok, state.done);
 }
 
 bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
-  struct Column {
-    const char* title;
-    int width;
-  };
-  // The last column is wider than what is left: the list scrolls to it.
-  constexpr Column kColumns[] = {{"Location", 300},      {"Value", 130},
-                                 {"Now", 110},           {"After Optimize", 110},
-                                 {"Read by this Windows", 250}};
-  constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
   WindowState state;
-  const int dpi = WindowDpi(owner);
+  PreviewLayout layout;
+  layout.dpi = WindowDpi(owner);
+  const int dpi = layout.dpi;
   state.font = MakeFont(false, dpi);
-  HWND hwnd = CreateFrame(kPreviewClass, "Preview Changes", owner, 760, 340, dpi, &state);
-  HWND close = nullptr;
+  // Made at its smallest, then given its size: its controls are placed as
+  // that size arrives (WM_SIZE).
+  HWND hwnd = CreateFrame(kPreviewClass, "Preview Changes", owner, kPreviewMinWidth,
+                          kPreviewMinHeight, dpi, &state, true);
   try {
     const std::string summary = report.Summary();
-    CreateChild(Child("STATIC")
-                    .Text(summary.c_str())
-                    .Style(SS_LEFT | SS_NOPREFIX)
-                    .At(8, 10, 744, 16)
-                    .Dpi(dpi)
-                    .In(hwnd)
-                    .Font(state.font));
+    layout.summary = CreateChild(Child("STATIC")
+                                     .Text(summary.c_str())
+                                     .Style(SS_LEFT | SS_NOPREFIX)
+                                     .In(hwnd)
+                                     .Font(state.font));
     const Window list(CreateChild(
         Child(WC_LISTVIEWA)
             .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
             .ExStyle(WS_EX_CLIENTEDGE)
-            .At(8, 32, 744, 262)
-            .Dpi(dpi)
             .In(hwnd)
             .Id(kPreviewListId)
             .Font(state.font)));
     // Older common controls ignore the extended style; the list still reads.
     list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < kColumnCount; ++i) {
+    // One column more than shown: a last column's automatic width fills the
+    // list instead of fitting its texts, so every shown column is sized
+    // while another follows it, and the extra one then goes.
+    for (int i = 0; i <= kPreviewColumnCount; ++i) {
       LVCOLUMNA column{};
-      column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-      column.pszText = const_cast<char*>(kColumns[i].title);
-      column.cx = Scale(kColumns[i].width, dpi);
+      column.mask = LVCF_TEXT | LVCF_SUBITEM;
+      column.pszText = const_cast<char*>(i < kPreviewColumnCount ? kPreviewColumns[i].title : "");
       column.iSubItem = i;
       list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
     int row = 0;
     for (const PreviewLine& line : report.changes) {
-      const std::string* texts[] = {&line.location, &line.value, &line.now, &line.after,
-                                    &line.readBy};
       LVITEMA item{};
       item.mask = LVIF_TEXT;
       item.iItem = row;
-      item.pszText = const_cast<char*>(texts[0]->c_str());
+      item.pszText = const_cast<char*>((line.*kPreviewColumns[0].text).c_str());
       list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-      for (int i = 1; i < kColumnCount; ++i) {
+      for (int i = 1; i < kPreviewColumnCount; ++i) {
         item.iSubItem = i;
-        item.pszText = const_cast<char*>(texts[i]->c_str());
+        item.pszText = const_cast<char*>((line.*kPreviewColumns[i].text).c_str());
         list.Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
       }
       ++row;
     }
-    const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
-    CreateChild(Child(button)
-                    .Text("&Optimize")
-                    .Style(WS_TABSTOP | BS_PUSHBUTTON)
-                    .At(592, 304, 75, 25)
-                    .Id(kPreviewOptimizeId));
+    // Each column as wide as its longest text, title included, so that no
+    // two rows look alike for a cut-off text.
+    int columnsWidth = 0;
+    for (int i = 0; i < kPreviewColumnCount; ++i) {
+      list.Send(LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+      columnsWidth += static_cast<int>(list.Send(LVM_GETCOLUMNWIDTH, i));
+    }
+    list.Send(LVM_DELETECOLUMN, kPreviewColumnCount);
+    layout.list = list.Handle();
+
+    const Child button = Child("BUTTON").In(hwnd).Font(state.font);
+    layout.optimizeButton = CreateChild(
+        Child(button).Text("&Optimize").Style(WS_TABSTOP | BS_PUSHBUTTON).Id(kPreviewOptimizeId));
     // Close is the default: Enter only looks, it never writes.
-    close = CreateChild(Child(button)
-                            .Text("Close")
-                            .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
-                            .At(677, 304, 75, 25)
-                            .Id(IDCANCEL));
+    layout.closeButton =
+        CreateChild(Child(button).Text("Close").Style(WS_TABSTOP | BS_DEFPUSHBUTTON).Id(IDCANCEL));
+
+    // Wide enough for every column where the screen allows: the margins, the
+    // list's edges and its scroll bar around the columns.
+    const int wanted = MulDiv(columnsWidth, kDesignDpi, dpi) + kListFrame + 2 * kMargin;
+    const SIZE size = WindowSizeFor(std::max(kPreviewWidth, wanted), kPreviewHeight,
+                                    FrameStyle(true), false, kFrameExStyle, dpi);
+    layout.minimum = WindowSizeFor(kPreviewMinWidth, kPreviewMinHeight, FrameStyle(true), false,
+                                   kFrameExStyle, dpi);
+    state.preview = &layout;
+    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     CentreOverOwner(hwnd, owner);
   } catch (...) {
     DestroyWindow(hwnd);
     throw;
   }
-  RunModal(hwnd, owner, close, state.done);
+  state.defaultId = IDCANCEL;
+  RunModal(hwnd, owner, layout.closeButton, state.done);
   return state.optimize;
 }
 
@@ -462,15 +504,14 @@ bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows) {
                           "reads it. Restore Windows Defaults removes it again.")
                     .Style(SS_LEFT | SS_NOPREFIX)
                     .At(8, 8, 368, 28));
-    state.adapterList =
-        CreateChild(Child(child)
-                        .Class(WC_LISTVIEWA)
-                        .Text("")
-                        .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
-                               LVS_NOSORTHEADER)
-                        .ExStyle(WS_EX_CLIENTEDGE)
-                        .At(8, 40, 368, 152)
-                        .Id(kAdapterListId));
+    state.adapterList = CreateChild(
+        Child(child)
+            .Class(WC_LISTVIEWA)
+            .Text("")
+            .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
+            .ExStyle(WS_EX_CLIENTEDGE)
+            .At(8, 40, 368, 152)
+            .Id(kAdapterListId));
     const Window list(state.adapterList);
     list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
@@ -517,6 +558,7 @@ bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows) {
     DestroyWindow(hwnd);
     throw;
   }
+  state.defaultId = IDOK;
   RunModal(hwnd, owner, state.adapterList, state.done);
   return state.optimize;
 }

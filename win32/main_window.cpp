@@ -1,6 +1,7 @@
 #include "win32/main_window.h"
 
 #include <algorithm>
+#include <climits>
 #include <iterator>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "win32/icmp_probe.h"
 #include "win32/panel_layout.h"
 #include "win32/resource_ids.h"
+#include "win32/work_area.h"
 
 namespace iz::win32 {
 
@@ -97,11 +99,14 @@ bool MainWindow::Create(HINSTANCE instance, const char* className) {
   dpi_ = ScreenDpi();
   const SIZE size =
       WindowSizeFor(kClientWidth, kClientHeight, kWindowStyle, menu != nullptr, 0, dpi_);
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
-  CreateWindowExA(0, className, kMainCaption, kWindowStyle, x, y, size.cx, size.cy, nullptr, menu,
+  CreateWindowExA(0, className, kMainCaption, kWindowStyle, 0, 0, size.cx, size.cy, nullptr, menu,
                   instance, this);
-  return hwnd_ != nullptr;
+  if (!hwnd_) return false;
+  // Centred on the primary monitor's work area. The layout is fixed: on a
+  // work area too small for it the window starts at its top left, where the
+  // title bar, the menu and the first groups are.
+  CentreOver(hwnd_, WorkArea(), Fit::KeepSize);
+  return true;
 }
 
 bool MainWindow::TranslateKeys(MSG& msg) {
@@ -116,6 +121,14 @@ bool MainWindow::TranslateKeys(MSG& msg) {
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  // The system holds a window to the screen's size, from its creation on.
+  // On a screen smaller than the layout that would cut its right part off
+  // for good; at its full size the window can be moved to show that part.
+  // The user cannot size the window: the layout alone decides its size.
+  if (msg == WM_GETMINMAXINFO) {
+    reinterpret_cast<MINMAXINFO*>(lp)->ptMaxTrackSize = {SHRT_MAX, SHRT_MAX};
+    return 0;
+  }
   MainWindow* self;
   if (msg == WM_NCCREATE) {
     self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);

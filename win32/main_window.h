@@ -22,7 +22,8 @@ class MainWindow {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Creates the window, fixed size and centred, but does not show it.
+  // Creates the window, fixed size and centred on the work area (at its top
+  // left where it is too small), but does not show it.
   // OnCreate runs inside (WM_CREATE). className is the application's title.
   bool Create(HINSTANCE instance, const char* className);
   // Null once the window is destroyed.

@@ -1,15 +1,20 @@
 // The main window at four screen resolutions under Wine: its size, every
 // control inside its group box and clear of the others, and the caption of
 // every choice and option fitting its control in the control's own font. At
-// 96 DPI every control sits exactly where the layout table puts it.
+// 96 DPI every control sits exactly where the layout table puts it. Every
+// window opens on the screen, here and on the 1024x768 screen of the test
+// e2e_small_screen, and the preview's rows can be told apart.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "../../win32/panel_layout.h"
 #include "e2e/ui_driver.h"
+// After <windows.h>, which the driver brings.
+#include <commctrl.h>
 
 namespace e2e {
 namespace {
@@ -114,6 +119,63 @@ TEST_P(DpiTest, LayoutScalesAndEveryCaptionFits) {
   Program program(StartOptions::OnWindows("winxp"));
   ASSERT_NE(program.Main(), nullptr);
   ExpectLaidOutAt(program, GetParam());
+}
+
+RECT Outer(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return r;
+}
+
+// The notice, the main window, the about window, Find Largest MTU, Network
+// Adapters and the preview, one after the other as a first start shows them,
+// each opening in the work area (the main window with its top left corner
+// there), and the preview's rows told apart by what they show.
+TEST_P(DpiTest, EveryWindowOpensInTheWorkArea) {
+  if (const char* screen = std::getenv("IZ_SCREEN"))
+    ASSERT_EQ(std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
+                  std::to_string(GetSystemMetrics(SM_CYSCREEN)),
+              screen);
+  RECT work;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+  SCOPED_TRACE("the work area " + Edges(work));
+  StartOptions options = StartOptions::OnWindows("winxp");
+  options.firstRunSeen = false;
+  options.waitForMainWindow = false;
+  SetFirstRunSeen(false);
+  Program program(options);
+  auto inWorkArea = [&](const char* caption) {
+    HWND window = program.WaitTopLevel(caption);
+    EXPECT_TRUE(window && Inside(Outer(window), work)) << caption << " " << Edges(Outer(window));
+    return window;
+  };
+
+  PostMessageA(inWorkArea("Internet Zelvora 2.19"), WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 100 && !IsWindowVisible(program.Main()); ++i) Sleep(50);
+  ASSERT_TRUE(IsWindowVisible(program.Main()));
+  const RECT main = Outer(program.Main());
+  EXPECT_TRUE(PtInRect(&work, POINT{main.left, main.top})) << "main window " << Edges(main);
+
+  for (const auto& [command, caption] :
+       {std::pair{IDM_ABOUT_INTERNET_ZELVORA, "About Internet Zelvora"},
+        std::pair{IDM_FIND_MTU, "Find Largest MTU"},
+        std::pair{IDM_NETWORK_ADAPTERS, "Network Adapters"}}) {
+    program.Command(command);
+    PostMessageA(inWorkArea(caption), WM_COMMAND, IDCANCEL, 0);
+    program.WaitIdle();
+  }
+
+  program.Click(program.Find("Button", "CABLE / DSL"));
+  program.Key(VK_F7);
+  HWND preview = inWorkArea("Preview Changes");
+  const std::vector<std::vector<std::string>> rows =
+      program.ListRowsAsShown(FindWindowExA(preview, nullptr, WC_LISTVIEWA, nullptr));
+  EXPECT_GT(rows.size(), 1u);
+  for (size_t i = 0; i < rows.size(); ++i)
+    for (size_t j = i + 1; j < rows.size(); ++j)
+      EXPECT_NE(rows[i], rows[j]) << "rows " << i << " and " << j;
+  PostMessageA(preview, WM_COMMAND, IDCANCEL, 0);
+  program.WaitIdle();
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, DpiTest, ::testing::Values(96, 120, 144, 192));

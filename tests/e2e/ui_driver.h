@@ -175,6 +175,9 @@ class Program {
   // A button's size for its caption in its own font (BCM_GETIDEALSIZE).
   SIZE IdealSize(HWND button) const;
   std::vector<ToolButtonInfo> ToolButtons() const;
+  // The rows of a report list as it shows them: a text wider than its
+  // column shows as far as it fits, then "...".
+  std::vector<std::vector<std::string>> ListRowsAsShown(HWND list) const;
   // Every tool of every tooltip control of the program.
   std::vector<TooltipInfo> Tooltips() const;
   // Rests the mouse on a point of a window (client coordinates) and returns
