@@ -2,8 +2,7 @@
 // control inside its group box and clear of the others, and the caption of
 // every choice and option fitting its control in the control's own font. At
 // 96 DPI every control sits exactly where the layout table puts it. Every
-// window opens on the screen, here and on the 1024x768 screen of the test
-// e2e_small_screen, and the preview's rows can be told apart.
+// window opens on the screen, here and on e2e_small_screen's 1024x768.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,8 +12,6 @@
 
 #include "../../win32/panel_layout.h"
 #include "e2e/ui_driver.h"
-// After <windows.h>, which the driver brings.
-#include <commctrl.h>
 
 namespace e2e {
 namespace {
@@ -121,26 +118,17 @@ TEST_P(DpiTest, LayoutScalesAndEveryCaptionFits) {
   ExpectLaidOutAt(program, GetParam());
 }
 
-RECT Outer(HWND hwnd) {
-  RECT r{};
-  GetWindowRect(hwnd, &r);
-  return r;
-}
-
-// The notice, the main window, the about window, Find Largest MTU, Network
-// Adapters and the preview, one after the other as a first start shows them,
-// each opening in the work area (the main window with its top left corner
-// there), and the preview's rows told apart by what they show.
+// The notice, main window, about window, Find Largest MTU, Network Adapters
+// and preview, as a first start shows them, each in the work area (the main
+// window's top left corner), and the preview's rows told apart as shown.
 TEST_P(DpiTest, EveryWindowOpensInTheWorkArea) {
-  if (const char* screen = std::getenv("IZ_SCREEN"))
-    ASSERT_EQ(std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
-                  std::to_string(GetSystemMetrics(SM_CYSCREEN)),
-              screen);
+  const std::string screen = std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
+                             std::to_string(GetSystemMetrics(SM_CYSCREEN));
+  if (const char* wanted = std::getenv("IZ_SCREEN")) ASSERT_EQ(screen, wanted);
   RECT work;
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
   SCOPED_TRACE("the work area " + Edges(work));
-  // An adapter for the Network Adapters window to list.
-  const std::string adapter =
+  const std::string adapter =  // for the Network Adapters window to list
       "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces"
       "\\{D1D1D1D1-0000-0000-0000-000000000192}";
   ASSERT_EQ(std::system(("reg add \"HKLM\\" + adapter + "\" /f >nul").c_str()), 0);
@@ -149,17 +137,17 @@ TEST_P(DpiTest, EveryWindowOpensInTheWorkArea) {
   options.waitForMainWindow = false;
   SetFirstRunSeen(false);
   Program program(options);
+  RECT r{};
   auto inWorkArea = [&](const char* caption) {
     HWND window = program.WaitTopLevel(caption);
-    EXPECT_TRUE(window && Inside(Outer(window), work)) << caption << " " << Edges(Outer(window));
+    EXPECT_TRUE(GetWindowRect(window, &r) && Inside(r, work)) << caption << " " << Edges(r);
     return window;
   };
-
   PostMessageA(inWorkArea("Internet Zelvora 2.19"), WM_COMMAND, IDOK, 0);
   for (int i = 0; i < 100 && !IsWindowVisible(program.Main()); ++i) Sleep(50);
   ASSERT_TRUE(IsWindowVisible(program.Main()));
-  const RECT main = Outer(program.Main());
-  EXPECT_TRUE(PtInRect(&work, POINT{main.left, main.top})) << "main window " << Edges(main);
+  GetWindowRect(program.Main(), &r);
+  EXPECT_TRUE(PtInRect(&work, POINT{r.left, r.top})) << "main window " << Edges(r);
 
   for (const auto& [command, caption] :
        {std::pair{IDM_ABOUT_INTERNET_ZELVORA, "About Internet Zelvora"},
@@ -169,12 +157,10 @@ TEST_P(DpiTest, EveryWindowOpensInTheWorkArea) {
     PostMessageA(inWorkArea(caption), WM_COMMAND, IDCANCEL, 0);
     program.WaitIdle();
   }
-
   program.Click(program.Find("Button", "CABLE / DSL"));
   program.Key(VK_F7);
   HWND preview = inWorkArea("Preview Changes");
-  const std::vector<std::vector<std::string>> rows =
-      program.ListRowsAsShown(FindWindowExA(preview, nullptr, WC_LISTVIEWA, nullptr));
+  const auto rows = program.ListRowsAsShown(Program::ChildOf(preview, "SysListView32"));
   EXPECT_GT(rows.size(), 1u);
   for (size_t i = 0; i < rows.size(); ++i)
     for (size_t j = i + 1; j < rows.size(); ++j)

@@ -708,35 +708,30 @@ std::vector<ToolButtonInfo> Program::ToolButtons() const {
 }
 
 std::vector<std::vector<std::string>> Program::ListRowsAsShown(HWND list) const {
-  std::vector<std::vector<std::string>> rows;
-  constexpr size_t kTextAt = 128, kTextSize = 1024;
+  std::vector<std::vector<std::string>> rows(Send(list, LVM_GETITEMCOUNT, 0, 0));
+  const int columns = static_cast<int>(
+      Send(reinterpret_cast<HWND>(Send(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
+  constexpr size_t kTextAt = sizeof(LVITEMA), kTextSize = 1024;
   RemoteBuffer buffer(process_.hProcess, kTextAt + kTextSize);
-  if (!buffer.ok()) return rows;
-  // The room a cell leaves its text: the list pads it on both sides.
-  constexpr int kPadding = 12;
-  auto width = [&](const std::string& text) {
+  auto width = [&](const std::string& text) {  // in the list's font
     buffer.Write(kTextAt, text.c_str(), text.size() + 1);
     return static_cast<int>(Send(list, LVM_GETSTRINGWIDTHA, 0, buffer.Param(kTextAt)));
   };
-  const int columns = static_cast<int>(
-      Send(reinterpret_cast<HWND>(Send(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
-  const int count = static_cast<int>(Send(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int row = 0; row < count; ++row) {
-    rows.emplace_back();
+  for (size_t row = 0; row < rows.size(); ++row)
     for (int column = 0; column < columns; ++column) {
       LVITEMA item{};
       item.iSubItem = column, item.pszText = buffer.At(kTextAt), item.cchTextMax = kTextSize;
       buffer.Write(0, &item, sizeof(item));
       Send(list, LVM_GETITEMTEXTA, row, buffer.Param());
       std::string text = buffer.ReadText(kTextAt, kTextSize);
-      const int room = static_cast<int>(Send(list, LVM_GETCOLUMNWIDTH, column, 0)) - kPadding;
+      // The list pads a cell's text by 12 pixels in all.
+      const int room = static_cast<int>(Send(list, LVM_GETCOLUMNWIDTH, column, 0)) - 12;
       if (width(text) > room) {
         while (!text.empty() && width(text + "...") > room) text.pop_back();
         text += "...";
       }
-      rows.back().push_back(text);
+      rows[row].push_back(text);
     }
-  }
   return rows;
 }
 
