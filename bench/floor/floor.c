@@ -8,23 +8,28 @@
  * Given the Optimize command it does what a user now requires of Optimize,
  * the least way it can be done straight through the API, and shows the
  * "Confirm" prompt: the floor of the Optimize round. Users asked for undo,
- * so before the first write the values to go back to must be on disk:
- *  - every mapped registry value of both families, or its absence, read
- *    with one open per key and one query per value;
- *  - Win.ini's COM1: to COM5: of [Ports], one read each (a second only for
- *    an entry that may be absent);
- *  - both written as the program's record is, the same text in the same two
- *    files (a REGEDIT4 .reg, and the ports part beside it), each through a
- *    temporary file, flushed to disk and renamed into Backup\History beside
- *    the floor, the ports part first;
- *  - the records beyond the newest 20 removed, from one listing of the folder.
- * The record also holds the MTU and receive window of every network adapter
- * (each GUID below Tcpip\Parameters\Interfaces), and after the registry and
- * Win.ini writes of an NT Optimize of "CABLE / DSL", one key handle per key,
- * the floor writes both into each adapter the user has not cleared
- * (HKEY_CURRENT_USER\Software\Internet Zelvora, "UntickedAdapters"). What it leaves out is what only the program needs
- * (a record that cannot be written is not asked about; the bench never meets
- * one). Nothing of the program's code is used; its resources are (floor.rc). */
+ * so Optimize keeps a journal in Backup\History beside the floor, one record
+ * per command in the program's text (README, "The journal and Undo Last
+ * Change"), written whole through a temporary file, flushed to disk and
+ * renamed, twice:
+ *  - before the first write: the NT family's mapped values and the MTU and
+ *    receive window of every network adapter (each GUID below
+ *    Tcpip\Parameters\Interfaces), each value or its absence read with one
+ *    open per key and one query per value; Win.ini's COM1: to COM5: of
+ *    [Ports], one read each (a second only for an entry that may be absent);
+ *    the account; named with the next number after one listing of the
+ *    folder, from which the records beyond the newest 20 are removed;
+ *  - when the command has written: the same again with the ports and values
+ *    as it left them, and the keys and the [Ports] section it created. A
+ *    key's parents are looked at only when the key itself is missing, the
+ *    section names only when no port is there.
+ * The writes are those of an NT Optimize of "CABLE / DSL", one key handle per
+ * key, then both adapter values into each adapter the user has not cleared
+ * (HKEY_CURRENT_USER\Software\Internet Zelvora, "UntickedAdapters"). What it
+ * leaves out is what only the program needs (a record that cannot be written
+ * is not asked about, an older version's records are not known; the bench
+ * meets neither). Nothing of the program's code is used; its resources are
+ * (floor.rc). */
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 /* After windows.h, which it needs. */
@@ -184,12 +189,11 @@ static const struct Write kWrites[] = {
 
 static const char* const kPorts[] = {"COM1:", "COM2:", "COM3:", "COM4:", "COM5:"};
 
-/* Every value the journal records, by key in the order of the program's
- * parameter map: both families', whichever runs. Names end with an empty
- * one; "@" is the key's default value. */
-#define MSTCP "System\\CurrentControlSet\\Services\\VxD\\MSTCP"
-#define CLASS "System\\CurrentControlSet\\Services\\Class\\"
-#define MTUS "MaxMTU\0MaxMSS\0IPMTU\0"
+/* Every value the journal records of the NT family, by key in the order of
+ * the program's parameter map; every adapter's two follow. Names end with an
+ * empty one; "@" is the key's default value. */
+#define NETBT "System\\CurrentControlSet\\Services\\Netbt\\Parameters"
+#define VXD "System\\CurrentControlSet\\Services\\VxD\\"
 static const struct {
   HKEY root;
   const char* key;
@@ -199,24 +203,16 @@ static const struct {
      "DefaultTTL\0EnablePMTUDiscovery\0EnablePMTUBHDetect\0Tcp1323Opts\0SackOpts\0"
      "TcpWindowSize\0GlobalMaxTcpWindowSize\0TcpUseRFC1122UrgentPointer\0TcpMaxDupAcks\0"},
     {HKLM, TCPIP "\\Interfaces\\interface", "TcpWindowSize\0MTU\0"},
-    {HKLM, "System\\CurrentControlSet\\Services\\Netbt\\Parameters", "SessionKeepAlive\0"},
-    {HKLM, MSTCP,
-     "DefaultTTL\0PMTUDiscovery\0PMTUBlackHoleDetect\0Tcp1323Opts\0SackOpts\0"
-     "DefaultRcvWindow\0SessionKeepAlive\0BSDUrgent\0"},
-    {HKLM, MSTCP "\\Parameters",
-     "MaxDupAcks\0Tcp1323Opts\0SackOpts\0GlobalMaxTcpWindoSize\0GlobalMaxTcpWindowSize\0"},
+    {HKLM, NETBT, "SessionKeepAlive\0"},
     {HKLM, NDI "cachesize", "@\0"},
     {HKLM, NDI "maxconnect", "min\0max\0"},
     {HKLM, NDI "maxsockets", "min\0max\0"},
-    {HKLM, CLASS "Net\\0000", "SLOWNET\0" MTUS},
-    {HKLM, "System\\CurrentControlSet\\Services\\VxD\\VCACHE", "Start\0"},
-    {HKLM, "System\\CurrentControlSet\\Services\\VxD\\COMBUFF", "Start\0"},
-    {HKLM, CLASS "NetTrans\\0000", MTUS},
-    {HKLM, CLASS "NetTrans\\0001", MTUS},
-    {HKLM, CLASS "NetTrans\\0002", MTUS},
-    {HKLM, CLASS "Net\\0001", MTUS},
+    {HKLM, "System\\CurrentControlSet\\Services\\Class\\Net\\0000", "SLOWNET\0"},
+    {HKLM, VXD "VCACHE", "Start\0"},
+    {HKLM, VXD "COMBUFF", "Start\0"},
     {HKEY_CURRENT_USER, IE, "MaxConnectionsPerServer\0MaxConnectionsPer1_0Server\0"},
 };
+static const char kAdapterNames[] = "MTU\0TcpWindowSize\0";
 
 /* The network adapters, as the last enumeration of the Interfaces key found
  * them. */
@@ -252,6 +248,8 @@ static void FindAdapters(void) {
 
 #define JOURNAL_SIZE 20
 #define MAX_VALUE (64 * 1024) /* the largest value a record may hold */
+#define MAX_RECORD (1024 * 1024)
+#define MAX_NEW_KEYS 64
 
 /* A record's text; a value that does not fit fails the record. */
 struct Text {
@@ -287,6 +285,11 @@ static void PutHex(struct Text* t, DWORD v, int width) {
   } while (v || n < width);
   for (i = n - 1; i >= 0; --i) Put(t, digits + i, 1);
 }
+static void PutKey(struct Text* t, HKEY root, const char* path) {
+  PutZ(t, root == HKLM ? "[HKEY_LOCAL_MACHINE\\" : "[HKEY_CURRENT_USER\\");
+  PutZ(t, path);
+  Put(t, "]", 1);
+}
 
 /* One value as regedit reads it back: "text", dword:, hex: or hex(type):. */
 static void PutValue(struct Text* t, DWORD type, const BYTE* data, DWORD size) {
@@ -315,88 +318,153 @@ static void PutValue(struct Text* t, DWORD type, const BYTE* data, DWORD size) {
   }
 }
 
-/* One key's part of the record: the key opened once for reading, each value
- * read with one query. FALSE when the key or a value cannot be read. */
-static BOOL RecordKey(struct Text* t, HKEY root, const char* path, const char* names) {
+/* The keys that did not exist before the command, from the root down in the
+ * order the record first names them: Undo removes those it created. */
+static struct {
+  HKEY root;
+  char path[MAX_PATH];
+} g_newKeys[MAX_NEW_KEYS];
+static size_t g_newKeyCount;
+
+static BOOL KeyExists(HKEY root, const char* path) {
+  HKEY key;
+  const LONG opened = RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key);
+  if (opened == ERROR_SUCCESS) RegCloseKey(key);
+  return opened != ERROR_FILE_NOT_FOUND;
+}
+
+/* A key that is missing: it and the missing keys above it, each once. Only
+ * a missing key costs a look at its parents. */
+static void NoteMissing(HKEY root, const char* path) {
+  char above[MAX_PATH];
+  size_t end = strlen(path), top, i;
+  lstrcpynA(above, path, MAX_PATH);
+  /* Up to the highest missing key: `top` is where its name ends. */
+  for (top = end; top > 0;) {
+    size_t cut = top;
+    while (cut > 0 && above[cut - 1] != '\\') --cut;
+    if (cut == 0) break;
+    above[cut - 1] = 0;
+    if (KeyExists(root, above)) break;
+    top = cut - 1;
+  }
+  lstrcpynA(above, path, MAX_PATH);
+  for (end = top;; ++end) {
+    if (above[end] == '\\' || above[end] == 0) {
+      const char kept = above[end];
+      above[end] = 0;
+      for (i = 0; i < g_newKeyCount; ++i) {
+        if (g_newKeys[i].root == root && lstrcmpiA(g_newKeys[i].path, above) == 0) break;
+      }
+      if (i == g_newKeyCount && g_newKeyCount < MAX_NEW_KEYS) {
+        g_newKeys[g_newKeyCount].root = root;
+        lstrcpyA(g_newKeys[g_newKeyCount++].path, above);
+      }
+      above[end] = kept;
+      if (!kept) break;
+    }
+  }
+}
+
+/* One key's part of the record, each line led by `lead`: the key opened
+ * once for reading, each value read with one query. FALSE when the key or
+ * a value cannot be read. `before`: a missing key is noted. */
+static BOOL RecordKey(struct Text* t, const char* lead, HKEY root, const char* path,
+                      const char* names, BOOL before) {
   static BYTE data[MAX_VALUE];
   HKEY key = 0;
   const char* name;
   LONG opened = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
   if (opened != ERROR_SUCCESS && opened != ERROR_FILE_NOT_FOUND) return FALSE;
-  PutZ(t, root == HKLM ? "[HKEY_LOCAL_MACHINE\\" : "[HKEY_CURRENT_USER\\");
-  PutZ(t, path);
-  PutZ(t, "]\r\n");
-  {
-    for (name = names; *name; name += strlen(name) + 1) {
-      const int isDefault = strcmp(name, "@") == 0;
-      DWORD type = 0, size = sizeof(data);
-      LONG read = opened == ERROR_SUCCESS
-                      ? RegQueryValueExA(key, isDefault ? "" : name, 0, &type, data, &size)
-                      : ERROR_FILE_NOT_FOUND;
-      if (read != ERROR_SUCCESS && read != ERROR_FILE_NOT_FOUND) {
-        RegCloseKey(key);
-        return FALSE;
-      }
-      if (isDefault)
-        Put(t, "@", 1);
-      else
-        PutQuoted(t, name, strlen(name));
-      Put(t, "=", 1);
-      if (read == ERROR_SUCCESS)
-        PutValue(t, type, data, size);
-      else
-        Put(t, "-", 1);
-      Put(t, "\r\n", 2);
+  if (opened != ERROR_SUCCESS && before) NoteMissing(root, path);
+  PutZ(t, lead);
+  PutKey(t, root, path);
+  Put(t, "\r\n", 2);
+  for (name = names; *name; name += strlen(name) + 1) {
+    const int isDefault = strcmp(name, "@") == 0;
+    DWORD type = 0, size = sizeof(data);
+    LONG read = opened == ERROR_SUCCESS
+                    ? RegQueryValueExA(key, isDefault ? "" : name, 0, &type, data, &size)
+                    : ERROR_FILE_NOT_FOUND;
+    if (read != ERROR_SUCCESS && read != ERROR_FILE_NOT_FOUND) {
+      RegCloseKey(key);
+      return FALSE;
     }
+    PutZ(t, lead);
+    if (isDefault)
+      Put(t, "@", 1);
+    else
+      PutQuoted(t, name, strlen(name));
+    Put(t, "=", 1);
+    if (read == ERROR_SUCCESS)
+      PutValue(t, type, data, size);
+    else
+      Put(t, "-", 1);
     Put(t, "\r\n", 2);
-    if (key) RegCloseKey(key);
   }
+  PutZ(t, lead);
+  Put(t, "\r\n", 2);
+  if (key) RegCloseKey(key);
   return TRUE;
 }
 
 /* The registry part: every mapped key, then every adapter's. */
-static BOOL RecordValues(struct Text* t) {
+static BOOL RecordValues(struct Text* t, const char* lead, BOOL before) {
   char path[sizeof(INTERFACES) + 48];
   size_t k;
-  PutZ(t, "REGEDIT4\r\n\r\n");
   for (k = 0; k < COUNT(kRecorded); ++k) {
-    if (!RecordKey(t, kRecorded[k].root, kRecorded[k].key, kRecorded[k].names)) return FALSE;
+    if (!RecordKey(t, lead, kRecorded[k].root, kRecorded[k].key, kRecorded[k].names, before))
+      return FALSE;
   }
-  FindAdapters();
   for (k = 0; k < g_adapterCount; ++k) {
     wsprintfA(path, "%s\\%s", INTERFACES, g_adapters[k]);
-    if (!RecordKey(t, HKLM, path, "MTU\0TcpWindowSize\0")) return FALSE;
+    if (!RecordKey(t, lead, HKLM, path, kAdapterNames, before)) return FALSE;
   }
   return t->at != 0;
 }
 
-/* The ports part: an entry that reads back as the first default may be
- * absent, or hold that text; a second default tells. */
-static BOOL RecordPorts(struct Text* t, const char* winIni) {
+/* The five ports, each on a line led by `lead`: an entry that reads back as
+ * the first default may be absent, or hold that text; a second default
+ * tells. TRUE in *any when one is there. */
+static BOOL RecordPorts(struct Text* t, const char* lead, const char* winIni, BOOL* any) {
   char value[2048];
   size_t i;
-  PutZ(t, "; Win.ini [Ports] before Optimize; - marks an absent entry.\r\n[Ports]\r\n");
+  *any = FALSE;
   for (i = 0; i < COUNT(kPorts); ++i) {
     DWORD n = GetPrivateProfileStringA("Ports", kPorts[i], "\1", value, sizeof(value), winIni);
     int absent =
         n == 1 && value[0] == '\1' &&
         GetPrivateProfileStringA("Ports", kPorts[i], "\2", value, sizeof(value), winIni) == 1 &&
         value[0] == '\2';
+    PutZ(t, lead);
     PutQuoted(t, kPorts[i], strlen(kPorts[i]));
     Put(t, "=", 1);
-    if (absent)
+    if (absent) {
       Put(t, "-", 1);
-    else
+    } else {
       PutQuoted(t, value, n);
+      *any = TRUE;
+    }
     Put(t, "\r\n", 2);
   }
   return t->at != 0;
 }
 
+static BOOL HasPortsSection(const char* winIni) {
+  static char names[16 * 1024];
+  const char* name;
+  DWORD n = GetPrivateProfileSectionNamesA(names, sizeof(names), winIni);
+  names[n < sizeof(names) ? n : sizeof(names) - 1] = 0;
+  for (name = names; *name; name += strlen(name) + 1) {
+    if (lstrcmpiA(name, "Ports") == 0) return TRUE;
+  }
+  return FALSE;
+}
+
 /* A whole file or none: a new temporary file beside it, flushed to disk,
  * then renamed over it. */
 static BOOL WriteAtomically(const char* path, const char* text, DWORD size) {
-  char temp[MAX_PATH + 32];
+  char temp[2 * MAX_PATH + 32];
   DWORD written = 0;
   BOOL ok;
   HANDLE file;
@@ -410,69 +478,174 @@ static BOOL WriteAtomically(const char* path, const char* text, DWORD size) {
   return ok;
 }
 
-static int CompareNames(const void* a, const void* b) {
-  return strcmp((const char*)a, (const char*)b);
+/* A record's number from its name, "2026-12-07 14.03.12 #0042 Optimize.reg"
+ * (".damaged" after it when set aside, which still holds its number); 0 for
+ * any other name. */
+static long NumberOf(const char* name, BOOL* setAside) {
+  static const char kForm[] = "dddd-dd-dd dd.dd.dd #dddd";
+  const size_t n = strlen(name);
+  long number = 0;
+  size_t i;
+  *setAside = n > 12 && lstrcmpiA(name + n - 12, ".reg.damaged") == 0;
+  if (n < 31 || (!*setAside && lstrcmpiA(name + n - 4, ".reg") != 0)) return 0;
+  for (i = 0; kForm[i]; ++i) {
+    if (kForm[i] == 'd' ? name[i] < '0' || name[i] > '9' : name[i] != kForm[i]) return 0;
+  }
+  for (i = 21; name[i] >= '0' && name[i] <= '9' && i < 30; ++i) number = number * 10 + name[i] - '0';
+  return name[i] == ' ' ? number : 0;
 }
 
-/* The oldest records beyond the newest JOURNAL_SIZE go, both their files.
- * The names begin with the time they were made, so they sort in that order. */
-static void Prune(const char* history) {
-  static char names[4 * JOURNAL_SIZE][MAX_PATH];
-  char path[2 * MAX_PATH];
+/* What the second write of the record needs. */
+static char g_history[MAX_PATH + 32];
+static char g_recordPath[2 * MAX_PATH];
+static char g_record[MAX_RECORD];
+static struct Text g_recordText; /* its end: without the end line */
+static BOOL g_portsSection, g_recording;
+
+/* The journal's records, from one listing of the folder: the highest number
+ * and the records themselves, to keep the newest JOURNAL_SIZE. */
+static struct {
+  long number;
+  char name[MAX_PATH];
+} g_listed[4 * JOURNAL_SIZE];
+static size_t g_listedCount;
+
+static long ListRecords(void) {
+  char pattern[MAX_PATH + 32];
   WIN32_FIND_DATAA found;
-  size_t count = 0, i, n;
   HANDLE find;
-  wsprintfA(path, "%s\\*.reg", history);
-  find = FindFirstFileA(path, &found);
-  if (find == INVALID_HANDLE_VALUE) return;
+  long highest = 0;
+  g_listedCount = 0;
+  wsprintfA(pattern, "%s\\*", g_history);
+  find = FindFirstFileA(pattern, &found);
+  if (find == INVALID_HANDLE_VALUE) return 0;
   do {
-    if (count < COUNT(names)) lstrcpynA(names[count++], found.cFileName, MAX_PATH);
+    BOOL setAside;
+    const long number = NumberOf(found.cFileName, &setAside);
+    if (number > highest) highest = number;
+    if (number && !setAside && g_listedCount < COUNT(g_listed)) {
+      g_listed[g_listedCount].number = number;
+      lstrcpynA(g_listed[g_listedCount++].name, found.cFileName, MAX_PATH);
+    }
   } while (FindNextFileA(find, &found));
   FindClose(find);
-  if (count == COUNT(names)) return; /* more than the floor ever makes: not its own */
-  qsort(names, count, sizeof(names[0]), CompareNames);
-  for (i = 0; i + JOURNAL_SIZE < count; ++i) {
-    n = (size_t)wsprintfA(path, "%s\\%s", history, names[i]);
+  return highest;
+}
+
+/* The oldest records beyond the newest JOURNAL_SIZE go; the one just written
+ * is the newest and not in the listing. */
+static void Prune(void) {
+  char path[2 * MAX_PATH];
+  size_t i, oldest;
+  for (; g_listedCount + 1 > JOURNAL_SIZE; --g_listedCount) {
+    for (oldest = 0, i = 1; i < g_listedCount; ++i) {
+      if (g_listed[i].number < g_listed[oldest].number) oldest = i;
+    }
+    wsprintfA(path, "%s\\%s", g_history, g_listed[oldest].name);
     DeleteFileA(path);
-    lstrcpyA(path + n - 4, ".ini");
-    DeleteFileA(path);
+    g_listed[oldest] = g_listed[g_listedCount - 1];
   }
 }
 
 /* The record of what Optimize is about to change, in Backup\History beside
- * the floor; FALSE when it could not be made. */
+ * the floor, written whole before the first write; FALSE when it could not
+ * be made. */
 static BOOL Record(const char* winIni) {
-  static char values[256 * 1024], ports[16 * 1024];
-  char history[MAX_PATH + 32], path[2 * MAX_PATH];
-  struct Text v = {values, values + sizeof(values)}, p = {ports, ports + sizeof(ports)};
+  struct Text* t = &g_recordText;
+  char account[257];
   SYSTEMTIME now;
-  DWORD n = GetModuleFileNameA(0, history, MAX_PATH), attributes;
-  while (n > 0 && history[n - 1] != '\\') --n;
-  lstrcpyA(history + n, "Backup");
+  DWORD n = GetModuleFileNameA(0, g_history, MAX_PATH), attributes;
+  long number;
+  size_t i;
+  g_recording = FALSE;
+  g_newKeyCount = 0;
+  while (n > 0 && g_history[n - 1] != '\\') --n;
+  lstrcpyA(g_history + n, "Backup");
   /* The folders are made when missing and must not be links: the program
    * refuses those, and one look at each tells both. */
-  attributes = GetFileAttributesA(history);
+  attributes = GetFileAttributesA(g_history);
   if (attributes == INVALID_FILE_ATTRIBUTES)
-    CreateDirectoryA(history, 0);
+    CreateDirectoryA(g_history, 0);
   else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
     return FALSE;
-  lstrcatA(history, "\\History");
-  attributes = GetFileAttributesA(history);
+  lstrcatA(g_history, "\\History");
+  attributes = GetFileAttributesA(g_history);
   if (attributes == INVALID_FILE_ATTRIBUTES)
-    CreateDirectoryA(history, 0);
+    CreateDirectoryA(g_history, 0);
   else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
     return FALSE;
+  number = ListRecords() + 1;
 
-  if (!RecordValues(&v) || !RecordPorts(&p, winIni)) return FALSE;
+  n = sizeof(account);
+  if (!GetUserNameA(account, &n)) account[0] = 0;
+  t->at = g_record;
+  t->end = g_record + sizeof(g_record);
+  PutZ(t, "REGEDIT4\r\n\r\n; Internet Zelvora journal: the settings before Optimize, which "
+          "regedit\r\n; imports as they are. The lines \";#\" and \";>\" are for Undo.\r\n"
+          ";#record 2\r\n;#family NT\r\n;#account ");
+  PutQuoted(t, account, strlen(account));
+  Put(t, "\r\n", 2);
+  for (i = 0; i < g_adapterCount; ++i) {
+    const char* name;
+    char path[sizeof(INTERFACES) + 48];
+    wsprintfA(path, "%s\\%s", INTERFACES, g_adapters[i]);
+    for (name = kAdapterNames; *name; name += strlen(name) + 1) {
+      PutZ(t, ";#extra ");
+      PutKey(t, HKLM, path);
+      Put(t, " ", 1);
+      PutQuoted(t, name, strlen(name));
+      Put(t, "\r\n", 2);
+    }
+  }
+  if (!RecordPorts(t, ";#before ", winIni, &g_portsSection) || !RecordValues(t, "", TRUE))
+    return FALSE;
+  /* An entry there is its section there: the names are read only without. */
+  if (!g_portsSection) g_portsSection = HasPortsSection(winIni);
+
   GetLocalTime(&now);
-  n = (DWORD)wsprintfA(path, "%s\\%04u-%02u-%02u %02u.%02u.%02u.%03u Optimize.ini", history,
-                       now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                       now.wMilliseconds);
-  if (!WriteAtomically(path, ports, (DWORD)(p.at - ports))) return FALSE;
-  lstrcpyA(path + n - 4, ".reg");
-  if (!WriteAtomically(path, values, (DWORD)(v.at - values))) return FALSE;
-  Prune(history);
+  wsprintfA(g_recordPath, "%s\\%04u-%02u-%02u %02u.%02u.%02u #%04ld Optimize.reg", g_history,
+            now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, number);
+  {
+    struct Text whole = *t;
+    PutZ(&whole, ";#end\r\n");
+    if (!whole.at || !WriteAtomically(g_recordPath, g_record, (DWORD)(whole.at - g_record)))
+      return FALSE;
+  }
+  Prune();
+  g_recording = TRUE;
   return TRUE;
+}
+
+/* When the command has written: the record again, whole, with what it left:
+ * the ports, the keys and the section it created, the values. */
+static void FinishRecord(const char* winIni) {
+  struct Text* t = &g_recordText;
+  size_t i, depth, deepest = 0;
+  BOOL any;
+  if (!g_recording) return;
+  g_recording = FALSE;
+  if (!RecordPorts(t, ";#after ", winIni, &any)) return;
+  /* Deepest first, as Undo removes them. */
+  for (i = 0; i < g_newKeyCount; ++i) {
+    const char* c;
+    for (depth = 0, c = g_newKeys[i].path; *c; ++c) depth += *c == '\\';
+    if (depth > deepest) deepest = depth;
+  }
+  for (depth = deepest + 1; depth-- > 0;) {
+    for (i = 0; i < g_newKeyCount; ++i) {
+      const char* c;
+      size_t d = 0;
+      for (c = g_newKeys[i].path; *c; ++c) d += *c == '\\';
+      if (d != depth || !KeyExists(g_newKeys[i].root, g_newKeys[i].path)) continue;
+      PutZ(t, ";#new-key ");
+      PutKey(t, g_newKeys[i].root, g_newKeys[i].path);
+      Put(t, "\r\n", 2);
+    }
+  }
+  if (!g_portsSection && (any || HasPortsSection(winIni))) PutZ(t, ";#new-section [Ports]\r\n");
+  if (!RecordValues(t, ";>", FALSE)) return;
+  PutZ(t, ";#end\r\n");
+  if (t->at) WriteAtomically(g_recordPath, g_record, (DWORD)(t->at - g_record));
 }
 
 /* MTU and receive window into each adapter the user has not cleared, one
@@ -511,6 +684,7 @@ static void Optimize(HWND hwnd) {
   size_t i;
   n = GetWindowsDirectoryA(winIni, MAX_PATH);
   lstrcpyA(winIni + (n < MAX_PATH ? n : 0), "\\Win.ini");
+  FindAdapters();
   Record(winIni);
   for (i = 0; i < COUNT(kWrites); ++i) {
     const struct Write* w = &kWrites[i];
@@ -533,6 +707,7 @@ static void Optimize(HWND hwnd) {
   for (i = 0; i < COUNT(kPorts); ++i)
     WritePrivateProfileStringA("Ports", kPorts[i], "921600,n,8,1,p", winIni);
   WriteAdapters();
+  FinishRecord(winIni);
   MessageBoxA(hwnd,
               "Your CABLE / DSL connection has been Optimized. Before using the new settings you "
               "must restart your computer. Do you wish to reboot now? ",
