@@ -279,6 +279,10 @@ void SaveAdapterChoice(RawRegistry& registry, const std::vector<Adapter>& adapte
 std::vector<Adapter> TickedAdapters(RawRegistry& registry, int kind) {
   std::vector<Adapter> adapters = FindAdapters(registry, kind, false);
   LoadAdapterChoice(registry, &adapters);
+  return OnlyTicked(std::move(adapters));
+}
+
+std::vector<Adapter> OnlyTicked(std::vector<Adapter> adapters) {
   std::vector<Adapter> ticked;
   for (Adapter& a : adapters) {
     if (a.ticked) ticked.push_back(std::move(a));

@@ -65,6 +65,8 @@ void SaveAdapterChoice(RawRegistry& registry, const std::vector<Adapter>& adapte
 // The adapters the commands write to: found, the choice applied, the
 // unticked ones left out.
 std::vector<Adapter> TickedAdapters(RawRegistry& registry, int kind);
+// The ticked ones of adapters whose choice is applied.
+std::vector<Adapter> OnlyTicked(std::vector<Adapter> adapters);
 
 // The MTU stored for an adapter as text (a DWORD in decimal, a string as
 // stored), nullopt when it has none.

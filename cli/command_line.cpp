@@ -200,7 +200,7 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
   // change; nobody can answer here, so the change is not made.
   const int kind = GetOSKind(platform);
   JournalRun run(registry, profiles, platform, kOptimizeCommand, WithoutRecord::Refuse);
-  ApplySettings(kind, panel, panel.TickedAdapters(kind), registry, profiles, run.Before());
+  ApplySettings(kind, panel, run.TickedAdapters(kind), registry, profiles, run.Before());
   run.Finish();
   print("Optimized for " + ProfileText(panel) + ".");
   print("Restart the computer for the new settings to take effect.");

@@ -53,7 +53,7 @@ void TIZelvora::OnOptimize() {
 
 void TIZelvora::ApplySettings(int kind) {
   JournalRun run = Journaled(kOptimizeCommand);
-  iz::ApplySettings(kind, *this, TickedAdapters(kind), registry_, profiles_, run.Before());
+  iz::ApplySettings(kind, *this, run.TickedAdapters(kind), registry_, profiles_, run.Before());
   run.Finish();
 }
 

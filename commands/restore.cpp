@@ -19,7 +19,7 @@ void TIZelvora::OnRestoreDefaults() { RestoreDefaults(GetOSKind(platform_)); }
 
 void TIZelvora::RestoreDefaults(int kind) {
   JournalRun run = Journaled(kRestoreDefaultsCommand);
-  iz::RestoreDefaults(kind, *this, TickedAdapters(kind), registry_, profiles_, platform_,
+  iz::RestoreDefaults(kind, *this, run.TickedAdapters(kind), registry_, profiles_, platform_,
                       run.Before());
   run.Finish();
 }

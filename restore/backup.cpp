@@ -140,7 +140,8 @@ std::vector<RegValueRecord> CaptureMappedValues(RawRegistry& registry) {
 // one query where it fits the first buffer: the journal captures around
 // every change, so this is on the way of every Optimize.
 std::vector<RegValueRecord> CaptureValues(RawRegistry& registry,
-                                          std::vector<RegValueRecord> records) {
+                                          std::vector<RegValueRecord> records,
+                                          std::vector<std::size_t>* missingKeys) {
   std::vector<bool> done(records.size(), false);
   SettingsSession session(registry);
   for (std::size_t first = 0; first < records.size(); ++first) {
@@ -156,6 +157,7 @@ std::vector<RegValueRecord> CaptureValues(RawRegistry& registry,
     if (!open && status != kRegNotFound) {
       throw Error(FormatMessage(kFailedToGetData, ValueLabel(key)));
     }
+    if (!open && missingKeys != nullptr) missingKeys->push_back(first);
     for (std::size_t at = first; at < records.size(); ++at) {
       RegValueRecord& r = records[at];
       if (done[at] || r.root != key.root ||

@@ -36,9 +36,11 @@ std::vector<RegValueRecord> ReadSavedValuesFile(Platform& platform, const std::s
 // naming the value and its key.
 std::vector<RegValueRecord> CaptureMappedValues(RawRegistry& registry);
 // The current state of each value named by root, keyPath and name, in the
-// given order, by the same rules.
+// given order, by the same rules. missingKeys, when given, gets the index of
+// the first value of each key that does not exist, in that order.
 std::vector<RegValueRecord> CaptureValues(RawRegistry& registry,
-                                          std::vector<RegValueRecord> records);
+                                          std::vector<RegValueRecord> records,
+                                          std::vector<std::size_t>* missingKeys = nullptr);
 // The values the adapter step writes, adapter by adapter in the given order
 // (the 9x family's instances 0000 to 0002 are mapped already): their names,
 // and their current state.

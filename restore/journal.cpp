@@ -415,29 +415,39 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
   if (r.finished) r.after = read(afterLines, "after " + command);
 }
 
-// The keys of the values and every key above them, from the root down, each
-// once: a command may create any of them.
-std::vector<KeyName> KeysOf(const std::vector<RegValueRecord>& rows) {
+bool KeyExists(RawRegistry& registry, const KeyName& key) {
+  HKey handle = 0;
+  const long status = registry.OpenKey(key.root, key.path, kKeyQueryValue, &handle);
+  if (status == kRegOk) registry.CloseKey(handle);
+  return status != kRegNotFound;
+}
+
+// The keys that a command may create: each missing key of the rows (missing
+// holds the index of a row of each, as CaptureValues found them) and the
+// missing keys above it, from the root down in the order the rows name them,
+// each once. Only a missing key's parents are looked at: a key that opened
+// has all of its own.
+std::vector<KeyName> MissingKeys(RawRegistry& registry, const std::vector<RegValueRecord>& rows,
+                                 const std::vector<std::size_t>& missing) {
   std::vector<KeyName> keys;
-  for (const RegValueRecord& r : rows) {
-    for (std::size_t end = 0; end != std::string::npos;) {
-      end = r.keyPath.find('\\', end + 1);
+  for (std::size_t i : missing) {
+    const RegValueRecord& r = rows[i];
+    std::size_t top = r.keyPath.size();  // where the highest missing key's name ends
+    for (std::size_t cut; (cut = r.keyPath.rfind('\\', top - 1)) != std::string::npos &&
+                          cut > 0 && !KeyExists(registry, {r.root, r.keyPath.substr(0, cut)});) {
+      top = cut;
+    }
+    for (std::size_t end = top;; end = std::min(r.keyPath.find('\\', end + 1), r.keyPath.size())) {
       KeyName key{r.root, r.keyPath.substr(0, end)};
       if (std::none_of(keys.begin(), keys.end(), [&](const KeyName& k) {
             return k.root == key.root && map::SameKeyPath(k.path.c_str(), key.path.c_str());
           })) {
         keys.push_back(std::move(key));
       }
+      if (end == r.keyPath.size()) break;
     }
   }
   return keys;
-}
-
-bool KeyExists(RawRegistry& registry, const KeyName& key) {
-  HKey handle = 0;
-  const long status = registry.OpenKey(key.root, key.path, kKeyQueryValue, &handle);
-  if (status == kRegOk) registry.CloseKey(handle);
-  return status != kRegNotFound;
 }
 
 bool HasSection(ProfileStrings& profiles, const std::string& file, const std::string& section) {
@@ -512,8 +522,10 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   // adapters the command writes.
   std::vector<RegValueRecord> rows = extra;
   try {
-    for (RegValueRecord& r : AdapterRows(FindAdapters(registry_, GetOSKind(platform_), false)))
-      rows.push_back(std::move(r));
+    const std::vector<Adapter> adapters =
+        adapters_ ? std::move(*adapters_) : FindAdapters(registry_, GetOSKind(platform_), false);
+    adapters_.reset();
+    for (RegValueRecord& r : AdapterRows(adapters)) rows.push_back(std::move(r));
   } catch (const Error& e) {
     return e.what();
   }
@@ -522,8 +534,14 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   try {
     // What Undo could not read is not written.
     if (const char* refused = QuotedTextRefusal(account)) throw Error(account + ": " + refused);
-    const std::vector<RegValueRecord> before = CaptureValues(registry_, pending->rows);
+    std::vector<std::size_t> missing;
+    const std::vector<RegValueRecord> before = CaptureValues(registry_, pending->rows, &missing);
+    pending->absentKeys = MissingKeys(registry_, pending->rows, missing);
     const std::vector<PortEntry> ports = CapturePorts(profiles_);
+    // An entry there is its section there: the names are read only without.
+    pending->portsSectionExisted =
+        std::any_of(ports.begin(), ports.end(), [](const PortEntry& p) { return p.has_value(); }) ||
+        HasSection(profiles_, WinIniPath(profiles_), map::kSectionPorts);
     std::string& text = pending->text;
     Line(text, "REGEDIT4");
     Line(text, "");
@@ -541,10 +559,6 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   } catch (const Error& e) {
     return e.what();
   }
-  for (const KeyName& key : KeysOf(pending->rows)) {
-    if (!KeyExists(registry_, key)) pending->absentKeys.push_back(key);
-  }
-  pending->portsSectionExisted = HasSection(profiles_, WinIniPath(profiles_), map::kSectionPorts);
 
   // The newest record is the one with the highest number, whatever the
   // clock said when each was made.
@@ -586,13 +600,21 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   return std::string();
 }
 
+std::vector<Adapter> Journal::TickedAdapters(int kind) {
+  std::vector<Adapter> adapters = FindAdapters(registry_, kind, false);
+  LoadAdapterChoice(registry_, &adapters);
+  if (kind == GetOSKind(platform_)) adapters_ = adapters;
+  return OnlyTicked(std::move(adapters));
+}
+
 std::string Journal::Finish() {
   if (!pending_) return std::string();
   const std::unique_ptr<Pending> pending = std::move(pending_);
   std::string text = pending->text;
   try {
     const std::vector<RegValueRecord> after = CaptureValues(registry_, pending->rows);
-    AddPorts(text, ";#after ", CapturePorts(profiles_));
+    const std::vector<PortEntry> ports = CapturePorts(profiles_);
+    AddPorts(text, ";#after ", ports);
     // Deepest first, as Undo removes them.
     std::size_t deepest = 0;
     for (const KeyName& key : pending->absentKeys) deepest = std::max(deepest, Depth(key));
@@ -604,7 +626,8 @@ std::string Journal::Finish() {
       }
     }
     if (!pending->portsSectionExisted &&
-        HasSection(profiles_, WinIniPath(profiles_), map::kSectionPorts)) {
+        (std::any_of(ports.begin(), ports.end(), [](const PortEntry& p) { return p.has_value(); }) ||
+         HasSection(profiles_, WinIniPath(profiles_), map::kSectionPorts))) {
       Line(text, ";#new-section [", map::kSectionPorts, "]");
     }
     text += RegBody(after, kAfterLine);

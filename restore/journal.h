@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "adapters/adapters.h"
 #include "model/platform.h"
 #include "restore/reg_file.h"
 #include "store/before_writing.h"
@@ -68,6 +69,11 @@ class Journal {
   // all but the newest kJournalSize records. The empty text when recorded,
   // else why it was not (nothing of the record is left then).
   std::string Record(const std::string& command, const std::vector<RegValueRecord>& extra = {});
+  // The adapters of a kind that the command writes to: those the user left
+  // ticked. Found once for both: when kind is the running one, the next
+  // Record takes every adapter's values from this finding instead of looking
+  // again.
+  std::vector<Adapter> TickedAdapters(int kind);
   // After writing, whether the command finished or stopped at a failure: adds
   // to the record that Record made what the command left, and the keys and
   // the [Ports] section that it created. The empty text when done.
@@ -89,6 +95,7 @@ class Journal {
   ProfileStrings& profiles_;
   Platform& platform_;
   std::unique_ptr<Pending> pending_;
+  std::optional<std::vector<Adapter>> adapters_;  // found by TickedAdapters, for Record
 };
 
 // One writing command between the journal's two steps. Before() is the step
@@ -109,6 +116,8 @@ class JournalRun {
 
   BeforeWriting Before();
   void Finish();
+  // The journal's: the adapters are looked for once, for the record too.
+  std::vector<Adapter> TickedAdapters(int kind) { return journal_.TickedAdapters(kind); }
 
  private:
   Journal journal_;

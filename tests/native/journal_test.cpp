@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -244,14 +245,13 @@ TEST(Journal, ARecordThatCannotBeMadeIsAskedAbout) {
        MsgAnswer::Yes},
       {"Win.ini [Ports] COM2: cannot be recorded: unexpected control character",
        [](Rig& rig) { rig.SetPort("COM2:", "9600\x07"); }, MsgAnswer::No},
-      // The first value cannot be read (Optimize looks up its ticked
-      // adapters, and the record every adapter, before it, read-only).
+      // The first value cannot be read (Optimize looks up the adapters
+      // before it, read-only, once for the record and for its writes).
       {"Failed to get data for "
        "'HKLM\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters\\DefaultTTL'",
        [](Rig& rig) {
          const int before = rig.registry.CallCount();
          rig.w.TickedAdapters(kWinXP);
-         FindAdapters(rig.registry, kWinXP, false);
          rig.registry.FailCall(2 + rig.registry.CallCount() - before);
        },
        MsgAnswer::No},
@@ -295,6 +295,33 @@ std::vector<std::string> Lines(const std::string& text) {
     lines.push_back(text.substr(start, end + 1 - start));
   }
   return lines;
+}
+
+// A record reads each key of its values with one open, and looks above a key
+// only when it is missing: where every key is there, it opens no other key
+// but the adapters' list.
+TEST(Journal, ARecordOpensEachOfItsKeysOnceAndNoneAboveThem) {
+  struct Opens : ForwardingRegistry {
+    using ForwardingRegistry::ForwardingRegistry;
+    std::map<std::string, int> paths;
+    long OpenKey(HKey parent, const std::string& key, std::uint32_t access, HKey* out) override {
+      ++paths[key];
+      return ForwardingRegistry::OpenKey(parent, key, access, out);
+    }
+  };
+  Rig rig;
+  rig.platform.version = WinXP();
+  SeedLived(rig);
+  Optimize(rig, &Panel::cableDsl);  // every key of the record is there now
+  Opens opens(rig.registry);
+  Journal journal(opens, rig.profiles, rig.platform);
+  ASSERT_EQ(journal.Record(kOptimizeCommand), "");
+  std::map<std::string, int> expected{{kTcpipInterfacesKey, 1}};
+  for (const std::string& line :
+       Lines(rig.platform.files.at(kHistory + "\\2026-12-07 14.03.12 #0002 Optimize.reg"))) {
+    if (line.rfind("[HKEY_", 0) == 0) expected[line.substr(line.find('\\') + 1, line.find(']') - line.find('\\') - 1)] = 1;
+  }
+  EXPECT_EQ(opens.paths, expected);
 }
 
 // A record cut anywhere, missing a value, or holding what the reader refuses

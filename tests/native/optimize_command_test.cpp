@@ -421,6 +421,11 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
     rig.w.Dispatch([&] { rig.w.OnOptimize(); });
     EXPECT_EQ(values(row.tuned), row.written);
     EXPECT_EQ(values(row.unticked), std::vector<std::string>{});
+    // Its record holds every adapter's values, the unticked one's too.
+    std::string record;
+    for (const auto& [path, text] : rig.platform.files)
+      if (path.find("\\History\\") != std::string::npos) record = text;
+    EXPECT_NE(record.find(";#extra [HKEY_LOCAL_MACHINE\\" + row.unticked + "]"), std::string::npos);
 
     rig.w.Dispatch([&] { rig.w.OnRestoreDefaults(); });
     EXPECT_EQ(values(row.tuned), std::vector<std::string>{});
