@@ -457,6 +457,15 @@ bool HasSection(ProfileStrings& profiles, const std::string& file, const std::st
   });
 }
 
+// Whether Win.ini has a [Ports] section, the ports as they stand given: an
+// entry there is its section there, so the names are read only without one.
+bool PortsSectionThere(ProfileStrings& profiles, const std::vector<PortEntry>& ports) {
+  for (const PortEntry& p : ports) {
+    if (p) return true;
+  }
+  return HasSection(profiles, WinIniPath(profiles), map::kSectionPorts);
+}
+
 std::size_t Depth(const KeyName& key) {
   return static_cast<std::size_t>(std::count(key.path.begin(), key.path.end(), '\\'));
 }
@@ -522,10 +531,10 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   // adapters the command writes.
   std::vector<RegValueRecord> rows = extra;
   try {
-    const std::vector<Adapter> adapters =
-        adapters_ ? std::move(*adapters_) : FindAdapters(registry_, GetOSKind(platform_), false);
-    adapters_.reset();
-    for (RegValueRecord& r : AdapterRows(adapters)) rows.push_back(std::move(r));
+    if (!adaptersFound_)
+      adapterRows_ = AdapterRows(FindAdapters(registry_, GetOSKind(platform_), false));
+    adaptersFound_ = false;
+    for (const RegValueRecord& r : adapterRows_) rows.push_back(r);
   } catch (const Error& e) {
     return e.what();
   }
@@ -538,10 +547,7 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
     const std::vector<RegValueRecord> before = CaptureValues(registry_, pending->rows, &missing);
     pending->absentKeys = MissingKeys(registry_, pending->rows, missing);
     const std::vector<PortEntry> ports = CapturePorts(profiles_);
-    // An entry there is its section there: the names are read only without.
-    pending->portsSectionExisted =
-        std::any_of(ports.begin(), ports.end(), [](const PortEntry& p) { return p.has_value(); }) ||
-        HasSection(profiles_, WinIniPath(profiles_), map::kSectionPorts);
+    pending->portsSectionExisted = PortsSectionThere(profiles_, ports);
     std::string& text = pending->text;
     Line(text, "REGEDIT4");
     Line(text, "");
@@ -603,7 +609,8 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
 std::vector<Adapter> Journal::TickedAdapters(int kind) {
   std::vector<Adapter> adapters = FindAdapters(registry_, kind, false);
   LoadAdapterChoice(registry_, &adapters);
-  if (kind == GetOSKind(platform_)) adapters_ = adapters;
+  adaptersFound_ = kind == GetOSKind(platform_);
+  if (adaptersFound_) adapterRows_ = AdapterRows(adapters);
   return OnlyTicked(std::move(adapters));
 }
 
@@ -625,9 +632,7 @@ std::string Journal::Finish() {
         }
       }
     }
-    if (!pending->portsSectionExisted &&
-        (std::any_of(ports.begin(), ports.end(), [](const PortEntry& p) { return p.has_value(); }) ||
-         HasSection(profiles_, WinIniPath(profiles_), map::kSectionPorts))) {
+    if (!pending->portsSectionExisted && PortsSectionThere(profiles_, ports)) {
       Line(text, ";#new-section [", map::kSectionPorts, "]");
     }
     text += RegBody(after, kAfterLine);

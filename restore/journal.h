@@ -95,7 +95,9 @@ class Journal {
   ProfileStrings& profiles_;
   Platform& platform_;
   std::unique_ptr<Pending> pending_;
-  std::optional<std::vector<Adapter>> adapters_;  // found by TickedAdapters, for Record
+  // What TickedAdapters found, for Record: every adapter's values.
+  bool adaptersFound_ = false;
+  std::vector<RegValueRecord> adapterRows_;
 };
 
 // One writing command between the journal's two steps. Before() is the step
