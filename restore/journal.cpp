@@ -432,9 +432,13 @@ std::vector<KeyName> MissingKeys(RawRegistry& registry, const std::vector<RegVal
   std::vector<KeyName> keys;
   for (std::size_t i : missing) {
     const RegValueRecord& r = rows[i];
-    std::size_t top = r.keyPath.size();  // where the highest missing key's name ends
-    for (std::size_t cut; (cut = r.keyPath.rfind('\\', top - 1)) != std::string::npos &&
-                          cut > 0 && !KeyExists(registry, {r.root, r.keyPath.substr(0, cut)});) {
+    // Up the path while the key above is missing too: top is where the
+    // highest missing key's name ends.
+    std::size_t top = r.keyPath.size();
+    for (std::size_t cut = r.keyPath.rfind('\\', top - 1);
+         cut != std::string::npos && cut > 0 &&
+         !KeyExists(registry, {r.root, r.keyPath.substr(0, cut)});
+         cut = r.keyPath.rfind('\\', cut - 1)) {
       top = cut;
     }
     for (std::size_t end = top;; end = std::min(r.keyPath.find('\\', end + 1), r.keyPath.size())) {

@@ -491,7 +491,8 @@ static long NumberOf(const char* name, BOOL* setAside) {
   for (i = 0; kForm[i]; ++i) {
     if (kForm[i] == 'd' ? name[i] < '0' || name[i] > '9' : name[i] != kForm[i]) return 0;
   }
-  for (i = 21; name[i] >= '0' && name[i] <= '9' && i < 30; ++i) number = number * 10 + name[i] - '0';
+  for (i = 21; i < 30 && name[i] >= '0' && name[i] <= '9'; ++i)
+    number = number * 10 + name[i] - '0';
   return name[i] == ' ' ? number : 0;
 }
 
@@ -580,9 +581,10 @@ static BOOL Record(const char* winIni) {
   if (!GetUserNameA(account, &n)) account[0] = 0;
   t->at = g_record;
   t->end = g_record + sizeof(g_record);
-  PutZ(t, "REGEDIT4\r\n\r\n; Internet Zelvora journal: the settings before Optimize, which "
-          "regedit\r\n; imports as they are. The lines \";#\" and \";>\" are for Undo.\r\n"
-          ";#record 2\r\n;#family NT\r\n;#account ");
+  PutZ(t,
+       "REGEDIT4\r\n\r\n; Internet Zelvora journal: the settings before Optimize, which "
+       "regedit\r\n; imports as they are. The lines \";#\" and \";>\" are for Undo.\r\n"
+       ";#record 2\r\n;#family NT\r\n;#account ");
   PutQuoted(t, account, strlen(account));
   Put(t, "\r\n", 2);
   for (i = 0; i < g_adapterCount; ++i) {

@@ -319,7 +319,9 @@ TEST(Journal, ARecordOpensEachOfItsKeysOnceAndNoneAboveThem) {
   std::map<std::string, int> expected{{kTcpipInterfacesKey, 1}};
   for (const std::string& line :
        Lines(rig.platform.files.at(kHistory + "\\2026-12-07 14.03.12 #0002 Optimize.reg"))) {
-    if (line.rfind("[HKEY_", 0) == 0) expected[line.substr(line.find('\\') + 1, line.find(']') - line.find('\\') - 1)] = 1;
+    const std::size_t slash = line.find('\\');
+    if (line.rfind("[HKEY_", 0) == 0)
+      expected[line.substr(slash + 1, line.find(']') - slash - 1)] = 1;
   }
   EXPECT_EQ(opens.paths, expected);
 }
