@@ -99,14 +99,14 @@ bool MainWindow::Create(HINSTANCE instance, const char* className) {
   dpi_ = ScreenDpi();
   const SIZE size =
       WindowSizeFor(kClientWidth, kClientHeight, kWindowStyle, menu != nullptr, 0, dpi_);
-  CreateWindowExA(0, className, kMainCaption, kWindowStyle, 0, 0, size.cx, size.cy, nullptr, menu,
-                  instance, this);
-  if (!hwnd_) return false;
   // Centred on the primary monitor's work area. The layout is fixed: on a
   // work area too small for it the window starts at its top left, where the
-  // title bar, the menu and the first groups are.
-  CentreOver(hwnd_, WorkArea(), Fit::KeepSize);
-  return true;
+  // title bar, the menu and the first groups are. Created there: a move
+  // after the creation would cost the start a second placing of the window.
+  const RECT place = CentredPlace(size, WorkArea(), Fit::KeepSize);
+  CreateWindowExA(0, className, kMainCaption, kWindowStyle, place.left, place.top, size.cx,
+                  size.cy, nullptr, menu, instance, this);
+  return hwnd_ != nullptr;
 }
 
 bool MainWindow::TranslateKeys(MSG& msg) {

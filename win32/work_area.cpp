@@ -38,14 +38,17 @@ RECT FitInto(const RECT& place, const RECT& area, Fit fit) {
   return RECT{x, y, x + w, y + h};
 }
 
+RECT CentredPlace(SIZE size, const RECT& over, Fit fit) {
+  const LONG x = over.left + (over.right - over.left - size.cx) / 2;
+  const LONG y = over.top + (over.bottom - over.top - size.cy) / 2;
+  const RECT centred{x, y, x + size.cx, y + size.cy};
+  return FitInto(centred, WorkArea(&centred), fit);
+}
+
 void CentreOver(HWND hwnd, const RECT& over, Fit fit) {
   RECT own;
   GetWindowRect(hwnd, &own);
-  const LONG width = own.right - own.left, height = own.bottom - own.top;
-  const LONG x = over.left + (over.right - over.left - width) / 2;
-  const LONG y = over.top + (over.bottom - over.top - height) / 2;
-  const RECT centred{x, y, x + width, y + height};
-  const RECT placed = FitInto(centred, WorkArea(&centred), fit);
+  const RECT placed = CentredPlace({own.right - own.left, own.bottom - own.top}, over, fit);
   SetWindowPos(hwnd, nullptr, placed.left, placed.top, placed.right - placed.left,
                placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }

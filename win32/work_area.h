@@ -22,8 +22,10 @@ enum class Fit { Shrink, KeepSize };
 // area in width or height, as `fit` says.
 RECT FitInto(const RECT& place, const RECT& area, Fit fit);
 
-// Moves the window centred over `over` (screen coordinates), fitted into the
-// work area of the monitor that place is on.
+// Where a window of this size goes centred over `over` (screen
+// coordinates), fitted into the work area of the monitor that place is on.
+RECT CentredPlace(SIZE size, const RECT& over, Fit fit = Fit::Shrink);
+// Moves the window there.
 void CentreOver(HWND hwnd, const RECT& over, Fit fit = Fit::Shrink);
 
 }  // namespace iz::win32
