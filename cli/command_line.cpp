@@ -6,7 +6,7 @@
 #include "commands/izelvora.h"
 #include "model/os_kind.h"
 #include "optimize/apply.h"
-#include "restore/journal.h"
+#include "journal/journal.h"
 #include "store/error.h"
 
 namespace iz::cli {

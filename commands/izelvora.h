@@ -11,7 +11,7 @@
 #include "model/panel.h"
 #include "model/platform.h"
 #include "model/title.h"
-#include "restore/journal.h"
+#include "journal/journal.h"
 #include "store/before_writing.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"

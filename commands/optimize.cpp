@@ -3,7 +3,7 @@
 #include "commands/izelvora.h"
 #include "model/restart.h"
 #include "optimize/apply.h"
-#include "restore/journal.h"
+#include "journal/journal.h"
 
 namespace iz {
 

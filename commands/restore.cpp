@@ -4,7 +4,7 @@
 #include "commands/izelvora.h"
 #include "model/os_kind.h"
 #include "restore/backup.h"
-#include "restore/journal.h"
+#include "journal/journal.h"
 #include "restore/restore_defaults.h"
 #include "store/error.h"
 

@@ -11,7 +11,7 @@
 #include <tuple>
 #include <vector>
 
-#include "restore/reg_file.h"
+#include "snapshot/reg_file.h"
 
 namespace {
 

@@ -17,6 +17,7 @@ struct VersionInfo {
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
   std::string csdVersion;  // the service-pack text
+  std::uint32_t build = 0;  // the build number, where the system gives it
 };
 
 // The local date and time, as GetLocalTime gives it (seconds, no fraction).
@@ -50,6 +51,13 @@ inline constexpr int kSwShow = 5;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 
 enum class FileRead { Ok, Failed, TooLarge };
+
+// Who may change what is in a folder the program keeps its records in.
+enum class FolderSafety {
+  AdminsOnly,    // owned by Administrators or SYSTEM, and only they may write
+  OpenToOthers,  // another account owns it or may write in it
+  Unchecked,     // the system has no such security (the 9x family)
+};
 
 // One line of the adapters window.
 struct AdapterRow {
@@ -151,6 +159,22 @@ class Platform {
   // ticks and clears; true when it was left by OK, with rows holding the
   // choice.
   virtual bool ShowAdapters(std::vector<AdapterRow>* rows) = 0;
+
+  // The folders of records (NT): made so that only Administrators and
+  // SYSTEM may write in them, and checked before a record is read or written.
+  virtual bool CreateAdminsOnlyFolder(const std::string& path) = 0;
+  virtual FolderSafety CheckFolder(const std::string& path) = 0;
+
+  // One writer at a time, across every copy of the program: false when
+  // another copy holds the lock. Released by ReleaseWriterLock.
+  virtual bool TakeWriterLock() = 0;
+  virtual void ReleaseWriterLock() = 0;
+
+  // Runs a program by its full path with no window, waits for it to end and
+  // hands back its exit code and what it printed; false when it could not
+  // be started.
+  virtual bool RunHidden(const std::string& program, const std::string& arguments,
+                         std::uint32_t* exitCode, std::string* output) = 0;
 };
 
 }  // namespace iz

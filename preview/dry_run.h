@@ -13,7 +13,7 @@
 #include "model/panel.h"
 #include "model/platform.h"
 #include "model/preview_report.h"
-#include "restore/reg_file.h"
+#include "snapshot/reg_file.h"
 #include "store/profile_file.h"
 #include "store/raw_registry.h"
 

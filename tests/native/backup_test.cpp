@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "native/current_fixture.h"
-#include "restore/reg_file.h"
+#include "snapshot/reg_file.h"
 
 namespace iz::test {
 namespace {

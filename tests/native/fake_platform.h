@@ -40,6 +40,14 @@ class FakePlatform : public Platform {
   // The adapters window: how the user leaves the rows (the ticks by row), or
   // cancels it.
   std::function<bool(std::vector<AdapterRow>* rows)> adaptersWindow;
+  std::set<std::string> foldersOpenToOthers;  // CheckFolder answers OpenToOthers
+  bool securityChecked = true;                // false: Unchecked, as on 9x
+  bool writerLockHeld = false;                // another copy holds the writer lock
+  // Programs run hidden: answers with the exit code and the output; unset:
+  // the program cannot be started.
+  std::function<bool(const std::string& program, const std::string& arguments,
+                     std::uint32_t* exitCode, std::string* output)>
+      runHidden;
 
   // Runs after each file written (after the write, whatever its result).
   std::function<void(const std::string& path)> afterWrite;
@@ -59,6 +67,8 @@ class FakePlatform : public Platform {
   std::vector<PreviewReport> previews;
   std::vector<std::string> suggestedNames;
   std::vector<std::vector<AdapterRow>> adapterWindows;  // the rows each window showed
+  int writerLocks = 0;                                  // taken and not released
+  std::vector<std::string> runs;                        // "program arguments", each run
 
   void SetVersion(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor,
                   std::string csd = "") {
@@ -200,6 +210,26 @@ class FakePlatform : public Platform {
     adapterWindows.push_back(*rows);
     calls.push_back("ShowAdapters");
     return adaptersWindow && adaptersWindow(rows);
+  }
+  bool CreateAdminsOnlyFolder(const std::string& path) override {
+    Log("CreateAdminsOnlyFolder " + path, path);
+    if (lockedFolders.count(path)) return false;
+    return directories.insert(path).second;
+  }
+  FolderSafety CheckFolder(const std::string& path) override {
+    if (!securityChecked) return FolderSafety::Unchecked;
+    return foldersOpenToOthers.count(path) ? FolderSafety::OpenToOthers : FolderSafety::AdminsOnly;
+  }
+  bool TakeWriterLock() override {
+    if (writerLockHeld) return false;
+    ++writerLocks;
+    return true;
+  }
+  void ReleaseWriterLock() override { --writerLocks; }
+  bool RunHidden(const std::string& program, const std::string& arguments,
+                 std::uint32_t* exitCode, std::string* output) override {
+    runs.push_back(program + " " + arguments);
+    return runHidden && runHidden(program, arguments, exitCode, output);
   }
 
  private:

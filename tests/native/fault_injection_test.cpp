@@ -17,7 +17,7 @@
 #include "commands/izelvora.h"
 #include "native/panel_fixture.h"
 #include "restore/backup.h"
-#include "restore/journal.h"
+#include "journal/journal.h"
 #include "store/error.h"
 #include "store/memory_registry.h"
 #include "store/parameter_map.h"

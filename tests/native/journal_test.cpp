@@ -4,7 +4,7 @@
 // what is still as the command left it, the journal keeps twenty records in
 // the order they were made, a record that cannot be made is asked about
 // before anything is written, and a record that is not whole is never used.
-#include "restore/journal.h"
+#include "journal/journal.h"
 
 #include <algorithm>
 #include <filesystem>

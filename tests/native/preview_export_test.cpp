@@ -12,7 +12,7 @@
 #include "native/optimize_fixture.h"
 #include "preview/dry_run.h"
 #include "restore/backup.h"
-#include "restore/journal.h"
+#include "journal/journal.h"
 #include "shared/fakes.h"
 #include "store/memory_profile.h"
 #include "store/memory_registry.h"

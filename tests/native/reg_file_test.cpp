@@ -1,6 +1,6 @@
 // The saved-values file: regedit's REGEDIT4 form, read back exactly, and
 // refused whole, naming the first bad line, when it is not fully understood.
-#include "restore/reg_file.h"
+#include "snapshot/reg_file.h"
 
 #include <gtest/gtest.h>
 

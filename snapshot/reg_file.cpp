@@ -1,4 +1,4 @@
-#include "restore/reg_file.h"
+#include "snapshot/reg_file.h"
 
 #include <cctype>
 #include <set>

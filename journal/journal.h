@@ -14,7 +14,7 @@
 
 #include "adapters/adapters.h"
 #include "model/platform.h"
-#include "restore/reg_file.h"
+#include "snapshot/reg_file.h"
 #include "store/before_writing.h"
 #include "store/parameter_map.h"
 #include "store/profile_file.h"

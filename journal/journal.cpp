@@ -1,11 +1,11 @@
-#include "restore/journal.h"
+#include "journal/journal.h"
 
 #include <algorithm>
 #include <cctype>
 #include <utility>
 
 #include "model/os_kind.h"
-#include "restore/backup.h"
+#include "snapshot/snapshot.h"
 #include "store/error.h"
 
 namespace iz {
