@@ -62,7 +62,7 @@ TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Pla
   }
   if (changes.empty()) return {before, 0};
 
-  run.Before();
+  run.Before()();
   // The journal keeps the TCP values beside the registry's: its record of
   // `before` goes here once it has one.
   std::string error;

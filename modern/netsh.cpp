@@ -15,7 +15,8 @@ bool IsMtuName(const std::string& name) {
   return name.compare(0, std::strlen(kInterfaceMtuPrefix), kInterfaceMtuPrefix) == 0;
 }
 
-// What netsh said, on one line: its lines trimmed and joined.
+// What netsh said, on one line: its lines trimmed and joined, without the
+// "Ok." of each command that went well.
 std::string Said(const NetshRun& run) {
   std::string said;
   std::size_t start = 0;
@@ -25,7 +26,9 @@ std::string Said(const NetshRun& run) {
     std::size_t a = start, b = end;
     while (a < b && (run.output[a] == ' ' || run.output[a] == '\t' || run.output[a] == '\r')) ++a;
     while (b > a && (run.output[b - 1] == ' ' || run.output[b - 1] == '\t' || run.output[b - 1] == '\r')) --b;
-    if (b > a) said += (said.empty() ? "" : " ") + run.output.substr(a, b - a);
+    const bool ok = b - a == 3 && (run.output[a] == 'O' || run.output[a] == 'o') &&
+                    (run.output[a + 1] == 'k' || run.output[a + 1] == 'K') && run.output[a + 2] == '.';
+    if (b > a && !ok) said += (said.empty() ? "" : " ") + run.output.substr(a, b - a);
     start = end + 1;
   }
   if (said.empty()) said = "it ended with exit code " + std::to_string(run.exitCode);

@@ -83,11 +83,15 @@ constexpr std::uint32_t kMtuMinimum = 576, kMtuMaximum = 65535;
 std::vector<std::string> Split(const char* text) {
   std::vector<std::string> parts;
   if (text == nullptr || *text == '\0') return parts;
-  for (const char* start = text;;) {
-    const char* bar = std::strchr(start, '|');
-    parts.emplace_back(start, bar ? static_cast<std::size_t>(bar - start) : std::strlen(start));
-    if (!bar) return parts;
-    start = bar + 1;
+  std::string part;
+  for (const char* c = text;; ++c) {
+    if (*c == '|' || *c == '\0') {
+      parts.push_back(part);
+      part.clear();
+      if (*c == '\0') return parts;
+    } else {
+      part += *c;
+    }
   }
 }
 

@@ -7,7 +7,8 @@
 //   autotuninglevel=normal   a global setting; "congestionprovider" is the
 //                            internet template's when "templates=yes"
 //   mtu@Ethernet=1500        an interface's MTU
-//   refuse=rss               every set of rss fails, as netsh fails
+//   refuse=rss               every change of rss fails, as netsh fails;
+//                            setting it to what it is passes
 //   templates=yes            Windows 8 and later: the congestion provider is
 //                            set only through `set supplemental`
 // Its labels are German, as on a German Windows, while its commands and
@@ -208,14 +209,15 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
       // Windows 8 and later refuse the global congestion provider, and 7
       // has no templates.
       const bool wrongPlace = name == "congestionprovider" && supplemental != state.templates;
-      if (state.Refuses(name) || wrongPlace || value.empty() || (supplemental && !internet) ||
+      const std::string* now = state.Get(name);
+      if ((state.Refuses(name) && (!now || *now != value)) || wrongPlace || value.empty() || (supplemental && !internet) ||
           (!supplemental && !state.Get(name))) {
         *out += kRefused;
         return 1;
       }
       state.Set(name, value);
     }
-    *out += "OK.\r\n";
+    *out += "Ok.\r\n\r\n";
     return 0;
   }
   if (ipv4 && l.size() == 4 && l[2] == "show" && l[3] == "subinterfaces") {
@@ -230,13 +232,14 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
     const std::string key = "mtu@" + w[4];
     for (std::size_t i = 5; i < l.size(); ++i) {
       if (l[i].compare(0, 4, "mtu=") != 0) continue;
-      if (!state.Get(key) || state.Refuses("mtu")) {
+      const std::string* now = state.Get(key);
+      if (!now || (state.Refuses("mtu") && *now != l[i].substr(4))) {
         *out += "Element nicht gefunden.\r\n";
         return 1;
       }
       state.Set(key, l[i].substr(4));
     }
-    *out += "OK.\r\n";
+    *out += "Ok.\r\n\r\n";
     return 0;
   }
   *out += "Der folgende Befehl wurde nicht gefunden: " + commandLine + "\r\n";
