@@ -229,7 +229,9 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
   // change; nobody can answer here, so the change is not made.
   const int kind = GetOSKind(platform);
   JournalRun run(registry, profiles, platform, kOptimizeCommand, WithoutRecord::Refuse);
-  ApplySettings(kind, panel, run.TickedAdapters(kind), registry, profiles, run.Before());
+  const std::vector<Adapter> ticked = run.TickedAdapters(kind);
+  ApplySettings(kind, panel, ticked, registry, profiles, run.Before());
+  SetTickedInterfaceMtus(registry, platform, kind, panel, ticked);
   run.Finish();
   print("Optimized for " + ProfileText(panel) + ".");
   print("Restart the computer for the new settings to take effect.");
