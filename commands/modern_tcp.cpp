@@ -70,7 +70,12 @@ TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Pla
   if (!access.Write(changes, &error)) throw Error(error);
   const std::vector<TcpValue> after = ReadOrRaise(access, names);
   run.Finish();
-  return {after, changes.size()};
+  // Counted as changed only where netsh reports the new value: a netsh that
+  // answers nothing changes nothing that can be told.
+  std::size_t changed = 0;
+  for (const TcpValue& c : changes)
+    if (const std::string* now = Find(after, c.name); now != nullptr && *now == c.value) ++changed;
+  return {after, changed};
 }
 
 void SetTickedInterfaceMtus(RawRegistry& registry, Platform& platform, int kind,
