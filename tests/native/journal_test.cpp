@@ -397,7 +397,7 @@ TEST(Journal, ARecordThatIsNotWholeIsRefusedAndCanBeSetAside) {
   for (const std::string& name : History(rig.platform))
     rig.platform.files.erase(kHistory + "\\" + name);
   RegValueRecord adapter;
-  adapter.keyPath = std::string(kTcpipInterfacesKey) + "\\{4D36E972}";
+  adapter.keyPath = std::string(kTcpipInterfacesKey) + "\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
   adapter.name = kMTU;
   rig.registry.SetDword(kHKLM, adapter.keyPath, kMTU, 1400);
   Journal journal(rig.registry, rig.profiles, rig.platform);
@@ -445,9 +445,10 @@ TEST(Journal, UndoPutsBackOnlyWhatIsStillAsTheCommandLeftIt) {
   EXPECT_EQ(Now(rig), changed);
   EXPECT_EQ(LastText(rig),
             "Undo Optimize of 2026-12-07 14:03:12?\n23 values are put back.\n2 values were "
-            "changed since by another program and are kept: DefaultTTL, COM1: .\n2 values "
-            "belong to the account SYSTEM and are kept: MaxConnectionsPerServer, "
-            "MaxConnectionsPer1_0Server.");
+            "changed since and are kept: DefaultTTL (Tcpip\\Parameters), COM1: .\n2 values "
+            "belong to the account SYSTEM and are kept: MaxConnectionsPerServer (CurrentVersion"
+            "\\Internet Settings), MaxConnectionsPer1_0Server (CurrentVersion\\Internet "
+            "Settings).");
   Undo(rig);
   EXPECT_EQ(rig.registry.Get(kHKLM, kTcpipParametersKey, kDefaultTTL)->data, DwordBytes(100));
   EXPECT_EQ(rig.registry.Get(kHKLM, kTcpipParametersKey, kSackOpts), std::nullopt);  // put back
