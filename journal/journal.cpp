@@ -938,9 +938,15 @@ std::string Journal::Finish() {
     for (const KeyName& key : pending->absentKeys) deepest = std::max(deepest, Depth(key));
     for (std::size_t depth = deepest + 1; depth-- > 0;) {
       for (const KeyName& key : pending->absentKeys) {
-        if (Depth(key) == depth && KeyExists(registry_, key)) {
-          Line(text, ";#new-key ", KeyText(key.root, key.path));
+        // A key that will not open now is left out: Undo could not look
+        // into it either, and a key it leaves is empty and harmless.
+        HKey handle = 0;
+        if (Depth(key) != depth ||
+            registry_.OpenKey(key.root, key.path, kKeyQueryValue, &handle) != kRegOk) {
+          continue;
         }
+        registry_.CloseKey(handle);
+        Line(text, ";#new-key ", KeyText(key.root, key.path));
       }
     }
     if (!pending->portsSectionExisted && PortsSectionThere(profiles_, ports)) {
