@@ -7,6 +7,7 @@
 #include "model/os_kind.h"
 #include "optimize/apply.h"
 #include "journal/journal.h"
+#include "commands/modern_tcp.h"
 #include "store/error.h"
 
 namespace iz::cli {
@@ -24,6 +25,10 @@ const char* const kUsage =
     "      separated by tabs.\n"
     "  InternetZelvora /undo\n"
     "      Puts back the settings from before the last change.\n"
+    "  InternetZelvora /tcp [NAME=VALUE ...] [/script FILE.cmd]\n"
+    "      Windows Vista and later: lists the TCP settings netsh sets (name, in\n"
+    "      force, default), or sets them all or none, as \"Modern TCP Settings\"\n"
+    "      does; with /script, writes a batch file of the netsh lines instead.\n"
     "  InternetZelvora /findmtu HOST\n"
     "      Finds the largest packet that reaches HOST unsplit, and so the MTU of\n"
     "      the path to it; the last line is \"MTU\" and the number.\n"
@@ -41,6 +46,10 @@ std::string Lower(std::string s) {
   return s;
 }
 
+bool IsMtuName(const TcpValue& v) {
+  return v.name.compare(0, std::string(kInterfaceMtuPrefix).size(), kInterfaceMtuPrefix) == 0;
+}
+
 bool IsSwitch(const std::string& arg) { return !arg.empty() && (arg[0] == '/' || arg[0] == '-'); }
 
 // The types in the order of ConnectionType.
@@ -50,14 +59,15 @@ constexpr const char* kTypeNames[kConnectionTypeCount] = {"modem", "isdn", "cabl
 // What the switches of one command line said; each is given once at most.
 struct Seen {
   std::optional<Action> action;
-  std::optional<std::string> file, host, type, method, family;
+  std::optional<std::string> file, host, type, method, family, script;
+  std::vector<std::string> tcp;
 };
 
 // The error of a command line, or "" when it is good.
 std::string Check(const std::vector<std::string>& args, Seen& seen) {
   auto takeAction = [&seen](Action a, const std::string& arg) -> std::string {
     if (seen.action)
-      return "only one of /export, /optimize, /preview, /undo, /findmtu and /? may be given (" +
+      return "only one of /export, /optimize, /preview, /undo, /findmtu, /tcp and /? may be given (" +
              arg + ")";
     seen.action = a;
     return "";
@@ -82,6 +92,12 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
     } else if (name == "findmtu") {
       error = takeAction(Action::FindMtu, arg);
       valueOf = &seen.host;
+    } else if (name == "tcp") {
+      error = takeAction(Action::Tcp, arg);
+      while (error.empty() && i + 1 < args.size() && !IsSwitch(args[i + 1]))
+        seen.tcp.push_back(args[++i]);
+    } else if (name == "script") {
+      valueOf = &seen.script;
     } else if (name == "type") {
       valueOf = &seen.type;
     } else if (name == "method") {
@@ -99,7 +115,8 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
     }
     *valueOf = args[++i];
   }
-  if (!seen.action) return "no command given (/export, /optimize, /preview, /undo, /findmtu or /?)";
+  if (!seen.action)
+    return "no command given (/export, /optimize, /preview, /undo, /findmtu, /tcp or /?)";
   const bool profile = *seen.action == Action::Export || *seen.action == Action::Optimize ||
                        *seen.action == Action::Preview;
   if (profile && !seen.type) return "/type is missing";
@@ -107,6 +124,8 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
   if (!profile && (seen.type || seen.method))
     return "/type and /method go with /export, /optimize or /preview";
   if (seen.family && *seen.action != Action::Export) return "/family goes with /export only";
+  if (seen.script && (*seen.action != Action::Tcp || seen.tcp.empty()))
+    return "/script goes with /tcp NAME=VALUE only";
   return "";
 }
 
@@ -121,6 +140,16 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
   a.action = *seen.action;
   if (seen.file) a.file = *seen.file;
   if (seen.host) a.host = *seen.host;
+  if (seen.script) a.script = *seen.script;
+  for (const std::string& pair : seen.tcp) {
+    // netsh takes its names and words in any case, and reports them in lower.
+    const std::size_t eq = pair.find('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == pair.size()) {
+      parsed.error = "bad /tcp setting \"" + pair + "\", not NAME=VALUE";
+      return parsed;
+    }
+    a.tcpValues.push_back({Lower(pair.substr(0, eq)), Lower(pair.substr(eq + 1))});
+  }
   if (seen.type) {
     const std::string type = Lower(*seen.type);
     int t = 0;
@@ -230,6 +259,46 @@ int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, co
   return kExitOk;
 }
 
+// One line per setting: name, in force and default, tab-separated.
+void PrintTcp(const Print& print, int kind, const std::vector<TcpValue>& inForce) {
+  for (const TcpSettingInfo& s : TcpSettingsFor(kind)) {
+    std::string now = "(not reported)";
+    for (const TcpValue& v : inForce)
+      if (v.name == s.name) now = v.value;
+    print(s.name + "\t" + now + "\t" + s.defaultValue);
+  }
+}
+
+// Lists, applies or scripts; names and values are checked before netsh runs.
+int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+        const Print& print, const OpenTcpAccess& openTcp) {
+  const int kind = GetOSKind(platform);
+  if (!HasModernTcpSettings(kind)) throw Error(kNeedsVista);
+  for (const TcpValue& v : a.tcpValues) {
+    if (const std::string reason = CheckTcpValue(kind, v); !reason.empty() || IsMtuName(v)) {
+      print("Internet Zelvora: " + (reason.empty() ? "\"" + v.name + "\" is not a TCP setting" : reason) + ".");
+      return kExitBadArguments;
+    }
+  }
+  if (!a.script.empty()) {
+    if (!platform.WriteFileAtomically(a.script, NetshBatchFile(kind, a.tcpValues)))
+      throw Error(FormatMessage(kUnableToWrite, a.script));
+    print("Wrote " + std::to_string(a.tcpValues.size()) + " netsh lines to " + a.script + ".");
+    return kExitOk;
+  }
+  std::unique_ptr<TcpSettingsAccess> access =
+      openTcp ? openTcp(kind) : std::unique_ptr<TcpSettingsAccess>(OpenNetsh(platform, kind));
+  if (a.tcpValues.empty()) {
+    PrintTcp(print, kind, ReadTcpSettings(*access, kind));
+    return kExitOk;
+  }
+  const TcpApplied applied = ApplyTcpSettings(registry, profiles, platform, *access, kind,
+                                              a.tcpValues, WithoutRecord::Refuse);
+  PrintTcp(print, kind, applied.inForce);
+  print(std::to_string(applied.changed) + " settings changed.");
+  return kExitOk;
+}
+
 // The answered echoes, the result, and "MTU" with the number when found.
 int FindMtu(const std::string& host, const mtu::OpenProbe& openProbe, const Print& print) {
   if (!openProbe) throw Error("This program cannot send pings.");
@@ -248,7 +317,7 @@ int FindMtu(const std::string& host, const mtu::OpenProbe& openProbe, const Prin
 
 int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
                    ProfileStrings& profiles, Platform& platform, const Print& print,
-                   const mtu::OpenProbe& openProbe) {
+                   const mtu::OpenProbe& openProbe, const OpenTcpAccess& openTcp) {
   const ParsedArguments parsed = ParseArguments(args);
   if (!parsed.ok()) {
     print("Internet Zelvora: " + parsed.error + ".");
@@ -263,6 +332,7 @@ int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
   try {
     if (a.action == Action::Undo) return Undo(registry, profiles, platform, print);
     if (a.action == Action::FindMtu) return FindMtu(a.host, openProbe, print);
+    if (a.action == Action::Tcp) return Tcp(a, registry, profiles, platform, print, openTcp);
     TIZelvora model(registry, profiles, platform);
     // As a user would pick them: the type, then the method, whose handler
     // loads the profile.

@@ -5,11 +5,13 @@
 // everything with the window below win32/: the same handlers fill the panel,
 // the same appliers and writers run.
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "model/platform.h"
+#include "modern/tcp_settings.h"
 #include "mtu/mtu_search.h"
 #include "preview/dry_run.h"
 #include "profiles/profile_table.h"
@@ -23,12 +25,16 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;        // the command ran and failed
 inline constexpr int kExitBadArguments = 2;  // nothing was done
 
-enum class Action { Usage, Export, Optimize, Undo, FindMtu, Preview };
+enum class Action { Usage, Export, Optimize, Undo, FindMtu, Preview, Tcp };
 
 struct Arguments {
   Action action = Action::Usage;
   std::string file;  // /export
   std::string host;  // /findmtu
+  // /tcp: the NAME=VALUE pairs, names and values in lower case; with
+  // /script FILE they are written to a batch file instead of set.
+  std::vector<TcpValue> tcpValues;
+  std::string script;
   ConnectionType type = ConnectionType::Modem;
   Method method = Method::Automatic1;
   // /export only, as /family nt, 9x or 95: a kind of Windows whose Optimize
@@ -53,11 +59,14 @@ extern const char* const kUsage;
 // One line of output (without its line break) for the console.
 using Print = std::function<void(const std::string&)>;
 
+// The TCP settings' access for /tcp on a kind of Windows; netsh when unset.
+using OpenTcpAccess = std::function<std::unique_ptr<TcpSettingsAccess>(int kind)>;
+
 // Runs the arguments and returns the exit code. Bad arguments print the
 // reason and the usage and change nothing. /findmtu sends its echoes through
 // the probes that openProbe opens.
 int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
                    ProfileStrings& profiles, Platform& platform, const Print& print,
-                   const mtu::OpenProbe& openProbe = {});
+                   const mtu::OpenProbe& openProbe = {}, const OpenTcpAccess& openTcp = {});
 
 }  // namespace iz::cli

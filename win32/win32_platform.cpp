@@ -233,24 +233,6 @@ bool MakeTemporary(const std::string& path, std::string* temp,
 
 Win32Platform::~Win32Platform() { CloseToken(); }
 
-bool Win32Platform::GetVersion(VersionInfo& info) {
-  OSVERSIONINFOA v{};
-  static_assert(sizeof(v) == 148, "the version record the OS detection relies on");
-  v.dwOSVersionInfoSize = sizeof(v);
-  // GetVersionExA is deprecated because it lies on Windows 8.1 and later
-  // unless the manifest opts in; that lie (6.2) is exactly what we rely on.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  BOOL ok = GetVersionExA(&v);
-#pragma GCC diagnostic pop
-  if (!ok) return false;
-  info.platformId = v.dwPlatformId;
-  info.major = v.dwMajorVersion;
-  info.minor = v.dwMinorVersion;
-  info.csdVersion.assign(v.szCSDVersion, strnlen(v.szCSDVersion, sizeof(v.szCSDVersion)));
-  return true;
-}
-
 MsgAnswer Win32Platform::MessageBox(const std::string& text, const std::string& caption,
                                     MsgIcon icon, MsgButtons buttons) {
   UINT type = IconFlags(icon) | (buttons == MsgButtons::YesNo ? MB_YESNO | MB_DEFBUTTON1 : MB_OK);

@@ -331,7 +331,7 @@ TEST(CommandLine, EveryBadArgumentGivesTwoTheReasonAndTheUsageAndWritesNothing) 
     std::vector<std::string> args;
     const char* error;
   } rows[] = {
-      {{}, "no command given (/export, /optimize, /preview, /undo, /findmtu or /?)"},
+      {{}, "no command given (/export, /optimize, /preview, /undo, /findmtu, /tcp or /?)"},
       {{"/frobnicate"}, "unknown argument \"/frobnicate\""},
       {{"cable"}, "unexpected argument \"cable\""},
       {{"/export"}, "/export needs a value"},
@@ -357,21 +357,28 @@ TEST(CommandLine, EveryBadArgumentGivesTwoTheReasonAndTheUsageAndWritesNothing) 
        "/family goes with /export only"},
       {{"/preview", "/method", "1"}, "/type is missing"},
       {{"/optimize", "/export", "a.reg", "/type", "cable", "/method", "1"},
-       "only one of /export, /optimize, /preview, /undo, /findmtu and /? may be given (/export)"},
+       "only one of /export, /optimize, /preview, /undo, /findmtu, /tcp and /? may be given (/export)"},
       {{"/preview", "/optimize", "/type", "cable", "/method", "1"},
-       "only one of /export, /optimize, /preview, /undo, /findmtu and /? may be given "
+       "only one of /export, /optimize, /preview, /undo, /findmtu, /tcp and /? may be given "
        "(/optimize)"},
       {{"/?", "/type", "cable"}, "/type and /method go with /export, /optimize or /preview"},
       {{"/undo", "/type", "cable", "/method", "1"},
        "/type and /method go with /export, /optimize or /preview"},
       {{"/?", "/optimize", "/type", "cable", "/method", "1"},
-       "only one of /export, /optimize, /preview, /undo, /findmtu and /? may be given "
+       "only one of /export, /optimize, /preview, /undo, /findmtu, /tcp and /? may be given "
        "(/optimize)"},
       {{"/findmtu"}, "/findmtu needs a value"},
       {{"/findmtu", "gw", "/type", "cable"},
        "/type and /method go with /export, /optimize or /preview"},
+      {{"/tcp", "rss"}, "bad /tcp setting \"rss\", not NAME=VALUE"},
+      {{"/tcp", "=enabled"}, "bad /tcp setting \"=enabled\", not NAME=VALUE"},
+      {{"/tcp", "/script", "a.cmd"}, "/script goes with /tcp NAME=VALUE only"},
+      {{"/tcp", "rss=enabled", "/script"}, "/script needs a value"},
+      {{"/undo", "/script", "a.cmd"}, "/script goes with /tcp NAME=VALUE only"},
+      {{"/tcp", "rss=enabled", "/type", "cable"},
+       "/type and /method go with /export, /optimize or /preview"},
       {{"/findmtu", "gw", "/undo"},
-       "only one of /export, /optimize, /preview, /undo, /findmtu and /? may be given (/undo)"},
+       "only one of /export, /optimize, /preview, /undo, /findmtu, /tcp and /? may be given (/undo)"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.error);

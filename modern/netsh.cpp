@@ -1,0 +1,155 @@
+#include "modern/netsh.h"
+
+#include <cstring>
+
+#include "modern/tcp_table.h"
+
+namespace iz {
+
+namespace {
+
+constexpr const char* kDump = "interface tcp dump";
+constexpr const char* kSubinterfaces = "interface ipv4 show subinterfaces";
+
+bool IsMtuName(const std::string& name) {
+  return name.compare(0, std::strlen(kInterfaceMtuPrefix), kInterfaceMtuPrefix) == 0;
+}
+
+// What netsh said, on one line: its lines trimmed and joined, without the
+// "Ok." of each command that went well.
+std::string Said(const NetshRun& run) {
+  std::string said;
+  std::size_t start = 0;
+  while (start <= run.output.size()) {
+    std::size_t end = run.output.find('\n', start);
+    if (end == std::string::npos) end = run.output.size();
+    std::size_t a = start, b = end;
+    while (a < b && (run.output[a] == ' ' || run.output[a] == '\t' || run.output[a] == '\r')) ++a;
+    while (b > a && (run.output[b - 1] == ' ' || run.output[b - 1] == '\t' || run.output[b - 1] == '\r')) --b;
+    const bool ok = b - a == 3 && (run.output[a] == 'O' || run.output[a] == 'o') &&
+                    (run.output[a + 1] == 'k' || run.output[a + 1] == 'K') && run.output[a + 2] == '.';
+    if (b > a && !ok) said += (said.empty() ? "" : " ") + run.output.substr(a, b - a);
+    start = end + 1;
+  }
+  if (said.empty()) said = "it ended with exit code " + std::to_string(run.exitCode);
+  return said;
+}
+
+// The readings a script or a command asks for, for names of either kind.
+std::string Readings(bool tcp, bool mtu) {
+  return std::string(tcp ? kDump : "") + (tcp && mtu ? "\r\n" : "") + (mtu ? kSubinterfaces : "");
+}
+
+std::vector<TcpValue> Parse(const std::string& output, bool tcp, bool mtu) {
+  std::vector<TcpValue> found = tcp ? ReadTcpDump(output) : std::vector<TcpValue>();
+  if (mtu)
+    for (TcpValue& v : ReadSubinterfaces(output)) found.push_back(std::move(v));
+  return found;
+}
+
+const std::string* Find(const std::vector<TcpValue>& values, const std::string& name) {
+  for (const TcpValue& v : values)
+    if (v.name == name) return &v.value;
+  return nullptr;
+}
+
+}  // namespace
+
+NetshAccess::NetshAccess(Platform& platform, int kind, std::string scriptFolder)
+    : platform_(platform), kind_(kind), scriptFolder_(std::move(scriptFolder)) {}
+
+bool NetshAccess::Run(const std::string& arguments, NetshRun* run, std::string* error) {
+  // By its full path: the search path starts in the current folder.
+  const std::string folder = platform_.SystemDirectory();
+  run->arguments = arguments;
+  run->output.clear();
+  if (folder.empty() ||
+      !platform_.RunHidden(folder + "\\netsh.exe", arguments, &run->exitCode, &run->output)) {
+    *error = "netsh could not be started: " + platform_.LastErrorText();
+    return false;
+  }
+  runs_.push_back(*run);
+  return true;
+}
+
+bool NetshAccess::RunScript(const std::string& script, NetshRun* run, std::string* error) {
+  const std::string path = scriptFolder_ + "\\netsh-script.txt";
+  if (!platform_.DirectoryExists(scriptFolder_)) platform_.CreateAdminsOnlyFolder(scriptFolder_);
+  if (platform_.IsReparsePoint(scriptFolder_) ||
+      platform_.CheckFolder(scriptFolder_) == FolderSafety::OpenToOthers) {
+    *error = "The folder " + scriptFolder_ +
+             " may be changed by other accounts, so netsh is not given a script from it.";
+    return false;
+  }
+  if (!platform_.WriteFileAtomically(path, script)) {
+    *error = "Unable to write " + path + ": " + platform_.LastErrorText();
+    return false;
+  }
+  const bool ran = Run("-f \"" + path + "\"", run, error);
+  platform_.DeleteFile(path);
+  return ran;
+}
+
+bool NetshAccess::Read(const std::vector<std::string>& names, std::vector<TcpValue>* values,
+                       std::string* error) {
+  values->clear();
+  bool tcp = false, mtu = false;
+  for (const std::string& name : names) (IsMtuName(name) ? mtu : tcp) = true;
+  if (!tcp && !mtu) return true;
+  NetshRun run;
+  const bool ran = tcp && mtu ? RunScript(Readings(tcp, mtu) + "\r\n", &run, error)
+                              : Run(Readings(tcp, mtu), &run, error);
+  if (!ran) return false;
+  if (run.exitCode != 0) {
+    *error = "netsh could not read the TCP settings: " + Said(run);
+    return false;
+  }
+  const std::vector<TcpValue> found = Parse(run.output, tcp, mtu);
+  for (const std::string& name : names) {
+    if (const std::string* value = Find(found, name)) {
+      values->push_back({name, *value});
+      known_[name] = *value;
+    }
+  }
+  return true;
+}
+
+bool NetshAccess::Write(const std::vector<TcpValue>& values, std::string* error) {
+  if (values.empty()) return true;
+  NetshRun written;
+  if (!RunScript(NetshScript(kind_, values), &written, error)) return false;
+  if (written.exitCode == 0) {
+    for (const TcpValue& v : values) known_[v.name] = v.value;
+    return true;
+  }
+  // Refused. Whether netsh stopped at the refused line or went on, one more
+  // run reads what took and then sets every value back as it was read
+  // before: a value that never changed is set to what it is.
+  bool mtu = false, tcp = false;
+  std::vector<TcpValue> back;
+  for (const TcpValue& v : values) {
+    (IsMtuName(v.name) ? mtu : tcp) = true;
+    const auto before = known_.find(v.name);
+    if (before != known_.end()) back.push_back({v.name, before->second});
+  }
+  NetshRun undone;
+  std::string refused = "a setting";
+  std::string putBack;
+  if (RunScript(Readings(tcp, mtu) + "\r\n" + NetshScript(kind_, back), &undone, &putBack)) {
+    const std::vector<TcpValue> took = Parse(undone.output, tcp, mtu);
+    for (const TcpValue& v : values) {
+      const std::string* now = Find(took, v.name);
+      if (now == nullptr || *now != v.value) {
+        refused = v.name + "=" + v.value;
+        break;
+      }
+    }
+    if (undone.exitCode != 0) putBack = Said(undone);
+  }
+  *error = "netsh refused " + refused + ": " + Said(written);
+  if (!putBack.empty())
+    *error += "\nThe settings it had already changed could not be put back: " + putBack;
+  return false;
+}
+
+}  // namespace iz

@@ -1,0 +1,314 @@
+#include "modern/tcp_table.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "model/os_kind.h"
+
+namespace iz {
+
+namespace {
+
+constexpr const char* kRefTcp =
+    "Microsoft, Netsh commands for Interface Transmission Control Protocol (TCP)";
+constexpr const char* kRefTuning =
+    "Microsoft, Performance Tuning Guidelines for Windows Server: TCP receive window auto-tuning";
+constexpr const char* kRefCubic = "Microsoft Networking Blog, CUBIC for Windows (10, version 1709)";
+constexpr const char* kRefBbr2 =
+    "Microsoft, netsh interface tcp set supplemental; reports of broken local proxies under BBR2";
+
+constexpr const char* kOnOff = "enabled|disabled";
+
+// One row: a setting as the kinds firstKind to lastKind accept it. A setting
+// whose values or defaults differ between versions has a row for each.
+struct Row {
+  const char* name;
+  int firstKind, lastKind;
+  const char* values;  // '|'-separated; null: a number from minimum to maximum
+  std::uint32_t minimum, maximum;
+  const char* defaultValue;  // null: not documented
+  const char* hurts;         // '|'-separated, "" for none
+  const char* effect;
+  const char* source;
+};
+
+constexpr const char* kAutotuningEffect =
+    "How far Windows grows the receive window by itself. disabled and highlyrestricted cap it "
+    "near 64 KB, which slows every long download.";
+constexpr const char* kCongestionEffect =
+    "The congestion control of new connections: how fast the send window grows and how it "
+    "backs off after a loss.";
+constexpr const char* kEcnEffect =
+    "Explicit Congestion Notification: routers mark congestion instead of dropping packets; some "
+    "old routers and firewalls drop marked packets.";
+constexpr const char* kTimestampsEffect =
+    "RFC 1323 timestamps: 12 bytes more in each packet, for round-trip times measured on "
+    "every packet.";
+constexpr const char* kRssEffect =
+    "Receive-side scaling spreads received packets over the processors; disabled, one "
+    "processor takes them all and a fast adapter slows.";
+constexpr const char* kRscEffect =
+    "Receive segment coalescing joins received segments into fewer, larger ones: less "
+    "processor time; reported to delay small packets of games, which is disputed.";
+constexpr const char* kRtoEffect =
+    "The time in milliseconds before a connection attempt is sent again; lower gives up on a "
+    "lost attempt sooner.";
+
+constexpr Row kRows[] = {
+    {"autotuninglevel", kWinVista, kLastKind, "disabled|highlyrestricted|restricted|normal|experimental",
+     0, 0, "normal", "disabled|highlyrestricted", kAutotuningEffect, kRefTuning},
+    {"congestionprovider", kWinVista, kWin7, "none|ctcp", 0, 0, "none", "", kCongestionEffect,
+     kRefTcp},
+    {"congestionprovider", kWin8, kWin81, "none|ctcp|dctcp", 0, 0, nullptr, "", kCongestionEffect,
+     kRefTcp},
+    {"congestionprovider", kWin10, kWin10, "none|ctcp|dctcp|newreno|cubic", 0, 0, "cubic", "",
+     "The congestion control of new connections; cubic is the default from version 1709 on.",
+     kRefCubic},
+    {"congestionprovider", kWin11, kLastKind, "none|ctcp|dctcp|newreno|cubic|bbr2", 0, 0, "cubic",
+     "bbr2",
+     "The congestion control of new connections. bbr2 is reported to break local proxies and "
+     "loopback connections; whether it helps is disputed.",
+     kRefBbr2},
+    {"ecncapability", kWinVista, kWin10, kOnOff, 0, 0, "disabled", "", kEcnEffect, kRefTcp},
+    {"ecncapability", kWin11, kLastKind, kOnOff, 0, 0, nullptr, "", kEcnEffect, kRefTcp},
+    {"timestamps", kWinVista, kWin10, kOnOff, 0, 0, "disabled", "", kTimestampsEffect, kRefTcp},
+    {"timestamps", kWin11, kLastKind, kOnOff, 0, 0, nullptr, "", kTimestampsEffect, kRefTcp},
+    {"rss", kWinVista, kLastKind, kOnOff, 0, 0, "enabled", "disabled", kRssEffect, kRefTcp},
+    {"rsc", kWin8, kLastKind, kOnOff, 0, 0, "enabled", "", kRscEffect, kRefTcp},
+    {"initialrto", kWin8, kLastKind, nullptr, 300, 3000, nullptr, "", kRtoEffect, kRefTcp},
+};
+
+constexpr std::uint32_t kMtuMinimum = 576, kMtuMaximum = 65535;
+
+std::vector<std::string> Split(const char* text) {
+  std::vector<std::string> parts;
+  if (text == nullptr || *text == '\0') return parts;
+  std::string part;
+  for (const char* c = text;; ++c) {
+    if (*c == '|' || *c == '\0') {
+      parts.push_back(part);
+      part.clear();
+      if (*c == '\0') return parts;
+    } else {
+      part += *c;
+    }
+  }
+}
+
+const Row* RowOf(int kind, const std::string& name) {
+  for (const Row& r : kRows)
+    if (name == r.name && kind >= r.firstKind && kind <= r.lastKind) return &r;
+  return nullptr;
+}
+
+// A whole decimal number within [minimum, maximum].
+bool InRange(const std::string& text, std::uint32_t minimum, std::uint32_t maximum) {
+  if (text.empty() || text.size() > 5) return false;
+  std::uint32_t n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  return n >= minimum && n <= maximum;
+}
+
+std::string Range(std::uint32_t minimum, std::uint32_t maximum) {
+  return "a number from " + std::to_string(minimum) + " to " + std::to_string(maximum);
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// The blank-separated words of a line.
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  for (std::size_t i = 0; i < line.size();) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    const std::size_t start = i;
+    while (i < line.size() && !IsBlank(line[i])) ++i;
+    if (i > start) words.push_back(line.substr(start, i - start));
+  }
+  return words;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  lines.push_back(text.substr(start));
+  return lines;
+}
+
+void Put(std::vector<TcpValue>* values, std::string name, std::string value) {
+  for (TcpValue& v : *values) {
+    if (v.name == name) {
+      v.value = std::move(value);
+      return;
+    }
+  }
+  values->push_back({std::move(name), std::move(value)});
+}
+
+std::string ConnectionOf(const TcpValue& value) {
+  return value.name.substr(std::strlen(kInterfaceMtuPrefix));
+}
+
+bool IsMtu(const TcpValue& value) {
+  return value.name.compare(0, std::strlen(kInterfaceMtuPrefix), kInterfaceMtuPrefix) == 0;
+}
+
+}  // namespace
+
+bool HasModernTcpSettings(int kind) { return IsVistaOrLater(kind); }
+
+std::vector<TcpSettingInfo> TcpSettingsFor(int kind) {
+  std::vector<TcpSettingInfo> settings;
+  for (const Row& r : kRows) {
+    if (kind < r.firstKind || kind > r.lastKind) continue;
+    settings.push_back({r.name, Split(r.values), r.minimum, r.maximum,
+                        r.defaultValue ? r.defaultValue : kNotDocumented, Split(r.hurts), r.effect,
+                        r.source});
+  }
+  return settings;
+}
+
+std::vector<std::string> TcpSettingNames(int kind) {
+  std::vector<std::string> names;
+  for (const Row& r : kRows)
+    if (kind >= r.firstKind && kind <= r.lastKind) names.push_back(r.name);
+  return names;
+}
+
+bool IsTcpSettingName(const std::string& name) {
+  for (const Row& r : kRows)
+    if (name == r.name) return true;
+  const std::string prefix = kInterfaceMtuPrefix;
+  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
+  for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c < 0x20 || c == 0x7f || c == '"') return false;
+  }
+  return true;
+}
+
+std::string CheckTcpValue(int kind, const TcpValue& value) {
+  if (!HasModernTcpSettings(kind)) return kNeedsVista;
+  if (IsMtu(value)) {
+    if (!IsTcpSettingName(value.name)) return "\"" + ConnectionOf(value) + "\" is not a connection name netsh can take";
+    if (!InRange(value.value, kMtuMinimum, kMtuMaximum))
+      return "the MTU of \"" + ConnectionOf(value) + "\" must be " + Range(kMtuMinimum, kMtuMaximum) +
+             ", not \"" + value.value + "\"";
+    return "";
+  }
+  const Row* row = RowOf(kind, value.name);
+  if (row == nullptr) return std::string(OSName(kind)) + " has no TCP setting \"" + value.name + "\"";
+  if (row->values == nullptr) {
+    if (InRange(value.value, row->minimum, row->maximum)) return "";
+    return "\"" + value.name + "\" takes " + Range(row->minimum, row->maximum) + " on " +
+           OSName(kind) + ", not \"" + value.value + "\"";
+  }
+  const std::vector<std::string> words = Split(row->values);
+  std::string list;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (words[i] == value.value) return "";
+    list += (i == 0 ? "" : i + 1 == words.size() ? " or " : ", ") + words[i];
+  }
+  return "\"" + value.name + "\" takes " + list + " on " + OSName(kind) + ", not \"" +
+         value.value + "\"";
+}
+
+std::string NetshCommand(int kind, const TcpValue& value) {
+  if (IsMtu(value))
+    return "interface ipv4 set subinterface \"" + ConnectionOf(value) + "\" mtu=" + value.value +
+           " store=persistent";
+  // From 8 on the global congestion provider is gone: each template has one,
+  // and connections to the Internet take the "internet" template's.
+  if (value.name == "congestionprovider" && kind >= kWin8)
+    return "interface tcp set supplemental template=internet congestionprovider=" + value.value;
+  return "interface tcp set global " + value.name + "=" + value.value;
+}
+
+std::string NetshScript(int kind, const std::vector<TcpValue>& values) {
+  std::string script;
+  for (const TcpValue& v : values) script += NetshCommand(kind, v) + "\r\n";
+  return script;
+}
+
+std::string NetshBatchFile(int kind, const std::vector<TcpValue>& values) {
+  std::string text = "@echo off\r\nrem The TCP settings of " + std::string(OSName(kind)) +
+                     " and later, written by Internet Zelvora.\r\n";
+  for (const TcpValue& v : values) {
+    std::string command = NetshCommand(kind, v);
+    // A batch file expands %; a connection name keeps its own.
+    for (std::size_t at = 0; (at = command.find('%', at)) != std::string::npos; at += 2)
+      command.insert(at, 1, '%');
+    std::string shown = v.name + "=" + v.value;
+    for (std::size_t at = 0; (at = shown.find('%', at)) != std::string::npos; at += 2)
+      shown.insert(at, 1, '%');
+    text += "netsh " + command + "\r\n";
+    text += "if errorlevel 1 (\r\n  echo Internet Zelvora: netsh refused " + shown +
+            ".\r\n  exit /b 1\r\n)\r\n";
+  }
+  return text + "exit /b 0\r\n";
+}
+
+std::vector<TcpValue> ReadTcpDump(const std::string& output) {
+  std::vector<TcpValue> values;
+  for (const std::string& line : Lines(output)) {
+    const std::vector<std::string> words = Words(line);
+    if (words.size() < 3 || Lower(words[0]) != "set") continue;
+    const std::string what = Lower(words[1]);
+    if (what != "global" && what != "supplemental") continue;
+    std::vector<TcpValue> pairs;
+    bool internet = what == "global";
+    for (std::size_t i = 2; i < words.size(); ++i) {
+      const std::size_t eq = words[i].find('=');
+      if (eq == std::string::npos) {
+        // The template may be given by position: "set supplemental internet ...".
+        if (what == "supplemental" && i == 2) internet = Lower(words[i]) == "internet";
+        continue;
+      }
+      const std::string name = Lower(words[i].substr(0, eq));
+      const std::string value = Lower(words[i].substr(eq + 1));
+      if (name == "template") {
+        internet = value == "internet";
+      } else if (!name.empty() && !value.empty()) {
+        pairs.push_back({name, value});
+      }
+    }
+    if (!internet) continue;
+    for (TcpValue& v : pairs) Put(&values, std::move(v.name), std::move(v.value));
+  }
+  return values;
+}
+
+std::vector<TcpValue> ReadSubinterfaces(const std::string& output) {
+  std::vector<TcpValue> values;
+  for (std::string line : Lines(output)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::size_t at = 0;
+    std::string mtu;
+    int numbers = 0;
+    for (; numbers < 4; ++numbers) {
+      while (at < line.size() && IsBlank(line[at])) ++at;
+      const std::size_t start = at;
+      while (at < line.size() && line[at] >= '0' && line[at] <= '9') ++at;
+      if (at == start || (at < line.size() && !IsBlank(line[at]))) break;
+      if (numbers == 0) mtu = line.substr(start, at - start);
+    }
+    if (numbers < 4) continue;
+    while (at < line.size() && IsBlank(line[at])) ++at;
+    std::size_t end = line.size();
+    while (end > at && IsBlank(line[end - 1])) --end;
+    if (end == at) continue;
+    Put(&values, kInterfaceMtuPrefix + line.substr(at, end - at), mtu);
+  }
+  return values;
+}
+
+}  // namespace iz

@@ -1,0 +1,148 @@
+// `/tcp` against the stand-in netsh (tests/e2e/netsh_standin), put in the
+// prefix's system folders for the test: the program must find it by its full
+// path (a 32-bit program reaches the 64-bit folder through Sysnative), read
+// its German-labelled answers, set values all or none, and leave everything
+// as it was when one is refused.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/ui_driver.h"
+#include "shared/netsh_standin.h"
+
+namespace e2e {
+namespace {
+
+constexpr const char* kState = "C:\\iz-netsh\\state.txt";
+constexpr const char* kLog = "C:\\iz-netsh\\log.txt";
+
+std::string ReadText(const char* path) {
+  std::string text;
+  HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(f);
+  return text;
+}
+
+void WriteText(const char* path, const std::string& text) {
+  HANDLE f = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE) << path;
+  DWORD written = 0;
+  WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
+std::size_t Runs() {
+  const std::string log = ReadText(kLog);
+  std::size_t n = 0;
+  for (char c : log) n += c == '\n';
+  return n;
+}
+
+// Wine's netsh.exe set aside in both system folders and the stand-in in its
+// place, for the life of the object.
+class StandInNetsh {
+ public:
+  explicit StandInNetsh(const iz::test::NetshState& state) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    folders_ = {std::string(windows) + "\\Sysnative", std::string(windows) + "\\syswow64"};
+    std::string standIn = ProgramPath();
+    standIn = standIn.substr(0, standIn.find_last_of('\\') + 1) + "netsh_standin.exe";
+    for (const std::string& folder : folders_) {
+      const std::string netsh = folder + "\\netsh.exe", aside = netsh + ".wine";
+      if (GetFileAttributesA(aside.c_str()) == INVALID_FILE_ATTRIBUTES)
+        EXPECT_TRUE(MoveFileA(netsh.c_str(), aside.c_str())) << netsh;
+      EXPECT_TRUE(CopyFileA(standIn.c_str(), netsh.c_str(), FALSE)) << standIn << " to " << netsh;
+    }
+    CreateDirectoryA("C:\\iz-netsh", nullptr);
+    DeleteFileA(kLog);
+    WriteText(kState, state.Text());
+  }
+  ~StandInNetsh() {
+    for (const std::string& folder : folders_) {
+      const std::string netsh = folder + "\\netsh.exe", aside = netsh + ".wine";
+      DeleteFileA(netsh.c_str());
+      MoveFileA(aside.c_str(), netsh.c_str());
+    }
+    DeleteFileA(kState);
+    DeleteFileA(kLog);
+    RemoveDirectoryA("C:\\iz-netsh");
+    SetWindowsVersion("");
+    RemoveBackupFolder();
+  }
+  iz::test::NetshState State() const { return iz::test::NetshState::Parse(ReadText(kState)); }
+
+ private:
+  std::vector<std::string> folders_;
+};
+
+struct Case {
+  const char* version;
+  bool templates;  // 8 and later: the congestion provider is the internet template's
+  const char* congestionLine;
+};
+
+class ModernTcpE2E : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ModernTcpE2E, ListsThenSetsInThreeRunsOfNetsh) {
+  const Case& c = GetParam();
+  StandInNetsh netsh(iz::test::FreshNetsh(c.templates));
+  SetWindowsVersion(c.version);
+
+  const CommandRun listed = RunCommandLine("/tcp");
+  ASSERT_EQ(listed.exitCode, 0u);
+  ASSERT_FALSE(listed.lines.empty());
+  EXPECT_EQ(listed.lines[0], "autotuninglevel\tnormal\tnormal");
+  EXPECT_EQ(listed.lines[1], c.congestionLine);
+  EXPECT_EQ(Runs(), 1u);
+
+  const CommandRun set = RunCommandLine("/tcp AutoTuningLevel=restricted congestionprovider=ctcp rss=enabled");
+  ASSERT_EQ(set.exitCode, 0u) << (set.lines.empty() ? "" : set.lines.back());
+  EXPECT_EQ(set.lines.front(), "autotuninglevel\trestricted\tnormal");
+  EXPECT_EQ(set.lines.back(), "2 settings changed.");
+  EXPECT_EQ(Runs(), 4u);  // the listing's one, then read, write, read
+  const iz::test::NetshState after = netsh.State();
+  EXPECT_EQ(*after.Get("autotuninglevel"), "restricted");
+  EXPECT_EQ(*after.Get("congestionprovider"), "ctcp");
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, ModernTcpE2E,
+                         ::testing::Values(Case{"win7", false, "congestionprovider\tnone\tnone"},
+                                           Case{"win10", true, "congestionprovider\tcubic\tcubic"}));
+
+TEST(ModernTcpE2ERefused, ARefusalLeavesEverySettingAsItWas) {
+  iz::test::NetshState fresh = iz::test::FreshNetsh(true);
+  fresh.refuse = {"rsc"};
+  StandInNetsh netsh(fresh);
+  SetWindowsVersion("win10");
+
+  const CommandRun refused =
+      RunCommandLine("/tcp autotuninglevel=disabled timestamps=enabled rsc=disabled");
+  EXPECT_EQ(refused.exitCode, 1u);
+  ASSERT_FALSE(refused.lines.empty());
+  EXPECT_EQ(refused.lines[0], "Internet Zelvora: netsh refused rsc=disabled: Der Parameter ist falsch.");
+  EXPECT_EQ(netsh.State().values, fresh.values);
+  EXPECT_EQ(Runs(), 3u);
+
+  // Not this Windows' name or value, and before Vista: netsh never runs.
+  SetWindowsVersion("win7");
+  const CommandRun unknown = RunCommandLine("/tcp rsc=disabled");
+  EXPECT_EQ(unknown.exitCode, 2u);
+  ASSERT_FALSE(unknown.lines.empty());
+  EXPECT_EQ(unknown.lines[0], "Internet Zelvora: Windows 7 has no TCP setting \"rsc\".");
+  SetWindowsVersion("winxp");
+  const CommandRun old = RunCommandLine("/tcp");
+  EXPECT_EQ(old.exitCode, 1u);
+  ASSERT_FALSE(old.lines.empty());
+  EXPECT_EQ(old.lines[0], "Internet Zelvora: The modern TCP settings need Windows Vista or later.");
+  EXPECT_EQ(Runs(), 3u);
+}
+
+}  // namespace
+}  // namespace e2e

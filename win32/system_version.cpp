@@ -1,0 +1,44 @@
+// The version of the running Windows. GetVersionExA reports 6.2 on 8.1 and
+// later to a program whose manifest does not name them, and a manifest can
+// never name the systems to come; RtlGetVersion in ntdll.dll answers the
+// truth on the NT family. It is looked up at run time: NT 4.0 lacks it, and
+// the 9x family has no ntdll.dll to speak of.
+#include <cstring>
+
+#include "win32/late_bound.h"
+#include "win32/win32_platform.h"
+
+namespace iz::win32 {
+
+bool Win32Platform::GetVersion(VersionInfo& info) {
+  OSVERSIONINFOA v{};
+  static_assert(sizeof(v) == 148, "the version record the OS detection relies on");
+  v.dwOSVersionInfoSize = sizeof(v);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  BOOL ok = GetVersionExA(&v);
+#pragma GCC diagnostic pop
+  if (!ok) return false;
+  info.platformId = v.dwPlatformId;
+  info.major = v.dwMajorVersion;
+  info.minor = v.dwMinorVersion;
+  info.csdVersion.assign(v.szCSDVersion, strnlen(v.szCSDVersion, sizeof(v.szCSDVersion)));
+  // The 9x family keeps its version in the build number's high word.
+  info.build = v.dwPlatformId == VER_PLATFORM_WIN32_NT ? v.dwBuildNumber : v.dwBuildNumber & 0xFFFF;
+  if (v.dwPlatformId != VER_PLATFORM_WIN32_NT) return true;
+
+  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+  const auto rtlGetVersion = SystemFunction<RtlGetVersionFn>("ntdll.dll", "RtlGetVersion");
+  OSVERSIONINFOW w{};
+  w.dwOSVersionInfoSize = sizeof(w);
+  if (rtlGetVersion == nullptr || rtlGetVersion(&w) != 0) return true;
+  info.major = w.dwMajorVersion;
+  info.minor = w.dwMinorVersion;
+  info.build = w.dwBuildNumber;
+  char csd[sizeof w.szCSDVersion];
+  const int n = WideCharToMultiByte(CP_ACP, 0, w.szCSDVersion, -1, csd, sizeof csd, nullptr, nullptr);
+  if (n > 0) info.csdVersion.assign(csd, strnlen(csd, sizeof csd));
+  return true;
+}
+
+}  // namespace iz::win32
