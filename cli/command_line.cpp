@@ -229,15 +229,17 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
   // change; nobody can answer here, so the change is not made.
   const int kind = GetOSKind(platform);
   JournalRun run(registry, profiles, platform, kOptimizeCommand, WithoutRecord::Refuse);
-  ApplySettings(kind, panel, run.TickedAdapters(kind), registry, profiles, run.Before());
+  const std::vector<Adapter> ticked = run.TickedAdapters(kind);
+  ApplySettings(kind, panel, ticked, registry, profiles, run.Before());
+  SetTickedInterfaceMtus(registry, platform, kind, panel, ticked);
   run.Finish();
   print("Optimized for " + ProfileText(panel) + ".");
   print("Restart the computer for the new settings to take effect.");
   return kExitOk;
 }
 
-// As the window's Undo, but without asking: the question's lines are said
-// and the answer is yes. A newest record that cannot be used is only named;
+// As the window's Undo, but without asking: what it does is said, and then
+// done. A newest record that cannot be used is only named;
 // setting it aside is left to the window, where it is asked for.
 int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, const Print& print) {
   Journal journal(registry, profiles, platform);
@@ -251,7 +253,7 @@ int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, co
     if (!plan.damage.empty()) print(kSetAsideInTheWindow);
     return kExitFailed;
   }
-  PrintLines(print, UndoQuestion(plan));
+  PrintLines(print, UndoStatement(plan));
   const UndoResult undone = journal.Undo(plan);
   for (const std::string& failure : undone.failures) print("Internet Zelvora: " + failure);
   if (!undone.failures.empty()) return kExitFailed;

@@ -2,6 +2,7 @@
 #include "commands/modern_tcp.h"
 
 #include "model/writer_lock.h"
+#include "optimize/interface_mtu.h"
 #include "snapshot/snapshot.h"
 #include "store/error.h"
 
@@ -69,7 +70,22 @@ TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Pla
   if (!access.Write(changes, &error)) throw Error(error);
   const std::vector<TcpValue> after = ReadOrRaise(access, names);
   run.Finish();
-  return {after, changes.size()};
+  // Counted as changed only where netsh reports the new value: a netsh that
+  // answers nothing changes nothing that can be told.
+  std::size_t changed = 0;
+  for (const TcpValue& c : changes)
+    if (const std::string* now = Find(after, c.name); now != nullptr && *now == c.value) ++changed;
+  return {after, changed};
+}
+
+void SetTickedInterfaceMtus(RawRegistry& registry, Platform& platform, int kind,
+                            const Panel& panel, const std::vector<Adapter>& ticked) {
+  const std::vector<TcpValue> wanted = InterfaceMtus(registry, kind, panel, ticked);
+  if (wanted.empty()) return;
+  std::vector<TcpValue> before;
+  // The journal keeps `before` beside the registry's values once it has
+  // a place for them.
+  SetInterfaceMtus(*OpenNetsh(platform, kind), wanted, &before);
 }
 
 }  // namespace iz

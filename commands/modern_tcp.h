@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "adapters/adapters.h"
 #include "journal/journal.h"
+#include "model/panel.h"
 #include "model/platform.h"
 #include "modern/netsh.h"
 #include "modern/tcp_table.h"
@@ -40,5 +42,10 @@ struct TcpApplied {
 TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
                             TcpSettingsAccess& access, int kind,
                             const std::vector<TcpValue>& wanted, WithoutRecord without);
+
+// Optimize's step on Vista and later, after its registry writes: the
+// panel's MTU set through netsh on each ticked adapter's interface.
+void SetTickedInterfaceMtus(RawRegistry& registry, Platform& platform, int kind,
+                            const Panel& panel, const std::vector<Adapter>& ticked);
 
 }  // namespace iz

@@ -3,6 +3,7 @@
 #include "commands/izelvora.h"
 #include "model/restart.h"
 #include "optimize/apply.h"
+#include "commands/modern_tcp.h"
 #include "journal/journal.h"
 
 namespace iz {
@@ -53,7 +54,9 @@ void TIZelvora::OnOptimize() {
 
 void TIZelvora::ApplySettings(int kind) {
   JournalRun run = Journaled(kOptimizeCommand);
-  iz::ApplySettings(kind, *this, run.TickedAdapters(kind), registry_, profiles_, run.Before());
+  const std::vector<Adapter> ticked = run.TickedAdapters(kind);
+  iz::ApplySettings(kind, *this, ticked, registry_, profiles_, run.Before());
+  SetTickedInterfaceMtus(registry_, platform_, kind, *this, ticked);
   run.Finish();
 }
 

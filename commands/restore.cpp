@@ -21,14 +21,16 @@ void TIZelvora::RestoreDefaults(int kind) {
   JournalRun run = Journaled(kRestoreDefaultsCommand);
   iz::RestoreDefaults(kind, *this, run.TickedAdapters(kind), registry_, profiles_, platform_,
                       run.Before());
+  // Only once the record is whole: a restart right away would leave it cut.
   run.Finish();
+  OfferDefaultsRestart(kind, platform_);
 }
 
 void TIZelvora::OnBackup() { SaveSettings(registry_, profiles_, platform_); }
 
 void TIZelvora::OnRestorePrevious() {
   JournalRun run = Journaled(kRestorePreviousCommand);
-  RestoreSavedSettings(registry_, profiles_, platform_, run.Before());
+  RestoreSavedSettings(registry_, profiles_, platform_, run.BeforeWritingValues());
   run.Finish();
 }
 

@@ -18,7 +18,7 @@ constexpr const char* kRecordExtension = ".reg";
 constexpr const char* kOldPortsExtension = ".ini";
 constexpr const char* kFormat = "2";
 constexpr std::size_t kStampLength = 19;  // "2026-12-07 14.03.12"
-constexpr int kSequenceDigits = 4;
+constexpr std::size_t kSequenceDigits = 4;
 constexpr const char* kEol = "\r\n";
 constexpr std::size_t kMostNamed = 5;
 
@@ -34,6 +34,21 @@ constexpr const char* kOlderVersion =
     "change left";
 constexpr const char* kNotComplete = "%s is not complete: ";
 constexpr const char* kPortRefused = "Win.ini [Ports] %s cannot be recorded: ";
+constexpr const char* kKeyRefused =
+    "The key %s cannot be recorded: its name holds \"]\" or a control character, which Undo "
+    "could not read back";
+constexpr const char* kValueRefused =
+    "%s cannot be recorded: it is none of the values Internet Zelvora writes";
+constexpr const char* kTcpRefused = "The modern TCP setting %s cannot be recorded: ";
+constexpr const char* kTcpUnreadable = "The modern TCP settings cannot be read: ";
+constexpr const char* kUnableToFinish = "Unable to finish %s, which was cut while it was written";
+// A record holds the map, the adapters' values and the modern TCP settings:
+// more rows than those can fill is no record of this program's, and is
+// refused as soon as it is counted rather than read whole.
+constexpr std::size_t kMostExtraRows = 1024;
+constexpr std::size_t kMostTcpRows = 256;
+constexpr const char* kNewTmp = ".new.tmp";
+constexpr const char* kOldTmp = ".old.tmp";
 
 // The record's own lines: ";#" lines carry what regedit need not see, ";>"
 // lines the values as the command left them.
@@ -81,15 +96,17 @@ bool ValidStamp(const std::string& b) {
 
 // A record's name taken apart: "<stamp> #<sequence> <command>.reg", or an
 // older version's "<stamp>[.NN] <command>.reg"; ".damaged" after either when
-// set aside.
+// set aside. The sequence has as many digits as it needs: compared as
+// digits, it has no highest number.
 struct RecordName {
   std::string base;  // the file name without extension: the stamp first
   std::size_t commandAt = 0;
-  long sequence = 0;    // 0: an older version's record, older than every other
-  int oldSequence = 0;  // its ".NN"
+  std::string sequence;  // its digits, no leading zero; empty: an older version's record
+  int oldSequence = 0;   // its ".NN"
   bool setAside = false;
 
   bool operator<(const RecordName& o) const {
+    if (sequence.size() != o.sequence.size()) return sequence.size() < o.sequence.size();
     if (sequence != o.sequence) return sequence < o.sequence;
     const int stamps = base.compare(0, kStampLength, o.base, 0, kStampLength);
     return stamps != 0 ? stamps < 0 : oldSequence < o.oldSequence;
@@ -120,14 +137,15 @@ bool ParseRecordName(const std::string& file, const std::string& extension, Reco
   const std::string& b = r->base;
   if (!ValidStamp(b)) return false;
   std::size_t at = kStampLength;
-  r->sequence = 0;
+  r->sequence.clear();
   r->oldSequence = 0;
   if (b.compare(at, 2, " #") == 0) {
     std::size_t digits = 0;
-    while (Digits(b, at + 2 + digits, 1) && digits < 9) ++digits;
-    r->sequence =
-        digits < static_cast<std::size_t>(kSequenceDigits) ? 0 : Number(b, at + 2, digits);
-    if (r->sequence == 0) return false;
+    while (Digits(b, at + 2 + digits, 1)) ++digits;
+    if (digits < kSequenceDigits) return false;
+    const std::size_t first = b.find_first_not_of('0', at + 2);
+    if (first >= at + 2 + digits) return false;  // #0000 is none
+    r->sequence = b.substr(first, at + 2 + digits - first);
     at += 2 + digits;
   } else if (at < b.size() && b[at] == '.') {
     r->oldSequence = Digits(b, at + 1, 2) ? Number(b, at + 1, 2) : 0;
@@ -136,6 +154,19 @@ bool ParseRecordName(const std::string& file, const std::string& extension, Reco
   }
   r->commandAt = at + 1;
   return at + 1 < b.size() && b[at] == ' ';
+}
+
+// The number after sequence ("" for none yet), at least four digits.
+std::string NextSequence(std::string digits) {
+  std::size_t i = digits.size();
+  for (; i > 0 && digits[i - 1] == '9'; --i) digits[i - 1] = '0';
+  if (i == 0) {
+    digits.insert(digits.begin(), '1');
+  } else {
+    ++digits[i - 1];
+  }
+  if (digits.size() < kSequenceDigits) digits.insert(0, kSequenceDigits - digits.size(), '0');
+  return digits;
 }
 
 // The records in the order they were made; set-aside ones only when asked.
@@ -166,38 +197,136 @@ std::string ShownTime(const std::string& stamp) {
   return shown;
 }
 
-bool SameValue(const RegValueRecord& a, const RegValueRecord& b) {
-  return a.root == b.root && map::SameKeyPath(a.keyPath.c_str(), b.keyPath.c_str()) &&
-         map::SameName(a.name.c_str(), b.name.c_str());
+// A value's place as one text, compared as the registry compares (case
+// aside, one leading backslash aside), so that rows are found by sorting
+// rather than by comparing each with every other.
+std::string PlaceKey(HKey root, const std::string& key, const std::string& name) {
+  std::string k(1, root == kHKCU ? 'U' : 'M');
+  for (std::size_t i = !key.empty() && key[0] == '\\' ? 1 : 0; i < key.size(); ++i)
+    k += map::detail::LowerAscii(key[i]);
+  k += '\0';
+  for (char c : name) k += map::detail::LowerAscii(c);
+  return k;
 }
 
+// The rows of a record by place: the index of each.
+class RowIndex {
+ public:
+  explicit RowIndex(const std::vector<RegValueRecord>& rows) {
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      places_.emplace_back(PlaceKey(rows[i].root, rows[i].keyPath, rows[i].name), i);
+    std::sort(places_.begin(), places_.end());
+  }
+  // The index of the row at r's place, or npos.
+  std::size_t Find(const RegValueRecord& r) const {
+    const std::string k = PlaceKey(r.root, r.keyPath, r.name);
+    const auto at = std::lower_bound(places_.begin(), places_.end(),
+                                     std::pair<std::string, std::size_t>(k, 0));
+    return at != places_.end() && at->first == k ? at->second : std::string::npos;
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::size_t>> places_;
+};
+
 // The values a record of the family holds: the family's part of the map,
-// each once, then the extra values that the map lacks.
+// each once, then the extra values that the map lacks, each once.
 std::vector<RegValueRecord> RowsOf(map::System family, const std::vector<RegValueRecord>& extra,
                                    std::size_t* mapRows = nullptr) {
-  std::vector<RegValueRecord> rows;
-  const auto add = [&rows](HKey root, const std::string& key, const std::string& name) {
-    RegValueRecord r;
-    r.root = root;
-    r.keyPath = key;
-    r.name = name;
-    if (std::none_of(rows.begin(), rows.end(),
-                     [&](const RegValueRecord& o) { return SameValue(o, r); })) {
-      rows.push_back(std::move(r));
-    }
-  };
+  std::vector<RegValueRecord> all;
   for (const map::Location& l : map::kParameterMap) {
-    if (map::OfSystem(l, family)) add(l.root, l.key, l.value);
+    if (!map::OfSystem(l, family)) continue;
+    RegValueRecord r;
+    r.root = l.root;
+    r.keyPath = l.key;
+    r.name = l.value;
+    all.push_back(std::move(r));
   }
-  if (mapRows != nullptr) *mapRows = rows.size();
-  for (const RegValueRecord& e : extra) add(e.root, e.keyPath, e.name);
+  const std::size_t mapped = all.size();
+  for (const RegValueRecord& e : extra) {
+    RegValueRecord r;
+    r.root = e.root;
+    r.keyPath = e.keyPath;
+    r.name = e.name;
+    all.push_back(std::move(r));
+  }
+  // The first of each place stays.
+  std::vector<std::pair<std::string, std::size_t>> places;
+  for (std::size_t i = 0; i < all.size(); ++i)
+    places.emplace_back(PlaceKey(all[i].root, all[i].keyPath, all[i].name), i);
+  std::sort(places.begin(), places.end());
+  std::vector<bool> repeated(all.size(), false);
+  for (std::size_t i = 1; i < places.size(); ++i) {
+    if (places[i].first == places[i - 1].first) repeated[places[i].second] = true;
+  }
+  std::vector<RegValueRecord> rows;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (i == mapped && mapRows != nullptr) *mapRows = rows.size();
+    if (!repeated[i]) rows.push_back(std::move(all[i]));
+  }
+  if (mapped == all.size() && mapRows != nullptr) *mapRows = rows.size();
   return rows;
 }
 
-// What a value is called in Undo's question: its name, or for a key's
-// default value the key's own name.
-std::string ShortName(const RegValueRecord& r) {
-  return r.name.empty() ? r.keyPath.substr(r.keyPath.rfind('\\') + 1) : r.name;
+// Whether the journal records a value beside the map: one of the map's
+// (of either family: a saved Registry.reg may hold both) or one the adapter
+// step writes, as Backup's reader accepts.
+bool RecordableExtra(const RegValueRecord& r) {
+  return map::FindLocation(r.root, r.keyPath.c_str(), r.name.c_str()) != nullptr ||
+         IsAdapterValue(r.root, r.keyPath, r.name);
+}
+
+bool HoldsControlOrBracket(const std::string& text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u < 0x20 || u == 0x7f || c == ']';
+  });
+}
+
+std::string ShortKey(HKey root, const std::string& path) {
+  return std::string(root == kHKLM ? "HKLM\\" : "HKCU\\") + path;
+}
+
+// The last two names of a key path: "Tcpip\Parameters".
+std::string KeyTail(const std::string& path) {
+  std::size_t cut = path.rfind('\\');
+  if (cut != std::string::npos && cut > 0) cut = path.rfind('\\', cut - 1);
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// What a value is called in Undo's question, once among all: its name and
+// where it is, "TcpWindowSize (Tcpip\Parameters)", an adapter's by the
+// adapter's name, "MTU (Local Area Connection)"; a key's default value by
+// the key's own name.
+std::string LongName(const RegValueRecord& r, const std::vector<Adapter>& adapters) {
+  for (const Adapter& a : adapters) {
+    if (map::SameKeyPath(a.key.c_str(), r.keyPath.c_str()) && r.root == kHKLM)
+      return r.name + " (" + a.name + ")";
+  }
+  if (!r.name.empty()) return r.name + " (" + KeyTail(r.keyPath) + ")";
+  const std::size_t cut = r.keyPath.rfind('\\');
+  if (cut == std::string::npos) return r.keyPath;
+  return r.keyPath.substr(cut + 1) + " (" + KeyTail(r.keyPath.substr(0, cut)) + ")";
+}
+
+// A modern TCP setting as the question names it: "autotuninglevel
+// (netsh)", an interface's MTU "mtu (Local Area Connection)".
+std::string TcpName(const std::string& name) {
+  const std::size_t prefix = std::char_traits<char>::length(kInterfaceMtuPrefix);
+  if (name.compare(0, prefix, kInterfaceMtuPrefix) == 0)
+    return "mtu (" + name.substr(prefix) + ")";
+  return name + " (netsh)";
+}
+
+// A key where the map's values are, or one above such a key.
+bool MapKey(HKey root, const std::string& path) {
+  const std::string key = PlaceKey(root, path, std::string());
+  const std::string below = key.substr(0, key.size() - 1) + "\\";
+  return std::any_of(std::begin(map::kParameterMap), std::end(map::kParameterMap),
+                     [&](const map::Location& l) {
+                       const std::string m = PlaceKey(l.root, l.key, std::string());
+                       return m == key || m.compare(0, below.size(), below) == 0;
+                     });
 }
 
 std::string KeyText(HKey root, const std::string& path) {
@@ -279,6 +408,8 @@ struct ParsedRecord {
   std::string account;
   std::vector<RegValueRecord> rows, before, after;  // before and after in the order of rows
   std::vector<PortEntry> portsBefore, portsAfter;
+  std::vector<TcpValue> tcpBefore;
+  std::vector<std::optional<std::string>> tcpAfter;  // in the order of tcpBefore
   std::vector<KeyName> newKeys;
   bool newSection = false;
   bool finished = false;
@@ -288,10 +419,29 @@ struct ParsedRecord {
   throw Error(InvalidLineText(static_cast<int>(line), path, std::string(), reason));
 }
 
+// `"name"=` at pos; pos ends after the "=".
+bool ParseNameIs(const std::string& text, std::size_t& pos, std::string* name) {
+  if (!ParseQuoted(text, pos, name) || pos >= text.size() || text[pos] != '=') return false;
+  ++pos;
+  return true;
+}
+
+// A key path, lower case, with every key above it: the keys a command may
+// have created for its rows.
+void AddKeyAndParents(HKey root, const std::string& path, std::vector<std::string>* out) {
+  const std::string whole = PlaceKey(root, path, std::string());
+  for (std::size_t cut = whole.find('\\'); cut != std::string::npos;
+       cut = whole.find('\\', cut + 1)) {
+    out->push_back(whole.substr(0, cut) + '\0');
+  }
+  out->push_back(whole);
+}
+
 // The record's text, strictly: every line understood, the parts in their
 // order, and every value of the rows and every port there before and, once
-// the command finished, after it. Raises the first thing wrong, naming the
-// file.
+// the command finished, after it. Extra values only of the kinds the
+// journal records, new keys only those of its rows. Raises the first thing
+// wrong, naming the file.
 void ParseRecord(const std::string& text, const std::string& path, const std::string& command,
                  ParsedRecord* out) {
   std::vector<std::string> lines;
@@ -314,15 +464,20 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
   // that the REGEDIT4 reader names the file's lines.
   std::vector<std::string> beforeLines(lines.size()), afterLines(lines.size());
   beforeLines[0] = afterLines[0] = lines[0];
-  enum Stage { kHead, kFamily, kAccount, kExtras, kBody, kAfterPorts, kAfterRest, kEnded };
+  enum Stage {
+    kHead, kFamily, kAccount, kExtras, kTcp, kBeforePorts, kBody,
+    kAfterPorts, kAfterTcp, kAfterRest, kAfterBody, kEnded
+  };
   Stage stage = kHead;
   std::vector<RegValueRecord> extra;
+  std::vector<std::pair<KeyName, std::size_t>> newKeys;  // each with its line
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const std::string& line = lines[i];
     if (stage == kEnded) Bad(i + 1, path, "text after the end of the record");
     if (line.compare(0, 2, kAfterLine) == 0) {
-      if (stage != kAfterRest) Bad(i + 1, path, "unknown line");
+      if (stage < kAfterTcp) Bad(i + 1, path, "unknown line");
       afterLines[i] = line.substr(2);
+      stage = kAfterBody;
       continue;
     }
     if (line.compare(0, 2, kDirective) != 0) {
@@ -345,7 +500,7 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
     } else if (word == "account" && stage == kAccount && ParseQuoted(arg, pos, &r.account) &&
                pos == arg.size()) {
       stage = kExtras;
-    } else if (word == "extra" && stage == kExtras && r.portsBefore.empty()) {
+    } else if (word == "extra" && stage == kExtras) {
       KeyName key;
       if (!ParseKeyText(arg, &key, &pos) || arg.compare(pos, 1, " ") != 0 ||
           !ParseQuoted(arg, ++pos, &quoted) || pos != arg.size()) {
@@ -355,8 +510,21 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
       e.root = key.root;
       e.keyPath = key.path;
       e.name = quoted;
+      if (!RecordableExtra(e)) Bad(i + 1, path, "a value that the journal never records");
+      if (extra.size() == kMostExtraRows) Bad(i + 1, path, "more values than the journal records");
       extra.push_back(std::move(e));
-    } else if ((word == "before" && stage == kExtras) ||
+    } else if (word == "tcp" && (stage == kExtras || stage == kTcp)) {
+      TcpValue v;
+      if (!ParseNameIs(arg, pos, &v.name) || !ParseQuoted(arg, pos, &v.value) ||
+          pos != arg.size()) {
+        Bad(i + 1, path, "unknown line");
+      }
+      if (!IsTcpSettingName(v.name)) Bad(i + 1, path, "not a modern TCP setting");
+      if (const char* refused = QuotedTextRefusal(v.value)) Bad(i + 1, path, refused);
+      if (r.tcpBefore.size() == kMostTcpRows) Bad(i + 1, path, "more values than the journal records");
+      r.tcpBefore.push_back(std::move(v));
+      stage = kTcp;
+    } else if ((word == "before" && (stage == kExtras || stage == kTcp || stage == kBeforePorts)) ||
                (word == "after" && (stage == kBody || stage == kAfterPorts))) {
       std::vector<PortEntry>& ports = word == "before" ? r.portsBefore : r.portsAfter;
       const std::string head = Quoted(map::kComPorts[ports.size()]) + "=";
@@ -370,44 +538,82 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
       }
       ports.push_back(std::move(port));
       if (ports.size() == map::kComPortsWritten) {
-        stage = word == "before" ? kBody : kAfterRest;
+        stage = word == "before" ? kBody : kAfterTcp;
       } else {
-        stage = word == "before" ? kExtras : kAfterPorts;
+        stage = word == "before" ? kBeforePorts : kAfterPorts;
       }
-    } else if (word == "new-key" && stage == kAfterRest) {
+    } else if (word == "tcp-after" && stage == kAfterTcp) {
+      std::string name;
+      std::optional<std::string> value;
+      if (!ParseNameIs(arg, pos, &name)) Bad(i + 1, path, "unknown line");
+      if (arg.compare(pos, std::string::npos, "-") != 0) {
+        if (!ParseQuoted(arg, pos, &quoted) || pos != arg.size()) Bad(i + 1, path, "unknown value");
+        if (const char* refused = QuotedTextRefusal(quoted)) Bad(i + 1, path, refused);
+        value = std::move(quoted);
+      }
+      if (r.tcpAfter.size() == r.tcpBefore.size() || r.tcpBefore[r.tcpAfter.size()].name != name)
+        Bad(i + 1, path, "not the next modern TCP setting");
+      r.tcpAfter.push_back(std::move(value));
+    } else if (word == "new-key" && (stage == kAfterTcp || stage == kAfterRest)) {
       KeyName key;
       if (!ParseKeyText(arg, &key, &pos) || pos != arg.size()) Bad(i + 1, path, "unknown line");
-      r.newKeys.push_back(std::move(key));
-    } else if (word == "new-section" && stage == kAfterRest && arg == "[Ports]") {
+      newKeys.emplace_back(std::move(key), i + 1);
+      stage = kAfterRest;
+    } else if (word == "new-section" && (stage == kAfterTcp || stage == kAfterRest) &&
+               arg == "[Ports]") {
       r.newSection = true;
-    } else if (word == "end" && (stage == kBody || stage == kAfterRest)) {
-      r.finished = stage == kAfterRest;
+      stage = kAfterRest;
+    } else if (word == "end" && (stage == kBody || stage >= kAfterTcp)) {
+      r.finished = stage != kBody;
       stage = kEnded;
     } else {
       Bad(i + 1, path, "unknown line");
     }
   }
   if (stage != kEnded) throw incomplete("it ends before the end of the record");
+  if (r.finished && r.tcpAfter.size() != r.tcpBefore.size()) {
+    throw incomplete("it does not hold every modern TCP setting as it was after " + command);
+  }
+  {
+    std::vector<std::string> names;
+    for (const TcpValue& v : r.tcpBefore) names.push_back(v.name);
+    std::sort(names.begin(), names.end());
+    if (std::adjacent_find(names.begin(), names.end()) != names.end())
+      throw incomplete("it names a modern TCP setting twice");
+  }
 
   r.rows = RowsOf(r.family, extra);
+  const RowIndex index(r.rows);
+  // Only a key of the rows, or one above it, can have been created for them.
+  std::vector<std::string> creatable;
+  for (const RegValueRecord& row : r.rows) AddKeyAndParents(row.root, row.keyPath, &creatable);
+  std::sort(creatable.begin(), creatable.end());
+  for (auto& [key, line] : newKeys) {
+    if (!std::binary_search(creatable.begin(), creatable.end(),
+                            PlaceKey(key.root, key.path, std::string()))) {
+      Bad(line, path, "a key that none of the record's values lies in");
+    }
+    r.newKeys.push_back(std::move(key));
+  }
   const auto read = [&](const std::vector<std::string>& part, const std::string& when) {
     std::string partText;
-    for (const std::string& line : part) partText += line + kEol;
+    for (const std::string& line : part) partText.append(line).append(kEol);
     RegFileParse parse = ReadRegFile(partText, [&](const RegValueRecord& v) {
-      return std::any_of(r.rows.begin(), r.rows.end(),
-                         [&](const RegValueRecord& row) { return SameValue(row, v); });
+      return index.Find(v) != std::string::npos;
     });
     if (!parse.ok()) {
       throw Error(InvalidLineText(parse.badLine, path, parse.badText, parse.reason));
     }
-    std::vector<RegValueRecord> ordered;
-    for (const RegValueRecord& row : r.rows) {
-      const auto found = std::find_if(parse.records.begin(), parse.records.end(),
-                                      [&](const RegValueRecord& v) { return SameValue(row, v); });
-      if (found == parse.records.end()) {
-        throw incomplete("it does not hold " + ValueLabel(row) + " as it was " + when);
-      }
-      ordered.push_back(*found);
+    std::vector<RegValueRecord> ordered(r.rows.size());
+    std::vector<bool> held(r.rows.size(), false);
+    for (RegValueRecord& v : parse.records) {
+      const std::size_t at = index.Find(v);
+      if (held[at]) throw incomplete("it holds " + ValueLabel(v) + " twice as it was " + when);
+      held[at] = true;
+      ordered[at] = std::move(v);
+    }
+    for (std::size_t at = 0; at < r.rows.size(); ++at) {
+      if (!held[at]) throw incomplete("it does not hold " + ValueLabel(r.rows[at]) + " as it was " + when);
     }
     return ordered;
   };
@@ -490,6 +696,36 @@ void AddKept(std::string& text, const std::vector<std::string>& names, const cha
   text.append(text.back() == ':' ? " ." : ".");
 }
 
+// The journal's listing of its folder, with each record that a replace by
+// renames (the 9x family's) left cut finished the way that replace's mend
+// finishes any file: X missing and X.new.tmp there, it moves in; X there,
+// X.new.tmp is older and goes; X.old.tmp always goes. So a cut record is
+// never silently passed over for the one before. The empty text when
+// listed, else why not.
+std::string ListHistory(Platform& platform, const std::string& history,
+                        std::vector<std::string>* files) {
+  if (!platform.ListFiles(history, files)) return FormatMessage(kUnableToList, history);
+  std::vector<std::string> names = *files;
+  std::sort(names.begin(), names.end());
+  RecordName unused;
+  const std::size_t tail = std::char_traits<char>::length(kNewTmp);
+  for (const std::string& f : names) {
+    const bool finished = EndsWithNoCase(f, kNewTmp), aside = EndsWithNoCase(f, kOldTmp);
+    if (!finished && !aside) continue;
+    const std::string target = f.substr(0, f.size() - tail);
+    if (!ParseRecordName(target, kRecordExtension, &unused)) continue;
+    const std::string path = history + "\\" + f;
+    if (aside || std::binary_search(names.begin(), names.end(), target)) {
+      platform.DeleteFile(path);
+    } else if (platform.RenameFile(path, history + "\\" + target)) {
+      files->push_back(target);
+    } else {
+      return FormatMessage(kUnableToFinish, history + "\\" + target);
+    }
+  }
+  return std::string();
+}
+
 }  // namespace
 
 // What Record holds for Finish: the record's file and text, and what the
@@ -500,16 +736,33 @@ struct Journal::Pending {
   std::vector<RegValueRecord> rows;
   std::vector<KeyName> absentKeys;
   bool portsSectionExisted = true;
+  TcpSettingsAccess* tcpAccess = nullptr;
+  std::vector<TcpValue> tcpBefore;
+  std::optional<std::vector<TcpValue>> tcpAfter;
 };
 
 std::string HistoryFolder(Platform& platform) {
   return BackupFolder(platform) + kHistoryFolderName;
 }
 
-Journal::Journal(RawRegistry& registry, ProfileStrings& profiles, Platform& platform)
-    : registry_(registry), profiles_(profiles), platform_(platform) {}
+Journal::Journal(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+                 TcpSettingsAccess* tcp)
+    : registry_(registry), profiles_(profiles), platform_(platform), tcp_(tcp) {}
 
 Journal::~Journal() = default;
+
+void Journal::AddTcpValues(TcpSettingsAccess& access, std::vector<TcpValue> before) {
+  tcpAccess_ = &access;
+  tcpBefore_ = std::move(before);
+}
+
+void Journal::SetTcpAfter(std::vector<TcpValue> after) {
+  if (pending_) {
+    pending_->tcpAfter = std::move(after);
+  } else {
+    tcpAfter_ = std::move(after);
+  }
+}
 
 std::string Journal::Record(const std::string& command, const std::vector<RegValueRecord>& extra) {
   pending_.reset();
@@ -518,16 +771,26 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   // Backup is checked before History is made in it: through a link, it
   // would be made wherever the link leads.
   if (std::string link = LinkFailure(platform_, backup); !link.empty()) return link;
-  // The Backup folder is made only when History cannot be made without it.
-  if (!platform_.DirectoryExists(history) && !platform_.CreateDirectory(history) &&
-      !(platform_.CreateDirectory(backup) && platform_.CreateDirectory(history))) {
+  // The Backup folder is made only when History cannot be made without it;
+  // both so that only the administrators may write in them.
+  if (!platform_.DirectoryExists(history) && !platform_.CreateAdminsOnlyFolder(history) &&
+      !(platform_.CreateAdminsOnlyFolder(backup) && platform_.CreateAdminsOnlyFolder(history))) {
     return FormatMessage(kUnableToCreateFolder, history);
   }
   if (std::string link = LinkFailure(platform_, history); !link.empty()) return link;
+  for (const std::string& folder : {backup, history}) {
+    if (std::string open = FolderSafetyFailure(platform_, folder); !open.empty()) return open;
+  }
   std::vector<std::string> files;
-  if (!platform_.ListFiles(history, &files)) return FormatMessage(kUnableToList, history);
+  if (std::string listed = ListHistory(platform_, history, &files); !listed.empty()) return listed;
 
   auto pending = std::make_unique<Pending>();
+  pending->tcpAccess = tcpAccess_;
+  pending->tcpBefore = std::move(tcpBefore_);
+  pending->tcpAfter = std::move(tcpAfter_);
+  tcpAccess_ = nullptr;
+  tcpBefore_.clear();
+  tcpAfter_.reset();
   const map::System family =
       IsNTFamily(GetOSKind(platform_)) ? map::System::NT : map::System::Win9x;
   std::size_t mapRows = 0;
@@ -547,6 +810,17 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   try {
     // What Undo could not read is not written.
     if (const char* refused = QuotedTextRefusal(account)) throw Error(account + ": " + refused);
+    for (std::size_t i = mapRows; i < pending->rows.size(); ++i) {
+      const RegValueRecord& e = pending->rows[i];
+      if (HoldsControlOrBracket(e.keyPath))
+        throw Error(FormatMessage(kKeyRefused, ShortKey(e.root, e.keyPath)));
+      if (!RecordableExtra(e)) throw Error(FormatMessage(kValueRefused, ValueLabel(e)));
+    }
+    for (const TcpValue& v : pending->tcpBefore) {
+      if (!IsTcpSettingName(v.name)) throw Error(FormatMessage(kTcpRefused, v.name) + "unknown name");
+      if (const char* refused = QuotedTextRefusal(v.value))
+        throw Error(FormatMessage(kTcpRefused, v.name) + refused);
+    }
     std::vector<std::size_t> missing;
     const std::vector<RegValueRecord> before = CaptureValues(registry_, pending->rows, &missing);
     pending->absentKeys = MissingKeys(registry_, pending->rows, missing);
@@ -564,6 +838,9 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
       const RegValueRecord& e = pending->rows[i];
       Line(text, ";#extra ", KeyText(e.root, e.keyPath) + " ", Quoted(e.name));
     }
+    for (const TcpValue& v : pending->tcpBefore) {
+      Line(text, ";#tcp ", Quoted(v.name) + "=", Quoted(v.value));
+    }
     AddPorts(text, ";#before ", ports);
     text += RegBody(before, "");
   } catch (const Error& e) {
@@ -571,21 +848,26 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   }
 
   // The newest record is the one with the highest number, whatever the
-  // clock said when each was made.
-  long sequence = 0;
+  // clock said when each was made. A number another copy took meanwhile
+  // is passed over: a record is only ever made new, never over another.
+  std::string sequence;
   for (const RecordName& r : RecordsIn(files, kRecordExtension, true)) {
-    sequence = std::max(sequence, r.sequence);
+    if (r.sequence.size() > sequence.size() ||
+        (r.sequence.size() == sequence.size() && r.sequence > sequence)) {
+      sequence = r.sequence;
+    }
   }
-  ++sequence;
-  int digits = kSequenceDigits;
-  for (long n = sequence; n >= 10000; n /= 10) ++digits;
-  pending->path = history + "\\" + StampOf(platform_.Now()) + " #" +
-                  Decimal(static_cast<int>(sequence), digits) + " " + command + kRecordExtension;
   std::string whole = pending->text;
   Line(whole, ";#end");
   if (whole.size() > kMaxSavedFileBytes) return kSavedFileTooLarge;
-  if (!platform_.WriteFileAtomically(pending->path, whole)) {
-    return FormatMessage(kUnableToWrite, pending->path);
+  const std::string stamp = StampOf(platform_.Now());
+  for (int tries = 0;; ++tries) {
+    sequence = NextSequence(sequence);
+    pending->path = history + "\\" + stamp + " #" + sequence + " " + command + kRecordExtension;
+    if (platform_.WriteNewFileAtomically(pending->path, whole)) break;
+    if (tries == 99 || !platform_.FileExists(pending->path)) {
+      return FormatMessage(kUnableToWrite, pending->path);
+    }
   }
 
   // The oldest records go, and an older version's ports part whose record is
@@ -602,7 +884,7 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   }
   for (const RecordName& p : RecordsIn(files, kOldPortsExtension)) {
     const bool kept =
-        p.sequence == 0 &&
+        p.sequence.empty() &&
         std::any_of(records.begin() + static_cast<std::ptrdiff_t>(excess), records.end(),
                     [&](const RecordName& r) { return r.base == p.base; });
     if (!kept) platform_.DeleteFile(history + "\\" + p.base + kOldPortsExtension);
@@ -626,14 +908,45 @@ std::string Journal::Finish() {
     const std::vector<RegValueRecord> after = CaptureValues(registry_, pending->rows);
     const std::vector<PortEntry> ports = CapturePorts(profiles_);
     AddPorts(text, ";#after ", ports);
+    if (!pending->tcpBefore.empty()) {
+      std::vector<TcpValue> tcpAfter;
+      if (pending->tcpAfter) {
+        tcpAfter = *pending->tcpAfter;
+      } else {
+        std::vector<std::string> names;
+        for (const TcpValue& v : pending->tcpBefore) names.push_back(v.name);
+        std::string error;
+        if (pending->tcpAccess == nullptr ||
+            !pending->tcpAccess->Read(names, &tcpAfter, &error)) {
+          throw Error(kTcpUnreadable + error);
+        }
+      }
+      for (const TcpValue& v : pending->tcpBefore) {
+        const auto now = std::find_if(tcpAfter.begin(), tcpAfter.end(),
+                                      [&](const TcpValue& a) { return a.name == v.name; });
+        if (now == tcpAfter.end()) {
+          Line(text, ";#tcp-after ", Quoted(v.name) + "=", "-");
+          continue;
+        }
+        if (const char* refused = QuotedTextRefusal(now->value))
+          throw Error(FormatMessage(kTcpRefused, v.name) + refused);
+        Line(text, ";#tcp-after ", Quoted(v.name) + "=", Quoted(now->value));
+      }
+    }
     // Deepest first, as Undo removes them.
     std::size_t deepest = 0;
     for (const KeyName& key : pending->absentKeys) deepest = std::max(deepest, Depth(key));
     for (std::size_t depth = deepest + 1; depth-- > 0;) {
       for (const KeyName& key : pending->absentKeys) {
-        if (Depth(key) == depth && KeyExists(registry_, key)) {
-          Line(text, ";#new-key ", KeyText(key.root, key.path));
+        // A key that will not open now is left out: Undo could not look
+        // into it either, and a key it leaves is empty and harmless.
+        HKey handle = 0;
+        if (Depth(key) != depth ||
+            registry_.OpenKey(key.root, key.path, kKeyQueryValue, &handle) != kRegOk) {
+          continue;
         }
+        registry_.CloseKey(handle);
+        Line(text, ";#new-key ", KeyText(key.root, key.path));
       }
     }
     if (!pending->portsSectionExisted && PortsSectionThere(profiles_, ports)) {
@@ -655,23 +968,30 @@ UndoPlan Journal::PlanUndo() {
   UndoPlan plan;
   const std::string history = HistoryFolder(platform_);
   if (!platform_.DirectoryExists(history)) return plan;
+  plan.found = true;
   for (const std::string& folder : {BackupFolder(platform_), history}) {
     if (std::string link = LinkFailure(platform_, folder); !link.empty()) {
-      plan.found = true;
       plan.failure = link;
       return plan;
     }
   }
+  for (const std::string& folder : {BackupFolder(platform_), history}) {
+    if (std::string open = FolderSafetyFailure(platform_, folder); !open.empty()) {
+      plan.failure = open;
+      return plan;
+    }
+  }
   std::vector<std::string> files;
-  if (!platform_.ListFiles(history, &files)) {
-    plan.found = true;
-    plan.failure = FormatMessage(kUnableToList, history);
+  if (std::string listed = ListHistory(platform_, history, &files); !listed.empty()) {
+    plan.failure = listed;
     return plan;
   }
   const std::vector<RecordName> records = RecordsIn(files, kRecordExtension);
-  if (records.empty()) return plan;
+  if (records.empty()) {
+    plan.found = false;
+    return plan;
+  }
   const RecordName& newest = records.back();
-  plan.found = true;
   plan.command = newest.base.substr(newest.commandAt);
   plan.time = ShownTime(newest.base.substr(0, kStampLength));
   plan.record = history + "\\" + newest.base + kRecordExtension;
@@ -681,8 +1001,9 @@ UndoPlan Journal::PlanUndo() {
   ParsedRecord r;
   std::vector<RegValueRecord> now;
   std::vector<PortEntry> portsNow;
+  std::vector<TcpValue> tcpNow;
   try {
-    if (newest.sequence == 0) throw Error(FormatMessage(kOlderVersion, plan.record));
+    if (newest.sequence.empty()) throw Error(FormatMessage(kOlderVersion, plan.record));
     damaged = false;
     if (std::string link = LinkFailure(platform_, plan.record); !link.empty()) throw Error(link);
     std::string text;
@@ -700,6 +1021,13 @@ UndoPlan Journal::PlanUndo() {
     damaged = false;
     now = CaptureValues(registry_, r.rows);
     portsNow = CapturePorts(profiles_);
+    if (!r.tcpBefore.empty()) {
+      if (tcp_ == nullptr) throw Error(FormatMessage(kTcpNotHere, plan.command));
+      std::vector<std::string> names;
+      for (const TcpValue& v : r.tcpBefore) names.push_back(v.name);
+      std::string error;
+      if (!tcp_->Read(names, &tcpNow, &error)) throw Error(kTcpUnreadable + error);
+    }
   } catch (const Error& e) {
     (damaged ? plan.damage : plan.failure) = e.what();
     return plan;
@@ -707,19 +1035,37 @@ UndoPlan Journal::PlanUndo() {
   plan.account = r.account;
   const bool sameAccount = r.account == platform_.UserName();
   // Only what the command changed is looked at; of that, what is still as it
-  // left it goes back, and what something else changed since stays.
+  // left it goes back, and what changed since stays, whoever changed it.
+  std::vector<const RegValueRecord*> kept, others;
   for (std::size_t i = 0; i < r.rows.size(); ++i) {
     if (r.after[i] == r.before[i]) continue;
     if (r.rows[i].root == kHKCU && !sameAccount) {
-      plan.otherAccount.push_back(ShortName(r.rows[i]));
+      others.push_back(&r.rows[i]);
     } else if (now[i] == r.before[i]) {
       ++plan.unchanged;
     } else if (now[i] == r.after[i]) {
       plan.values.push_back(r.before[i]);
+      plan.left.push_back(r.after[i]);
     } else {
-      plan.changedSince.push_back(ShortName(r.rows[i]));
+      kept.push_back(&r.rows[i]);
     }
   }
+  // Names unique among all: an adapter's by the adapter's name, looked up
+  // only when one is to be named.
+  std::vector<Adapter> adapters;
+  const auto lookedUp = [&](const RegValueRecord& row) {
+    if (adapters.empty() && IsAdapterValue(row.root, row.keyPath, row.name)) {
+      try {
+        adapters = FindAdapters(registry_, GetOSKind(platform_), true);
+      } catch (const Error&) {
+        // Named by its key instead.
+      }
+    }
+    return LongName(row, adapters);
+  };
+  for (const RegValueRecord& v : plan.values) plan.valueNames.push_back(lookedUp(v));
+  for (const RegValueRecord* row : kept) plan.changedSince.push_back(lookedUp(*row));
+  for (const RegValueRecord* row : others) plan.otherAccount.push_back(lookedUp(*row));
   for (std::size_t i = 0; i < map::kComPortsWritten; ++i) {
     if (r.portsAfter[i] == r.portsBefore[i]) continue;
     if (portsNow[i] == r.portsBefore[i]) {
@@ -730,11 +1076,38 @@ UndoPlan Journal::PlanUndo() {
       plan.changedSince.push_back(map::kComPorts[i]);
     }
   }
+  for (std::size_t i = 0; i < r.tcpBefore.size(); ++i) {
+    const TcpValue& before = r.tcpBefore[i];
+    const std::optional<std::string>& after = r.tcpAfter[i];
+    if (after == before.value) continue;
+    const auto found = std::find_if(tcpNow.begin(), tcpNow.end(),
+                                    [&](const TcpValue& v) { return v.name == before.name; });
+    const std::optional<std::string> current =
+        found == tcpNow.end() ? std::nullopt : std::optional<std::string>(found->value);
+    if (current == before.value) {
+      ++plan.unchanged;
+    } else if (current == after) {
+      plan.tcpBack.push_back(before);
+      plan.tcpLeft.push_back({before.name, *after});
+    } else {
+      plan.changedSince.push_back(TcpName(before.name));
+    }
+  }
   for (const KeyName& key : r.newKeys) {
     if (key.root != kHKCU || sameAccount) plan.createdKeys.push_back(key);
   }
+  // The keys beyond the map that Undo writes to or may remove, each once.
+  const auto outside = [&plan](HKey root, const std::string& path) {
+    if (MapKey(root, path)) return;
+    const std::string name = ShortKey(root, path);
+    if (std::find(plan.outsideKeys.begin(), plan.outsideKeys.end(), name) == plan.outsideKeys.end())
+      plan.outsideKeys.push_back(name);
+  };
+  for (const RegValueRecord& v : plan.values) outside(v.root, v.keyPath);
+  for (const KeyName& key : plan.createdKeys) outside(key.root, key.path);
   plan.createdPortsSection = r.newSection;
   plan.portsBefore = std::move(r.portsBefore);
+  plan.portsAfter = std::move(r.portsAfter);
   return plan;
 }
 
@@ -748,12 +1121,65 @@ UndoResult Journal::Undo(const UndoPlan& plan) {
     result.failures.push_back(plan.failure.empty() ? plan.damage : plan.failure);
     return result;
   }
-  result.failures = PutBackValues(registry_, plan.values);
+  // Read again right before writing: what changed while the question was
+  // open is kept, and named.
+  std::vector<RegValueRecord> values;
+  std::vector<std::size_t> portsBack;
+  std::vector<TcpValue> tcpBack;
+  try {
+    const std::vector<RegValueRecord> now = CaptureValues(registry_, plan.left);
+    for (std::size_t i = 0; i < plan.values.size(); ++i) {
+      if (now[i] == plan.left[i]) {
+        values.push_back(plan.values[i]);
+      } else {
+        result.keptSince.push_back(plan.valueNames[i]);
+      }
+    }
+    const std::vector<PortEntry> portsNow = CapturePorts(profiles_);
+    for (std::size_t index : plan.portsBack) {
+      if (portsNow[index] == plan.portsAfter[index]) {
+        portsBack.push_back(index);
+      } else {
+        result.keptSince.push_back(map::kComPorts[index]);
+      }
+    }
+    if (!plan.tcpBack.empty()) {
+      std::vector<std::string> names;
+      for (const TcpValue& v : plan.tcpLeft) names.push_back(v.name);
+      std::vector<TcpValue> tcpNow;
+      std::string error;
+      if (tcp_ == nullptr) throw Error(FormatMessage(kTcpNotHere, plan.command));
+      if (!tcp_->Read(names, &tcpNow, &error)) throw Error(kTcpUnreadable + error);
+      for (std::size_t i = 0; i < plan.tcpLeft.size(); ++i) {
+        if (std::find(tcpNow.begin(), tcpNow.end(), plan.tcpLeft[i]) != tcpNow.end()) {
+          tcpBack.push_back(plan.tcpBack[i]);
+        } else {
+          result.keptSince.push_back(TcpName(plan.tcpLeft[i].name));
+        }
+      }
+    }
+  } catch (const Error& e) {
+    result.failures.push_back(e.what());
+    return result;
+  }
+  if (!tcpBack.empty()) {
+    // All or nothing, in one run.
+    std::string error;
+    if (tcp_->Write(tcpBack, &error)) {
+      result.written += tcpBack.size();
+    } else {
+      result.failures.push_back(error);
+    }
+  }
+  for (std::string& failure : PutBackValues(registry_, values))
+    result.failures.push_back(std::move(failure));
+  result.written += values.size() + portsBack.size();
+  result.restart = !values.empty() || !portsBack.empty();
   const std::string winIni = WinIniPath(profiles_);
   {
     ProfileFile flushed(profiles_, winIni);
     bool written = true;
-    for (std::size_t index : plan.portsBack) {
+    for (std::size_t index : portsBack) {
       const PortEntry& port = plan.portsBefore[index];
       written &=
           port ? profiles_.WriteString(winIni, map::kSectionPorts, map::kComPorts[index], *port)
@@ -769,14 +1195,13 @@ UndoResult Journal::Undo(const UndoPlan& plan) {
   for (const KeyName& key : plan.createdKeys) {
     HKey handle = 0;
     if (registry_.OpenKey(key.root, key.path, kKeyQueryValue, &handle) != kRegOk) continue;
-    std::uint32_t subKeys = 1, values = 1;
-    const long counted = registry_.QueryKeyCounts(handle, &subKeys, &values);
+    std::uint32_t subKeys = 1, valueCount = 1;
+    const long counted = registry_.QueryKeyCounts(handle, &subKeys, &valueCount);
     registry_.CloseKey(handle);
-    if (counted != kRegOk || subKeys != 0 || values != 0) continue;
+    if (counted != kRegOk || subKeys != 0 || valueCount != 0) continue;
     const long status = registry_.DeleteKey(key.root, key.path);
     if (status != kRegOk && status != kRegNotFound) {
-      result.failures.push_back(FormatMessage(
-          kUnableToRemoveKey, std::string(key.root == kHKLM ? "HKLM\\" : "HKCU\\") + key.path));
+      result.failures.push_back(FormatMessage(kUnableToRemoveKey, ShortKey(key.root, key.path)));
     }
   }
   if (!result.failures.empty()) return result;
@@ -786,18 +1211,24 @@ UndoResult Journal::Undo(const UndoPlan& plan) {
   return result;
 }
 
+// By rename: a record that could not be set aside once is tried the same
+// way again. One that was copied aside already (by an older version, whose
+// delete failed) is the same file twice, and goes.
 std::string Journal::SetAside(const UndoPlan& plan) {
-  const std::string aside = plan.record + kSetAsideSuffix;
-  if (!platform_.CopyFile(plan.record, aside, true) || !platform_.DeleteFile(plan.record)) {
-    return FormatMessage(kUnableToSetAside, plan.record);
-  }
+  const auto setAside = [this](const std::string& path) {
+    const std::string aside = path + kSetAsideSuffix;
+    if (platform_.RenameFile(path, aside)) return true;
+    std::string mine, theirs;
+    return platform_.ReadFile(path, &mine, kMaxSavedFileBytes) == FileRead::Ok &&
+           platform_.ReadFile(aside, &theirs, kMaxSavedFileBytes) == FileRead::Ok &&
+           mine == theirs && platform_.DeleteFile(path);
+  };
+  if (!setAside(plan.record)) return FormatMessage(kUnableToSetAside, plan.record);
   // An older version's ports part goes with its record.
   const std::string ports =
       plan.record.substr(0, plan.record.size() - std::char_traits<char>::length(kRecordExtension)) +
       kOldPortsExtension;
-  if (platform_.FileExists(ports) && platform_.CopyFile(ports, ports + kSetAsideSuffix, true)) {
-    platform_.DeleteFile(ports);
-  }
+  if (platform_.FileExists(ports)) setAside(ports);
   return std::string();
 }
 
@@ -818,8 +1249,12 @@ JournalRun::~JournalRun() {
 }
 
 BeforeWriting JournalRun::Before() {
-  return [this] {
-    const std::string reason = journal_.Record(command_);
+  return [this] { BeforeWritingValues()({}); };
+}
+
+std::function<void(const std::vector<RegValueRecord>&)> JournalRun::BeforeWritingValues() {
+  return [this](const std::vector<RegValueRecord>& values) {
+    const std::string reason = journal_.Record(command_, values);
     recorded_ = reason.empty();
     if (recorded_) return;
     if (without_ == WithoutRecord::Refuse) {
@@ -845,17 +1280,34 @@ std::string UnrecordedChangeQuestion(const std::string& command, const std::stri
          "\n\nThis change could not be undone. Do you want to go on?";
 }
 
-std::string UndoQuestion(const UndoPlan& plan) {
-  const std::size_t back = plan.values.size() + plan.portsBack.size() + plan.unchanged;
-  std::string text = "Undo " + plan.command + " of " + plan.time + "?\n";
-  text.append(std::to_string(back))
-      .append(back == 1 ? " value is put back." : " values are put back.");
-  AddKept(text, plan.changedSince, " value was changed since by another program and is kept: ",
-          " values were changed since by another program and are kept: ");
+namespace {
+
+std::string UndoLines(const UndoPlan& plan) {
+  const std::size_t back = plan.values.size() + plan.portsBack.size() + plan.tcpBack.size();
+  std::string text = "\n" + std::to_string(back);
+  text.append(back == 1 ? " value is put back." : " values are put back.");
+  AddKept(text, plan.changedSince, " value was changed since and is kept: ",
+          " values were changed since and are kept: ");
   const std::string account = " to the account " + plan.account;
   AddKept(text, plan.otherAccount, (" value belongs" + account + " and is kept: ").c_str(),
           (" values belong" + account + " and are kept: ").c_str());
+  if (!plan.outsideKeys.empty()) {
+    text.append("\nKeys beyond the parameter map that are changed: ");
+    for (std::size_t i = 0; i < plan.outsideKeys.size(); ++i)
+      text.append(i == 0 ? "" : ", ").append(plan.outsideKeys[i]);
+    text.append(".");
+  }
   return text;
+}
+
+}  // namespace
+
+std::string UndoQuestion(const UndoPlan& plan) {
+  return "Undo " + plan.command + " of " + plan.time + "?" + UndoLines(plan);
+}
+
+std::string UndoStatement(const UndoPlan& plan) {
+  return "Undoing " + plan.command + " of " + plan.time + ":" + UndoLines(plan);
 }
 
 std::string SetAsideQuestion(const UndoPlan& plan) {
@@ -866,9 +1318,15 @@ std::string SetAsideQuestion(const UndoPlan& plan) {
 }
 
 std::string UndoneText(const UndoResult& result) {
-  return "The change made by " + result.command + " on " + result.time.substr(0, 10) + " at " +
-         result.time.substr(11) +
-         " has been undone. Windows must be restarted before the restored settings take effect.";
+  std::string text = "The change made by " + result.command + " on " + result.time.substr(0, 10) +
+                     " at " + result.time.substr(11) + " has been undone.";
+  if (result.restart) {
+    text += " Windows must be restarted before the restored settings take effect.";
+  }
+  AddKept(text, result.keptSince,
+          " value was changed while the question was open and is kept: ",
+          " values were changed while the question was open and are kept: ");
+  return text;
 }
 
 }  // namespace iz

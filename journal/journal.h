@@ -14,6 +14,7 @@
 
 #include "adapters/adapters.h"
 #include "model/platform.h"
+#include "modern/tcp_settings.h"
 #include "snapshot/reg_file.h"
 #include "store/before_writing.h"
 #include "store/parameter_map.h"
@@ -43,12 +44,17 @@ struct UndoPlan {
   std::string time;                    // when: "2026-12-07 14:03:12"
   std::string account;                 // whose HKEY_CURRENT_USER it recorded
   std::vector<RegValueRecord> values;  // put back: as they were before the command
+  std::vector<RegValueRecord> left;    // each of values as the command left it
+  std::vector<std::string> valueNames;  // each of values as the question names it
   std::vector<std::size_t> portsBack;  // the ports put back, as portsBefore holds them
-  std::vector<std::optional<std::string>> portsBefore;
+  std::vector<std::optional<std::string>> portsBefore, portsAfter;
+  std::vector<TcpValue> tcpBack;          // the modern TCP settings put back, as they were
+  std::vector<TcpValue> tcpLeft;          // each of tcpBack as the command left it
   std::size_t unchanged = 0;              // put back already (a previous Undo that stopped)
-  std::vector<std::string> changedSince;  // kept: changed since by something else
+  std::vector<std::string> changedSince;  // kept: changed since the command
   std::vector<std::string> otherAccount;  // kept: another account's values
   std::vector<KeyName> createdKeys;       // deepest first
+  std::vector<std::string> outsideKeys;   // the keys written or removed that the map lacks
   bool createdPortsSection = false;
 };
 
@@ -57,11 +63,17 @@ struct UndoResult {
   std::string command;                // the command whose change was undone
   std::string time;                   // when it was made: "2026-12-07 14:03:12"
   std::vector<std::string> failures;  // empty: put back, and the record removed
+  std::size_t written = 0;            // the values written back
+  std::vector<std::string> keptSince;  // changed while the question was open, so kept
+  bool restart = false;                // a registry value or a port was written
 };
 
 class Journal {
  public:
-  Journal(RawRegistry& registry, ProfileStrings& profiles, Platform& platform);
+  // tcp reads and sets the modern TCP settings for Undo; without it a
+  // record that changed them cannot be undone here.
+  Journal(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+          TcpSettingsAccess* tcp = nullptr);
   ~Journal();
 
   // Before writing: records every value of the running family's map, the
@@ -69,6 +81,11 @@ class Journal {
   // all but the newest kJournalSize records. The empty text when recorded,
   // else why it was not (nothing of the record is left then).
   std::string Record(const std::string& command, const std::vector<RegValueRecord>& extra = {});
+  // Before Record: the modern TCP settings the command is about to change,
+  // as they stand; the record holds them, and Finish reads them again
+  // through access, or takes what SetTcpAfter gave.
+  void AddTcpValues(TcpSettingsAccess& access, std::vector<TcpValue> before);
+  void SetTcpAfter(std::vector<TcpValue> after);
   // The adapters of a kind that the command writes to: those the user left
   // ticked. Found once for both: when kind is the running one, the next
   // Record takes every adapter's values from this finding instead of looking
@@ -81,9 +98,11 @@ class Journal {
 
   // Reads the newest record whole and compares it with the settings now.
   UndoPlan PlanUndo();
-  // Puts back what the plan says, removes the keys (and the [Ports] section)
-  // that the command created and that are empty now, and removes the record
-  // when all of it went back. Every failure is listed.
+  // Puts back what the plan says, but for what changed while the question was
+  // open (read again just before writing, kept and named), removes the keys
+  // (and the [Ports] section) that the command created and that are empty
+  // now, and removes the record when all of it went back. Every failure is
+  // listed.
   UndoResult Undo(const UndoPlan& plan);
   // Renames a damaged record so that it is kept but no longer the newest:
   // the empty text when done.
@@ -94,7 +113,12 @@ class Journal {
   RawRegistry& registry_;
   ProfileStrings& profiles_;
   Platform& platform_;
+  TcpSettingsAccess* tcp_;
   std::unique_ptr<Pending> pending_;
+  // What AddTcpValues and SetTcpAfter gave, for Record and Finish.
+  TcpSettingsAccess* tcpAccess_ = nullptr;
+  std::vector<TcpValue> tcpBefore_;
+  std::optional<std::vector<TcpValue>> tcpAfter_;
   // What TickedAdapters found, for Record: every adapter's values.
   bool adaptersFound_ = false;
   std::vector<RegValueRecord> adapterRows_;
@@ -117,7 +141,17 @@ class JournalRun {
   JournalRun& operator=(const JournalRun&) = delete;
 
   BeforeWriting Before();
+  // As Before, for a command that writes values it read from a file: they
+  // join the record beside the map and the adapters.
+  std::function<void(const std::vector<RegValueRecord>& values)> BeforeWritingValues();
   void Finish();
+  // Called before Before(): the modern TCP settings the command is about to
+  // change, as they stand now, and how to read them again once it is done
+  // (unless SetTcpAfter gives them).
+  void AddTcpValues(TcpSettingsAccess& access, std::vector<TcpValue> before) {
+    journal_.AddTcpValues(access, std::move(before));
+  }
+  void SetTcpAfter(std::vector<TcpValue> after) { journal_.SetTcpAfter(std::move(after)); }
   // The journal's: the adapters are looked for once, for the record too.
   std::vector<Adapter> TickedAdapters(int kind) { return journal_.TickedAdapters(kind); }
 
@@ -134,6 +168,9 @@ std::string UnrecordedChangeQuestion(const std::string& command, const std::stri
 // What Undo is about to do: "Undo Optimize of 2026-12-07 14:03:12?", the
 // values put back and those kept, one line each.
 std::string UndoQuestion(const UndoPlan& plan);
+// The same said without asking, as the command line does: "Undoing Optimize
+// of 2026-12-07 14:03:12:" and the same lines.
+std::string UndoStatement(const UndoPlan& plan);
 // The question asked when the newest record cannot be used.
 std::string SetAsideQuestion(const UndoPlan& plan);
 // What Undo tells after it put a change back.
@@ -144,5 +181,7 @@ inline constexpr const char* kLeftNotRecorded =
     "%s";
 inline constexpr const char* kNothingToUndo = "There is no change to undo.";
 inline constexpr const char* kSetAsideSuffix = ".damaged";
+inline constexpr const char* kTcpNotHere =
+    "%s changed the modern TCP settings, which cannot be read or set here; nothing was changed";
 
 }  // namespace iz

@@ -152,6 +152,11 @@ class Platform {
   // particular order; false when the folder cannot be listed.
   virtual bool ListFiles(const std::string& folder, std::vector<std::string>* names) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
+  // Renames a file; fails when to exists (MoveFile), on every system.
+  virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
+  // Writes a file that is to be new, whole: a temporary file beside it,
+  // then a rename that fails when path exists by then. False on failure.
+  virtual bool WriteNewFileAtomically(const std::string& path, const std::string& content) = 0;
 
   // GetLocalTime: the journal names its records by it, the export is dated by it.
   virtual DateTime Now() = 0;

@@ -53,6 +53,16 @@ const std::string* Find(const std::vector<TcpValue>& values, const std::string& 
   return nullptr;
 }
 
+void Remember(std::vector<TcpValue>* known, const TcpValue& value) {
+  for (TcpValue& k : *known) {
+    if (k.name == value.name) {
+      k.value = value.value;
+      return;
+    }
+  }
+  known->push_back(value);
+}
+
 }  // namespace
 
 NetshAccess::NetshAccess(Platform& platform, int kind, std::string scriptFolder)
@@ -108,7 +118,7 @@ bool NetshAccess::Read(const std::vector<std::string>& names, std::vector<TcpVal
   for (const std::string& name : names) {
     if (const std::string* value = Find(found, name)) {
       values->push_back({name, *value});
-      known_[name] = *value;
+      Remember(&known_, values->back());
     }
   }
   return true;
@@ -119,7 +129,7 @@ bool NetshAccess::Write(const std::vector<TcpValue>& values, std::string* error)
   NetshRun written;
   if (!RunScript(NetshScript(kind_, values), &written, error)) return false;
   if (written.exitCode == 0) {
-    for (const TcpValue& v : values) known_[v.name] = v.value;
+    for (const TcpValue& v : values) Remember(&known_, v);
     return true;
   }
   // Refused. Whether netsh stopped at the refused line or went on, one more
@@ -129,8 +139,7 @@ bool NetshAccess::Write(const std::vector<TcpValue>& values, std::string* error)
   std::vector<TcpValue> back;
   for (const TcpValue& v : values) {
     (IsMtuName(v.name) ? mtu : tcp) = true;
-    const auto before = known_.find(v.name);
-    if (before != known_.end()) back.push_back({v.name, before->second});
+    if (const std::string* before = Find(known_, v.name)) back.push_back({v.name, *before});
   }
   NetshRun undone;
   std::string refused = "a setting";

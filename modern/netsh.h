@@ -5,7 +5,6 @@
 // took and puts back the values read before, so that an Apply (read, write,
 // read) runs netsh three times whatever the number of settings.
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -43,7 +42,7 @@ class NetshAccess : public TcpSettingsAccess {
   int kind_;
   std::string scriptFolder_;
   std::vector<NetshRun> runs_;
-  std::map<std::string, std::string> known_;  // the last values read, for a put-back
+  std::vector<TcpValue> known_;  // the last values read, for a put-back
 };
 
 }  // namespace iz

@@ -82,7 +82,7 @@ void SaveSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& pla
 }
 
 void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
-                          const BeforeWriting& beforeWriting) {
+                          const BeforeRestoring& beforeWriting) {
   const std::string folder = BackupFolder(platform);
   const std::string windows = WindowsDirectory(profiles);
   const std::string regPath = folder + kRegistryFile;
@@ -101,7 +101,7 @@ void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platf
   std::vector<RegValueRecord> values;
   if (haveValues) values = ReadSavedValuesFile(platform, regPath);
 
-  beforeWriting();
+  beforeWriting(values);
   // A cached profile write must not land on top of the copy afterwards.
   profiles.Flush(WinIniPath(profiles));
   // Every file and every value is tried; what failed is named at the end.

@@ -3,6 +3,7 @@
 // them back: the four system files, and the registry values of the parameter
 // map in Registry.reg (the NT family has no registry files to copy, so that
 // file is what makes a backup useful there).
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,12 +23,15 @@ namespace iz {
 // could not be written. A Backup folder, or a file in it, that is a junction
 // or link is refused.
 void SaveSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform);
+// The step before Restore previous settings writes, given every value it
+// is about to put back, so that a record of them can hold each one.
+using BeforeRestoring = std::function<void(const std::vector<RegValueRecord>& values)>;
 // "Restore &previous settings": with nothing saved only says so. Otherwise
 // reads the whole of Registry.reg first (a bad line, or a file over 1 MiB,
 // stops everything before anything changes), runs beforeWriting, copies back
 // every saved file (each replaced whole) and puts every value back, then
 // reports success, or raises one error naming everything that failed.
 void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
-                          const BeforeWriting& beforeWriting);
+                          const BeforeRestoring& beforeWriting);
 
 }  // namespace iz

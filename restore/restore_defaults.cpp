@@ -86,7 +86,7 @@ void RemoveAdapterValues(RawRegistry& registry, const std::vector<Adapter>& adap
 enum class Variant { Win95, Win98 };
 
 void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& profiles,
-                       Platform& platform, const std::vector<Adapter>& adapters) {
+                       const std::vector<Adapter>& adapters) {
   const bool is98 = variant == Variant::Win98;
   const Op op = is98 ? Op::Restore98 : Op::Restore95;
   SettingsSession session(registry);
@@ -140,14 +140,12 @@ void Restore9xDefaults(Variant variant, RawRegistry& registry, ProfileStrings& p
   ResetPorts(profiles);
 
   RemoveAdapterValues(registry, adapters);
-
-  OfferRestart(platform, is98 ? RestartMeans::Rundll32 : RestartMeans::Rundll);
 }
 
 }  // namespace
 
 void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
-                       Platform& platform, const BeforeWriting& beforeWriting,
+                       Platform& /*platform*/, const BeforeWriting& beforeWriting,
                        const std::vector<Adapter>& adapters) {
   beforeWriting();
   SettingsSession session(registry);
@@ -185,22 +183,28 @@ void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings
   if (panel.comPorts.checked) ResetPorts(profiles);
 
   RemoveAdapterValues(registry, adapters);
-
-  // NT 4.0 knows fewer exit flags than its successors.
-  OfferRestart(platform, GetOSKind(platform) == kWinNT4 ? RestartMeans::ExitWindowsNT4
-                                                        : RestartMeans::ExitWindowsNT5);
 }
 
-void Restore95Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+void Restore95Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& /*platform*/,
                        const BeforeWriting& beforeWriting, const std::vector<Adapter>& adapters) {
   beforeWriting();
-  Restore9xDefaults(Variant::Win95, registry, profiles, platform, adapters);
+  Restore9xDefaults(Variant::Win95, registry, profiles, adapters);
 }
 
-void Restore98Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+void Restore98Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& /*platform*/,
                        const BeforeWriting& beforeWriting, const std::vector<Adapter>& adapters) {
   beforeWriting();
-  Restore9xDefaults(Variant::Win98, registry, profiles, platform, adapters);
+  Restore9xDefaults(Variant::Win98, registry, profiles, adapters);
+}
+
+void OfferDefaultsRestart(int kind, Platform& platform) {
+  if (IsNTFamily(kind)) {
+    // NT 4.0 knows fewer exit flags than its successors.
+    OfferRestart(platform, GetOSKind(platform) == kWinNT4 ? RestartMeans::ExitWindowsNT4
+                                                          : RestartMeans::ExitWindowsNT5);
+  } else {
+    OfferRestart(platform, IsWin98Family(kind) ? RestartMeans::Rundll32 : RestartMeans::Rundll);
+  }
 }
 
 void RestoreDefaults(int kind, const Panel& panel, const std::vector<Adapter>& adapters,

@@ -15,7 +15,8 @@ namespace iz {
 
 // Each variant runs beforeWriting first, and removes the adapter values
 // Optimize writes from the adapters given (so that each adapter uses its
-// own MTU again) before it offers the restart.
+// own MTU again). The caller offers the restart (OfferDefaultsRestart) once
+// its own work after the writes is done.
 //
 // The NT family. Win.ini's ports are reset only when "Optimize COM ports" is
 // ticked in the panel; nothing else of the panel is read.
@@ -31,6 +32,10 @@ void Restore95Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform
 void Restore98Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
                        const BeforeWriting& beforeWriting,
                        const std::vector<Adapter>& adapters = {});
+
+// The restart that makes the stack of a kind pick the defaults up, offered
+// with a question.
+void OfferDefaultsRestart(int kind, Platform& platform);
 
 // The variant of a kind: NT family, 98 family, or 95 for the rest
 // (unrecognised systems included).

@@ -564,6 +564,34 @@ bool Win32Platform::ListFiles(const std::string& folder, std::vector<std::string
 
 bool Win32Platform::DeleteFile(const std::string& path) { return Delete(path); }
 
+bool Win32Platform::RenameFile(const std::string& from, const std::string& to) {
+  return Move(from, to);
+}
+
+// As WriteFileAtomically, but the last rename is MoveFile's, which never
+// replaces: a file another copy made under the name meanwhile stays.
+bool Win32Platform::WriteNewFileAtomically(const std::string& path, const std::string& content) {
+  std::string temp;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  if (!MakeTemporary(path, &temp, [&](const std::string& t) {
+        handle = OpenFile(t, GENERIC_WRITE, 0, CREATE_NEW);
+        return handle != INVALID_HANDLE_VALUE;
+      }))
+    return false;
+  bool written;
+  {
+    FileHandle file(handle);
+    written = WriteAll(file.h, content) && FlushFileBuffers(file.h);
+  }
+  if (!written || !Move(temp, path)) {
+    const DWORD error = GetLastError();
+    Delete(temp);
+    SetLastError(error);
+    return false;
+  }
+  return true;
+}
+
 // Only the replacement by renames leaves anything to finish. It never runs
 // on the NT family, where a file planted under the finished name in a
 // folder others may write to would otherwise be moved in by an elevated

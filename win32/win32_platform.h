@@ -62,6 +62,8 @@ class Win32Platform : public Platform {
   bool AskSaveRegFile(const std::string& suggestedName, std::string* path) override;
   bool ListFiles(const std::string& folder, std::vector<std::string>* names) override;
   bool DeleteFile(const std::string& path) override;
+  bool RenameFile(const std::string& from, const std::string& to) override;
+  bool WriteNewFileAtomically(const std::string& path, const std::string& content) override;
   DateTime Now() override;
   std::vector<MtuInUse> MtusInUse() override;
   bool ShowAdapters(std::vector<AdapterRow>* rows) override;

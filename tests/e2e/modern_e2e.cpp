@@ -17,6 +17,7 @@ namespace {
 
 constexpr const char* kState = "C:\\iz-netsh\\state.txt";
 constexpr const char* kLog = "C:\\iz-netsh\\log.txt";
+constexpr const char* kOverrides = "Software\\Wine\\DllOverrides";
 
 std::string ReadText(const char* path) {
   std::string text;
@@ -60,6 +61,8 @@ class StandInNetsh {
         EXPECT_TRUE(MoveFileA(netsh.c_str(), aside.c_str())) << netsh;
       EXPECT_TRUE(CopyFileA(standIn.c_str(), netsh.c_str(), FALSE)) << standIn << " to " << netsh;
     }
+    // Wine runs its own netsh before a file of that name unless told.
+    RegSetString(HKEY_CURRENT_USER, kOverrides, "netsh.exe", "native");
     CreateDirectoryA("C:\\iz-netsh", nullptr);
     DeleteFileA(kLog);
     WriteText(kState, state.Text());
@@ -70,6 +73,7 @@ class StandInNetsh {
       DeleteFileA(netsh.c_str());
       MoveFileA(aside.c_str(), netsh.c_str());
     }
+    RegRemoveValue(HKEY_CURRENT_USER, kOverrides, "netsh.exe");
     DeleteFileA(kState);
     DeleteFileA(kLog);
     RemoveDirectoryA("C:\\iz-netsh");

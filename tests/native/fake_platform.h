@@ -204,6 +204,22 @@ class FakePlatform : public Platform {
     Log("DeleteFile " + path, path);
     return !readOnly.count(path) && files.erase(path) > 0;
   }
+  bool RenameFile(const std::string& from, const std::string& to) override {
+    Log("RenameFile " + from + " -> " + to, to);
+    auto src = files.find(from);
+    if (src == files.end() || files.count(to) || failCopyTo.count(to) || readOnly.count(from))
+      return false;
+    files[to] = src->second;
+    files.erase(src);
+    return true;
+  }
+  bool WriteNewFileAtomically(const std::string& path, const std::string& content) override {
+    if (files.count(path)) {
+      Log("WriteNewFile " + path + " (exists)", path);
+      return false;
+    }
+    return WriteFileAtomically(path, content);
+  }
   DateTime Now() override { return now; }
   void ShowFindMtu(const std::function<void(int)>& useMtu) override {
     calls.push_back("ShowFindMtu");

@@ -7,6 +7,7 @@
 #include "journal/journal.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -222,7 +223,7 @@ TEST(Journal, TheTwentyFirstRecordRemovesTheOldest) {
 TEST(Journal, ARecordThatCannotBeMadeIsAskedAbout) {
   const std::string base = kHistory + "\\2026-12-07 14.03.12 #0001 Optimize";
   struct Row {
-    const char* reason;
+    std::string reason;
     std::function<void(Rig&)> breakIt;
     MsgAnswer answer;
   };
@@ -233,6 +234,12 @@ TEST(Journal, ARecordThatCannotBeMadeIsAskedAbout) {
        MsgAnswer::No},
       {"is a junction or symbolic link", [](Rig& rig) { rig.platform.links = {kBackup}; },
        MsgAnswer::No},
+      // Made by another account, or open to its writes: anyone could have
+      // put a record there.
+      {kHistory + " may be changed by accounts other than the administrators",
+       [](Rig& rig) { rig.platform.foldersOpenToOthers = {kHistory}; }, MsgAnswer::No},
+      {kBackup + " may be changed by accounts other than the administrators",
+       [](Rig& rig) { rig.platform.foldersOpenToOthers = {kBackup}; }, MsgAnswer::No},
       {"Unable to write to ", [&](Rig& rig) { rig.platform.failCopyTo = {base + ".reg"}; },
        MsgAnswer::No},
       // What the reader would refuse is not written, values and ports alike.
@@ -397,7 +404,7 @@ TEST(Journal, ARecordThatIsNotWholeIsRefusedAndCanBeSetAside) {
   for (const std::string& name : History(rig.platform))
     rig.platform.files.erase(kHistory + "\\" + name);
   RegValueRecord adapter;
-  adapter.keyPath = std::string(kTcpipInterfacesKey) + "\\{4D36E972}";
+  adapter.keyPath = std::string(kTcpipInterfacesKey) + "\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
   adapter.name = kMTU;
   rig.registry.SetDword(kHKLM, adapter.keyPath, kMTU, 1400);
   Journal journal(rig.registry, rig.profiles, rig.platform);
@@ -445,9 +452,10 @@ TEST(Journal, UndoPutsBackOnlyWhatIsStillAsTheCommandLeftIt) {
   EXPECT_EQ(Now(rig), changed);
   EXPECT_EQ(LastText(rig),
             "Undo Optimize of 2026-12-07 14:03:12?\n23 values are put back.\n2 values were "
-            "changed since by another program and are kept: DefaultTTL, COM1: .\n2 values "
-            "belong to the account SYSTEM and are kept: MaxConnectionsPerServer, "
-            "MaxConnectionsPer1_0Server.");
+            "changed since and are kept: DefaultTTL (Tcpip\\Parameters), COM1: .\n2 values "
+            "belong to the account SYSTEM and are kept: MaxConnectionsPerServer (CurrentVersion"
+            "\\Internet Settings), MaxConnectionsPer1_0Server (CurrentVersion\\Internet "
+            "Settings).");
   Undo(rig);
   EXPECT_EQ(rig.registry.Get(kHKLM, kTcpipParametersKey, kDefaultTTL)->data, DwordBytes(100));
   EXPECT_EQ(rig.registry.Get(kHKLM, kTcpipParametersKey, kSackOpts), std::nullopt);  // put back
@@ -485,6 +493,327 @@ TEST(Journal, AFailedUndoReportsEveryFailureAndKeepsTheRecord) {
   }
   EXPECT_EQ(LastText(rig), expected + "\nUnable to write to " + Rig::WinIni() + ".");
   EXPECT_EQ(History(rig.platform).size(), 1u);
+}
+
+// The record of a command, finished: its path in History.
+std::string Recorded(Rig& rig, const std::string& command = kOptimizeCommand,
+                     const std::vector<RegValueRecord>& extra = {}) {
+  Journal journal(rig.registry, rig.profiles, rig.platform);
+  EXPECT_EQ(journal.Record(command, extra), "");
+  EXPECT_EQ(journal.Finish(), "");
+  return kHistory + "\\" + History(rig.platform).back();
+}
+
+std::string InsertAfter(std::string text, const std::string& line, const std::string& added) {
+  const std::size_t at = text.find(line);
+  EXPECT_NE(at, std::string::npos) << line;
+  return text.insert(at + line.size(), added);
+}
+
+const std::string kGuid = "{4D36E972-E325-11CE-BFC1-08002BE10318}";
+
+// A record is read only as the writer could have written it: a value beside
+// the map only where the adapter step writes, a new key only where its rows
+// are. Anything else is named and nothing is written; a record far larger
+// than the writer makes is refused at once.
+TEST(Journal, APlantedRecordIsReadOnlyAsTheWriterCouldHaveWrittenIt) {
+  const std::string run = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string adapterKey = std::string(kTcpipInterfacesKey) + "\\" + kGuid;
+  const std::string account = ";#account \"alice\"\r\n";
+  const std::string afterPorts = ";#after \"COM5:\"=-\r\n";
+  std::string many;
+  for (int i = 0; i < 7000; ++i) {  // near 1 MiB
+    many += ";#extra [HKEY_LOCAL_MACHINE\\" + adapterKey + "] \"MTU\"\r\n";
+  }
+  struct Row {
+    std::string name;
+    std::function<std::string(const std::string&)> plant;
+    std::string damage;  // "": read, and the adapter's MTU goes back
+  };
+  const Row rows[] = {
+      {"Run-key extra",
+       [&](const std::string& t) {
+         return InsertAfter(t, account, ";#extra [" + run + "] \"evil\"\r\n");
+       },
+       "Line 8 of %s is not valid: a value that the journal never records"},
+      {"unrelated new key",
+       [&](const std::string& t) {
+         return InsertAfter(t, afterPorts, ";#new-key [HKEY_LOCAL_MACHINE\\SOFTWARE\\Victim]\r\n");
+       },
+       "is not valid: a key that none of the record's values lies in"},
+      {"rows past what the map and the adapters hold",
+       [&](const std::string& t) { return InsertAfter(t, account, many); },
+       "is not valid: more values than the journal records"},
+      {"existing adapter's extra",
+       [&](const std::string& t) {
+         std::string planted = InsertAfter(
+             t, account, ";#extra [HKEY_LOCAL_MACHINE\\" + adapterKey + "] \"MTU\"\r\n");
+         planted = InsertAfter(planted, ";#before \"COM5:\"=-\r\n",
+                               "[HKEY_LOCAL_MACHINE\\" + adapterKey + "]\r\n\"MTU\"=-\r\n\r\n");
+         planted.insert(planted.rfind(";#end"), ";>[HKEY_LOCAL_MACHINE\\" + adapterKey +
+                                                    "]\r\n;>\"MTU\"=dword:000005dc\r\n;>\r\n");
+         return planted;
+       },
+       ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Rig rig;
+    rig.w.Click(rig.w.cableDsl);
+    rig.w.Dispatch([&] { rig.w.OnOptimize(); });  // no adapter yet, the ports left alone
+    const std::string path = kHistory + "\\" + History(rig.platform).back();
+    rig.platform.files[path] = row.plant(rig.platform.files.at(path));
+    rig.registry.SetDword(kHKLM, adapterKey, kMTU, 1500);
+    rig.registry.SetRaw(kHKLM, run.substr(19), "evil", kRegSz, {'x', 0});
+    const State planted = Now(rig);
+    Journal journal(rig.registry, rig.profiles, rig.platform);
+    const auto started = std::chrono::steady_clock::now();
+    const UndoPlan plan = journal.PlanUndo();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
+    if (!row.damage.empty()) {
+      const std::size_t mark = row.damage.find("%s");
+      EXPECT_NE(plan.damage.find(mark == std::string::npos ? row.damage
+                                                           : row.damage.substr(0, mark) + path +
+                                                                 row.damage.substr(mark + 2)),
+                std::string::npos)
+          << plan.damage;
+      EXPECT_EQ(journal.Undo(plan).written, 0u);
+      EXPECT_EQ(Now(rig), planted);
+      continue;
+    }
+    EXPECT_EQ(plan.damage, "");
+    EXPECT_EQ(plan.outsideKeys, std::vector<std::string>{"HKLM\\" + adapterKey});
+    EXPECT_NE(UndoQuestion(plan).find("Keys beyond the parameter map that are changed: HKLM\\" +
+                                      adapterKey + "."),
+              std::string::npos);
+    EXPECT_EQ(journal.Undo(plan).failures, std::vector<std::string>{});
+    EXPECT_EQ(rig.registry.Get(kHKLM, adapterKey, kMTU), std::nullopt);
+    EXPECT_TRUE(rig.registry.Get(kHKLM, run.substr(19), "evil"));
+  }
+}
+
+// What the reader would stop at is refused when recording, naming it: an
+// NT 4.0 service named with "]" or a control character.
+TEST(Journal, AKeyTheReaderCouldNotReadIsRefusedWhenRecording) {
+  for (const std::string service : {std::string("a]b"), std::string("a\x01") + "b"}) {
+    Rig rig;
+    rig.platform.version = WinNT4();
+    RegValueRecord mtu;
+    mtu.keyPath = std::string(kServicesKey) + "\\" + service + "\\" + kServiceTcpipSubkey;
+    mtu.name = kMTU;
+    Journal journal(rig.registry, rig.profiles, rig.platform);
+    EXPECT_EQ(journal.Record(kOptimizeCommand, {mtu}),
+              "The key HKLM\\" + mtu.keyPath +
+                  " cannot be recorded: its name holds \"]\" or a control character, which Undo "
+                  "could not read back");
+    EXPECT_EQ(History(rig.platform), std::vector<std::string>{});
+  }
+}
+
+// Undo reads every value again right before it writes: one changed while
+// the question was open is kept and named, and only what was written counts.
+TEST(Journal, AValueChangedWhileTheQuestionIsOpenIsKept) {
+  Rig rig;
+  SeedLived(rig);
+  Optimize(rig, &Panel::cableDsl);
+  Journal journal(rig.registry, rig.profiles, rig.platform);
+  const UndoPlan plan = journal.PlanUndo();
+  ASSERT_EQ(plan.damage + plan.failure, "");
+  rig.registry.SetDword(kHKLM, kTcpipParametersKey, kDefaultTTL, 99);
+  rig.SetPort("COM2:", "110,n,8,1");
+  const UndoResult undone = journal.Undo(plan);
+  EXPECT_EQ(undone.failures, std::vector<std::string>{});
+  EXPECT_EQ(undone.written, plan.values.size() + plan.portsBack.size() - 2);
+  EXPECT_EQ(rig.registry.Get(kHKLM, kTcpipParametersKey, kDefaultTTL)->data, DwordBytes(99));
+  EXPECT_EQ(rig.Port("COM2:"), "110,n,8,1");
+  EXPECT_EQ(UndoneText(undone),
+            "The change made by Optimize on 2026-12-07 at 14:03:12 has been undone. Windows must "
+            "be restarted before the restored settings take effect.\n2 values were changed while "
+            "the question was open and are kept: DefaultTTL (Tcpip\\Parameters), COM2: .");
+}
+
+// The number goes on past nine digits, and a name another copy takes between
+// the listing and the write is passed over, never written over.
+TEST(Journal, TheNumberHasNoLimitAndATakenNameIsPassedOver) {
+  struct Racing : FakePlatform {
+    std::string taken;
+    bool ListFiles(const std::string& folder, std::vector<std::string>* names) override {
+      const bool listed = FakePlatform::ListFiles(folder, names);
+      if (!taken.empty()) files[taken] = "another copy's record";
+      return listed;
+    }
+  };
+  Rig rig;
+  SeedLived(rig);
+  const std::string last = Recorded(rig);
+  rig.platform.files[kHistory + "\\2026-12-07 14.03.12 #999999999 Optimize.reg"] =
+      rig.platform.files.at(last);
+  rig.platform.files.erase(last);
+  Racing racing;
+  racing.files = rig.platform.files;
+  racing.directories = rig.platform.directories;
+  racing.taken = kHistory + "\\2026-12-07 14.03.12 #1000000000 Optimize.reg";
+  Journal journal(rig.registry, rig.profiles, racing);
+  ASSERT_EQ(journal.Record(kOptimizeCommand), "");
+  ASSERT_EQ(journal.Finish(), "");
+  EXPECT_EQ(racing.files.at(racing.taken), "another copy's record");
+  const std::string mine = kHistory + "\\2026-12-07 14.03.12 #1000000001 Optimize.reg";
+  ASSERT_TRUE(racing.files.count(mine));
+  racing.files.erase(racing.taken);
+  EXPECT_EQ(journal.PlanUndo().record, mine);
+}
+
+// A record the 9x replace left cut is finished as that replace's mend
+// finishes a file, so that Undo never passes over it to the one before; a
+// record that cannot be used is set aside by rename, and where the same file
+// is aside already, it goes.
+TEST(Journal, CutRecordsAreFinishedAndSetAsideByRename) {
+  Rig rig;
+  SeedLived(rig);
+  const std::string first = Recorded(rig);
+  rig.platform.now.second = 13;
+  const std::string second = Recorded(rig);
+  const std::string whole = rig.platform.files.at(second);
+  // Cut between the two renames: only the finished copy and the old one.
+  rig.platform.files.erase(second);
+  rig.platform.files[second + ".new.tmp"] = whole;
+  rig.platform.files[second + ".old.tmp"] = "older";
+  Journal journal(rig.registry, rig.profiles, rig.platform);
+  EXPECT_EQ(journal.PlanUndo().record, second);
+  EXPECT_EQ(rig.platform.files.at(second), whole);
+  EXPECT_EQ(rig.platform.files.count(second + ".old.tmp"), 0u);
+  // Cut later: the target is there and newer than the leftover.
+  rig.platform.files[second + ".new.tmp"] = "older";
+  EXPECT_EQ(journal.PlanUndo().record, second);
+  EXPECT_EQ(rig.platform.files.at(second), whole);
+  EXPECT_EQ(rig.platform.files.count(second + ".new.tmp"), 0u);
+
+  rig.platform.files[second] = "REGEDIT4\r\n";
+  rig.platform.files[second + ".damaged"] = "REGEDIT4\r\n";
+  rig.platform.journalCalls.clear();
+  UndoPlan plan = journal.PlanUndo();
+  ASSERT_NE(plan.damage, "");
+  EXPECT_EQ(journal.SetAside(plan), "");
+  EXPECT_EQ(rig.platform.files.count(second), 0u);
+  rig.platform.files[first + ".damaged"] = "not the same";
+  plan = journal.PlanUndo();
+  rig.platform.files[first] = "REGEDIT4\r\n";
+  plan = journal.PlanUndo();
+  EXPECT_EQ(journal.SetAside(plan), "Unable to set aside " + first);
+  rig.platform.files.erase(first + ".damaged");
+  EXPECT_EQ(journal.SetAside(plan), "");
+  EXPECT_EQ(rig.platform.files.at(first + ".damaged"), "REGEDIT4\r\n");
+  for (const std::string& call : rig.platform.journalCalls)
+    EXPECT_EQ(call.find("Copy"), std::string::npos) << call;
+}
+
+// Undo of Restore previous settings puts back an adapter's MTU that the
+// saved file restored though the lookup lists no such adapter (an NT 4.0
+// service without its card).
+TEST(Journal, UndoOfRestorePreviousPutsBackAnMtuTheLookupDoesNotList) {
+  Rig rig;
+  rig.platform.version = WinNT4();
+  const std::string key = std::string(kServicesKey) + "\\Orphan\\" + kServiceTcpipSubkey;
+  rig.registry.SetDword(kHKLM, key, kMTU, 1500);
+  rig.w.Dispatch([&] { rig.w.OnBackup(); });
+  // Saved while the card was there, or on another machine.
+  rig.platform.files[kBackup + "\\Registry.reg"] +=
+      "[HKEY_LOCAL_MACHINE\\" + key + "]\r\n\"MTU\"=dword:00000578\r\n\r\n";
+  ASSERT_TRUE(FindAdapters(rig.registry, kWinNT4, false).empty());
+
+  rig.w.Dispatch([&] { rig.w.OnRestorePrevious(); });
+  ASSERT_EQ(rig.registry.Get(kHKLM, key, kMTU)->data, DwordBytes(1400));
+  Undo(rig);
+  EXPECT_EQ(rig.registry.Get(kHKLM, key, kMTU)->data, DwordBytes(1500));
+  EXPECT_EQ(History(rig.platform), std::vector<std::string>{});
+}
+
+// Restore Windows Defaults asks about the restart only once its record is
+// whole: a restart right away must not leave it cut.
+TEST(Journal, TheDefaultsRestartIsOfferedAfterTheRecordIsWhole) {
+  Rig rig;
+  SeedLived(rig);
+  std::vector<std::size_t> messagesAtWrite;
+  rig.platform.afterWrite = [&](const std::string& path) {
+    if (path.rfind(kHistory, 0) == 0) messagesAtWrite.push_back(rig.platform.messages.size());
+  };
+  rig.platform.answers = {MsgAnswer::No};
+  rig.w.Dispatch([&] { rig.w.OnRestoreDefaults(); });
+  EXPECT_EQ(messagesAtWrite, (std::vector<std::size_t>{0, 0}));
+  ASSERT_EQ(rig.platform.messages.size(), 1u);
+  EXPECT_EQ(rig.platform.messages[0].buttons, MsgButtons::YesNo);
+}
+
+// The modern TCP settings through a stand-in for netsh: recorded beside the
+// registry, put back three-way in one write, and named where they cannot be.
+TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
+  struct Netsh : TcpSettingsAccess {
+    std::map<std::string, std::string> state;
+    std::vector<std::vector<TcpValue>> writes;
+    bool Read(const std::vector<std::string>& names, std::vector<TcpValue>* values,
+              std::string*) override {
+      values->clear();
+      for (const std::string& n : names) {
+        if (state.count(n)) values->push_back({n, state[n]});
+      }
+      return true;
+    }
+    bool Write(const std::vector<TcpValue>& values, std::string*) override {
+      writes.push_back(values);
+      for (const TcpValue& v : values) state[v.name] = v.value;
+      return true;
+    }
+  };
+  Rig rig;
+  SeedLived(rig);
+  Netsh netsh;
+  netsh.state = {{"autotuninglevel", "normal"}, {"ecncapability", "disabled"},
+                 {"timestamps", "disabled"}, {"mtu@Local Area Connection", "1500"}};
+  const auto before = netsh.state;
+  {
+    JournalRun run(rig.registry, rig.profiles, rig.platform, "Modern TCP Settings",
+                   WithoutRecord::Refuse);
+    run.AddTcpValues(netsh, {{"autotuninglevel", "normal"},
+                             {"ecncapability", "disabled"},
+                             {"timestamps", "disabled"},
+                             {"mtu@Local Area Connection", "1500"}});
+    run.Before()();
+    netsh.Write({{"autotuninglevel", "experimental"},
+                 {"ecncapability", "enabled"},
+                 {"mtu@Local Area Connection", "1400"}},
+                nullptr);
+    run.Finish();
+  }
+  const std::string record = kHistory + "\\" + History(rig.platform).back();
+  const std::string text = rig.platform.files.at(record);
+  EXPECT_NE(text.find(";#tcp-after \"autotuninglevel\"=\"experimental\""),
+            std::string::npos);
+  netsh.state["ecncapability"] = "default";  // something else changed it since
+
+  Journal blind(rig.registry, rig.profiles, rig.platform);
+  EXPECT_EQ(blind.PlanUndo().failure,
+            "Modern TCP Settings changed the modern TCP settings, which cannot be read or set "
+            "here; nothing was changed");
+
+  Journal journal(rig.registry, rig.profiles, rig.platform, &netsh);
+  const UndoPlan plan = journal.PlanUndo();
+  EXPECT_EQ(UndoQuestion(plan),
+            "Undo Modern TCP Settings of 2026-12-07 14:03:12?\n2 values are put back.\n1 value "
+            "was changed since and is kept: ecncapability (netsh).");
+  netsh.writes.clear();
+  const UndoResult undone = journal.Undo(plan);
+  EXPECT_EQ(undone.failures, std::vector<std::string>{});
+  EXPECT_EQ(netsh.writes, (std::vector<std::vector<TcpValue>>{
+                              {{"autotuninglevel", "normal"}, {"mtu@Local Area Connection", "1500"}}}));
+  EXPECT_EQ(netsh.state["ecncapability"], "default");
+  EXPECT_EQ(UndoneText(undone),
+            "The change made by Modern TCP Settings on 2026-12-07 at 14:03:12 has been undone.");
+
+  // A planted name that is none of netsh's is damage.
+  rig.platform.files[record] =
+      InsertAfter(text, ";#account \"alice\"\r\n",
+                  ";#tcp \"../../evil\"=\"1\"\r\n");
+  EXPECT_NE(journal.PlanUndo().damage.find("not a modern TCP setting"), std::string::npos);
 }
 
 }  // namespace

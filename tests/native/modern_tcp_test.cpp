@@ -278,5 +278,31 @@ TEST(ModernTcpApply, CommandLineListsSetsScriptsAndRefuses) {
                      "Internet Zelvora: netsh refused timestamps=enabled: Der Parameter ist falsch."}));
 }
 
+TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
+  const std::string ethernet = "{11111111-2222-3333-4444-555555555555}";
+  const std::string wifi = "{AAAAAAAA-2222-3333-4444-555555555555}";
+  const std::string nameless = "{BBBBBBBB-2222-3333-4444-555555555555}";
+  for (const VersionInfo& version : {Nt(6, 1), test::WinXP()}) {
+    ApplyRig rig(version, false);
+    rig.netsh.Set("mtu@Wi-Fi", "1400");
+    for (const std::string& guid : {ethernet, wifi, nameless})
+      rig.registry.CreateKeyPath(kHKLM, std::string(map::kTcpipInterfacesKey) + "\\" + guid);
+    rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + ethernet +
+                                      "\\Connection", "Name", "Ethernet 2");
+    rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + wifi +
+                                      "\\Connection", "Name", "Wi-Fi");
+    EXPECT_EQ(cli::RunCommandLine({"/optimize", "/type", "pppoe", "/method", "1"}, rig.recorder,
+                                  rig.profiles, rig.platform, [](const std::string&) {}),
+              0);
+    const bool vista = version.major >= 6;
+    SCOPED_TRACE(vista ? "Windows 7" : "Windows XP");
+    // Read once, written once: only netsh's own name of the connection, the
+    // nameless adapter passed over.
+    EXPECT_EQ(rig.platform.runs.size(), vista ? 2u : 0u);
+    EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), vista ? "1492" : "1500");
+    EXPECT_EQ(*rig.netsh.Get("mtu@Wi-Fi"), vista ? "1492" : "1400");
+  }
+}
+
 }  // namespace
 }  // namespace iz

@@ -451,12 +451,12 @@ TEST(CommandLine, ExportsAndOptimizesWithoutAWindow) {
   EXPECT_EQ(out.end()[-2], "Internet Zelvora: " + record +
                                " is not complete: it ends before the end of the record");
   rig.platform.files[record] = whole;
-  // The question's lines are said, and the answer is yes.
+  // What it does is said, then done.
   out.clear();
   EXPECT_EQ(run({"/undo"}), cli::kExitOk);
   EXPECT_EQ(rig.registry.Dump(), before);
   EXPECT_EQ(out.size(), 3u);
-  EXPECT_EQ(out[0], "Undo Optimize of 2026-12-07 14:03:12?");
+  EXPECT_EQ(out[0], "Undoing Optimize of 2026-12-07 14:03:12:");
   EXPECT_EQ(out.back().rfind("The change made by Optimize on 2026-12-07 at 14:03:12", 0), 0u);
   EXPECT_EQ(run({"/undo"}), cli::kExitOk);
   EXPECT_EQ(out.back(), "There is no change to undo.");

@@ -1,0 +1,40 @@
+#include "optimize/interface_mtu.h"
+
+#include "model/os_kind.h"
+#include "profiles/number.h"
+#include "store/error.h"
+
+namespace iz {
+
+std::vector<TcpValue> InterfaceMtus(RawRegistry& registry, int kind, const Panel& panel,
+                                    const std::vector<Adapter>& ticked) {
+  std::vector<TcpValue> mtus;
+  if (!IsVistaOrLater(kind) || ticked.empty()) return mtus;
+  const std::string mtu = std::to_string(ReadWholeNumber(panel.customMtu.text));
+  for (const Adapter& named : FindAdapters(registry, kind, true)) {
+    if (named.stack != AdapterStack::Interface || named.name == named.id) continue;
+    for (const Adapter& t : ticked) {
+      const TcpValue value{kInterfaceMtuPrefix + named.name, mtu};
+      if (t.id == named.id && IsTcpSettingName(value.name)) mtus.push_back(value);
+    }
+  }
+  return mtus;
+}
+
+void SetInterfaceMtus(TcpSettingsAccess& access, const std::vector<TcpValue>& wanted,
+                      std::vector<TcpValue>* before) {
+  before->clear();
+  if (wanted.empty()) return;
+  std::vector<std::string> names;
+  for (const TcpValue& v : wanted) names.push_back(v.name);
+  std::string error;
+  if (!access.Read(names, before, &error)) throw Error(error);
+  std::vector<TcpValue> changes;
+  for (const TcpValue& v : wanted) {
+    for (const TcpValue& b : *before)
+      if (b.name == v.name && b.value != v.value) changes.push_back(v);
+  }
+  if (!access.Write(changes, &error)) throw Error(error);
+}
+
+}  // namespace iz

@@ -1,0 +1,27 @@
+#pragma once
+// Vista and later keep an interface's MTU in force apart from the registry
+// value the adapter step writes: Optimize also sets it through netsh, by the
+// connection's name (the one in the Network Connections folder, which
+// `netsh interface ipv4 show subinterfaces` lists). Restore Windows Defaults
+// leaves it: Windows documents no default for it.
+#include <vector>
+
+#include "adapters/adapters.h"
+#include "model/panel.h"
+#include "modern/tcp_settings.h"
+#include "store/raw_registry.h"
+
+namespace iz {
+
+// The panel's MTU for each ticked adapter of 2000 and later that has a
+// connection name, as "mtu@" + that name.
+std::vector<TcpValue> InterfaceMtus(RawRegistry& registry, int kind, const Panel& panel,
+                                    const std::vector<Adapter>& ticked);
+
+// Reads the MTUs in force, then sets those that differ in one netsh run,
+// all or none; an interface netsh does not list is passed over. What was in
+// force before goes to *before. Raises Error with netsh's refusal.
+void SetInterfaceMtus(TcpSettingsAccess& access, const std::vector<TcpValue>& wanted,
+                      std::vector<TcpValue>* before);
+
+}  // namespace iz
