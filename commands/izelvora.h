@@ -74,6 +74,12 @@ class TIZelvora : public Panel {
   // the panel's MTU as the user would.
   void OnFindMtu();
 
+  // --- "&Modern TCP Settings...": the TCP settings of Vista and later,
+  // read from netsh when the window opens, and its Apply.
+  void OnModernTcp();
+  // Why the item is greyed on this Windows; empty where it is offered.
+  std::string ModernTcpUnavailable();
+
   // --- the settings in force
   void OnViewCurrentSettings();
   void ReadSettings(WinFamily family);

@@ -67,6 +67,18 @@ struct AdapterRow {
   bool ticked = true;
 };
 
+// One row of the "Modern TCP Settings" window: a setting by netsh's name,
+// with netsh's words for its values.
+struct TcpSettingRow {
+  std::string name;                 // "autotuninglevel"
+  std::string inForce;              // as netsh reports it; empty where it does not
+  std::string defaultValue;         // this version's, or "not documented"
+  std::vector<std::string> values;  // the words it takes; for a number, some to pick
+  std::vector<std::string> hurts;   // of those, the ones that hurt in common use
+  std::string effect;               // one line: what it does
+  std::string chosen;               // the new value; the value in force at first
+};
+
 // The MTU an adapter uses now, as the IP helper reports it; the adapter by
 // the name the system gives it ("{GUID}" from 2000 on).
 struct MtuInUse {
@@ -164,6 +176,14 @@ class Platform {
   // ticks and clears; true when it was left by OK, with rows holding the
   // choice.
   virtual bool ShowAdapters(std::vector<AdapterRow>* rows) = 0;
+
+  // The modal "Modern TCP Settings" window over rows, whose new values the
+  // user chooses. apply runs on "&Apply" with the rows as chosen; it leaves
+  // in them what is in force afterwards and returns the line the window
+  // shows about it.
+  virtual void ShowModernTcp(
+      std::vector<TcpSettingRow>* rows,
+      const std::function<std::string(std::vector<TcpSettingRow>* rows)>& apply) = 0;
 
   // The folders of records (NT): made so that only Administrators and
   // SYSTEM may write in them, and checked before a record is read or written.

@@ -1,5 +1,6 @@
 #include "preview/dry_run.h"
 
+#include <algorithm>
 #include <map>
 
 #include "model/os_kind.h"
@@ -21,36 +22,88 @@ constexpr const char* kRemoved = "(removed)";
 constexpr const char* kDefaultValueName = "(Default)";
 constexpr const char* kWinIniLocation = "Win.ini [Ports]";
 
-// What a Windows does with a value Optimize writes, where Microsoft says it
-// ignores the value or documents its reading only for older systems; every
-// other value is read. The sources are named on the help's registry page.
+// Whether a Windows reads a value Optimize writes, as Microsoft documents
+// it, and nothing more: "yes" needs a document, and every value without a
+// rule here is "not documented for this Windows". The sources are named on
+// the help's registry page.
 constexpr const char* kReadYes = "yes";
-enum class ValueClass { LiteralInterfaceKey, ReceiveWindow, AdapterMtu };
-struct ReadMark {
-  ValueClass what;
+constexpr const char* kNotDocumented = "not documented for this Windows";
+constexpr const char* kNoWindowsKey = "no: no Windows reads this key";
+constexpr const char* kNoWindowsName = "no: no Windows reads this name";
+constexpr const char* kOnly9xKey = "no: only Windows 95, 98 and Me read this key";
+constexpr const char* kSizedBySystem = "no: Vista and later size the receive window themselves";
+constexpr const char* kNoPrefix = "no: ";
+
+// Where a rule holds: a key, every key below one, a network adapter's own
+// key, or any key at all.
+enum class Where { Key, Below, Adapter, AnyKey };
+constexpr const char* kVxDKey = "System\\CurrentControlSet\\Services\\VxD";
+constexpr const char* kClassKey = "System\\CurrentControlSet\\Services\\Class";
+
+struct ReadRule {
+  Where where;
+  HKey root;
+  const char* key;   // for Key and Below
+  const char* name;  // nullptr: every value there
   int firstKind, lastKind;
   const char* text;
 };
-constexpr ReadMark kReadMarks[] = {
-    {ValueClass::LiteralInterfaceKey, kUnknown, kLastKind, "no: no Windows reads this key"},
-    {ValueClass::ReceiveWindow, kWinVista, kLastKind,
-     "no: Vista and later size the receive window themselves"},
-    {ValueClass::AdapterMtu, kWinVista, kLastKind, "not documented for this Windows"},
+// Most particular first: the first rule that holds decides.
+constexpr ReadRule kReadRules[] = {
+    {Where::AnyKey, kHKLM, nullptr, map::kGlobalMaxTcpWindoSize, kUnknown, kLastKind,
+     kNoWindowsName},
+    {Where::Key, kHKLM, map::kTcpipInterfaceKey, nullptr, kUnknown, kLastKind, kNoWindowsKey},
+    // Virtual device drivers and the Services\Class tree are the 9x
+    // family's; the NT family keeps neither.
+    {Where::Below, kHKLM, kVxDKey, nullptr, kWinNT4, kLastKind, kOnly9xKey},
+    {Where::Below, kHKLM, kClassKey, nullptr, kWinNT4, kLastKind, kOnly9xKey},
+    // The performance tuning guide of Vista and later: ignored.
+    {Where::Key, kHKLM, map::kTcpipParametersKey, map::kTcpWindowSize, kWinVista, kLastKind,
+     kSizedBySystem},
+    {Where::Key, kHKLM, map::kTcpipParametersKey, map::kGlobalMaxTcpWindowSize, kWinVista,
+     kLastKind, kSizedBySystem},
+    {Where::Adapter, kHKLM, nullptr, map::kTcpWindowSize, kWinVista, kLastKind, kSizedBySystem},
+    // The TCP/IP implementation details of 2000 and 2003 (XP), Appendix A;
+    // NT 4.0's from the configuration parameters of 2000 and NT.
+    {Where::Adapter, kHKLM, nullptr, map::kTcpWindowSize, kWin2000, kWinXP, kReadYes},
+    {Where::Key, kHKLM, map::kTcpipParametersKey, nullptr, kWin2000, kWinXP, kReadYes},
+    {Where::Key, kHKLM, map::kTcpipParametersKey, map::kDefaultTTL, kWinNT4, kWinNT4, kReadYes},
+    {Where::Key, kHKLM, map::kTcpipParametersKey, map::kEnablePMTUDiscovery, kWinNT4, kWinNT4,
+     kReadYes},
+    {Where::Key, kHKLM, map::kTcpipParametersKey, map::kEnablePMTUBHDetect, kWinNT4, kWinNT4,
+     kReadYes},
+    {Where::Key, kHKLM, map::kTcpipParametersKey, map::kTcpWindowSize, kWinNT4, kWinNT4, kReadYes},
+    {Where::Key, kHKLM, map::kTcpipParametersKey, map::kTcpUseRFC1122UrgentPointer, kWinNT4,
+     kWinNT4, kReadYes},
+    {Where::Key, kHKLM, map::kNetbtParametersKey, map::kSessionKeepAlive, kWinNT4, kWinXP,
+     kReadYes},
+    // An adapter's MTU: the registry on NT 4.0 to XP; from Vista on netsh's
+    // subinterface MTU, which Optimize sets beside it there.
+    {Where::Adapter, kHKLM, nullptr, map::kMTU, kWinNT4, kLastKind, kReadYes},
+    // Windows TCP/IP registry entries (MSTCP) and the NetTrans subkey.
+    {Where::Key, kHKLM, map::kMstcpKey, nullptr, kWin95, kWinMe, kReadYes},
+    {Where::Below, kHKLM, map::kNetTransKey, map::kMaxMTU, kWin95, kWinMe, kReadYes},
+    // The browser's connection limits, on every Windows it runs on.
+    {Where::Key, kHKCU, map::kInternetSettingsUpperKey, nullptr, kWin95, kLastKind, kReadYes},
 };
 
-// Whether a value belongs to a class.
-bool IsOf(ValueClass what, HKey root, const std::string& key, const std::string& name) {
-  if (root != kHKLM) return false;
-  const bool adapter = IsAdapterValue(root, key, name);
-  switch (what) {
-    case ValueClass::LiteralInterfaceKey:
-      return map::SameKeyPath(key.c_str(), map::kTcpipInterfaceKey);
-    case ValueClass::ReceiveWindow:
-      return (map::SameName(name.c_str(), map::kTcpWindowSize) ||
-              map::SameName(name.c_str(), map::kGlobalMaxTcpWindowSize)) &&
-             (adapter || map::SameKeyPath(key.c_str(), map::kTcpipParametersKey));
+bool StartsWithKey(const std::string& key, const char* top) {
+  const std::string path = !key.empty() && key[0] == '\\' ? key.substr(1) : key;
+  const std::size_t n = std::char_traits<char>::length(top);
+  return path.size() > n && path[n] == '\\' && map::SameKeyPath(path.substr(0, n).c_str(), top);
+}
+
+bool Holds(const ReadRule& rule, HKey root, const std::string& key, const std::string& name) {
+  if (root != rule.root || (rule.name && !map::SameName(name.c_str(), rule.name))) return false;
+  switch (rule.where) {
+    case Where::Key:
+      return map::SameKeyPath(key.c_str(), rule.key);
+    case Where::Below:
+      return StartsWithKey(key, rule.key);
+    case Where::Adapter:
+      return IsAdapterValue(root, key, name);
     default:
-      return adapter && map::SameName(name.c_str(), map::kMTU);
+      return true;
   }
 }
 
@@ -198,6 +251,51 @@ std::vector<RegValueRecord> SeedRegistry(RawRegistry& real, const std::vector<Ad
   return seed;
 }
 
+// Why a Windows does not read a value, as a comment line of the export
+// ("; Not read: only Windows 95, 98 and Me read this key"); empty where it
+// reads it or no document says.
+std::string NotReadComment(int kind, const RegValueRecord& r) {
+  const std::string mark = ReadByText(kind, r.root, r.keyPath, r.name);
+  if (mark.compare(0, std::char_traits<char>::length(kNoPrefix), kNoPrefix) != 0) return {};
+  return "; Not read: " + mark.substr(std::char_traits<char>::length(kNoPrefix)) + "\r\n";
+}
+
+// The REGEDIT4 text with a comment line above each block that kind does not
+// read at all, for one reason; in a block it reads in part, above each value
+// it does not read. regedit passes over comment lines wherever they stand.
+std::string CommentUnread(const std::string& body, const std::vector<RegValueRecord>& values,
+                          int kind) {
+  std::string out;
+  std::vector<std::string> comments;  // the current block's, a value each
+  std::size_t next = 0;               // its value the next line holds
+  for (std::size_t at = 0; at < body.size();) {
+    const std::size_t end = std::min(body.find('\n', at), body.size() - 1) + 1;
+    const std::string line = body.substr(at, end - at);
+    at = end;
+    if (line[0] == '[') {
+      const std::size_t slash = line.find('\\');
+      const std::string key = line.substr(slash + 1, line.rfind(']') - slash - 1);
+      comments.clear();
+      next = 0;
+      for (const RegValueRecord& r : values) {
+        if (line.compare(1, slash - 1, RootName(r.root)) == 0 &&
+            map::SameKeyPath(r.keyPath.c_str(), key.c_str()))
+          comments.push_back(NotReadComment(kind, r));
+      }
+      bool whole = !comments.empty();
+      for (const std::string& c : comments) whole = whole && c == comments.front() && !c.empty();
+      if (whole) {
+        out += comments.front();
+        comments.assign(comments.size(), std::string());
+      }
+    } else if (line[0] != '\r' && next < comments.size()) {
+      out += comments[next++];
+    }
+    out += line;
+  }
+  return out;
+}
+
 // Upper-case hex digits, exactly `width` of them. Not snprintf: the C
 // library's formatting engine would be a large part of the program.
 std::string HexDigits(std::uint32_t value, int width) {
@@ -298,19 +396,18 @@ PreviewReport PreviewOptimize(const Panel& panel, const std::vector<Adapter>& ad
     ++report.written;
     const auto now = portsNow.find(port);
     if (now != portsNow.end() && now->second == value) continue;
-    report.changes.push_back({kWinIniLocation, port, now == portsNow.end() ? kAbsent : now->second,
-                              value, kReadYes});
+    report.changes.push_back(
+        {kWinIniLocation, port, now == portsNow.end() ? kAbsent : now->second, value, kReadYes});
   }
   return report;
 }
 
 const char* ReadByText(int kind, HKey root, const std::string& key, const std::string& name) {
-  // The marks are in the order of their classes, most particular first.
-  for (const ReadMark& mark : kReadMarks) {
-    if (kind >= mark.firstKind && kind <= mark.lastKind && IsOf(mark.what, root, key, name))
-      return mark.text;
+  for (const ReadRule& rule : kReadRules) {
+    if (kind >= rule.firstKind && kind <= rule.lastKind && Holds(rule, root, key, name))
+      return rule.text;
   }
-  return kReadYes;
+  return kNotDocumented;
 }
 
 std::string PreviewReport::Summary() const {
@@ -337,7 +434,7 @@ std::string ValueDisplayText(std::uint32_t type, const std::vector<std::uint8_t>
 
 std::string ExportRegText(const RecordedRun& run, int kind, const ExportHeading& heading) {
   constexpr const char* kEol = "\r\n";
-  const std::string body = WriteRegFile(run.values);
+  const std::string body = CommentUnread(WriteRegFile(run.values), run.values, kind);
   // regedit wants its header on the very first line; the heading follows it.
   const std::size_t headerEnd = body.find(kEol) + 2;
   std::string text = body.substr(0, headerEnd);

@@ -18,6 +18,7 @@ inline constexpr Command kCommands[] = {
     {IDM_EXPORT_REG_FILE, &TIZelvora::OnExportRegFile},
     {IDM_NETWORK_ADAPTERS, &TIZelvora::OnNetworkAdapters},
     {IDM_FIND_MTU, &TIZelvora::OnFindMtu},
+    {IDM_MODERN_TCP, &TIZelvora::OnModernTcp},
     {IDM_BACKUP, &TIZelvora::OnBackup},
     {IDM_RESTORE_PREVIOUS, &TIZelvora::OnRestorePrevious},
     {IDM_UNDO_LAST_CHANGE, &TIZelvora::OnUndoLastChange},

@@ -479,13 +479,22 @@ void MainWindow::OnInitMenu(HMENU menu) {
   if (EnableMenuItem(menu, IDM_FIND_MTU, MF_BYCOMMAND | MF_ENABLED) == -1) return;
   mtuUnavailable_ = EchoUnavailable();
   if (!mtuUnavailable_.empty()) EnableMenuItem(menu, IDM_FIND_MTU, MF_BYCOMMAND | MF_GRAYED);
+  modernUnavailable_ = model_.ModernTcpUnavailable();
+  EnableMenuItem(menu, IDM_MODERN_TCP,
+                 MF_BYCOMMAND | (modernUnavailable_.empty() ? MF_ENABLED : MF_GRAYED));
 }
 
 void MainWindow::OnMenuSelect(int id, UINT flags) {
-  if (!statusBar_ || mtuUnavailable_.empty()) return;
-  // Another item, or the menu closing (flags 0xFFFF), shows the model's text again.
-  const bool why = id == IDM_FIND_MTU && flags != 0xFFFF && !(flags & MF_POPUP);
-  const std::string& text = why ? mtuUnavailable_ : model_.StatusText;
+  if (!statusBar_ || (mtuUnavailable_.empty() && modernUnavailable_.empty())) return;
+  // A greyed item, highlighted by its key or the mouse, says why in the
+  // status line; another item, or the menu closing (flags 0xFFFF), shows
+  // the model's text again.
+  const bool item = flags != 0xFFFF && !(flags & MF_POPUP);
+  const std::string& text = item && id == IDM_FIND_MTU && !mtuUnavailable_.empty()
+                                ? mtuUnavailable_
+                            : item && id == IDM_MODERN_TCP && !modernUnavailable_.empty()
+                                ? modernUnavailable_
+                                : model_.StatusText;
   if (text == statusShown_) return;
   StatusBar(statusBar_).SetText(SB_SIMPLEID, text.c_str());
   StatusBar(statusBar_).SetText(0, text.c_str());

@@ -120,6 +120,7 @@ class MainWindow {
   std::vector<EditView> edits_;
   std::string statusShown_;
   std::string mtuUnavailable_;  // why the echoes cannot be sent; "" when they can
+  std::string modernUnavailable_;  // why the modern TCP settings are greyed; "" when offered
   bool statusBoldShown_ = false;
   bool statusSimpleShown_ = false;
   // Set while the view writes into the controls: the EN_CHANGE that its own

@@ -28,6 +28,7 @@
 #define IDM_EXPORT_REG_FILE 1009   // Ctrl+E
 #define IDM_NETWORK_ADAPTERS 1010  // "Network &Adapters..."
 #define IDM_FIND_MTU 1020          // "&Find Largest MTU..."
+#define IDM_MODERN_TCP 1021        // "&Modern TCP Settings..."
 // "&Help" menu and the menu bar.
 #define IDM_CONTENTS 1011                // F1
 #define IDM_CHECK_NEW_VERSION 1012       // "Check for a new version"

@@ -13,6 +13,7 @@
 #include "store/file_replace.h"
 #include "win32/ip_helper.h"
 #include "win32/find_mtu_window.h"
+#include "win32/modern_tcp_window.h"
 #include "win32/info_windows.h"
 #include "win32/late_bound.h"
 
@@ -487,6 +488,12 @@ void Win32Platform::ShowFindMtu(const std::function<void(int mtu)>& useMtu) {
     useMtu(mtu);
     if (onModelChanged) onModelChanged();
   });
+}
+
+void Win32Platform::ShowModernTcp(
+    std::vector<TcpSettingRow>* rows,
+    const std::function<std::string(std::vector<TcpSettingRow>* rows)>& apply) {
+  ShowModernTcpWindow(mainWindow, rows, apply);
 }
 
 bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string* path) {

@@ -119,6 +119,7 @@ TEST_F(ProgramFile, MenuBarHasEveryItemWithItsMarksAndShortcutTexts) {
       item("&Export as .reg File...\tCtrl+E", IDM_EXPORT_REG_FILE),
       item("Network &Adapters...", IDM_NETWORK_ADAPTERS),
       item("&Find Largest MTU...", IDM_FIND_MTU),
+      item("&Modern TCP Settings...", IDM_MODERN_TCP),
       "-",
       item("&Backup your settings\tF5", IDM_BACKUP),
       item("Restore &previous settings\tF6", IDM_RESTORE_PREVIOUS),

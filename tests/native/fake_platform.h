@@ -40,6 +40,11 @@ class FakePlatform : public Platform {
   // The adapters window: how the user leaves the rows (the ticks by row), or
   // cancels it.
   std::function<bool(std::vector<AdapterRow>* rows)> adaptersWindow;
+  // The modern TCP settings' window: what the user does in it, given its
+  // rows and its Apply.
+  std::function<void(std::vector<TcpSettingRow>* rows,
+                      const std::function<std::string(std::vector<TcpSettingRow>*)>& apply)>
+      modernTcpWindow;
   std::set<std::string> foldersOpenToOthers;  // CheckFolder answers OpenToOthers
   bool securityChecked = true;                // false: Unchecked, as on 9x
   bool writerLockHeld = false;                // another copy holds the writer lock
@@ -222,6 +227,12 @@ class FakePlatform : public Platform {
   }
   std::string UserName() override { return userName; }
   std::vector<MtuInUse> MtusInUse() override { return mtusInUse; }
+  void ShowModernTcp(
+      std::vector<TcpSettingRow>* rows,
+      const std::function<std::string(std::vector<TcpSettingRow>*)>& apply) override {
+    calls.push_back("ShowModernTcp " + std::to_string(rows->size()) + " rows");
+    if (modernTcpWindow) modernTcpWindow(rows, apply);
+  }
   bool ShowAdapters(std::vector<AdapterRow>* rows) override {
     adapterWindows.push_back(*rows);
     calls.push_back("ShowAdapters");

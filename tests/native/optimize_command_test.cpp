@@ -338,8 +338,7 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
       {"XP", WinXP(), seedInterfaces, {"Local Area Connection", b}, ifs + a, ifs + b,
        {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes"},
       {"7", {kVerPlatformWin32NT, 6, 1, ""}, seedInterfaces, {"Local Area Connection", b},
-       ifs + a, ifs + b, {"MTU dword 1500", "TcpWindowSize dword 256960"},
-       "not documented for this Windows"},
+       ifs + a, ifs + b, {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes"},
       {"NT 4.0", WinNT4(),
        [&](MemoryRegistry& r) {
          const std::string cards = std::string(map::kNetworkCardsKey) + "\\";
@@ -438,30 +437,58 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
   }
 }
 
-// Where Microsoft says a Windows ignores a value, the preview says so.
+// "yes" only where Microsoft documents that the Windows reads the value; "no"
+// where it documents the contrary or the key is another family's; else not
+// documented.
 TEST(Adapters, PreviewMarksWhatEachWindowsReads) {
   const std::string guidKey =
       std::string(map::kTcpipInterfacesKey) + "\\{11111111-2222-3333-4444-555555555555}";
   const char* const vista = "no: Vista and later size the receive window themselves";
   const char* const noWindows = "no: no Windows reads this key";
+  const char* const only9x = "no: only Windows 95, 98 and Me read this key";
+  const char* const undocumented = "not documented for this Windows";
   struct Row {
     int kind;
     const char* key;
     const char* name;
     const char* mark;
+    HKey root = kHKLM;
   } rows[] = {
       {kWinXP, map::kTcpipParametersKey, map::kTcpWindowSize, "yes"},
       {kWin7, map::kTcpipParametersKey, map::kTcpWindowSize, vista},
-      {kWin7, map::kTcpipParametersKey, map::kGlobalMaxTcpWindowSize, vista},
+      {kWin11, map::kTcpipParametersKey, map::kGlobalMaxTcpWindowSize, vista},
       {kWin7, guidKey.c_str(), map::kTcpWindowSize, vista},
       {kWinXP, guidKey.c_str(), map::kMTU, "yes"},
+      {kWin10, guidKey.c_str(), map::kMTU, "yes"},
       {kWin2000, map::kTcpipInterfaceKey, map::kMTU, noWindows},
       {kWin8, map::kTcpipInterfaceKey, map::kTcpWindowSize, noWindows},
-      {kWin7, map::kTcpipParametersKey, map::kDefaultTTL, "yes"},
+      {kWin98, map::kTcpipInterfaceKey, map::kTcpWindowSize, noWindows},
+      {kWin7, map::kTcpipParametersKey, map::kDefaultTTL, undocumented},
+      {kWinNT4, map::kTcpipParametersKey, map::kDefaultTTL, "yes"},
+      {kWinNT4, map::kTcpipParametersKey, map::kTcp1323Opts, undocumented},
+      {kWinXP, map::kNetbtParametersKey, map::kSessionKeepAlive, "yes"},
+      {kWin10, map::kNetbtParametersKey, map::kSessionKeepAlive, undocumented},
       {kWin98, "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0003", map::kMaxMTU, "yes"},
+      {kWin98, map::kNetTrans0000Key, map::kMaxMSS, undocumented},
+      {kWin95, map::kMstcpKey, map::kDefaultRcvWindow, "yes"},
+      // The 9x family's keys, which the NT family writes too.
+      {kWinXP, map::kNdiMaxConnectKey, map::kMax, only9x},
+      {kWin10, map::kNetClass0000Key, map::kSlowNet, only9x},
+      {kWin7, map::kVCacheKey, map::kStart, only9x},
+      {kWinNT4, "\\System\\CurrentControlSet\\Services\\VxD\\COMBUFF", map::kStart, only9x},
+      {kWin98, map::kNdiCacheSizeKey, "", undocumented},
+      {kWinMe, map::kComBuffKey, map::kStart, undocumented},
+      // Not the key "VxD" itself, nor a key whose name merely begins so.
+      {kWinXP, "System\\CurrentControlSet\\Services\\VxDx", map::kStart, undocumented},
+      {kWin98, map::kMstcpParametersKey, map::kGlobalMaxTcpWindoSize,
+       "no: no Windows reads this name"},
+      {kWin98, map::kMstcpParametersKey, map::kGlobalMaxTcpWindowSize, undocumented},
+      {kWin11, map::kInternetSettingsUpperKey, map::kMaxConnectionsPerServer, "yes", kHKCU},
+      {kWin11, map::kInternetSettingsUpperKey, map::kMaxConnectionsPerServer, undocumented},
+      {kUnknown, map::kMstcpKey, map::kDefaultTTL, undocumented},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(std::string(ReadByText(row.kind, kHKLM, row.key, row.name)), row.mark)
+    EXPECT_EQ(std::string(ReadByText(row.kind, row.root, row.key, row.name)), row.mark)
         << row.kind << " " << row.key << " " << row.name;
   }
 }

@@ -204,9 +204,31 @@ TEST(Preview, KeepsOptimizesChecksAndItsButtonOptimizes) {
   EXPECT_EQ(rig.recorder.writes.size(), 22u);
 }
 
-// regedit of the file on an empty machine leaves what Optimize leaves there.
+// regedit of the file on an empty machine leaves what Optimize leaves there;
+// a comment stands above each block, or value, that the Windows does not read.
 TEST(Export, ImportedFileGivesTheValuesOptimizeWrites) {
-  for (const VersionInfo& version : {WinXP(), Win98()}) {
+  const std::string hklm = "\r\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\";
+  const std::string only9x = "; Not read: only Windows 95, 98 and Me read this key";
+  const struct {
+    VersionInfo version;
+    std::vector<std::string> excerpts;
+    int notRead;  // comments in all
+  } rows[] = {
+      {WinXP(),
+       {"; Not read: no Windows reads this key" + hklm +
+            "Tcpip\\Parameters\\Interfaces\\interface]",
+        only9x + hklm + "VxD\\NWLink\\Ndi\\params\\cachesize]", only9x + hklm + "VxD\\VCACHE]",
+        only9x + hklm + "Class\\Net\\0000]"},
+       7},
+      {{kVerPlatformWin32NT, 6, 1, "Service Pack 1"},
+       {"\"SackOpts\"=dword:00000001\r\n"
+        "; Not read: Vista and later size the receive window themselves\r\n\"TcpWindowSize\"=",
+        only9x + hklm + "VxD\\COMBUFF]"},
+       9},
+      {Win98(), {"\r\n; Not read: no Windows reads this name\r\n\"GlobalMaxTcpWindoSize\"="}, 1},
+  };
+  for (const auto& row : rows) {
+    const VersionInfo& version = row.version;
     SCOPED_TRACE(version.minor);
     optimize_test::Rig rig(version);
     rig.platform.saveAs = "C:\\Deploy\\cable.reg";
@@ -236,6 +258,14 @@ TEST(Export, ImportedFileGivesTheValuesOptimizeWrites) {
                   "; COM4:=921600,n,8,1,p\r\n; COM5:=921600,n,8,1,p\r\n"),
         std::string::npos);
 
+    for (const std::string& excerpt : row.excerpts)
+      EXPECT_NE(text.find(excerpt), std::string::npos) << excerpt;
+    // Nothing more: the blocks this Windows reads, or of which no document
+    // speaks, stand without a comment.
+    int notRead = 0;
+    for (std::size_t at = 0; (at = text.find("; Not read: ", at)) != std::string::npos; ++at)
+      ++notRead;
+    EXPECT_EQ(notRead, row.notRead);
     const RegFileParse parse = ReadRegFile(text);
     ASSERT_TRUE(parse.ok()) << parse.badLine << ": " << parse.reason;
     MemoryRegistry imported;

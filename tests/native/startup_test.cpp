@@ -55,22 +55,23 @@ TEST_F(StartupTest, StatusLineAndFirstReadingFollowTheDetectedSystem) {
     const char* csd;
     const char* status;
     const char* ttlShown;  // "32": the 9x reader ran; "64": the NT reader
+    bool modernTcp;        // "&Modern TCP Settings..." is offered
   };
   const Case cases[] = {
-      {1, 4, 3, "", " Operating System: Unknown", "32"},
-      {1, 4, 0, "", " Operating System: Windows 95", "32"},
-      {1, 4, 10, " B ", " Operating System: Windows 98", "32"},
-      {1, 4, 10, " A ", " Operating System: Windows 98 Second Edition", "32"},
-      {1, 4, 90, "", " Operating System: Windows Millennium", "32"},
-      {2, 4, 0, "", " Operating System: Windows NT 4.0", "64"},
-      {2, 5, 0, "", " Operating System: Windows 2000", "64"},
-      {2, 5, 1, "", " Operating System: Windows XP", "64"},
-      {2, 6, 0, "", " Operating System: Windows Vista", "64"},
-      {2, 6, 1, "", " Operating System: Windows 7", "64"},
-      {2, 6, 2, "", " Operating System: Windows 8", "64"},
-      {2, 6, 3, "", " Operating System: Windows 8.1", "64"},
-      {2, 10, 0, "", " Operating System: Windows 10", "64"},
-      {2, 5, 3, "", " Operating System: Unknown", "32"},
+      {1, 4, 3, "", " Operating System: Unknown", "32", false},
+      {1, 4, 0, "", " Operating System: Windows 95", "32", false},
+      {1, 4, 10, " B ", " Operating System: Windows 98", "32", false},
+      {1, 4, 10, " A ", " Operating System: Windows 98 Second Edition", "32", false},
+      {1, 4, 90, "", " Operating System: Windows Millennium", "32", false},
+      {2, 4, 0, "", " Operating System: Windows NT 4.0", "64", false},
+      {2, 5, 0, "", " Operating System: Windows 2000", "64", false},
+      {2, 5, 1, "", " Operating System: Windows XP", "64", false},
+      {2, 6, 0, "", " Operating System: Windows Vista", "64", true},
+      {2, 6, 1, "", " Operating System: Windows 7", "64", true},
+      {2, 6, 2, "", " Operating System: Windows 8", "64", true},
+      {2, 6, 3, "", " Operating System: Windows 8.1", "64", true},
+      {2, 10, 0, "", " Operating System: Windows 10", "64", true},
+      {2, 5, 3, "", " Operating System: Unknown", "32", false},
   };
   for (const Case& c : cases) {
     platform.SetVersion(c.platformId, c.major, c.minor, c.csd);
@@ -79,6 +80,9 @@ TEST_F(StartupTest, StatusLineAndFirstReadingFollowTheDetectedSystem) {
     EXPECT_EQ(c.status, w.StatusText);
     EXPECT_TRUE(w.StatusSimple && w.StatusBold) << c.status;
     EXPECT_EQ(c.ttlShown, w.customTtl.text) << c.status;
+    EXPECT_EQ(w.ModernTcpUnavailable(),
+              c.modernTcp ? "" : "The modern TCP settings need Windows Vista or later.")
+        << c.status;
   }
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_EQ(0, platform.noticesShown);

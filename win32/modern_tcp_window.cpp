@@ -1,0 +1,267 @@
+#include "win32/modern_tcp_window.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "win32/controls.h"
+#include "win32/modal_window.h"
+
+namespace iz::win32 {
+
+namespace {
+
+constexpr const char* kClass = "TModernTcpForm";
+constexpr int kListId = 100, kValueLabelId = 101, kValueId = 102, kDefaultsId = 103,
+              kApplyId = 104;
+constexpr const char* kNotDocumented = "not documented";
+
+// At 96 DPI: the client area when it opens (wider where the columns need
+// it), the smallest it can be made, and the places of the controls from the
+// edges: the note on top, the list, the new value's field, the buttons.
+constexpr int kWidth = 600, kHeight = 300, kMinWidth = 420, kMinHeight = 240;
+constexpr int kMargin = 8, kNoteTop = 10, kNoteHeight = 16, kListTop = 32;
+constexpr int kValueFromBottom = 68, kLabelWidth = 220, kFieldWidth = 180, kFieldDrop = 160;
+constexpr int kButtonWidth = 75, kDefaultsWidth = 110, kButtonHeight = 25, kButtonGap = 10,
+              kButtonsFromBottom = 36;
+// The list's sunken edges and vertical scroll bar, and a pixel for rounding.
+constexpr int kListFrame = 22;
+
+constexpr const char* kColumns[] = {"Setting", "In force", "Windows default", "New value",
+                                    "Effect"};
+constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
+enum Column { kName, kInForce, kDefault, kNew, kEffect };
+
+bool Hurts(const TcpSettingRow& row, const std::string& value) {
+  return std::find(row.hurts.begin(), row.hurts.end(), value) != row.hurts.end();
+}
+
+// A value as the window shows it: what hurts in common use says so.
+std::string Shown(const TcpSettingRow& row, const std::string& value) {
+  return Hurts(row, value) ? value + " (hurts)" : value;
+}
+
+std::string TextOf(HWND hwnd) {
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextA(hwnd, &text[0], static_cast<int>(text.size()))));
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+class TcpWindow : public ModalWindow {
+ public:
+  std::vector<TcpSettingRow>* rows = nullptr;
+  const std::function<std::string(std::vector<TcpSettingRow>*)>* apply = nullptr;
+  HWND note = nullptr, list = nullptr, valueLabel = nullptr, value = nullptr, defaults = nullptr,
+       applyButton = nullptr, close = nullptr;
+  int dpi = kDesignDpi;
+  SIZE minimum{};  // outer
+  bool laidOut = false;
+  int selected = -1;
+  bool filling = false;  // while the window fills the field itself
+
+  void SetCell(int row, int column, const std::string& text) const {
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+  }
+
+  void ShowRow(int i) const {
+    const TcpSettingRow& r = (*rows)[i];
+    SetCell(i, kInForce, r.inForce.empty() ? "(not reported)" : Shown(r, r.inForce));
+    SetCell(i, kDefault, r.defaultValue == kNotDocumented ? r.defaultValue
+                                                           : Shown(r, r.defaultValue));
+    SetCell(i, kNew, Shown(r, r.chosen));
+  }
+
+  // The field takes the selected row's values and its choice.
+  void FillField() {
+    filling = true;
+    SendMessageA(value, CB_RESETCONTENT, 0, 0);
+    const bool any = selected >= 0 && selected < static_cast<int>(rows->size());
+    EnableWindow(value, any);
+    if (any) {
+      const TcpSettingRow& r = (*rows)[selected];
+      const std::string label = "New &value of " + r.name + ":";
+      SetWindowTextA(valueLabel, label.c_str());
+      int current = -1;
+      for (std::size_t i = 0; i < r.values.size(); ++i) {
+        const std::string shown = Shown(r, r.values[i]);
+        SendMessageA(value, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+        if (r.values[i] == r.chosen) current = static_cast<int>(i);
+      }
+      SendMessageA(value, CB_SETCURSEL, static_cast<WPARAM>(current), 0);
+      if (current < 0) SetWindowTextA(value, r.chosen.c_str());
+    }
+    filling = false;
+  }
+
+  void Choose(const std::string& chosen) {
+    if (filling || selected < 0 || selected >= static_cast<int>(rows->size())) return;
+    (*rows)[selected].chosen = chosen;
+    ShowRow(selected);
+  }
+
+  void ShowAll() {
+    for (int i = 0; i < static_cast<int>(rows->size()); ++i) ShowRow(i);
+    FillField();
+  }
+
+  void LayOut(int width, int height) const {
+    const int w = MulDiv(width, kDesignDpi, dpi), h = MulDiv(height, kDesignDpi, dpi);
+    const int valueTop = h - kValueFromBottom, buttonsTop = h - kButtonsFromBottom;
+    const int closeLeft = w - kMargin - kButtonWidth;
+    PlaceChild(note, kMargin, kNoteTop, w - 2 * kMargin, kNoteHeight, dpi);
+    PlaceChild(list, kMargin, kListTop, w - 2 * kMargin, valueTop - kButtonGap - kListTop, dpi);
+    PlaceChild(valueLabel, kMargin, valueTop + 4, kLabelWidth, kNoteHeight, dpi);
+    PlaceChild(value, kMargin + kLabelWidth, valueTop, kFieldWidth, kFieldDrop, dpi);
+    PlaceChild(defaults, kMargin, buttonsTop, kDefaultsWidth, kButtonHeight, dpi);
+    PlaceChild(applyButton, closeLeft - kButtonGap - kButtonWidth, buttonsTop, kButtonWidth,
+               kButtonHeight, dpi);
+    PlaceChild(close, closeLeft, buttonsTop, kButtonWidth, kButtonHeight, dpi);
+  }
+
+ private:
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+    switch (msg) {
+      case WM_SIZE:
+        if (!laidOut) return false;
+        LayOut(LOWORD(lParam), HIWORD(lParam));
+        return true;
+      case WM_GETMINMAXINFO:
+        if (!laidOut) return false;
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {minimum.cx, minimum.cy};
+        return true;
+      case WM_NOTIFY: {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+        if (change->hdr.hwndFrom != list || change->hdr.code != LVN_ITEMCHANGED ||
+            !(change->uNewState & LVIS_SELECTED) || (change->uOldState & LVIS_SELECTED))
+          return false;
+        selected = change->iItem;
+        FillField();
+        return true;
+      }
+      case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+          case kValueId:
+            if (HIWORD(wParam) == CBN_SELCHANGE) {
+              const auto index = static_cast<std::size_t>(SendMessageA(value, CB_GETCURSEL, 0, 0));
+              if (selected >= 0 && index < (*rows)[selected].values.size())
+                Choose((*rows)[selected].values[index]);
+            } else if (HIWORD(wParam) == CBN_EDITCHANGE) {
+              Choose(TextOf(value));
+            }
+            return true;
+          case kDefaultsId:
+            for (TcpSettingRow& r : *rows)
+              if (r.defaultValue != kNotDocumented) r.chosen = r.defaultValue;
+            ShowAll();
+            return true;
+          case kApplyId: {
+            const std::string said = (*apply)(rows);
+            if (!said.empty()) SetWindowTextA(note, said.c_str());
+            ShowAll();
+            return true;
+          }
+        }
+        return false;
+    }
+    (void)result;
+    return false;
+  }
+};
+
+}  // namespace
+
+void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
+                         const std::function<std::string(std::vector<TcpSettingRow>*)>& apply) {
+  TcpWindow state;
+  state.rows = rows;
+  state.apply = &apply;
+  state.dpi = WindowDpi(owner);
+  const int dpi = state.dpi;
+  state.font = MakeFont("MS Sans Serif", 8, false, dpi);
+  // Made at its smallest, then given its size: its controls are placed as
+  // that size arrives (WM_SIZE).
+  HWND hwnd = state.Create(kClass, "Modern TCP Settings", owner, kMinWidth, kMinHeight, dpi, true);
+  try {
+    const Child still = Child("STATIC").Style(SS_LEFT | SS_NOPREFIX).In(hwnd).Font(state.font);
+    state.note = CreateChild(Child(still).Text(
+        "Read from netsh just now. Apply sets the new values at once, with no restart; Undo "
+        "Last Change puts them back."));
+    state.list = CreateChild(
+        Child(WC_LISTVIEWA)
+            .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
+            .ExStyle(WS_EX_CLIENTEDGE)
+            .In(hwnd)
+            .Id(kListId)
+            .Font(state.font));
+    const Window list(state.list);
+    list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    // One column more than shown, as in the preview: each shown column is
+    // sized to its texts while another follows it.
+    for (int i = 0; i <= kColumnCount; ++i) {
+      LVCOLUMNA column{};
+      column.mask = LVCF_TEXT | LVCF_SUBITEM;
+      column.pszText = const_cast<char*>(i < kColumnCount ? kColumns[i] : "");
+      column.iSubItem = i;
+      list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    for (int i = 0; i < static_cast<int>(rows->size()); ++i) {
+      LVITEMA item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = i;
+      item.pszText = const_cast<char*>((*rows)[i].name.c_str());
+      list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      state.SetCell(i, kEffect, (*rows)[i].effect);
+      state.ShowRow(i);
+    }
+    int columnsWidth = 0;
+    for (int i = 0; i < kColumnCount; ++i) {
+      list.Send(LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+      columnsWidth += static_cast<int>(list.Send(LVM_GETCOLUMNWIDTH, i));
+    }
+    list.Send(LVM_DELETECOLUMN, kColumnCount);
+
+    // The label comes before its field, so that a screen reader names the
+    // field by it.
+    state.valueLabel = CreateChild(Child("STATIC").Style(SS_LEFT).In(hwnd).Id(kValueLabelId).Font(
+        state.font));
+    state.value = CreateChild(Child("COMBOBOX")
+                                  .Style(WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL)
+                                  .In(hwnd)
+                                  .Id(kValueId)
+                                  .Font(state.font));
+    const Child button = Child("BUTTON").In(hwnd).Font(state.font);
+    state.defaults = CreateChild(
+        Child(button).Text("Windows &Defaults").Style(WS_TABSTOP | BS_PUSHBUTTON).Id(kDefaultsId));
+    state.applyButton =
+        CreateChild(Child(button).Text("&Apply").Style(WS_TABSTOP | BS_PUSHBUTTON).Id(kApplyId));
+    // Close is the default: Enter never sets anything.
+    state.close =
+        CreateChild(Child(button).Text("Close").Style(WS_TABSTOP | BS_DEFPUSHBUTTON).Id(IDCANCEL));
+
+    const int wanted = MulDiv(columnsWidth, kDesignDpi, dpi) + kListFrame + 2 * kMargin;
+    const SIZE size = WindowSizeFor(std::max(kWidth, wanted), kHeight, DialogFrameStyle(true),
+                                    false, kDialogFrameExStyle, dpi);
+    state.minimum = WindowSizeFor(kMinWidth, kMinHeight, DialogFrameStyle(true), false,
+                                  kDialogFrameExStyle, dpi);
+    state.laidOut = true;
+    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CentreOverOwner(hwnd, owner);
+    // The first row is selected, so that the field is live from the start.
+    LVITEMA item{};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    list.Send(LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    state.FillField();
+  } catch (...) {
+    DestroyWindow(hwnd);
+    throw;
+  }
+  state.defaultId = IDCANCEL;
+  state.Run(owner, state.list);
+}
+
+}  // namespace iz::win32
