@@ -21,7 +21,7 @@ void TIZelvora::OnCreate() {
 
   StatusSimple = true;
   StatusBold = true;
-  StatusText = std::string(kStatusPrefix) + OSName(GetOSKind(platform_));
+  StatusText = kStatusPrefix + SystemName(platform_);
 
   platform_.ApplyTheming();
 

@@ -18,26 +18,40 @@ inline constexpr int kWin2000 = 5;
 inline constexpr int kWinXP = 6;  // also Server 2003 (5.2)
 inline constexpr int kWinVista = 7;
 inline constexpr int kWin7 = 8;
-inline constexpr int kWin8 = 9;  // also every later system, which reports 6.2
+inline constexpr int kWin8 = 9;  // also 8.1 and later when the version query bends
+inline constexpr int kWin81 = 10;
+inline constexpr int kWin10 = 11;
+inline constexpr int kWin11 = 12;     // 10.0, build 22000 and later
+inline constexpr int kWinLater = 13;  // every system after 11, named by its version
+inline constexpr int kLastKind = kWinLater;
 
 int GetOSKind(Platform& platform);
 
-// The display name of a kind (index kind + 1 of the name table).
+// The display name of a kind (index kind + 1 of the name table); a later
+// system than 11 is "Windows" with no number here, SystemName gives it.
 const char* OSName(int kind);
+// The name of the running system as the status line shows it: OSName of
+// its kind, and for a system after 11 "Windows " and its version, "Windows
+// 12.0".
+std::string SystemName(Platform& platform);
 
 // The two families of Windows, each with its own places for the settings.
 enum class WinFamily { Win9x, NT };
 
-// The one answer to "is this the NT family": NT 4.0 to 8. Everything else,
+// The one answer to "is this the NT family": NT 4.0 and every later kind,
+// all tuned as Windows 8 is. Everything else,
 // an unrecognised system included, is read, optimized and restored as 9x.
 inline WinFamily FamilyOf(int kind) {
-  return kind >= kWinNT4 && kind <= kWin8 ? WinFamily::NT : WinFamily::Win9x;
+  return kind >= kWinNT4 && kind <= kLastKind ? WinFamily::NT : WinFamily::Win9x;
 }
 inline bool IsNTFamily(int kind) { return FamilyOf(kind) == WinFamily::NT; }
 // Within the 9x family, 98, 98 SE and Millennium share their defaults.
 inline bool IsWin98Family(int kind) { return kind >= kWin98 && kind <= kWinMe; }
+// Vista rewrote the stack: from there on its TCP settings are netsh's.
+inline bool IsVistaOrLater(int kind) { return kind >= kWinVista && kind <= kLastKind; }
 
-// "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8)" and its 9x twin.
+// "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8 and later)" and its
+// 9x twin.
 const char* FamilyName(WinFamily family);
 // The systems whose Optimize writes what it writes on this kind: the NT
 // family, "Windows 95", or "Windows 98, 98 SE and Millennium" (the 9x family

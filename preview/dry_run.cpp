@@ -32,10 +32,10 @@ struct ReadMark {
   const char* text;
 };
 constexpr ReadMark kReadMarks[] = {
-    {ValueClass::LiteralInterfaceKey, kUnknown, kWin8, "no: no Windows reads this key"},
-    {ValueClass::ReceiveWindow, kWinVista, kWin8,
+    {ValueClass::LiteralInterfaceKey, kUnknown, kLastKind, "no: no Windows reads this key"},
+    {ValueClass::ReceiveWindow, kWinVista, kLastKind,
      "no: Vista and later size the receive window themselves"},
-    {ValueClass::AdapterMtu, kWinVista, kWin8, "not documented for this Windows"},
+    {ValueClass::AdapterMtu, kWinVista, kLastKind, "not documented for this Windows"},
 };
 
 // Whether a value belongs to a class.

@@ -8,7 +8,7 @@
 #include "mtu/mtu_search.h"
 #include "win32/controls.h"
 #include "win32/icmp_probe.h"
-#include "win32/info_windows.h"
+#include "win32/modal_window.h"
 
 namespace iz::win32 {
 
@@ -114,21 +114,22 @@ DWORD WINAPI RunSearch(void* param) {
   return 0;
 }
 
-struct WindowState {
+class WindowState : public ModalWindow {
+ public:
   const std::function<void(int)>* useMtu = nullptr;
-  HFONT font = nullptr;
   HWND host = nullptr, start = nullptr, use = nullptr, progress = nullptr, result = nullptr;
   Search* search = nullptr;  // the one running, or null
   int mtu = 0;               // the last one found
-  bool done = false;
 
-  ~WindowState() {
+  ~WindowState() override {
     if (search) {
       search->Stop();
       search->Release();
     }
-    if (font) DeleteObject(font);
   }
+
+ private:
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 };
 
 std::string TextOf(HWND hwnd) {
@@ -184,48 +185,23 @@ void ShowNews(WindowState& state) {
   EnableWindow(state.use, state.mtu > 0);
 }
 
-LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* state = reinterpret_cast<WindowState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  // Start is the default button: Enter in the host field starts.
-  if (LRESULT result; DialogKeyboard(hwnd, msg, wParam, lParam, kStartId, &result)) return result;
-  switch (msg) {
-    case WM_NCCREATE: {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-      break;
-    }
-    case WM_COMMAND:
-      if (!state) break;
-      switch (LOWORD(wParam)) {
-        case IDCANCEL:  // Close and Escape
-          state->done = true;
-          return 0;
-        case kStartId:
-          if (!state->search) Start(hwnd, *state);
-          return 0;
-        case kUseId:
-          if (state->mtu > 0 && *state->useMtu) (*state->useMtu)(state->mtu);
-          return 0;
-      }
-      break;
-    case kSearchNews:
-      if (state) ShowNews(*state);
-      return 0;
-    case WM_CLOSE:
-      if (state) state->done = true;
-      return 0;
+// The model's errors from "&Use as Custom MTU" are reported by its own
+// dispatch.
+bool WindowState::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT*) {
+  if (msg == kSearchNews) {
+    ShowNews(*this);
+    return true;
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-// Nothing may unwind through the system's callback; the model's errors from
-// "&Use as Custom MTU" are reported by its own dispatch.
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  try {
-    return HandleMessage(hwnd, msg, wParam, lParam);
-  } catch (...) {
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (msg != WM_COMMAND) return false;
+  switch (LOWORD(wParam)) {
+    case kStartId:
+      if (!search) Start(hwnd, *this);
+      return true;
+    case kUseId:
+      if (mtu > 0 && *useMtu) (*useMtu)(mtu);
+      return true;
   }
+  return false;
 }
 
 }  // namespace
@@ -235,8 +211,9 @@ void ShowFindMtuWindow(HWND owner, const std::function<void(int mtu)>& useMtu) {
   state.useMtu = &useMtu;
   const int dpi = WindowDpi(owner);
   state.font = MakeFont("MS Sans Serif", 8, false, dpi);
-  HWND hwnd =
-      CreateDialogFrame(kClass, WindowProc, "Find Largest MTU", owner, 380, 150, dpi, &state);
+  // Start is the default button: Enter in the host field starts.
+  state.defaultId = kStartId;
+  HWND hwnd = state.Create(kClass, "Find Largest MTU", owner, 380, 150, dpi);
   try {
     const Child still =
         Child("STATIC").Style(SS_LEFT | SS_NOPREFIX).In(hwnd).Dpi(dpi).Font(state.font);
@@ -277,7 +254,7 @@ void ShowFindMtuWindow(HWND owner, const std::function<void(int mtu)>& useMtu) {
     throw;
   }
   SendMessageA(state.host, EM_SETSEL, 0, -1);
-  RunModal(hwnd, owner, state.host, state.done);
+  state.Run(owner, state.host);
 }
 
 }  // namespace iz::win32

@@ -10,8 +10,8 @@
 
 #include "help/links.h"
 #include "resources/about_ids.h"
-#include "store/error.h"
 #include "win32/controls.h"
+#include "win32/modal_window.h"
 #include "win32/resource_ids.h"
 #include "win32/work_area.h"
 
@@ -83,32 +83,6 @@ HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 // 8-point "MS Sans Serif".
 HFONT MakeFont(bool bold, int dpi) { return win32::MakeFont("MS Sans Serif", 8, bold, dpi); }
 
-struct PreviewLayout;
-
-// What one open window needs while its modal loop runs.
-struct WindowState {
-  HFONT font = nullptr;
-  HFONT boldFont = nullptr;
-  HICON icon = nullptr;
-  HBITMAP side = nullptr;
-  HWND link = nullptr;
-  const std::function<void(HWND)>* onLinkClick = nullptr;
-  bool done = false;
-  bool optimize = false;  // the preview was left by "&Optimize", the adapters by OK
-  int defaultId = 0;      // the default button's; 0 while there is none
-  const PreviewLayout* preview = nullptr;  // in the preview only
-  // The adapters window: its list, and the rows that OK gives the ticks to.
-  HWND adapterList = nullptr;
-  std::vector<AdapterRow>* adapterRows = nullptr;
-
-  ~WindowState() {
-    if (font) DeleteObject(font);
-    if (boldFont) DeleteObject(boldFont);
-    if (icon) DestroyIcon(icon);
-    if (side) DeleteObject(side);
-  }
-};
-
 // The preview's controls, which follow its size, and its smallest size.
 struct PreviewLayout {
   HWND summary = nullptr, list = nullptr, optimizeButton = nullptr, closeButton = nullptr;
@@ -116,9 +90,29 @@ struct PreviewLayout {
   SIZE minimum{};  // outer
 };
 
-WindowState* StateOf(HWND hwnd) {
-  return reinterpret_cast<WindowState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-}
+// What one open window needs while its modal loop runs.
+class InfoWindow : public ModalWindow {
+ public:
+  HFONT boldFont = nullptr;
+  HICON icon = nullptr;
+  HBITMAP side = nullptr;
+  HWND link = nullptr;
+  const std::function<void(HWND)>* onLinkClick = nullptr;
+  bool optimize = false;  // the preview was left by "&Optimize", the adapters by OK
+  const PreviewLayout* preview = nullptr;  // in the preview only
+  // The adapters window: its list, and the rows that OK gives the ticks to.
+  HWND adapterList = nullptr;
+  std::vector<AdapterRow>* adapterRows = nullptr;
+
+  ~InfoWindow() override {
+    if (boldFont) DeleteObject(boldFont);
+    if (icon) DestroyIcon(icon);
+    if (side) DeleteObject(side);
+  }
+
+ private:
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+};
 
 // The preview's controls for a client area of width x height pixels, placed
 // in 96-DPI pixels as everything else: the summary and the list take the
@@ -135,103 +129,59 @@ void LayOutPreview(const PreviewLayout& layout, int width, int height) {
   PlaceChild(layout.closeButton, closeLeft, buttonsTop, kButtonWidth, kButtonHeight, dpi);
 }
 
-LRESULT HandleInfoMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  WindowState* state = StateOf(hwnd);
-  if (LRESULT result;
-      DialogKeyboard(hwnd, msg, wParam, lParam, state ? state->defaultId : 0, &result))
-    return result;
+bool InfoWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   // The preview's size: its controls follow it, down to its smallest.
-  if (const PreviewLayout* preview = state ? state->preview : nullptr) {
-    if (msg == WM_SIZE) {
-      LayOutPreview(*preview, LOWORD(lParam), HIWORD(lParam));
-      return 0;
-    }
-    if (msg == WM_GETMINMAXINFO) {
-      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {preview->minimum.cx,
-                                                               preview->minimum.cy};
-      return 0;
-    }
+  if (preview && msg == WM_SIZE) {
+    LayOutPreview(*preview, LOWORD(lParam), HIWORD(lParam));
+    return true;
+  }
+  if (preview && msg == WM_GETMINMAXINFO) {
+    reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {preview->minimum.cx,
+                                                             preview->minimum.cy};
+    return true;
   }
   switch (msg) {
-    case WM_NCCREATE: {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-      break;
-    }
     case WM_COMMAND:
-      if (!state) break;
-      if (LOWORD(wParam) == IDOK && state->adapterList) {
-        // OK keeps the ticks, read before the window goes.
-        for (std::size_t i = 0; i < state->adapterRows->size(); ++i) {
-          const LRESULT image =
-              SendMessageA(state->adapterList, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK);
-          (*state->adapterRows)[i].ticked = (image >> 12) == 2;
+      if (LOWORD(wParam) == IDOK) {
+        // OK keeps the adapters' ticks, read before the window goes.
+        for (std::size_t i = 0; adapterList && i < adapterRows->size(); ++i) {
+          const LRESULT image = SendMessageA(adapterList, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK);
+          (*adapterRows)[i].ticked = (image >> 12) == 2;
         }
-        state->optimize = true;
-      }
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        // OK, Enter and Escape all close with the same result.
-        state->done = true;
-        return 0;
+        optimize = adapterList != nullptr;
+        done = true;
+        return true;
       }
       if (LOWORD(wParam) == kPreviewOptimizeId) {
-        state->optimize = state->done = true;
-        return 0;
+        optimize = done = true;
+        return true;
       }
-      if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED && state->onLinkClick &&
-          *state->onLinkClick) {
-        (*state->onLinkClick)(hwnd);
-        return 0;
+      if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED && onLinkClick &&
+          *onLinkClick) {
+        (*onLinkClick)(hwnd);
+        return true;
       }
-      break;
-    case WM_CLOSE:
-      if (state) state->done = true;
-      return 0;
+      return false;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
       // The notice's text field reads as plain text on the window; the link
       // is blue. Everything else keeps the window's face colour.
       HDC dc = reinterpret_cast<HDC>(wParam);
       SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-      if (state && reinterpret_cast<HWND>(lParam) == state->link) {
-        SetTextColor(dc, RGB(0, 0, 255));
-      } else {
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-      }
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      SetTextColor(dc, reinterpret_cast<HWND>(lParam) == link ? RGB(0, 0, 255)
+                                                              : GetSysColor(COLOR_WINDOWTEXT));
+      *result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      return true;
     }
     case WM_SETCURSOR:
-      if (state && reinterpret_cast<HWND>(wParam) == state->link) {
+      if (link && reinterpret_cast<HWND>(wParam) == link) {
         SetCursor(LoadCursor(nullptr, IDC_HAND));
-        return TRUE;
+        *result = TRUE;
+        return true;
       }
-      break;
-    default:
-      break;
+      return false;
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-// Nothing may unwind through the system's callback, the link's handler
-// included; the main window reports its handlers' errors itself.
-LRESULT CALLBACK InfoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  try {
-    return HandleInfoMessage(hwnd, msg, wParam, lParam);
-  } catch (...) {
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-}
-
-constexpr DWORD kFrameExStyle = WS_EX_DLGMODALFRAME;
-DWORD FrameStyle(bool resizable) {
-  return WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN |
-         (resizable ? WS_THICKFRAME | WS_MAXIMIZEBOX : 0);
-}
-
-HWND CreateFrame(const char* className, const char* caption, HWND owner, int clientWidth,
-                 int clientHeight, int dpi, WindowState* state, bool resizable = false) {
-  return CreateDialogFrame(className, InfoWindowProc, caption, owner, clientWidth, clientHeight,
-                           dpi, state, resizable);
+  return false;
 }
 
 // In the middle of the primary monitor's work area.
@@ -250,87 +200,11 @@ HWND AddOkButton(HWND parent, int x, int y, HFONT font, int dpi) {
 
 }  // namespace
 
-HWND CreateDialogFrame(const char* className, WNDPROC proc, const char* caption, HWND owner,
-                       int clientWidth, int clientHeight, int dpi, void* param, bool resizable) {
-  RegisterWindowClass(className, proc);
-  const DWORD style = FrameStyle(resizable);
-  const SIZE size = WindowSizeFor(clientWidth, clientHeight, style, false, kFrameExStyle, dpi);
-  HWND hwnd = CreateWindowExA(kFrameExStyle, className, caption, style, 0, 0, size.cx, size.cy,
-                              owner, nullptr, Instance(), param);
-  if (!hwnd) throw Error(std::string("Cannot create the window ") + caption);
-  // The system menu of a fixed frame keeps only Move and Close; a resizable
-  // one keeps the system's own (Minimize greyed, as the frame has no box).
-  HMENU menu = GetSystemMenu(hwnd, FALSE);
-  if (menu && !resizable) {
-    DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_MINIMIZE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
-  }
-  return hwnd;
-}
-
-void CentreOverOwner(HWND hwnd, HWND owner) {
-  RECT over;
-  if (owner && IsWindowVisible(owner) && GetWindowRect(owner, &over)) {
-    CentreOver(hwnd, over);
-  } else {
-    CentreOnScreen(hwnd);
-  }
-}
-
-bool DialogKeyboard(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, int defaultId,
-                    LRESULT* result) {
-  *result = 0;
-  switch (msg) {
-    // The dialog keyboard asks a window that is not a dialog for these too:
-    // Enter in a text field presses the default button, and Tab moves on.
-    // The default button stays the window's own, as a dialog keeps it: Tab
-    // takes the default look from a button it leaves, and gives it back from
-    // this answer when the focus lands on something other than a button.
-    case DM_GETDEFID:
-      if (defaultId) *result = MAKELRESULT(defaultId, DC_HASDEFID);
-      return true;
-    case WM_NEXTDLGCTL:
-      MoveFocus(hwnd, wParam, lParam);
-      return true;
-  }
-  return false;
-}
-
-void RunModal(HWND hwnd, HWND owner, HWND focus, const bool& done) {
-  const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
-  if (ownerWasEnabled) EnableWindow(owner, FALSE);
-  ShowWindow(hwnd, SW_SHOW);
-  SetForegroundWindow(hwnd);
-  SetFocus(focus);
-  bool quit = false;
-  WPARAM quitCode = 0;
-  MSG msg;
-  while (!done) {
-    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got == 0 || got == -1) {
-      quit = got == 0;
-      quitCode = msg.wParam;
-      break;
-    }
-    if (IsDialogMessageA(hwnd, &msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  // The owner is enabled before the window goes away, so that it, and not
-  // another program, becomes the active window again.
-  if (ownerWasEnabled) EnableWindow(owner, TRUE);
-  DestroyWindow(hwnd);
-  if (owner && IsWindowVisible(owner)) SetForegroundWindow(owner);
-  if (quit) PostQuitMessage(static_cast<int>(quitCode));
-}
-
 void ShowFirstRunNoticeWindow(HWND owner) {
-  WindowState state;
+  InfoWindow state;
   const int dpi = WindowDpi(owner);
   state.font = MakeFont(false, dpi);
-  HWND hwnd = CreateFrame(kNoticeClass, "Internet Zelvora 2.19", owner, 290, 174, dpi, &state);
+  HWND hwnd = state.Create(kNoticeClass, "Internet Zelvora 2.19", owner, 290, 174, dpi);
   HWND ok = nullptr;
   try {
     // OKButton comes first in the tab order, so it has the focus.
@@ -354,16 +228,16 @@ void ShowFirstRunNoticeWindow(HWND owner) {
     throw;
   }
   state.defaultId = kOkButtonId;
-  RunModal(hwnd, owner, ok, state.done);
+  state.Run(owner, ok);
 }
 
 void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkClick) {
-  WindowState state;
+  InfoWindow state;
   const int dpi = WindowDpi(owner);
   state.font = MakeFont(false, dpi);
   state.boldFont = MakeFont(true, dpi);
   state.onLinkClick = &onLinkClick;
-  HWND hwnd = CreateFrame(kAboutClass, "About Internet Zelvora", owner, 345, 195, dpi, &state);
+  HWND hwnd = state.Create(kAboutClass, "About Internet Zelvora", owner, 345, 195, dpi);
   HWND ok = nullptr;
   try {
     // The side panel: a picture 41 pixels wide over the full height.
@@ -401,19 +275,19 @@ void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkCl
     throw;
   }
   state.defaultId = kOkButtonId;
-  RunModal(hwnd, owner, ok, state.done);
+  state.Run(owner, ok);
 }
 
 bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
-  WindowState state;
+  InfoWindow state;
   PreviewLayout layout;
   layout.dpi = WindowDpi(owner);
   const int dpi = layout.dpi;
   state.font = MakeFont(false, dpi);
   // Made at its smallest, then given its size: its controls are placed as
   // that size arrives (WM_SIZE).
-  HWND hwnd = CreateFrame(kPreviewClass, "Preview Changes", owner, kPreviewMinWidth,
-                          kPreviewMinHeight, dpi, &state, true);
+  HWND hwnd = state.Create(kPreviewClass, "Preview Changes", owner, kPreviewMinWidth,
+                           kPreviewMinHeight, dpi, true);
   try {
     const std::string summary = report.Summary();
     layout.summary = CreateChild(Child("STATIC")
@@ -475,9 +349,9 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
     // list's edges and its scroll bar around the columns.
     const int wanted = MulDiv(columnsWidth, kDesignDpi, dpi) + kListFrame + 2 * kMargin;
     const SIZE size = WindowSizeFor(std::max(kPreviewWidth, wanted), kPreviewHeight,
-                                    FrameStyle(true), false, kFrameExStyle, dpi);
-    layout.minimum = WindowSizeFor(kPreviewMinWidth, kPreviewMinHeight, FrameStyle(true), false,
-                                   kFrameExStyle, dpi);
+                                    DialogFrameStyle(true), false, kDialogFrameExStyle, dpi);
+    layout.minimum = WindowSizeFor(kPreviewMinWidth, kPreviewMinHeight, DialogFrameStyle(true),
+                                   false, kDialogFrameExStyle, dpi);
     state.preview = &layout;
     SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     CentreOverOwner(hwnd, owner);
@@ -486,17 +360,17 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
     throw;
   }
   state.defaultId = IDCANCEL;
-  RunModal(hwnd, owner, layout.closeButton, state.done);
+  state.Run(owner, layout.closeButton);
   return state.optimize;
 }
 
 bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows) {
-  WindowState state;
+  InfoWindow state;
   const int dpi = WindowDpi(owner);
   state.font = MakeFont(false, dpi);
   state.adapterRows = rows;
   // Small enough for a 640 x 480 screen.
-  HWND hwnd = CreateFrame(kAdaptersClass, "Network Adapters", owner, 384, 236, dpi, &state);
+  HWND hwnd = state.Create(kAdaptersClass, "Network Adapters", owner, 384, 236, dpi);
   try {
     const Child child = Child("STATIC").In(hwnd).Dpi(dpi).Font(state.font);
     CreateChild(Child(child)
@@ -559,7 +433,7 @@ bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows) {
     throw;
   }
   state.defaultId = IDOK;
-  RunModal(hwnd, owner, state.adapterList, state.done);
+  state.Run(owner, state.adapterList);
   return state.optimize;
 }
 

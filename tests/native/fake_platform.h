@@ -72,8 +72,8 @@ class FakePlatform : public Platform {
   std::vector<std::string> runs;                        // "program arguments", each run
 
   void SetVersion(std::uint32_t platformId, std::uint32_t major, std::uint32_t minor,
-                  std::string csd = "") {
-    version = VersionInfo{platformId, major, minor, std::move(csd)};
+                  std::string csd = "", std::uint32_t build = 0) {
+    version = VersionInfo{platformId, major, minor, std::move(csd), build};
   }
 
   bool GetVersion(VersionInfo& info) override {

@@ -221,7 +221,7 @@ TEST(Export, ImportedFileGivesTheValuesOptimizeWrites) {
               "REGEDIT4\r\n"
               "; Internet Zelvora 2.19: the values Optimize writes\r\n"
               "; Exported 2026-12-07 for " +
-                  std::string(nt ? "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8)"
+                  std::string(nt ? "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8 and later)"
                                  : "Windows 98, 98 SE and Millennium") +
                   "\r\n"
                   "; Profile: CABLE / DSL, Automatic Mode 1\r\n"

@@ -68,7 +68,9 @@ TEST_F(StartupTest, StatusLineAndFirstReadingFollowTheDetectedSystem) {
       {2, 6, 0, "", " Operating System: Windows Vista", "64"},
       {2, 6, 1, "", " Operating System: Windows 7", "64"},
       {2, 6, 2, "", " Operating System: Windows 8", "64"},
-      {2, 10, 0, "", " Operating System: Unknown", "32"},
+      {2, 6, 3, "", " Operating System: Windows 8.1", "64"},
+      {2, 10, 0, "", " Operating System: Windows 10", "64"},
+      {2, 5, 3, "", " Operating System: Unknown", "32"},
   };
   for (const Case& c : cases) {
     platform.SetVersion(c.platformId, c.major, c.minor, c.csd);

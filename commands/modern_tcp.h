@@ -1,0 +1,44 @@
+#pragma once
+// The TCP settings of Vista and later, as the "Modern TCP Settings" window
+// and `/tcp` use them: read what is in force, and one Apply that both share.
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "journal/journal.h"
+#include "model/platform.h"
+#include "modern/netsh.h"
+#include "modern/tcp_table.h"
+#include "store/profile_file.h"
+#include "store/raw_registry.h"
+
+namespace iz {
+
+// The journal's name for the command.
+inline constexpr const char* kModernTcpCommand = "Modern TCP Settings";
+
+// netsh for the running program: its scripts go to the Backup folder.
+std::unique_ptr<NetshAccess> OpenNetsh(Platform& platform, int kind);
+
+// The values in force of every setting the kind offers, in the table's
+// order; a setting netsh does not report is left out. Raises Error with
+// kNeedsVista before Vista, or the reason netsh could not be read.
+std::vector<TcpValue> ReadTcpSettings(TcpSettingsAccess& access, int kind);
+
+struct TcpApplied {
+  std::vector<TcpValue> inForce;  // every setting of the kind, as read after
+  std::size_t changed = 0;        // how many of the wanted values differed before
+};
+
+// Apply: checks every value first (Error naming the first the kind does not
+// accept; netsh is not run), takes the writer lock, reads the values before
+// and records them in the journal, writes them all or none, and reads what
+// is in force after. Values already in force are not written. Raises Error
+// with the reason: kNeedsVista, a value not accepted, or netsh's refusal
+// naming the setting and netsh's message (nothing left changed then).
+TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+                            TcpSettingsAccess& access, int kind,
+                            const std::vector<TcpValue>& wanted, WithoutRecord without);
+
+}  // namespace iz

@@ -1,0 +1,49 @@
+#pragma once
+// The TCP settings read and set through netsh.exe, run hidden from the
+// system folder by its full path. One Read is one run; one Write is one run
+// of a `-f` script, and when netsh refuses a line, one more that reads what
+// took and puts back the values read before, so that an Apply (read, write,
+// read) runs netsh three times whatever the number of settings.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "model/platform.h"
+#include "modern/tcp_settings.h"
+
+namespace iz {
+
+// One run of netsh, kept: what it was given, its exit code and its output.
+struct NetshRun {
+  std::string arguments;
+  std::uint32_t exitCode = 0;
+  std::string output;
+};
+
+class NetshAccess : public TcpSettingsAccess {
+ public:
+  // scriptFolder: a folder only administrators may write to, where the
+  // `-f` script lives while netsh runs (the elevated netsh must not run a
+  // script that another account could swap).
+  NetshAccess(Platform& platform, int kind, std::string scriptFolder);
+
+  bool Read(const std::vector<std::string>& names, std::vector<TcpValue>* values,
+            std::string* error) override;
+  bool Write(const std::vector<TcpValue>& values, std::string* error) override;
+
+  // Every run so far, oldest first.
+  const std::vector<NetshRun>& Runs() const { return runs_; }
+
+ private:
+  bool Run(const std::string& arguments, NetshRun* run, std::string* error);
+  bool RunScript(const std::string& script, NetshRun* run, std::string* error);
+
+  Platform& platform_;
+  int kind_;
+  std::string scriptFolder_;
+  std::vector<NetshRun> runs_;
+  std::map<std::string, std::string> known_;  // the last values read, for a put-back
+};
+
+}  // namespace iz
