@@ -65,7 +65,7 @@ class Win32Platform : public Platform {
   DateTime Now() override;
   std::vector<MtuInUse> MtusInUse() override;
   bool ShowAdapters(std::vector<AdapterRow>* rows) override;
-  void ShowFindMtu(const std::function<void(int mtu)>& useMtu) override;
+  void ShowFindMtu(const std::function<std::string(int mtu)>& useMtu) override;
   std::string UserName() override;
   bool CreateAdminsOnlyFolder(const std::string& path) override;
   FolderSafety CheckFolder(const std::string& path) override;
