@@ -15,6 +15,8 @@
 
 #include "e2e/ui_driver.h"
 
+#include <commctrl.h>
+
 namespace e2e {
 namespace {
 
