@@ -6,8 +6,14 @@
 namespace iz {
 
 void TIZelvora::OnFindMtu() {
-  Plat().ShowFindMtu(
-      [this](int mtu) { Dispatch([this, mtu] { mtu::UseAsCustomMtu(*this, mtu); }); });
+  Plat().ShowFindMtu([this](int mtu) {
+    std::string said;
+    Dispatch([this, mtu, &said] {
+      mtu::UseAsCustomMtu(*this, mtu);
+      said = mtu::UsedText(*this);
+    });
+    return said;
+  });
 }
 
 }  // namespace iz

@@ -79,6 +79,10 @@ class Panel {
   EditCtl customTtl, customMtu, customCache, customRwin, customKeepAlive, maxConnections,
       maxConnections10;
   ComboCtl rwinMultiples;
+  // The MTU that "Find Largest MTU" measured and put into the panel; 0 for
+  // none. It describes the user's own path, so a profile loaded after it
+  // keeps it, until the MTU field holds another number.
+  int measuredMtu = 0;
 
   // Choice mechanics: setting the current state does nothing; checking a box
   // of a group unchecks the rest of that group window-wide; unchecking a

@@ -165,8 +165,9 @@ class Platform {
   virtual std::string UserName() = 0;
 
   // The modal "Find Largest MTU" window; useMtu runs with the MTU found each
-  // time "&Use as Custom MTU" is pressed, while the window stays open.
-  virtual void ShowFindMtu(const std::function<void(int mtu)>& useMtu) = 0;
+  // time "&Use as Custom MTU" is pressed, while the window stays open, and
+  // returns what the window's status line then says.
+  virtual void ShowFindMtu(const std::function<std::string(int mtu)>& useMtu) = 0;
 
   // The network adapters.
   // The MTU in use of each adapter, from the IP helper where the system has

@@ -1,5 +1,7 @@
 #include "mtu/mtu_search.h"
 
+#include "profiles/profile_table.h"
+
 namespace iz::mtu {
 
 namespace {
@@ -97,9 +99,24 @@ std::string UnresolvedText(const std::string& host) {
 }
 
 void UseAsCustomMtu(Panel& panel, int mtu) {
-  // A click on the choice when it is already ticked still opens the field.
-  panel.Click(panel.mtuCustom);
-  panel.SetText(panel.customMtu, std::to_string(mtu));
+  PlaceMtu(panel, mtu);
+  panel.measuredMtu = mtu;
+}
+
+std::string UsedText(const Panel& panel) {
+  const CheckBoxCtl* choice = panel.CheckedIn(Group::kMtu);
+  std::string text;
+  if (!choice || choice == &panel.mtuCustom) {
+    text = "Custom MTU " + panel.customMtu.text;
+  } else {
+    // The caption without its leading blank: "1500 (LAN)".
+    text = choice->caption;
+    text.erase(0, text.find_first_not_of(' '));
+  }
+  text += " ticked in the panel.";
+  if (!panel.CheckedIn(Group::kType))
+    text += " It is kept when you choose a connection type, which Optimize needs first.";
+  return text;
 }
 
 }  // namespace iz::mtu

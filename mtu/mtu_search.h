@@ -75,8 +75,13 @@ std::string ResultText(const MtuResult& result, const std::string& host);
 // The error for a host name that gives no address.
 std::string UnresolvedText(const std::string& host);
 
-// "&Use as Custom MTU": ticks the MTU group's Custom choice and types the
-// value into its field, as the user would.
+// "&Use as Custom MTU": puts the MTU into the panel as the user would
+// (PlaceMtu: 576 and 1500 tick their own choices, any other number " Custom"
+// with the number typed), and keeps it over any profile loaded after it.
 void UseAsCustomMtu(Panel& panel, int mtu);
+// What the window says once the MTU is in the panel: the panel's MTU as it
+// now stands, since the window may cover it, and while no connection type
+// is ticked that the MTU is kept and Optimize needs one first.
+std::string UsedText(const Panel& panel);
 
 }  // namespace iz::mtu

@@ -96,10 +96,15 @@ void KeepAliveChanged(Panel& panel) { Mark(panel, kKeepAliveRule, panel.customKe
 // The receive window follows a new MTU whenever a multiple is picked, even a
 // window typed under " Custom".
 void MtuChanged(Panel& panel) {
+  // Any other number in the field is the user's own choice over the measured one.
+  if (panel.measuredMtu && panel.customMtu.text != std::to_string(panel.measuredMtu))
+    panel.measuredMtu = 0;
   const int item = panel.rwinMultiples.itemIndex;
   if (item >= 0 && item < kComboItemCount) ComputeRwin(panel, kComboMultiples[item]);
   Mark(panel, kMtuRule, panel.customMtu.text);
 }
+
+void MarkMtu(Panel& panel) { Mark(panel, kMtuRule, panel.customMtu.text); }
 
 void RwinChanged(Panel& panel) {
   const int item = RwinItem(ReadNumber(panel.customRwin.text));

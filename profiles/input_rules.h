@@ -12,6 +12,10 @@ void MtuChanged(Panel& panel);
 void CacheChanged(Panel& panel);
 void RwinChanged(Panel& panel);
 void KeepAliveChanged(Panel& panel);
+// Ticks the MTU choice of the field's number: " 576 (Dial-UP)", " 1500
+// (LAN)", or " Custom" for any other. MtuChanged runs it on every new text;
+// this is for the same text under another choice.
+void MarkMtu(Panel& panel);
 // A multiple picked in the list.
 void RwinMultiplePicked(Panel& panel);
 // Sets the receive window to (MTU - 40) x multiple.

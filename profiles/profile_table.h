@@ -123,7 +123,13 @@ inline constexpr BoxRef kMethodBoxes[kAutomaticMethodCount] = {
 
 // Loads (type, method) into the panel and locks every value field. Each text
 // is set before its choice is marked, so the change rules run first and the
-// profile's mark wins over theirs.
+// profile's mark wins over theirs. A measured MTU (Panel::measuredMtu) stands
+// in for the profile's, placed as PlaceMtu places it.
 void LoadProfile(Panel& panel, ConnectionType type, Method method);
+
+// Puts an MTU into the panel as the user would: a number of a fixed choice
+// ticks that choice and locks the field, as clicking " 1500 (LAN)" does; any
+// other ticks " Custom" with the number in the open field.
+void PlaceMtu(Panel& panel, int mtu);
 
 }  // namespace iz

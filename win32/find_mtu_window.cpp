@@ -116,8 +116,9 @@ DWORD WINAPI RunSearch(void* param) {
 
 class WindowState : public ModalWindow {
  public:
-  const std::function<void(int)>* useMtu = nullptr;
-  HWND host = nullptr, start = nullptr, use = nullptr, progress = nullptr, result = nullptr;
+  const std::function<std::string(int)>* useMtu = nullptr;
+  HWND host = nullptr, start = nullptr, use = nullptr, progress = nullptr, result = nullptr,
+       status = nullptr;
   Search* search = nullptr;  // the one running, or null
   int mtu = 0;               // the last one found
 
@@ -198,7 +199,9 @@ bool WindowState::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT*) {
       if (!search) Start(hwnd, *this);
       return true;
     case kUseId:
-      if (mtu > 0 && *useMtu) (*useMtu)(mtu);
+      // The window covers the panel's MTU group: what the panel now holds is
+      // said here, so the user need not move the window to see it.
+      if (mtu > 0 && *useMtu) SetWindowTextA(status, (*useMtu)(mtu).c_str());
       return true;
   }
   return false;
@@ -206,14 +209,14 @@ bool WindowState::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT*) {
 
 }  // namespace
 
-void ShowFindMtuWindow(HWND owner, const std::function<void(int mtu)>& useMtu) {
+void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& useMtu) {
   WindowState state;
   state.useMtu = &useMtu;
   const int dpi = WindowDpi(owner);
   state.font = MakeFont("MS Sans Serif", 8, false, dpi);
   // Start is the default button: Enter in the host field starts.
   state.defaultId = kStartId;
-  HWND hwnd = state.Create(kClass, "Find Largest MTU", owner, 380, 150, dpi);
+  HWND hwnd = state.Create(kClass, "Find Largest MTU", owner, 380, 182, dpi);
   try {
     const Child still =
         Child("STATIC").Style(SS_LEFT | SS_NOPREFIX).In(hwnd).Dpi(dpi).Font(state.font);
@@ -248,6 +251,8 @@ void ShowFindMtuWindow(HWND owner, const std::function<void(int mtu)>& useMtu) {
                     .Style(WS_TABSTOP | BS_PUSHBUTTON)
                     .At(292, 117, 80, 25)
                     .Id(IDCANCEL));
+    // The status line: two lines of text, sunken across the bottom.
+    state.status = CreateChild(Child(still).ExStyle(WS_EX_STATICEDGE).At(0, 150, 380, 32));
     CentreOverOwner(hwnd, owner);
   } catch (...) {
     DestroyWindow(hwnd);

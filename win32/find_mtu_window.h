@@ -4,6 +4,7 @@
 // "&Use as Custom MTU". The echoes wait up to a second each, so the search
 // runs on a thread of its own and the windows stay responsive.
 #include <functional>
+#include <string>
 
 #include "win32/win.h"
 
@@ -11,7 +12,8 @@ namespace iz::win32 {
 
 // Shows the window centred over owner, modal, until Close, Escape or the
 // close box, each of which also stops a search at once. useMtu runs with the
-// MTU found when "&Use as Custom MTU" is pressed; the window stays open.
-void ShowFindMtuWindow(HWND owner, const std::function<void(int mtu)>& useMtu);
+// MTU found when "&Use as Custom MTU" is pressed; the window stays open and
+// its status line, along its bottom, shows the text useMtu returns.
+void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& useMtu);
 
 }  // namespace iz::win32

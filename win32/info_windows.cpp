@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "help/links.h"
+#include "preview/columns.h"
 #include "resources/about_ids.h"
 #include "win32/controls.h"
 #include "win32/modal_window.h"
@@ -36,24 +37,12 @@ constexpr int kPreviewListId = 103;
 constexpr int kPreviewWidth = 760, kPreviewHeight = 340;
 constexpr int kPreviewMinWidth = 320, kPreviewMinHeight = 160;
 constexpr int kMargin = 8, kSummaryTop = 10, kSummaryHeight = 16, kListTop = 32;
+// The chosen row's whole location, on a line between the list and the buttons.
+constexpr int kDetailHeight = 16, kDetailGap = 4;
 constexpr int kButtonWidth = 75, kButtonHeight = 25, kButtonGap = 10, kButtonsFromBottom = 36;
 // The list's sunken edges and vertical scroll bar (2 + 17 + 2), and a pixel
 // for the rounding to 96 DPI.
 constexpr int kListFrame = 22;
-
-// The preview's columns, left to right: each shows one text of a change.
-struct PreviewColumn {
-  const char* title;
-  std::string PreviewLine::*text;
-};
-constexpr PreviewColumn kPreviewColumns[] = {
-    {"Location", &PreviewLine::location},
-    {"Value", &PreviewLine::value},
-    {"Now", &PreviewLine::now},
-    {"After Optimize", &PreviewLine::after},
-    {"Read by this Windows", &PreviewLine::readBy},
-};
-constexpr int kPreviewColumnCount = static_cast<int>(std::size(kPreviewColumns));
 
 // The notice, line by line: the trailing blanks, the missing blank after
 // "first." and the grammar are the text as it has always been shown.
@@ -85,7 +74,9 @@ HFONT MakeFont(bool bold, int dpi) { return win32::MakeFont("MS Sans Serif", 8, 
 
 // The preview's controls, which follow its size, and its smallest size.
 struct PreviewLayout {
-  HWND summary = nullptr, list = nullptr, optimizeButton = nullptr, closeButton = nullptr;
+  HWND summary = nullptr, list = nullptr, detail = nullptr, optimizeButton = nullptr,
+       closeButton = nullptr;
+  const PreviewReport* report = nullptr;
   int dpi = kDesignDpi;
   SIZE minimum{};  // outer
 };
@@ -122,8 +113,10 @@ void LayOutPreview(const PreviewLayout& layout, int width, int height) {
   const int w = MulDiv(width, kDesignDpi, dpi), h = MulDiv(height, kDesignDpi, dpi);
   const int buttonsTop = h - kButtonsFromBottom, closeLeft = w - kMargin - kButtonWidth;
   PlaceChild(layout.summary, kMargin, kSummaryTop, w - 2 * kMargin, kSummaryHeight, dpi);
-  PlaceChild(layout.list, kMargin, kListTop, w - 2 * kMargin, buttonsTop - kButtonGap - kListTop,
+  const int detailTop = buttonsTop - kButtonGap - kDetailHeight;
+  PlaceChild(layout.list, kMargin, kListTop, w - 2 * kMargin, detailTop - kDetailGap - kListTop,
              dpi);
+  PlaceChild(layout.detail, kMargin, detailTop, w - 2 * kMargin, kDetailHeight, dpi);
   PlaceChild(layout.optimizeButton, closeLeft - kButtonGap - kButtonWidth, buttonsTop, kButtonWidth,
              kButtonHeight, dpi);
   PlaceChild(layout.closeButton, closeLeft, buttonsTop, kButtonWidth, kButtonHeight, dpi);
@@ -139,6 +132,17 @@ bool InfoWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resu
     reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {preview->minimum.cx,
                                                              preview->minimum.cy};
     return true;
+  }
+  if (preview && msg == WM_NOTIFY) {
+    // The chosen row's whole location, which its column shows short.
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+    if (change->hdr.hwndFrom == preview->list && change->hdr.code == LVN_ITEMCHANGED &&
+        (change->uNewState & LVIS_FOCUSED) && change->iItem >= 0 &&
+        static_cast<std::size_t>(change->iItem) < preview->report->changes.size()) {
+      const std::string& where = preview->report->changes[change->iItem].location;
+      SetWindowTextA(preview->detail, ("Location: " + where).c_str());
+    }
+    return false;
   }
   switch (msg) {
     case WM_COMMAND:
@@ -182,6 +186,36 @@ bool InfoWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resu
       return false;
   }
   return false;
+}
+
+// The report lists' own procedure (one class, one procedure), and the one
+// put in front of it: Right and Left scroll a list sideways, as the
+// system's list does on some Windows and not on others, so that columns
+// beyond the window's edge are reached by keyboard.
+WNDPROC g_listProc = nullptr;
+
+LRESULT CALLBACK SideScrollingListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_KEYDOWN && (wParam == VK_LEFT || wParam == VK_RIGHT)) {
+    const int step = Scale(40, WindowDpi(hwnd));
+    SendMessageA(hwnd, LVM_SCROLL, wParam == VK_LEFT ? -step : step, 0);
+    return 0;
+  }
+  return CallWindowProcA(g_listProc, hwnd, msg, wParam, lParam);
+}
+
+void ScrollSidewaysByKeyboard(HWND list) {
+  const LONG_PTR previous =
+      SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SideScrollingListProc));
+  if (!g_listProc) g_listProc = reinterpret_cast<WNDPROC>(previous);
+}
+
+// Puts the focus and the selection on a list's first row, so that the first
+// Space or arrow acts on a row rather than on nothing.
+void FocusFirstRow(HWND list) {
+  if (SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) <= 0) return;
+  LVITEMA item{};
+  item.stateMask = item.state = LVIS_FOCUSED | LVIS_SELECTED;
+  SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 // In the middle of the primary monitor's work area.
@@ -307,10 +341,11 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
     // One column more than shown: a last column's automatic width fills the
     // list instead of fitting its texts, so every shown column is sized
     // while another follows it, and the extra one then goes.
-    for (int i = 0; i <= kPreviewColumnCount; ++i) {
+    const int columns = static_cast<int>(kPreviewColumnCount);
+    for (int i = 0; i <= columns; ++i) {
       LVCOLUMNA column{};
       column.mask = LVCF_TEXT | LVCF_SUBITEM;
-      column.pszText = const_cast<char*>(i < kPreviewColumnCount ? kPreviewColumns[i].title : "");
+      column.pszText = const_cast<char*>(i < columns ? kPreviewColumns[i].title : "");
       column.iSubItem = i;
       list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
@@ -319,24 +354,28 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
       LVITEMA item{};
       item.mask = LVIF_TEXT;
       item.iItem = row;
-      item.pszText = const_cast<char*>((line.*kPreviewColumns[0].text).c_str());
-      list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-      for (int i = 1; i < kPreviewColumnCount; ++i) {
+      for (int i = 0; i < columns; ++i) {
+        const std::string text = kPreviewColumns[i].text(line);
         item.iSubItem = i;
-        item.pszText = const_cast<char*>((line.*kPreviewColumns[i].text).c_str());
-        list.Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        item.pszText = const_cast<char*>(text.c_str());
+        list.Send(i == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, i == 0 ? 0 : row,
+                  reinterpret_cast<LPARAM>(&item));
       }
       ++row;
     }
     // Each column as wide as its longest text, title included, so that no
     // two rows look alike for a cut-off text.
     int columnsWidth = 0;
-    for (int i = 0; i < kPreviewColumnCount; ++i) {
+    for (int i = 0; i < columns; ++i) {
       list.Send(LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
       columnsWidth += static_cast<int>(list.Send(LVM_GETCOLUMNWIDTH, i));
     }
-    list.Send(LVM_DELETECOLUMN, kPreviewColumnCount);
+    list.Send(LVM_DELETECOLUMN, columns);
     layout.list = list.Handle();
+    ScrollSidewaysByKeyboard(layout.list);
+    layout.report = &report;
+    layout.detail = CreateChild(
+        Child("STATIC").Style(SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS).In(hwnd).Font(state.font));
 
     const Child button = Child("BUTTON").In(hwnd).Font(state.font);
     layout.optimizeButton = CreateChild(
@@ -353,6 +392,7 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
     layout.minimum = WindowSizeFor(kPreviewMinWidth, kPreviewMinHeight, DialogFrameStyle(true),
                                    false, kDialogFrameExStyle, dpi);
     state.preview = &layout;
+    FocusFirstRow(layout.list);
     SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     CentreOverOwner(hwnd, owner);
   } catch (...) {
@@ -416,6 +456,13 @@ bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows) {
       list.Send(LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
       ++row;
     }
+    // The names as wide as the longest needs, never narrower than the
+    // layout's; the list scrolls sideways (Right and Left too) past its edge.
+    list.Send(LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    if (list.Send(LVM_GETCOLUMNWIDTH, 0) < Scale(190, dpi))
+      list.Send(LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(Scale(190, dpi), 0));
+    ScrollSidewaysByKeyboard(state.adapterList);
+    FocusFirstRow(state.adapterList);
     const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
     CreateChild(Child(button)
                     .Text("OK")

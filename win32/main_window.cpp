@@ -115,9 +115,51 @@ bool MainWindow::TranslateKeys(MSG& msg) {
   // window, and with it the focus goes, before the deactivation arrives.
   HWND focus = GetFocus();
   if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+  // The focus may have moved by the mouse, a window closing or a key.
+  toolBar_.ShowFocus(focus && focus == toolBar_.Handle());
   if (accelerators_ && !FocusUsesKey(msg) && TranslateAcceleratorA(hwnd_, accelerators_, &msg))
     return true;
-  return IsDialogMessageA(hwnd_, &msg) != FALSE;
+  if (msg.message == WM_KEYDOWN && OwnKey(focus, msg)) return true;
+  const bool used = IsDialogMessageA(hwnd_, &msg) != FALSE;
+  if (used) toolBar_.ShowFocus(GetFocus() == toolBar_.Handle());
+  return used;
+}
+
+bool MainWindow::OwnKey(HWND focus, const MSG& msg) {
+  if (!focus) return false;
+  if (focus == toolBar_.Handle()) {
+    int command = 0;
+    if (!toolBar_.OnKey(msg.wParam, &command)) return false;
+    if (const Command* c = command ? FindCommand(command) : nullptr)
+      Run([this, c] { (model_.*(c->run))(); });
+    return true;
+  }
+  const WPARAM key = msg.wParam;
+  if (key != VK_LEFT && key != VK_RIGHT && key != VK_UP && key != VK_DOWN) return false;
+  // Fields and the list move their own caret and pick with the arrows.
+  if (GetParent(focus) != panel2_ || (SendMessageA(focus, WM_GETDLGCODE, key, 0) & DLGC_WANTARROWS))
+    return false;
+  // The dialog keyboard would go on from a group's last control to whatever
+  // follows it, out of the panel into the toolbar, where Space would run a
+  // command: here the arrows go round a run of choices and stop at any
+  // other control.
+  for (const std::vector<size_t>& run : runs_) {
+    const auto at = std::find_if(run.begin(), run.end(),
+                                 [&](size_t i) { return boxes_[i].hwnd == focus; });
+    if (at == run.end()) continue;
+    const bool back = key == VK_LEFT || key == VK_UP;
+    const size_t n = run.size();
+    size_t i = static_cast<size_t>(at - run.begin());
+    for (size_t step = 1; step < n; ++step) {
+      const HWND next = boxes_[run[(back ? i + n - step : i + step) % n]].hwnd;
+      if (IsWindowEnabled(next) && IsWindowVisible(next)) {
+        SetFocus(next);
+        break;
+      }
+    }
+    break;
+  }
+  return true;
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -218,9 +260,11 @@ void MainWindow::OnCreate() {
   }
   fonts_ = std::make_unique<Fonts>(dpi_);
   Window(hwnd_).SetFont(fonts_->normal);
+  // The panel before the toolbar: the tab order is the order of creation,
+  // and the focus starts on the panel's first choice, not on a command.
+  CreatePanel2();
   toolBar_.Create(hwnd_, IDC_TOOLBAR, kClientWidth, kToolBarHeight, fonts_->normal, dpi_);
   CreatePanel1();
-  CreatePanel2();
   CreateStatusBar();
   // OnCreate: the first-run check, the status line, the theming component
   // and the first reading of the settings, before the window is shown. The
@@ -444,6 +488,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
   // from the toolbar.
   if (!control || control == toolBar_.Handle()) {
     if (const Command* c = FindCommand(id)) Run([this, c] { (model_.*(c->run))(); });
+    if (control && hwnd_ && GetFocus() != control) toolBar_.DropHighlight();
     return;
   }
   if ((control == glLabel2_ || control == glLabel1_) && code == STN_CLICKED) {

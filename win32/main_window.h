@@ -39,6 +39,10 @@ class MainWindow {
   bool TranslateKeys(MSG& msg);
 
  private:
+  // A key down that the window handles before the dialog keyboard: the
+  // toolbar's keys while it has the focus, and the arrow keys on the
+  // panel's buttons. True when used.
+  bool OwnKey(HWND focus, const MSG& msg);
   struct BoxView {
     CheckBoxCtl* box;
     HWND hwnd;

@@ -71,8 +71,10 @@ HWND ToolBar::Create(HWND parent, int id, int width, int height, HFONT font, int
   width_ = width;
   height_ = height;
   // CCS_NORESIZE keeps the toolbar at the height the window's layout gives it.
+  // A tab stop and a group of its own: the panel's arrow keys never lead
+  // into it, and Tab reaches it after the panel's last control.
   hwnd_ = CreateChild(Child(TOOLBARCLASSNAMEA)
-                          .Style(WS_CLIPCHILDREN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
+                          .Style(WS_TABSTOP | WS_GROUP | WS_CLIPCHILDREN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
                                  CCS_NOPARENTALIGN | CCS_NODIVIDER)
                           .At(0, 0, width, height)
                           .Dpi(dpi)
@@ -154,6 +156,69 @@ bool ToolBar::OnNotify(NMHDR* header) {
     return true;
   }
   return false;
+}
+
+int ToolBar::HotItem() const { return static_cast<int>(SendMessageA(hwnd_, TB_GETHOTITEM, 0, 0)); }
+
+bool ToolBar::OnKey(WPARAM key, int* command) {
+  *command = 0;
+  const int count = static_cast<int>(SendMessageA(hwnd_, TB_BUTTONCOUNT, 0, 0));
+  // The buttons by index, dividers left out.
+  std::vector<int> buttons;
+  for (int i = 0; i < count; ++i) {
+    TBBUTTON b{};
+    if (SendMessageA(hwnd_, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b)) &&
+        !(b.fsStyle & BTNS_SEP))
+      buttons.push_back(i);
+  }
+  if (buttons.empty()) return false;
+  const int hot = HotItem();
+  int at = -1;
+  for (std::size_t i = 0; i < buttons.size(); ++i)
+    if (buttons[i] == hot) at = static_cast<int>(i);
+  const int last = static_cast<int>(buttons.size()) - 1;
+  switch (key) {
+    case VK_LEFT:
+    case VK_UP:
+      at = at <= 0 ? last : at - 1;
+      break;
+    case VK_RIGHT:
+    case VK_DOWN:
+      at = at < 0 || at == last ? 0 : at + 1;
+      break;
+    case VK_HOME:
+      at = 0;
+      break;
+    case VK_END:
+      at = last;
+      break;
+    case VK_RETURN:
+    case VK_SPACE:
+      if (at >= 0) {
+        TBBUTTON b{};
+        SendMessageA(hwnd_, TB_GETBUTTON, buttons[at], reinterpret_cast<LPARAM>(&b));
+        *command = b.idCommand;
+      }
+      return true;
+    default:
+      return false;
+  }
+  SendMessageA(hwnd_, TB_SETHOTITEM, buttons[at], 0);
+  return true;
+}
+
+void ToolBar::ShowFocus(bool focused) {
+  if (focused == focused_) return;
+  focused_ = focused;
+  if (!focused) {
+    DropHighlight();
+  } else if (HotItem() < 0) {
+    SendMessageA(hwnd_, TB_SETHOTITEM, 0, 0);
+  }
+}
+
+void ToolBar::DropHighlight() {
+  if (HotItem() >= 0) SendMessageA(hwnd_, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
 }
 
 }  // namespace iz::win32

@@ -49,12 +49,29 @@ class ToolBar {
   // Answers the tooltip's request for a button's hint; true when handled.
   bool OnNotify(NMHDR* header);
 
+  // The keyboard, while the toolbar has the focus (it is a tab stop of its
+  // own): the arrow keys, Home and End move the highlight from button to
+  // button, never out of the toolbar; Enter and Space press the highlighted
+  // one. *command is the command to run, 0 for none; false for any other key.
+  bool OnKey(WPARAM key, int* command);
+  // The keyboard's highlight follows the focus: the first button is
+  // highlighted when the focus arrives, none when it leaves. Acts only on a
+  // change, so the mouse's highlight stays the toolbar's own meanwhile.
+  void ShowFocus(bool focused);
+  // After a command of a button the mouse pressed: its message box or window
+  // took the mouse, so the toolbar never saw it leave, and the button would
+  // stay highlighted until the mouse comes back.
+  void DropHighlight();
+
  private:
   void AddButtons(int dpi);
+  // The highlighted button's index, -1 for none.
+  int HotItem() const;
 
   HWND hwnd_ = nullptr;
   HIMAGELIST images_ = nullptr;
   int width_ = 0, height_ = 0;  // at 96 DPI
+  bool focused_ = false;
 };
 
 }  // namespace iz::win32

@@ -483,10 +483,11 @@ bool Win32Platform::ShowPreview(const PreviewReport& report) {
   return ShowPreviewWindow(mainWindow, report);
 }
 
-void Win32Platform::ShowFindMtu(const std::function<void(int mtu)>& useMtu) {
+void Win32Platform::ShowFindMtu(const std::function<std::string(int mtu)>& useMtu) {
   ShowFindMtuWindow(mainWindow, [this, &useMtu](int mtu) {
-    useMtu(mtu);
+    std::string said = useMtu(mtu);
     if (onModelChanged) onModelChanged();
+    return said;
   });
 }
 

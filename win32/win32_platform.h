@@ -67,7 +67,7 @@ class Win32Platform : public Platform {
   DateTime Now() override;
   std::vector<MtuInUse> MtusInUse() override;
   bool ShowAdapters(std::vector<AdapterRow>* rows) override;
-  void ShowFindMtu(const std::function<void(int mtu)>& useMtu) override;
+  void ShowFindMtu(const std::function<std::string(int mtu)>& useMtu) override;
   void ShowModernTcp(
       std::vector<TcpSettingRow>* rows,
       const std::function<std::string(std::vector<TcpSettingRow>* rows)>& apply) override;

@@ -482,7 +482,7 @@ TEST(FindMtuE2E, CommandLineFindsTheLoopbacksMtuAndFailsOnAnUnknownName) {
 }
 
 // Escape ends a search at once; a new one then finds the loopback's 1500,
-// which "Use as Custom MTU" types into the panel with the window still open.
+// which "Use as Custom MTU" puts into the panel with the window still open.
 TEST(FindMtuE2E, TheWindowFindsTheMtuAndPutsItIntoThePanel) {
   Program program(StartOptions::OnWindows("winxp"));
   ASSERT_NE(program.Main(), nullptr);
@@ -509,10 +509,10 @@ TEST(FindMtuE2E, TheWindowFindsTheMtuAndPutsItIntoThePanel) {
   }
   ASSERT_NE(shown, nullptr) << "no result within 10 seconds";
   program.Click(Program::ChildOf(window, "Button", "&Use as Custom MTU"));
-  // As if typed into the field that " 576 (Dial-UP)" had locked: it is
-  // open, and the number marks its own choice.
+  // As a click on " 1500 (LAN)" leaves it: that choice ticked, its field
+  // locked.
   EXPECT_EQ(FieldText(program.Edit(kMtuGroup)), "1500");
-  EXPECT_TRUE(Program::Enabled(program.Edit(kMtuGroup)));
+  EXPECT_FALSE(Program::Enabled(program.Edit(kMtuGroup)));
   EXPECT_TRUE(Program::Checked(program.InGroup(kMtuGroup, "Button", " 1500 (LAN)")));
   EXPECT_TRUE(IsWindowVisible(window));
   program.Click(Program::ChildOf(window, "Button", "Close"));

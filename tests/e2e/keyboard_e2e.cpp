@@ -1,15 +1,21 @@
 // The keyboard and screen readers with the real window under Wine: the
 // drop-down list keeps its own keys, the focus comes back after a message
-// box, each run of choices is one tab stop, the first-run notice's text is
-// a read-only tab stop, and the fields that a choice labels carry names.
+// box, each run of choices is one tab stop, the arrow keys never leave it,
+// the toolbar is a tab stop of its own, the small windows work by keyboard
+// alone, the first-run notice's text is a read-only tab stop, and the
+// fields that a choice labels carry names.
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
+#include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "e2e/ui_driver.h"
+
+#include <commctrl.h>
 
 namespace e2e {
 namespace {
@@ -129,6 +135,180 @@ TEST(Keyboard, TabStopsFocusAndTheListsOwnKeys) {
   for (int i = 0; i < 50 && program.Focus() != combo; ++i) Sleep(20);
   EXPECT_EQ(program.Focus(), combo);
   RemoveBackupFolder();
+}
+
+// Down and Right from every control of the panel that takes the focus, as
+// many times as its run has choices: the focus goes round the run, stays on
+// any other control, never leaves the panel, and nothing is chosen or
+// written. The toolbar is reached by Tab, after the panel, and highlights
+// only while it has the focus, or while the mouse is on it.
+TEST(Keyboard, ArrowsStayInTheirRunAndTheToolbarIsATabStopOfItsOwn) {
+  Program program(StartOptions::OnWindows("winxp"));
+  ASSERT_NE(program.Main(), nullptr);
+  std::map<HWND, int> runOf;  // the panel's controls, by the WS_GROUP that opened their run
+  std::map<int, int> choicesIn;
+  std::set<HWND> focusable, reached;
+  int run = 0;
+  for (HWND c : PanelControls(program)) {
+    run += HasStyle(c, WS_GROUP);
+    runOf[c] = run;
+    choicesIn[run] += IsChoice(c);
+    if (ClassOf(c) != "Static" && (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX &&
+        Program::Enabled(c))
+      focusable.insert(c);
+  }
+  auto checkedBoxes = [&] {
+    std::set<HWND> checked;
+    for (HWND c : focusable) {
+      if (Program::Checked(c)) checked.insert(c);
+    }
+    return checked;
+  };
+  const auto checkedBefore = checkedBoxes();
+  const auto before = Values(HKEY_LOCAL_MACHINE, kTcpip);
+  HWND toolbar = program.ToolBar();
+  ASSERT_NE(toolbar, nullptr);
+  for (int stop = 0; stop < 60 && program.Focus() != toolbar; ++stop) {
+    HWND at = program.Focus();
+    ASSERT_TRUE(runOf.count(at)) << "Tab left the panel at \"" << Program::Text(at) << "\"";
+    reached.insert(at);
+    for (int key : {VK_DOWN, VK_RIGHT}) {
+      for (int i = 0; i <= choicesIn[runOf[at]]; ++i) {
+        program.KeyToFocus(key);
+        HWND now = program.Focus();
+        ASSERT_TRUE(runOf.count(now) && runOf[now] == runOf[at])
+            << (key == VK_DOWN ? "Down" : "Right") << " from \"" << Program::Text(at)
+            << "\" led to \"" << Program::Text(now) << "\"";
+        reached.insert(now);
+      }
+    }
+    program.Key(VK_TAB);
+  }
+  EXPECT_EQ(reached, focusable);
+  EXPECT_EQ(checkedBoxes(), checkedBefore);
+  EXPECT_FALSE(program.WaitDialog(300).has_value());
+  EXPECT_EQ(Values(HKEY_LOCAL_MACHINE, kTcpip), before);
+
+  // The toolbar: the first button highlighted as the focus arrives, the
+  // arrows go round its buttons (dividers between them), Space presses one
+  // and keeps the highlight; leaving by Tab clears it.
+  ASSERT_EQ(program.Focus(), toolbar);
+  auto hot = [&] { return static_cast<int>(SendMessageA(toolbar, TB_GETHOTITEM, 0, 0)); };
+  EXPECT_EQ(hot(), 0);
+  program.KeyToFocus(VK_LEFT);
+  EXPECT_EQ(hot(), 8);  // Exit
+  program.KeyToFocus(VK_DOWN);
+  program.KeyToFocus(VK_RIGHT);
+  program.KeyToFocus(VK_RIGHT);
+  EXPECT_EQ(hot(), 4);  // View
+  program.KeyToFocus(VK_SPACE);  // reads the settings into the panel, writes nothing
+  EXPECT_FALSE(program.WaitDialog(300).has_value());
+  EXPECT_EQ(program.Focus(), toolbar);
+  EXPECT_EQ(hot(), 4);
+  program.Key(VK_TAB);
+  EXPECT_TRUE(runOf.count(program.Focus()));
+  EXPECT_EQ(hot(), -1);
+  // A button the mouse pressed: its command's window held the mouse, which
+  // the toolbar never saw leave.
+  SendMessageA(toolbar, TB_SETHOTITEM, 4, 0);
+  program.ToolButton(IDM_VIEW_CURRENT_SETTINGS);
+  EXPECT_EQ(hot(), -1);
+  EXPECT_EQ(Values(HKEY_LOCAL_MACHINE, kTcpip), before);
+}
+
+// Find Largest MTU and Network Adapters by keyboard alone: Tab goes round
+// every control, Enter presses the default or the focused button, Escape
+// closes, and the focus is back where it was in the main window.
+TEST(Keyboard, TheSmallWindowsByKeyboardAlone) {
+  const std::string interfaces = std::string(kTcpip) + "\\Interfaces\\";
+  const std::string guid = "{0A0A0A0A-2222-3333-4444-555555555555}";
+  const std::string connection =
+      "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\" +
+      guid + "\\Connection";
+  const std::string longName =
+      "Local Area Connection of the second Gigabit Ethernet adapter on the riser card";
+  RegRemoveValue(HKEY_CURRENT_USER, "Software\\Internet Zelvora", "UntickedAdapters");
+  ASSERT_EQ(std::system(("reg add \"HKLM\\" + interfaces + guid + "\" /f >nul").c_str()), 0);
+  RegSetString(HKEY_LOCAL_MACHINE, connection, "Name", longName);
+
+  Program program(StartOptions::OnWindows("winxp"));
+  ASSERT_NE(program.Main(), nullptr);
+  HWND home = program.Focus();
+  ASSERT_NE(home, nullptr);
+  auto tabRound = [&](HWND window, size_t controls) {
+    std::vector<HWND> seen;
+    for (size_t i = 0; i < controls; ++i) {
+      seen.push_back(program.Focus());
+      program.KeyToFocus(VK_TAB);
+    }
+    EXPECT_EQ(program.Focus(), seen.front()) << "Tab does not come round";
+    for (HWND c : seen) EXPECT_EQ(GetParent(c), window) << Program::Text(c);
+    return seen;
+  };
+
+  // Find Largest MTU: Enter in the host field starts (the loopback passes
+  // 1500); Enter on "Use as Custom MTU" puts it into the panel, and the
+  // status line says what the panel now holds.
+  program.Command(IDM_FIND_MTU);
+  HWND window = program.WaitTopLevel("Find Largest MTU");
+  ASSERT_NE(window, nullptr);
+  HWND host = Program::ChildOf(window, "Edit");
+  HWND use = Program::ChildOf(window, "Button", "&Use as Custom MTU");
+  EXPECT_EQ(program.Focus(), host);
+  program.Type(host, "127.0.0.1");
+  program.KeyToFocus(VK_RETURN);
+  for (int i = 0; i < 500 && !Program::Enabled(use); ++i) Sleep(20);
+  ASSERT_TRUE(Program::Enabled(use)) << "no MTU within 10 seconds";
+  const auto controls = tabRound(window, 4);
+  EXPECT_EQ(std::set<HWND>(controls.begin(), controls.end()),
+            (std::set<HWND>{host, Program::ChildOf(window, "Button", "&Start"), use,
+                            Program::ChildOf(window, "Button", "Close")}));
+  while (program.Focus() != use) program.KeyToFocus(VK_TAB);
+  program.KeyToFocus(VK_RETURN);
+  EXPECT_TRUE(Program::Checked(program.InGroup("Maximum Transmission Unit ", "Button",
+                                               " 1500 (LAN)")));
+  EXPECT_FALSE(Program::Enabled(program.Edit("Maximum Transmission Unit ")));
+  bool said = false;
+  for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    said = said || Program::Text(c) ==
+                       "1500 (LAN) ticked in the panel. It is kept when you choose a connection "
+                       "type, which Optimize needs first.";
+  }
+  EXPECT_TRUE(said) << "no status line";
+  program.KeyToFocus(VK_ESCAPE);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(program.Focus(), home);
+
+  // Network Adapters: the first row has the focus, so the first Space
+  // clears its tick; the name's column is as wide as the name; Enter is OK,
+  // which keeps the tick, and Escape leaves without one.
+  for (int key : {VK_RETURN, VK_ESCAPE}) {
+    program.Command(IDM_NETWORK_ADAPTERS);
+    window = program.WaitTopLevel("Network Adapters");
+    ASSERT_NE(window, nullptr);
+    HWND list = Program::ChildOf(window, WC_LISTVIEWA);
+    EXPECT_EQ(program.Focus(), list);
+    ASSERT_GE(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 0);
+    const int row = program.ListItemText(list, 0) == longName ? 0 : 1;
+    EXPECT_EQ(program.ListItemText(list, row), longName);
+    const auto shown = program.ListRowsAsShown(list);
+    ASSERT_GT(shown.size(), static_cast<size_t>(row));
+    EXPECT_EQ(shown[row][0], longName) << "the name is cut";
+    tabRound(window, 3);
+    program.KeyToFocus(VK_SPACE);
+    program.KeyToFocus(key);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(program.Focus(), home);
+  }
+  // The Space before Enter cleared the first row's tick and OK kept it; the
+  // one before Escape was dropped.
+  EXPECT_FALSE(RegRead(HKEY_CURRENT_USER, "Software\\Internet Zelvora", "UntickedAdapters")
+                   .AsString()
+                   .empty());
+  RegRemoveValue(HKEY_CURRENT_USER, "Software\\Internet Zelvora", "UntickedAdapters");
+  RegRemoveKey(HKEY_LOCAL_MACHINE, interfaces + guid);
+  RegRemoveKey(HKEY_LOCAL_MACHINE, connection.substr(0, connection.rfind('\\')));
 }
 
 // A screen reader names a field after the label right before it in the z

@@ -345,10 +345,28 @@ TEST(PreviewE2E, F7ListsEveryChangeAndEscapeWritesNothing) {
     if (lstrcmpiA(name, WC_LISTVIEWA) == 0) list = child;
     texts.push_back(Program::Text(child));
   }
-  EXPECT_EQ(texts,
-            (std::vector<std::string>{"27 of 27 values would change.", "", "&Optimize", "Close"}));
+  // The first row is chosen, its whole location on the line below the list.
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "27 of 27 values would change.", "",
+                       "Location: HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+                       "&Optimize", "Close"}));
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 27);
+  const auto rows = program.ListRowsAsShown(list);
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows[0], (std::vector<std::string>{"DefaultTTL", "(absent)", "64 (0x00000040)", "yes",
+                                               "...\\Tcpip\\Parameters"}));
+  // Made as narrow as it goes, Right and Left scroll the list sideways.
+  SetWindowPos(preview, nullptr, 0, 0, 100, 400, SWP_NOMOVE | SWP_NOZORDER);
+  program.WaitIdle();
+  // The header moves with the columns: its left edge is the scroll's.
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  PostMessageA(list, WM_KEYDOWN, VK_RIGHT, 1);
+  program.WaitIdle();
+  EXPECT_LT(Program::RectInParent(header).left, 0);
+  PostMessageA(list, WM_KEYDOWN, VK_LEFT, 1);
+  program.WaitIdle();
+  EXPECT_EQ(Program::RectInParent(header).left, 0);
 
   PostMessageA(GetDlgItem(preview, IDCANCEL), WM_KEYDOWN, VK_ESCAPE, 1);
   program.WaitIdle();

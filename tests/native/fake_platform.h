@@ -35,6 +35,7 @@ class FakePlatform : public Platform {
   std::set<std::string> lockedFolders;       // cannot be created, nor written or listed in
   DateTime now{2026, 12, 7, 14, 3, 12};
   int mtuToUse = 0;  // the window's "&Use as Custom MTU" is pressed with it; 0: closed
+  std::string mtuUsedText;  // what the window's status line said after it
   std::string userName = "alice";
   std::vector<MtuInUse> mtusInUse;
   // The adapters window: how the user leaves the rows (the ticks by row), or
@@ -221,9 +222,9 @@ class FakePlatform : public Platform {
     return WriteFileAtomically(path, content);
   }
   DateTime Now() override { return now; }
-  void ShowFindMtu(const std::function<void(int)>& useMtu) override {
+  void ShowFindMtu(const std::function<std::string(int)>& useMtu) override {
     calls.push_back("ShowFindMtu");
-    if (mtuToUse) useMtu(mtuToUse);
+    if (mtuToUse) mtuUsedText = useMtu(mtuToUse);
   }
   std::string UserName() override { return userName; }
   std::vector<MtuInUse> MtusInUse() override { return mtusInUse; }

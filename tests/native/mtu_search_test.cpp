@@ -136,5 +136,73 @@ TEST_F(PanelTest, UsingTheFoundMtuIsTickingCustomAndTypingIt) {
   EXPECT_EQ(test::Capture(w), test::Capture(typed.w));
 }
 
+// A measured MTU outlives the profiles loaded after it, whichever side
+// (type or method) loads them and whether or not a type came first; a
+// number the user puts into the field ends that. The rest of the panel is
+// the profile's, the receive window included.
+TEST(MeasuredMtu, IsKeptOverEveryProfileUntilTheUserChangesIt) {
+  constexpr const char* kKept = " It is kept when you choose a connection type, which Optimize "
+                                "needs first.";
+  struct Case {
+    int mtu;
+    const char* before;  // a box clicked before the window; "" for none
+    const char* said;    // the window's status line
+    const char* choice;  // the MTU choice ticked then and after every profile
+  };
+  const Case cases[] = {
+      {1400, "", "Custom MTU 1400 ticked in the panel.", "mtuCustom"},
+      {1500, "", "1500 (LAN) ticked in the panel.", "mtu1500"},
+      {576, "", "576 (Dial-UP) ticked in the panel.", "mtu576"},
+      // Custom Mode ticks " Custom" over the field's 1500: the number still
+      // ticks its own choice.
+      {1500, "customMode", "1500 (LAN) ticked in the panel.", "mtu1500"},
+      {1492, "isdn", "Custom MTU 1492 ticked in the panel.", "mtuCustom"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.mtu) + " after \"" + c.before + "\"");
+    test::MemoryMachine m;
+    if (*c.before) m.w.Click(*m.w.FindBox(c.before));
+    const bool typeFirst = m.w.CheckedIn(Group::kType) != nullptr;
+    m.platform.mtuToUse = c.mtu;
+    m.w.Dispatch([&m] { m.w.OnFindMtu(); });
+    EXPECT_EQ(m.platform.mtuUsedText, std::string(c.said) + (typeFirst ? "" : kKept));
+    auto expectKept = [&](const char* after) {
+      EXPECT_EQ(m.w.customMtu.text, std::to_string(c.mtu)) << after;
+      EXPECT_EQ(m.w.CheckedIn(Group::kMtu)->name, std::string(c.choice)) << after;
+      // Open only under " Custom", as the choice's own click leaves it.
+      EXPECT_EQ(m.w.customMtu.enabled, m.w.mtuCustom.checked) << after;
+    };
+    expectKept("the button");
+    for (const char* box : {"automatic2", "cableDsl", "modem", "automatic1", "pppoe"}) {
+      m.w.Click(*m.w.FindBox(box));
+      expectKept(box);
+    }
+    // Beside the MTU the profile is whole: pppoe, method 1.
+    test::MemoryMachine fresh;
+    fresh.w.Click(fresh.w.automatic1);
+    fresh.w.Click(fresh.w.pppoe);
+    EXPECT_EQ(m.w.customRwin.text, fresh.w.customRwin.text);
+    EXPECT_EQ(m.w.customTtl.text, fresh.w.customTtl.text);
+  }
+
+  // The user's own number, or a fixed choice clicked, gives the MTU back to
+  // the profiles.
+  for (const char* change : {"typed", "mtu576"}) {
+    SCOPED_TRACE(change);
+    test::MemoryMachine m;
+    m.platform.mtuToUse = 1400;
+    m.w.Dispatch([&m] { m.w.OnFindMtu(); });
+    if (change == std::string("typed")) {
+      m.w.SetText(m.w.customMtu, "140");
+      m.w.SetText(m.w.customMtu, "1400");
+    } else {
+      m.w.Click(m.w.mtu576);
+    }
+    m.w.Click(m.w.cableDsl);
+    EXPECT_EQ(m.w.customMtu.text, "1500");
+    EXPECT_TRUE(m.w.mtu1500.checked);
+  }
+}
+
 }  // namespace
 }  // namespace iz::mtu

@@ -10,6 +10,7 @@
 #include "commands/izelvora.h"
 #include "native/fake_platform.h"
 #include "native/optimize_fixture.h"
+#include "preview/columns.h"
 #include "preview/dry_run.h"
 #include "restore/backup.h"
 #include "journal/journal.h"
@@ -169,6 +170,43 @@ TEST(Preview, ListsOnlyWhatWouldChangeAndWritesNothing) {
       EXPECT_EQ(report.changes[report.changes.size() - 4],
                 (PreviewLine{"Win.ini [Ports]", "COM2:", "9600,n,8,1,x", "921600,n,8,1,p", "yes"}));
     }
+  }
+}
+
+// The window's columns: the value and its change first, where it lives last
+// and without the root that every row would repeat; the whole path stays
+// for what lies outside those roots, and for the detail line.
+TEST(Preview, ColumnsPutTheValueFirstAndTheLocationShortLast) {
+  std::vector<std::string> titles;
+  for (std::size_t i = 0; i < kPreviewColumnCount; ++i) titles.push_back(kPreviewColumns[i].title);
+  EXPECT_EQ(titles, (std::vector<std::string>{"Value", "Now", "After Optimize",
+                                              "Read by this Windows", "Location"}));
+  const struct {
+    const char* location;
+    const char* shown;
+  } places[] = {
+      {"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+       "...\\Tcpip\\Parameters"},
+      // The parameter map spells the roots both ways.
+      {"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\{1}",
+       "...\\Tcpip\\Parameters\\Interfaces\\{1}"},
+      {"HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+       "...\\Internet Settings"},
+      // A root alone, a name that only begins like one, another root, Win.ini.
+      {"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\",
+       "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\"},
+      {"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\ServicesX\\Tcpip",
+       "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\ServicesX\\Tcpip"},
+      {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\2",
+       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards\\2"},
+      {"Win.ini [Ports]", "Win.ini [Ports]"},
+  };
+  for (const auto& place : places) {
+    const PreviewLine line{place.location, "DefaultTTL", "(absent)", "64 (0x00000040)", "yes"};
+    std::vector<std::string> row;
+    for (std::size_t i = 0; i < kPreviewColumnCount; ++i) row.push_back(kPreviewColumns[i].text(line));
+    EXPECT_EQ(row, (std::vector<std::string>{"DefaultTTL", "(absent)", "64 (0x00000040)", "yes",
+                                             place.shown}));
   }
 }
 
