@@ -12,6 +12,10 @@
 #include "native/fake_platform.h"
 #include "store/memory_registry.h"
 
+// The test platform's preview is never shown here; its summary lives with
+// the dry run, which the journal's fuzzers do not take in.
+inline std::string iz::PreviewReport::Summary() const { return std::string(); }
+
 namespace fuzz {
 
 inline void Check(bool ok) {
@@ -53,12 +57,15 @@ struct Machine {
   }
 };
 
-// Sets each value of the parameter map that the byte at its index (cycling
-// through data) picks: absent, a DWORD, a string, or binary bytes.
-inline void Scribble(iz::MemoryRegistry& registry, const std::uint8_t* data, std::size_t size) {
+// Sets each value of the parameter map (of the family given, or all) as the
+// byte at its index (cycling through data) picks: left, a DWORD, a string,
+// or binary bytes.
+inline void Scribble(iz::MemoryRegistry& registry, const std::uint8_t* data, std::size_t size,
+                     const iz::map::System* family = nullptr) {
   if (size == 0) return;
   std::size_t i = 0;
   for (const iz::map::Location& l : iz::map::kParameterMap) {
+    if (family != nullptr && !iz::map::OfSystem(l, *family)) continue;
     const std::uint8_t b = data[i++ % size];
     switch (b % 4) {
       case 0:
