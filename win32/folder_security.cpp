@@ -5,7 +5,7 @@ namespace iz::win32 {
 
 // Placeholder until the security descriptor is built and checked.
 bool Win32Platform::CreateAdminsOnlyFolder(const std::string& path) {
-  return ::CreateDirectoryA(path.c_str(), nullptr) != 0;
+  return CreateDirectory(path);
 }
 
 FolderSafety Win32Platform::CheckFolder(const std::string&) { return FolderSafety::Unchecked; }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -493,8 +494,8 @@ TEST(UndoChangedSinceE2E, AValueChangedWithRegAddIsNamedAndKept) {
   std::optional<Dialog> asked = program.WaitDialog();
   ASSERT_TRUE(asked.has_value()) << "Ctrl+Z showed nothing";
   EXPECT_EQ(asked->caption, "Confirm");
-  EXPECT_NE(asked->text.find("\n1 value was changed since by another program and is kept: "
-                             "DefaultTTL."),
+  EXPECT_NE(asked->text.find("\n1 value was changed since and is kept: "
+                             "DefaultTTL (Tcpip\\Parameters)."),
             std::string::npos)
       << asked->text;
   program.Answer(*asked, IDYES);
@@ -507,6 +508,51 @@ TEST(UndoChangedSinceE2E, AValueChangedWithRegAddIsNamedAndKept) {
                     "DefaultTTL")
                 .data,
             (std::vector<std::uint8_t>{100, 0, 0, 0}));
+}
+
+// A record planted in History whose extra row names the Run key, as anyone
+// who may write the folder could plant it: /undo refuses the record as
+// damaged and names it, exits 1, and the Run key is left as it was.
+TEST(UndoPlantedE2E, ARunKeyExtraIsRefusedAndTheRunKeyUntouched) {
+  Preserved preserved(kNT);
+  SeedHandTuned(kNT);
+  {
+    Program program(StartOptions::OnWindows("winxp"));
+    ASSERT_NE(program.Main(), nullptr);
+    program.Click(program.Find("Button", "CABLE / DSL"));
+    program.ToolButton(IDM_OPTIMIZE_CONNECTION);
+    std::optional<Dialog> prompt = program.WaitDialog();
+    ASSERT_TRUE(prompt.has_value()) << "no restart prompt";
+    program.Answer(*prompt, IDNO);
+  }
+  const std::string record = NewestRecord();
+  std::string text;
+  {
+    std::ifstream in(record, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const std::string run = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::size_t account = text.find("\r\n", text.find(";#account ")) + 2;
+  ASSERT_NE(account, std::string::npos + 2) << text;
+  text.insert(account, ";#extra [" + run + "] \"evil\"\r\n");
+  text.insert(text.find(";#after "), "[" + run + "]\r\n\"evil\"=\"calc.exe\"\r\n\r\n");
+  text.insert(text.rfind(";#end"), ";>[" + run + "]\r\n;>\"evil\"=-\r\n;>\r\n");
+  {
+    std::ofstream out(record, std::ios::binary | std::ios::trunc);
+    out << text;
+  }
+  const std::vector<std::string> optimized = Found(kNT);
+
+  const CommandRun undo = RunCommandLine("/undo");
+  EXPECT_EQ(undo.exitCode, std::optional<DWORD>(1u));
+  ASSERT_FALSE(undo.lines.empty());
+  EXPECT_EQ(undo.lines[0], "Internet Zelvora: Line 8 of " + record +
+                               " is not valid: a value that the journal never records")
+      << undo.lines[0];
+  EXPECT_FALSE(RegRead(HKEY_LOCAL_MACHINE, run.substr(19), "evil").exists);
+  EXPECT_EQ(Found(kNT), optimized);
+  EXPECT_NE(GetFileAttributesA(record.c_str()), INVALID_FILE_ATTRIBUTES) << "the record went";
+  DeleteFileA(record.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, UndoE2E,
