@@ -52,6 +52,7 @@ void TIZelvora::OnOptimize() {
 }
 
 void TIZelvora::ApplySettings(int kind) {
+  const WriterLock lock(platform_);
   JournalRun run = Journaled(kOptimizeCommand);
   iz::ApplySettings(kind, *this, run.TickedAdapters(kind), registry_, profiles_, run.Before());
   run.Finish();
