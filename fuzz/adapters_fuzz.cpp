@@ -20,6 +20,7 @@
 #include "native/fake_platform.h"
 #include "optimize/apply.h"
 #include "profiles/choices.h"
+#include "profiles/profile_table.h"
 #include "store/error.h"
 #include "store/memory_registry.h"
 #include "store/parameter_map.h"
@@ -75,7 +76,9 @@ void Build(Input& in, iz::MemoryRegistry& r) {
   const std::string services = std::string(map::kServicesKey) + "\\";
   const std::string bindings = std::string(map::kMstcpBindingsKey) + "\\";
   const std::string trans = std::string(map::kNetTransKey) + "\\";
-  for (int ops = 0; in.More() && ops < 64; ++ops) {
+  // The first byte says how many steps build the registry; the rest of the
+  // input picks the ticks and the profile.
+  for (int ops = in.Byte() % 48; in.More() && ops > 0; --ops) {
     switch (in.Byte() % 10) {
       case 0:
         r.CreateKeyPath(kHKLM, interfaces + in.Text());
@@ -156,22 +159,21 @@ void CheckFamily(iz::MemoryRegistry& registry, int kind, Input& in) {
   // The choice: one tick per id, whatever it holds.
   // Ids are matched without regard to case, as the registry's names are:
   // two cards on one service are one adapter, ticked or not together.
-  std::vector<Adapter> chosen = adapters;
+  // Each pattern and its opposite, so that every adapter is left out once.
   const std::uint8_t ticks = in.Byte();
-  for (std::size_t i = 0; i < chosen.size(); ++i) {
-    bool sameAsEarlier = false;
-    for (std::size_t j = 0; j < i; ++j) {
-      if (Lower(chosen[j].id) == Lower(chosen[i].id)) {
-        chosen[i].ticked = chosen[j].ticked;
-        sameAsEarlier = true;
+  for (const std::uint8_t pattern : {ticks, static_cast<std::uint8_t>(~ticks)}) {
+    std::vector<Adapter> chosen = adapters;
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+      chosen[i].ticked = (pattern >> (i % 8)) & 1;
+      for (std::size_t j = 0; j < i; ++j) {
+        if (Lower(chosen[j].id) == Lower(chosen[i].id)) chosen[i].ticked = chosen[j].ticked;
       }
     }
-    if (!sameAsEarlier) chosen[i].ticked = (ticks >> (i % 8)) & 1;
+    SaveAdapterChoice(registry, chosen);
+    std::vector<Adapter> loaded = adapters;
+    LoadAdapterChoice(registry, &loaded);
+    for (std::size_t i = 0; i < chosen.size(); ++i) Check(loaded[i].ticked == chosen[i].ticked);
   }
-  SaveAdapterChoice(registry, chosen);
-  std::vector<Adapter> loaded = adapters;
-  LoadAdapterChoice(registry, &loaded);
-  for (std::size_t i = 0; i < chosen.size(); ++i) Check(loaded[i].ticked == chosen[i].ticked);
 
   // Optimize's adapter step, with a profile's panel.
   test::FakePlatform platform;
