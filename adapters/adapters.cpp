@@ -180,15 +180,36 @@ void FindBindings(RawRegistry& registry, bool withNames, std::vector<Adapter>* o
   for (Adapter& a : found) out->push_back(std::move(a));
 }
 
-std::vector<std::string> SplitIds(const std::string& text) {
-  std::vector<std::string> ids;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find(map::kAdapterIdSeparator, start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) ids.push_back(text.substr(start, end - start));
-    start = end + 1;
+// The ids are kept as one text, joined by the separator. An NT 4.0 service
+// name may hold the separator itself, so within an id it, and the escape,
+// follow an escape. No id the lookup returns holds a backslash (a service
+// name with one is passed over), so a text saved before ids were escaped
+// reads as it always did.
+constexpr char kIdEscape = '\\';
+
+std::string JoinIds(const std::vector<std::string>& ids) {
+  std::string text;
+  for (const std::string& id : ids) {
+    if (!text.empty()) text += map::kAdapterIdSeparator;
+    for (const char c : id) {
+      if (c == map::kAdapterIdSeparator || c == kIdEscape) text += kIdEscape;
+      text += c;
+    }
   }
+  return text;
+}
+
+std::vector<std::string> SplitIds(const std::string& text) {
+  std::vector<std::string> ids(1);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == map::kAdapterIdSeparator) {
+      if (!ids.back().empty()) ids.emplace_back();
+    } else {
+      if (text[i] == kIdEscape && i + 1 < text.size()) ++i;
+      ids.back() += text[i];
+    }
+  }
+  if (ids.back().empty()) ids.pop_back();
   return ids;
 }
 
@@ -261,12 +282,11 @@ void LoadAdapterChoice(RawRegistry& registry, std::vector<Adapter>* adapters) {
 }
 
 void SaveAdapterChoice(RawRegistry& registry, const std::vector<Adapter>& adapters) {
-  std::string unticked;
+  std::vector<std::string> ids;
   for (const Adapter& a : adapters) {
-    if (a.ticked) continue;
-    if (!unticked.empty()) unticked += map::kAdapterIdSeparator;
-    unticked += a.id;
+    if (!a.ticked) ids.push_back(a.id);
   }
+  const std::string unticked = JoinIds(ids);
   SettingsSession session(registry);
   session.SetRoot(kHKCU);
   if (unticked.empty()) {

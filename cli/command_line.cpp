@@ -5,6 +5,7 @@
 
 #include "commands/izelvora.h"
 #include "model/os_kind.h"
+#include "model/writer_lock.h"
 #include "optimize/apply.h"
 #include "journal/journal.h"
 #include "commands/modern_tcp.h"
@@ -227,6 +228,7 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
              Platform& platform, const Print& print) {
   // The window asks whether to go on when the journal cannot record the
   // change; nobody can answer here, so the change is not made.
+  const WriterLock lock(platform);
   const int kind = GetOSKind(platform);
   JournalRun run(registry, profiles, platform, kOptimizeCommand, WithoutRecord::Refuse);
   const std::vector<Adapter> ticked = run.TickedAdapters(kind);
@@ -243,6 +245,7 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
 // done. A newest record that cannot be used is only named;
 // setting it aside is left to the window, where it is asked for.
 int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, const Print& print) {
+  const WriterLock lock(platform);
   // The modern TCP settings a record holds go back through netsh.
   const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform, GetOSKind(platform));
   Journal journal(registry, profiles, platform, tcp.get());
@@ -306,14 +309,18 @@ int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Pla
 
 // The answered echoes, the result, and "MTU" with the number when found.
 int FindMtu(const std::string& host, const mtu::OpenProbe& openProbe, const Print& print) {
+  if (const std::string refused = mtu::RefusedHost(host); !refused.empty()) throw Error(refused);
   if (!openProbe) throw Error("This program cannot send pings.");
   const std::unique_ptr<mtu::EchoProbe> probe = openProbe(host);
   const mtu::MtuResult found = mtu::FindLargestPayload(*probe, [&print](const mtu::MtuStep& step) {
     if (step.answer) print(mtu::StepText(step));
     return true;
   });
+  if (found.outcome != mtu::MtuOutcome::Found) {
+    print("Internet Zelvora: " + mtu::ResultText(found, host));
+    return kExitFailed;
+  }
   print(mtu::ResultText(found, host));
-  if (found.outcome != mtu::MtuOutcome::Found) return kExitFailed;
   print("MTU " + std::to_string(found.Mtu()));
   return kExitOk;
 }

@@ -15,6 +15,8 @@ constexpr const char* kInformationCaption = "Information";
 std::vector<Adapter> TIZelvora::TickedAdapters(int kind) { return iz::TickedAdapters(registry_, kind); }
 
 void TIZelvora::OnNetworkAdapters() {
+  // The choice is read, shown and kept as one change.
+  const WriterLock lock(platform_);
   std::vector<Adapter> adapters = FindAdapters(registry_, RunningKind(), true);
   if (adapters.empty()) {
     platform_.MessageBox(kNoAdapter, kInformationCaption, MsgIcon::Information, MsgButtons::Ok);

@@ -11,6 +11,7 @@
 #include "model/panel.h"
 #include "model/platform.h"
 #include "model/title.h"
+#include "model/writer_lock.h"
 #include "journal/journal.h"
 #include "store/before_writing.h"
 #include "store/profile_file.h"
@@ -53,6 +54,10 @@ class TIZelvora : public Panel {
   // a full stop appended when the last character sorts after '.'.
   void ReportError(const std::string& text);
   static std::string ErrorReportText(const std::string& text);
+
+  // Every handler that writes (the registry, Win.ini, the Backup folder or
+  // the adapter choice) holds the WriterLock for its whole run: a second
+  // copy of the program gets kAnotherCopyWriting and writes nothing.
 
   // --- Optimize
   void OnOptimize();

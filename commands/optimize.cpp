@@ -53,6 +53,7 @@ void TIZelvora::OnOptimize() {
 }
 
 void TIZelvora::ApplySettings(int kind) {
+  const WriterLock lock(platform_);
   JournalRun run = Journaled(kOptimizeCommand);
   const std::vector<Adapter> ticked = run.TickedAdapters(kind);
   const InterfaceMtuPlan mtus = PlanInterfaceMtus(registry_, platform_, kind, *this, ticked, run);

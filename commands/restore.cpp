@@ -19,6 +19,7 @@ constexpr const char* kInformationCaption = "Information";
 void TIZelvora::OnRestoreDefaults() { RestoreDefaults(GetOSKind(platform_)); }
 
 void TIZelvora::RestoreDefaults(int kind) {
+  const WriterLock lock(platform_);
   JournalRun run = Journaled(kRestoreDefaultsCommand);
   iz::RestoreDefaults(kind, *this, run.TickedAdapters(kind), registry_, profiles_, platform_,
                       run.Before());
@@ -27,9 +28,13 @@ void TIZelvora::RestoreDefaults(int kind) {
   OfferDefaultsRestart(kind, platform_);
 }
 
-void TIZelvora::OnBackup() { SaveSettings(registry_, profiles_, platform_); }
+void TIZelvora::OnBackup() {
+  const WriterLock lock(platform_);
+  SaveSettings(registry_, profiles_, platform_);
+}
 
 void TIZelvora::OnRestorePrevious() {
+  const WriterLock lock(platform_);
   JournalRun run = Journaled(kRestorePreviousCommand);
   RestoreSavedSettings(registry_, profiles_, platform_, run.BeforeWritingValues());
   run.Finish();
@@ -43,6 +48,9 @@ JournalRun TIZelvora::Journaled(const char* command) {
 // change. A newest record that cannot be used is offered to be set aside,
 // one after the other; nothing is written before the user says yes.
 void TIZelvora::OnUndoLastChange() {
+  // Taken before the plan: another copy's change cannot slip in between
+  // what the Confirm names and what is put back.
+  const WriterLock lock(platform_);
   // The modern TCP settings a record holds go back through netsh.
   const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform_, GetOSKind(platform_));
   Journal journal(registry_, profiles_, platform_, tcp.get());

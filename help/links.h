@@ -12,8 +12,11 @@ inline constexpr const char* kPublisherSite = "http://www.zelvora-soft.example/"
 // "Internet Zelvora &Home Page" open it.
 inline constexpr const char* kHomePage = "http://www.zelvora-soft.example/internet-zelvora/";
 
-// The about window's line on the journal, which every change goes through.
+// The about window's lines on the journal. Undo records nothing (undoing it
+// would only redo the change), and the user may let a command go on when its
+// record cannot be written: the text says so rather than promise more.
 inline constexpr const char* kAboutUndoLine =
-    "Every change is recorded first, and Settings, Undo Last Change (Ctrl+Z) puts it back.";
+    "Each change is recorded before it is made, unless you agree to go on without a record; "
+    "Settings, Undo Last Change (Ctrl+Z) puts it back. Undo makes no record.";
 
 }  // namespace iz

@@ -94,6 +94,68 @@ std::string ResultText(const MtuResult& result, const std::string& host) {
   return std::string();
 }
 
+std::optional<std::uint32_t> ParseIPv4(const std::string& host) {
+  // One to four numbers between dots, each decimal, octal after a leading 0
+  // or hexadecimal after 0x; the last fills the bytes the others leave.
+  std::uint32_t parts[4] = {};
+  int count = 0;
+  std::size_t at = 0;
+  for (;;) {
+    if (count == 4 || at >= host.size()) return std::nullopt;
+    std::uint32_t base = 10;
+    if (host[at] == '0') {
+      base = 8;
+      if (at + 1 < host.size() && (host[at + 1] == 'x' || host[at + 1] == 'X')) {
+        base = 16;
+        at += 2;
+      }
+    }
+    std::uint64_t value = 0;
+    std::size_t digits = 0;
+    for (; at < host.size() && host[at] != '.'; ++at, ++digits) {
+      const char c = host[at];
+      std::uint32_t digit;
+      if (c >= '0' && c <= '9') {
+        digit = static_cast<std::uint32_t>(c - '0');
+      } else if (base == 16 && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) {
+        digit = static_cast<std::uint32_t>((c | 0x20) - 'a' + 10);
+      } else {
+        return std::nullopt;
+      }
+      if (digit >= base) return std::nullopt;
+      value = value * base + digit;
+      if (value > 0xFFFFFFFFu) return std::nullopt;
+    }
+    if (digits == 0 && base != 8) return std::nullopt;
+    parts[count++] = static_cast<std::uint32_t>(value);
+    if (at == host.size()) break;
+    ++at;  // the dot
+  }
+  std::uint32_t address = 0;
+  for (int i = 0; i + 1 < count; ++i) {
+    if (parts[i] > 0xFF) return std::nullopt;
+    address |= parts[i] << (24 - 8 * i);
+  }
+  const std::uint32_t last = parts[count - 1];
+  if (count > 1 && last >> (8 * (5 - count)) != 0) return std::nullopt;
+  return address | last;
+}
+
+std::string RefusedAddress(std::uint32_t address, const std::string& host) {
+  const std::string one = ": give the address or name of one host";
+  if (address == 0xFFFFFFFFu) return host + " is the broadcast address" + one;
+  if (address >> 28 == 0xE) return host + " is a multicast address" + one;
+  return std::string();
+}
+
+std::string RefusedHost(const std::string& host) {
+  // No host name holds a colon; every IPv6 address does.
+  if (host.find(':') != std::string::npos)
+    return "IPv6 is not supported yet: give an IPv4 address or a host name";
+  const std::optional<std::uint32_t> address = ParseIPv4(host);
+  return address ? RefusedAddress(*address, host) : std::string();
+}
+
 std::string UnresolvedText(const std::string& host) {
   return "Cannot find the host \"" + host + "\": the name gives no address.";
 }

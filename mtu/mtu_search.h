@@ -4,6 +4,7 @@
 // sizes between the smallest every IPv4 path must carry (576 bytes) and the
 // Ethernet frame's (1500). The echoes themselves go through a seam, so the
 // search runs the same against the network and against a test's script.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -74,6 +75,19 @@ MtuResult FindLargestPayload(EchoProbe& probe, const MtuProgress& progress);
 std::string ResultText(const MtuResult& result, const std::string& host);
 // The error for a host name that gives no address.
 std::string UnresolvedText(const std::string& host);
+
+// Why host must not be pinged, or "" when it may. The echoes are IPv4's, so
+// an IPv6 address is refused; so are the broadcast address 255.255.255.255
+// and the multicast ones (224.0.0.0 to 239.255.255.255), which many hosts
+// would answer at once, so that the answers say nothing about one path. An
+// address is read in every form the system's own reader takes ("0xE0.1",
+// "4294967295"). A subnet's broadcast address cannot be known from here;
+// its answers come from that subnet's hosts alone.
+std::string RefusedHost(const std::string& host);
+// The same for the address a name gave, its first number in the top byte.
+std::string RefusedAddress(std::uint32_t address, const std::string& host);
+// The host as an IPv4 address when it is written as one, else nullopt.
+std::optional<std::uint32_t> ParseIPv4(const std::string& host);
 
 // "&Use as Custom MTU": puts the MTU into the panel as the user would
 // (PlaceMtu: 576 and 1500 tick their own choices, any other number " Custom"

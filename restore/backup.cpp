@@ -39,6 +39,14 @@ void RefuseLink(Platform& platform, const std::string& path) {
   if (!failure.empty()) throw Error(failure);
 }
 
+// The folder is taken only as what it is: no link, and no account but the
+// administrators' may change what is in it.
+void RefuseUnsafeFolder(Platform& platform, const std::string& folder) {
+  RefuseLink(platform, folder);
+  const std::string failure = FolderSafetyFailure(platform, folder);
+  if (!failure.empty()) throw Error(failure);
+}
+
 }  // namespace
 
 void SaveSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform) {
@@ -46,8 +54,8 @@ void SaveSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& pla
   // read stops the backup with the previous one whole.
   const std::string text = WriteRegFile(CaptureSettings(registry, platform));
   const std::string folder = BackupFolder(platform);
-  if (!platform.DirectoryExists(folder)) platform.CreateDirectory(folder);
-  RefuseLink(platform, folder);
+  if (!platform.DirectoryExists(folder)) platform.CreateAdminsOnlyFolder(folder);
+  RefuseUnsafeFolder(platform, folder);
   const std::string windows = WindowsDirectory(profiles);
   // The copy must hold what the profile functions may still have cached.
   profiles.Flush(WinIniPath(profiles));
@@ -87,6 +95,7 @@ void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platf
   const std::string windows = WindowsDirectory(profiles);
   const std::string regPath = folder + kRegistryFile;
   RefuseLink(platform, folder);
+  if (platform.DirectoryExists(folder)) RefuseUnsafeFolder(platform, folder);
 
   const bool haveValues = platform.FileExists(regPath);
   const bool haveFiles =

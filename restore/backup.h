@@ -20,13 +20,16 @@ namespace iz {
 // cannot be read stops it before anything is written), copies the files that
 // exist and writes Registry.reg, then reports success. Raises an error naming
 // every file that existed but could not be copied, or Registry.reg when it
-// could not be written. A Backup folder, or a file in it, that is a junction
-// or link is refused.
+// could not be written. The Backup folder is made so that only the
+// administrators may write in it; one, or a file in it, that is a junction
+// or link is refused, and so is one that another account owns or may
+// write in (FolderSafetyFailure), before anything is copied.
 void SaveSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform);
 // The step before Restore previous settings writes, given every value it
 // is about to put back, so that a record of them can hold each one.
 using BeforeRestoring = std::function<void(const std::vector<RegValueRecord>& values)>;
-// "Restore &previous settings": with nothing saved only says so. Otherwise
+// "Restore &previous settings": refuses a Backup folder as SaveSettings
+// does; with nothing saved only says so. Otherwise
 // reads the whole of Registry.reg first (a bad line, or a file over 1 MiB,
 // stops everything before anything changes), runs beforeWriting, copies back
 // every saved file (each replaced whole) and puts every value back, then

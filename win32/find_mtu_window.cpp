@@ -151,7 +151,8 @@ void Disable(const WindowState& state, HWND control) {
 
 void Start(HWND hwnd, WindowState& state) {
   const std::string host = TextOf(state.host);
-  std::string problem = host.empty() ? "Type the name or address of a host." : EchoUnavailable();
+  std::string problem = host.empty() ? "Type the name or address of a host." : mtu::RefusedHost(host);
+  if (problem.empty()) problem = EchoUnavailable();
   SetWindowTextA(state.result, problem.c_str());
   if (!problem.empty()) return;
   OneSearchAtATime();

@@ -291,7 +291,8 @@ void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkCl
     const Child text = Child(still).Style(SS_LEFT | SS_NOPREFIX);
     CreateChild(Child(text).Text("Internet Zelvora").At(104, 14, 200, 16).Font(state.boldFont));
     CreateChild(Child(text).Text("Version 2.19").At(104, 34, 200, 16).Font(state.font));
-    CreateChild(Child(text).Text(kAboutUndoLine).At(104, 62, 232, 42).Font(state.font));
+    // Four lines of the about window's font.
+    CreateChild(Child(text).Text(kAboutUndoLine).At(104, 56, 232, 56).Font(state.font));
     // The divider across the window, above the link.
     CreateChild(Child(still).Style(SS_ETCHEDHORZ).At(52, 118, 284, 2));
     const std::string linkText = std::string("Website: ") + kPublisherSite;

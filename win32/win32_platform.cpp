@@ -80,6 +80,8 @@ bool WriteAll(HANDLE file, const std::string& content) {
 // the ANSI Windows directory arrive here as well: a text that is not valid
 // UTF-8 is taken as ANSI.
 
+}  // namespace
+
 bool IsNT() {
   static const bool nt = (::GetVersion() & 0x80000000u) == 0;
   return nt;
@@ -113,6 +115,8 @@ std::vector<wchar_t> Wide(const std::string& text) {
   if (n > 0) MultiByteToWideChar(codePage, 0, text.data(), size, out.data(), n);
   return out;
 }
+
+namespace {
 
 // The UTF-8 form of length wide characters, or of all up to the NUL when
 // length is -1.

@@ -92,7 +92,18 @@ class Win32Platform : public Platform {
   HANDLE token_ = nullptr;
   DWORD lastError_ = 0;
   LUID luid_{};
+  // The writer lock's mutex while this copy holds it, and how many commands
+  // (one inside another) hold it.
+  HANDLE writerLock_ = nullptr;
+  int writerLockDepth_ = 0;
 };
+
+// Whether this is the NT family, whose paths this platform takes as UTF-8
+// (store/ and the layers below hand them through unchanged).
+bool IsNT();
+// A path as the wide functions of the NT family take it, NUL-terminated: a
+// text that is not UTF-8 is taken as ANSI.
+std::vector<wchar_t> Wide(const std::string& text);
 
 // MoveFileExA as Windows 95, 98 and Me have it: fails with
 // ERROR_CALL_NOT_IMPLEMENTED.

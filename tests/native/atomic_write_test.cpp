@@ -165,24 +165,41 @@ struct CutFiles : RenameFiles {
   bool Remove(const std::string& path) override { return steps-- > 0 && files.erase(path); }
 };
 
-// Cut after each step, perhaps the target deleted later, then a look: the
-// new content comes in once it was complete, the old one never comes back,
-// nothing else is left. A folder in the way stops it before anything moves.
-TEST(AtomicWrite, ACutReplacementByRenamesIsFinishedNeverUndone) {
-  // By the steps done: what the look leaves, and what it leaves after the delete.
-  const std::pair<const char*, const char*> rows[] = {
-      {"old", ""}, {"new", "new"}, {"new", "new"}, {"new", ""}, {"new", ""}};
-  for (int steps = 0; steps < 5; ++steps) {
-    for (const bool deleted : {false, true}) {
-      SCOPED_TRACE(std::to_string(steps) + (deleted ? " steps, deleted" : " steps"));
+// Cut after each step; then another program writes the target, deletes it
+// or does nothing; then a look. The result is never older than what the
+// other program left: a written target is kept, a deleted one stays
+// deleted, and the new content comes in only when the cut fell between the
+// two renames. Nothing else is left. A folder in the way stops it before
+// anything moves.
+TEST(AtomicWrite, ACutReplacementByRenamesNeverPutsBackAnythingOlder) {
+  struct Row {
+    bool targetWas;  // R existed before the replacement
+    int steps;       // done before the cut
+    const char* left;         // what the look leaves; "" none
+    const char* leftDeleted;  // the same after another program deleted R
+  };
+  const Row rows[] = {
+      {true, 0, "old", ""},  {true, 1, "old", ""}, {true, 2, "new", "new"},
+      {true, 3, "new", ""},  {true, 4, "new", ""}, {false, 0, "", ""},
+      {false, 1, "new", ""},
+  };
+  for (const Row& row : rows) {
+    for (const char* other : {"nothing", "writes", "deletes"}) {
+      SCOPED_TRACE(std::to_string(row.steps) + " steps" + (row.targetWas ? "" : ", new file") +
+                   ", the other program " + other);
       CutFiles disk;
-      disk.steps = steps;
-      EXPECT_EQ(ReplaceByRenames(disk, "R.1", "R"), steps >= 3);
+      if (!row.targetWas) disk.files.erase("R");
+      disk.steps = row.steps;
+      EXPECT_EQ(ReplaceByRenames(disk, "R.1", "R"), row.steps >= (row.targetWas ? 3 : 1));
       disk.steps = 99;
-      if (deleted) disk.files.erase("R");
+      const std::string what = other;
+      if (what == "writes") disk.files["R"] = "other";
+      if (what == "deletes") disk.files.erase("R");
       FinishCutReplacement(disk, "R");
       disk.files.erase("R.1");  // the caller's to delete
-      const std::string left = deleted ? rows[steps].second : rows[steps].first;
+      const std::string left = what == "writes"    ? "other"
+                               : what == "deletes" ? row.leftDeleted
+                                                   : row.left;
       EXPECT_EQ(disk.files, (left.empty() ? Files{} : Files{{"R", left}}));
     }
   }

@@ -45,7 +45,7 @@ TEST_F(BackupTest, FirstSaveCopiesTheFilesThatExistAndTheValues) {
   w.Dispatch([&] { w.OnBackup(); });
   EXPECT_EQ(platform.calls,
             (std::vector<std::string>{
-                "CreateDirectory " + kFolder, Copy(Win("System.ini"), Bak("System.ini")),
+                "CreateAdminsOnlyFolder " + kFolder, Copy(Win("System.ini"), Bak("System.ini")),
                 Copy(Win("Win.ini"), Bak("Win.ini")), "WriteFile " + kRegFile, Box(kSaved)}));
   EXPECT_EQ(platform.messages.back().icon, MsgIcon::None);
   // One record per mapped value, each as the registry holds it.
@@ -173,31 +173,51 @@ TEST_F(BackupTest, AValueRestoreWouldRefuseStopsBackup) {
 }
 
 // The Backup folder may be writable by other users: a junction or link as the
-// folder, or as a file the command would read or write, is refused.
-TEST(BackupLinks, AreRefusedAndNotFollowed) {
-  const std::string refused =
+// folder, or as a file the command would read or write, is refused, and so
+// is a folder that others own or may write in, except on the 9x family,
+// which has no such security to check.
+TEST(BackupFolder, LinksAndFoldersOpenToOthersAreRefusedAndNotFollowed) {
+  const std::string isLink =
       " is a junction or symbolic link. The backup does not follow links, "
       "which could lead to files elsewhere; remove it and try again.";
-  const std::pair<std::string, bool> rows[] = {
-      {kFolder, true},  {kRegFile, true},  {Bak("Win.ini"), true},
-      {kFolder, false}, {kRegFile, false}, {Bak("Win.ini"), false},
-  };
-  for (const auto& [link, saving] : rows) {
-    SCOPED_TRACE(link + (saving ? " saving" : " restoring"));
-    Rig rig;
-    rig.platform.directories.insert(kFolder);
-    rig.platform.files[Win("Win.ini")] = "live";
-    rig.platform.files[Bak("Win.ini")] = "saved";
-    rig.platform.files[kRegFile] = WriteRegFile({});
-    rig.platform.links = {link};
-    const auto files = rig.platform.files;
-    rig.w.Dispatch([&] { saving ? rig.w.OnBackup() : rig.w.OnRestorePrevious(); });
-    ASSERT_EQ(rig.platform.messages.size(), 1u);
-    EXPECT_EQ(Last(rig.platform), link + refused);
-    // Nothing goes through the link: no call but the error names it.
-    if (files.count(link)) EXPECT_EQ(rig.platform.files.at(link), files.at(link));
-    for (std::size_t i = 0; i + 1 < rig.platform.calls.size(); ++i)
-      EXPECT_EQ(rig.platform.calls[i].find(link), std::string::npos) << rig.platform.calls[i];
+  const std::string open =
+      " may be changed by accounts other than the administrators, so what it holds cannot be "
+      "trusted. Move Internet Zelvora to a folder under Program Files, or delete this folder, "
+      "and try again.";
+  enum How { Link, Open, OpenOn9x };
+  struct Row {
+    std::string path;
+    How how;
+  } rows[] = {{kFolder, Link}, {kRegFile, Link}, {Bak("Win.ini"), Link},
+              {kFolder, Open}, {kFolder, OpenOn9x}};
+  for (const Row& row : rows) {
+    for (const bool saving : {true, false}) {
+      SCOPED_TRACE(row.path + " " + std::to_string(row.how) + (saving ? " saving" : " restoring"));
+      Rig rig;
+      rig.platform.directories.insert(kFolder);
+      rig.platform.files[Win("Win.ini")] = "live";
+      rig.platform.files[Bak("Win.ini")] = "saved";
+      rig.platform.files[kRegFile] = WriteRegFile({});
+      if (row.how == Link) rig.platform.links = {row.path};
+      if (row.how != Link) rig.platform.foldersOpenToOthers = {row.path};
+      rig.platform.securityChecked = row.how != OpenOn9x;
+      const auto files = rig.platform.files;
+      rig.w.Dispatch([&] { saving ? rig.w.OnBackup() : rig.w.OnRestorePrevious(); });
+      ASSERT_EQ(rig.platform.messages.size(), 1u);
+      if (row.how == OpenOn9x) {
+        EXPECT_EQ(Last(rig.platform), saving ? kSaved : kRestored);
+        continue;
+      }
+      EXPECT_EQ(Last(rig.platform), row.path + (row.how == Link ? isLink : open));
+      // Nothing goes through the link, nor into the open folder: no call
+      // but the error names it.
+      if (files.count(row.path)) {
+        EXPECT_EQ(rig.platform.files.at(row.path), files.at(row.path));
+      }
+      for (std::size_t i = 0; i + 1 < rig.platform.calls.size(); ++i)
+        EXPECT_EQ(rig.platform.calls[i].find(row.path), std::string::npos)
+            << rig.platform.calls[i];
+    }
   }
 }
 

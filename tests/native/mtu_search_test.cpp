@@ -89,9 +89,14 @@ TEST(MtuSearch, ReportsEachTryAndStopsWhenTold) {
   EXPECT_EQ(ResultText(result, "gw"), "");
 }
 
+// Every error line starts with the program's name; an address that many
+// hosts (or none over IPv4) would answer is refused before any echo, in
+// every form an address may be written in.
 TEST(MtuSearch, CommandLinePrintsTheAnswersAndTheMtuAndFailsWithoutOne) {
   test::MemoryMachine m;
-  const OpenProbe open = [](const std::string& host) -> std::unique_ptr<EchoProbe> {
+  int opened = 0;
+  const OpenProbe open = [&opened](const std::string& host) -> std::unique_ptr<EchoProbe> {
+    ++opened;
     if (host == "nowhere.invalid") throw Error(UnresolvedText(host));
     return std::make_unique<Path>(1492, true, 0, host != "silent");
   };
@@ -109,10 +114,33 @@ TEST(MtuSearch, CommandLinePrintsTheAnswersAndTheMtuAndFailsWithoutOne) {
   EXPECT_EQ(out[13], "MTU 1492");
   EXPECT_EQ(run("silent"), cli::kExitFailed);
   EXPECT_EQ(out.size(), 7u);
-  EXPECT_EQ(out.back().rfind("silent does not answer pings", 0), 0u);
+  EXPECT_EQ(out.back().rfind("Internet Zelvora: silent does not answer pings", 0), 0u);
   EXPECT_EQ(run("nowhere.invalid"), cli::kExitFailed);
   EXPECT_EQ(out, std::vector<std::string>{"Internet Zelvora: Cannot find the host "
                                           "\"nowhere.invalid\": the name gives no address."});
+  // Not broadcast nor multicast, however near.
+  for (const char* host : {"223.255.255.255", "240.0.0.1", "255.255.255.254", "0xDF.1"}) {
+    EXPECT_EQ(run(host), cli::kExitOk) << host;
+  }
+  const int sent = opened;
+  const std::string ipv6 = "IPv6 is not supported yet: give an IPv4 address or a host name";
+  const std::string one = ": give the address or name of one host";
+  const std::pair<const char*, std::string> refused[] = {
+      {"::1", ipv6},
+      {"fe80::1%4", ipv6},
+      {"[2001:db8::1]", ipv6},
+      {"255.255.255.255", "255.255.255.255 is the broadcast address" + one},
+      {"4294967295", "4294967295 is the broadcast address" + one},
+      {"0xff.0377.65535", "0xff.0377.65535 is the broadcast address" + one},
+      {"224.0.0.1", "224.0.0.1 is a multicast address" + one},
+      {"239.255.255.250", "239.255.255.250 is a multicast address" + one},
+      {"0xE0.1", "0xE0.1 is a multicast address" + one},
+  };
+  for (const auto& [host, text] : refused) {
+    EXPECT_EQ(run(host), cli::kExitFailed) << host;
+    EXPECT_EQ(out, std::vector<std::string>{"Internet Zelvora: " + text});
+  }
+  EXPECT_EQ(opened, sent) << "a refused host was pinged";
   EXPECT_EQ(m.registry.CallCount(), 0);
 }
 

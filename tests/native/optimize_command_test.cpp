@@ -302,6 +302,88 @@ TEST(FamilyDispatch, EveryEntryPointGivesEachKindItsFamilysOperations) {
   }
 }
 
+// Two copies of the program writing at once: every command that writes runs
+// wholly under the writer lock (each file it writes, written while the lock
+// is held), and with the lock held by another copy it writes nothing, in the
+// window and on the command line, and says why.
+TEST(WriterLock, WhileAnotherCopyWritesNoCommandWritesAnything) {
+  using Lines = std::vector<std::string>;
+  const std::string adapter =
+      std::string(map::kTcpipInterfacesKey) + "\\{11111111-2222-3333-4444-555555555555}";
+  auto window = [](void (TIZelvora::*handler)()) {
+    return [handler](Rig& rig, Lines*) {
+      rig.platform.answers = {MsgAnswer::Yes};  // Undo's question
+      rig.w.Dispatch([&] { (rig.w.*handler)(); });
+      return -1;
+    };
+  };
+  auto commandLine = [](Lines args) {
+    return [args](Rig& rig, Lines* out) {
+      return cli::RunCommandLine(args, rig.recorder, rig.profiles, rig.platform,
+                                 [out](const std::string& line) { out->push_back(line); });
+    };
+  };
+  auto optimized = [](Rig& rig) { rig.w.Dispatch([&] { rig.w.OnOptimize(); }); };
+  auto backedUp = [](Rig& rig) { rig.w.Dispatch([&] { rig.w.OnBackup(); }); };
+  struct Row {
+    const char* what;
+    std::function<void(Rig&)> before;
+    std::function<int(Rig&, Lines*)> run;
+  } rows[] = {
+      {"Optimize", nullptr, window(&TIZelvora::OnOptimize)},
+      {"Restore Windows Defaults", optimized, window(&TIZelvora::OnRestoreDefaults)},
+      {"Backup", nullptr, window(&TIZelvora::OnBackup)},
+      {"Restore previous settings", backedUp, window(&TIZelvora::OnRestorePrevious)},
+      {"Undo", optimized, window(&TIZelvora::OnUndoLastChange)},
+      {"Network Adapters", nullptr, window(&TIZelvora::OnNetworkAdapters)},
+      {"/optimize", nullptr, commandLine({"/optimize", "/type", "cable", "/method", "1"})},
+      {"/undo", optimized, commandLine({"/undo"})},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    for (const bool held : {false, true}) {
+      Rig rig;
+      SeedStockNT(rig.registry);
+      rig.registry.CreateKeyPath(kHKLM, adapter);
+      rig.platform.adaptersWindow = [](std::vector<AdapterRow>* shown) {
+        shown->back().ticked = false;
+        return true;
+      };
+      rig.Click(rig.w.cableDsl);
+      if (row.before) row.before(rig);
+      const auto registry = rig.registry.Dump();
+      const auto files = rig.platform.files;
+      const std::string winIni = rig.WinIni();
+      const std::size_t messages = rig.platform.messages.size();
+      int outsideTheLock = 0;
+      rig.platform.afterWrite = [&](const std::string&) {
+        outsideTheLock += rig.platform.writerLocks != 1;
+      };
+      rig.platform.writerLockHeld = held;
+      Lines out;
+      const int code = row.run(rig, &out);
+      EXPECT_EQ(rig.platform.writerLocks, 0) << "taken and not released";
+      if (!held) {
+        EXPECT_EQ(outsideTheLock, 0);
+        EXPECT_NE(rig.registry.Dump() == registry && rig.platform.files == files, true)
+            << "the command wrote nothing even without another copy";
+        continue;
+      }
+      EXPECT_EQ(rig.registry.Dump(), registry);
+      EXPECT_EQ(rig.platform.files, files);
+      EXPECT_EQ(rig.WinIni(), winIni);
+      if (code == -1) {
+        ASSERT_EQ(rig.platform.messages.size(), messages + 1);
+        EXPECT_EQ(rig.platform.messages.back().text, kAnotherCopyWriting);
+        EXPECT_EQ(rig.platform.messages.back().icon, MsgIcon::Error);
+      } else {
+        EXPECT_EQ(code, cli::kExitFailed);
+        EXPECT_EQ(out, Lines{std::string("Internet Zelvora: ") + kAnotherCopyWriting});
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace iz::optimize_test
 
@@ -351,6 +433,17 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
        },
        {"[1] Intel PRO/100", "NdisWan3"}, services + "E100B1\\Parameters\\Tcpip",
        services + "NdisWan3\\Parameters\\Tcpip", {"MTU dword 1500"}, "yes"},
+      // The choice is kept as one text of ids joined by ";".
+      {"NT 4.0, a service named with the separator", WinNT4(),
+       [&](MemoryRegistry& r) {
+         const std::string cards = std::string(map::kNetworkCardsKey) + "\\";
+         r.SetString(kHKLM, cards + "1", "ServiceName", "E100B1");
+         r.SetString(kHKLM, cards + "2", "ServiceName", "a;b");
+         r.CreateKeyPath(kHKLM, services + "E100B1\\Parameters\\Tcpip");
+         r.CreateKeyPath(kHKLM, services + "a;b\\Parameters\\Tcpip");
+       },
+       {"E100B1", "a;b"}, services + "E100B1\\Parameters\\Tcpip",
+       services + "a;b\\Parameters\\Tcpip", {"MTU dword 1500"}, "yes"},
       {"98", Win98(),
        [&](MemoryRegistry& r) {
          // Bindings 0000 to 0002 with the instances 0000, 0003 and 0004.
@@ -435,6 +528,18 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
     EXPECT_NE(rig.platform.messages.back().text.find("has been undone"), std::string::npos)
         << rig.platform.messages.back().text;
   }
+  // A choice saved before ids could hold the separator reads as it did.
+  Rig rig(WinNT4());
+  for (const char* service : {"E100B1", "NdisWan3", "El90x1"}) {
+    rig.registry.SetString(kHKLM, std::string(map::kNetworkCardsKey) + "\\" + service,
+                           "ServiceName", service);
+    rig.registry.CreateKeyPath(kHKLM, services + service + "\\Parameters\\Tcpip");
+  }
+  rig.registry.SetString(kHKCU, "SOFTWARE\\Internet Zelvora", map::kUntickedAdapters,
+                         "NdisWan3;Gone1;E100B1");
+  std::vector<std::string> ticked;
+  for (const Adapter& a : TickedAdapters(rig.registry, kWinNT4)) ticked.push_back(a.id);
+  EXPECT_EQ(ticked, std::vector<std::string>{"El90x1"});
 }
 
 // "yes" only where Microsoft documents that the Windows reads the value; "no"

@@ -146,17 +146,19 @@ TEST_F(Win32PlatformFiles, OnlyAMissingMoveFileExTakesTheFallback) {
   EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt"}));
 }
 
-// A replacement by renames cut, perhaps followed by the user deleting the
-// target: the next look, the link check before a read, finishes it. The new
-// content comes in once complete, the old one never comes back. The NT
+// A replacement by renames cut, perhaps followed by another program writing
+// or deleting the target: the next look, the link check before a read,
+// mends it. The new content comes in only when the target is missing with
+// its old copy aside; nothing older than what is there comes back. The NT
 // family's replacement leaves no such files, and takes none.
-TEST_F(Win32PlatformFiles, ACutReplacementIsFinishedByTheNextLookNeverUndone) {
+TEST_F(Win32PlatformFiles, ACutReplacementIsMendedByTheNextLookNeverPutsBackOlder) {
   const std::string file = dir_ + "\\a.txt";
   struct Row {
     const char *target, *finished, *aside, *after;  // nullptr: none
   };
   for (const Row& row :
-       {Row{"old", "new", nullptr, "new"}, Row{nullptr, "new", "old", "new"},
+       {Row{"old", "new", nullptr, "old"}, Row{"other", "new", "old", "other"},
+        Row{nullptr, "new", "old", "new"}, Row{nullptr, "new", nullptr, nullptr},
         Row{"new", nullptr, "old", "new"}, Row{nullptr, nullptr, "old", nullptr}}) {
     platform_.moveFileEx = nullptr;  // a write that finishes nothing
     const std::pair<const char*, const char*> planted[] = {
@@ -175,6 +177,75 @@ TEST_F(Win32PlatformFiles, ACutReplacementIsFinishedByTheNextLookNeverUndone) {
   platform_.moveFileEx = nullptr;
   ASSERT_TRUE(platform_.WriteFileAtomically(file + ".new.tmp", "planted"));
   EXPECT_FALSE(platform_.FileExists(file));
+}
+
+// The folders of records. One made admins-only is AdminsOnly; one whose
+// list lets Everyone write is open to others, one that lets Everyone only
+// read is not. Wine (run as root) keeps no security descriptor of its own:
+// it reports every file as owned by the account the program runs as
+// (S-1-5-21-0-0-0-1000, whatever owner was asked for), with SYSTEM and that
+// account allowed everything and Everyone what the Unix mode's "other" bits
+// allow. So the owner passes here as the program's own account, and the
+// lists are set after the folder is made (a list given at creation passes
+// through the umask) and cannot be a NULL list.
+TEST_F(Win32PlatformFiles, FoldersOfRecordsAreTheAdministratorsOwn) {
+  const std::string own = dir_ + "\\Backup";
+  ASSERT_TRUE(platform_.CreateAdminsOnlyFolder(own));
+  EXPECT_TRUE(platform_.DirectoryExists(own));
+  EXPECT_EQ(platform_.CheckFolder(own), iz::FolderSafety::AdminsOnly);
+  EXPECT_FALSE(platform_.CreateAdminsOnlyFolder(own)) << "made twice";
+
+  BYTE everyone[SECURITY_MAX_SID_SIZE];
+  DWORD sidSize = sizeof everyone;
+  ASSERT_TRUE(CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize));
+  auto folderWith = [&](const std::string& name, DWORD rights) {
+    const std::string path = dir_ + "\\" + name;
+    EXPECT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << name;
+    std::vector<DWORD> aclBuffer(64);
+    auto* acl = reinterpret_cast<ACL*>(aclBuffer.data());
+    EXPECT_TRUE(InitializeAcl(acl, 256, ACL_REVISION));
+    EXPECT_TRUE(AddAccessAllowedAce(acl, ACL_REVISION, rights, everyone));
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+    EXPECT_TRUE(SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, &sd)) << name;
+    return path;
+  };
+  EXPECT_EQ(platform_.CheckFolder(folderWith("write", FILE_ALL_ACCESS)),
+            iz::FolderSafety::OpenToOthers);
+  EXPECT_EQ(platform_.CheckFolder(folderWith("read", FILE_GENERIC_READ | FILE_GENERIC_EXECUTE)),
+            iz::FolderSafety::AdminsOnly)
+      << "reading is no one's way in";
+  EXPECT_EQ(platform_.CheckFolder(dir_ + "\\missing"), iz::FolderSafety::OpenToOthers);
+}
+
+// One writer at a time: the lock this copy holds (once or within itself
+// again) keeps another copy, here another thread's platform, out until it
+// is let go.
+TEST(WriterLock, KeepsAnotherCopyOutUntilLetGo) {
+  iz::win32::Win32Platform first;
+  auto otherCopyTakes = [] {
+    struct Try {
+      static DWORD WINAPI Run(void* taken) {
+        iz::win32::Win32Platform other;
+        *static_cast<bool*>(taken) = other.TakeWriterLock();
+        if (*static_cast<bool*>(taken)) other.ReleaseWriterLock();
+        return 0;
+      }
+    };
+    bool taken = false;
+    HANDLE thread = CreateThread(nullptr, 0, Try::Run, &taken, 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    return taken;
+  };
+  ASSERT_TRUE(first.TakeWriterLock());
+  ASSERT_TRUE(first.TakeWriterLock());
+  EXPECT_FALSE(otherCopyTakes());
+  first.ReleaseWriterLock();
+  EXPECT_FALSE(otherCopyTakes()) << "let go while still held within";
+  first.ReleaseWriterLock();
+  EXPECT_TRUE(otherCopyTakes());
 }
 
 TEST(LateBound, FindsWhatThisWindowsHasAndNothingElse) {
