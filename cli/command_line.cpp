@@ -230,8 +230,9 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
   const int kind = GetOSKind(platform);
   JournalRun run(registry, profiles, platform, kOptimizeCommand, WithoutRecord::Refuse);
   const std::vector<Adapter> ticked = run.TickedAdapters(kind);
+  const InterfaceMtuPlan mtus = PlanInterfaceMtus(registry, platform, kind, panel, ticked, run);
   ApplySettings(kind, panel, ticked, registry, profiles, run.Before());
-  SetTickedInterfaceMtus(registry, platform, kind, panel, ticked);
+  WriteInterfaceMtus(mtus);
   run.Finish();
   print("Optimized for " + ProfileText(panel) + ".");
   print("Restart the computer for the new settings to take effect.");
@@ -242,7 +243,9 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
 // done. A newest record that cannot be used is only named;
 // setting it aside is left to the window, where it is asked for.
 int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, const Print& print) {
-  Journal journal(registry, profiles, platform);
+  // The modern TCP settings a record holds go back through netsh.
+  const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform, GetOSKind(platform));
+  Journal journal(registry, profiles, platform, tcp.get());
   const UndoPlan plan = journal.PlanUndo();
   if (!plan.found) {
     print(kNothingToUndo);

@@ -63,12 +63,24 @@ TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Pla
   }
   if (changes.empty()) return {before, 0};
 
+  // The journal keeps the TCP values beside the registry's, for Undo.
+  std::vector<TcpValue> touched;
+  for (const TcpValue& c : changes)
+    if (const std::string* now = Find(before, c.name)) touched.push_back({c.name, *now});
+  run.AddTcpValues(access, touched);
   run.Before()();
-  // The journal keeps the TCP values beside the registry's: its record of
-  // `before` goes here once it has one.
   std::string error;
-  if (!access.Write(changes, &error)) throw Error(error);
+  if (!access.Write(changes, &error)) {
+    // Put back whole, the settings are as they were; a put-back that failed
+    // (a second line) leaves the journal to read what is left.
+    if (error.find('\n') == std::string::npos) run.SetTcpAfter(touched);
+    throw Error(error);
+  }
   const std::vector<TcpValue> after = ReadOrRaise(access, names);
+  std::vector<TcpValue> left;
+  for (const TcpValue& t : touched)
+    if (const std::string* now = Find(after, t.name)) left.push_back({t.name, *now});
+  run.SetTcpAfter(left);
   run.Finish();
   // Counted as changed only where netsh reports the new value: a netsh that
   // answers nothing changes nothing that can be told.
@@ -78,14 +90,30 @@ TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Pla
   return {after, changed};
 }
 
-void SetTickedInterfaceMtus(RawRegistry& registry, Platform& platform, int kind,
-                            const Panel& panel, const std::vector<Adapter>& ticked) {
+InterfaceMtuPlan PlanInterfaceMtus(RawRegistry& registry, Platform& platform, int kind,
+                                   const Panel& panel, const std::vector<Adapter>& ticked,
+                                   JournalRun& run) {
+  InterfaceMtuPlan plan;
   const std::vector<TcpValue> wanted = InterfaceMtus(registry, kind, panel, ticked);
-  if (wanted.empty()) return;
+  if (wanted.empty()) return plan;
+  plan.access = OpenNetsh(platform, kind);
   std::vector<TcpValue> before;
-  // The journal keeps `before` beside the registry's values once it has
-  // a place for them.
-  SetInterfaceMtus(*OpenNetsh(platform, kind), wanted, &before);
+  // netsh out of order must not cost the registry's values: they are
+  // written, and then the reason is told.
+  try {
+    plan.changes = InterfaceMtuChanges(*plan.access, wanted, &before);
+  } catch (const Error& e) {
+    plan.unread = std::string("The MTU in force could not be set through netsh: ") + e.what();
+    return plan;
+  }
+  if (!plan.changes.empty()) run.AddTcpValues(*plan.access, before);
+  return plan;
+}
+
+void WriteInterfaceMtus(const InterfaceMtuPlan& plan) {
+  if (!plan.unread.empty()) throw Error(plan.unread);
+  std::string error;
+  if (plan.access && !plan.access->Write(plan.changes, &error)) throw Error(error);
 }
 
 }  // namespace iz

@@ -43,9 +43,18 @@ TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Pla
                             TcpSettingsAccess& access, int kind,
                             const std::vector<TcpValue>& wanted, WithoutRecord without);
 
-// Optimize's step on Vista and later, after its registry writes: the
-// panel's MTU set through netsh on each ticked adapter's interface.
-void SetTickedInterfaceMtus(RawRegistry& registry, Platform& platform, int kind,
-                            const Panel& panel, const std::vector<Adapter>& ticked);
+// Optimize's step on Vista and later: the panel's MTU set through netsh on
+// each ticked adapter's interface. Planned before the journal's record (the
+// MTUs in force join it), written after the registry's values.
+struct InterfaceMtuPlan {
+  std::unique_ptr<NetshAccess> access;
+  std::vector<TcpValue> changes;
+  std::string unread;  // why netsh could not be read; raised after the registry's writes
+};
+InterfaceMtuPlan PlanInterfaceMtus(RawRegistry& registry, Platform& platform, int kind,
+                                   const Panel& panel, const std::vector<Adapter>& ticked,
+                                   JournalRun& run);
+// Raises Error with netsh's refusal; nothing of it is left changed then.
+void WriteInterfaceMtus(const InterfaceMtuPlan& plan);
 
 }  // namespace iz

@@ -55,8 +55,9 @@ void TIZelvora::OnOptimize() {
 void TIZelvora::ApplySettings(int kind) {
   JournalRun run = Journaled(kOptimizeCommand);
   const std::vector<Adapter> ticked = run.TickedAdapters(kind);
+  const InterfaceMtuPlan mtus = PlanInterfaceMtus(registry_, platform_, kind, *this, ticked, run);
   iz::ApplySettings(kind, *this, ticked, registry_, profiles_, run.Before());
-  SetTickedInterfaceMtus(registry_, platform_, kind, *this, ticked);
+  WriteInterfaceMtus(mtus);
   run.Finish();
 }
 

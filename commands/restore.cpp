@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "commands/izelvora.h"
+#include "commands/modern_tcp.h"
 #include "model/os_kind.h"
 #include "restore/backup.h"
 #include "journal/journal.h"
@@ -42,7 +43,9 @@ JournalRun TIZelvora::Journaled(const char* command) {
 // change. A newest record that cannot be used is offered to be set aside,
 // one after the other; nothing is written before the user says yes.
 void TIZelvora::OnUndoLastChange() {
-  Journal journal(registry_, profiles_, platform_);
+  // The modern TCP settings a record holds go back through netsh.
+  const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform_, GetOSKind(platform_));
+  Journal journal(registry_, profiles_, platform_, tcp.get());
   UndoPlan plan = journal.PlanUndo();
   while (!plan.damage.empty()) {
     if (platform_.MessageBox(SetAsideQuestion(plan), kConfirmCaption, MsgIcon::Question,

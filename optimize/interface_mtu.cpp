@@ -21,20 +21,21 @@ std::vector<TcpValue> InterfaceMtus(RawRegistry& registry, int kind, const Panel
   return mtus;
 }
 
-void SetInterfaceMtus(TcpSettingsAccess& access, const std::vector<TcpValue>& wanted,
-                      std::vector<TcpValue>* before) {
+std::vector<TcpValue> InterfaceMtuChanges(TcpSettingsAccess& access,
+                                          const std::vector<TcpValue>& wanted,
+                                          std::vector<TcpValue>* before) {
   before->clear();
-  if (wanted.empty()) return;
+  std::vector<TcpValue> changes;
+  if (wanted.empty()) return changes;
   std::vector<std::string> names;
   for (const TcpValue& v : wanted) names.push_back(v.name);
   std::string error;
   if (!access.Read(names, before, &error)) throw Error(error);
-  std::vector<TcpValue> changes;
   for (const TcpValue& v : wanted) {
     for (const TcpValue& b : *before)
       if (b.name == v.name && b.value != v.value) changes.push_back(v);
   }
-  if (!access.Write(changes, &error)) throw Error(error);
+  return changes;
 }
 
 }  // namespace iz

@@ -18,10 +18,11 @@ namespace iz {
 std::vector<TcpValue> InterfaceMtus(RawRegistry& registry, int kind, const Panel& panel,
                                     const std::vector<Adapter>& ticked);
 
-// Reads the MTUs in force, then sets those that differ in one netsh run,
-// all or none; an interface netsh does not list is passed over. What was in
-// force before goes to *before. Raises Error with netsh's refusal.
-void SetInterfaceMtus(TcpSettingsAccess& access, const std::vector<TcpValue>& wanted,
-                      std::vector<TcpValue>* before);
+// Reads the MTUs in force into *before and returns those of wanted that
+// differ, to be set in one netsh run; an interface netsh does not list is
+// passed over. Raises Error when netsh cannot be read.
+std::vector<TcpValue> InterfaceMtuChanges(TcpSettingsAccess& access,
+                                          const std::vector<TcpValue>& wanted,
+                                          std::vector<TcpValue>* before);
 
 }  // namespace iz
