@@ -74,6 +74,9 @@ class TcpWindow : public ModalWindow {
     SetCell(i, kDefault, r.defaultValue == kNotDocumented ? r.defaultValue
                                                            : Shown(r, r.defaultValue));
     SetCell(i, kNew, Shown(r, r.chosen));
+    // The values' columns follow their texts, so that none is cut off.
+    for (int c = kInForce; c <= kNew; ++c)
+      SendMessageA(list, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
   }
 
   // The field takes the selected row's values and its choice.

@@ -201,10 +201,13 @@ TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
 
   // autotuninglevel, selected as the window opens, to disabled, which hurts;
   // three rows down, timestamps to enabled. Windows Defaults takes both back.
+  auto rowKey = [&](int key) {
+    PostMessageA(list, WM_KEYDOWN, key, 1);
+    PostMessageA(list, WM_KEYUP, key, 0xC0000001);
+    program.WaitIdle();
+  };
   program.Pick(value, 0);
-  program.KeyToFocus(VK_DOWN, false);
-  program.KeyToFocus(VK_DOWN, false);
-  program.KeyToFocus(VK_DOWN, false);
+  rowKey(VK_DOWN), rowKey(VK_DOWN), rowKey(VK_DOWN);
   program.Pick(value, 0);
   std::vector<std::string> chosen = opened;
   chosen[0] = "autotuninglevel normal normal disabled (hurts)";
@@ -213,9 +216,7 @@ TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
   program.Click(Program::ChildOf(window, "Button", "Windows &Defaults"));
   EXPECT_EQ(shown(), opened);
   program.Pick(value, 0);
-  program.KeyToFocus(VK_UP, false);
-  program.KeyToFocus(VK_UP, false);
-  program.KeyToFocus(VK_UP, false);
+  rowKey(VK_HOME);
   program.Pick(value, 0);
   EXPECT_EQ(shown(), chosen);
 
