@@ -11,8 +11,7 @@ namespace iz::win32 {
 namespace {
 
 constexpr const char* kClass = "TModernTcpForm";
-constexpr int kListId = 100, kValueLabelId = 101, kValueId = 102, kDefaultsId = 103,
-              kApplyId = 104;
+constexpr int kListId = 100, kValueLabelId = 101, kValueId = 102, kDefaultsId = 103, kApplyId = 104;
 constexpr const char* kNotDocumented = "not documented";
 
 // At 96 DPI: the client area when it opens (wider where the columns need
@@ -71,8 +70,8 @@ class TcpWindow : public ModalWindow {
   void ShowRow(int i) const {
     const TcpSettingRow& r = (*rows)[i];
     SetCell(i, kInForce, r.inForce.empty() ? "(not reported)" : Shown(r, r.inForce));
-    SetCell(i, kDefault, r.defaultValue == kNotDocumented ? r.defaultValue
-                                                           : Shown(r, r.defaultValue));
+    SetCell(i, kDefault,
+            r.defaultValue == kNotDocumented ? r.defaultValue : Shown(r, r.defaultValue));
     SetCell(i, kNew, Shown(r, r.chosen));
     // The values' columns follow their texts, so that none is cut off.
     for (int c = kInForce; c <= kNew; ++c)
@@ -230,8 +229,8 @@ void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
 
     // The label comes before its field, so that a screen reader names the
     // field by it.
-    state.valueLabel = CreateChild(Child("STATIC").Style(SS_LEFT).In(hwnd).Id(kValueLabelId).Font(
-        state.font));
+    state.valueLabel =
+        CreateChild(Child("STATIC").Style(SS_LEFT).In(hwnd).Id(kValueLabelId).Font(state.font));
     state.value = CreateChild(Child("COMBOBOX")
                                   .Style(WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL)
                                   .In(hwnd)
