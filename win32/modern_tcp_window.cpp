@@ -25,7 +25,7 @@ constexpr int kButtonWidth = 75, kDefaultsWidth = 110, kButtonHeight = 25, kButt
 // The list's sunken edges and vertical scroll bar, and a pixel for rounding.
 constexpr int kListFrame = 22;
 
-constexpr const char* kColumns[] = {"Setting", "In force", "Windows default", "New value",
+constexpr const char* kColumns[] = {"Setting", "In force", "Default", "New value",
                                     "Effect"};
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 enum Column { kName, kInForce, kDefault, kNew, kEffect };
