@@ -11,8 +11,7 @@ namespace iz::win32 {
 namespace {
 
 constexpr const char* kClass = "TModernTcpForm";
-constexpr int kListId = 100, kValueLabelId = 101, kValueId = 102, kDefaultsId = 103,
-              kApplyId = 104;
+constexpr int kListId = 100, kValueLabelId = 101, kValueId = 102, kDefaultsId = 103, kApplyId = 104;
 constexpr const char* kNotDocumented = "not documented";
 
 // At 96 DPI: the client area when it opens (wider where the columns need
@@ -26,7 +25,7 @@ constexpr int kButtonWidth = 75, kDefaultsWidth = 110, kButtonHeight = 25, kButt
 // The list's sunken edges and vertical scroll bar, and a pixel for rounding.
 constexpr int kListFrame = 22;
 
-constexpr const char* kColumns[] = {"Setting", "In force", "Windows default", "New value",
+constexpr const char* kColumns[] = {"Setting", "In force", "Default", "New value",
                                     "Effect"};
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 enum Column { kName, kInForce, kDefault, kNew, kEffect };
@@ -71,9 +70,12 @@ class TcpWindow : public ModalWindow {
   void ShowRow(int i) const {
     const TcpSettingRow& r = (*rows)[i];
     SetCell(i, kInForce, r.inForce.empty() ? "(not reported)" : Shown(r, r.inForce));
-    SetCell(i, kDefault, r.defaultValue == kNotDocumented ? r.defaultValue
-                                                           : Shown(r, r.defaultValue));
+    SetCell(i, kDefault,
+            r.defaultValue == kNotDocumented ? r.defaultValue : Shown(r, r.defaultValue));
     SetCell(i, kNew, Shown(r, r.chosen));
+    // The values' columns follow their texts, so that none is cut off.
+    for (int c = kInForce; c <= kNew; ++c)
+      SendMessageA(list, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
   }
 
   // The field takes the selected row's values and its choice.
@@ -227,8 +229,8 @@ void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
 
     // The label comes before its field, so that a screen reader names the
     // field by it.
-    state.valueLabel = CreateChild(Child("STATIC").Style(SS_LEFT).In(hwnd).Id(kValueLabelId).Font(
-        state.font));
+    state.valueLabel =
+        CreateChild(Child("STATIC").Style(SS_LEFT).In(hwnd).Id(kValueLabelId).Font(state.font));
     state.value = CreateChild(Child("COMBOBOX")
                                   .Style(WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL)
                                   .In(hwnd)

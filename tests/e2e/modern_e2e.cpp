@@ -2,7 +2,8 @@
 // prefix's system folders for the test: the program must find it by its full
 // path (a 32-bit program reaches the 64-bit folder through Sysnative), read
 // its German-labelled answers, set values all or none, and leave everything
-// as it was when one is refused.
+// as it was when one is refused. The window does the same through its list,
+// at each DPI inside the work area, and Undo Last Change puts it back.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -147,6 +148,113 @@ TEST(ModernTcpE2ERefused, ARefusalLeavesEverySettingAsItWas) {
   EXPECT_EQ(old.lines[0], "Internet Zelvora: The modern TCP settings need Windows Vista or later.");
   EXPECT_EQ(Runs(), 3u);
 }
+
+class ModernTcpWindowE2E : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override { SetScreenDpi(GetParam()); }
+  void TearDown() override { SetScreenDpi(96); }
+};
+
+TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
+  const iz::test::NetshState fresh = iz::test::FreshNetsh(true);
+  StandInNetsh netsh(fresh);
+  Program program(StartOptions::OnWindows("win10"));
+  ASSERT_NE(program.Main(), nullptr);
+  EXPECT_EQ(Runs(), 0u) << "netsh ran at start-up";
+
+  program.Command(IDM_MODERN_TCP);
+  HWND window = program.WaitTopLevel("Modern TCP Settings");
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(Runs(), 1u);
+  RECT work, r;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+  ASSERT_TRUE(GetWindowRect(window, &r));
+  EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right &&
+              r.bottom <= work.bottom);
+  HWND list = Program::ChildOf(window, "SysListView32");
+  HWND value = Program::ChildOf(window, "ComboBox");
+  // The setting, in force, default and new value of each row.
+  auto shown = [&] {
+    std::vector<std::string> rows;
+    for (const std::vector<std::string>& row : program.ListRowsAsShown(list))
+      rows.push_back(row.at(0) + " " + row.at(1) + " " + row.at(2) + " " + row.at(3));
+    return rows;
+  };
+  const std::vector<std::string> opened = {
+      "autotuninglevel normal normal normal", "congestionprovider cubic cubic cubic",
+      "ecncapability disabled disabled disabled", "timestamps disabled disabled disabled",
+      "rss enabled enabled enabled", "rsc enabled enabled enabled",
+      "initialrto 1000 not documented 1000"};
+  EXPECT_EQ(shown(), opened);
+
+  // Tab from the list reaches the field, the three buttons and the list again.
+  EXPECT_EQ(program.Focus(), list);
+  const std::vector<std::string> stops = {"Windows &Defaults", "&Apply", "Close"};
+  program.KeyToFocus(VK_TAB);
+  EXPECT_EQ(GetParent(program.Focus()), value);
+  for (const std::string& stop : stops) {
+    program.KeyToFocus(VK_TAB);
+    EXPECT_EQ(Program::Text(program.Focus()), stop);
+  }
+  program.KeyToFocus(VK_TAB);
+  EXPECT_EQ(program.Focus(), list);
+
+  // autotuninglevel, selected as the window opens, to disabled, which hurts;
+  // three rows down, timestamps to enabled. Windows Defaults takes both back.
+  auto rowKey = [&](int key) {
+    PostMessageA(list, WM_KEYDOWN, key, 1);
+    PostMessageA(list, WM_KEYUP, key, 0xC0000001);
+    program.WaitIdle();
+  };
+  program.Pick(value, 0);
+  rowKey(VK_DOWN), rowKey(VK_DOWN), rowKey(VK_DOWN);
+  program.Pick(value, 0);
+  std::vector<std::string> chosen = opened;
+  chosen[0] = "autotuninglevel normal normal disabled (hurts)";
+  chosen[3] = "timestamps disabled disabled enabled";
+  EXPECT_EQ(shown(), chosen);
+  program.Click(Program::ChildOf(window, "Button", "Windows &Defaults"));
+  EXPECT_EQ(shown(), opened);
+  program.Pick(value, 0);
+  rowKey(VK_HOME);
+  program.Pick(value, 0);
+  EXPECT_EQ(shown(), chosen);
+
+  // Apply: read, one script, read; the list shows what is in force, and no
+  // restart is offered.
+  program.Click(Program::ChildOf(window, "Button", "&Apply"));
+  EXPECT_EQ(Runs(), 4u);
+  iz::test::NetshState applied = fresh;
+  applied.Set("autotuninglevel", "disabled");
+  applied.Set("timestamps", "enabled");
+  EXPECT_EQ(netsh.State().values, applied.values);
+  std::vector<std::string> after = chosen;
+  after[0] = "autotuninglevel disabled (hurts) normal disabled (hurts)";
+  after[3] = "timestamps enabled disabled enabled";
+  EXPECT_EQ(shown(), after);
+  EXPECT_NE(Program::ChildOf(window, "Static",
+                             "2 settings changed. They take effect now; Undo Last Change puts "
+                             "them back."),
+            nullptr);
+  EXPECT_FALSE(program.WaitDialog(500).has_value());
+
+  // Escape closes it, and the keyboard is back in the main window.
+  program.KeyToFocus(VK_ESCAPE);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(IsChild(program.Main(), program.Focus()));
+
+  program.CtrlKey('Z');
+  std::optional<Dialog> asked = program.WaitDialog();
+  ASSERT_TRUE(asked.has_value()) << "Ctrl+Z showed nothing";
+  EXPECT_EQ(asked->text.rfind("Undo Modern TCP Settings of ", 0), 0u) << asked->text;
+  program.Answer(*asked, IDYES);
+  std::optional<Dialog> done = program.WaitDialog();
+  ASSERT_TRUE(done.has_value()) << "Undo said nothing";
+  program.Answer(*done, IDOK);
+  EXPECT_EQ(netsh.State().values, fresh.values);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ModernTcpWindowE2E, ::testing::Values(96, 144, 192));
 
 }  // namespace
 }  // namespace e2e
