@@ -271,13 +271,14 @@ std::vector<Adapter> FindAdapters(RawRegistry& registry, int kind, bool withName
 void LoadAdapterChoice(RawRegistry& registry, std::vector<Adapter>* adapters) {
   SettingsSession session(registry);
   session.SetRoot(kHKCU);
-  const std::vector<std::string> unticked =
-      session.OpenPathReadOnly(map::kSoftwareAbsKey)
-          ? SplitIds(session.GetSectionText(map::kSectionZelvora, map::kUntickedAdapters, ""))
-          : std::vector<std::string>();
+  std::vector<std::string> unticked;
+  if (session.OpenPathReadOnly(map::kSoftwareAbsKey))
+    unticked = SplitIds(session.GetSectionText(map::kSectionZelvora, map::kUntickedAdapters, ""));
   for (Adapter& a : *adapters) {
-    a.ticked = std::none_of(unticked.begin(), unticked.end(),
-                            [&a](const std::string& id) { return SameText(id, a.id); });
+    a.ticked = true;
+    for (const std::string& id : unticked) {
+      if (SameText(id, a.id)) a.ticked = false;
+    }
   }
 }
 

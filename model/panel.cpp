@@ -4,116 +4,110 @@ namespace iz {
 
 namespace {
 
-CheckBoxCtl Box(const char* name, const char* caption, const char* hint, int group,
-                bool checked = false) {
-  CheckBoxCtl box{};
-  box.name = name;
-  box.caption = caption;
-  box.hint = hint;
-  box.group = group;
-  box.checked = checked;
-  return box;
-}
-
+// The boxes in creation order, with their texts: a table, not a constructor
+// call per box, each of which would cost its own copy and clean-up code.
+struct BoxSpec {
+  CheckBoxCtl Panel::*box;
+  const char* name;
+  const char* caption;
+  const char* hint;  // nullptr: no tooltip
+  int group;
+};
+const BoxSpec kBoxSpecs[] = {
+    {&Panel::modem, "modem", "MODEM (Dial -Up)",
+     "Select Modem (Dial-Up) connection for optimization", Group::kType},
+    {&Panel::isdn, "isdn", "ISDN", "Select ISDN connection for optimization", Group::kType},
+    // The double blank is the window's own text.
+    {&Panel::cableDsl, "cableDsl", "CABLE / DSL", "Select CABLE / DSL  connection for optimization",
+     Group::kType},
+    {&Panel::pppoe, "pppoe", "DSL (PPPoE)", "Select DSL (PPPoE) connection for optimization",
+     Group::kType},
+    {&Panel::extreme, "extreme", "EXTREME",
+     "Select Extreme (T1 or greater) connection for optimization", Group::kType},
+    {&Panel::automatic1, "automatic1", " Automatic Mode 1",
+     "Select Automatic optimization method (Recommended)", Group::kMethod},
+    {&Panel::automatic2, "automatic2", " Automatic mode 2", nullptr, Group::kMethod},
+    {&Panel::automatic3, "automatic3", " Automatic mode 3", nullptr, Group::kMethod},
+    {&Panel::customMode, "customMode", " Custom Mode", "Select Custom optimization method",
+     Group::kMethod},
+    {&Panel::mtu576, "mtu576", " 576 (Dial-UP)", nullptr, Group::kMtu},
+    {&Panel::mtu1500, "mtu1500", " 1500 (LAN)", nullptr, Group::kMtu},
+    {&Panel::mtuCustom, "mtuCustom", " Custom", nullptr, Group::kMtu},
+    {&Panel::ttl32, "ttl32", " 32", nullptr, Group::kTtl},
+    {&Panel::ttl64, "ttl64", " 64", nullptr, Group::kTtl},
+    {&Panel::ttl128, "ttl128", " 128", nullptr, Group::kTtl},
+    {&Panel::ttlCustom, "ttlCustom", " Custom", nullptr, Group::kTtl},
+    {&Panel::cache0, "cache0", " 0", nullptr, Group::kCache},
+    {&Panel::cache16, "cache16", " 16", nullptr, Group::kCache},
+    {&Panel::cache32, "cache32", " 32", nullptr, Group::kCache},
+    {&Panel::cacheCustom, "cacheCustom", " Custom", nullptr, Group::kCache},
+    {&Panel::rwinMultiple, "rwinMultiple", " Multiple", nullptr, Group::kRwin},
+    {&Panel::rwinCustom, "rwinCustom", " Custom", nullptr, Group::kRwin},
+    {&Panel::keepAliveDefault, "keepAliveDefault", " Default (600 seconds)", nullptr,
+     Group::kKeepAlive},
+    {&Panel::keepAliveCustom, "keepAliveCustom", " Custom:", nullptr, Group::kKeepAlive},
+    {&Panel::blackHoleDetect, "blackHoleDetect", " Black Hole Detect", nullptr,
+     Group::kIndependent},
+    {&Panel::autoDiscovery, "autoDiscovery", " Auto Discovery", nullptr, Group::kIndependent},
+    {&Panel::slowNet, "slowNet", " SlowNet Option Enabled ",
+     "This will reduce timeouts. Recommended checked for modems.", Group::kIndependent},
+    {&Panel::sack, "sack", " SACK Options Enabled",
+     "Enable Selective Acknowledgements. Recommended always checked", Group::kIndependent},
+    {&Panel::maxDupAcks, "maxDupAcks", " Max DupAcks Enabled",
+     "Reduce Duplicate Acknowledgement. Recommended unchecked for modem, checked for "
+     "all others.",
+     Group::kIndependent},
+    {&Panel::comPorts, "comPorts", " Optimize  COM ports",
+     "Increase the speed of communication ports. Recommended always checked.", Group::kIndependent},
+    {&Panel::largeWindows, "largeWindows", " Large Window Scaling",
+     "Recommended unchecked for modems, checked for all others.", Group::kIndependent},
+    {&Panel::comBuffer, "comBuffer", " Optimize ComBuffer Value",
+     "Optimize the buffer value of communication ports. Recommended checked for modems "
+     "only.",
+     Group::kIndependent},
+    {&Panel::vcache, "vcache", " Optimize VCache Value",
+     "Optimize the Vcache value. Recommended checked for modems only.", Group::kIndependent},
+    {&Panel::bsdUrgent, "bsdUrgent", " BSD Urgent Data", nullptr, Group::kIndependent},
+    {&Panel::maxConnect, "maxConnect", " Optimize Max Connect Value", nullptr, Group::kIndependent},
+    {&Panel::maxSocket, "maxSocket", " Optimize the Max Socket Value", nullptr,
+     Group::kIndependent},
+};
 // Every edit field starts as "0", locked.
-EditCtl Field(const char* name) {
-  EditCtl edit{};
-  edit.name = name;
-  return edit;
-}
-
-// The multiple list starts with no item, locked.
-ComboCtl List(const char* name) {
-  ComboCtl combo{};
-  combo.name = name;
-  return combo;
-}
-
+struct EditSpec {
+  EditCtl Panel::*edit;
+  const char* name;
+};
+const EditSpec kEditSpecs[] = {
+    {&Panel::customTtl, "customTtl"},
+    {&Panel::customMtu, "customMtu"},
+    {&Panel::customCache, "customCache"},
+    {&Panel::customRwin, "customRwin"},
+    {&Panel::customKeepAlive, "customKeepAlive"},
+    {&Panel::maxConnections, "maxConnections"},
+    {&Panel::maxConnections10, "maxConnections10"},
+};
 }  // namespace
 
-Panel::Panel()
-    : modem(Box("modem", "MODEM (Dial -Up)", "Select Modem (Dial-Up) connection for optimization",
-                1)),
-      isdn(Box("isdn", "ISDN", "Select ISDN connection for optimization", Group::kType)),
-      // The double blank is the window's own text.
-      cableDsl(Box("cableDsl", "CABLE / DSL", "Select CABLE / DSL  connection for optimization",
-                   Group::kType)),
-      pppoe(Box("pppoe", "DSL (PPPoE)", "Select DSL (PPPoE) connection for optimization",
-                Group::kType)),
-      extreme(Box("extreme", "EXTREME",
-                  "Select Extreme (T1 or greater) connection for optimization", Group::kType)),
-      // Exactly one method is always checked; the first is the recommended one.
-      automatic1(Box("automatic1", " Automatic Mode 1",
-                     "Select Automatic optimization method (Recommended)", Group::kMethod, true)),
-      automatic2(Box("automatic2", " Automatic mode 2", nullptr, Group::kMethod)),
-      automatic3(Box("automatic3", " Automatic mode 3", nullptr, Group::kMethod)),
-      customMode(
-          Box("customMode", " Custom Mode", "Select Custom optimization method", Group::kMethod)),
-      mtu576(Box("mtu576", " 576 (Dial-UP)", nullptr, Group::kMtu)),
-      mtu1500(Box("mtu1500", " 1500 (LAN)", nullptr, Group::kMtu)),
-      mtuCustom(Box("mtuCustom", " Custom", nullptr, Group::kMtu)),
-      ttl32(Box("ttl32", " 32", nullptr, Group::kTtl)),
-      ttl64(Box("ttl64", " 64", nullptr, Group::kTtl)),
-      ttl128(Box("ttl128", " 128", nullptr, Group::kTtl)),
-      ttlCustom(Box("ttlCustom", " Custom", nullptr, Group::kTtl)),
-      cache0(Box("cache0", " 0", nullptr, Group::kCache)),
-      cache16(Box("cache16", " 16", nullptr, Group::kCache)),
-      cache32(Box("cache32", " 32", nullptr, Group::kCache)),
-      cacheCustom(Box("cacheCustom", " Custom", nullptr, Group::kCache)),
-      rwinMultiple(Box("rwinMultiple", " Multiple", nullptr, Group::kRwin)),
-      rwinCustom(Box("rwinCustom", " Custom", nullptr, Group::kRwin)),
-      keepAliveDefault(
-          Box("keepAliveDefault", " Default (600 seconds)", nullptr, Group::kKeepAlive)),
-      keepAliveCustom(Box("keepAliveCustom", " Custom:", nullptr, Group::kKeepAlive)),
-      blackHoleDetect(Box("blackHoleDetect", " Black Hole Detect", nullptr, Group::kIndependent)),
-      autoDiscovery(Box("autoDiscovery", " Auto Discovery", nullptr, Group::kIndependent)),
-      slowNet(Box("slowNet", " SlowNet Option Enabled ",
-                  "This will reduce timeouts. Recommended checked for modems.",
-                  Group::kIndependent)),
-      sack(Box("sack", " SACK Options Enabled",
-               "Enable Selective Acknowledgements. Recommended always checked",
-               Group::kIndependent)),
-      maxDupAcks(
-          Box("maxDupAcks", " Max DupAcks Enabled",
-              "Reduce Duplicate Acknowledgement. Recommended unchecked for modem, checked for "
-              "all others.",
-              0)),
-      comPorts(Box("comPorts", " Optimize  COM ports",
-                   "Increase the speed of communication ports. Recommended always checked.",
-                   Group::kIndependent)),
-      largeWindows(Box("largeWindows", " Large Window Scaling",
-                       "Recommended unchecked for modems, checked for all others.",
-                       Group::kIndependent)),
-      comBuffer(
-          Box("comBuffer", " Optimize ComBuffer Value",
-              "Optimize the buffer value of communication ports. Recommended checked for modems "
-              "only.",
-              0)),
-      vcache(Box("vcache", " Optimize VCache Value",
-                 "Optimize the Vcache value. Recommended checked for modems only.",
-                 Group::kIndependent)),
-      bsdUrgent(Box("bsdUrgent", " BSD Urgent Data", nullptr, Group::kIndependent)),
-      maxConnect(Box("maxConnect", " Optimize Max Connect Value", nullptr, Group::kIndependent)),
-      maxSocket(Box("maxSocket", " Optimize the Max Socket Value", nullptr, Group::kIndependent)),
-      customTtl(Field("customTtl")),
-      customMtu(Field("customMtu")),
-      customCache(Field("customCache")),
-      customRwin(Field("customRwin")),
-      customKeepAlive(Field("customKeepAlive")),
-      maxConnections(Field("maxConnections")),
-      maxConnections10(Field("maxConnections10")),
-      rwinMultiples(List("rwinMultiples")),
-      boxes_{&modem,           &isdn,          &cableDsl,         &pppoe,
-             &extreme,         &automatic1,    &automatic2,       &automatic3,
-             &customMode,      &mtu576,        &mtu1500,          &mtuCustom,
-             &ttl32,           &ttl64,         &ttl128,           &ttlCustom,
-             &cache0,          &cache16,       &cache32,          &cacheCustom,
-             &rwinMultiple,    &rwinCustom,    &keepAliveDefault, &keepAliveCustom,
-             &blackHoleDetect, &autoDiscovery, &slowNet,          &sack,
-             &maxDupAcks,      &comPorts,      &largeWindows,     &comBuffer,
-             &vcache,          &bsdUrgent,     &maxConnect,       &maxSocket},
-      edits_{&customTtl,       &customMtu,      &customCache,     &customRwin,
-             &customKeepAlive, &maxConnections, &maxConnections10} {}
+Panel::Panel() {
+  boxes_.reserve(sizeof kBoxSpecs / sizeof *kBoxSpecs);
+  for (const BoxSpec& spec : kBoxSpecs) {
+    CheckBoxCtl& box = this->*spec.box;
+    box.name = spec.name;
+    box.caption = spec.caption;
+    box.hint = spec.hint;
+    box.group = spec.group;
+    boxes_.push_back(&box);
+  }
+  // Exactly one method is always checked; the first is the recommended one.
+  automatic1.checked = true;
+  for (const EditSpec& spec : kEditSpecs) {
+    EditCtl& edit = this->*spec.edit;
+    edit.name = spec.name;
+    edits_.push_back(&edit);
+  }
+  // The multiple list starts with no item, locked.
+  rwinMultiples.name = "rwinMultiples";
+}
 
 void Panel::SetChecked(CheckBoxCtl& box, bool checked) {
   if (box.checked == checked) return;

@@ -1,6 +1,7 @@
 #include "mtu/mtu_search.h"
 
 #include "profiles/profile_table.h"
+#include "store/error.h"
 
 namespace iz::mtu {
 
@@ -40,19 +41,16 @@ class Search {
 }  // namespace
 
 std::string StepText(const MtuStep& step) {
-  std::string text = "Trying " + std::to_string(step.payload) + " bytes";
-  if (step.attempt > 1) text += " again";
-  text += "...";
-  if (!step.answer) return text;
-  switch (*step.answer) {
-    case EchoAnswer::Passed:
-      return text + " passed";
-    case EchoAnswer::TooBig:
-      return text + " too big";
-    case EchoAnswer::NoAnswer:
-      break;
+  std::string text = "Trying ";
+  text += std::to_string(step.payload);
+  text += step.attempt > 1 ? " bytes again..." : " bytes...";
+  if (step.answer) {
+    text += *step.answer == EchoAnswer::Passed   ? " passed"
+            : *step.answer == EchoAnswer::TooBig ? " too big"
+            : step.attempt < kTries              ? " no answer, trying again"
+                                                 : " no answer";
   }
-  return text + (step.attempt < kTries ? " no answer, trying again" : " no answer");
+  return text;
 }
 
 MtuResult FindLargestPayload(EchoProbe& probe, const MtuProgress& progress) {
@@ -76,18 +74,25 @@ MtuResult FindLargestPayload(EchoProbe& probe, const MtuProgress& progress) {
 }
 
 std::string ResultText(const MtuResult& result, const std::string& host) {
+  // The texts name the smallest size tried and its MTU as written here.
+  static_assert(kSmallestPayload == 548 && kSmallestPayload + kEchoOverhead == 576);
   switch (result.outcome) {
-    case MtuOutcome::Found:
-      return "Largest packet that passes unsplit: " + std::to_string(result.payload) +
-             " bytes, so the MTU is " + std::to_string(result.Mtu()) + ".";
+    case MtuOutcome::Found: {
+      std::string text = "Largest packet that passes unsplit: ";
+      text += std::to_string(result.payload);
+      text += " bytes, so the MTU is ";
+      text += std::to_string(result.Mtu());
+      text += '.';
+      return text;
+    }
     case MtuOutcome::NoAnswer:
-      return host +
-             " does not answer pings: it, or a firewall on the way, drops them. Try another "
-             "host, such as your default gateway or a well-known server.";
+      return FormatMessage(
+          "%s does not answer pings: it, or a firewall on the way, drops them. Try another "
+          "host, such as your default gateway or a well-known server.",
+          host);
     case MtuOutcome::BelowFloor:
-      return "Even " + std::to_string(kSmallestPayload) + " bytes do not pass unsplit: the MTU " +
-             "of the path to " + host + " is below " +
-             std::to_string(kSmallestPayload + kEchoOverhead) + ".";
+      return FormatMessage(
+          "Even 548 bytes do not pass unsplit: the MTU of the path to %s is below 576.", host);
     case MtuOutcome::Stopped:
       break;
   }
@@ -142,10 +147,13 @@ std::optional<std::uint32_t> ParseIPv4(const std::string& host) {
 }
 
 std::string RefusedAddress(std::uint32_t address, const std::string& host) {
-  const std::string one = ": give the address or name of one host";
-  if (address == 0xFFFFFFFFu) return host + " is the broadcast address" + one;
-  if (address >> 28 == 0xE) return host + " is a multicast address" + one;
-  return std::string();
+  std::string text;
+  if (address == 0xFFFFFFFFu || address >> 28 == 0xE) {
+    text = host;
+    text += address == 0xFFFFFFFFu ? " is the broadcast address" : " is a multicast address";
+    text += ": give the address or name of one host";
+  }
+  return text;
 }
 
 std::string RefusedHost(const std::string& host) {
@@ -157,7 +165,7 @@ std::string RefusedHost(const std::string& host) {
 }
 
 std::string UnresolvedText(const std::string& host) {
-  return "Cannot find the host \"" + host + "\": the name gives no address.";
+  return FormatMessage("Cannot find the host \"%s\": the name gives no address.", host);
 }
 
 void UseAsCustomMtu(Panel& panel, int mtu) {
@@ -169,7 +177,8 @@ std::string UsedText(const Panel& panel) {
   const CheckBoxCtl* choice = panel.CheckedIn(Group::kMtu);
   std::string text;
   if (!choice || choice == &panel.mtuCustom) {
-    text = "Custom MTU " + panel.customMtu.text;
+    text = "Custom MTU ";
+    text += panel.customMtu.text;
   } else {
     // The caption without its leading blank: "1500 (LAN)".
     text = choice->caption;

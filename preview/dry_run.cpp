@@ -1,7 +1,6 @@
 #include "preview/dry_run.h"
 
 #include <algorithm>
-#include <map>
 
 #include "model/os_kind.h"
 #include "model/title.h"
@@ -132,7 +131,10 @@ class RecordingRegistry : public RawRegistry {
     return Track(parent, subKey, inner_.CreateKey(parent, subKey, access, result), result);
   }
   long CloseKey(HKey key) override {
-    paths_.erase(key);
+    if (Where* open = Opened(key)) {
+      *open = paths_.back();
+      paths_.pop_back();
+    }
     return inner_.CloseKey(key);
   }
   long SetValue(HKey key, const std::string& name, std::uint32_t type, const void* data,
@@ -164,29 +166,42 @@ class RecordingRegistry : public RawRegistry {
   }
 
  private:
+  // An open handle, the root it lies under and its path from there. A few
+  // at a time are open: a scan beats a tree.
   struct Where {
+    HKey handle;
     HKey root;
     std::string path;
   };
 
+  Where* Opened(HKey key) {
+    for (Where& w : paths_) {
+      if (w.handle == key) return &w;
+    }
+    return nullptr;
+  }
+
   long Track(HKey parent, const std::string& subKey, long status, HKey* result) {
     if (status != kRegOk || result == nullptr) return status;
-    Where where{parent, subKey};
-    const auto open = paths_.find(parent);
-    if (open != paths_.end()) {
-      where.root = open->second.root;
-      where.path = subKey.empty() ? open->second.path : open->second.path + "\\" + subKey;
+    Where where{*result, parent, subKey};
+    if (const Where* open = Opened(parent)) {
+      where.root = open->root;
+      where.path = open->path;
+      if (!subKey.empty()) where.path.append("\\").append(subKey);
     }
-    paths_[*result] = where;
+    if (Where* same = Opened(*result))
+      *same = std::move(where);
+    else
+      paths_.push_back(std::move(where));
     return status;
   }
 
   void Record(HKey key, const std::string& name, bool present, std::uint32_t type,
               std::vector<std::uint8_t> data) {
-    const auto open = paths_.find(key);
+    const Where* open = Opened(key);
     RegValueRecord r;
-    r.root = open == paths_.end() ? key : open->second.root;
-    r.keyPath = open == paths_.end() ? std::string() : open->second.path;
+    r.root = open ? open->root : key;
+    if (open) r.keyPath = open->path;
     // The map's spelling, so that "SYSTEM\..." and "System\..." read as one key.
     if (const map::Location* l = map::FindLocation(r.root, r.keyPath.c_str(), name.c_str())) {
       r.keyPath = l->key;
@@ -205,7 +220,7 @@ class RecordingRegistry : public RawRegistry {
   }
 
   MemoryRegistry& inner_;
-  std::map<HKey, Where> paths_;
+  std::vector<Where> paths_;
 };
 
 // Keeps the [Ports] entries the applier writes, in order.
@@ -362,11 +377,9 @@ PreviewReport PreviewOptimize(const Panel& panel, const std::vector<Adapter>& ad
   // flushes, and the real Win.ini is only to be read here.
   const std::string winIni = WinIniPath(profiles);
   RecordingProfiles iniCopy(WindowsDirectory(profiles));
-  std::map<std::string, std::string> portsNow;
   const std::vector<PortEntry> ports = CapturePorts(profiles);
   for (std::size_t i = 0; i < ports.size(); ++i) {
     if (!ports[i]) continue;
-    portsNow[map::kComPorts[i]] = *ports[i];
     iniCopy.MemoryProfileStrings::WriteString(winIni, map::kSectionPorts, map::kComPorts[i],
                                               *ports[i]);
   }
@@ -394,10 +407,12 @@ PreviewReport PreviewOptimize(const Panel& panel, const std::vector<Adapter>& ad
   }
   for (const auto& [port, value] : iniCopy.ports) {
     ++report.written;
-    const auto now = portsNow.find(port);
-    if (now != portsNow.end() && now->second == value) continue;
-    report.changes.push_back(
-        {kWinIniLocation, port, now == portsNow.end() ? kAbsent : now->second, value, kReadYes});
+    const std::string* now = nullptr;  // the entry as it stands
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+      if (ports[i] && port == map::kComPorts[i]) now = &*ports[i];
+    }
+    if (now && *now == value) continue;
+    report.changes.push_back({kWinIniLocation, port, now ? *now : kAbsent, value, kReadYes});
   }
   return report;
 }
@@ -438,24 +453,27 @@ std::string ExportRegText(const RecordedRun& run, int kind, const ExportHeading&
   // regedit wants its header on the very first line; the heading follows it.
   const std::size_t headerEnd = body.find(kEol) + 2;
   std::string text = body.substr(0, headerEnd);
-  text += std::string("; ") + kAppTitle + ": the values Optimize writes" + kEol;
-  text += "; Exported " + heading.date + " for " + SystemsLike(kind) + kEol;
-  text += "; Profile: " + heading.profile + kEol;
-  text += std::string(
-              "; Import with \"regedit /s\". HKEY_CURRENT_USER values land in the profile "
-              "of the account that imports the file.") +
-          kEol;
-  text += std::string(
-              "; The network adapters' own MTU values are left out: their keys belong to one "
-              "machine. To set them, run \"InternetZelvora.exe /optimize\" on each machine.") +
-          kEol;
-  text += body.substr(headerEnd);
+  // Appended piece by piece: a chain of + would build a temporary each.
+  for (const char* piece :
+       {"; ", kAppTitle, ": the values Optimize writes\r\n; Exported ", heading.date.c_str(),
+        " for ", SystemsLike(kind), "\r\n; Profile: ", heading.profile.c_str(),
+        "\r\n; Import with \"regedit /s\". HKEY_CURRENT_USER values land in the profile "
+        "of the account that imports the file.\r\n"
+        "; The network adapters' own MTU values are left out: their keys belong to one "
+        "machine. To set them, run \"InternetZelvora.exe /optimize\" on each machine.\r\n"})
+    text += piece;
+  text.append(body, headerEnd, std::string::npos);
   if (!run.ports.empty()) {
-    text += std::string(
-                "; Win.ini is not part of the registry. Set these entries by hand in the "
-                "[Ports] section of Win.ini in the Windows folder:") +
-            kEol;
-    for (const auto& [port, value] : run.ports) text += "; " + port + "=" + value + kEol;
+    text +=
+        "; Win.ini is not part of the registry. Set these entries by hand in the "
+        "[Ports] section of Win.ini in the Windows folder:\r\n";
+    for (const auto& [port, value] : run.ports) {
+      text += "; ";
+      text += port;
+      text += '=';
+      text += value;
+      text += kEol;
+    }
   }
   return text;
 }

@@ -23,15 +23,18 @@ MemoryProfileStrings::MemoryProfileStrings(std::string windowsDirectory)
 
 bool MemoryProfileStrings::WriteString(const std::string& file, const std::string& section,
                                        const std::string& key, const std::string& value) {
-  std::string& text = files_[Lower(file)];
-  text = IniWrite(text, section, key, value);
+  std::string* text = Find(file);
+  if (!text) {
+    files_.emplace_back(Lower(file), std::string());
+    text = &files_.back().second;
+  }
+  *text = IniWrite(*text, section, key, value);
   return true;
 }
 
 bool MemoryProfileStrings::RemoveString(const std::string& file, const std::string& section,
                                         const std::string& key) {
-  const auto it = files_.find(Lower(file));
-  if (it != files_.end()) it->second = IniRemove(it->second, section, key);
+  if (std::string* text = Find(file)) *text = IniRemove(*text, section, key);
   return true;
 }
 
@@ -43,8 +46,7 @@ std::string MemoryProfileStrings::ReadString(const std::string& file, const std:
 }
 
 bool MemoryProfileStrings::RemoveSection(const std::string& file, const std::string& section) {
-  const auto it = files_.find(Lower(file));
-  if (it != files_.end()) it->second = IniRemoveSection(it->second, section);
+  if (std::string* text = Find(file)) *text = IniRemoveSection(*text, section);
   return true;
 }
 
@@ -57,9 +59,17 @@ std::vector<std::string> MemoryProfileStrings::KeyNames(const std::string& file,
   return IniKeyNames(Text(file), section);
 }
 
+std::string* MemoryProfileStrings::Find(const std::string& file) {
+  const std::string name = Lower(file);
+  for (auto& [lower, text] : files_) {
+    if (lower == name) return &text;
+  }
+  return nullptr;
+}
+
 std::string MemoryProfileStrings::Text(const std::string& file) const {
-  const auto it = files_.find(Lower(file));
-  return it == files_.end() ? std::string() : it->second;
+  const std::string* text = const_cast<MemoryProfileStrings*>(this)->Find(file);
+  return text ? *text : std::string();
 }
 
 }  // namespace iz

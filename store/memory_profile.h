@@ -3,8 +3,9 @@
 // touching the real Win.ini. Each file is kept as ini text and changed by the
 // substitute's own text rules (store/ini_profile.h), so it reads back exactly
 // as the file on disk would.
-#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "store/profile_file.h"
 
@@ -31,8 +32,13 @@ class MemoryProfileStrings : public ProfileStrings {
   std::string Text(const std::string& file) const;
 
  private:
+  // The text of a file, null when it was never written.
+  std::string* Find(const std::string& file);
+
   std::string windowsDirectory_;
-  std::map<std::string, std::string> files_;  // by lower-case name
+  // (lower-case name, text): a sandbox holds a file or two, not enough for a
+  // tree's code to pay.
+  std::vector<std::pair<std::string, std::string>> files_;
 };
 
 }  // namespace iz

@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstring>
-#include <iterator>
 
 #include "store/settings_session.h"
 
@@ -56,26 +55,67 @@ std::string Hex(std::uint32_t v) {
 
 struct MemoryRegistry::Key {
   HKey root = 0;
-  std::string path;  // from the root, names as first created; "" for the root
+  std::string path;   // from the root, names as first created; "" for the root
+  std::string lower;  // its own name in lower case
   std::uint32_t rights = kKeyAllAccess;
-  std::map<std::string, std::unique_ptr<Key>> children;         // by lower-case name
-  std::map<std::string, std::pair<std::string, Value>> values;  // lower-case -> (name, value)
+  struct Slot {
+    std::string lower;  // the value's name in lower case
+    std::string name;   // as first set
+    Value value;
+  };
+  // Both ordered by lower-case name, as the platform lists subkeys. Vectors,
+  // not maps: a preview's copy holds a few dozen keys, and a tree's code
+  // would cost more than the scans.
+  std::vector<std::unique_ptr<Key>> children;
+  std::vector<Slot> values;
 
   std::string Display() const {
-    return path.empty() ? RootName(root) : RootName(root) + "\\" + path;
+    std::string text = RootName(root);
+    if (!path.empty()) text += "\\" + path;
+    return text;
   }
 
+  // Where a name stands or would stand in order; *found when it is there.
+  template <class T>
+  static std::size_t Place(const std::vector<T>& items, const std::string& lowerName, bool* found,
+                           const std::string& (*lowerOf)(const T&)) {
+    std::size_t i = 0;
+    while (i < items.size() && lowerOf(items[i]) < lowerName) ++i;
+    *found = i < items.size() && lowerOf(items[i]) == lowerName;
+    return i;
+  }
+  static const std::string& ChildName(const std::unique_ptr<Key>& k) { return k->lower; }
+  static const std::string& SlotName(const Slot& s) { return s.lower; }
+
   Key* Child(const std::string& name) const {
-    auto it = children.find(Lower(name));
-    return it == children.end() ? nullptr : it->second.get();
+    bool found;
+    const std::size_t i = Place(children, Lower(name), &found, ChildName);
+    return found ? children[i].get() : nullptr;
   }
   Key* AddChild(const std::string& name) {
     auto key = std::make_unique<Key>();
     key->root = root;
     key->path = path.empty() ? name : path + "\\" + name;
+    key->lower = Lower(name);
     Key* raw = key.get();
-    children[Lower(name)] = std::move(key);
+    bool found;
+    const std::size_t i = Place(children, key->lower, &found, ChildName);
+    children.insert(children.begin() + i, std::move(key));
     return raw;
+  }
+  Slot* FindValue(const std::string& name) {
+    bool found;
+    const std::size_t i = Place(values, Lower(name), &found, SlotName);
+    return found ? &values[i] : nullptr;
+  }
+  void Put(const std::string& name, Value value) {
+    bool found;
+    std::string lowerName = Lower(name);
+    const std::size_t i = Place(values, lowerName, &found, SlotName);
+    if (found)
+      values[i].value = std::move(value);
+    else
+      values.insert(values.begin() + i, Slot{std::move(lowerName), name, std::move(value)});
   }
 };
 
@@ -119,12 +159,25 @@ MemoryRegistry::Key* MemoryRegistry::Make(HKey root, const std::string& path) {
   return key;
 }
 
-std::optional<MemoryRegistry::Handle> MemoryRegistry::Lookup(HKey key) const {
+MemoryRegistry::Handle MemoryRegistry::Lookup(HKey key) const {
   // The predefined roots are always open, with the rights the user holds.
-  if (Key* root = RootKey(key)) return Handle{root, root->rights};
-  auto it = handles_.find(key);
-  if (it == handles_.end()) return std::nullopt;
-  return it->second;
+  if (Key* root = RootKey(key)) return Handle{key, root, root->rights};
+  for (const Handle& h : handles_) {
+    if (h.id == key) return h;
+  }
+  return Handle{key, nullptr, 0};
+}
+
+MemoryRegistry::Key* MemoryRegistry::Checked(const Handle& h, std::uint32_t right, long* status) {
+  if (TakeInjectedFailure(status)) return nullptr;
+  if (!h.key) {
+    *status = kRegInvalidHandle;
+  } else if (!(h.access & right)) {
+    *status = kRegAccessDenied;
+  } else {
+    return h.key;
+  }
+  return nullptr;
 }
 
 bool MemoryRegistry::TakeInjectedFailure(long* status) {
@@ -135,26 +188,38 @@ bool MemoryRegistry::TakeInjectedFailure(long* status) {
   return true;
 }
 
-void MemoryRegistry::Log(const std::string& line, long status) {
-  log_.push_back(line + " -> " + std::to_string(status));
+void MemoryRegistry::Log(const char* op, const Handle* h, std::initializer_list<const char*> rest,
+                         long status) {
+  std::string line = op;
+  if (h) {
+    line += ' ';
+    line += h->key ? h->key->Display() : "?";
+  }
+  for (const char* piece : rest) line += piece;
+  line += " -> ";
+  line += std::to_string(status);
+  log_.push_back(std::move(line));
 }
 
 long MemoryRegistry::Open(HKey parent, const std::string& subKey, std::uint32_t access, bool create,
                           HKey* result) {
-  const std::optional<Handle> from = Lookup(parent);
-  if (!from) return kRegInvalidHandle;
+  const Handle from = Lookup(parent);
+  if (!from.key) return kRegInvalidHandle;
   if (!result) return kRegInvalidParam;
   std::vector<std::string> names;
   if (!SplitPath(subKey, &names)) return kRegBadPathname;
 
-  std::string target = Lower(from->key->path);
-  for (const std::string& name : names) target += (target.empty() ? "" : "\\") + Lower(name);
+  std::string target = Lower(from.key->path);
+  for (const std::string& name : names) {
+    if (!target.empty()) target += '\\';
+    target += Lower(name);
+  }
   for (const FailingKey& f : failingKeys_) {
-    if (f.root != from->key->root) continue;
+    if (f.root != from.key->root) continue;
     if (target == f.path || target.rfind(f.path + "\\", 0) == 0) return f.status;
   }
 
-  Key* key = from->key;
+  Key* key = from.key;
   for (const std::string& name : names) {
     Key* child = key->Child(name);
     if (!child) {
@@ -168,7 +233,7 @@ long MemoryRegistry::Open(HKey parent, const std::string& subKey, std::uint32_t 
   if ((wanted & key->rights) != wanted) return kRegAccessDenied;
   const HKey handle = nextHandle_;
   nextHandle_ += 4;
-  handles_[handle] = Handle{key, wanted};
+  handles_.push_back(Handle{handle, key, wanted});
   *result = handle;
   return kRegOk;
 }
@@ -177,8 +242,8 @@ long MemoryRegistry::OpenKey(HKey parent, const std::string& subKey, std::uint32
                              HKey* result) {
   long status = kRegOk;
   if (!TakeInjectedFailure(&status)) status = Open(parent, subKey, access, false, result);
-  const std::optional<Handle> from = Lookup(parent);
-  Log("OpenKey " + (from ? from->key->Display() : "?") + " " + subKey + " " + Hex(access), status);
+  const Handle from = Lookup(parent);
+  Log("OpenKey", &from, {" ", subKey.c_str(), " ", Hex(access).c_str()}, status);
   return status;
 }
 
@@ -186,44 +251,40 @@ long MemoryRegistry::CreateKey(HKey parent, const std::string& subKey, std::uint
                                HKey* result) {
   long status = kRegOk;
   if (!TakeInjectedFailure(&status)) status = Open(parent, subKey, access, true, result);
-  const std::optional<Handle> from = Lookup(parent);
-  Log("CreateKey " + (from ? from->key->Display() : "?") + " " + subKey + " " + Hex(access),
-      status);
+  const Handle from = Lookup(parent);
+  Log("CreateKey", &from, {" ", subKey.c_str(), " ", Hex(access).c_str()}, status);
   return status;
 }
 
 long MemoryRegistry::CloseKey(HKey key) {
   long status = kRegOk;
   if (!TakeInjectedFailure(&status) && !RootKey(key)) {
-    status = handles_.erase(key) ? kRegOk : kRegInvalidHandle;
+    status = kRegInvalidHandle;
+    for (std::size_t i = 0; i < handles_.size(); ++i) {
+      if (handles_[i].id != key) continue;
+      handles_.erase(handles_.begin() + static_cast<std::ptrdiff_t>(i));
+      status = kRegOk;
+      break;
+    }
   }
-  Log("CloseKey " + Hex(static_cast<std::uint32_t>(key)), status);
+  Log("CloseKey", nullptr, {" ", Hex(static_cast<std::uint32_t>(key)).c_str()}, status);
   return status;
 }
 
 long MemoryRegistry::SetValue(HKey key, const std::string& name, std::uint32_t type,
                               const void* data, std::uint32_t size) {
   long status = kRegOk;
-  const std::optional<Handle> h = Lookup(key);
-  if (!TakeInjectedFailure(&status)) {
-    if (!h) {
-      status = kRegInvalidHandle;
-    } else if (!(h->access & kKeySetValue)) {
-      status = kRegAccessDenied;
-    } else if (size && !data) {
+  const Handle h = Lookup(key);
+  if (Key* k = Checked(h, kKeySetValue, &status)) {
+    if (size && !data) {
       status = kRegInvalidParam;
     } else {
       const auto* bytes = static_cast<const std::uint8_t*>(data);
-      Value value{type, std::vector<std::uint8_t>(bytes, bytes + size)};
-      auto it = h->key->values.find(Lower(name));
-      if (it == h->key->values.end())
-        h->key->values.emplace(Lower(name), std::make_pair(name, std::move(value)));
-      else
-        it->second.second = std::move(value);
+      k->Put(name, Value{type, std::vector<std::uint8_t>(bytes, bytes + size)});
     }
   }
-  Log("SetValue " + (h ? h->key->Display() : "?") + " [" + name + "] " + std::to_string(type) +
-          " " + std::to_string(size),
+  Log("SetValue", &h,
+      {" [", name.c_str(), "] ", std::to_string(type).c_str(), " ", std::to_string(size).c_str()},
       status);
   return status;
 }
@@ -231,99 +292,91 @@ long MemoryRegistry::SetValue(HKey key, const std::string& name, std::uint32_t t
 long MemoryRegistry::QueryValue(HKey key, const std::string& name, std::uint32_t* type, void* data,
                                 std::uint32_t* size) {
   long status = kRegOk;
-  const std::optional<Handle> h = Lookup(key);
-  if (growAt_ != 0 && calls_ + 1 == growAt_ && h) {
+  const Handle h = Lookup(key);
+  if (growAt_ != 0 && calls_ + 1 == growAt_ && h.key) {
     growAt_ = 0;
-    auto grown = h->key->values.find(Lower(name));
-    if (grown != h->key->values.end()) grown->second.second.data.push_back(0x5A);
+    if (Key::Slot* grown = h.key->FindValue(name)) grown->value.data.push_back(0x5A);
   }
-  if (!TakeInjectedFailure(&status)) {
-    if (!h) {
-      status = kRegInvalidHandle;
-    } else if (!(h->access & kKeyQueryValue)) {
-      status = kRegAccessDenied;
-    } else if (data && !size) {
+  if (Key* k = Checked(h, kKeyQueryValue, &status)) {
+    const Key::Slot* slot = k->FindValue(name);
+    if (data && !size) {
       status = kRegInvalidParam;
+    } else if (!slot) {
+      status = kRegNotFound;
     } else {
-      auto it = h->key->values.find(Lower(name));
-      if (it == h->key->values.end()) {
-        status = kRegNotFound;
-      } else {
-        const Value& v = it->second.second;
-        const auto stored = static_cast<std::uint32_t>(v.data.size());
-        if (type) *type = v.type;
-        if (data && *size < stored) {
-          status = kRegMoreData;
-        } else if (data && stored) {
-          std::memcpy(data, v.data.data(), stored);
-        }
-        if (size) *size = stored;
+      const Value& v = slot->value;
+      const auto stored = static_cast<std::uint32_t>(v.data.size());
+      if (type) *type = v.type;
+      if (data && *size < stored) {
+        status = kRegMoreData;
+      } else if (data && stored) {
+        std::memcpy(data, v.data.data(), stored);
       }
+      if (size) *size = stored;
     }
   }
-  Log("QueryValue " + (h ? h->key->Display() : "?") + " [" + name + "]", status);
+  Log("QueryValue", &h, {" [", name.c_str(), "]"}, status);
   return status;
 }
 
 long MemoryRegistry::DeleteValue(HKey key, const std::string& name) {
   long status = kRegOk;
-  const std::optional<Handle> h = Lookup(key);
-  if (!TakeInjectedFailure(&status)) {
-    if (!h) {
-      status = kRegInvalidHandle;
-    } else if (!(h->access & kKeySetValue)) {
-      status = kRegAccessDenied;
-    } else {
-      status = h->key->values.erase(Lower(name)) ? kRegOk : kRegNotFound;
+  const Handle h = Lookup(key);
+  if (Key* k = Checked(h, kKeySetValue, &status)) {
+    status = kRegNotFound;
+    if (const Key::Slot* slot = k->FindValue(name)) {
+      k->values.erase(k->values.begin() + (slot - k->values.data()));
+      status = kRegOk;
     }
   }
-  Log("DeleteValue " + (h ? h->key->Display() : "?") + " [" + name + "]", status);
+  Log("DeleteValue", &h, {" [", name.c_str(), "]"}, status);
   return status;
 }
 
 long MemoryRegistry::QueryKeyCounts(HKey key, std::uint32_t* subKeys, std::uint32_t* values) {
   long status = kRegOk;
-  const std::optional<Handle> h = Lookup(key);
-  if (!TakeInjectedFailure(&status)) {
-    if (!h) {
-      status = kRegInvalidHandle;
-    } else if (!(h->access & kKeyQueryValue)) {
-      status = kRegAccessDenied;
-    } else {
-      *subKeys = static_cast<std::uint32_t>(h->key->children.size());
-      *values = static_cast<std::uint32_t>(h->key->values.size());
-    }
+  const Handle h = Lookup(key);
+  if (Key* k = Checked(h, kKeyQueryValue, &status)) {
+    *subKeys = static_cast<std::uint32_t>(k->children.size());
+    *values = static_cast<std::uint32_t>(k->values.size());
   }
-  Log("QueryKeyCounts " + (h ? h->key->Display() : "?"), status);
+  Log("QueryKeyCounts", &h, {}, status);
   return status;
 }
 
 long MemoryRegistry::DeleteKey(HKey parent, const std::string& subKey) {
   long status = kRegOk;
-  const std::optional<Handle> from = Lookup(parent);
+  const Handle from = Lookup(parent);
   if (!TakeInjectedFailure(&status)) {
     const std::size_t slash = subKey.rfind('\\');
-    Key* owner = from ? from->key : nullptr;
+    Key* owner = from.key;
     if (owner != nullptr && slash != std::string::npos) {
       owner = Find(owner->root,
                    (owner->path.empty() ? "" : owner->path + "\\") + subKey.substr(0, slash));
     }
     const std::string name = slash == std::string::npos ? subKey : subKey.substr(slash + 1);
     Key* key = owner != nullptr ? owner->Child(name) : nullptr;
-    if (!from) {
+    if (!from.key) {
       status = kRegInvalidHandle;
     } else if (key == nullptr) {
       status = kRegNotFound;
     } else if (!key->children.empty() || !(key->rights & kKeyDelete)) {
       status = kRegAccessDenied;
     } else {
-      for (auto it = handles_.begin(); it != handles_.end();) {
-        it = it->second.key == key ? handles_.erase(it) : std::next(it);
+      std::size_t kept = 0;
+      for (const Handle& h : handles_) {
+        if (h.key != key) handles_[kept++] = h;
       }
-      owner->children.erase(Lower(name));
+      handles_.resize(kept);
+      for (std::size_t i = 0; i < owner->children.size(); ++i) {
+        if (owner->children[i].get() == key) {
+          owner->children.erase(owner->children.begin() + static_cast<std::ptrdiff_t>(i));
+          break;
+        }
+      }
     }
   }
-  Log("DeleteKey " + subKey, status);
+  Log("DeleteKey", nullptr, {" ", subKey.c_str()}, status);
   return status;
 }
 
@@ -331,22 +384,16 @@ long MemoryRegistry::DeleteKey(HKey parent, const std::string& subKey) {
 // platform lists them.
 long MemoryRegistry::EnumKey(HKey key, std::uint32_t index, std::string* name) {
   long status = kRegOk;
-  const std::optional<Handle> h = Lookup(key);
-  if (!TakeInjectedFailure(&status)) {
-    if (!h) {
-      status = kRegInvalidHandle;
-    } else if (!(h->access & kKeyEnumerateSubKeys)) {
-      status = kRegAccessDenied;
-    } else if (index >= h->key->children.size()) {
+  const Handle h = Lookup(key);
+  if (Key* k = Checked(h, kKeyEnumerateSubKeys, &status)) {
+    if (index >= k->children.size()) {
       status = kRegNoMoreItems;
     } else {
-      auto it = h->key->children.begin();
-      std::advance(it, index);
-      const std::string& path = it->second->path;
+      const std::string& path = k->children[index]->path;
       *name = path.substr(path.rfind('\\') == std::string::npos ? 0 : path.rfind('\\') + 1);
     }
   }
-  Log("EnumKey " + (h ? h->key->Display() : "?") + " " + std::to_string(index), status);
+  Log("EnumKey", &h, {" ", std::to_string(index).c_str()}, status);
   return status;
 }
 
@@ -354,14 +401,7 @@ void MemoryRegistry::CreateKeyPath(HKey root, const std::string& path) { Make(ro
 
 void MemoryRegistry::SetRaw(HKey root, const std::string& path, const std::string& name,
                             std::uint32_t type, std::vector<std::uint8_t> data) {
-  Key* key = Make(root, path);
-  if (!key) return;
-  Value value{type, std::move(data)};
-  auto it = key->values.find(Lower(name));
-  if (it == key->values.end())
-    key->values.emplace(Lower(name), std::make_pair(name, std::move(value)));
-  else
-    it->second.second = std::move(value);
+  if (Key* key = Make(root, path)) key->Put(name, Value{type, std::move(data)});
 }
 
 void MemoryRegistry::SetString(HKey root, const std::string& path, const std::string& name,
@@ -399,20 +439,19 @@ bool MemoryRegistry::KeyExists(HKey root, const std::string& path) const {
 
 std::optional<MemoryRegistry::Value> MemoryRegistry::Get(HKey root, const std::string& path,
                                                          const std::string& name) const {
-  const Key* key = Find(root, path);
-  if (!key) return std::nullopt;
-  auto it = key->values.find(Lower(name));
-  if (it == key->values.end()) return std::nullopt;
-  return it->second.second;
+  Key* key = Find(root, path);
+  const Key::Slot* slot = key ? key->FindValue(name) : nullptr;
+  if (!slot) return std::nullopt;
+  return slot->value;
 }
 
 std::vector<MemoryRegistry::Entry> MemoryRegistry::Dump() const {
   std::vector<Entry> out;
   struct Walk {
     static void Run(const Key& key, std::vector<Entry>* out) {
-      for (const auto& [lower, named] : key.values)
-        out->push_back({key.root, key.path, named.first, named.second.type, named.second.data});
-      for (const auto& [lower, child] : key.children) Run(*child, out);
+      for (const Key::Slot& v : key.values)
+        out->push_back({key.root, key.path, v.name, v.value.type, v.value.data});
+      for (const auto& child : key.children) Run(*child, out);
     }
   };
   Walk::Run(*hkcu_, &out);
@@ -425,7 +464,7 @@ std::vector<std::string> MemoryRegistry::Keys() const {
   struct Walk {
     static void Run(const Key& key, std::vector<std::string>* out) {
       if (!key.path.empty()) out->push_back(key.Display());
-      for (const auto& [lower, child] : key.children) Run(*child, out);
+      for (const auto& child : key.children) Run(*child, out);
     }
   };
   Walk::Run(*hkcu_, &out);

@@ -6,7 +6,7 @@
 // on it and read the state back (Dump); they can also make keys refuse to
 // open and make any one raw call fail.
 #include <cstdint>
-#include <map>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <iosfwd>
@@ -95,7 +95,9 @@ class MemoryRegistry : public RawRegistry {
 
  private:
   struct Key;
+  // An open key; key is null for a handle that is not open.
   struct Handle {
+    HKey id;
     Key* key;
     std::uint32_t access;
   };
@@ -103,14 +105,19 @@ class MemoryRegistry : public RawRegistry {
   Key* RootKey(HKey root) const;
   Key* Find(HKey root, const std::string& path) const;
   Key* Make(HKey root, const std::string& path);
-  std::optional<Handle> Lookup(HKey key) const;
+  Handle Lookup(HKey key) const;
+  // The key a value call works on, or null with status set: an injected
+  // failure, a handle not open, or one opened without right.
+  Key* Checked(const Handle& h, std::uint32_t right, long* status);
   long Open(HKey parent, const std::string& subKey, std::uint32_t access, bool create,
             HKey* result);
   bool TakeInjectedFailure(long* status);
-  void Log(const std::string& line, long status);
+  // Logs "op key rest -> status"; the key is "?" for a handle not open, and
+  // left out without h.
+  void Log(const char* op, const Handle* h, std::initializer_list<const char*> rest, long status);
 
   std::unique_ptr<Key> hkcu_, hklm_;
-  std::map<HKey, Handle> handles_;
+  std::vector<Handle> handles_;  // in the order they were opened
   HKey nextHandle_ = 0x1000;
   struct FailingKey {
     HKey root;
