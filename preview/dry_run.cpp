@@ -231,7 +231,7 @@ class RecordingProfiles : public MemoryProfileStrings {
 
   bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value) override {
-    ports.emplace_back(key, value);
+    ports.push_back({key, value});
     (void)section;  // the appliers write [Ports] only
     return MemoryProfileStrings::WriteString(file, section, key, value);
   }
@@ -321,8 +321,6 @@ std::string HexDigits(std::uint32_t value, int width) {
 
 std::string Hex32(std::uint32_t value) { return "0x" + HexDigits(value, 8); }
 
-std::string ShownName(const std::string& name) { return name.empty() ? kDefaultValueName : name; }
-
 std::string Trimmed(const char* caption) {
   std::string text = caption;
   const std::size_t first = text.find_first_not_of(' ');
@@ -399,11 +397,24 @@ PreviewReport PreviewOptimize(const Panel& panel, const std::vector<Adapter>& ad
         (!after.present || (before->type == after.type && before->data == after.data))) {
       continue;
     }
-    report.changes.push_back({std::string(RootName(after.root)) + "\\" + after.keyPath,
-                              ShownName(after.name),
-                              wasPresent ? ValueDisplayText(before->type, before->data) : kAbsent,
-                              after.present ? ValueDisplayText(after.type, after.data) : kRemoved,
-                              ReadByText(kind, after.root, after.keyPath, after.name)});
+    // Filled field by field: a braced line of five temporaries costs a
+    // clean-up each.
+    PreviewLine line;
+    line.location = RootName(after.root);
+    line.location += '\\';
+    line.location += after.keyPath;
+    line.value = after.name;
+    if (after.name.empty()) line.value = kDefaultValueName;
+    if (wasPresent)
+      line.now = ValueDisplayText(before->type, before->data);
+    else
+      line.now = kAbsent;
+    if (after.present)
+      line.after = ValueDisplayText(after.type, after.data);
+    else
+      line.after = kRemoved;
+    line.readBy = ReadByText(kind, after.root, after.keyPath, after.name);
+    report.changes.push_back(std::move(line));
   }
   for (const auto& [port, value] : iniCopy.ports) {
     ++report.written;
@@ -412,7 +423,16 @@ PreviewReport PreviewOptimize(const Panel& panel, const std::vector<Adapter>& ad
       if (ports[i] && port == map::kComPorts[i]) now = &*ports[i];
     }
     if (now && *now == value) continue;
-    report.changes.push_back({kWinIniLocation, port, now ? *now : kAbsent, value, kReadYes});
+    PreviewLine line;
+    line.location = kWinIniLocation;
+    line.value = port;
+    if (now)
+      line.now = *now;
+    else
+      line.now = kAbsent;
+    line.after = value;
+    line.readBy = kReadYes;
+    report.changes.push_back(std::move(line));
   }
   return report;
 }

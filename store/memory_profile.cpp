@@ -25,7 +25,7 @@ bool MemoryProfileStrings::WriteString(const std::string& file, const std::strin
                                        const std::string& key, const std::string& value) {
   std::string* text = Find(file);
   if (!text) {
-    files_.emplace_back(Lower(file), std::string());
+    files_.push_back({Lower(file), std::string()});
     text = &files_.back().second;
   }
   *text = IniWrite(*text, section, key, value);

@@ -1,5 +1,6 @@
 #include "store/memory_registry.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -63,9 +64,10 @@ struct MemoryRegistry::Key {
     std::string name;   // as first set
     Value value;
   };
-  // Both ordered by lower-case name, as the platform lists subkeys. Vectors,
-  // not maps: a preview's copy holds a few dozen keys, and a tree's code
-  // would cost more than the scans.
+  // Subkeys ordered by lower-case name, as the platform lists them; values
+  // in the order they were first set (Dump orders them). Vectors, not maps:
+  // a preview's copy holds a few dozen keys, and a tree's code would cost
+  // more than the scans.
   std::vector<std::unique_ptr<Key>> children;
   std::vector<Slot> values;
 
@@ -75,21 +77,17 @@ struct MemoryRegistry::Key {
     return text;
   }
 
-  // Where a name stands or would stand in order; *found when it is there.
-  template <class T>
-  static std::size_t Place(const std::vector<T>& items, const std::string& lowerName, bool* found,
-                           const std::string& (*lowerOf)(const T&)) {
+  // Where a subkey's name stands or would stand in order; *found when it is there.
+  std::size_t Place(const std::string& lowerName, bool* found) const {
     std::size_t i = 0;
-    while (i < items.size() && lowerOf(items[i]) < lowerName) ++i;
-    *found = i < items.size() && lowerOf(items[i]) == lowerName;
+    while (i < children.size() && children[i]->lower < lowerName) ++i;
+    *found = i < children.size() && children[i]->lower == lowerName;
     return i;
   }
-  static const std::string& ChildName(const std::unique_ptr<Key>& k) { return k->lower; }
-  static const std::string& SlotName(const Slot& s) { return s.lower; }
 
   Key* Child(const std::string& name) const {
     bool found;
-    const std::size_t i = Place(children, Lower(name), &found, ChildName);
+    const std::size_t i = Place(Lower(name), &found);
     return found ? children[i].get() : nullptr;
   }
   Key* AddChild(const std::string& name) {
@@ -99,23 +97,22 @@ struct MemoryRegistry::Key {
     key->lower = Lower(name);
     Key* raw = key.get();
     bool found;
-    const std::size_t i = Place(children, key->lower, &found, ChildName);
+    const std::size_t i = Place(key->lower, &found);
     children.insert(children.begin() + i, std::move(key));
     return raw;
   }
   Slot* FindValue(const std::string& name) {
-    bool found;
-    const std::size_t i = Place(values, Lower(name), &found, SlotName);
-    return found ? &values[i] : nullptr;
+    const std::string lowerName = Lower(name);
+    for (Slot& slot : values) {
+      if (slot.lower == lowerName) return &slot;
+    }
+    return nullptr;
   }
   void Put(const std::string& name, Value value) {
-    bool found;
-    std::string lowerName = Lower(name);
-    const std::size_t i = Place(values, lowerName, &found, SlotName);
-    if (found)
-      values[i].value = std::move(value);
+    if (Slot* slot = FindValue(name))
+      slot->value = std::move(value);
     else
-      values.insert(values.begin() + i, Slot{std::move(lowerName), name, std::move(value)});
+      values.push_back(Slot{Lower(name), name, std::move(value)});
   }
 };
 
@@ -324,8 +321,10 @@ long MemoryRegistry::DeleteValue(HKey key, const std::string& name) {
   const Handle h = Lookup(key);
   if (Key* k = Checked(h, kKeySetValue, &status)) {
     status = kRegNotFound;
-    if (const Key::Slot* slot = k->FindValue(name)) {
-      k->values.erase(k->values.begin() + (slot - k->values.data()));
+    if (Key::Slot* slot = k->FindValue(name)) {
+      // Values keep no order: the last one fills the gap.
+      if (slot != &k->values.back()) *slot = std::move(k->values.back());
+      k->values.pop_back();
       status = kRegOk;
     }
   }
@@ -367,7 +366,7 @@ long MemoryRegistry::DeleteKey(HKey parent, const std::string& subKey) {
       for (const Handle& h : handles_) {
         if (h.key != key) handles_[kept++] = h;
       }
-      handles_.resize(kept);
+      handles_.erase(handles_.begin() + static_cast<std::ptrdiff_t>(kept), handles_.end());
       for (std::size_t i = 0; i < owner->children.size(); ++i) {
         if (owner->children[i].get() == key) {
           owner->children.erase(owner->children.begin() + static_cast<std::ptrdiff_t>(i));
@@ -449,8 +448,12 @@ std::vector<MemoryRegistry::Entry> MemoryRegistry::Dump() const {
   std::vector<Entry> out;
   struct Walk {
     static void Run(const Key& key, std::vector<Entry>* out) {
-      for (const Key::Slot& v : key.values)
-        out->push_back({key.root, key.path, v.name, v.value.type, v.value.data});
+      std::vector<const Key::Slot*> byName;
+      for (const Key::Slot& v : key.values) byName.push_back(&v);
+      std::sort(byName.begin(), byName.end(),
+                [](const Key::Slot* a, const Key::Slot* b) { return a->lower < b->lower; });
+      for (const Key::Slot* v : byName)
+        out->push_back({key.root, key.path, v->name, v->value.type, v->value.data});
       for (const auto& child : key.children) Run(*child, out);
     }
   };
