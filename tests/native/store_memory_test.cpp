@@ -172,6 +172,35 @@ TEST(StoreMemory, DumpListsEveryValueInAStableOrder) {
   EXPECT_EQ(reg.Dump(), expected);
   EXPECT_EQ(reg.Keys(), (std::vector<std::string>{"HKCU\\Software", "HKLM\\SYSTEM",
                                                   "HKLM\\SYSTEM\\Empty", "HKLM\\SYSTEM\\Tcpip"}));
+
+  // Removing a value in the middle, setting one again under another case:
+  // the rest keep their data, the first spelling stays, the order holds.
+  reg.SetDword(kHKLM, "System\\Tcpip", "c", 3);
+  HKey key = 0;
+  ASSERT_EQ(reg.OpenKey(kHKLM, "System\\Tcpip", kKeyAllAccess, &key), kRegOk);
+  EXPECT_EQ(reg.DeleteValue(key, "a"), kRegOk);
+  EXPECT_EQ(reg.SetValue(key, "C", kRegDword, DwordBytes(4).data(), 4), kRegOk);
+  std::uint32_t subKeys = 0, values = 0;
+  EXPECT_EQ(reg.QueryKeyCounts(key, &subKeys, &values), kRegOk);
+  EXPECT_EQ(values, 2u);
+  EXPECT_EQ(reg.Get(kHKLM, "SYSTEM\\TCPIP", "B")->data, DwordBytes(2));
+  EXPECT_EQ(reg.CloseKey(key), kRegOk);
+  const std::vector<MemoryRegistry::Entry> after = {
+      {kHKCU, "Software", "", kRegSz, StringBytes("d")},
+      {kHKLM, "SYSTEM\\Tcpip", "b", kRegDword, DwordBytes(2)},
+      {kHKLM, "SYSTEM\\Tcpip", "c", kRegDword, DwordBytes(4)},
+  };
+  EXPECT_EQ(reg.Dump(), after);
+  EXPECT_EQ(reg.Dump().back().name, "c");  // Entry compares names without case
+
+  // Subkeys list by name whatever order they were made in.
+  reg.CreateKeyPath(kHKLM, "SYSTEM\\b");
+  std::string name;
+  ASSERT_EQ(reg.OpenKey(kHKLM, "SYSTEM", kKeyRead, &key), kRegOk);
+  std::vector<std::string> names;
+  for (std::uint32_t i = 0; reg.EnumKey(key, i, &name) == kRegOk; ++i) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{"b", "Empty", "Tcpip"}));
+  EXPECT_EQ(reg.CloseKey(key), kRegOk);
 }
 
 }  // namespace
