@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "modern/join.h"
 #include "modern/tcp_table.h"
 
 namespace iz {
@@ -28,16 +29,19 @@ std::string Said(const NetshRun& run) {
     while (b > a && (run.output[b - 1] == ' ' || run.output[b - 1] == '\t' || run.output[b - 1] == '\r')) --b;
     const bool ok = b - a == 3 && (run.output[a] == 'O' || run.output[a] == 'o') &&
                     (run.output[a + 1] == 'k' || run.output[a + 1] == 'K') && run.output[a + 2] == '.';
-    if (b > a && !ok) said += (said.empty() ? "" : " ") + run.output.substr(a, b - a);
+    if (b > a && !ok) {
+      if (!said.empty()) said += ' ';
+      said.append(run.output, a, b - a);
+    }
     start = end + 1;
   }
-  if (said.empty()) said = "it ended with exit code " + std::to_string(run.exitCode);
+  if (said.empty()) said = JoinText({"it ended with exit code ", std::to_string(run.exitCode)});
   return said;
 }
 
 // The readings a script or a command asks for, for names of either kind.
 std::string Readings(bool tcp, bool mtu) {
-  return std::string(tcp ? kDump : "") + (tcp && mtu ? "\r\n" : "") + (mtu ? kSubinterfaces : "");
+  return JoinText({tcp ? kDump : "", tcp && mtu ? "\r\n" : "", mtu ? kSubinterfaces : ""});
 }
 
 std::vector<TcpValue> Parse(const std::string& output, bool tcp, bool mtu) {
@@ -74,8 +78,9 @@ bool NetshAccess::Run(const std::string& arguments, NetshRun* run, std::string* 
   run->arguments = arguments;
   run->output.clear();
   if (folder.empty() ||
-      !platform_.RunHidden(folder + "\\netsh.exe", arguments, &run->exitCode, &run->output)) {
-    *error = "netsh could not be started: " + platform_.LastErrorText();
+      !platform_.RunHidden(JoinText({folder, "\\netsh.exe"}), arguments, &run->exitCode,
+                           &run->output)) {
+    *error = JoinText({"netsh could not be started: ", platform_.LastErrorText()});
     return false;
   }
   runs_.push_back(*run);
@@ -83,19 +88,19 @@ bool NetshAccess::Run(const std::string& arguments, NetshRun* run, std::string* 
 }
 
 bool NetshAccess::RunScript(const std::string& script, NetshRun* run, std::string* error) {
-  const std::string path = scriptFolder_ + "\\netsh-script.txt";
+  const std::string path = JoinText({scriptFolder_, "\\netsh-script.txt"});
   if (!platform_.DirectoryExists(scriptFolder_)) platform_.CreateAdminsOnlyFolder(scriptFolder_);
   if (platform_.IsReparsePoint(scriptFolder_) ||
       platform_.CheckFolder(scriptFolder_) == FolderSafety::OpenToOthers) {
-    *error = "The folder " + scriptFolder_ +
-             " may be changed by other accounts, so netsh is not given a script from it.";
+    *error = JoinText({"The folder ", scriptFolder_,
+                       " may be changed by other accounts, so netsh is not given a script from it."});
     return false;
   }
   if (!platform_.WriteFileAtomically(path, script)) {
-    *error = "Unable to write " + path + ": " + platform_.LastErrorText();
+    *error = JoinText({"Unable to write ", path, ": ", platform_.LastErrorText()});
     return false;
   }
-  const bool ran = Run("-f \"" + path + "\"", run, error);
+  const bool ran = Run(JoinText({"-f \"", path, "\""}), run, error);
   platform_.DeleteFile(path);
   return ran;
 }
@@ -107,11 +112,11 @@ bool NetshAccess::Read(const std::vector<std::string>& names, std::vector<TcpVal
   for (const std::string& name : names) (IsMtuName(name) ? mtu : tcp) = true;
   if (!tcp && !mtu) return true;
   NetshRun run;
-  const bool ran = tcp && mtu ? RunScript(Readings(tcp, mtu) + "\r\n", &run, error)
+  const bool ran = tcp && mtu ? RunScript(JoinText({Readings(tcp, mtu), "\r\n"}), &run, error)
                               : Run(Readings(tcp, mtu), &run, error);
   if (!ran) return false;
   if (run.exitCode != 0) {
-    *error = "netsh could not read the TCP settings: " + Said(run);
+    *error = JoinText({"netsh could not read the TCP settings: ", Said(run)});
     return false;
   }
   const std::vector<TcpValue> found = Parse(run.output, tcp, mtu);
@@ -144,20 +149,21 @@ bool NetshAccess::Write(const std::vector<TcpValue>& values, std::string* error)
   NetshRun undone;
   std::string refused = "a setting";
   std::string putBack;
-  if (RunScript(Readings(tcp, mtu) + "\r\n" + NetshScript(kind_, back), &undone, &putBack)) {
+  if (RunScript(JoinText({Readings(tcp, mtu), "\r\n", NetshScript(kind_, back)}), &undone,
+                &putBack)) {
     const std::vector<TcpValue> took = Parse(undone.output, tcp, mtu);
     for (const TcpValue& v : values) {
       const std::string* now = Find(took, v.name);
       if (now == nullptr || *now != v.value) {
-        refused = v.name + "=" + v.value;
+        refused = JoinText({v.name, "=", v.value});
         break;
       }
     }
     if (undone.exitCode != 0) putBack = Said(undone);
   }
-  *error = "netsh refused " + refused + ": " + Said(written);
+  *error = JoinText({"netsh refused ", refused, ": ", Said(written)});
   if (!putBack.empty())
-    *error += "\nThe settings it had already changed could not be put back: " + putBack;
+    *error += JoinText({"\nThe settings it had already changed could not be put back: ", putBack});
   return false;
 }
 

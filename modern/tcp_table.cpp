@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "model/os_kind.h"
+#include "modern/join.h"
 
 namespace iz {
 
@@ -113,7 +114,7 @@ bool InRange(const std::string& text, std::uint32_t minimum, std::uint32_t maxim
 }
 
 std::string Range(std::uint32_t minimum, std::uint32_t maximum) {
-  return "a number from " + std::to_string(minimum) + " to " + std::to_string(maximum);
+  return JoinText({"a number from ", std::to_string(minimum), " to ", std::to_string(maximum)});
 }
 
 std::string Lower(std::string s) {
@@ -154,8 +155,8 @@ void Put(std::vector<TcpValue>* values, std::string name, std::string value) {
   values->push_back({std::move(name), std::move(value)});
 }
 
-std::string ConnectionOf(const TcpValue& value) {
-  return value.name.substr(std::strlen(kInterfaceMtuPrefix));
+std::string_view ConnectionOf(const TcpValue& value) {
+  return std::string_view(value.name).substr(std::strlen(kInterfaceMtuPrefix));
 }
 
 bool IsMtu(const TcpValue& value) {
@@ -199,60 +200,75 @@ bool IsTcpSettingName(const std::string& name) {
 std::string CheckTcpValue(int kind, const TcpValue& value) {
   if (!HasModernTcpSettings(kind)) return kNeedsVista;
   if (IsMtu(value)) {
-    if (!IsTcpSettingName(value.name)) return "\"" + ConnectionOf(value) + "\" is not a connection name netsh can take";
+    if (!IsTcpSettingName(value.name))
+      return JoinText({"\"", ConnectionOf(value), "\" is not a connection name netsh can take"});
     if (!InRange(value.value, kMtuMinimum, kMtuMaximum))
-      return "the MTU of \"" + ConnectionOf(value) + "\" must be " + Range(kMtuMinimum, kMtuMaximum) +
-             ", not \"" + value.value + "\"";
+      return JoinText({"the MTU of \"", ConnectionOf(value), "\" must be ",
+                       Range(kMtuMinimum, kMtuMaximum), ", not \"", value.value, "\""});
     return "";
   }
   const Row* row = RowOf(kind, value.name);
-  if (row == nullptr) return std::string(OSName(kind)) + " has no TCP setting \"" + value.name + "\"";
+  if (row == nullptr) return JoinText({OSName(kind), " has no TCP setting \"", value.name, "\""});
+  std::string takes;
   if (row->values == nullptr) {
     if (InRange(value.value, row->minimum, row->maximum)) return "";
-    return "\"" + value.name + "\" takes " + Range(row->minimum, row->maximum) + " on " +
-           OSName(kind) + ", not \"" + value.value + "\"";
+    takes = Range(row->minimum, row->maximum);
+  } else {
+    // The words as a sentence lists them: "a, b or c".
+    std::string_view rest = row->values;
+    for (bool first = true;; first = false) {
+      const std::size_t bar = rest.find('|');
+      const std::string_view word = rest.substr(0, bar);
+      if (word == value.value) return "";
+      if (!first) takes += bar == std::string_view::npos ? " or " : ", ";
+      takes += word;
+      if (bar == std::string_view::npos) break;
+      rest.remove_prefix(bar + 1);
+    }
   }
-  const std::vector<std::string> words = Split(row->values);
-  std::string list;
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    if (words[i] == value.value) return "";
-    list += (i == 0 ? "" : i + 1 == words.size() ? " or " : ", ") + words[i];
-  }
-  return "\"" + value.name + "\" takes " + list + " on " + OSName(kind) + ", not \"" +
-         value.value + "\"";
+  return JoinText({"\"", value.name, "\" takes ", takes, " on ", OSName(kind), ", not \"",
+                   value.value, "\""});
 }
 
 std::string NetshCommand(int kind, const TcpValue& value) {
   if (IsMtu(value))
-    return "interface ipv4 set subinterface \"" + ConnectionOf(value) + "\" mtu=" + value.value +
-           " store=persistent";
+    return JoinText({"interface ipv4 set subinterface \"", ConnectionOf(value), "\" mtu=",
+                     value.value, " store=persistent"});
   // From 8 on the global congestion provider is gone: each template has one,
   // and connections to the Internet take the "internet" template's.
   if (value.name == "congestionprovider" && kind >= kWin8)
-    return "interface tcp set supplemental template=internet congestionprovider=" + value.value;
-  return "interface tcp set global " + value.name + "=" + value.value;
+    return JoinText(
+        {"interface tcp set supplemental template=internet congestionprovider=", value.value});
+  return JoinText({"interface tcp set global ", value.name, "=", value.value});
 }
 
 std::string NetshScript(int kind, const std::vector<TcpValue>& values) {
   std::string script;
-  for (const TcpValue& v : values) script += NetshCommand(kind, v) + "\r\n";
+  for (const TcpValue& v : values) {
+    script += NetshCommand(kind, v);
+    script += "\r\n";
+  }
   return script;
 }
 
 std::string NetshBatchFile(int kind, const std::vector<TcpValue>& values) {
-  std::string text = "@echo off\r\nrem The TCP settings of " + std::string(OSName(kind)) +
-                     " and later, written by Internet Zelvora.\r\n";
+  std::string text = JoinText({"@echo off\r\nrem The TCP settings of ", OSName(kind),
+                               " and later, written by Internet Zelvora.\r\n"});
+  // A batch file expands %; a connection name keeps its own.
+  const auto escaped = [&text](std::string_view piece) {
+    for (char c : piece) {
+      text += c;
+      if (c == '%') text += '%';
+    }
+  };
   for (const TcpValue& v : values) {
-    std::string command = NetshCommand(kind, v);
-    // A batch file expands %; a connection name keeps its own.
-    for (std::size_t at = 0; (at = command.find('%', at)) != std::string::npos; at += 2)
-      command.insert(at, 1, '%');
-    std::string shown = v.name + "=" + v.value;
-    for (std::size_t at = 0; (at = shown.find('%', at)) != std::string::npos; at += 2)
-      shown.insert(at, 1, '%');
-    text += "netsh " + command + "\r\n";
-    text += "if errorlevel 1 (\r\n  echo Internet Zelvora: netsh refused " + shown +
-            ".\r\n  exit /b 1\r\n)\r\n";
+    text += "netsh ";
+    escaped(NetshCommand(kind, v));
+    text += "\r\nif errorlevel 1 (\r\n  echo Internet Zelvora: netsh refused ";
+    escaped(v.name);
+    text += '=';
+    escaped(v.value);
+    text += ".\r\n  exit /b 1\r\n)\r\n";
   }
   return text + "exit /b 0\r\n";
 }
