@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <string_view>
 
 #include "model/os_kind.h"
 #include "modern/join.h"
@@ -117,32 +118,42 @@ std::string Range(std::uint32_t minimum, std::uint32_t maximum) {
   return JoinText({"a number from ", std::to_string(minimum), " to ", std::to_string(maximum)});
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
+std::string Lower(std::string_view s) {
+  std::string lower(s);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+// Whether word is `lower`, written in any case.
+bool Is(std::string_view word, std::string_view lower) {
+  if (word.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(word[i])) != lower[i]) return false;
+  return true;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// The blank-separated words of a line.
-std::vector<std::string> Words(const std::string& line) {
-  std::vector<std::string> words;
-  for (std::size_t i = 0; i < line.size();) {
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    const std::size_t start = i;
-    while (i < line.size() && !IsBlank(line[i])) ++i;
-    if (i > start) words.push_back(line.substr(start, i - start));
-  }
-  return words;
+// The next blank-separated word of a line from *at on; empty at its end.
+std::string_view NextWord(std::string_view line, std::size_t* at) {
+  while (*at < line.size() && IsBlank(line[*at])) ++*at;
+  const std::size_t start = *at;
+  while (*at < line.size() && !IsBlank(line[*at])) ++*at;
+  return line.substr(start, *at - start);
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
-  lines.push_back(text.substr(start));
-  return lines;
+// Takes the next line off *rest; false when none is left. The text after
+// the last line break is a line too.
+bool TakeLine(std::string_view* rest, std::string_view* line) {
+  if (rest->data() == nullptr) return false;
+  const std::size_t end = rest->find('\n');
+  *line = rest->substr(0, end);
+  if (end == std::string_view::npos) {
+    *rest = std::string_view();
+  } else {
+    rest->remove_prefix(end + 1);
+  }
+  return true;
 }
 
 void Put(std::vector<TcpValue>* values, std::string name, std::string value) {
@@ -275,40 +286,47 @@ std::string NetshBatchFile(int kind, const std::vector<TcpValue>& values) {
 
 std::vector<TcpValue> ReadTcpDump(const std::string& output) {
   std::vector<TcpValue> values;
-  for (const std::string& line : Lines(output)) {
-    const std::vector<std::string> words = Words(line);
-    if (words.size() < 3 || Lower(words[0]) != "set") continue;
-    const std::string what = Lower(words[1]);
-    if (what != "global" && what != "supplemental") continue;
-    std::vector<TcpValue> pairs;
-    bool internet = what == "global";
-    for (std::size_t i = 2; i < words.size(); ++i) {
-      const std::size_t eq = words[i].find('=');
-      if (eq == std::string::npos) {
-        // The template may be given by position: "set supplemental internet ...".
-        if (what == "supplemental" && i == 2) internet = Lower(words[i]) == "internet";
-        continue;
-      }
-      const std::string name = Lower(words[i].substr(0, eq));
-      const std::string value = Lower(words[i].substr(eq + 1));
-      if (name == "template") {
-        internet = value == "internet";
-      } else if (!name.empty() && !value.empty()) {
-        pairs.push_back({name, value});
+  std::string_view rest = output, line;
+  while (TakeLine(&rest, &line)) {
+    std::size_t at = 0;
+    if (!Is(NextWord(line, &at), "set")) continue;
+    const std::string_view what = NextWord(line, &at);
+    const bool supplemental = Is(what, "supplemental");
+    if (!supplemental && !Is(what, "global")) continue;
+    // The first pass finds whether the line is the "internet" template's
+    // (its name may come after the values), the second takes the values.
+    bool internet = !supplemental;
+    const std::size_t valuesAt = at;
+    for (int pass = 0; pass < 2 && (pass == 0 || internet); ++pass) {
+      at = valuesAt;
+      for (bool first = true;; first = false) {
+        const std::string_view word = NextWord(line, &at);
+        if (word.empty()) break;
+        const std::size_t eq = word.find('=');
+        if (eq == std::string_view::npos) {
+          // The template may be given by position: "set supplemental internet ...".
+          if (pass == 0 && supplemental && first) internet = Is(word, "internet");
+          continue;
+        }
+        std::string name = Lower(word.substr(0, eq)), value = Lower(word.substr(eq + 1));
+        if (name == "template") {
+          if (pass == 0) internet = value == "internet";
+        } else if (pass == 1 && !name.empty() && !value.empty()) {
+          Put(&values, std::move(name), std::move(value));
+        }
       }
     }
-    if (!internet) continue;
-    for (TcpValue& v : pairs) Put(&values, std::move(v.name), std::move(v.value));
   }
   return values;
 }
 
 std::vector<TcpValue> ReadSubinterfaces(const std::string& output) {
   std::vector<TcpValue> values;
-  for (std::string line : Lines(output)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::string_view rest = output, line;
+  while (TakeLine(&rest, &line)) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::size_t at = 0;
-    std::string mtu;
+    std::string_view mtu;
     int numbers = 0;
     for (; numbers < 4; ++numbers) {
       while (at < line.size() && IsBlank(line[at])) ++at;
@@ -322,7 +340,7 @@ std::vector<TcpValue> ReadSubinterfaces(const std::string& output) {
     std::size_t end = line.size();
     while (end > at && IsBlank(line[end - 1])) --end;
     if (end == at) continue;
-    Put(&values, kInterfaceMtuPrefix + line.substr(at, end - at), mtu);
+    Put(&values, JoinText({kInterfaceMtuPrefix, line.substr(at, end - at)}), std::string(mtu));
   }
   return values;
 }
