@@ -234,14 +234,8 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
              Platform& platform, const Print& print) {
   // The window asks whether to go on when the journal cannot record the
   // change; nobody can answer here, so the change is not made.
-  const WriterLock lock(platform);
-  const int kind = GetOSKind(platform);
-  JournalRun run(registry, profiles, platform, kOptimizeCommand, WithoutRecord::Refuse);
-  const std::vector<Adapter> ticked = run.TickedAdapters(kind);
-  const InterfaceMtuPlan mtus = PlanInterfaceMtus(registry, platform, kind, panel, ticked, run);
-  ApplySettings(kind, panel, ticked, registry, profiles, run.Before());
-  WriteInterfaceMtus(mtus);
-  run.Finish();
+  OptimizeRecorded(registry, profiles, platform, panel, GetOSKind(platform),
+                   WithoutRecord::Refuse);
   print(JoinText({"Optimized for ", ProfileText(panel), "."}));
   print("Restart the computer for the new settings to take effect.");
   return kExitOk;
