@@ -106,9 +106,9 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
     }
     if (form->slot == kNoValue) continue;
     std::optional<std::string>& value = seen.value[form->slot];
-    if (value) return JoinText({arg, " is given twice"});
+    if (value) return arg + " is given twice";
     if (i + 1 >= args.size() || args[i + 1].empty() || IsSwitch(args[i + 1]))
-      return JoinText({arg, " needs a value"});
+      return arg + " needs a value";
     value = args[++i];
   }
   if (seen.action == kNoCommand)
@@ -308,7 +308,7 @@ int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Pla
   const TcpApplied applied = ApplyTcpSettings(registry, profiles, platform, *access, kind,
                                               a.tcpValues, WithoutRecord::Refuse);
   PrintTcp(print, kind, applied.inForce);
-  print(JoinText({std::to_string(applied.changed), " settings changed."}));
+  print(std::to_string(applied.changed) + " settings changed.");
   return kExitOk;
 }
 
@@ -327,7 +327,7 @@ int FindMtu(const std::string& host, const mtu::OpenProbe& openProbe, const Prin
     return kExitFailed;
   }
   print(result);
-  print(JoinText({"MTU ", std::to_string(found.Mtu())}));
+  print("MTU " + std::to_string(found.Mtu()));
   return kExitOk;
 }
 

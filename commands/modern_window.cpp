@@ -6,7 +6,6 @@
 
 #include "commands/izelvora.h"
 #include "commands/modern_tcp.h"
-#include "modern/join.h"
 #include "modern/tcp_table.h"
 
 namespace iz {
@@ -50,8 +49,8 @@ void TIZelvora::OnModernTcp() {
       const TcpApplied applied = ApplyTcpSettings(registry_, profiles_, platform_, *netsh, kind,
                                                   wanted, WithoutRecord::Ask);
       *shown = RowsOf(kind, applied.inForce);
-      note = JoinText({std::to_string(applied.changed),
-                       " settings changed. They take effect now; Undo Last Change puts them back."});
+      note = std::to_string(applied.changed) +
+             " settings changed. They take effect now; Undo Last Change puts them back.";
     });
     return note;
   });

@@ -35,7 +35,7 @@ std::string Said(const NetshRun& run) {
     }
     start = end + 1;
   }
-  if (said.empty()) said = JoinText({"it ended with exit code ", std::to_string(run.exitCode)});
+  if (said.empty()) said = "it ended with exit code " + std::to_string(run.exitCode);
   return said;
 }
 
@@ -78,9 +78,8 @@ bool NetshAccess::Run(const std::string& arguments, NetshRun* run, std::string* 
   run->arguments = arguments;
   run->output.clear();
   if (folder.empty() ||
-      !platform_.RunHidden(JoinText({folder, "\\netsh.exe"}), arguments, &run->exitCode,
-                           &run->output)) {
-    *error = JoinText({"netsh could not be started: ", platform_.LastErrorText()});
+      !platform_.RunHidden(folder + "\\netsh.exe", arguments, &run->exitCode, &run->output)) {
+    *error = "netsh could not be started: " + platform_.LastErrorText();
     return false;
   }
   runs_.push_back(*run);
@@ -88,7 +87,7 @@ bool NetshAccess::Run(const std::string& arguments, NetshRun* run, std::string* 
 }
 
 bool NetshAccess::RunScript(const std::string& script, NetshRun* run, std::string* error) {
-  const std::string path = JoinText({scriptFolder_, "\\netsh-script.txt"});
+  const std::string path = scriptFolder_ + "\\netsh-script.txt";
   if (!platform_.DirectoryExists(scriptFolder_)) platform_.CreateAdminsOnlyFolder(scriptFolder_);
   if (platform_.IsReparsePoint(scriptFolder_) ||
       platform_.CheckFolder(scriptFolder_) == FolderSafety::OpenToOthers) {
@@ -112,11 +111,11 @@ bool NetshAccess::Read(const std::vector<std::string>& names, std::vector<TcpVal
   for (const std::string& name : names) (IsMtuName(name) ? mtu : tcp) = true;
   if (!tcp && !mtu) return true;
   NetshRun run;
-  const bool ran = tcp && mtu ? RunScript(JoinText({Readings(tcp, mtu), "\r\n"}), &run, error)
+  const bool ran = tcp && mtu ? RunScript(Readings(tcp, mtu) + "\r\n", &run, error)
                               : Run(Readings(tcp, mtu), &run, error);
   if (!ran) return false;
   if (run.exitCode != 0) {
-    *error = JoinText({"netsh could not read the TCP settings: ", Said(run)});
+    *error = "netsh could not read the TCP settings: " + Said(run);
     return false;
   }
   const std::vector<TcpValue> found = Parse(run.output, tcp, mtu);

@@ -248,8 +248,7 @@ std::string NetshCommand(int kind, const TcpValue& value) {
   // From 8 on the global congestion provider is gone: each template has one,
   // and connections to the Internet take the "internet" template's.
   if (value.name == "congestionprovider" && kind >= kWin8)
-    return JoinText(
-        {"interface tcp set supplemental template=internet congestionprovider=", value.value});
+    return "interface tcp set supplemental template=internet congestionprovider=" + value.value;
   return JoinText({"interface tcp set global ", value.name, "=", value.value});
 }
 
