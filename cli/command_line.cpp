@@ -9,6 +9,7 @@
 #include "optimize/apply.h"
 #include "journal/journal.h"
 #include "commands/modern_tcp.h"
+#include "modern/join.h"
 #include "store/error.h"
 
 namespace iz::cli {
@@ -47,88 +48,97 @@ std::string Lower(std::string s) {
   return s;
 }
 
-bool IsMtuName(const TcpValue& v) {
-  return v.name.compare(0, std::string(kInterfaceMtuPrefix).size(), kInterfaceMtuPrefix) == 0;
-}
-
 bool IsSwitch(const std::string& arg) { return !arg.empty() && (arg[0] == '/' || arg[0] == '-'); }
 
 // The types in the order of ConnectionType.
 constexpr const char* kTypeNames[kConnectionTypeCount] = {"modem", "isdn", "cable", "pppoe",
                                                           "extreme"};
 
-// What the switches of one command line said; each is given once at most.
+// The switches' values, each given once at most.
+enum Slot { kFile, kHost, kType, kMethod, kFamily, kScript, kSlotCount, kNoValue = -1 };
+
+// One switch: the command it gives (kNoCommand for none) and the value it takes.
+constexpr int kNoCommand = -1;
+struct Form {
+  const char* name;
+  signed char action;
+  signed char slot;
+};
+constexpr Form kForms[] = {
+    {"?", static_cast<signed char>(Action::Usage), kNoValue},
+    {"optimize", static_cast<signed char>(Action::Optimize), kNoValue},
+    {"preview", static_cast<signed char>(Action::Preview), kNoValue},
+    {"undo", static_cast<signed char>(Action::Undo), kNoValue},
+    {"export", static_cast<signed char>(Action::Export), kFile},
+    {"findmtu", static_cast<signed char>(Action::FindMtu), kHost},
+    {"tcp", static_cast<signed char>(Action::Tcp), kNoValue},
+    {"script", kNoCommand, kScript},
+    {"type", kNoCommand, kType},
+    {"method", kNoCommand, kMethod},
+    {"family", kNoCommand, kFamily},
+};
+
+// What the switches of one command line said.
 struct Seen {
-  std::optional<Action> action;
-  std::optional<std::string> file, host, type, method, family, script;
+  int action = kNoCommand;
+  std::optional<std::string> value[kSlotCount];
   std::vector<std::string> tcp;
 };
 
 // The error of a command line, or "" when it is good.
 std::string Check(const std::vector<std::string>& args, Seen& seen) {
-  auto takeAction = [&seen](Action a, const std::string& arg) -> std::string {
-    if (seen.action)
-      return "only one of /export, /optimize, /preview, /undo, /findmtu, /tcp and /? may be given (" +
-             arg + ")";
-    seen.action = a;
-    return "";
-  };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (!IsSwitch(arg)) return "unexpected argument \"" + arg + "\"";
+    if (!IsSwitch(arg)) return JoinText({"unexpected argument \"", arg, "\""});
     const std::string name = Lower(arg.substr(1));
-    std::optional<std::string>* valueOf = nullptr;
-    std::string error;
-    if (name == "?") {
-      error = takeAction(Action::Usage, arg);
-    } else if (name == "optimize") {
-      error = takeAction(Action::Optimize, arg);
-    } else if (name == "preview") {
-      error = takeAction(Action::Preview, arg);
-    } else if (name == "undo") {
-      error = takeAction(Action::Undo, arg);
-    } else if (name == "export") {
-      error = takeAction(Action::Export, arg);
-      valueOf = &seen.file;
-    } else if (name == "findmtu") {
-      error = takeAction(Action::FindMtu, arg);
-      valueOf = &seen.host;
-    } else if (name == "tcp") {
-      error = takeAction(Action::Tcp, arg);
-      while (error.empty() && i + 1 < args.size() && !IsSwitch(args[i + 1]))
-        seen.tcp.push_back(args[++i]);
-    } else if (name == "script") {
-      valueOf = &seen.script;
-    } else if (name == "type") {
-      valueOf = &seen.type;
-    } else if (name == "method") {
-      valueOf = &seen.method;
-    } else if (name == "family") {
-      valueOf = &seen.family;
-    } else {
-      return "unknown argument \"" + arg + "\"";
+    const Form* form = nullptr;
+    for (const Form& f : kForms)
+      if (name == f.name) form = &f;
+    if (form == nullptr) return JoinText({"unknown argument \"", arg, "\""});
+    if (form->action != kNoCommand) {
+      if (seen.action != kNoCommand)
+        return JoinText({"only one of /export, /optimize, /preview, /undo, /findmtu, /tcp and /? "
+                         "may be given (",
+                         arg, ")"});
+      seen.action = form->action;
+      if (form->action == static_cast<int>(Action::Tcp))
+        while (i + 1 < args.size() && !IsSwitch(args[i + 1])) seen.tcp.push_back(args[++i]);
     }
-    if (!error.empty()) return error;
-    if (valueOf == nullptr) continue;
-    if (*valueOf) return arg + " is given twice";
-    if (i + 1 >= args.size() || args[i + 1].empty() || IsSwitch(args[i + 1])) {
+    if (form->slot == kNoValue) continue;
+    std::optional<std::string>& value = seen.value[form->slot];
+    if (value) return arg + " is given twice";
+    if (i + 1 >= args.size() || args[i + 1].empty() || IsSwitch(args[i + 1]))
       return arg + " needs a value";
-    }
-    *valueOf = args[++i];
+    value = args[++i];
   }
-  if (!seen.action)
+  if (seen.action == kNoCommand)
     return "no command given (/export, /optimize, /preview, /undo, /findmtu, /tcp or /?)";
-  const bool profile = *seen.action == Action::Export || *seen.action == Action::Optimize ||
-                       *seen.action == Action::Preview;
-  if (profile && !seen.type) return "/type is missing";
-  if (profile && !seen.method) return "/method is missing";
-  if (!profile && (seen.type || seen.method))
+  const auto action = static_cast<Action>(seen.action);
+  const bool profile =
+      action == Action::Export || action == Action::Optimize || action == Action::Preview;
+  const bool typed = seen.value[kType].has_value(), methodGiven = seen.value[kMethod].has_value();
+  if (profile && !typed) return "/type is missing";
+  if (profile && !methodGiven) return "/method is missing";
+  if (!profile && (typed || methodGiven))
     return "/type and /method go with /export, /optimize or /preview";
-  if (seen.family && *seen.action != Action::Export) return "/family goes with /export only";
-  if (seen.script && (*seen.action != Action::Tcp || seen.tcp.empty()))
+  if (seen.value[kFamily] && action != Action::Export) return "/family goes with /export only";
+  if (seen.value[kScript] && (action != Action::Tcp || seen.tcp.empty()))
     return "/script goes with /tcp NAME=VALUE only";
   return "";
 }
+
+std::string Bad(const char* what, const std::string& value, const char* after = "\"") {
+  return JoinText({"bad ", what, " \"", value, after});
+}
+
+// The /family words and the kind each stands for. Every kind of a form gets
+// the same file: the applier writes the same values on each, and the
+// adapters, which differ, are never exported.
+struct Family {
+  const char* name;
+  int kind;
+};
+constexpr Family kFamilies[] = {{"nt", kWinXP}, {"9x", kWin98}, {"95", kWin95}};
 
 }  // namespace
 
@@ -138,50 +148,41 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
   parsed.error = Check(args, seen);
   if (!parsed.ok()) return parsed;
   Arguments& a = parsed.arguments;
-  a.action = *seen.action;
-  if (seen.file) a.file = *seen.file;
-  if (seen.host) a.host = *seen.host;
-  if (seen.script) a.script = *seen.script;
+  a.action = static_cast<Action>(seen.action);
+  if (seen.value[kFile]) a.file = *seen.value[kFile];
+  if (seen.value[kHost]) a.host = *seen.value[kHost];
+  if (seen.value[kScript]) a.script = *seen.value[kScript];
   for (const std::string& pair : seen.tcp) {
     // netsh takes its names and words in any case, and reports them in lower.
     const std::size_t eq = pair.find('=');
     if (eq == std::string::npos || eq == 0 || eq + 1 == pair.size()) {
-      parsed.error = "bad /tcp setting \"" + pair + "\", not NAME=VALUE";
+      parsed.error = Bad("/tcp setting", pair, "\", not NAME=VALUE");
       return parsed;
     }
     a.tcpValues.push_back({Lower(pair.substr(0, eq)), Lower(pair.substr(eq + 1))});
   }
-  if (seen.type) {
-    const std::string type = Lower(*seen.type);
+  if (const std::optional<std::string>& given = seen.value[kType]) {
+    const std::string type = Lower(*given);
     int t = 0;
     while (t < kConnectionTypeCount && type != kTypeNames[t]) ++t;
     if (t == kConnectionTypeCount) {
-      parsed.error = "bad /type \"" + *seen.type + "\"";
+      parsed.error = Bad("/type", *given);
       return parsed;
     }
     a.type = static_cast<ConnectionType>(t);
   }
-  if (seen.method) {
-    const std::string& m = *seen.method;
-    if (m.size() != 1 || m[0] < '1' || m[0] > '0' + kAutomaticMethodCount) {
-      parsed.error = "bad /method \"" + m + "\"";
+  if (const std::optional<std::string>& m = seen.value[kMethod]) {
+    if (m->size() != 1 || (*m)[0] < '1' || (*m)[0] > '0' + kAutomaticMethodCount) {
+      parsed.error = Bad("/method", *m);
       return parsed;
     }
-    a.method = static_cast<Method>(m[0] - '1');
+    a.method = static_cast<Method>((*m)[0] - '1');
   }
-  if (seen.family) {
-    // Every kind of a form gets the same file: the applier writes the same
-    // values on each, and the adapters, which differ, are never exported.
-    const std::string family = Lower(*seen.family);
-    if (family == "nt") {
-      a.kind = kWinXP;
-    } else if (family == "9x") {
-      a.kind = kWin98;
-    } else if (family == "95") {
-      a.kind = kWin95;
-    } else {
-      parsed.error = "bad /family \"" + *seen.family + "\"";
-    }
+  if (const std::optional<std::string>& given = seen.value[kFamily]) {
+    const std::string family = Lower(*given);
+    for (const Family& f : kFamilies)
+      if (family == f.name) a.kind = f.kind;
+    if (!a.kind) parsed.error = Bad("/family", *given);
   }
   return parsed;
 }
@@ -201,14 +202,19 @@ void PrintLines(const Print& print, const std::string& text) {
   print(text.substr(start));
 }
 
+// A failure as the console shows it: "Internet Zelvora: " and the reason.
+void PrintFailure(const Print& print, std::string_view reason, std::string_view end = "") {
+  print(JoinText({"Internet Zelvora: ", reason, end}));
+}
+
 int Export(const Arguments& a, TIZelvora& model, Platform& platform, const Print& print) {
   const int kind = a.kind ? *a.kind : GetOSKind(platform);
   const RecordedRun run = RecordOptimize(model, kind);
   const std::string text = ExportRegText(run, kind, {DateText(platform.Now()), ProfileText(model)});
   if (!platform.WriteFileAtomically(a.file, text))
     throw Error(FormatMessage(kUnableToWrite, a.file));
-  print("Wrote " + std::to_string(run.values.size()) + " registry values for " +
-        SystemsLike(kind) + " to " + a.file + ".");
+  print(JoinText({"Wrote ", std::to_string(run.values.size()), " registry values for ",
+                  SystemsLike(kind), " to ", a.file, "."}));
   return kExitOk;
 }
 
@@ -218,7 +224,7 @@ int Preview(TIZelvora& model, RawRegistry& registry, ProfileStrings& profiles, P
   const PreviewReport report =
       PreviewOptimize(model, model.TickedAdapters(kind), registry, profiles, kind);
   for (const PreviewLine& l : report.changes) {
-    print(l.location + "\t" + l.value + "\t" + l.now + "\t" + l.after + "\t" + l.readBy);
+    print(JoinText({l.location, "\t", l.value, "\t", l.now, "\t", l.after, "\t", l.readBy}));
   }
   print(report.Summary());
   return kExitOk;
@@ -228,15 +234,9 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
              Platform& platform, const Print& print) {
   // The window asks whether to go on when the journal cannot record the
   // change; nobody can answer here, so the change is not made.
-  const WriterLock lock(platform);
-  const int kind = GetOSKind(platform);
-  JournalRun run(registry, profiles, platform, kOptimizeCommand, WithoutRecord::Refuse);
-  const std::vector<Adapter> ticked = run.TickedAdapters(kind);
-  const InterfaceMtuPlan mtus = PlanInterfaceMtus(registry, platform, kind, panel, ticked, run);
-  ApplySettings(kind, panel, ticked, registry, profiles, run.Before());
-  WriteInterfaceMtus(mtus);
-  run.Finish();
-  print("Optimized for " + ProfileText(panel) + ".");
+  OptimizeRecorded(registry, profiles, platform, panel, GetOSKind(platform),
+                   WithoutRecord::Refuse);
+  print(JoinText({"Optimized for ", ProfileText(panel), "."}));
   print("Restart the computer for the new settings to take effect.");
   return kExitOk;
 }
@@ -255,13 +255,13 @@ int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, co
     return kExitOk;
   }
   if (!plan.failure.empty() || !plan.damage.empty()) {
-    print("Internet Zelvora: " + (plan.failure.empty() ? plan.damage : plan.failure));
+    PrintFailure(print, plan.failure.empty() ? plan.damage : plan.failure);
     if (!plan.damage.empty()) print(kSetAsideInTheWindow);
     return kExitFailed;
   }
   PrintLines(print, UndoStatement(plan));
   const UndoResult undone = journal.Undo(plan);
-  for (const std::string& failure : undone.failures) print("Internet Zelvora: " + failure);
+  for (const std::string& failure : undone.failures) PrintFailure(print, failure);
   if (!undone.failures.empty()) return kExitFailed;
   print(UndoneText(undone));
   return kExitOk;
@@ -270,10 +270,10 @@ int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, co
 // One line per setting: name, in force and default, tab-separated.
 void PrintTcp(const Print& print, int kind, const std::vector<TcpValue>& inForce) {
   for (const TcpSettingInfo& s : TcpSettingsFor(kind)) {
-    std::string now = "(not reported)";
+    std::string_view now = "(not reported)";
     for (const TcpValue& v : inForce)
       if (v.name == s.name) now = v.value;
-    print(s.name + "\t" + now + "\t" + s.defaultValue);
+    print(JoinText({s.name, "\t", now, "\t", s.defaultValue}));
   }
 }
 
@@ -283,15 +283,20 @@ int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Pla
   const int kind = GetOSKind(platform);
   if (!HasModernTcpSettings(kind)) throw Error(kNeedsVista);
   for (const TcpValue& v : a.tcpValues) {
-    if (const std::string reason = CheckTcpValue(kind, v); !reason.empty() || IsMtuName(v)) {
-      print("Internet Zelvora: " + (reason.empty() ? "\"" + v.name + "\" is not a TCP setting" : reason) + ".");
+    std::string reason = CheckTcpValue(kind, v);
+    // An interface's MTU is Optimize's to set, not a TCP setting.
+    if (reason.empty() && v.name.compare(0, std::string_view(kInterfaceMtuPrefix).size(), kInterfaceMtuPrefix) == 0)
+      reason = JoinText({"\"", v.name, "\" is not a TCP setting"});
+    if (!reason.empty()) {
+      PrintFailure(print, reason, ".");
       return kExitBadArguments;
     }
   }
   if (!a.script.empty()) {
     if (!platform.WriteFileAtomically(a.script, NetshBatchFile(kind, a.tcpValues)))
       throw Error(FormatMessage(kUnableToWrite, a.script));
-    print("Wrote " + std::to_string(a.tcpValues.size()) + " netsh lines to " + a.script + ".");
+    print(JoinText({"Wrote ", std::to_string(a.tcpValues.size()), " netsh lines to ", a.script,
+                    "."}));
     return kExitOk;
   }
   std::unique_ptr<TcpSettingsAccess> access =
@@ -316,11 +321,12 @@ int FindMtu(const std::string& host, const mtu::OpenProbe& openProbe, const Prin
     if (step.answer) print(mtu::StepText(step));
     return true;
   });
+  const std::string result = mtu::ResultText(found, host);
   if (found.outcome != mtu::MtuOutcome::Found) {
-    print("Internet Zelvora: " + mtu::ResultText(found, host));
+    PrintFailure(print, result);
     return kExitFailed;
   }
-  print(mtu::ResultText(found, host));
+  print(result);
   print("MTU " + std::to_string(found.Mtu()));
   return kExitOk;
 }
@@ -332,7 +338,7 @@ int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
                    const mtu::OpenProbe& openProbe, const OpenTcpAccess& openTcp) {
   const ParsedArguments parsed = ParseArguments(args);
   if (!parsed.ok()) {
-    print("Internet Zelvora: " + parsed.error + ".");
+    PrintFailure(print, parsed.error, ".");
     PrintLines(print, kUsage);
     return kExitBadArguments;
   }
@@ -354,7 +360,7 @@ int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
     if (a.action == Action::Preview) return Preview(model, registry, profiles, platform, print);
     return Optimize(model, registry, profiles, platform, print);
   } catch (const std::exception& e) {
-    print(std::string("Internet Zelvora: ") + e.what());
+    PrintFailure(print, e.what());
     return kExitFailed;
   }
 }

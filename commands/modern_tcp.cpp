@@ -2,6 +2,7 @@
 #include "commands/modern_tcp.h"
 
 #include "model/writer_lock.h"
+#include "modern/join.h"
 #include "optimize/interface_mtu.h"
 #include "snapshot/snapshot.h"
 #include "store/error.h"
@@ -103,7 +104,7 @@ InterfaceMtuPlan PlanInterfaceMtus(RawRegistry& registry, Platform& platform, in
   try {
     plan.changes = InterfaceMtuChanges(*plan.access, wanted, &before);
   } catch (const Error& e) {
-    plan.unread = std::string("The MTU in force could not be set through netsh: ") + e.what();
+    plan.unread = JoinText({"The MTU in force could not be set through netsh: ", e.what()});
     return plan;
   }
   if (!plan.changes.empty()) run.AddTcpValues(*plan.access, before);

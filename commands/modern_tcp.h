@@ -57,4 +57,10 @@ InterfaceMtuPlan PlanInterfaceMtus(RawRegistry& registry, Platform& platform, in
 // Raises Error with netsh's refusal; nothing of it is left changed then.
 void WriteInterfaceMtus(const InterfaceMtuPlan& plan);
 
+// Optimize as the window and the command line run it: under the writer
+// lock, recorded in the journal, the registry's values and then the
+// interfaces' MTUs. `without` says what happens when no record can be made.
+void OptimizeRecorded(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+                      const Panel& panel, int kind, WithoutRecord without);
+
 }  // namespace iz

@@ -5,6 +5,7 @@
 #include "optimize/apply.h"
 #include "commands/modern_tcp.h"
 #include "journal/journal.h"
+#include "modern/join.h"
 
 namespace iz {
 
@@ -52,18 +53,23 @@ void TIZelvora::OnOptimize() {
   OfferRestart(CheckedConnectionName(*this));
 }
 
-void TIZelvora::ApplySettings(int kind) {
-  const WriterLock lock(platform_);
-  JournalRun run = Journaled(kOptimizeCommand);
+void OptimizeRecorded(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
+                      const Panel& panel, int kind, WithoutRecord without) {
+  const WriterLock lock(platform);
+  JournalRun run(registry, profiles, platform, kOptimizeCommand, without);
   const std::vector<Adapter> ticked = run.TickedAdapters(kind);
-  const InterfaceMtuPlan mtus = PlanInterfaceMtus(registry_, platform_, kind, *this, ticked, run);
-  iz::ApplySettings(kind, *this, ticked, registry_, profiles_, run.Before());
+  const InterfaceMtuPlan mtus = PlanInterfaceMtus(registry, platform, kind, panel, ticked, run);
+  iz::ApplySettings(kind, panel, ticked, registry, profiles, run.Before());
   WriteInterfaceMtus(mtus);
   run.Finish();
 }
 
+void TIZelvora::ApplySettings(int kind) {
+  OptimizeRecorded(registry_, profiles_, platform_, *this, kind, WithoutRecord::Ask);
+}
+
 void TIZelvora::OfferRestart(const std::string& connectionName) {
-  const std::string text = kOptimizedHead + connectionName + kOptimizedTail;
+  const std::string text = JoinText({kOptimizedHead, connectionName, kOptimizedTail});
   if (platform_.MessageBox(text, kConfirmCaption, MsgIcon::Question, MsgButtons::YesNo) !=
       MsgAnswer::Yes) {
     return;

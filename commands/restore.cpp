@@ -75,7 +75,10 @@ void TIZelvora::OnUndoLastChange() {
   const UndoResult undone = journal.Undo(plan);
   if (!undone.failures.empty()) {
     std::string text = undone.failures.front();
-    for (std::size_t i = 1; i < undone.failures.size(); ++i) text += "\n" + undone.failures[i];
+    for (std::size_t i = 1; i < undone.failures.size(); ++i) {
+      text += '\n';
+      text += undone.failures[i];
+    }
     throw Error(text);
   }
   // A value the panel cannot show must not hide that the change was undone.

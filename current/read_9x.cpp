@@ -18,6 +18,30 @@ void SetIfRead(Panel& panel, EditCtl& edit, const std::optional<std::string>& te
   if (text) panel.SetText(edit, *text);
 }
 
+// The MSTCP values in the order they are read: a box that a flag ticks, or a
+// field that shows the value as stored. A key is opened when it differs from
+// the one before. The receive window goes in before the MTU: it selects the
+// multiple, and the MTU's rule then recomputes the window from that
+// multiple. The keep-alive is in seconds on this family, shown as stored.
+struct Shown {
+  const char* key;
+  const char* name;
+  CheckBoxCtl Panel::*box;  // null: the field below
+  EditCtl Panel::*field;
+  bool dupAcks;  // the flag's targets are 2 and 3 rather than 1
+};
+constexpr Shown kMstcpShown[] = {
+    {map::kMstcpKey, map::kPMTUDiscovery, &Panel::autoDiscovery, nullptr, false},
+    {map::kMstcpKey, map::kPMTUBlackHoleDetect, &Panel::blackHoleDetect, nullptr, false},
+    {map::kMstcpKey, map::kBSDUrgent, &Panel::bsdUrgent, nullptr, false},
+    {map::kMstcpKey, map::kDefaultRcvWindow, nullptr, &Panel::customRwin, false},
+    {map::kMstcpKey, map::kSessionKeepAlive, nullptr, &Panel::customKeepAlive, false},
+    {map::kMstcpKey, map::kTcp1323Opts, &Panel::largeWindows, nullptr, false},
+    {map::kMstcpKey, map::kSackOpts, &Panel::sack, nullptr, false},
+    {map::kMstcpParametersKey, map::kMaxDupAcks, &Panel::maxDupAcks, nullptr, true},
+    {map::kMstcpKey, map::kDefaultTTL, nullptr, &Panel::customTtl, false},
+};
+
 }  // namespace
 
 void Read9xSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
@@ -27,23 +51,16 @@ void Read9xSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profile
   ValueReader reader(session, registry);
   session.SetRoot(kHKLM);
 
-  reader.Open(kMstcpKey);
-  SetIfRead(panel, panel.autoDiscovery, reader.Flag(kPMTUDiscovery, {1}));
-  SetIfRead(panel, panel.blackHoleDetect, reader.Flag(kPMTUBlackHoleDetect, {1}));
-  SetIfRead(panel, panel.bsdUrgent, reader.Flag(kBSDUrgent, {1}));
-  // The receive window goes in before the MTU: it selects the multiple, and
-  // the MTU's rule then recomputes the window from that multiple.
-  SetIfRead(panel, panel.customRwin, reader.Text(kDefaultRcvWindow));
-  // Seconds on this family, shown as stored.
-  SetIfRead(panel, panel.customKeepAlive, reader.Text(kSessionKeepAlive));
-  SetIfRead(panel, panel.largeWindows, reader.Flag(kTcp1323Opts, {1}));
-  SetIfRead(panel, panel.sack, reader.Flag(kSackOpts, {1}));
-
-  reader.Open(kMstcpParametersKey);
-  SetIfRead(panel, panel.maxDupAcks, reader.Flag(kMaxDupAcks, {2, 3}));
-
-  reader.Open(kMstcpKey);
-  SetIfRead(panel, panel.customTtl, reader.Text(kDefaultTTL));
+  const char* open = nullptr;
+  for (const Shown& shown : kMstcpShown) {
+    if (shown.key != open) reader.Open(open = shown.key);
+    if (shown.box == nullptr) {
+      SetIfRead(panel, panel.*shown.field, reader.Text(shown.name));
+    } else {
+      SetIfRead(panel, panel.*shown.box,
+                shown.dupAcks ? reader.Flag(shown.name, {2, 3}) : reader.Flag(shown.name, {1}));
+    }
+  }
 
   if (adapterMtu) {
     panel.SetText(panel.customMtu, *adapterMtu);

@@ -16,6 +16,10 @@ std::uint32_t TcpipNumber(ValueReader& reader, const char* name) {
   return reader.NtNumber(name);
 }
 
+// One place that turns a number into a box's text, rather than a string
+// made and destroyed at each box.
+void ShowNumber(Panel& panel, EditCtl& box, std::uint32_t n) { panel.SetText(box, std::to_string(n)); }
+
 }  // namespace
 
 void ReadNTSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profiles,
@@ -29,9 +33,9 @@ void ReadNTSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profile
   panel.SetChecked(panel.blackHoleDetect, TcpipNumber(reader, kEnablePMTUBHDetect) == 1);
 
   reader.Open(kNdiCacheSizeKey);
-  panel.SetText(panel.customCache, std::to_string(reader.NtNumber(kDefaultValue)));
+  ShowNumber(panel, panel.customCache, reader.NtNumber(kDefaultValue));
 
-  panel.SetText(panel.customTtl, std::to_string(TcpipNumber(reader, kDefaultTTL)));
+  ShowNumber(panel, panel.customTtl, TcpipNumber(reader, kDefaultTTL));
   panel.SetChecked(panel.bsdUrgent, TcpipNumber(reader, kTcpUseRFC1122UrgentPointer) == 1);
   panel.SetChecked(panel.sack, TcpipNumber(reader, kSackOpts) == 1);
   // Only 1 is plain window scaling; 2 and 3 (timestamps) do not count.
@@ -40,13 +44,13 @@ void ReadNTSettings(Panel& panel, RawRegistry& registry, ProfileStrings& profile
   panel.SetChecked(panel.maxDupAcks, dupAcks == 2 || dupAcks == 3);
   // The receive window goes in before the MTU: it selects the multiple, and
   // the MTU's rule then recomputes the window from that multiple.
-  panel.SetText(panel.customRwin, std::to_string(TcpipNumber(reader, kTcpWindowSize)));
+  ShowNumber(panel, panel.customRwin, TcpipNumber(reader, kTcpWindowSize));
 
   if (adapterMtu) {
     panel.SetText(panel.customMtu, *adapterMtu);
   } else {
     reader.Open(kTcpipInterfaceKey);
-    panel.SetText(panel.customMtu, std::to_string(reader.NtNumber(kMTU)));
+    ShowNumber(panel, panel.customMtu, reader.NtNumber(kMTU));
   }
 
   reader.Open(kNetbtParametersKey);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "modern/join.h"
 #include "modern/tcp_table.h"
 
 namespace iz {
@@ -28,7 +29,10 @@ std::string Said(const NetshRun& run) {
     while (b > a && (run.output[b - 1] == ' ' || run.output[b - 1] == '\t' || run.output[b - 1] == '\r')) --b;
     const bool ok = b - a == 3 && (run.output[a] == 'O' || run.output[a] == 'o') &&
                     (run.output[a + 1] == 'k' || run.output[a + 1] == 'K') && run.output[a + 2] == '.';
-    if (b > a && !ok) said += (said.empty() ? "" : " ") + run.output.substr(a, b - a);
+    if (b > a && !ok) {
+      if (!said.empty()) said += ' ';
+      said.append(run.output, a, b - a);
+    }
     start = end + 1;
   }
   if (said.empty()) said = "it ended with exit code " + std::to_string(run.exitCode);
@@ -37,7 +41,7 @@ std::string Said(const NetshRun& run) {
 
 // The readings a script or a command asks for, for names of either kind.
 std::string Readings(bool tcp, bool mtu) {
-  return std::string(tcp ? kDump : "") + (tcp && mtu ? "\r\n" : "") + (mtu ? kSubinterfaces : "");
+  return JoinText({tcp ? kDump : "", tcp && mtu ? "\r\n" : "", mtu ? kSubinterfaces : ""});
 }
 
 std::vector<TcpValue> Parse(const std::string& output, bool tcp, bool mtu) {
@@ -87,15 +91,15 @@ bool NetshAccess::RunScript(const std::string& script, NetshRun* run, std::strin
   if (!platform_.DirectoryExists(scriptFolder_)) platform_.CreateAdminsOnlyFolder(scriptFolder_);
   if (platform_.IsReparsePoint(scriptFolder_) ||
       platform_.CheckFolder(scriptFolder_) == FolderSafety::OpenToOthers) {
-    *error = "The folder " + scriptFolder_ +
-             " may be changed by other accounts, so netsh is not given a script from it.";
+    *error = JoinText({"The folder ", scriptFolder_,
+                       " may be changed by other accounts, so netsh is not given a script from it."});
     return false;
   }
   if (!platform_.WriteFileAtomically(path, script)) {
-    *error = "Unable to write " + path + ": " + platform_.LastErrorText();
+    *error = JoinText({"Unable to write ", path, ": ", platform_.LastErrorText()});
     return false;
   }
-  const bool ran = Run("-f \"" + path + "\"", run, error);
+  const bool ran = Run(JoinText({"-f \"", path, "\""}), run, error);
   platform_.DeleteFile(path);
   return ran;
 }
@@ -144,20 +148,21 @@ bool NetshAccess::Write(const std::vector<TcpValue>& values, std::string* error)
   NetshRun undone;
   std::string refused = "a setting";
   std::string putBack;
-  if (RunScript(Readings(tcp, mtu) + "\r\n" + NetshScript(kind_, back), &undone, &putBack)) {
+  if (RunScript(JoinText({Readings(tcp, mtu), "\r\n", NetshScript(kind_, back)}), &undone,
+                &putBack)) {
     const std::vector<TcpValue> took = Parse(undone.output, tcp, mtu);
     for (const TcpValue& v : values) {
       const std::string* now = Find(took, v.name);
       if (now == nullptr || *now != v.value) {
-        refused = v.name + "=" + v.value;
+        refused = JoinText({v.name, "=", v.value});
         break;
       }
     }
     if (undone.exitCode != 0) putBack = Said(undone);
   }
-  *error = "netsh refused " + refused + ": " + Said(written);
+  *error = JoinText({"netsh refused ", refused, ": ", Said(written)});
   if (!putBack.empty())
-    *error += "\nThe settings it had already changed could not be put back: " + putBack;
+    *error += JoinText({"\nThe settings it had already changed could not be put back: ", putBack});
   return false;
 }
 

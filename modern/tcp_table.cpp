@@ -2,8 +2,10 @@
 
 #include <cctype>
 #include <cstring>
+#include <string_view>
 
 #include "model/os_kind.h"
+#include "modern/join.h"
 
 namespace iz {
 
@@ -113,35 +115,45 @@ bool InRange(const std::string& text, std::uint32_t minimum, std::uint32_t maxim
 }
 
 std::string Range(std::uint32_t minimum, std::uint32_t maximum) {
-  return "a number from " + std::to_string(minimum) + " to " + std::to_string(maximum);
+  return JoinText({"a number from ", std::to_string(minimum), " to ", std::to_string(maximum)});
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
+std::string Lower(std::string_view s) {
+  std::string lower(s);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+// Whether word is `lower`, written in any case.
+bool Is(std::string_view word, std::string_view lower) {
+  if (word.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(word[i])) != lower[i]) return false;
+  return true;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-// The blank-separated words of a line.
-std::vector<std::string> Words(const std::string& line) {
-  std::vector<std::string> words;
-  for (std::size_t i = 0; i < line.size();) {
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    const std::size_t start = i;
-    while (i < line.size() && !IsBlank(line[i])) ++i;
-    if (i > start) words.push_back(line.substr(start, i - start));
-  }
-  return words;
+// The next blank-separated word of a line from *at on; empty at its end.
+std::string_view NextWord(std::string_view line, std::size_t* at) {
+  while (*at < line.size() && IsBlank(line[*at])) ++*at;
+  const std::size_t start = *at;
+  while (*at < line.size() && !IsBlank(line[*at])) ++*at;
+  return line.substr(start, *at - start);
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
-  lines.push_back(text.substr(start));
-  return lines;
+// Takes the next line off *rest; false when none is left. The text after
+// the last line break is a line too.
+bool TakeLine(std::string_view* rest, std::string_view* line) {
+  if (rest->data() == nullptr) return false;
+  const std::size_t end = rest->find('\n');
+  *line = rest->substr(0, end);
+  if (end == std::string_view::npos) {
+    *rest = std::string_view();
+  } else {
+    rest->remove_prefix(end + 1);
+  }
+  return true;
 }
 
 void Put(std::vector<TcpValue>* values, std::string name, std::string value) {
@@ -154,8 +166,8 @@ void Put(std::vector<TcpValue>* values, std::string name, std::string value) {
   values->push_back({std::move(name), std::move(value)});
 }
 
-std::string ConnectionOf(const TcpValue& value) {
-  return value.name.substr(std::strlen(kInterfaceMtuPrefix));
+std::string_view ConnectionOf(const TcpValue& value) {
+  return std::string_view(value.name).substr(std::strlen(kInterfaceMtuPrefix));
 }
 
 bool IsMtu(const TcpValue& value) {
@@ -199,100 +211,121 @@ bool IsTcpSettingName(const std::string& name) {
 std::string CheckTcpValue(int kind, const TcpValue& value) {
   if (!HasModernTcpSettings(kind)) return kNeedsVista;
   if (IsMtu(value)) {
-    if (!IsTcpSettingName(value.name)) return "\"" + ConnectionOf(value) + "\" is not a connection name netsh can take";
+    if (!IsTcpSettingName(value.name))
+      return JoinText({"\"", ConnectionOf(value), "\" is not a connection name netsh can take"});
     if (!InRange(value.value, kMtuMinimum, kMtuMaximum))
-      return "the MTU of \"" + ConnectionOf(value) + "\" must be " + Range(kMtuMinimum, kMtuMaximum) +
-             ", not \"" + value.value + "\"";
+      return JoinText({"the MTU of \"", ConnectionOf(value), "\" must be ",
+                       Range(kMtuMinimum, kMtuMaximum), ", not \"", value.value, "\""});
     return "";
   }
   const Row* row = RowOf(kind, value.name);
-  if (row == nullptr) return std::string(OSName(kind)) + " has no TCP setting \"" + value.name + "\"";
+  if (row == nullptr) return JoinText({OSName(kind), " has no TCP setting \"", value.name, "\""});
+  std::string takes;
   if (row->values == nullptr) {
     if (InRange(value.value, row->minimum, row->maximum)) return "";
-    return "\"" + value.name + "\" takes " + Range(row->minimum, row->maximum) + " on " +
-           OSName(kind) + ", not \"" + value.value + "\"";
+    takes = Range(row->minimum, row->maximum);
+  } else {
+    // The words as a sentence lists them: "a, b or c".
+    std::string_view rest = row->values;
+    for (bool first = true;; first = false) {
+      const std::size_t bar = rest.find('|');
+      const std::string_view word = rest.substr(0, bar);
+      if (word == value.value) return "";
+      if (!first) takes += bar == std::string_view::npos ? " or " : ", ";
+      takes += word;
+      if (bar == std::string_view::npos) break;
+      rest.remove_prefix(bar + 1);
+    }
   }
-  const std::vector<std::string> words = Split(row->values);
-  std::string list;
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    if (words[i] == value.value) return "";
-    list += (i == 0 ? "" : i + 1 == words.size() ? " or " : ", ") + words[i];
-  }
-  return "\"" + value.name + "\" takes " + list + " on " + OSName(kind) + ", not \"" +
-         value.value + "\"";
+  return JoinText({"\"", value.name, "\" takes ", takes, " on ", OSName(kind), ", not \"",
+                   value.value, "\""});
 }
 
 std::string NetshCommand(int kind, const TcpValue& value) {
   if (IsMtu(value))
-    return "interface ipv4 set subinterface \"" + ConnectionOf(value) + "\" mtu=" + value.value +
-           " store=persistent";
+    return JoinText({"interface ipv4 set subinterface \"", ConnectionOf(value), "\" mtu=",
+                     value.value, " store=persistent"});
   // From 8 on the global congestion provider is gone: each template has one,
   // and connections to the Internet take the "internet" template's.
   if (value.name == "congestionprovider" && kind >= kWin8)
     return "interface tcp set supplemental template=internet congestionprovider=" + value.value;
-  return "interface tcp set global " + value.name + "=" + value.value;
+  return JoinText({"interface tcp set global ", value.name, "=", value.value});
 }
 
 std::string NetshScript(int kind, const std::vector<TcpValue>& values) {
   std::string script;
-  for (const TcpValue& v : values) script += NetshCommand(kind, v) + "\r\n";
+  for (const TcpValue& v : values) {
+    script += NetshCommand(kind, v);
+    script += "\r\n";
+  }
   return script;
 }
 
 std::string NetshBatchFile(int kind, const std::vector<TcpValue>& values) {
-  std::string text = "@echo off\r\nrem The TCP settings of " + std::string(OSName(kind)) +
-                     " and later, written by Internet Zelvora.\r\n";
+  std::string text = JoinText({"@echo off\r\nrem The TCP settings of ", OSName(kind),
+                               " and later, written by Internet Zelvora.\r\n"});
+  // A batch file expands %; a connection name keeps its own.
+  const auto escaped = [&text](std::string_view piece) {
+    for (char c : piece) {
+      text += c;
+      if (c == '%') text += '%';
+    }
+  };
   for (const TcpValue& v : values) {
-    std::string command = NetshCommand(kind, v);
-    // A batch file expands %; a connection name keeps its own.
-    for (std::size_t at = 0; (at = command.find('%', at)) != std::string::npos; at += 2)
-      command.insert(at, 1, '%');
-    std::string shown = v.name + "=" + v.value;
-    for (std::size_t at = 0; (at = shown.find('%', at)) != std::string::npos; at += 2)
-      shown.insert(at, 1, '%');
-    text += "netsh " + command + "\r\n";
-    text += "if errorlevel 1 (\r\n  echo Internet Zelvora: netsh refused " + shown +
-            ".\r\n  exit /b 1\r\n)\r\n";
+    text += "netsh ";
+    escaped(NetshCommand(kind, v));
+    text += "\r\nif errorlevel 1 (\r\n  echo Internet Zelvora: netsh refused ";
+    escaped(v.name);
+    text += '=';
+    escaped(v.value);
+    text += ".\r\n  exit /b 1\r\n)\r\n";
   }
   return text + "exit /b 0\r\n";
 }
 
 std::vector<TcpValue> ReadTcpDump(const std::string& output) {
   std::vector<TcpValue> values;
-  for (const std::string& line : Lines(output)) {
-    const std::vector<std::string> words = Words(line);
-    if (words.size() < 3 || Lower(words[0]) != "set") continue;
-    const std::string what = Lower(words[1]);
-    if (what != "global" && what != "supplemental") continue;
-    std::vector<TcpValue> pairs;
-    bool internet = what == "global";
-    for (std::size_t i = 2; i < words.size(); ++i) {
-      const std::size_t eq = words[i].find('=');
-      if (eq == std::string::npos) {
-        // The template may be given by position: "set supplemental internet ...".
-        if (what == "supplemental" && i == 2) internet = Lower(words[i]) == "internet";
-        continue;
-      }
-      const std::string name = Lower(words[i].substr(0, eq));
-      const std::string value = Lower(words[i].substr(eq + 1));
-      if (name == "template") {
-        internet = value == "internet";
-      } else if (!name.empty() && !value.empty()) {
-        pairs.push_back({name, value});
+  std::string_view rest = output, line;
+  while (TakeLine(&rest, &line)) {
+    std::size_t at = 0;
+    if (!Is(NextWord(line, &at), "set")) continue;
+    const std::string_view what = NextWord(line, &at);
+    const bool supplemental = Is(what, "supplemental");
+    if (!supplemental && !Is(what, "global")) continue;
+    // The first pass finds whether the line is the "internet" template's
+    // (its name may come after the values), the second takes the values.
+    bool internet = !supplemental;
+    const std::size_t valuesAt = at;
+    for (int pass = 0; pass < 2 && (pass == 0 || internet); ++pass) {
+      at = valuesAt;
+      for (bool first = true;; first = false) {
+        const std::string_view word = NextWord(line, &at);
+        if (word.empty()) break;
+        const std::size_t eq = word.find('=');
+        if (eq == std::string_view::npos) {
+          // The template may be given by position: "set supplemental internet ...".
+          if (pass == 0 && supplemental && first) internet = Is(word, "internet");
+          continue;
+        }
+        std::string name = Lower(word.substr(0, eq)), value = Lower(word.substr(eq + 1));
+        if (name == "template") {
+          if (pass == 0) internet = value == "internet";
+        } else if (pass == 1 && !name.empty() && !value.empty()) {
+          Put(&values, std::move(name), std::move(value));
+        }
       }
     }
-    if (!internet) continue;
-    for (TcpValue& v : pairs) Put(&values, std::move(v.name), std::move(v.value));
   }
   return values;
 }
 
 std::vector<TcpValue> ReadSubinterfaces(const std::string& output) {
   std::vector<TcpValue> values;
-  for (std::string line : Lines(output)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  std::string_view rest = output, line;
+  while (TakeLine(&rest, &line)) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::size_t at = 0;
-    std::string mtu;
+    std::string_view mtu;
     int numbers = 0;
     for (; numbers < 4; ++numbers) {
       while (at < line.size() && IsBlank(line[at])) ++at;
@@ -306,7 +339,7 @@ std::vector<TcpValue> ReadSubinterfaces(const std::string& output) {
     std::size_t end = line.size();
     while (end > at && IsBlank(line[end - 1])) --end;
     if (end == at) continue;
-    Put(&values, kInterfaceMtuPrefix + line.substr(at, end - at), mtu);
+    Put(&values, JoinText({kInterfaceMtuPrefix, line.substr(at, end - at)}), std::string(mtu));
   }
   return values;
 }

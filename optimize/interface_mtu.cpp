@@ -13,9 +13,12 @@ std::vector<TcpValue> InterfaceMtus(RawRegistry& registry, int kind, const Panel
   const std::string mtu = std::to_string(ReadWholeNumber(panel.customMtu.text));
   for (const Adapter& named : FindAdapters(registry, kind, true)) {
     if (named.stack != AdapterStack::Interface || named.name == named.id) continue;
+    // The name is made only for an adapter that is ticked.
     for (const Adapter& t : ticked) {
-      const TcpValue value{kInterfaceMtuPrefix + named.name, mtu};
-      if (t.id == named.id && IsTcpSettingName(value.name)) mtus.push_back(value);
+      if (t.id != named.id) continue;
+      TcpValue value{kInterfaceMtuPrefix, mtu};
+      value.name += named.name;
+      if (IsTcpSettingName(value.name)) mtus.push_back(std::move(value));
     }
   }
   return mtus;
