@@ -347,13 +347,19 @@ bool RegValueRecord::operator==(const RegValueRecord& o) const {
          (!present || (type == o.type && data == o.data));
 }
 
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
+void AppendQuoted(std::string& out, const std::string& text) {
+  out += '"';
   for (char c : text) {
     if (c == '\\' || c == '"') out += '\\';
     out += c;
   }
-  return out + "\"";
+  out += '"';
+}
+
+std::string Quoted(const std::string& text) {
+  std::string out;
+  AppendQuoted(out, text);
+  return out;
 }
 
 const char* QuotedTextRefusal(const std::string& text) {
