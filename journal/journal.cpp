@@ -195,8 +195,21 @@ std::vector<RecordName> RecordsIn(const std::vector<std::string>& files, const c
 }
 
 std::string StampOf(const DateTime& t) {
-  return DateText(t) + " " + Decimal(t.hour, 2) + "." + Decimal(t.minute, 2) + "." +
-         Decimal(t.second, 2);
+  std::string stamp = DateText(t);
+  char separator = ' ';
+  for (const int part : {t.hour, t.minute, t.second}) {
+    stamp += separator;
+    stamp += Decimal(part, 2);
+    separator = '.';
+  }
+  return stamp;
+}
+
+// A file of folder: folder\name then the extension.
+std::string InFolder(const std::string& folder, const std::string& name, const char* extension = "") {
+  std::string path = folder;
+  path.append("\\").append(name).append(extension);
+  return path;
 }
 
 // "2026-12-07 14.03.12" as people write it: "2026-12-07 14:03:12".
@@ -329,6 +342,13 @@ bool MapKey(HKey root, const std::string& path) {
                        const std::string m = PlaceKey(l.root, l.key, std::string());
                        return m == key || m.compare(0, below.size(), below) == 0;
                      });
+}
+
+// A key beyond the map added to keys, once.
+void AddOutside(std::vector<std::string>* keys, HKey root, const std::string& path) {
+  if (MapKey(root, path)) return;
+  const std::string name = ShortKey(root, path);
+  if (std::find(keys->begin(), keys->end(), name) == keys->end()) keys->push_back(name);
 }
 
 // "[HKEY_LOCAL_MACHINE\path]" appended to out.
@@ -744,13 +764,13 @@ std::string ListHistory(Platform& platform, const std::string& history,
     if (!finished && !aside) continue;
     const std::string target = f.substr(0, f.size() - tail);
     if (!ParseRecordName(target, kRecordExtension, &unused)) continue;
-    const std::string path = history + "\\" + f;
+    const std::string path = InFolder(history, f);
     if (aside || std::binary_search(names.begin(), names.end(), target)) {
       platform.DeleteFile(path);
-    } else if (platform.RenameFile(path, history + "\\" + target)) {
+    } else if (platform.RenameFile(path, InFolder(history, target))) {
       files->push_back(target);
     } else {
-      return Say(kUnableToFinish, history + "\\" + target);
+      return Say(kUnableToFinish, InFolder(history, target));
     }
   }
   return std::string();
@@ -908,7 +928,8 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   const std::string stamp = StampOf(platform_.Now());
   for (int tries = 0;; ++tries) {
     sequence = NextSequence(sequence);
-    pending->path = history + "\\" + stamp + " #" + sequence + " " + command + kRecordExtension;
+    pending->path = InFolder(history, stamp);
+    pending->path.append(" #").append(sequence).append(" ").append(command).append(kRecordExtension);
     if (platform_.WriteNewFileAtomically(pending->path, whole)) break;
     if (tries == 99 || !platform_.FileExists(pending->path)) {
       return Say(kUnableToWrite, pending->path);
@@ -925,14 +946,14 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   const std::vector<RecordName> records = RecordsIn(files, kRecordExtension);
   const std::size_t excess = records.size() > kJournalSize ? records.size() - kJournalSize : 0;
   for (std::size_t i = 0; i < excess; ++i) {
-    platform_.DeleteFile(history + "\\" + records[i].base + kRecordExtension);
+    platform_.DeleteFile(InFolder(history, records[i].base, kRecordExtension));
   }
   for (const RecordName& p : RecordsIn(files, kOldPortsExtension)) {
     const bool kept =
         p.sequence.empty() &&
         std::any_of(records.begin() + static_cast<std::ptrdiff_t>(excess), records.end(),
                     [&](const RecordName& r) { return r.base == p.base; });
-    if (!kept) platform_.DeleteFile(history + "\\" + p.base + kOldPortsExtension);
+    if (!kept) platform_.DeleteFile(InFolder(history, p.base, kOldPortsExtension));
   }
   return std::string();
 }
@@ -1015,7 +1036,7 @@ UndoPlan Journal::PlanUndo() {
   const RecordName& newest = records.back();
   plan.command = newest.base.substr(newest.commandAt);
   plan.time = ShownTime(newest.base.substr(0, kStampLength));
-  plan.record = history + "\\" + newest.base + kRecordExtension;
+  plan.record = InFolder(history, newest.base, kRecordExtension);
   // What is wrong with the record itself can be set aside; what is wrong
   // with reading it, or the settings now, cannot.
   bool damaged = true;
@@ -1051,26 +1072,25 @@ UndoPlan Journal::PlanUndo() {
   }
   plan.account = r.account;
   const bool sameAccount = r.account == platform_.UserName();
-  // Only what the command changed is looked at; of that, what is still as it
-  // left it goes back, and what changed since stays, whoever changed it.
-  std::vector<const RegValueRecord*> kept, others;
-  for (std::size_t i = 0; i < r.rows.size(); ++i) {
-    if (r.after[i] == r.before[i]) continue;
-    if (r.rows[i].root == kHKCU && !sameAccount) {
-      others.push_back(&r.rows[i]);
-    } else if (now[i] == r.before[i]) {
-      ++plan.unchanged;
-    } else if (now[i] == r.after[i]) {
-      plan.values.push_back(r.before[i]);
-      plan.left.push_back(r.after[i]);
-    } else {
-      kept.push_back(&r.rows[i]);
-    }
-  }
   // Names unique among all: an adapter's by the adapter's name, looked up
   // only when one is to be named.
   std::vector<Adapter> adapters;
-  const auto lookedUp = [&](const RegValueRecord& row) {
+  // Only what the command changed is looked at; of that, what is still as it
+  // left it goes back, and what changed since stays, whoever changed it.
+  for (std::size_t i = 0; i < r.rows.size(); ++i) {
+    if (r.after[i] == r.before[i]) continue;
+    std::vector<std::string>* named = &plan.changedSince;
+    if (r.rows[i].root == kHKCU && !sameAccount) {
+      named = &plan.otherAccount;
+    } else if (now[i] == r.before[i]) {
+      ++plan.unchanged;
+      continue;
+    } else if (now[i] == r.after[i]) {
+      plan.values.push_back(r.before[i]);
+      plan.left.push_back(r.after[i]);
+      named = &plan.valueNames;
+    }
+    const RegValueRecord& row = r.rows[i];
     if (adapters.empty() && IsAdapterValue(row.root, row.keyPath, row.name)) {
       try {
         adapters = FindAdapters(registry_, GetOSKind(platform_), true);
@@ -1078,11 +1098,8 @@ UndoPlan Journal::PlanUndo() {
         // Named by its key instead.
       }
     }
-    return LongName(row, adapters);
-  };
-  for (const RegValueRecord& v : plan.values) plan.valueNames.push_back(lookedUp(v));
-  for (const RegValueRecord* row : kept) plan.changedSince.push_back(lookedUp(*row));
-  for (const RegValueRecord* row : others) plan.otherAccount.push_back(lookedUp(*row));
+    named->push_back(LongName(row, adapters));
+  }
   for (std::size_t i = 0; i < map::kComPortsWritten; ++i) {
     if (r.portsAfter[i] == r.portsBefore[i]) continue;
     if (portsNow[i] == r.portsBefore[i]) {
@@ -1099,11 +1116,10 @@ UndoPlan Journal::PlanUndo() {
     if (after == before.value) continue;
     const auto found = std::find_if(tcpNow.begin(), tcpNow.end(),
                                     [&](const TcpValue& v) { return v.name == before.name; });
-    const std::optional<std::string> current =
-        found == tcpNow.end() ? std::nullopt : std::optional<std::string>(found->value);
-    if (current == before.value) {
+    const std::string* current = found == tcpNow.end() ? nullptr : &found->value;
+    if (current != nullptr && *current == before.value) {
       ++plan.unchanged;
-    } else if (current == after) {
+    } else if (current != nullptr ? after == *current : !after) {
       plan.tcpBack.push_back(before);
       plan.tcpLeft.push_back({before.name, *after});
     } else {
@@ -1114,14 +1130,8 @@ UndoPlan Journal::PlanUndo() {
     if (key.root != kHKCU || sameAccount) plan.createdKeys.push_back(key);
   }
   // The keys beyond the map that Undo writes to or may remove, each once.
-  const auto outside = [&plan](HKey root, const std::string& path) {
-    if (MapKey(root, path)) return;
-    const std::string name = ShortKey(root, path);
-    if (std::find(plan.outsideKeys.begin(), plan.outsideKeys.end(), name) == plan.outsideKeys.end())
-      plan.outsideKeys.push_back(name);
-  };
-  for (const RegValueRecord& v : plan.values) outside(v.root, v.keyPath);
-  for (const KeyName& key : plan.createdKeys) outside(key.root, key.path);
+  for (const RegValueRecord& v : plan.values) AddOutside(&plan.outsideKeys, v.root, v.keyPath);
+  for (const KeyName& key : plan.createdKeys) AddOutside(&plan.outsideKeys, key.root, key.path);
   plan.createdPortsSection = r.newSection;
   plan.portsBefore = std::move(r.portsBefore);
   plan.portsAfter = std::move(r.portsAfter);
