@@ -723,10 +723,16 @@ std::size_t Depth(const KeyName& key) {
 // A line of Undo's question: "\n2 values were ... kept: A, B, C, D, E and 3
 // more." A port's name ends in a colon, which a full stop right after would
 // seem to belong to.
+// With account, the values belong to it: one or many, then "to the account
+// ..." and "is kept" or "are kept".
 void AddKept(std::string& text, const std::vector<std::string>& names, const char* one,
-             const char* many) {
+             const char* many, const std::string* account = nullptr) {
   if (names.empty()) return;
   text.append("\n").append(std::to_string(names.size())).append(names.size() == 1 ? one : many);
+  if (account != nullptr) {
+    text.append(" to the account ").append(*account).append(names.size() == 1 ? " and is kept: "
+                                                                             : " and are kept: ");
+  }
   for (std::size_t i = 0; i < names.size() && i < kMostNamed; ++i) {
     text.append(i == 0 ? "" : ", ").append(names[i]);
   }
@@ -1301,21 +1307,23 @@ void JournalRun::Finish() {
 }
 
 std::string UnrecordedChangeQuestion(const std::string& command, const std::string& reason) {
-  return "The settings as they are now could not be recorded before " + command + ":\n" + reason +
-         "\n\nThis change could not be undone. Do you want to go on?";
+  std::string text = "The settings as they are now could not be recorded before ";
+  return text.append(command).append(":\n").append(reason).append(
+      "\n\nThis change could not be undone. Do you want to go on?");
 }
 
 namespace {
 
-std::string UndoLines(const UndoPlan& plan) {
+// lead, the command and its time, mark, then the lines of what Undo does.
+std::string UndoLines(const UndoPlan& plan, const char* lead, const char* mark) {
   const std::size_t back = plan.values.size() + plan.portsBack.size() + plan.tcpBack.size();
-  std::string text = "\n" + std::to_string(back);
+  std::string text = lead;
+  text.append(plan.command).append(" of ").append(plan.time).append(mark).append("\n");
+  text.append(std::to_string(back));
   text.append(back == 1 ? " value is put back." : " values are put back.");
   AddKept(text, plan.changedSince, " value was changed since and is kept: ",
           " values were changed since and are kept: ");
-  const std::string account = " to the account " + plan.account;
-  AddKept(text, plan.otherAccount, (" value belongs" + account + " and is kept: ").c_str(),
-          (" values belong" + account + " and are kept: ").c_str());
+  AddKept(text, plan.otherAccount, " value belongs", " values belong", &plan.account);
   if (!plan.outsideKeys.empty()) {
     text.append("\nKeys beyond the parameter map that are changed: ");
     for (std::size_t i = 0; i < plan.outsideKeys.size(); ++i)
@@ -1327,24 +1335,27 @@ std::string UndoLines(const UndoPlan& plan) {
 
 }  // namespace
 
-std::string UndoQuestion(const UndoPlan& plan) {
-  return "Undo " + plan.command + " of " + plan.time + "?" + UndoLines(plan);
-}
+std::string UndoQuestion(const UndoPlan& plan) { return UndoLines(plan, "Undo ", "?"); }
 
-std::string UndoStatement(const UndoPlan& plan) {
-  return "Undoing " + plan.command + " of " + plan.time + ":" + UndoLines(plan);
-}
+std::string UndoStatement(const UndoPlan& plan) { return UndoLines(plan, "Undoing ", ":"); }
 
 std::string SetAsideQuestion(const UndoPlan& plan) {
-  const std::string name = plan.record.substr(plan.record.rfind('\\') + 1);
-  return "The newest change cannot be undone:\n" + plan.damage +
-         ".\n\nSet its record aside (it is kept as \"" + name + kSetAsideSuffix +
-         "\") and undo the change before it?";
+  std::string text = "The newest change cannot be undone:\n";
+  return text.append(plan.damage)
+      .append(".\n\nSet its record aside (it is kept as \"")
+      .append(plan.record, plan.record.rfind('\\') + 1)
+      .append(kSetAsideSuffix)
+      .append("\") and undo the change before it?");
 }
 
 std::string UndoneText(const UndoResult& result) {
-  std::string text = "The change made by " + result.command + " on " + result.time.substr(0, 10) +
-                     " at " + result.time.substr(11) + " has been undone.";
+  std::string text = "The change made by ";
+  text.append(result.command)
+      .append(" on ")
+      .append(result.time, 0, 10)
+      .append(" at ")
+      .append(result.time, 11)
+      .append(" has been undone.");
   if (result.restart) {
     text += " Windows must be restarted before the restored settings take effect.";
   }
