@@ -333,17 +333,19 @@ std::string TcpName(const std::string& name) {
   return name + " (netsh)";
 }
 
-// A key where the map's values are, or one above such a key.
-bool MapKey(HKey root, const std::string& path) {
+// Whether the key root\path is the key of the other, or one above it.
+bool AtOrAbove(HKey root, const std::string& path, HKey otherRoot, const std::string& otherPath) {
   const std::string key = PlaceKey(root, path, std::string());
-  const std::string below = key.substr(0, key.size() - 1) + "\\";
-  return std::any_of(std::begin(map::kParameterMap), std::end(map::kParameterMap),
-                     [&](const map::Location& l) {
-                       const std::string m = PlaceKey(l.root, l.key, std::string());
-                       return m == key || m.compare(0, below.size(), below) == 0;
-                     });
+  const std::string other = PlaceKey(otherRoot, otherPath, std::string());
+  return other == key || (other.compare(0, key.size() - 1, key, 0, key.size() - 1) == 0 &&
+                          other.size() > key.size() && other[key.size() - 1] == '\\');
 }
 
+// A key where the map's values are, or one above such a key.
+bool MapKey(HKey root, const std::string& path) {
+  return std::any_of(std::begin(map::kParameterMap), std::end(map::kParameterMap),
+                     [&](const map::Location& l) { return AtOrAbove(root, path, l.root, l.key); });
+}
 // A key beyond the map added to keys, once.
 void AddOutside(std::vector<std::string>* keys, HKey root, const std::string& path) {
   if (MapKey(root, path)) return;
@@ -454,8 +456,11 @@ struct ParsedRecord {
   throw Error(InvalidLineText(static_cast<int>(line), path, std::string(), reason));
 }
 
+[[noreturn]] void Incomplete(const std::string& path, const char* what) {
+  Raise(kNotComplete, path, what);
+}
 [[noreturn]] void Incomplete(const std::string& path, const std::string& what) {
-  Raise(kNotComplete, path, what.c_str());
+  Incomplete(path, what.c_str());
 }
 
 // A value at pos to the end of the line: "-" for none, else a quoted text
@@ -474,17 +479,6 @@ bool ParseNameIs(const std::string& text, std::size_t& pos, std::string* name) {
   if (!ParseQuoted(text, pos, name) || pos >= text.size() || text[pos] != '=') return false;
   ++pos;
   return true;
-}
-
-// A key path, lower case, with every key above it: the keys a command may
-// have created for its rows.
-void AddKeyAndParents(HKey root, const std::string& path, std::vector<std::string>* out) {
-  const std::string whole = PlaceKey(root, path, std::string());
-  for (std::size_t cut = whole.find('\\'); cut != std::string::npos;
-       cut = whole.find('\\', cut + 1)) {
-    out->push_back(whole.substr(0, cut) + '\0');
-  }
-  out->push_back(whole);
 }
 
 // One part of a record, the values before or after the command, in the
@@ -636,23 +630,21 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
   if (r.finished && r.tcpAfter.size() != r.tcpBefore.size()) {
     Incomplete(path, "it does not hold every modern TCP setting as it was after " + command);
   }
-  {
-    std::vector<std::string> names;
-    for (const TcpValue& v : r.tcpBefore) names.push_back(v.name);
-    std::sort(names.begin(), names.end());
-    if (std::adjacent_find(names.begin(), names.end()) != names.end())
-      Incomplete(path, "it names a modern TCP setting twice");
+  // A few hundred at most: each compared with those before it.
+  for (std::size_t i = 0; i < r.tcpBefore.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (r.tcpBefore[j].name == r.tcpBefore[i].name)
+        Incomplete(path, "it names a modern TCP setting twice");
+    }
   }
 
   r.rows = RowsOf(r.family, extra);
   const RowIndex index(r.rows);
   // Only a key of the rows, or one above it, can have been created for them.
-  std::vector<std::string> creatable;
-  for (const RegValueRecord& row : r.rows) AddKeyAndParents(row.root, row.keyPath, &creatable);
-  std::sort(creatable.begin(), creatable.end());
   for (auto& [key, line] : newKeys) {
-    if (!std::binary_search(creatable.begin(), creatable.end(),
-                            PlaceKey(key.root, key.path, std::string()))) {
+    if (std::none_of(r.rows.begin(), r.rows.end(), [&](const RegValueRecord& row) {
+          return AtOrAbove(key.root, key.path, row.root, row.keyPath);
+        })) {
       Bad(line, path, "a key that none of the record's values lies in");
     }
     r.newKeys.push_back(std::move(key));
@@ -1290,7 +1282,7 @@ void JournalRun::RecordOrAsk(const std::vector<RegValueRecord>& values) {
   recorded_ = reason.empty();
   if (recorded_) return;
   if (without_ == WithoutRecord::Refuse) {
-    throw Error("Nothing was written: the change could not be recorded for Undo. " + reason);
+    Raise("Nothing was written: the change could not be recorded for Undo. %s", reason);
   }
   if (platform_.MessageBox(UnrecordedChangeQuestion(command_, reason), "Confirm",
                            MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
@@ -1302,7 +1294,7 @@ void JournalRun::Finish() {
   if (!recorded_) return;
   recorded_ = false;
   if (const std::string reason = journal_.Finish(); !reason.empty()) {
-    throw Error(Say(kLeftNotRecorded, reason));
+    Raise(kLeftNotRecorded, reason);
   }
 }
 
