@@ -1199,15 +1199,16 @@ UndoResult Journal::Undo(const UndoPlan& plan) {
   const std::string winIni = WinIniPath(profiles_);
   {
     ProfileFile flushed(profiles_, winIni);
+    const std::string section = map::kSectionPorts;
     bool written = true;
     for (std::size_t index : portsBack) {
       const PortEntry& port = plan.portsBefore[index];
-      written &=
-          port ? profiles_.WriteString(winIni, map::kSectionPorts, map::kComPorts[index], *port)
-               : profiles_.RemoveString(winIni, map::kSectionPorts, map::kComPorts[index]);
+      const std::string name = map::kComPorts[index];
+      written &= port ? profiles_.WriteString(winIni, section, name, *port)
+                      : profiles_.RemoveString(winIni, section, name);
     }
-    if (plan.createdPortsSection && profiles_.KeyNames(winIni, map::kSectionPorts).empty()) {
-      written &= profiles_.RemoveSection(winIni, map::kSectionPorts);
+    if (plan.createdPortsSection && profiles_.KeyNames(winIni, section).empty()) {
+      written &= profiles_.RemoveSection(winIni, section);
     }
     if (!written) result.failures.push_back(Say(kUnableToWrite, winIni));
   }
