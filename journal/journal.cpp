@@ -40,7 +40,7 @@ constexpr const char* kKeyRefused =
 constexpr const char* kValueRefused =
     "%s cannot be recorded: it is none of the values Internet Zelvora writes";
 constexpr const char* kTcpRefused = "The modern TCP setting %s cannot be recorded: ";
-constexpr const char* kTcpUnreadable = "The modern TCP settings cannot be read: ";
+constexpr const char* kTcpUnreadable = "The modern TCP settings cannot be read: %s";
 constexpr const char* kUnableToFinish = "Unable to finish %s, which was cut while it was written";
 // A record holds the map, the adapters' values and the modern TCP settings:
 // more rows than those can fill is no record of this program's, and is
@@ -54,6 +54,15 @@ constexpr const char* kOldTmp = ".old.tmp";
 // lines the values as the command left them.
 constexpr const char* kDirective = ";#";
 constexpr const char* kAfterLine = ";>";
+
+// The messages built out of line: each caller passes plain pointers rather
+// than building and destroying a pattern's string of its own.
+std::string Say(const char* pattern, const std::string& arg, const char* tail = "") {
+  return FormatMessage(pattern, arg).append(tail);
+}
+[[noreturn]] void Raise(const char* pattern, const std::string& arg, const char* tail = "") {
+  throw Error(Say(pattern, arg, tail));
+}
 
 struct RootName {
   HKey root;
@@ -186,8 +195,21 @@ std::vector<RecordName> RecordsIn(const std::vector<std::string>& files, const c
 }
 
 std::string StampOf(const DateTime& t) {
-  return DateText(t) + " " + Decimal(t.hour, 2) + "." + Decimal(t.minute, 2) + "." +
-         Decimal(t.second, 2);
+  std::string stamp = DateText(t);
+  char separator = ' ';
+  for (const int part : {t.hour, t.minute, t.second}) {
+    stamp += separator;
+    stamp += Decimal(part, 2);
+    separator = '.';
+  }
+  return stamp;
+}
+
+// A file of folder: folder\name then the extension.
+std::string InFolder(const std::string& folder, const std::string& name, const char* extension = "") {
+  std::string path = folder;
+  path.append("\\").append(name).append(extension);
+  return path;
 }
 
 // "2026-12-07 14.03.12" as people write it: "2026-12-07 14:03:12".
@@ -217,7 +239,7 @@ class RowIndex {
       places_.emplace_back(PlaceKey(rows[i].root, rows[i].keyPath, rows[i].name), i);
     std::sort(places_.begin(), places_.end());
   }
-  // The index of the row at r's place, or npos.
+  // The index of the row at r's place, or npos; of rows at one place, the first.
   std::size_t Find(const RegValueRecord& r) const {
     const std::string k = PlaceKey(r.root, r.keyPath, r.name);
     const auto at = std::lower_bound(places_.begin(), places_.end(),
@@ -250,19 +272,12 @@ std::vector<RegValueRecord> RowsOf(map::System family, const std::vector<RegValu
     r.name = e.name;
     all.push_back(std::move(r));
   }
-  // The first of each place stays.
-  std::vector<std::pair<std::string, std::size_t>> places;
-  for (std::size_t i = 0; i < all.size(); ++i)
-    places.emplace_back(PlaceKey(all[i].root, all[i].keyPath, all[i].name), i);
-  std::sort(places.begin(), places.end());
-  std::vector<bool> repeated(all.size(), false);
-  for (std::size_t i = 1; i < places.size(); ++i) {
-    if (places[i].first == places[i - 1].first) repeated[places[i].second] = true;
-  }
+  // The first of each place stays: the index finds the first row of a place.
+  const RowIndex index(all);
   std::vector<RegValueRecord> rows;
   for (std::size_t i = 0; i < all.size(); ++i) {
     if (i == mapped && mapRows != nullptr) *mapRows = rows.size();
-    if (!repeated[i]) rows.push_back(std::move(all[i]));
+    if (index.Find(all[i]) == i) rows.push_back(std::move(all[i]));
   }
   if (mapped == all.size() && mapRows != nullptr) *mapRows = rows.size();
   return rows;
@@ -318,19 +333,29 @@ std::string TcpName(const std::string& name) {
   return name + " (netsh)";
 }
 
-// A key where the map's values are, or one above such a key.
-bool MapKey(HKey root, const std::string& path) {
+// Whether the key root\path is the key of the other, or one above it.
+bool AtOrAbove(HKey root, const std::string& path, HKey otherRoot, const std::string& otherPath) {
   const std::string key = PlaceKey(root, path, std::string());
-  const std::string below = key.substr(0, key.size() - 1) + "\\";
-  return std::any_of(std::begin(map::kParameterMap), std::end(map::kParameterMap),
-                     [&](const map::Location& l) {
-                       const std::string m = PlaceKey(l.root, l.key, std::string());
-                       return m == key || m.compare(0, below.size(), below) == 0;
-                     });
+  const std::string other = PlaceKey(otherRoot, otherPath, std::string());
+  return other == key || (other.compare(0, key.size() - 1, key, 0, key.size() - 1) == 0 &&
+                          other.size() > key.size() && other[key.size() - 1] == '\\');
 }
 
-std::string KeyText(HKey root, const std::string& path) {
-  return std::string("[") + NameOfRoot(root) + "\\" + path + "]";
+// A key where the map's values are, or one above such a key.
+bool MapKey(HKey root, const std::string& path) {
+  return std::any_of(std::begin(map::kParameterMap), std::end(map::kParameterMap),
+                     [&](const map::Location& l) { return AtOrAbove(root, path, l.root, l.key); });
+}
+// A key beyond the map added to keys, once.
+void AddOutside(std::vector<std::string>* keys, HKey root, const std::string& path) {
+  if (MapKey(root, path)) return;
+  const std::string name = ShortKey(root, path);
+  if (std::find(keys->begin(), keys->end(), name) == keys->end()) keys->push_back(name);
+}
+
+// "[HKEY_LOCAL_MACHINE\path]" appended to out.
+void AppendKeyText(std::string& out, HKey root, const std::string& path) {
+  out.append("[").append(NameOfRoot(root)).append("\\").append(path).append("]");
 }
 
 // "[HKEY_LOCAL_MACHINE\path]" at the start of text; false when it is not one.
@@ -371,21 +396,33 @@ bool ParseQuoted(const std::string& text, std::size_t& pos, std::string* out) {
 }
 
 // One line of the record: the parts, then the line break.
-void Line(std::string& out, const char* a, const std::string& b = std::string(),
-          const std::string& c = std::string()) {
+void Line(std::string& out, const char* a, const char* b = "", const char* c = "") {
   out.append(a).append(b).append(c).append(kEol);
+}
+
+// A line `directive"name"="value"`, or `directive"name"=-` for no value.
+void NameIsLine(std::string& out, const char* directive, const std::string& name,
+                const std::string* value) {
+  out.append(directive);
+  AppendQuoted(out, name);
+  out += '=';
+  if (value != nullptr) {
+    AppendQuoted(out, *value);
+  } else {
+    out += '-';
+  }
+  out.append(kEol);
 }
 
 // The five ports, each on a line of the directive given ("before", "after").
 // A port that the reader would refuse is not written.
 void AddPorts(std::string& out, const char* directive, const std::vector<PortEntry>& ports) {
   for (std::size_t i = 0; i < ports.size(); ++i) {
-    if (ports[i]) {
-      if (const char* refused = QuotedTextRefusal(*ports[i])) {
-        throw Error(FormatMessage(kPortRefused, map::kComPorts[i]) + refused);
-      }
+    const std::string* value = ports[i] ? &*ports[i] : nullptr;
+    if (value != nullptr) {
+      if (const char* refused = QuotedTextRefusal(*value)) Raise(kPortRefused, map::kComPorts[i], refused);
     }
-    Line(out, directive, Quoted(map::kComPorts[i]) + "=", ports[i] ? Quoted(*ports[i]) : "-");
+    NameIsLine(out, directive, map::kComPorts[i], value);
   }
 }
 
@@ -419,6 +456,24 @@ struct ParsedRecord {
   throw Error(InvalidLineText(static_cast<int>(line), path, std::string(), reason));
 }
 
+[[noreturn]] void Incomplete(const std::string& path, const char* what) {
+  Raise(kNotComplete, path, what);
+}
+[[noreturn]] void Incomplete(const std::string& path, const std::string& what) {
+  Incomplete(path, what.c_str());
+}
+
+// A value at pos to the end of the line: "-" for none, else a quoted text
+// that the reader accepts. Raises naming the line.
+PortEntry ValueAt(const std::string& arg, std::size_t pos, std::size_t line,
+                  const std::string& path) {
+  if (arg.compare(pos, std::string::npos, "-") == 0) return std::nullopt;
+  std::string quoted;
+  if (!ParseQuoted(arg, pos, &quoted) || pos != arg.size()) Bad(line, path, "unknown value");
+  if (const char* refused = QuotedTextRefusal(quoted)) Bad(line, path, refused);
+  return quoted;
+}
+
 // `"name"=` at pos; pos ends after the "=".
 bool ParseNameIs(const std::string& text, std::size_t& pos, std::string* name) {
   if (!ParseQuoted(text, pos, name) || pos >= text.size() || text[pos] != '=') return false;
@@ -426,15 +481,32 @@ bool ParseNameIs(const std::string& text, std::size_t& pos, std::string* name) {
   return true;
 }
 
-// A key path, lower case, with every key above it: the keys a command may
-// have created for its rows.
-void AddKeyAndParents(HKey root, const std::string& path, std::vector<std::string>* out) {
-  const std::string whole = PlaceKey(root, path, std::string());
-  for (std::size_t cut = whole.find('\\'); cut != std::string::npos;
-       cut = whole.find('\\', cut + 1)) {
-    out->push_back(whole.substr(0, cut) + '\0');
+// One part of a record, the values before or after the command, in the
+// order of rows: each of them once.
+std::vector<RegValueRecord> ReadPart(const std::vector<std::string>& part, const std::string& path,
+                                     const std::string& when,
+                                     const std::vector<RegValueRecord>& rows,
+                                     const RowIndex& index) {
+  std::string partText;
+  for (const std::string& line : part) partText.append(line).append(kEol);
+  RegFileParse parse = ReadRegFile(partText, [&](const RegValueRecord& v) {
+    return index.Find(v) != std::string::npos;
+  });
+  if (!parse.ok()) {
+    throw Error(InvalidLineText(parse.badLine, path, parse.badText, parse.reason));
   }
-  out->push_back(whole);
+  std::vector<RegValueRecord> ordered(rows.size());
+  std::vector<bool> held(rows.size(), false);
+  for (RegValueRecord& v : parse.records) {
+    const std::size_t at = index.Find(v);
+    if (held[at]) Incomplete(path, "it holds " + ValueLabel(v) + " twice as it was " + when);
+    held[at] = true;
+    ordered[at] = std::move(v);
+  }
+  for (std::size_t at = 0; at < rows.size(); ++at) {
+    if (!held[at]) Incomplete(path, "it does not hold " + ValueLabel(rows[at]) + " as it was " + when);
+  }
+  return ordered;
 }
 
 // The record's text, strictly: every line understood, the parts in their
@@ -454,9 +526,6 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
     if (cut) Bad(lines.size(), path, "line cut off");
     start = end + 1;
   }
-  const auto incomplete = [&](const std::string& what) {
-    return Error(FormatMessage(kNotComplete, path) + what);
-  };
   if (lines.empty() || lines[0] != "REGEDIT4") Bad(1, path, "not a REGEDIT4 file");
 
   ParsedRecord& r = *out;
@@ -529,29 +598,16 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
       std::vector<PortEntry>& ports = word == "before" ? r.portsBefore : r.portsAfter;
       const std::string head = Quoted(map::kComPorts[ports.size()]) + "=";
       if (arg.compare(0, head.size(), head) != 0) Bad(i + 1, path, "not the next port");
-      pos = head.size();
-      PortEntry port;
-      if (arg.compare(pos, std::string::npos, "-") != 0) {
-        if (!ParseQuoted(arg, pos, &quoted) || pos != arg.size()) Bad(i + 1, path, "unknown value");
-        if (const char* refused = QuotedTextRefusal(quoted)) Bad(i + 1, path, refused);
-        port = std::move(quoted);
-      }
-      ports.push_back(std::move(port));
+      ports.push_back(ValueAt(arg, head.size(), i + 1, path));
       if (ports.size() == map::kComPortsWritten) {
         stage = word == "before" ? kBody : kAfterTcp;
       } else {
         stage = word == "before" ? kBeforePorts : kAfterPorts;
       }
     } else if (word == "tcp-after" && stage == kAfterTcp) {
-      std::string name;
-      std::optional<std::string> value;
-      if (!ParseNameIs(arg, pos, &name)) Bad(i + 1, path, "unknown line");
-      if (arg.compare(pos, std::string::npos, "-") != 0) {
-        if (!ParseQuoted(arg, pos, &quoted) || pos != arg.size()) Bad(i + 1, path, "unknown value");
-        if (const char* refused = QuotedTextRefusal(quoted)) Bad(i + 1, path, refused);
-        value = std::move(quoted);
-      }
-      if (r.tcpAfter.size() == r.tcpBefore.size() || r.tcpBefore[r.tcpAfter.size()].name != name)
+      if (!ParseNameIs(arg, pos, &quoted)) Bad(i + 1, path, "unknown line");
+      PortEntry value = ValueAt(arg, pos, i + 1, path);
+      if (r.tcpAfter.size() == r.tcpBefore.size() || r.tcpBefore[r.tcpAfter.size()].name != quoted)
         Bad(i + 1, path, "not the next modern TCP setting");
       r.tcpAfter.push_back(std::move(value));
     } else if (word == "new-key" && (stage == kAfterTcp || stage == kAfterRest)) {
@@ -570,55 +626,31 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
       Bad(i + 1, path, "unknown line");
     }
   }
-  if (stage != kEnded) throw incomplete("it ends before the end of the record");
+  if (stage != kEnded) Incomplete(path, "it ends before the end of the record");
   if (r.finished && r.tcpAfter.size() != r.tcpBefore.size()) {
-    throw incomplete("it does not hold every modern TCP setting as it was after " + command);
+    Incomplete(path, "it does not hold every modern TCP setting as it was after " + command);
   }
-  {
-    std::vector<std::string> names;
-    for (const TcpValue& v : r.tcpBefore) names.push_back(v.name);
-    std::sort(names.begin(), names.end());
-    if (std::adjacent_find(names.begin(), names.end()) != names.end())
-      throw incomplete("it names a modern TCP setting twice");
+  // A few hundred at most: each compared with those before it.
+  for (std::size_t i = 0; i < r.tcpBefore.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (r.tcpBefore[j].name == r.tcpBefore[i].name)
+        Incomplete(path, "it names a modern TCP setting twice");
+    }
   }
 
   r.rows = RowsOf(r.family, extra);
   const RowIndex index(r.rows);
   // Only a key of the rows, or one above it, can have been created for them.
-  std::vector<std::string> creatable;
-  for (const RegValueRecord& row : r.rows) AddKeyAndParents(row.root, row.keyPath, &creatable);
-  std::sort(creatable.begin(), creatable.end());
   for (auto& [key, line] : newKeys) {
-    if (!std::binary_search(creatable.begin(), creatable.end(),
-                            PlaceKey(key.root, key.path, std::string()))) {
+    if (std::none_of(r.rows.begin(), r.rows.end(), [&](const RegValueRecord& row) {
+          return AtOrAbove(key.root, key.path, row.root, row.keyPath);
+        })) {
       Bad(line, path, "a key that none of the record's values lies in");
     }
     r.newKeys.push_back(std::move(key));
   }
-  const auto read = [&](const std::vector<std::string>& part, const std::string& when) {
-    std::string partText;
-    for (const std::string& line : part) partText.append(line).append(kEol);
-    RegFileParse parse = ReadRegFile(partText, [&](const RegValueRecord& v) {
-      return index.Find(v) != std::string::npos;
-    });
-    if (!parse.ok()) {
-      throw Error(InvalidLineText(parse.badLine, path, parse.badText, parse.reason));
-    }
-    std::vector<RegValueRecord> ordered(r.rows.size());
-    std::vector<bool> held(r.rows.size(), false);
-    for (RegValueRecord& v : parse.records) {
-      const std::size_t at = index.Find(v);
-      if (held[at]) throw incomplete("it holds " + ValueLabel(v) + " twice as it was " + when);
-      held[at] = true;
-      ordered[at] = std::move(v);
-    }
-    for (std::size_t at = 0; at < r.rows.size(); ++at) {
-      if (!held[at]) throw incomplete("it does not hold " + ValueLabel(r.rows[at]) + " as it was " + when);
-    }
-    return ordered;
-  };
-  r.before = read(beforeLines, "before " + command);
-  if (r.finished) r.after = read(afterLines, "after " + command);
+  r.before = ReadPart(beforeLines, path, "before " + command, r.rows, index);
+  if (r.finished) r.after = ReadPart(afterLines, path, "after " + command, r.rows, index);
 }
 
 bool KeyExists(RawRegistry& registry, const KeyName& key) {
@@ -683,10 +715,16 @@ std::size_t Depth(const KeyName& key) {
 // A line of Undo's question: "\n2 values were ... kept: A, B, C, D, E and 3
 // more." A port's name ends in a colon, which a full stop right after would
 // seem to belong to.
+// With account, the values belong to it: one or many, then "to the account
+// ..." and "is kept" or "are kept".
 void AddKept(std::string& text, const std::vector<std::string>& names, const char* one,
-             const char* many) {
+             const char* many, const std::string* account = nullptr) {
   if (names.empty()) return;
   text.append("\n").append(std::to_string(names.size())).append(names.size() == 1 ? one : many);
+  if (account != nullptr) {
+    text.append(" to the account ").append(*account).append(names.size() == 1 ? " and is kept: "
+                                                                             : " and are kept: ");
+  }
   for (std::size_t i = 0; i < names.size() && i < kMostNamed; ++i) {
     text.append(i == 0 ? "" : ", ").append(names[i]);
   }
@@ -694,6 +732,16 @@ void AddKept(std::string& text, const std::vector<std::string>& names, const cha
     text.append(" and ").append(std::to_string(names.size() - kMostNamed)).append(" more");
   }
   text.append(text.back() == ':' ? " ." : ".");
+}
+
+// The modern TCP settings that values name, as they stand now.
+std::vector<TcpValue> ReadTcp(TcpSettingsAccess* access, const std::vector<TcpValue>& values) {
+  std::vector<std::string> names;
+  for (const TcpValue& v : values) names.push_back(v.name);
+  std::vector<TcpValue> now;
+  std::string error;
+  if (access == nullptr || !access->Read(names, &now, &error)) Raise(kTcpUnreadable, error);
+  return now;
 }
 
 // The journal's listing of its folder, with each record that a replace by
@@ -704,7 +752,7 @@ void AddKept(std::string& text, const std::vector<std::string>& names, const cha
 // listed, else why not.
 std::string ListHistory(Platform& platform, const std::string& history,
                         std::vector<std::string>* files) {
-  if (!platform.ListFiles(history, files)) return FormatMessage(kUnableToList, history);
+  if (!platform.ListFiles(history, files)) return Say(kUnableToList, history);
   std::vector<std::string> names = *files;
   std::sort(names.begin(), names.end());
   RecordName unused;
@@ -714,16 +762,36 @@ std::string ListHistory(Platform& platform, const std::string& history,
     if (!finished && !aside) continue;
     const std::string target = f.substr(0, f.size() - tail);
     if (!ParseRecordName(target, kRecordExtension, &unused)) continue;
-    const std::string path = history + "\\" + f;
+    const std::string path = InFolder(history, f);
     if (aside || std::binary_search(names.begin(), names.end(), target)) {
       platform.DeleteFile(path);
-    } else if (platform.RenameFile(path, history + "\\" + target)) {
+    } else if (platform.RenameFile(path, InFolder(history, target))) {
       files->push_back(target);
     } else {
-      return FormatMessage(kUnableToFinish, history + "\\" + target);
+      return Say(kUnableToFinish, InFolder(history, target));
     }
   }
   return std::string();
+}
+
+// The folders checked, History made first when create is set, and listed:
+// the empty text, else why they cannot be used. Backup is checked before
+// History is made in it: through a link, it would be made wherever the link
+// leads. The Backup folder is made only when History cannot be made without
+// it; both so that only the administrators may write in them.
+std::string OpenHistory(Platform& platform, const std::string& backup, const std::string& history,
+                        bool create, std::vector<std::string>* files) {
+  std::string failure = LinkFailure(platform, backup);
+  if (failure.empty() && create && !platform.DirectoryExists(history) &&
+      !platform.CreateAdminsOnlyFolder(history) &&
+      !(platform.CreateAdminsOnlyFolder(backup) && platform.CreateAdminsOnlyFolder(history))) {
+    failure = Say(kUnableToCreateFolder, history);
+  }
+  if (failure.empty()) failure = LinkFailure(platform, history);
+  if (failure.empty()) failure = FolderSafetyFailure(platform, backup);
+  if (failure.empty()) failure = FolderSafetyFailure(platform, history);
+  if (failure.empty()) failure = ListHistory(platform, history, files);
+  return failure;
 }
 
 }  // namespace
@@ -768,21 +836,9 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   pending_.reset();
   const std::string backup = BackupFolder(platform_);
   const std::string history = HistoryFolder(platform_);
-  // Backup is checked before History is made in it: through a link, it
-  // would be made wherever the link leads.
-  if (std::string link = LinkFailure(platform_, backup); !link.empty()) return link;
-  // The Backup folder is made only when History cannot be made without it;
-  // both so that only the administrators may write in them.
-  if (!platform_.DirectoryExists(history) && !platform_.CreateAdminsOnlyFolder(history) &&
-      !(platform_.CreateAdminsOnlyFolder(backup) && platform_.CreateAdminsOnlyFolder(history))) {
-    return FormatMessage(kUnableToCreateFolder, history);
-  }
-  if (std::string link = LinkFailure(platform_, history); !link.empty()) return link;
-  for (const std::string& folder : {backup, history}) {
-    if (std::string open = FolderSafetyFailure(platform_, folder); !open.empty()) return open;
-  }
   std::vector<std::string> files;
-  if (std::string listed = ListHistory(platform_, history, &files); !listed.empty()) return listed;
+  if (std::string failure = OpenHistory(platform_, backup, history, true, &files); !failure.empty())
+    return failure;
 
   auto pending = std::make_unique<Pending>();
   pending->tcpAccess = tcpAccess_;
@@ -813,13 +869,13 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
     for (std::size_t i = mapRows; i < pending->rows.size(); ++i) {
       const RegValueRecord& e = pending->rows[i];
       if (HoldsControlOrBracket(e.keyPath))
-        throw Error(FormatMessage(kKeyRefused, ShortKey(e.root, e.keyPath)));
-      if (!RecordableExtra(e)) throw Error(FormatMessage(kValueRefused, ValueLabel(e)));
+        Raise(kKeyRefused, ShortKey(e.root, e.keyPath));
+      if (!RecordableExtra(e)) Raise(kValueRefused, ValueLabel(e));
     }
     for (const TcpValue& v : pending->tcpBefore) {
-      if (!IsTcpSettingName(v.name)) throw Error(FormatMessage(kTcpRefused, v.name) + "unknown name");
+      if (!IsTcpSettingName(v.name)) Raise(kTcpRefused, v.name, "unknown name");
       if (const char* refused = QuotedTextRefusal(v.value))
-        throw Error(FormatMessage(kTcpRefused, v.name) + refused);
+        Raise(kTcpRefused, v.name, refused);
     }
     std::vector<std::size_t> missing;
     const std::vector<RegValueRecord> before = CaptureValues(registry_, pending->rows, &missing);
@@ -827,19 +883,26 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
     const std::vector<PortEntry> ports = CapturePorts(profiles_);
     pending->portsSectionExisted = PortsSectionThere(profiles_, ports);
     std::string& text = pending->text;
-    Line(text, "REGEDIT4");
-    Line(text, "");
-    Line(text, "; Internet Zelvora journal: the settings before ", command, ", which regedit");
-    Line(text, "; imports as they are. The lines \";#\" and \";>\" are for Undo.");
-    Line(text, ";#record ", kFormat);
-    Line(text, ";#family ", family == map::System::NT ? "NT" : "9x");
-    Line(text, ";#account ", Quoted(account));
+    text.append("REGEDIT4\r\n\r\n; Internet Zelvora journal: the settings before ")
+        .append(command)
+        .append(", which regedit\r\n; imports as they are. The lines \";#\" and \";>\" are for "
+                "Undo.\r\n;#record ")
+        .append(kFormat)
+        .append("\r\n;#family ")
+        .append(family == map::System::NT ? "NT" : "9x")
+        .append("\r\n;#account ");
+    AppendQuoted(text, account);
+    text += kEol;
     for (std::size_t i = mapRows; i < pending->rows.size(); ++i) {
       const RegValueRecord& e = pending->rows[i];
-      Line(text, ";#extra ", KeyText(e.root, e.keyPath) + " ", Quoted(e.name));
+      text += ";#extra ";
+      AppendKeyText(text, e.root, e.keyPath);
+      text += ' ';
+      AppendQuoted(text, e.name);
+      text += kEol;
     }
     for (const TcpValue& v : pending->tcpBefore) {
-      Line(text, ";#tcp ", Quoted(v.name) + "=", Quoted(v.value));
+      NameIsLine(text, ";#tcp ", v.name, &v.value);
     }
     AddPorts(text, ";#before ", ports);
     text += RegBody(before, "");
@@ -863,10 +926,11 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   const std::string stamp = StampOf(platform_.Now());
   for (int tries = 0;; ++tries) {
     sequence = NextSequence(sequence);
-    pending->path = history + "\\" + stamp + " #" + sequence + " " + command + kRecordExtension;
+    pending->path = InFolder(history, stamp);
+    pending->path.append(" #").append(sequence).append(" ").append(command).append(kRecordExtension);
     if (platform_.WriteNewFileAtomically(pending->path, whole)) break;
     if (tries == 99 || !platform_.FileExists(pending->path)) {
-      return FormatMessage(kUnableToWrite, pending->path);
+      return Say(kUnableToWrite, pending->path);
     }
   }
 
@@ -880,14 +944,14 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   const std::vector<RecordName> records = RecordsIn(files, kRecordExtension);
   const std::size_t excess = records.size() > kJournalSize ? records.size() - kJournalSize : 0;
   for (std::size_t i = 0; i < excess; ++i) {
-    platform_.DeleteFile(history + "\\" + records[i].base + kRecordExtension);
+    platform_.DeleteFile(InFolder(history, records[i].base, kRecordExtension));
   }
   for (const RecordName& p : RecordsIn(files, kOldPortsExtension)) {
     const bool kept =
         p.sequence.empty() &&
         std::any_of(records.begin() + static_cast<std::ptrdiff_t>(excess), records.end(),
                     [&](const RecordName& r) { return r.base == p.base; });
-    if (!kept) platform_.DeleteFile(history + "\\" + p.base + kOldPortsExtension);
+    if (!kept) platform_.DeleteFile(InFolder(history, p.base, kOldPortsExtension));
   }
   return std::string();
 }
@@ -909,28 +973,16 @@ std::string Journal::Finish() {
     const std::vector<PortEntry> ports = CapturePorts(profiles_);
     AddPorts(text, ";#after ", ports);
     if (!pending->tcpBefore.empty()) {
-      std::vector<TcpValue> tcpAfter;
-      if (pending->tcpAfter) {
-        tcpAfter = *pending->tcpAfter;
-      } else {
-        std::vector<std::string> names;
-        for (const TcpValue& v : pending->tcpBefore) names.push_back(v.name);
-        std::string error;
-        if (pending->tcpAccess == nullptr ||
-            !pending->tcpAccess->Read(names, &tcpAfter, &error)) {
-          throw Error(kTcpUnreadable + error);
-        }
-      }
+      const std::vector<TcpValue> tcpAfter = pending->tcpAfter
+                                                  ? *pending->tcpAfter
+                                                  : ReadTcp(pending->tcpAccess, pending->tcpBefore);
       for (const TcpValue& v : pending->tcpBefore) {
         const auto now = std::find_if(tcpAfter.begin(), tcpAfter.end(),
                                       [&](const TcpValue& a) { return a.name == v.name; });
-        if (now == tcpAfter.end()) {
-          Line(text, ";#tcp-after ", Quoted(v.name) + "=", "-");
-          continue;
-        }
-        if (const char* refused = QuotedTextRefusal(now->value))
-          throw Error(FormatMessage(kTcpRefused, v.name) + refused);
-        Line(text, ";#tcp-after ", Quoted(v.name) + "=", Quoted(now->value));
+        const std::string* value = now == tcpAfter.end() ? nullptr : &now->value;
+        if (const char* refused = value ? QuotedTextRefusal(*value) : nullptr)
+          Raise(kTcpRefused, v.name, refused);
+        NameIsLine(text, ";#tcp-after ", v.name, value);
       }
     }
     // Deepest first, as Undo removes them.
@@ -946,7 +998,9 @@ std::string Journal::Finish() {
           continue;
         }
         registry_.CloseKey(handle);
-        Line(text, ";#new-key ", KeyText(key.root, key.path));
+        text += ";#new-key ";
+        AppendKeyText(text, key.root, key.path);
+        text += kEol;
       }
     }
     if (!pending->portsSectionExisted && PortsSectionThere(profiles_, ports)) {
@@ -959,7 +1013,7 @@ std::string Journal::Finish() {
     return e.what();
   }
   if (!platform_.WriteFileAtomically(pending->path, text)) {
-    return FormatMessage(kUnableToWrite, pending->path);
+    return Say(kUnableToWrite, pending->path);
   }
   return std::string();
 }
@@ -969,23 +1023,9 @@ UndoPlan Journal::PlanUndo() {
   const std::string history = HistoryFolder(platform_);
   if (!platform_.DirectoryExists(history)) return plan;
   plan.found = true;
-  for (const std::string& folder : {BackupFolder(platform_), history}) {
-    if (std::string link = LinkFailure(platform_, folder); !link.empty()) {
-      plan.failure = link;
-      return plan;
-    }
-  }
-  for (const std::string& folder : {BackupFolder(platform_), history}) {
-    if (std::string open = FolderSafetyFailure(platform_, folder); !open.empty()) {
-      plan.failure = open;
-      return plan;
-    }
-  }
   std::vector<std::string> files;
-  if (std::string listed = ListHistory(platform_, history, &files); !listed.empty()) {
-    plan.failure = listed;
-    return plan;
-  }
+  plan.failure = OpenHistory(platform_, BackupFolder(platform_), history, false, &files);
+  if (!plan.failure.empty()) return plan;
   const std::vector<RecordName> records = RecordsIn(files, kRecordExtension);
   if (records.empty()) {
     plan.found = false;
@@ -994,7 +1034,7 @@ UndoPlan Journal::PlanUndo() {
   const RecordName& newest = records.back();
   plan.command = newest.base.substr(newest.commandAt);
   plan.time = ShownTime(newest.base.substr(0, kStampLength));
-  plan.record = history + "\\" + newest.base + kRecordExtension;
+  plan.record = InFolder(history, newest.base, kRecordExtension);
   // What is wrong with the record itself can be set aside; what is wrong
   // with reading it, or the settings now, cannot.
   bool damaged = true;
@@ -1003,30 +1043,26 @@ UndoPlan Journal::PlanUndo() {
   std::vector<PortEntry> portsNow;
   std::vector<TcpValue> tcpNow;
   try {
-    if (newest.sequence.empty()) throw Error(FormatMessage(kOlderVersion, plan.record));
+    if (newest.sequence.empty()) Raise(kOlderVersion, plan.record);
     damaged = false;
     if (std::string link = LinkFailure(platform_, plan.record); !link.empty()) throw Error(link);
     std::string text;
     const FileRead read = platform_.ReadFile(plan.record, &text, kMaxSavedFileBytes);
     damaged = read == FileRead::TooLarge;
     if (read != FileRead::Ok) {
-      throw Error(FormatMessage(damaged ? kTooLarge : kUnableToRead, plan.record));
+      Raise(damaged ? kTooLarge : kUnableToRead, plan.record);
     }
     damaged = true;
     ParseRecord(text, plan.record, plan.command, &r);
     if (!r.finished) {
-      throw Error(FormatMessage(kNotComplete, plan.record) + plan.command +
-                  " did not finish, so what it left was not recorded");
+      Incomplete(plan.record, plan.command + " did not finish, so what it left was not recorded");
     }
     damaged = false;
     now = CaptureValues(registry_, r.rows);
     portsNow = CapturePorts(profiles_);
     if (!r.tcpBefore.empty()) {
-      if (tcp_ == nullptr) throw Error(FormatMessage(kTcpNotHere, plan.command));
-      std::vector<std::string> names;
-      for (const TcpValue& v : r.tcpBefore) names.push_back(v.name);
-      std::string error;
-      if (!tcp_->Read(names, &tcpNow, &error)) throw Error(kTcpUnreadable + error);
+      if (tcp_ == nullptr) Raise(kTcpNotHere, plan.command);
+      tcpNow = ReadTcp(tcp_, r.tcpBefore);
     }
   } catch (const Error& e) {
     (damaged ? plan.damage : plan.failure) = e.what();
@@ -1034,26 +1070,25 @@ UndoPlan Journal::PlanUndo() {
   }
   plan.account = r.account;
   const bool sameAccount = r.account == platform_.UserName();
-  // Only what the command changed is looked at; of that, what is still as it
-  // left it goes back, and what changed since stays, whoever changed it.
-  std::vector<const RegValueRecord*> kept, others;
-  for (std::size_t i = 0; i < r.rows.size(); ++i) {
-    if (r.after[i] == r.before[i]) continue;
-    if (r.rows[i].root == kHKCU && !sameAccount) {
-      others.push_back(&r.rows[i]);
-    } else if (now[i] == r.before[i]) {
-      ++plan.unchanged;
-    } else if (now[i] == r.after[i]) {
-      plan.values.push_back(r.before[i]);
-      plan.left.push_back(r.after[i]);
-    } else {
-      kept.push_back(&r.rows[i]);
-    }
-  }
   // Names unique among all: an adapter's by the adapter's name, looked up
   // only when one is to be named.
   std::vector<Adapter> adapters;
-  const auto lookedUp = [&](const RegValueRecord& row) {
+  // Only what the command changed is looked at; of that, what is still as it
+  // left it goes back, and what changed since stays, whoever changed it.
+  for (std::size_t i = 0; i < r.rows.size(); ++i) {
+    if (r.after[i] == r.before[i]) continue;
+    std::vector<std::string>* named = &plan.changedSince;
+    if (r.rows[i].root == kHKCU && !sameAccount) {
+      named = &plan.otherAccount;
+    } else if (now[i] == r.before[i]) {
+      ++plan.unchanged;
+      continue;
+    } else if (now[i] == r.after[i]) {
+      plan.values.push_back(r.before[i]);
+      plan.left.push_back(r.after[i]);
+      named = &plan.valueNames;
+    }
+    const RegValueRecord& row = r.rows[i];
     if (adapters.empty() && IsAdapterValue(row.root, row.keyPath, row.name)) {
       try {
         adapters = FindAdapters(registry_, GetOSKind(platform_), true);
@@ -1061,11 +1096,8 @@ UndoPlan Journal::PlanUndo() {
         // Named by its key instead.
       }
     }
-    return LongName(row, adapters);
-  };
-  for (const RegValueRecord& v : plan.values) plan.valueNames.push_back(lookedUp(v));
-  for (const RegValueRecord* row : kept) plan.changedSince.push_back(lookedUp(*row));
-  for (const RegValueRecord* row : others) plan.otherAccount.push_back(lookedUp(*row));
+    named->push_back(LongName(row, adapters));
+  }
   for (std::size_t i = 0; i < map::kComPortsWritten; ++i) {
     if (r.portsAfter[i] == r.portsBefore[i]) continue;
     if (portsNow[i] == r.portsBefore[i]) {
@@ -1082,11 +1114,10 @@ UndoPlan Journal::PlanUndo() {
     if (after == before.value) continue;
     const auto found = std::find_if(tcpNow.begin(), tcpNow.end(),
                                     [&](const TcpValue& v) { return v.name == before.name; });
-    const std::optional<std::string> current =
-        found == tcpNow.end() ? std::nullopt : std::optional<std::string>(found->value);
-    if (current == before.value) {
+    const std::string* current = found == tcpNow.end() ? nullptr : &found->value;
+    if (current != nullptr && *current == before.value) {
       ++plan.unchanged;
-    } else if (current == after) {
+    } else if (current != nullptr ? after == *current : !after) {
       plan.tcpBack.push_back(before);
       plan.tcpLeft.push_back({before.name, *after});
     } else {
@@ -1097,14 +1128,8 @@ UndoPlan Journal::PlanUndo() {
     if (key.root != kHKCU || sameAccount) plan.createdKeys.push_back(key);
   }
   // The keys beyond the map that Undo writes to or may remove, each once.
-  const auto outside = [&plan](HKey root, const std::string& path) {
-    if (MapKey(root, path)) return;
-    const std::string name = ShortKey(root, path);
-    if (std::find(plan.outsideKeys.begin(), plan.outsideKeys.end(), name) == plan.outsideKeys.end())
-      plan.outsideKeys.push_back(name);
-  };
-  for (const RegValueRecord& v : plan.values) outside(v.root, v.keyPath);
-  for (const KeyName& key : plan.createdKeys) outside(key.root, key.path);
+  for (const RegValueRecord& v : plan.values) AddOutside(&plan.outsideKeys, v.root, v.keyPath);
+  for (const KeyName& key : plan.createdKeys) AddOutside(&plan.outsideKeys, key.root, key.path);
   plan.createdPortsSection = r.newSection;
   plan.portsBefore = std::move(r.portsBefore);
   plan.portsAfter = std::move(r.portsAfter);
@@ -1144,12 +1169,8 @@ UndoResult Journal::Undo(const UndoPlan& plan) {
       }
     }
     if (!plan.tcpBack.empty()) {
-      std::vector<std::string> names;
-      for (const TcpValue& v : plan.tcpLeft) names.push_back(v.name);
-      std::vector<TcpValue> tcpNow;
-      std::string error;
-      if (tcp_ == nullptr) throw Error(FormatMessage(kTcpNotHere, plan.command));
-      if (!tcp_->Read(names, &tcpNow, &error)) throw Error(kTcpUnreadable + error);
+      if (tcp_ == nullptr) Raise(kTcpNotHere, plan.command);
+      const std::vector<TcpValue> tcpNow = ReadTcp(tcp_, plan.tcpLeft);
       for (std::size_t i = 0; i < plan.tcpLeft.size(); ++i) {
         if (std::find(tcpNow.begin(), tcpNow.end(), plan.tcpLeft[i]) != tcpNow.end()) {
           tcpBack.push_back(plan.tcpBack[i]);
@@ -1178,17 +1199,18 @@ UndoResult Journal::Undo(const UndoPlan& plan) {
   const std::string winIni = WinIniPath(profiles_);
   {
     ProfileFile flushed(profiles_, winIni);
+    const std::string section = map::kSectionPorts;
     bool written = true;
     for (std::size_t index : portsBack) {
       const PortEntry& port = plan.portsBefore[index];
-      written &=
-          port ? profiles_.WriteString(winIni, map::kSectionPorts, map::kComPorts[index], *port)
-               : profiles_.RemoveString(winIni, map::kSectionPorts, map::kComPorts[index]);
+      const std::string name = map::kComPorts[index];
+      written &= port ? profiles_.WriteString(winIni, section, name, *port)
+                      : profiles_.RemoveString(winIni, section, name);
     }
-    if (plan.createdPortsSection && profiles_.KeyNames(winIni, map::kSectionPorts).empty()) {
-      written &= profiles_.RemoveSection(winIni, map::kSectionPorts);
+    if (plan.createdPortsSection && profiles_.KeyNames(winIni, section).empty()) {
+      written &= profiles_.RemoveSection(winIni, section);
     }
-    if (!written) result.failures.push_back(FormatMessage(kUnableToWrite, winIni));
+    if (!written) result.failures.push_back(Say(kUnableToWrite, winIni));
   }
   // Deepest first: a key goes only once it is empty, and the 9x family would
   // take a key's subkeys with it.
@@ -1201,12 +1223,12 @@ UndoResult Journal::Undo(const UndoPlan& plan) {
     if (counted != kRegOk || subKeys != 0 || valueCount != 0) continue;
     const long status = registry_.DeleteKey(key.root, key.path);
     if (status != kRegOk && status != kRegNotFound) {
-      result.failures.push_back(FormatMessage(kUnableToRemoveKey, ShortKey(key.root, key.path)));
+      result.failures.push_back(Say(kUnableToRemoveKey, ShortKey(key.root, key.path)));
     }
   }
   if (!result.failures.empty()) return result;
   if (!platform_.DeleteFile(plan.record)) {
-    result.failures.push_back(FormatMessage(kUnableToDelete, plan.record));
+    result.failures.push_back(Say(kUnableToDelete, plan.record));
   }
   return result;
 }
@@ -1223,7 +1245,7 @@ std::string Journal::SetAside(const UndoPlan& plan) {
            platform_.ReadFile(aside, &theirs, kMaxSavedFileBytes) == FileRead::Ok &&
            mine == theirs && platform_.DeleteFile(path);
   };
-  if (!setAside(plan.record)) return FormatMessage(kUnableToSetAside, plan.record);
+  if (!setAside(plan.record)) return Say(kUnableToSetAside, plan.record);
   // An older version's ports part goes with its record.
   const std::string ports =
       plan.record.substr(0, plan.record.size() - std::char_traits<char>::length(kRecordExtension)) +
@@ -1249,48 +1271,52 @@ JournalRun::~JournalRun() {
 }
 
 BeforeWriting JournalRun::Before() {
-  return [this] { BeforeWritingValues()({}); };
+  return [this] { RecordOrAsk({}); };
 }
 
 std::function<void(const std::vector<RegValueRecord>&)> JournalRun::BeforeWritingValues() {
-  return [this](const std::vector<RegValueRecord>& values) {
-    const std::string reason = journal_.Record(command_, values);
-    recorded_ = reason.empty();
-    if (recorded_) return;
-    if (without_ == WithoutRecord::Refuse) {
-      throw Error("Nothing was written: the change could not be recorded for Undo. " + reason);
-    }
-    if (platform_.MessageBox(UnrecordedChangeQuestion(command_, reason), "Confirm",
-                             MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
-      throw CommandStopped();
-    }
-  };
+  return [this](const std::vector<RegValueRecord>& values) { RecordOrAsk(values); };
+}
+
+void JournalRun::RecordOrAsk(const std::vector<RegValueRecord>& values) {
+  const std::string reason = journal_.Record(command_, values);
+  recorded_ = reason.empty();
+  if (recorded_) return;
+  if (without_ == WithoutRecord::Refuse) {
+    Raise("Nothing was written: the change could not be recorded for Undo. %s", reason);
+  }
+  if (platform_.MessageBox(UnrecordedChangeQuestion(command_, reason), "Confirm",
+                           MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
+    throw CommandStopped();
+  }
 }
 
 void JournalRun::Finish() {
   if (!recorded_) return;
   recorded_ = false;
   if (const std::string reason = journal_.Finish(); !reason.empty()) {
-    throw Error(FormatMessage(kLeftNotRecorded, reason));
+    Raise(kLeftNotRecorded, reason);
   }
 }
 
 std::string UnrecordedChangeQuestion(const std::string& command, const std::string& reason) {
-  return "The settings as they are now could not be recorded before " + command + ":\n" + reason +
-         "\n\nThis change could not be undone. Do you want to go on?";
+  std::string text = "The settings as they are now could not be recorded before ";
+  return text.append(command).append(":\n").append(reason).append(
+      "\n\nThis change could not be undone. Do you want to go on?");
 }
 
 namespace {
 
-std::string UndoLines(const UndoPlan& plan) {
+// lead, the command and its time, mark, then the lines of what Undo does.
+std::string UndoLines(const UndoPlan& plan, const char* lead, const char* mark) {
   const std::size_t back = plan.values.size() + plan.portsBack.size() + plan.tcpBack.size();
-  std::string text = "\n" + std::to_string(back);
+  std::string text = lead;
+  text.append(plan.command).append(" of ").append(plan.time).append(mark).append("\n");
+  text.append(std::to_string(back));
   text.append(back == 1 ? " value is put back." : " values are put back.");
   AddKept(text, plan.changedSince, " value was changed since and is kept: ",
           " values were changed since and are kept: ");
-  const std::string account = " to the account " + plan.account;
-  AddKept(text, plan.otherAccount, (" value belongs" + account + " and is kept: ").c_str(),
-          (" values belong" + account + " and are kept: ").c_str());
+  AddKept(text, plan.otherAccount, " value belongs", " values belong", &plan.account);
   if (!plan.outsideKeys.empty()) {
     text.append("\nKeys beyond the parameter map that are changed: ");
     for (std::size_t i = 0; i < plan.outsideKeys.size(); ++i)
@@ -1302,24 +1328,27 @@ std::string UndoLines(const UndoPlan& plan) {
 
 }  // namespace
 
-std::string UndoQuestion(const UndoPlan& plan) {
-  return "Undo " + plan.command + " of " + plan.time + "?" + UndoLines(plan);
-}
+std::string UndoQuestion(const UndoPlan& plan) { return UndoLines(plan, "Undo ", "?"); }
 
-std::string UndoStatement(const UndoPlan& plan) {
-  return "Undoing " + plan.command + " of " + plan.time + ":" + UndoLines(plan);
-}
+std::string UndoStatement(const UndoPlan& plan) { return UndoLines(plan, "Undoing ", ":"); }
 
 std::string SetAsideQuestion(const UndoPlan& plan) {
-  const std::string name = plan.record.substr(plan.record.rfind('\\') + 1);
-  return "The newest change cannot be undone:\n" + plan.damage +
-         ".\n\nSet its record aside (it is kept as \"" + name + kSetAsideSuffix +
-         "\") and undo the change before it?";
+  std::string text = "The newest change cannot be undone:\n";
+  return text.append(plan.damage)
+      .append(".\n\nSet its record aside (it is kept as \"")
+      .append(plan.record, plan.record.rfind('\\') + 1)
+      .append(kSetAsideSuffix)
+      .append("\") and undo the change before it?");
 }
 
 std::string UndoneText(const UndoResult& result) {
-  std::string text = "The change made by " + result.command + " on " + result.time.substr(0, 10) +
-                     " at " + result.time.substr(11) + " has been undone.";
+  std::string text = "The change made by ";
+  text.append(result.command)
+      .append(" on ")
+      .append(result.time, 0, 10)
+      .append(" at ")
+      .append(result.time, 11)
+      .append(" has been undone.");
   if (result.restart) {
     text += " Windows must be restarted before the restored settings take effect.";
   }

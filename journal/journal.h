@@ -161,6 +161,8 @@ class JournalRun {
   const char* command_;
   WithoutRecord without_;
   bool recorded_ = false;
+  // What Before and BeforeWritingValues run.
+  void RecordOrAsk(const std::vector<RegValueRecord>& values);
 };
 
 // The question asked when a change is about to be made without a record.

@@ -53,35 +53,39 @@ bool WritableAsText(const std::vector<std::uint8_t>& data) {
 // Lower-case hex digits of v, at least `width` of them. Not snprintf: the
 // formatted-output engine behind it is a large part of a program that needs
 // only these digits.
-std::string Hex(std::uint32_t v, std::size_t width) {
-  std::string out;
+void AppendHex(std::string& out, std::uint32_t v, std::size_t width) {
+  char digits[8];
+  std::size_t n = 0;
   do {
-    out.insert(out.begin(), "0123456789abcdef"[v & 15]);
+    digits[n++] = "0123456789abcdef"[v & 15];
     v >>= 4;
-  } while (v != 0 || out.size() < width);
-  return out;
+  } while (v != 0 || n < width);
+  while (n > 0) out += digits[--n];
 }
 
-std::string HexList(const std::vector<std::uint8_t>& data) {
-  std::string out;
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    if (i != 0) out += ',';
-    out += Hex(data[i], 2);
+// The value's data as the file writes it after the "=".
+void AppendData(std::string& out, const RegValueRecord& r) {
+  if (!r.present) {
+    out += '-';
+  } else if (r.type == kRegSz && WritableAsText(r.data)) {
+    AppendQuoted(out, std::string(r.data.begin(), r.data.end() - 1));
+  } else if (r.type == kRegDword && r.data.size() == 4) {
+    out += "dword:";
+    AppendHex(out, DwordOf(r.data), 8);
+  } else {
+    // Any other type, or data that the short forms cannot carry exactly.
+    if (r.type == kRegBinary) {
+      out += "hex:";
+    } else {
+      out += "hex(";
+      AppendHex(out, r.type, 1);
+      out += "):";
+    }
+    for (std::size_t i = 0; i < r.data.size(); ++i) {
+      if (i != 0) out += ',';
+      AppendHex(out, r.data[i], 2);
+    }
   }
-  return out;
-}
-
-std::string DataText(const RegValueRecord& r) {
-  if (!r.present) return "-";
-  if (r.type == kRegSz && WritableAsText(r.data)) {
-    return Quoted(std::string(r.data.begin(), r.data.end() - 1));
-  }
-  if (r.type == kRegDword && r.data.size() == 4) {
-    return "dword:" + Hex(DwordOf(r.data), 8);
-  }
-  if (r.type == kRegBinary) return "hex:" + HexList(r.data);
-  // Any other type, or data that the short forms cannot carry exactly.
-  return "hex(" + Hex(r.type, 1) + "):" + HexList(r.data);
 }
 
 // ---------------------------------------------------------------- reading
@@ -128,7 +132,7 @@ class Reader {
     }
   }
 
-  void Fail(int lineNumber, const std::string& reason) {
+  void Fail(int lineNumber, const char* reason) {
     result_.records.clear();
     result_.lines.clear();
     result_.badLine = lineNumber;
@@ -150,7 +154,7 @@ class Reader {
     return out;
   }
 
-  bool Failed(std::size_t index, const std::string& reason) {
+  bool Failed(std::size_t index, const char* reason) {
     Fail(static_cast<int>(index) + 1, reason);
     return false;
   }
@@ -316,8 +320,9 @@ class Reader {
       return Failed(index, "unknown data type");
     }
     // Key and name cannot hold a line break, so it separates them here.
-    if (!seen_.insert(std::to_string(r.root) + "\n" + Lower(r.keyPath) + "\n" + Lower(r.name))
-             .second) {
+    std::string place = std::to_string(r.root);
+    place.append("\n").append(Lower(r.keyPath)).append("\n").append(Lower(r.name));
+    if (!seen_.insert(std::move(place)).second) {
       return Failed(index, "value given twice");
     }
     if (accept_ && !accept_(r)) return Failed(index, "not a setting that the backup saves");
@@ -347,13 +352,19 @@ bool RegValueRecord::operator==(const RegValueRecord& o) const {
          (!present || (type == o.type && data == o.data));
 }
 
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
+void AppendQuoted(std::string& out, const std::string& text) {
+  out += '"';
   for (char c : text) {
     if (c == '\\' || c == '"') out += '\\';
     out += c;
   }
-  return out + "\"";
+  out += '"';
+}
+
+std::string Quoted(const std::string& text) {
+  std::string out;
+  AppendQuoted(out, text);
+  return out;
 }
 
 const char* QuotedTextRefusal(const std::string& text) {
@@ -364,8 +375,14 @@ const char* QuotedTextRefusal(const std::string& text) {
 }
 
 std::string ValueLabel(const RegValueRecord& r) {
-  return std::string(r.root == kHKLM ? "HKLM\\" : "HKCU\\") + r.keyPath + "\\" +
-         (r.name.empty() ? "@" : r.name);
+  std::string label = r.root == kHKLM ? "HKLM\\" : "HKCU\\";
+  label.append(r.keyPath).append("\\");
+  if (r.name.empty()) {
+    label += '@';
+  } else {
+    label += r.name;
+  }
+  return label;
 }
 
 std::string WriteRegFile(const std::vector<RegValueRecord>& records) {
@@ -374,7 +391,8 @@ std::string WriteRegFile(const std::vector<RegValueRecord>& records) {
       throw Error(FormatMessage(kValueTooLong, ValueLabel(r)));
     }
   }
-  std::string out = std::string(kHeader) + kEol + kEol;
+  std::string out = kHeader;
+  out.append(kEol).append(kEol);
   std::vector<bool> done(records.size(), false);
   // Registry names compare without regard to case, so one key written in two
   // spellings is one section of the file; each key is folded once.
@@ -384,12 +402,19 @@ std::string WriteRegFile(const std::vector<RegValueRecord>& records) {
     if (done[i]) continue;
     const char* rootName = NameOfRoot(records[i].root);
     if (rootName == nullptr) continue;  // only the two roots the program uses
-    out += std::string("[") + rootName + "\\" + records[i].keyPath + "]" + kEol;
+    out.append("[").append(rootName).append("\\").append(records[i].keyPath).append("]").append(kEol);
     for (std::size_t j = i; j < records.size(); ++j) {
       if (done[j] || records[j].root != records[i].root || keys[j] != keys[i]) continue;
       done[j] = true;
       const RegValueRecord& r = records[j];
-      out += (r.name.empty() ? std::string("@") : Quoted(r.name)) + "=" + DataText(r) + kEol;
+      if (r.name.empty()) {
+        out += '@';
+      } else {
+        AppendQuoted(out, r.name);
+      }
+      out += '=';
+      AppendData(out, r);
+      out += kEol;
     }
     out += kEol;
   }
@@ -399,9 +424,10 @@ std::string WriteRegFile(const std::vector<RegValueRecord>& records) {
 
 std::string InvalidLineText(int line, const std::string& path, const std::string& text,
                             const std::string& reason) {
-  std::string where = "Line " + std::to_string(line) + " of " + path;
-  if (!text.empty()) where += " (" + text + ")";
-  return where + " is not valid: " + reason;
+  std::string where = "Line ";
+  where.append(std::to_string(line)).append(" of ").append(path);
+  if (!text.empty()) where.append(" (").append(text).append(")");
+  return where.append(" is not valid: ").append(reason);
 }
 
 RegFileParse ReadRegFile(const std::string& text,

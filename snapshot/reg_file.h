@@ -50,6 +50,8 @@ std::string WriteRegFile(const std::vector<RegValueRecord>& records);
 
 // A name or text in the file's quotes, with backslash and quote escaped.
 std::string Quoted(const std::string& text);
+// The same appended to out, without a string of its own.
+void AppendQuoted(std::string& out, const std::string& text);
 
 struct RegFileParse {
   std::vector<RegValueRecord> records;  // in file order
