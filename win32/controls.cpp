@@ -15,8 +15,13 @@ constexpr int kBevelSlot = sizeof(LONG_PTR);
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
-[[noreturn]] void ThrowLastError(const std::string& what) {
-  throw Error(what + ": " + SystemErrorText(GetLastError()));
+// "what name: the system's reason".
+[[noreturn]] void ThrowLastError(const char* what, const char* name) {
+  std::string text = what;
+  text += name;
+  text += ": ";
+  text += SystemErrorText(GetLastError());
+  throw Error(text);
 }
 
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -64,6 +69,16 @@ std::string SystemErrorText(DWORD code) {
   return text;
 }
 
+std::string WindowText(HWND hwnd, bool trim) {
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+  const int n = GetWindowTextA(hwnd, &text[0], static_cast<int>(text.size()));
+  text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  if (!trim) return text;
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 HWND CreateChild(const Child& c) {
   RECT r{c.x_, c.y_, c.x_ + c.w_, c.y_ + c.h_};
   if (c.dpi_) r = ScaleRect(c.x_, c.y_, c.w_, c.h_, c.dpi_);
@@ -71,7 +86,7 @@ HWND CreateChild(const Child& c) {
   HWND child = CreateWindowExA(
       c.exStyle_, c.className_, c.text_, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
       c.parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id_)), Instance(), c.param_);
-  if (!child) ThrowLastError(std::string("Cannot create the control ") + c.className_);
+  if (!child) ThrowLastError("Cannot create the control ", c.className_);
   if (c.font_) Window(child).SetFont(c.font_);
   return child;
 }
@@ -156,8 +171,7 @@ void RegisterWindowClass(const char* name, WNDPROC proc, int extraBytes, HICON i
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = name;
-  if (!RegisterClassExA(&wc))
-    ThrowLastError(std::string("Cannot register the window class ") + name);
+  if (!RegisterClassExA(&wc)) ThrowLastError("Cannot register the window class ", name);
 }
 
 HWND CreatePanel(HWND parent, HWND target, int id, int x, int y, int w, int h, bool bevel) {

@@ -50,6 +50,9 @@ struct Child {
   bool hidden_ = false;
 };
 
+// A window's text; with trim, without the blanks at either end.
+std::string WindowText(HWND hwnd, bool trim = false);
+
 // Creates the child and gives it its font; a window that cannot be created
 // raises Error with the system's reason.
 HWND CreateChild(const Child& child);

@@ -133,15 +133,6 @@ class WindowState : public ModalWindow {
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 };
 
-std::string TextOf(HWND hwnd) {
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextA(hwnd, &text[0], static_cast<int>(text.size()))));
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // Disables a control; the focus, when it is there, goes to the host field
 // first, or the keyboard would be left with nothing to act on.
 void Disable(const WindowState& state, HWND control) {
@@ -150,8 +141,9 @@ void Disable(const WindowState& state, HWND control) {
 }
 
 void Start(HWND hwnd, WindowState& state) {
-  const std::string host = TextOf(state.host);
-  std::string problem = host.empty() ? "Type the name or address of a host." : mtu::RefusedHost(host);
+  const std::string host = WindowText(state.host, true);
+  std::string problem =
+      host.empty() ? "Type the name or address of a host." : mtu::RefusedHost(host);
   if (problem.empty()) problem = EchoUnavailable();
   SetWindowTextA(state.result, problem.c_str());
   if (!problem.empty()) return;
@@ -218,47 +210,42 @@ void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& us
   // Start is the default button: Enter in the host field starts.
   state.defaultId = kStartId;
   HWND hwnd = state.Create(kClass, "Find Largest MTU", owner, 380, 182, dpi);
-  try {
-    const Child still =
-        Child("STATIC").Style(SS_LEFT | SS_NOPREFIX).In(hwnd).Dpi(dpi).Font(state.font);
-    const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
-    CreateChild(Child(still).Text("&Host:").Style(SS_LEFT).At(8, 12, 40, 16));
-    const std::string gateway = DefaultGateway();
-    state.host = CreateChild(Child("EDIT")
-                                 .Text(gateway.c_str())
-                                 .Style(WS_TABSTOP | ES_AUTOHSCROLL)
-                                 .ExStyle(WS_EX_CLIENTEDGE)
-                                 .At(50, 9, 226, 21)
-                                 .Dpi(dpi)
-                                 .In(hwnd)
-                                 .Id(kHostId)
-                                 .Font(state.font));
-    // Enter in the host field starts.
-    state.start = CreateChild(Child(button)
-                                  .Text("&Start")
-                                  .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
-                                  .At(292, 7, 80, 25)
-                                  .Id(kStartId));
-    state.progress = CreateChild(Child(still).At(8, 42, 364, 16));
-    state.result = CreateChild(Child(still).At(8, 62, 364, 44));
-    state.use = CreateChild(Child(button)
-                                .Text("&Use as Custom MTU")
-                                .Style(WS_TABSTOP | BS_PUSHBUTTON)
-                                .At(8, 117, 120, 25)
-                                .Id(kUseId));
-    EnableWindow(state.use, FALSE);
-    CreateChild(Child(button)
-                    .Text("Close")
-                    .Style(WS_TABSTOP | BS_PUSHBUTTON)
-                    .At(292, 117, 80, 25)
-                    .Id(IDCANCEL));
-    // The status line: two lines of text, sunken across the bottom.
-    state.status = CreateChild(Child(still).ExStyle(WS_EX_STATICEDGE).At(0, 150, 380, 32));
-    CentreOverOwner(hwnd, owner);
-  } catch (...) {
-    DestroyWindow(hwnd);
-    throw;
-  }
+  const Child still =
+      Child("STATIC").Style(SS_LEFT | SS_NOPREFIX).In(hwnd).Dpi(dpi).Font(state.font);
+  const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
+  CreateChild(Child(still).Text("&Host:").Style(SS_LEFT).At(8, 12, 40, 16));
+  const std::string gateway = DefaultGateway();
+  state.host = CreateChild(Child("EDIT")
+                               .Text(gateway.c_str())
+                               .Style(WS_TABSTOP | ES_AUTOHSCROLL)
+                               .ExStyle(WS_EX_CLIENTEDGE)
+                               .At(50, 9, 226, 21)
+                               .Dpi(dpi)
+                               .In(hwnd)
+                               .Id(kHostId)
+                               .Font(state.font));
+  // Enter in the host field starts.
+  state.start = CreateChild(Child(button)
+                                .Text("&Start")
+                                .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
+                                .At(292, 7, 80, 25)
+                                .Id(kStartId));
+  state.progress = CreateChild(Child(still).At(8, 42, 364, 16));
+  state.result = CreateChild(Child(still).At(8, 62, 364, 44));
+  state.use = CreateChild(Child(button)
+                              .Text("&Use as Custom MTU")
+                              .Style(WS_TABSTOP | BS_PUSHBUTTON)
+                              .At(8, 117, 120, 25)
+                              .Id(kUseId));
+  EnableWindow(state.use, FALSE);
+  CreateChild(Child(button)
+                  .Text("Close")
+                  .Style(WS_TABSTOP | BS_PUSHBUTTON)
+                  .At(292, 117, 80, 25)
+                  .Id(IDCANCEL));
+  // The status line: two lines of text, sunken across the bottom.
+  state.status = CreateChild(Child(still).ExStyle(WS_EX_STATICEDGE).At(0, 150, 380, 32));
+  CentreOverOwner(hwnd, owner);
   SendMessageA(state.host, EM_SETSEL, 0, -1);
   state.Run(owner, state.host);
 }

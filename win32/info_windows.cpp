@@ -96,6 +96,7 @@ class InfoWindow : public ModalWindow {
   std::vector<AdapterRow>* adapterRows = nullptr;
 
   ~InfoWindow() override {
+    Destroy();  // before what its controls show
     if (boldFont) DeleteObject(boldFont);
     if (icon) DestroyIcon(icon);
     if (side) DeleteObject(side);
@@ -240,27 +241,22 @@ void ShowFirstRunNoticeWindow(HWND owner) {
   state.font = MakeFont(false, dpi);
   HWND hwnd = state.Create(kNoticeClass, "Internet Zelvora 2.19", owner, 290, 174, dpi);
   HWND ok = nullptr;
-  try {
-    // OKButton comes first in the tab order, so it has the focus.
-    ok = AddOkButton(hwnd, 101, 142, state.font, dpi);
-    // Memo1: no border, word wrap (no horizontal scrolling), the face colour.
-    // Read-only, and a tab stop, so that the keyboard and a screen reader
-    // reach the text; Enter in it still presses OK and Escape still closes
-    // (the edit asks its parent, as in a dialog).
-    const std::string notice = NoticeText();
-    CreateChild(Child("EDIT")
-                    .Text(notice.c_str())
-                    .Style(ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_TABSTOP)
-                    .At(8, 12, 273, 129)
-                    .Dpi(dpi)
-                    .In(hwnd)
-                    .Id(kMemoId)
-                    .Font(state.font));
-    CentreOnScreen(hwnd);
-  } catch (...) {
-    DestroyWindow(hwnd);
-    throw;
-  }
+  // OKButton comes first in the tab order, so it has the focus.
+  ok = AddOkButton(hwnd, 101, 142, state.font, dpi);
+  // Memo1: no border, word wrap (no horizontal scrolling), the face colour.
+  // Read-only, and a tab stop, so that the keyboard and a screen reader
+  // reach the text; Enter in it still presses OK and Escape still closes
+  // (the edit asks its parent, as in a dialog).
+  const std::string notice = NoticeText();
+  CreateChild(Child("EDIT")
+                  .Text(notice.c_str())
+                  .Style(ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_TABSTOP)
+                  .At(8, 12, 273, 129)
+                  .Dpi(dpi)
+                  .In(hwnd)
+                  .Id(kMemoId)
+                  .Font(state.font));
+  CentreOnScreen(hwnd);
   state.defaultId = kOkButtonId;
   state.Run(owner, ok);
 }
@@ -273,42 +269,37 @@ void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkCl
   state.onLinkClick = &onLinkClick;
   HWND hwnd = state.Create(kAboutClass, "About Internet Zelvora", owner, 345, 195, dpi);
   HWND ok = nullptr;
-  try {
-    // The side panel: a picture 41 pixels wide over the full height.
-    const RECT sideRect = ScaleRect(0, 0, 41, 195, dpi);
-    state.side =
-        static_cast<HBITMAP>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_ABOUT_SIDE), IMAGE_BITMAP,
-                                        sideRect.right, sideRect.bottom, LR_DEFAULTCOLOR));
-    const Child still = Child("STATIC").In(hwnd).Dpi(dpi);
-    const StaticBox side(CreateChild(Child(still).Style(SS_BITMAP).At(0, 0, 41, 195)));
-    if (state.side) side.SetBitmap(state.side);
-    // ProgramIcon: the program's icon drawn at 41 x 41.
-    const int iconSize = Scale(41, dpi);
-    state.icon = static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_MAINICON),
-                                               IMAGE_ICON, iconSize, iconSize, LR_DEFAULTCOLOR));
-    const StaticBox icon(CreateChild(Child(still).Style(SS_ICON).At(52, 10, 41, 41)));
-    if (state.icon) icon.SetIcon(state.icon);
-    const Child text = Child(still).Style(SS_LEFT | SS_NOPREFIX);
-    CreateChild(Child(text).Text("Internet Zelvora").At(104, 14, 200, 16).Font(state.boldFont));
-    CreateChild(Child(text).Text("Version 2.19").At(104, 34, 200, 16).Font(state.font));
-    // Four lines of the about window's font.
-    CreateChild(Child(text).Text(kAboutUndoLine).At(104, 56, 232, 56).Font(state.font));
-    // The divider across the window, above the link.
-    CreateChild(Child(still).Style(SS_ETCHEDHORZ).At(52, 118, 284, 2));
-    const std::string linkText = std::string("Website: ") + kPublisherSite;
-    state.link = CreateChild(Child(text)
-                                 .Text(linkText.c_str())
-                                 .Style(SS_LEFT | SS_NOPREFIX | SS_NOTIFY)
-                                 .At(52, 130, 284, 16)
-                                 .Id(kLinkId)
-                                 .Font(state.boldFont));
-    Tooltip(hwnd).AddWindowTool(hwnd, state.link, "Internet Zelvora Website");
-    ok = AddOkButton(hwnd, 261, 162, state.font, dpi);
-    CentreOverOwner(hwnd, owner);
-  } catch (...) {
-    DestroyWindow(hwnd);
-    throw;
-  }
+  // The side panel: a picture 41 pixels wide over the full height.
+  const RECT sideRect = ScaleRect(0, 0, 41, 195, dpi);
+  state.side =
+      static_cast<HBITMAP>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_ABOUT_SIDE), IMAGE_BITMAP,
+                                      sideRect.right, sideRect.bottom, LR_DEFAULTCOLOR));
+  const Child still = Child("STATIC").In(hwnd).Dpi(dpi);
+  const StaticBox side(CreateChild(Child(still).Style(SS_BITMAP).At(0, 0, 41, 195)));
+  if (state.side) side.SetBitmap(state.side);
+  // ProgramIcon: the program's icon drawn at 41 x 41.
+  const int iconSize = Scale(41, dpi);
+  state.icon = static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_MAINICON), IMAGE_ICON,
+                                             iconSize, iconSize, LR_DEFAULTCOLOR));
+  const StaticBox icon(CreateChild(Child(still).Style(SS_ICON).At(52, 10, 41, 41)));
+  if (state.icon) icon.SetIcon(state.icon);
+  const Child text = Child(still).Style(SS_LEFT | SS_NOPREFIX);
+  CreateChild(Child(text).Text("Internet Zelvora").At(104, 14, 200, 16).Font(state.boldFont));
+  CreateChild(Child(text).Text("Version 2.19").At(104, 34, 200, 16).Font(state.font));
+  // Four lines of the about window's font.
+  CreateChild(Child(text).Text(kAboutUndoLine).At(104, 56, 232, 56).Font(state.font));
+  // The divider across the window, above the link.
+  CreateChild(Child(still).Style(SS_ETCHEDHORZ).At(52, 118, 284, 2));
+  const std::string linkText = std::string("Website: ") + kPublisherSite;
+  state.link = CreateChild(Child(text)
+                               .Text(linkText.c_str())
+                               .Style(SS_LEFT | SS_NOPREFIX | SS_NOTIFY)
+                               .At(52, 130, 284, 16)
+                               .Id(kLinkId)
+                               .Font(state.boldFont));
+  Tooltip(hwnd).AddWindowTool(hwnd, state.link, "Internet Zelvora Website");
+  ok = AddOkButton(hwnd, 261, 162, state.font, dpi);
+  CentreOverOwner(hwnd, owner);
   state.defaultId = kOkButtonId;
   state.Run(owner, ok);
 }
@@ -323,83 +314,75 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
   // that size arrives (WM_SIZE).
   HWND hwnd = state.Create(kPreviewClass, "Preview Changes", owner, kPreviewMinWidth,
                            kPreviewMinHeight, dpi, true);
-  try {
-    const std::string summary = report.Summary();
-    layout.summary = CreateChild(Child("STATIC")
-                                     .Text(summary.c_str())
-                                     .Style(SS_LEFT | SS_NOPREFIX)
-                                     .In(hwnd)
-                                     .Font(state.font));
-    const Window list(CreateChild(
-        Child(WC_LISTVIEWA)
-            .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
-            .ExStyle(WS_EX_CLIENTEDGE)
-            .In(hwnd)
-            .Id(kPreviewListId)
-            .Font(state.font)));
-    // Older common controls ignore the extended style; the list still reads.
-    list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    // One column more than shown: a last column's automatic width fills the
-    // list instead of fitting its texts, so every shown column is sized
-    // while another follows it, and the extra one then goes.
-    const int columns = static_cast<int>(kPreviewColumnCount);
-    for (int i = 0; i <= columns; ++i) {
-      LVCOLUMNA column{};
-      column.mask = LVCF_TEXT | LVCF_SUBITEM;
-      column.pszText = const_cast<char*>(i < columns ? kPreviewColumns[i].title : "");
-      column.iSubItem = i;
-      list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
-    int row = 0;
-    for (const PreviewLine& line : report.changes) {
-      LVITEMA item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = row;
-      for (int i = 0; i < columns; ++i) {
-        const std::string text = kPreviewColumns[i].text(line);
-        item.iSubItem = i;
-        item.pszText = const_cast<char*>(text.c_str());
-        list.Send(i == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, i == 0 ? 0 : row,
-                  reinterpret_cast<LPARAM>(&item));
-      }
-      ++row;
-    }
-    // Each column as wide as its longest text, title included, so that no
-    // two rows look alike for a cut-off text.
-    int columnsWidth = 0;
-    for (int i = 0; i < columns; ++i) {
-      list.Send(LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
-      columnsWidth += static_cast<int>(list.Send(LVM_GETCOLUMNWIDTH, i));
-    }
-    list.Send(LVM_DELETECOLUMN, columns);
-    layout.list = list.Handle();
-    ScrollSidewaysByKeyboard(layout.list);
-    layout.report = &report;
-    layout.detail = CreateChild(
-        Child("STATIC").Style(SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS).In(hwnd).Font(state.font));
-
-    const Child button = Child("BUTTON").In(hwnd).Font(state.font);
-    layout.optimizeButton = CreateChild(
-        Child(button).Text("&Optimize").Style(WS_TABSTOP | BS_PUSHBUTTON).Id(kPreviewOptimizeId));
-    // Close is the default: Enter only looks, it never writes.
-    layout.closeButton =
-        CreateChild(Child(button).Text("Close").Style(WS_TABSTOP | BS_DEFPUSHBUTTON).Id(IDCANCEL));
-
-    // Wide enough for every column where the screen allows: the margins, the
-    // list's edges and its scroll bar around the columns.
-    const int wanted = MulDiv(columnsWidth, kDesignDpi, dpi) + kListFrame + 2 * kMargin;
-    const SIZE size = WindowSizeFor(std::max(kPreviewWidth, wanted), kPreviewHeight,
-                                    DialogFrameStyle(true), false, kDialogFrameExStyle, dpi);
-    layout.minimum = WindowSizeFor(kPreviewMinWidth, kPreviewMinHeight, DialogFrameStyle(true),
-                                   false, kDialogFrameExStyle, dpi);
-    state.preview = &layout;
-    FocusFirstRow(layout.list);
-    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    CentreOverOwner(hwnd, owner);
-  } catch (...) {
-    DestroyWindow(hwnd);
-    throw;
+  const std::string summary = report.Summary();
+  layout.summary = CreateChild(
+      Child("STATIC").Text(summary.c_str()).Style(SS_LEFT | SS_NOPREFIX).In(hwnd).Font(state.font));
+  const Window list(CreateChild(
+      Child(WC_LISTVIEWA)
+          .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
+          .ExStyle(WS_EX_CLIENTEDGE)
+          .In(hwnd)
+          .Id(kPreviewListId)
+          .Font(state.font)));
+  // Older common controls ignore the extended style; the list still reads.
+  list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  // One column more than shown: a last column's automatic width fills the
+  // list instead of fitting its texts, so every shown column is sized
+  // while another follows it, and the extra one then goes.
+  const int columns = static_cast<int>(kPreviewColumnCount);
+  for (int i = 0; i <= columns; ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_SUBITEM;
+    column.pszText = const_cast<char*>(i < columns ? kPreviewColumns[i].title : "");
+    column.iSubItem = i;
+    list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
+  int row = 0;
+  for (const PreviewLine& line : report.changes) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    for (int i = 0; i < columns; ++i) {
+      const std::string text = kPreviewColumns[i].text(line);
+      item.iSubItem = i;
+      item.pszText = const_cast<char*>(text.c_str());
+      list.Send(i == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, i == 0 ? 0 : row,
+                reinterpret_cast<LPARAM>(&item));
+    }
+    ++row;
+  }
+  // Each column as wide as its longest text, title included, so that no
+  // two rows look alike for a cut-off text.
+  int columnsWidth = 0;
+  for (int i = 0; i < columns; ++i) {
+    list.Send(LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    columnsWidth += static_cast<int>(list.Send(LVM_GETCOLUMNWIDTH, i));
+  }
+  list.Send(LVM_DELETECOLUMN, columns);
+  layout.list = list.Handle();
+  ScrollSidewaysByKeyboard(layout.list);
+  layout.report = &report;
+  layout.detail = CreateChild(
+      Child("STATIC").Style(SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS).In(hwnd).Font(state.font));
+
+  const Child button = Child("BUTTON").In(hwnd).Font(state.font);
+  layout.optimizeButton = CreateChild(
+      Child(button).Text("&Optimize").Style(WS_TABSTOP | BS_PUSHBUTTON).Id(kPreviewOptimizeId));
+  // Close is the default: Enter only looks, it never writes.
+  layout.closeButton =
+      CreateChild(Child(button).Text("Close").Style(WS_TABSTOP | BS_DEFPUSHBUTTON).Id(IDCANCEL));
+
+  // Wide enough for every column where the screen allows: the margins, the
+  // list's edges and its scroll bar around the columns.
+  const int wanted = MulDiv(columnsWidth, kDesignDpi, dpi) + kListFrame + 2 * kMargin;
+  const SIZE size = WindowSizeFor(std::max(kPreviewWidth, wanted), kPreviewHeight,
+                                  DialogFrameStyle(true), false, kDialogFrameExStyle, dpi);
+  layout.minimum = WindowSizeFor(kPreviewMinWidth, kPreviewMinHeight, DialogFrameStyle(true), false,
+                                 kDialogFrameExStyle, dpi);
+  state.preview = &layout;
+  FocusFirstRow(layout.list);
+  SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CentreOverOwner(hwnd, owner);
   state.defaultId = IDCANCEL;
   state.Run(owner, layout.closeButton);
   return state.optimize;
@@ -412,74 +395,66 @@ bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows) {
   state.adapterRows = rows;
   // Small enough for a 640 x 480 screen.
   HWND hwnd = state.Create(kAdaptersClass, "Network Adapters", owner, 384, 236, dpi);
-  try {
-    const Child child = Child("STATIC").In(hwnd).Dpi(dpi).Font(state.font);
-    CreateChild(Child(child)
-                    .Text("Optimize writes the MTU into each ticked adapter, where this Windows "
-                          "reads it. Restore Windows Defaults removes it again.")
-                    .Style(SS_LEFT | SS_NOPREFIX)
-                    .At(8, 8, 368, 28));
-    state.adapterList = CreateChild(
-        Child(child)
-            .Class(WC_LISTVIEWA)
-            .Text("")
-            .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
-            .ExStyle(WS_EX_CLIENTEDGE)
-            .At(8, 40, 368, 152)
-            .Id(kAdapterListId));
-    const Window list(state.adapterList);
-    list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
-              LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    const char* const titles[] = {"Adapter", "MTU stored", "MTU in use"};
-    for (int i = 0; i < 3; ++i) {
-      LVCOLUMNA column{};
-      column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-      column.pszText = const_cast<char*>(titles[i]);
-      column.cx = Scale(i == 0 ? 190 : 80, dpi);
-      column.iSubItem = i;
-      list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
-    int row = 0;
-    for (const AdapterRow& r : *rows) {
-      const std::string* texts[] = {&r.name, &r.storedMtu, &r.mtuInUse};
-      LVITEMA item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = row;
-      item.pszText = const_cast<char*>(texts[0]->c_str());
-      list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-      for (int i = 1; i < 3; ++i) {
-        item.iSubItem = i;
-        item.pszText = const_cast<char*>(texts[i]->c_str());
-        list.Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-      }
-      item.stateMask = LVIS_STATEIMAGEMASK;
-      item.state = INDEXTOSTATEIMAGEMASK(r.ticked ? 2 : 1);
-      list.Send(LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-      ++row;
-    }
-    // The names as wide as the longest needs, never narrower than the
-    // layout's; the list scrolls sideways (Right and Left too) past its edge.
-    list.Send(LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
-    if (list.Send(LVM_GETCOLUMNWIDTH, 0) < Scale(190, dpi))
-      list.Send(LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(Scale(190, dpi), 0));
-    ScrollSidewaysByKeyboard(state.adapterList);
-    FocusFirstRow(state.adapterList);
-    const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
-    CreateChild(Child(button)
-                    .Text("OK")
-                    .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
-                    .At(220, 203, 75, 25)
-                    .Id(IDOK));
-    CreateChild(Child(button)
-                    .Text("Cancel")
-                    .Style(WS_TABSTOP | BS_PUSHBUTTON)
-                    .At(301, 203, 75, 25)
-                    .Id(IDCANCEL));
-    CentreOverOwner(hwnd, owner);
-  } catch (...) {
-    DestroyWindow(hwnd);
-    throw;
+  const Child child = Child("STATIC").In(hwnd).Dpi(dpi).Font(state.font);
+  CreateChild(Child(child)
+                  .Text("Optimize writes the MTU into each ticked adapter, where this Windows "
+                        "reads it. Restore Windows Defaults removes it again.")
+                  .Style(SS_LEFT | SS_NOPREFIX)
+                  .At(8, 8, 368, 28));
+  state.adapterList = CreateChild(
+      Child(child)
+          .Class(WC_LISTVIEWA)
+          .Text("")
+          .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
+          .ExStyle(WS_EX_CLIENTEDGE)
+          .At(8, 40, 368, 152)
+          .Id(kAdapterListId));
+  const Window list(state.adapterList);
+  list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
+            LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  const char* const titles[] = {"Adapter", "MTU stored", "MTU in use"};
+  for (int i = 0; i < 3; ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = const_cast<char*>(titles[i]);
+    column.cx = Scale(i == 0 ? 190 : 80, dpi);
+    column.iSubItem = i;
+    list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
+  int row = 0;
+  for (const AdapterRow& r : *rows) {
+    const std::string* texts[] = {&r.name, &r.storedMtu, &r.mtuInUse};
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<char*>(texts[0]->c_str());
+    list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    for (int i = 1; i < 3; ++i) {
+      item.iSubItem = i;
+      item.pszText = const_cast<char*>(texts[i]->c_str());
+      list.Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    }
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(r.ticked ? 2 : 1);
+    list.Send(LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    ++row;
+  }
+  // The names as wide as the longest needs, never narrower than the
+  // layout's; the list scrolls sideways (Right and Left too) past its edge.
+  list.Send(LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+  if (list.Send(LVM_GETCOLUMNWIDTH, 0) < Scale(190, dpi))
+    list.Send(LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(Scale(190, dpi), 0));
+  ScrollSidewaysByKeyboard(state.adapterList);
+  FocusFirstRow(state.adapterList);
+  const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
+  CreateChild(
+      Child(button).Text("OK").Style(WS_TABSTOP | BS_DEFPUSHBUTTON).At(220, 203, 75, 25).Id(IDOK));
+  CreateChild(Child(button)
+                  .Text("Cancel")
+                  .Style(WS_TABSTOP | BS_PUSHBUTTON)
+                  .At(301, 203, 75, 25)
+                  .Id(IDCANCEL));
+  CentreOverOwner(hwnd, owner);
   state.defaultId = IDOK;
   state.Run(owner, state.adapterList);
   return state.optimize;

@@ -32,14 +32,6 @@ int SysColorIndex(std::uint32_t color) {
   return (color & 0x80000000u) ? static_cast<int>(color & 0xFF) : COLOR_WINDOW;
 }
 
-std::string TextOf(HWND hwnd) {
-  int n = GetWindowTextLengthA(hwnd);
-  std::string text(static_cast<size_t>(n) + 1, '\0');
-  n = GetWindowTextA(hwnd, text.data(), n + 1);
-  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return text;
-}
-
 void SetEnabled(HWND hwnd, bool enabled) {
   if ((IsWindowEnabled(hwnd) != FALSE) != enabled) EnableWindow(hwnd, enabled);
 }
@@ -104,8 +96,8 @@ bool MainWindow::Create(HINSTANCE instance, const char* className) {
   // title bar, the menu and the first groups are. Created there: a move
   // after the creation would cost the start a second placing of the window.
   const RECT place = CentredPlace(size, WorkArea(), Fit::KeepSize);
-  CreateWindowExA(0, className, kMainCaption, kWindowStyle, place.left, place.top, size.cx,
-                  size.cy, nullptr, menu, instance, this);
+  CreateWindowExA(0, className, kMainCaption, kWindowStyle, place.left, place.top, size.cx, size.cy,
+                  nullptr, menu, instance, this);
   return hwnd_ != nullptr;
 }
 
@@ -130,8 +122,7 @@ bool MainWindow::OwnKey(HWND focus, const MSG& msg) {
   if (focus == toolBar_.Handle()) {
     int command = 0;
     if (!toolBar_.OnKey(msg.wParam, &command)) return false;
-    if (const Command* c = command ? FindCommand(command) : nullptr)
-      Run([this, c] { (model_.*(c->run))(); });
+    if (command) RunCommand(command);
     return true;
   }
   const WPARAM key = msg.wParam;
@@ -144,12 +135,11 @@ bool MainWindow::OwnKey(HWND focus, const MSG& msg) {
   // command: here the arrows go round a run of choices and stop at any
   // other control.
   for (const std::vector<size_t>& run : runs_) {
-    const auto at = std::find_if(run.begin(), run.end(),
-                                 [&](size_t i) { return boxes_[i].hwnd == focus; });
-    if (at == run.end()) continue;
-    const bool back = key == VK_LEFT || key == VK_UP;
     const size_t n = run.size();
-    size_t i = static_cast<size_t>(at - run.begin());
+    size_t i = 0;
+    while (i < n && boxes_[run[i]].hwnd != focus) ++i;
+    if (i == n) continue;
+    const bool back = key == VK_LEFT || key == VK_UP;
     for (size_t step = 1; step < n; ++step) {
       const HWND next = boxes_[run[(back ? i + n - step : i + step) % n]].hwnd;
       if (IsWindowEnabled(next) && IsWindowVisible(next)) {
@@ -487,7 +477,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
   // Menu items and accelerators come without a control; toolbar buttons
   // from the toolbar.
   if (!control || control == toolBar_.Handle()) {
-    if (const Command* c = FindCommand(id)) Run([this, c] { (model_.*(c->run))(); });
+    RunCommand(id);
     if (control && hwnd_ && GetFocus() != control) toolBar_.DropHighlight();
     return;
   }
@@ -505,7 +495,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
   for (EditView& e : edits_) {
     if (e.hwnd != control) continue;
     if (code == EN_CHANGE && !writing_) {
-      const std::string text = TextOf(control);
+      const std::string text = WindowText(control);
       Run([this, &e, &text] { model_.SetText(*e.edit, text); });
     }
     return;
@@ -535,8 +525,7 @@ void MainWindow::OnMenuSelect(int id, UINT flags) {
   // status line; another item, or the menu closing (flags 0xFFFF), shows
   // the model's text again.
   const bool item = flags != 0xFFFF && !(flags & MF_POPUP);
-  const std::string& text = item && id == IDM_FIND_MTU && !mtuUnavailable_.empty()
-                                ? mtuUnavailable_
+  const std::string& text = item && id == IDM_FIND_MTU && !mtuUnavailable_.empty() ? mtuUnavailable_
                             : item && id == IDM_MODERN_TCP && !modernUnavailable_.empty()
                                 ? modernUnavailable_
                                 : model_.StatusText;
@@ -577,6 +566,15 @@ LRESULT MainWindow::OnColor(UINT msg, HDC dc, HWND control) {
   }
   return DefWindowProcA(hwnd_, msg, reinterpret_cast<WPARAM>(dc),
                         reinterpret_cast<LPARAM>(control));
+}
+
+void MainWindow::RunCommand(int id) {
+  if (const Command* c = FindCommand(id)) Run([this, c] { (model_.*(c->run))(); });
+}
+
+void MainWindow::RunHandler(void (*call)(void*), void* handler, bool mirror) {
+  model_.Dispatch([call, handler] { call(handler); });
+  if (mirror) Mirror();
 }
 
 void MainWindow::Mirror() {
@@ -642,7 +640,7 @@ void MainWindow::MirrorTabStops() {
 
 void MainWindow::MirrorEdit(EditView& view) {
   const EditCtl& edit = *view.edit;
-  if (TextOf(view.hwnd) != edit.text) SetWindowTextA(view.hwnd, edit.text.c_str());
+  if (WindowText(view.hwnd) != edit.text) SetWindowTextA(view.hwnd, edit.text.c_str());
   if (view.enabled != edit.enabled || view.color != edit.color) {
     SetEnabled(view.hwnd, edit.enabled);
     Repaint(view.hwnd);
@@ -656,7 +654,7 @@ LRESULT CALLBACK MainWindow::Edit2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
   if (msg == WM_CHAR && w) {
     bool discard = false;
     try {
-      w->model_.Dispatch([w, wp, &discard] { discard = MtuKeyRejected(static_cast<char>(wp)); });
+      w->Run([wp, &discard] { discard = MtuKeyRejected(static_cast<char>(wp)); }, false);
     } catch (...) {  // nothing unwinds through the system's callback
     }
     if (discard) return 0;

@@ -5,6 +5,7 @@
 // mirrors the whole model back into the controls. It never changes the model
 // in any other way.
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "commands/izelvora.h"
@@ -94,11 +95,15 @@ class MainWindow {
 
   // Runs a handler the way every event does: errors go to the general error
   // report, then the controls show the model again.
+  // Each handler passes through one copy of the dispatch and its error
+  // report rather than one per handler.
   template <class F>
-  void Run(F&& handler) {
-    model_.Dispatch(handler);
-    Mirror();
+  void Run(F&& handler, bool mirror = true) {
+    RunHandler([](void* f) { (*static_cast<std::remove_reference_t<F>*>(f))(); }, &handler, mirror);
   }
+  // The command's handler; an id that is no command does nothing.
+  void RunCommand(int id);
+  void RunHandler(void (*call)(void*), void* handler, bool mirror);
   void Mirror();
   void MirrorEdit(EditView& view);
 
@@ -123,7 +128,7 @@ class MainWindow {
   std::vector<BoxView> boxes_;
   std::vector<EditView> edits_;
   std::string statusShown_;
-  std::string mtuUnavailable_;  // why the echoes cannot be sent; "" when they can
+  std::string mtuUnavailable_;     // why the echoes cannot be sent; "" when they can
   std::string modernUnavailable_;  // why the modern TCP settings are greyed; "" when offered
   bool statusBoldShown_ = false;
   bool statusSimpleShown_ = false;

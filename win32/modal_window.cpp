@@ -37,7 +37,13 @@ DWORD DialogFrameStyle(bool resizable) {
 }
 
 ModalWindow::~ModalWindow() {
+  Destroy();
   if (font) DeleteObject(font);
+}
+
+void ModalWindow::Destroy() {
+  if (hwnd) DestroyWindow(hwnd);
+  hwnd = nullptr;
 }
 
 // Nothing may unwind through the system's callback, a window's own handlers
@@ -109,8 +115,7 @@ void ModalWindow::Run(HWND owner, HWND focus) {
   // The owner is enabled before the window goes away, so that it, and not
   // another program, becomes the active window again.
   if (ownerWasEnabled) EnableWindow(owner, TRUE);
-  DestroyWindow(hwnd);
-  hwnd = nullptr;
+  Destroy();
   if (owner && IsWindowVisible(owner)) SetForegroundWindow(owner);
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
 }

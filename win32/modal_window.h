@@ -17,6 +17,8 @@ class ModalWindow {
   ModalWindow() = default;
   ModalWindow(const ModalWindow&) = delete;
   ModalWindow& operator=(const ModalWindow&) = delete;
+  // Destroys the window where it is still open: a window left by an error
+  // while it was being filled goes with its state.
   virtual ~ModalWindow();
 
   // A dialog frame with the close box, of the given client size (96-DPI
@@ -37,6 +39,7 @@ class ModalWindow {
   bool done = false;
 
  protected:
+  void Destroy();
   // A message to this window, before the shared handling: true, with
   // *result, when the window handled it. May throw; the shared procedure
   // then lets the system handle the message.
