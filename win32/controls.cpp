@@ -91,6 +91,51 @@ HWND CreateChild(const Child& c) {
   return child;
 }
 
+void CreateChildren(HWND parent, const ChildRow* rows, int n, int dpi, const HFONT fonts[2],
+                    HWND* handles) {
+  for (int i = 0; i < n; ++i) {
+    const ChildRow& r = rows[i];
+    handles[i] = CreateChild(Child(r.className)
+                                 .Text(r.text)
+                                 .Style(r.style)
+                                 .ExStyle(r.exStyle)
+                                 .At(r.x, r.y, r.w, r.h)
+                                 .Dpi(dpi)
+                                 .In(parent)
+                                 .Id(r.id)
+                                 .Font(fonts[r.bold]));
+  }
+}
+
+HWND MakeReportList(HWND list, DWORD extendedStyle) {
+  // Older common controls ignore the extended style; the list still reads.
+  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyle, extendedStyle);
+  return list;
+}
+
+void AddColumns(HWND list, const char* const* titles, int n, std::size_t stride) {
+  for (int i = 0; i <= n; ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_SUBITEM;
+    column.pszText =
+        const_cast<char*>(i < n ? *reinterpret_cast<const char* const*>(
+                                      reinterpret_cast<const char*>(titles) + i * stride)
+                                : "");
+    column.iSubItem = i;
+    SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+  }
+}
+
+int FitColumns(HWND list, int n) {
+  int width = 0;
+  for (int i = 0; i < n; ++i) {
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    width += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
+  }
+  SendMessageA(list, LVM_DELETECOLUMN, n, 0);
+  return width;
+}
+
 int ScreenDpi() {
   HDC dc = GetDC(nullptr);
   const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : kDesignDpi;

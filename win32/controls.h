@@ -57,6 +57,40 @@ std::string WindowText(HWND hwnd, bool trim = false);
 // raises Error with the system's reason.
 HWND CreateChild(const Child& child);
 
+// A window's children as a table, in their tab order: each row one child at
+// a 96-DPI place (0, 0, 0, 0 for one that a WM_SIZE places), with the
+// window's font or, where bold is set, its second one.
+struct ChildRow {
+  const char* className;
+  const char* text;
+  DWORD style;
+  short x, y, w, h;
+  short id;
+  DWORD exStyle;
+  bool bold;
+};
+// Creates the rows in parent, their handles into handles[0..n).
+void CreateChildren(HWND parent, const ChildRow* rows, int n, int dpi, const HFONT fonts[2],
+                    HWND* handles);
+template <int n>
+void CreateChildren(HWND parent, const ChildRow (&rows)[n], int dpi, const HFONT fonts[2],
+                    HWND (&handles)[n]) {
+  CreateChildren(parent, rows, n, dpi, fonts, handles);
+}
+
+// The list of a report window (the preview, the adapters, the modern TCP
+// settings): report style, one row selected at a time, and the given
+// extended styles where the common controls know them.
+HWND MakeReportList(HWND list, DWORD extendedStyle);
+// Adds n columns, the title of each `stride` bytes after the one before,
+// and an empty one after them: a last
+// column's automatic width fills the list instead of fitting its texts, so
+// every shown column is sized (FitColumns) while another follows it.
+void AddColumns(HWND list, const char* const* titles, int n, std::size_t stride);
+// Each of the n columns as wide as its longest text, title included; the
+// extra column goes. Returns the columns' width.
+int FitColumns(HWND list, int n);
+
 // --- DPI and fonts
 
 // The DPI rule: every place and size of the view is written in pixels at 96

@@ -1,6 +1,7 @@
 #include "win32/find_mtu_window.h"
 
 #include <exception>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -210,41 +211,26 @@ void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& us
   // Start is the default button: Enter in the host field starts.
   state.defaultId = kStartId;
   HWND hwnd = state.Create(kClass, "Find Largest MTU", owner, 380, 182, dpi);
-  const Child still =
-      Child("STATIC").Style(SS_LEFT | SS_NOPREFIX).In(hwnd).Dpi(dpi).Font(state.font);
-  const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
-  CreateChild(Child(still).Text("&Host:").Style(SS_LEFT).At(8, 12, 40, 16));
-  const std::string gateway = DefaultGateway();
-  state.host = CreateChild(Child("EDIT")
-                               .Text(gateway.c_str())
-                               .Style(WS_TABSTOP | ES_AUTOHSCROLL)
-                               .ExStyle(WS_EX_CLIENTEDGE)
-                               .At(50, 9, 226, 21)
-                               .Dpi(dpi)
-                               .In(hwnd)
-                               .Id(kHostId)
-                               .Font(state.font));
-  // Enter in the host field starts.
-  state.start = CreateChild(Child(button)
-                                .Text("&Start")
-                                .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
-                                .At(292, 7, 80, 25)
-                                .Id(kStartId));
-  state.progress = CreateChild(Child(still).At(8, 42, 364, 16));
-  state.result = CreateChild(Child(still).At(8, 62, 364, 44));
-  state.use = CreateChild(Child(button)
-                              .Text("&Use as Custom MTU")
-                              .Style(WS_TABSTOP | BS_PUSHBUTTON)
-                              .At(8, 117, 120, 25)
-                              .Id(kUseId));
+  // Enter in the host field starts; the status line: two lines of text,
+  // sunken across the bottom.
+  constexpr DWORD kText = SS_LEFT | SS_NOPREFIX;
+  static constexpr ChildRow kChildren[] = {
+      {"STATIC", "&Host:", SS_LEFT, 8, 12, 40, 16},
+      {"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, 50, 9, 226, 21, kHostId, WS_EX_CLIENTEDGE},
+      {"BUTTON", "&Start", WS_TABSTOP | BS_DEFPUSHBUTTON, 292, 7, 80, 25, kStartId},
+      {"STATIC", "", kText, 8, 42, 364, 16},
+      {"STATIC", "", kText, 8, 62, 364, 44},
+      {"BUTTON", "&Use as Custom MTU", WS_TABSTOP | BS_PUSHBUTTON, 8, 117, 120, 25, kUseId},
+      {"BUTTON", "Close", WS_TABSTOP | BS_PUSHBUTTON, 292, 117, 80, 25, IDCANCEL},
+      {"STATIC", "", kText, 0, 150, 380, 32, 0, WS_EX_STATICEDGE},
+  };
+  HWND c[std::size(kChildren)];
+  const HFONT fonts[2] = {state.font, state.font};
+  CreateChildren(hwnd, kChildren, static_cast<int>(std::size(kChildren)), dpi, fonts, c);
+  state.host = c[1], state.start = c[2], state.progress = c[3], state.result = c[4];
+  state.use = c[5], state.status = c[7];
+  SetWindowTextA(state.host, DefaultGateway().c_str());
   EnableWindow(state.use, FALSE);
-  CreateChild(Child(button)
-                  .Text("Close")
-                  .Style(WS_TABSTOP | BS_PUSHBUTTON)
-                  .At(292, 117, 80, 25)
-                  .Id(IDCANCEL));
-  // The status line: two lines of text, sunken across the bottom.
-  state.status = CreateChild(Child(still).ExStyle(WS_EX_STATICEDGE).At(0, 150, 380, 32));
   CentreOverOwner(hwnd, owner);
   SendMessageA(state.host, EM_SETSEL, 0, -1);
   state.Run(owner, state.host);

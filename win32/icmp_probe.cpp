@@ -95,7 +95,8 @@ class IcmpProbe : public mtu::EchoProbe {
     // A name may stand for a broadcast or multicast address, and the reader
     // of dotted addresses leaves 255.255.255.255 to the name lookup.
     const auto* b = reinterpret_cast<const unsigned char*>(&to_);
-    const std::uint32_t address = static_cast<std::uint32_t>(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
+    const std::uint32_t address =
+        static_cast<std::uint32_t>(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
     if (const std::string refused = mtu::RefusedAddress(address, host); !refused.empty())
       throw Error(refused);
     icmp_ = calls_.create();

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "model/platform.h"
-
 #include "model/preview_report.h"
 #include "win32/win.h"
 

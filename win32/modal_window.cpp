@@ -60,6 +60,11 @@ LRESULT CALLBACK ModalWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     if (!window) return DefWindowProcA(hwnd, msg, wParam, lParam);
     if (LRESULT result; DialogKeyboard(hwnd, msg, wParam, lParam, window->defaultId, &result))
       return result;
+    if (msg == WM_GETMINMAXINFO && window->minimum.cx) {
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {window->minimum.cx,
+                                                               window->minimum.cy};
+      return 0;
+    }
     if (LRESULT result = 0; window->OnMessage(msg, wParam, lParam, &result)) return result;
     if ((msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) || msg == WM_CLOSE) {
       // "Close", Escape and the close box.
@@ -90,6 +95,15 @@ HWND ModalWindow::Create(const char* className, const char* caption, HWND owner,
     DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
   }
   return hwnd;
+}
+
+void ModalWindow::OpenSized(HWND owner, int width, int height, int minWidth, int minHeight,
+                            int dpi) {
+  const DWORD style = DialogFrameStyle(true);
+  minimum = WindowSizeFor(minWidth, minHeight, style, false, kDialogFrameExStyle, dpi);
+  const SIZE size = WindowSizeFor(width, height, style, false, kDialogFrameExStyle, dpi);
+  SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CentreOverOwner(hwnd, owner);
 }
 
 void ModalWindow::Run(HWND owner, HWND focus) {

@@ -33,8 +33,13 @@ class ModalWindow {
   // destroyed on every path and the owner becomes the active window again.
   void Run(HWND owner, HWND focus);
 
+  // A resizable window, made at its smallest: that smallest size, then the
+  // client size it opens at, centred over the owner.
+  void OpenSized(HWND owner, int width, int height, int minWidth, int minHeight, int dpi);
+
   HWND hwnd = nullptr;
   HFONT font = nullptr;  // deleted with the state
+  SIZE minimum{};        // outer, once OpenSized gave it
   int defaultId = 0;     // the default button's; 0 while there is none
   bool done = false;
 

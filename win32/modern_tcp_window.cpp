@@ -45,7 +45,6 @@ class TcpWindow : public ModalWindow {
   HWND note = nullptr, list = nullptr, valueLabel = nullptr, value = nullptr, defaults = nullptr,
        applyButton = nullptr, close = nullptr;
   int dpi = kDesignDpi;
-  SIZE minimum{};  // outer
   bool laidOut = false;
   int selected = -1;
   bool filling = false;  // while the window fills the field itself
@@ -122,10 +121,6 @@ class TcpWindow : public ModalWindow {
         if (!laidOut) return false;
         LayOut(LOWORD(lParam), HIWORD(lParam));
         return true;
-      case WM_GETMINMAXINFO:
-        if (!laidOut) return false;
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {minimum.cx, minimum.cy};
-        return true;
       case WM_NOTIFY: {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
         if (change->hdr.hwndFrom != list || change->hdr.code != LVN_ITEMCHANGED ||
@@ -176,30 +171,33 @@ void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
   const int dpi = state.dpi;
   state.font = MakeFont("MS Sans Serif", 8, false, dpi);
   // Made at its smallest, then given its size: its controls are placed as
-  // that size arrives (WM_SIZE).
+  // that size arrives (WM_SIZE). The label comes before its field, so that
+  // a screen reader names the field by it; Close is the default: Enter never
+  // sets anything.
   HWND hwnd = state.Create(kClass, "Modern TCP Settings", owner, kMinWidth, kMinHeight, dpi, true);
-  const Child still = Child("STATIC").Style(SS_LEFT | SS_NOPREFIX).In(hwnd).Font(state.font);
-  state.note = CreateChild(Child(still).Text(
-      "Read from netsh just now. Apply sets the new values at once, with no restart; Undo "
-      "Last Change puts them back."));
-  state.list = CreateChild(
-      Child(WC_LISTVIEWA)
-          .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
-          .ExStyle(WS_EX_CLIENTEDGE)
-          .In(hwnd)
-          .Id(kListId)
-          .Font(state.font));
-  const Window list(state.list);
-  list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-  // One column more than shown, as in the preview: each shown column is
-  // sized to its texts while another follows it.
-  for (int i = 0; i <= kColumnCount; ++i) {
-    LVCOLUMNA column{};
-    column.mask = LVCF_TEXT | LVCF_SUBITEM;
-    column.pszText = const_cast<char*>(i < kColumnCount ? kColumns[i] : "");
-    column.iSubItem = i;
-    list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-  }
+  static constexpr ChildRow kChildren[] = {
+      {"STATIC",
+       "Read from netsh just now. Apply sets the new values at once, with no restart; Undo Last "
+       "Change puts them back.",
+       SS_LEFT | SS_NOPREFIX},
+      {WC_LISTVIEWA, "",
+       WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 0, 0, 0, 0,
+       kListId, WS_EX_CLIENTEDGE},
+      {"STATIC", "", SS_LEFT, 0, 0, 0, 0, kValueLabelId},
+      {"COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 0, 0, 0,
+       kValueId},
+      {"BUTTON", "Windows &Defaults", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, kDefaultsId},
+      {"BUTTON", "&Apply", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, kApplyId},
+      {"BUTTON", "Close", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0, IDCANCEL},
+  };
+  HWND c[std::size(kChildren)];
+  const HFONT fonts[2] = {state.font, state.font};
+  CreateChildren(hwnd, kChildren, static_cast<int>(std::size(kChildren)), dpi, fonts, c);
+  state.note = c[0], state.list = c[1], state.valueLabel = c[2], state.value = c[3];
+  state.defaults = c[4], state.applyButton = c[5], state.close = c[6];
+  const Window list(MakeReportList(state.list, LVS_EX_FULLROWSELECT));
+  // One column more than shown, as in the preview.
+  AddColumns(state.list, kColumns, kColumnCount, sizeof kColumns[0]);
   for (int i = 0; i < static_cast<int>(rows->size()); ++i) {
     LVITEMA item{};
     item.mask = LVIF_TEXT;
@@ -209,39 +207,10 @@ void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
     state.SetCell(i, kEffect, (*rows)[i].effect);
     state.ShowRow(i);
   }
-  int columnsWidth = 0;
-  for (int i = 0; i < kColumnCount; ++i) {
-    list.Send(LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
-    columnsWidth += static_cast<int>(list.Send(LVM_GETCOLUMNWIDTH, i));
-  }
-  list.Send(LVM_DELETECOLUMN, kColumnCount);
-
-  // The label comes before its field, so that a screen reader names the
-  // field by it.
-  state.valueLabel =
-      CreateChild(Child("STATIC").Style(SS_LEFT).In(hwnd).Id(kValueLabelId).Font(state.font));
-  state.value = CreateChild(Child("COMBOBOX")
-                                .Style(WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL)
-                                .In(hwnd)
-                                .Id(kValueId)
-                                .Font(state.font));
-  const Child button = Child("BUTTON").In(hwnd).Font(state.font);
-  state.defaults = CreateChild(
-      Child(button).Text("Windows &Defaults").Style(WS_TABSTOP | BS_PUSHBUTTON).Id(kDefaultsId));
-  state.applyButton =
-      CreateChild(Child(button).Text("&Apply").Style(WS_TABSTOP | BS_PUSHBUTTON).Id(kApplyId));
-  // Close is the default: Enter never sets anything.
-  state.close =
-      CreateChild(Child(button).Text("Close").Style(WS_TABSTOP | BS_DEFPUSHBUTTON).Id(IDCANCEL));
-
+  const int columnsWidth = FitColumns(state.list, kColumnCount);
   const int wanted = MulDiv(columnsWidth, kDesignDpi, dpi) + kListFrame + 2 * kMargin;
-  const SIZE size = WindowSizeFor(std::max(kWidth, wanted), kHeight, DialogFrameStyle(true), false,
-                                  kDialogFrameExStyle, dpi);
-  state.minimum =
-      WindowSizeFor(kMinWidth, kMinHeight, DialogFrameStyle(true), false, kDialogFrameExStyle, dpi);
   state.laidOut = true;
-  SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  CentreOverOwner(hwnd, owner);
+  state.OpenSized(owner, std::max(kWidth, wanted), kHeight, kMinWidth, kMinHeight, dpi);
   // The first row is selected, so that the field is live from the start.
   LVITEMA item{};
   item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;

@@ -73,14 +73,15 @@ HWND ToolBar::Create(HWND parent, int id, int width, int height, HFONT font, int
   // CCS_NORESIZE keeps the toolbar at the height the window's layout gives it.
   // A tab stop and a group of its own: the panel's arrow keys never lead
   // into it, and Tab reaches it after the panel's last control.
-  hwnd_ = CreateChild(Child(TOOLBARCLASSNAMEA)
-                          .Style(WS_TABSTOP | WS_GROUP | WS_CLIPCHILDREN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
-                                 CCS_NOPARENTALIGN | CCS_NODIVIDER)
-                          .At(0, 0, width, height)
-                          .Dpi(dpi)
-                          .In(parent)
-                          .Id(id)
-                          .Font(font));
+  hwnd_ =
+      CreateChild(Child(TOOLBARCLASSNAMEA)
+                      .Style(WS_TABSTOP | WS_GROUP | WS_CLIPCHILDREN | TBSTYLE_FLAT |
+                             TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER)
+                      .At(0, 0, width, height)
+                      .Dpi(dpi)
+                      .In(parent)
+                      .Id(id)
+                      .Font(font));
   SendMessageA(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   AddButtons(dpi);
   return hwnd_;

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "store/file_replace.h"
-#include "win32/ip_helper.h"
 #include "win32/find_mtu_window.h"
-#include "win32/modern_tcp_window.h"
 #include "win32/info_windows.h"
+#include "win32/ip_helper.h"
 #include "win32/late_bound.h"
+#include "win32/modern_tcp_window.h"
 
 namespace iz::win32 {
 
