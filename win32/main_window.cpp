@@ -323,13 +323,12 @@ void MainWindow::CreatePanel2() {
             Place(Child(child).Text(p.text).Style(BS_GROUPBOX | groupStyle), &Fonts::normal));
         break;
       case CtlKind::Label:
-        Place(Child(child).Class("STATIC").Text(p.text).Style(SS_LEFT | groupStyle),
-              &Fonts::normal);
+      case CtlKind::Name: {
+        Child label = Child(child).Class("STATIC").Text(p.text).Style(SS_LEFT | groupStyle);
+        label.hidden_ = p.kind == CtlKind::Name;
+        Place(label, &Fonts::normal);
         break;
-      case CtlKind::Name:
-        Place(Child(child).Class("STATIC").Text(p.text).Style(SS_LEFT | groupStyle).Hidden(),
-              &Fonts::normal);
-        break;
+      }
       case CtlKind::Box: {
         CheckBoxCtl& box = ModelBox(p.name);
         // Choices look like radio buttons and plain options like check

@@ -1,5 +1,6 @@
 #include "win32/modal_window.h"
 
+#include <initializer_list>
 #include <string>
 
 #include "store/error.h"
@@ -84,15 +85,17 @@ HWND ModalWindow::Create(const char* className, const char* caption, HWND owner,
       WindowSizeFor(clientWidth, clientHeight, style, false, kDialogFrameExStyle, dpi);
   hwnd = CreateWindowExA(kDialogFrameExStyle, className, caption, style, 0, 0, size.cx, size.cy,
                          owner, nullptr, GetModuleHandleA(nullptr), this);
-  if (!hwnd) throw Error(std::string("Cannot create the window ") + caption);
+  if (!hwnd) {
+    std::string text = "Cannot create the window ";
+    text += caption;
+    throw Error(text);
+  }
   // The system menu of a fixed frame keeps only Move and Close; a resizable
   // one keeps the system's own (Minimize greyed, as the frame has no box).
   HMENU menu = GetSystemMenu(hwnd, FALSE);
   if (menu && !resizable) {
-    DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_MINIMIZE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+    for (UINT item : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE})
+      DeleteMenu(menu, item, MF_BYCOMMAND);
   }
   return hwnd;
 }
