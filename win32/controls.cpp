@@ -1,6 +1,8 @@
 #include "win32/controls.h"
 
+#include <cstring>
 #include <initializer_list>
+#include <utility>
 
 #include "store/error.h"
 #include "win32/late_bound.h"
@@ -58,14 +60,19 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-std::string SystemErrorText(DWORD code) {
+std::string SystemErrorText(DWORD code, const char* trailing) {
   char* buffer = nullptr;
   const DWORD n = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-  std::string text = n && buffer ? std::string(buffer, n) : "error " + std::to_string(code);
+  std::string text;
+  if (n && buffer) text.assign(buffer, n);
   if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+  while (!text.empty() && text.back() && std::strchr(trailing, text.back())) text.pop_back();
+  if (text.empty()) {
+    text = "error ";
+    text += std::to_string(code);
+  }
   return text;
 }
 
@@ -197,6 +204,12 @@ Fonts::Fonts(int dpi)
     : normal(MakeFont("MS Sans Serif", 8, false, dpi)),
       bold(MakeFont("MS Sans Serif", 8, true, dpi)),
       title(MakeFont("Arial", 16, true, dpi)) {}
+
+void Fonts::Swap(Fonts& other) {
+  std::swap(normal, other.normal);
+  std::swap(bold, other.bold);
+  std::swap(title, other.title);
+}
 
 Fonts::~Fonts() {
   for (HFONT f : {normal, bold, title})

@@ -11,8 +11,9 @@ namespace iz::win32 {
 
 // --- Errors
 
-// The system's text for an error code, without its line break.
-std::string SystemErrorText(DWORD code);
+// The system's text for an error code, without the trailing characters
+// (its line break), or "error <code>" where the system has none.
+std::string SystemErrorText(DWORD code, const char* trailing = "\r\n");
 
 // --- Child windows
 
@@ -127,8 +128,11 @@ struct Fonts {
   HFONT normal = nullptr;
   HFONT bold = nullptr;
   HFONT title = nullptr;
+  Fonts() = default;
   explicit Fonts(int dpi);
   ~Fonts();
+  // Trades fonts with other: the old ones go with whichever is left last.
+  void Swap(Fonts& other);
   Fonts(const Fonts&) = delete;
   Fonts& operator=(const Fonts&) = delete;
 };

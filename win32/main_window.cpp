@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <iterator>
 #include <string>
 
@@ -248,12 +249,12 @@ void MainWindow::OnCreate() {
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  fonts_ = std::make_unique<Fonts>(dpi_);
-  Window(hwnd_).SetFont(fonts_->normal);
+  Fonts(dpi_).Swap(fonts_);
+  Window(hwnd_).SetFont(fonts_.normal);
   // The panel before the toolbar: the tab order is the order of creation,
   // and the focus starts on the panel's first choice, not on a command.
   CreatePanel2();
-  toolBar_.Create(hwnd_, IDC_TOOLBAR, kClientWidth, kToolBarHeight, fonts_->normal, dpi_);
+  toolBar_.Create(hwnd_, IDC_TOOLBAR, kClientWidth, kToolBarHeight, fonts_.normal, dpi_);
   CreatePanel1();
   CreateStatusBar();
   // OnCreate: the first-run check, the status line, the theming component
@@ -272,7 +273,7 @@ HWND MainWindow::Place(const Child& child, HFONT Fonts::*font, int fillTo) {
   const Placed placed{nullptr, child.x_, child.y_, child.w_, child.h_, font, fillTo};
   const RECT r = placed.At(dpi_);
   HWND hwnd = CreateChild(
-      Child(child).At(r.left, r.top, r.right - r.left, r.bottom - r.top).Font(fonts_.get()->*font));
+      Child(child).At(r.left, r.top, r.right - r.left, r.bottom - r.top).Font(fonts_.*font));
   placed_.push_back(placed);
   placed_.back().hwnd = hwnd;
   return hwnd;
@@ -359,7 +360,7 @@ void MainWindow::CreatePanel2() {
         break;
       }
       case CtlKind::Combo:
-        if (p.name != std::string(model_.rwinMultiples.name)) throw UnknownControl(p.name);
+        if (std::strcmp(p.name, model_.rwinMultiples.name) != 0) throw UnknownControl(p.name);
         combo_ = Place(Child(child)
                            .Class("COMBOBOX")
                            .Style(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | groupStyle)
@@ -393,7 +394,7 @@ void MainWindow::CreateStatusBar() {
                       .Dpi(dpi_)
                       .In(hwnd_)
                       .Id(IDC_STATUSBAR)
-                      .Font(fonts_->normal));
+                      .Font(fonts_.normal));
 }
 
 void MainWindow::AddTooltips() {
@@ -429,20 +430,20 @@ void MainWindow::RelayMouse(const MSG& msg) {
 void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
   dpi_ = dpi;
   // The old fonts go once every control has the new ones.
-  const std::unique_ptr<Fonts> old = std::move(fonts_);
-  fonts_ = std::make_unique<Fonts>(dpi_);
-  Window(hwnd_).SetFont(fonts_->normal);
-  toolBar_.SetDpi(dpi_, fonts_->normal);
+  Fonts old(dpi_);
+  old.Swap(fonts_);
+  Window(hwnd_).SetFont(fonts_.normal);
+  toolBar_.SetDpi(dpi_, fonts_.normal);
   PlacePanel1();
   PlaceChild(panel2_, 0, kToolBarHeight, kClientWidth, kPanel2Height, dpi_);
   for (const Placed& p : placed_) {
     const RECT r = p.At(dpi_);
     SetWindowPos(p.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    Window(p.hwnd).SetFont(fonts_.get()->*p.font);
+    Window(p.hwnd).SetFont(fonts_.*p.font);
   }
   PlaceChild(statusBar_, 0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight, dpi_);
-  Window(statusBar_).SetFont(statusBoldShown_ ? fonts_->bold : fonts_->normal);
+  Window(statusBar_).SetFont(statusBoldShown_ ? fonts_.bold : fonts_.normal);
   // The tooltips' rectangles are in pixels: they are made again.
   if (tooltip_) DestroyWindow(tooltip_);
   AddTooltips();
@@ -602,7 +603,7 @@ void MainWindow::Mirror() {
       statusSimpleShown_ = model_.StatusSimple;
     }
     if (statusBoldShown_ != model_.StatusBold) {
-      status.SetFont(model_.StatusBold ? fonts_->bold : fonts_->normal,
+      status.SetFont(model_.StatusBold ? fonts_.bold : fonts_.normal,
                      IsWindowVisible(statusBar_) != FALSE);
       statusBoldShown_ = model_.StatusBold;
     }

@@ -112,7 +112,7 @@ class MainWindow {
   HWND hwnd_ = nullptr;
   HACCEL accelerators_ = nullptr;
   int dpi_ = kDesignDpi;
-  std::unique_ptr<Fonts> fonts_;
+  Fonts fonts_;
   ToolBar toolBar_;
   std::vector<Placed> placed_;
   std::vector<HWND> groups_;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "store/file_replace.h"
+#include "win32/controls.h"
 #include "win32/find_mtu_window.h"
 #include "win32/info_windows.h"
 #include "win32/ip_helper.h"
@@ -234,6 +235,28 @@ bool MakeTemporary(const std::string& path, std::string* temp,
   return false;
 }
 
+// A new temporary file beside path (MakeTemporary) holding content, written
+// out. False, with nothing left behind and the system's error kept, when it
+// cannot be made or written.
+bool WriteTemporary(const std::string& path, const std::string& content, std::string* temp) {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  if (!MakeTemporary(path, temp, [&](const std::string& t) {
+        handle = OpenFile(t, GENERIC_WRITE, 0, CREATE_NEW);
+        return handle != INVALID_HANDLE_VALUE;
+      }))
+    return false;
+  bool written;
+  {
+    FileHandle file(handle);
+    written = WriteAll(file.h, content) && FlushFileBuffers(file.h);
+  }
+  if (written) return true;
+  const DWORD error = GetLastError();
+  Delete(*temp);
+  SetLastError(error);
+  return false;
+}
+
 }  // namespace
 
 Win32Platform::~Win32Platform() { CloseToken(); }
@@ -293,17 +316,8 @@ bool Win32Platform::ShellOpen(Owner owner, const std::string& file, const std::s
 }
 
 std::string Win32Platform::LastErrorText() {
-  char* text = nullptr;
-  const DWORD n = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, lastError_, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  std::string out = n && text ? std::string(text, n) : std::string();
-  if (text) LocalFree(text);
   // The general error report adds its own full stop.
-  while (!out.empty() &&
-         (std::isspace(static_cast<unsigned char>(out.back())) || out.back() == '.'))
-    out.pop_back();
-  return out.empty() ? "error " + std::to_string(lastError_) : out;
+  return SystemErrorText(lastError_, " \t\n\v\f\r.");
 }
 
 std::string Win32Platform::SystemDirectory() {
@@ -436,18 +450,8 @@ bool Win32Platform::WriteFileAtomically(const std::string& path, const std::stri
   // rename on one volume: a reader sees the old file or the new one.
   if (KindOf(path) == PathKind::Folder) return false;
   std::string temp;
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  if (!MakeTemporary(path, &temp, [&](const std::string& t) {
-        handle = OpenFile(t, GENERIC_WRITE, 0, CREATE_NEW);
-        return handle != INVALID_HANDLE_VALUE;
-      }))
-    return false;
-  bool written;
-  {
-    FileHandle file(handle);
-    written = WriteAll(file.h, content) && FlushFileBuffers(file.h);
-  }
-  if (!written || !MoveOver(temp, path, moveFileEx)) {
+  if (!WriteTemporary(path, content, &temp)) return false;
+  if (!MoveOver(temp, path, moveFileEx)) {
     Delete(temp);
     return false;
   }
@@ -577,18 +581,8 @@ bool Win32Platform::RenameFile(const std::string& from, const std::string& to) {
 // replaces: a file another copy made under the name meanwhile stays.
 bool Win32Platform::WriteNewFileAtomically(const std::string& path, const std::string& content) {
   std::string temp;
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  if (!MakeTemporary(path, &temp, [&](const std::string& t) {
-        handle = OpenFile(t, GENERIC_WRITE, 0, CREATE_NEW);
-        return handle != INVALID_HANDLE_VALUE;
-      }))
-    return false;
-  bool written;
-  {
-    FileHandle file(handle);
-    written = WriteAll(file.h, content) && FlushFileBuffers(file.h);
-  }
-  if (!written || !Move(temp, path)) {
+  if (!WriteTemporary(path, content, &temp)) return false;
+  if (!Move(temp, path)) {
     const DWORD error = GetLastError();
     Delete(temp);
     SetLastError(error);
