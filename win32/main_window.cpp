@@ -312,63 +312,64 @@ void MainWindow::CreatePanel2() {
   int runGroup = 0;
   int groupRight = 0;
   for (const CtlPlace& p : kPanelLayout) {
-    const Child child = Child("BUTTON").At(p.x, p.y, p.w, p.h).In(panel2_).Id(id++);
-    const int group = p.kind == CtlKind::Box ? ModelBox(p.name).group : Group::kIndependent;
+    Child child = Child("BUTTON").At(p.x, p.y, p.w, p.h).In(panel2_).Id(id++).Text(p.text);
+    CheckBoxCtl* box = p.kind == CtlKind::Box ? &ModelBox(p.name) : nullptr;
+    const int group = box ? box->group : Group::kIndependent;
     const bool continuesRun = group != Group::kIndependent && group == runGroup;
-    const DWORD groupStyle = continuesRun ? 0 : WS_GROUP;
     runGroup = group;
+    EditCtl* edit = nullptr;
+    DWORD style = 0;
+    int fillTo = 0;
     switch (p.kind) {
       case CtlKind::Group:
         groupRight = p.x + p.w;
-        groups_.push_back(
-            Place(Child(child).Text(p.text).Style(BS_GROUPBOX | groupStyle), &Fonts::normal));
+        style = BS_GROUPBOX;
         break;
+      case CtlKind::Name:
+        child.Hidden();
+        [[fallthrough]];
       case CtlKind::Label:
-      case CtlKind::Name: {
-        Child label = Child(child).Class("STATIC").Text(p.text).Style(SS_LEFT | groupStyle);
-        label.hidden_ = p.kind == CtlKind::Name;
-        Place(label, &Fonts::normal);
+        child.Class("STATIC");
+        style = SS_LEFT;
         break;
-      }
-      case CtlKind::Box: {
-        CheckBoxCtl& box = ModelBox(p.name);
+      case CtlKind::Box:
         // Choices look like radio buttons and plain options like check
         // boxes; neither style is "auto": the model decides every state.
-        const DWORD look =
-            box.group != Group::kIndependent ? BS_RADIOBUTTON : BS_CHECKBOX | WS_TABSTOP;
-        HWND hwnd = Place(Child(child).Text(box.caption).Style(look | groupStyle), &Fonts::normal,
-                          p.fill ? groupRight : 0);
-        if (box.group != Group::kIndependent) {
-          Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
-          if (!continuesRun) runs_.emplace_back();
-          runs_.back().push_back(boxes_.size());
-        }
-        boxes_.push_back({&box, hwnd});
+        child.Text(box->caption);
+        style = group != Group::kIndependent ? BS_RADIOBUTTON : BS_CHECKBOX | WS_TABSTOP;
+        if (p.fill) fillTo = groupRight;
         break;
-      }
-      case CtlKind::Edit: {
-        EditCtl& edit = ModelEdit(p.name);
-        HWND hwnd = Place(Child(child)
-                              .Class("EDIT")
-                              .Text(edit.text.c_str())
-                              .Style(ES_AUTOHSCROLL | WS_TABSTOP | groupStyle)
-                              .ExStyle(WS_EX_CLIENTEDGE),
-                          &Fonts::normal);
-        EditBox(hwnd).SetNoLimit();
-        if (&edit == &model_.customMtu) Subclass(hwnd, Edit2Proc, &g_editProc, this);
-        edits_.push_back({&edit, hwnd, true, 0});
+      case CtlKind::Edit:
+        edit = &ModelEdit(p.name);
+        child.Class("EDIT").Text(edit->text.c_str()).ExStyle(WS_EX_CLIENTEDGE);
+        style = ES_AUTOHSCROLL | WS_TABSTOP;
         break;
-      }
       case CtlKind::Combo:
         if (std::strcmp(p.name, model_.rwinMultiples.name) != 0) throw UnknownControl(p.name);
-        combo_ = Place(Child(child)
-                           .Class("COMBOBOX")
-                           .Style(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | groupStyle)
-                           .At(p.x, p.y, p.w, kComboDropHeight),
-                       &Fonts::normal);
-        for (const char* item : kComboItems) ComboBox(combo_).AddString(item);
-        comboEnabled_ = true;
+        child.Class("COMBOBOX").Text("").At(p.x, p.y, p.w, kComboDropHeight);
+        style = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
         break;
+    }
+    const HWND hwnd =
+        Place(child.Style(style | (continuesRun ? 0 : WS_GROUP)), &Fonts::normal, fillTo);
+    if (p.kind == CtlKind::Group) groups_.push_back(hwnd);
+    if (box) {
+      if (group != Group::kIndependent) {
+        Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
+        if (!continuesRun) runs_.emplace_back();
+        runs_.back().push_back(boxes_.size());
+      }
+      boxes_.push_back({box, hwnd});
+    }
+    if (edit) {
+      EditBox(hwnd).SetNoLimit();
+      if (edit == &model_.customMtu) Subclass(hwnd, Edit2Proc, &g_editProc, this);
+      edits_.push_back({edit, hwnd, true, 0});
+    }
+    if (p.kind == CtlKind::Combo) {
+      combo_ = hwnd;
+      for (const char* item : kComboItems) ComboBox(combo_).AddString(item);
+      comboEnabled_ = true;
     }
   }
   AddTooltips();
