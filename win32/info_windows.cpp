@@ -77,7 +77,8 @@ class InfoWindow : public ModalWindow {
   HICON icon = nullptr;
   HBITMAP side = nullptr;
   HWND link = nullptr;
-  const std::function<void(HWND)>* onLinkClick = nullptr;
+  void (*onLinkClick)(void*, HWND) = nullptr;
+  void* linkContext = nullptr;
   bool optimize = false;  // the preview was left by "&Optimize", the adapters by OK
   const PreviewLayout* preview = nullptr;  // in the preview only
   // The adapters window: its list, and the rows that OK gives the ticks to.
@@ -145,9 +146,8 @@ bool InfoWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resu
         optimize = done = true;
         return true;
       }
-      if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED && onLinkClick &&
-          *onLinkClick) {
-        (*onLinkClick)(hwnd);
+      if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED && onLinkClick) {
+        onLinkClick(linkContext, hwnd);
         return true;
       }
       return false;
@@ -231,12 +231,13 @@ void ShowFirstRunNoticeWindow(HWND owner) {
   state.Run(owner, c[0]);
 }
 
-void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkClick) {
+void ShowAboutWindow(HWND owner, void (*onLinkClick)(void* context, HWND about), void* context) {
   InfoWindow state;
   const int dpi = WindowDpi(owner);
   state.font = MakeFont(false, dpi);
   state.boldFont = MakeFont(true, dpi);
-  state.onLinkClick = &onLinkClick;
+  state.onLinkClick = onLinkClick;
+  state.linkContext = context;
   HWND hwnd = state.Create(kAboutClass, "About Internet Zelvora", owner, 345, 195, dpi);
   // The side panel: a picture 41 pixels wide over the full height;
   // ProgramIcon: the program's icon drawn at 41 x 41; four lines of the

@@ -67,14 +67,16 @@ void Repaint(HWND control) {
 
 MainWindow::MainWindow(TIZelvora& model, Win32Platform& platform)
     : model_(model), platform_(platform) {
-  platform_.onAboutLinkClick = [this] { Run([this] { model_.OnAboutLinkClick(); }); };
-  platform_.onModelChanged = [this] { Mirror(); };
+  platform_.view = this;
 }
 
 MainWindow::~MainWindow() {
-  platform_.onAboutLinkClick = nullptr;
-  platform_.onModelChanged = nullptr;
+  platform_.view = nullptr;
   if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void MainWindow::OnAboutLinkClick() {
+  Run([this] { model_.OnAboutLinkClick(); });
 }
 
 bool MainWindow::Create(HINSTANCE instance, const char* className) {

@@ -16,7 +16,7 @@
 
 namespace iz::win32 {
 
-class MainWindow {
+class MainWindow : private Win32Platform::View {
  public:
   MainWindow(TIZelvora& model, Win32Platform& platform);
   ~MainWindow();
@@ -44,6 +44,8 @@ class MainWindow {
   // toolbar's keys while it has the focus, and the arrow keys on the
   // panel's buttons. True when used.
   bool OwnKey(HWND focus, const MSG& msg);
+  void OnAboutLinkClick() override;
+  void OnModelChanged() override { Mirror(); }
   struct BoxView {
     CheckBoxCtl* box;
     HWND hwnd;

@@ -281,10 +281,14 @@ void Win32Platform::ShowAboutBox() {
     HWND& about;
     ~Reset() { about = nullptr; }
   } reset{aboutWindow};
-  ShowAboutWindow(mainWindow, [this](HWND about) {
-    aboutWindow = about;
-    if (onAboutLinkClick) onAboutLinkClick();
-  });
+  ShowAboutWindow(
+      mainWindow,
+      [](void* self, HWND about) {
+        auto* platform = static_cast<Win32Platform*>(self);
+        platform->aboutWindow = about;
+        if (platform->view) platform->view->OnAboutLinkClick();
+      },
+      this);
 }
 
 bool Win32Platform::ShellOpen(Owner owner, const std::string& file, const std::string& params) {
@@ -494,7 +498,7 @@ bool Win32Platform::ShowPreview(const PreviewReport& report) {
 void Win32Platform::ShowFindMtu(const std::function<std::string(int mtu)>& useMtu) {
   ShowFindMtuWindow(mainWindow, [this, &useMtu](int mtu) {
     std::string said = useMtu(mtu);
-    if (onModelChanged) onModelChanged();
+    if (view) view->OnModelChanged();
     return said;
   });
 }
