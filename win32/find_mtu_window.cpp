@@ -118,6 +118,8 @@ DWORD WINAPI RunSearch(void* param) {
 class WindowState : public ModalWindow {
  public:
   const std::function<std::string(int)>* useMtu = nullptr;
+  void (*changed)(void*) = nullptr;
+  void* context = nullptr;
   HWND host = nullptr, start = nullptr, use = nullptr, progress = nullptr, result = nullptr,
        status = nullptr;
   Search* search = nullptr;  // the one running, or null
@@ -195,7 +197,11 @@ bool WindowState::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT*) {
     case kUseId:
       // The window covers the panel's MTU group: what the panel now holds is
       // said here, so the user need not move the window to see it.
-      if (mtu > 0 && *useMtu) SetWindowTextA(status, (*useMtu)(mtu).c_str());
+      if (mtu > 0 && *useMtu) {
+        const std::string said = (*useMtu)(mtu);
+        changed(context);
+        SetWindowTextA(status, said.c_str());
+      }
       return true;
   }
   return false;
@@ -203,9 +209,12 @@ bool WindowState::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT*) {
 
 }  // namespace
 
-void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& useMtu) {
+void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& useMtu,
+                       void (*changed)(void* context), void* context) {
   WindowState state;
   state.useMtu = &useMtu;
+  state.changed = changed;
+  state.context = context;
   const int dpi = WindowDpi(owner);
   state.font = MakeFont("MS Sans Serif", 8, false, dpi);
   // Start is the default button: Enter in the host field starts.

@@ -35,7 +35,9 @@ bool Hurts(const TcpSettingRow& row, const std::string& value) {
 
 // A value as the window shows it: what hurts in common use says so.
 std::string Shown(const TcpSettingRow& row, const std::string& value) {
-  return Hurts(row, value) ? value + " (hurts)" : value;
+  std::string text = value;
+  if (Hurts(row, value)) text += " (hurts)";
+  return text;
 }
 
 class TcpWindow : public ModalWindow {
@@ -50,18 +52,25 @@ class TcpWindow : public ModalWindow {
   bool filling = false;  // while the window fills the field itself
 
   void SetCell(int row, int column, const std::string& text) const {
+    SetCell(row, column, text.c_str());
+  }
+  void SetCell(int row, int column, const char* text) const {
     LVITEMA item{};
     item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
+    item.pszText = const_cast<char*>(text);
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
   }
 
   void ShowRow(int i) const {
     const TcpSettingRow& r = (*rows)[i];
-    SetCell(i, kInForce, r.inForce.empty() ? "(not reported)" : Shown(r, r.inForce));
-    SetCell(i, kDefault,
-            r.defaultValue == kNotDocumented ? r.defaultValue : Shown(r, r.defaultValue));
-    SetCell(i, kNew, Shown(r, r.chosen));
+    const std::string* const values[] = {&r.inForce, &r.defaultValue, &r.chosen};
+    for (int c = kInForce; c <= kNew; ++c) {
+      const std::string& value = *values[c - kInForce];
+      if (c == kInForce && value.empty())
+        SetCell(i, c, "(not reported)");
+      else
+        SetCell(i, c, c == kDefault && value == kNotDocumented ? value : Shown(r, value));
+    }
     // The values' columns follow their texts, so that none is cut off.
     for (int c = kInForce; c <= kNew; ++c)
       SendMessageA(list, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
@@ -75,7 +84,9 @@ class TcpWindow : public ModalWindow {
     EnableWindow(value, any);
     if (any) {
       const TcpSettingRow& r = (*rows)[selected];
-      const std::string label = "New &value of " + r.name + ":";
+      std::string label = "New &value of ";
+      label += r.name;
+      label += ':';
       SetWindowTextA(valueLabel, label.c_str());
       int current = -1;
       for (std::size_t i = 0; i < r.values.size(); ++i) {

@@ -496,11 +496,12 @@ bool Win32Platform::ShowPreview(const PreviewReport& report) {
 }
 
 void Win32Platform::ShowFindMtu(const std::function<std::string(int mtu)>& useMtu) {
-  ShowFindMtuWindow(mainWindow, [this, &useMtu](int mtu) {
-    std::string said = useMtu(mtu);
-    if (view) view->OnModelChanged();
-    return said;
-  });
+  ShowFindMtuWindow(
+      mainWindow, useMtu,
+      [](void* self) {
+        if (View* view = static_cast<Win32Platform*>(self)->view) view->OnModelChanged();
+      },
+      this);
 }
 
 void Win32Platform::ShowModernTcp(
