@@ -215,11 +215,8 @@ void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& us
   state.useMtu = &useMtu;
   state.changed = changed;
   state.context = context;
-  const int dpi = WindowDpi(owner);
-  state.font = MakeFont("MS Sans Serif", 8, false, dpi);
   // Start is the default button: Enter in the host field starts.
   state.defaultId = kStartId;
-  HWND hwnd = state.Create(kClass, "Find Largest MTU", owner, 380, 182, dpi);
   // Enter in the host field starts; the status line: two lines of text,
   // sunken across the bottom.
   constexpr DWORD kText = SS_LEFT | SS_NOPREFIX;
@@ -234,8 +231,8 @@ void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& us
       {"STATIC", "", kText, 0, 150, 380, 32, 0, WS_EX_STATICEDGE},
   };
   HWND c[std::size(kChildren)];
-  const HFONT fonts[2] = {state.font, state.font};
-  CreateChildren(hwnd, kChildren, static_cast<int>(std::size(kChildren)), dpi, fonts, c);
+  HWND hwnd = state.Open(kClass, "Find Largest MTU", owner, 380, 182, false, kChildren,
+                         static_cast<int>(std::size(kChildren)), c);
   state.host = c[1], state.start = c[2], state.progress = c[3], state.result = c[4];
   state.use = c[5], state.status = c[7];
   SetWindowTextA(state.host, DefaultGateway().c_str());

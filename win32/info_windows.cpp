@@ -59,9 +59,6 @@ constexpr const char* kNoticeText =
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
-// 8-point "MS Sans Serif".
-HFONT MakeFont(bool bold, int dpi) { return win32::MakeFont("MS Sans Serif", 8, bold, dpi); }
-
 // The preview's controls, which follow its size, and its smallest size.
 struct PreviewLayout {
   HWND summary = nullptr, list = nullptr, detail = nullptr, optimizeButton = nullptr,
@@ -73,7 +70,6 @@ struct PreviewLayout {
 // What one open window needs while its modal loop runs.
 class InfoWindow : public ModalWindow {
  public:
-  HFONT boldFont = nullptr;
   HICON icon = nullptr;
   HBITMAP side = nullptr;
   HWND link = nullptr;
@@ -87,7 +83,6 @@ class InfoWindow : public ModalWindow {
 
   ~InfoWindow() override {
     Destroy();  // before what its controls show
-    if (boldFont) DeleteObject(boldFont);
     if (icon) DestroyIcon(icon);
     if (side) DeleteObject(side);
   }
@@ -210,9 +205,6 @@ void CentreOnScreen(HWND hwnd) { CentreOver(hwnd, WorkArea()); }
 
 void ShowFirstRunNoticeWindow(HWND owner) {
   InfoWindow state;
-  const int dpi = WindowDpi(owner);
-  state.font = MakeFont(false, dpi);
-  HWND hwnd = state.Create(kNoticeClass, "Internet Zelvora 2.19", owner, 290, 174, dpi);
   // OKButton comes first in the tab order, so it has the focus. Memo1: no
   // border, word wrap (no horizontal scrolling), the face colour. Read-only,
   // and a tab stop, so that the keyboard and a screen reader reach the text;
@@ -224,8 +216,8 @@ void ShowFirstRunNoticeWindow(HWND owner) {
        129, kMemoId},
   };
   HWND c[2];
-  const HFONT fonts[2] = {state.font, state.font};
-  CreateChildren(hwnd, kChildren, 2, dpi, fonts, c);
+  HWND hwnd =
+      state.Open(kNoticeClass, "Internet Zelvora 2.19", owner, 290, 174, false, kChildren, 2, c);
   CentreOnScreen(hwnd);
   state.defaultId = kOkButtonId;
   state.Run(owner, c[0]);
@@ -233,12 +225,8 @@ void ShowFirstRunNoticeWindow(HWND owner) {
 
 void ShowAboutWindow(HWND owner, void (*onLinkClick)(void* context, HWND about), void* context) {
   InfoWindow state;
-  const int dpi = WindowDpi(owner);
-  state.font = MakeFont(false, dpi);
-  state.boldFont = MakeFont(true, dpi);
   state.onLinkClick = onLinkClick;
   state.linkContext = context;
-  HWND hwnd = state.Create(kAboutClass, "About Internet Zelvora", owner, 345, 195, dpi);
   // The side panel: a picture 41 pixels wide over the full height;
   // ProgramIcon: the program's icon drawn at 41 x 41; four lines of the
   // about window's font; the divider across the window, above the link.
@@ -254,8 +242,9 @@ void ShowAboutWindow(HWND owner, void (*onLinkClick)(void* context, HWND about),
       {"BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 261, 162, 75, 25, kOkButtonId},
   };
   HWND c[std::size(kChildren)];
-  const HFONT fonts[2] = {state.font, state.boldFont};
-  CreateChildren(hwnd, kChildren, static_cast<int>(std::size(kChildren)), dpi, fonts, c);
+  HWND hwnd = state.Open(kAboutClass, "About Internet Zelvora", owner, 345, 195, false, kChildren,
+                         static_cast<int>(std::size(kChildren)), c, true);
+  const int dpi = state.dpi;
   const RECT sideRect = ScaleRect(0, 0, 41, 195, dpi);
   state.side =
       static_cast<HBITMAP>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_ABOUT_SIDE), IMAGE_BITMAP,
@@ -278,14 +267,9 @@ void ShowAboutWindow(HWND owner, void (*onLinkClick)(void* context, HWND about),
 bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
   InfoWindow state;
   PreviewLayout layout;
-  layout.dpi = WindowDpi(owner);
-  const int dpi = layout.dpi;
-  state.font = MakeFont(false, dpi);
   // Made at its smallest, then given its size: its controls are placed as
   // that size arrives (WM_SIZE). Close is the default: Enter only looks, it
   // never writes.
-  HWND hwnd = state.Create(kPreviewClass, "Preview Changes", owner, kPreviewMinWidth,
-                           kPreviewMinHeight, dpi, true);
   static constexpr ChildRow kChildren[] = {
       {"STATIC", "", SS_LEFT | SS_NOPREFIX},
       {WC_LISTVIEWA, "",
@@ -296,8 +280,9 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
       {"BUTTON", "Close", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0, IDCANCEL},
   };
   HWND c[std::size(kChildren)];
-  const HFONT fonts[2] = {state.font, state.font};
-  CreateChildren(hwnd, kChildren, static_cast<int>(std::size(kChildren)), dpi, fonts, c);
+  state.Open(kPreviewClass, "Preview Changes", owner, kPreviewMinWidth, kPreviewMinHeight, true,
+             kChildren, static_cast<int>(std::size(kChildren)), c);
+  const int dpi = layout.dpi = state.dpi;
   layout.summary = c[0], layout.list = c[1], layout.detail = c[2];
   layout.optimizeButton = c[3], layout.closeButton = c[4];
   const std::string summary = report.Summary();
@@ -338,11 +323,7 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
 
 bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows) {
   InfoWindow state;
-  const int dpi = WindowDpi(owner);
-  state.font = MakeFont(false, dpi);
   state.adapterRows = rows;
-  // Small enough for a 640 x 480 screen.
-  HWND hwnd = state.Create(kAdaptersClass, "Network Adapters", owner, 384, 236, dpi);
   static constexpr ChildRow kChildren[] = {
       {"STATIC",
        "Optimize writes the MTU into each ticked adapter, where this Windows reads it. Restore "
@@ -354,9 +335,11 @@ bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows) {
       {"BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 220, 203, 75, 25, IDOK},
       {"BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, 301, 203, 75, 25, IDCANCEL},
   };
+  // Small enough for a 640 x 480 screen.
   HWND c[std::size(kChildren)];
-  const HFONT fonts[2] = {state.font, state.font};
-  CreateChildren(hwnd, kChildren, static_cast<int>(std::size(kChildren)), dpi, fonts, c);
+  HWND hwnd = state.Open(kAdaptersClass, "Network Adapters", owner, 384, 236, false, kChildren,
+                         static_cast<int>(std::size(kChildren)), c);
+  const int dpi = state.dpi;
   state.adapterList = MakeReportList(c[1], LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   const Window list(state.adapterList);
   const char* const titles[] = {"Adapter", "MTU stored", "MTU in use"};

@@ -39,7 +39,8 @@ DWORD DialogFrameStyle(bool resizable) {
 
 ModalWindow::~ModalWindow() {
   Destroy();
-  if (font) DeleteObject(font);
+  for (HFONT f : {font, boldFont})
+    if (f) DeleteObject(f);
 }
 
 void ModalWindow::Destroy() {
@@ -107,6 +108,18 @@ void ModalWindow::OpenSized(HWND owner, int width, int height, int minWidth, int
   const SIZE size = WindowSizeFor(width, height, style, false, kDialogFrameExStyle, dpi);
   SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   CentreOverOwner(hwnd, owner);
+}
+
+HWND ModalWindow::Open(const char* className, const char* caption, HWND owner, int clientWidth,
+                       int clientHeight, bool resizable, const ChildRow* rows, int n, HWND* handles,
+                       bool bold) {
+  dpi = WindowDpi(owner);
+  font = MakeFont("MS Sans Serif", 8, false, dpi);
+  if (bold) boldFont = MakeFont("MS Sans Serif", 8, true, dpi);
+  Create(className, caption, owner, clientWidth, clientHeight, dpi, resizable);
+  const HFONT fonts[2] = {font, bold ? boldFont : font};
+  CreateChildren(hwnd, rows, n, dpi, fonts, handles);
+  return hwnd;
 }
 
 void ModalWindow::Run(HWND owner, HWND focus) {

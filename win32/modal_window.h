@@ -4,6 +4,7 @@
 // what it handles itself; Escape, "Close" (IDCANCEL) and the close box end
 // every one of them the same way, the dialog keyboard works in all of them,
 // and nothing unwinds through the system's callback.
+#include "win32/controls.h"
 #include "win32/win.h"
 
 namespace iz::win32 {
@@ -32,15 +33,23 @@ class ModalWindow {
   // arrives meanwhile is passed on to the caller's loop. The window is
   // destroyed on every path and the owner becomes the active window again.
   void Run(HWND owner, HWND focus);
+  // Create at the owner's DPI, with the window's 8-point font (and its bold
+  // one where bold is set), then its children from the table, their handles
+  // into handles.
+  HWND Open(const char* className, const char* caption, HWND owner, int clientWidth,
+            int clientHeight, bool resizable, const ChildRow* rows, int n, HWND* handles,
+            bool bold = false);
 
   // A resizable window, made at its smallest: that smallest size, then the
   // client size it opens at, centred over the owner.
   void OpenSized(HWND owner, int width, int height, int minWidth, int minHeight, int dpi);
 
   HWND hwnd = nullptr;
-  HFONT font = nullptr;  // deleted with the state
-  SIZE minimum{};        // outer, once OpenSized gave it
-  int defaultId = 0;     // the default button's; 0 while there is none
+  HFONT font = nullptr;      // deleted with the state
+  HFONT boldFont = nullptr;  // deleted with the state
+  int dpi = kDesignDpi;      // the owner's, once Open made the window
+  SIZE minimum{};            // outer, once OpenSized gave it
+  int defaultId = 0;         // the default button's; 0 while there is none
   bool done = false;
 
  protected:

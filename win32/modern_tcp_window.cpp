@@ -46,7 +46,6 @@ class TcpWindow : public ModalWindow {
   const std::function<std::string(std::vector<TcpSettingRow>*)>* apply = nullptr;
   HWND note = nullptr, list = nullptr, valueLabel = nullptr, value = nullptr, defaults = nullptr,
        applyButton = nullptr, close = nullptr;
-  int dpi = kDesignDpi;
   bool laidOut = false;
   int selected = -1;
   bool filling = false;  // while the window fills the field itself
@@ -178,14 +177,10 @@ void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
   TcpWindow state;
   state.rows = rows;
   state.apply = &apply;
-  state.dpi = WindowDpi(owner);
-  const int dpi = state.dpi;
-  state.font = MakeFont("MS Sans Serif", 8, false, dpi);
   // Made at its smallest, then given its size: its controls are placed as
   // that size arrives (WM_SIZE). The label comes before its field, so that
   // a screen reader names the field by it; Close is the default: Enter never
   // sets anything.
-  HWND hwnd = state.Create(kClass, "Modern TCP Settings", owner, kMinWidth, kMinHeight, dpi, true);
   static constexpr ChildRow kChildren[] = {
       {"STATIC",
        "Read from netsh just now. Apply sets the new values at once, with no restart; Undo Last "
@@ -202,8 +197,9 @@ void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
       {"BUTTON", "Close", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0, IDCANCEL},
   };
   HWND c[std::size(kChildren)];
-  const HFONT fonts[2] = {state.font, state.font};
-  CreateChildren(hwnd, kChildren, static_cast<int>(std::size(kChildren)), dpi, fonts, c);
+  state.Open(kClass, "Modern TCP Settings", owner, kMinWidth, kMinHeight, true, kChildren,
+             static_cast<int>(std::size(kChildren)), c);
+  const int dpi = state.dpi;
   state.note = c[0], state.list = c[1], state.valueLabel = c[2], state.value = c[3];
   state.defaults = c[4], state.applyButton = c[5], state.close = c[6];
   const Window list(MakeReportList(state.list, LVS_EX_FULLROWSELECT));
