@@ -382,21 +382,22 @@ void Win32Platform::ApplyTheming() {
 }
 
 std::string Win32Platform::ProgramPath() {
-  if (IsNT()) {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-      DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  // A buffer the path filled may have cut it: read again into a larger one.
+  for (DWORD size = MAX_PATH;; size *= 2) {
+    if (IsNT()) {
+      std::vector<wchar_t> buffer(size);
+      const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), size);
       if (n == 0) return std::string();
-      if (n < buffer.size()) return Utf8(buffer.data(), static_cast<int>(n));
-      buffer.resize(buffer.size() * 2);  // truncated: a longer path
+      if (n < size) return Utf8(buffer.data(), static_cast<int>(n));
+    } else {
+      std::string buffer(size, '\0');
+      const DWORD n = GetModuleFileNameA(nullptr, &buffer[0], size);
+      if (n == 0) return std::string();
+      if (n < size) {
+        buffer.resize(n);
+        return buffer;
+      }
     }
-  }
-  std::vector<char> buffer(MAX_PATH);
-  for (;;) {
-    DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return std::string();
-    if (n < buffer.size()) return std::string(buffer.data(), n);
-    buffer.resize(buffer.size() * 2);
   }
 }
 
@@ -519,9 +520,10 @@ bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string
   static const auto getSaveFileNameW =
       IsNT() ? SystemFunction<GetSaveFileNameWFn>("comdlg32.dll", "GetSaveFileNameW") : nullptr;
   if (getSaveFileNameW) {
-    std::vector<wchar_t> file = Wide(suggestedName);
-    file.resize(MAX_PATH);
-    file.back() = L'\0';  // a longer name is cut, never left unterminated
+    // A longer name is cut, never left unterminated.
+    std::vector<wchar_t> file(MAX_PATH, L'\0');
+    const std::vector<wchar_t> name = Wide(suggestedName);
+    std::copy_n(name.data(), std::min<std::size_t>(name.size(), MAX_PATH - 1), file.data());
     OPENFILENAMEW ofn{};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     ofn.hwndOwner = mainWindow;
