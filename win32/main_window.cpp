@@ -354,7 +354,7 @@ void MainWindow::CreatePanel2() {
     }
     const HWND hwnd =
         Place(child.Style(style | (continuesRun ? 0 : WS_GROUP)), &Fonts::normal, fillTo);
-    if (p.kind == CtlKind::Group) groups_.push_back(hwnd);
+    if (p.kind == CtlKind::Group) ++groups_;
     if (box) {
       if (group != Group::kIndependent) {
         Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
@@ -410,7 +410,7 @@ void MainWindow::AddTooltips() {
   // is a rectangle of Panel2. The tooltip takes the first rectangle that
   // holds the mouse; a group box nested in another comes later in the
   // layout, so the rectangles are added from the last group to the first.
-  size_t g = groups_.size();
+  size_t g = groups_;
   for (auto p = std::rbegin(kPanelLayout); p != std::rend(kPanelLayout); ++p) {
     if (p->kind != CtlKind::Group) continue;
     --g;

@@ -4,17 +4,41 @@
 // user event to the model through TIZelvora::Dispatch, and after every event
 // mirrors the whole model back into the controls. It never changes the model
 // in any other way.
+#include <iterator>
 #include <memory>
 #include <type_traits>
 #include <vector>
 
 #include "commands/izelvora.h"
 #include "win32/controls.h"
+#include "win32/panel_layout.h"
 #include "win32/toolbar.h"
 #include "win32/win.h"
 #include "win32/win32_platform.h"
 
 namespace iz::win32 {
+
+// A list of at most N items held in place. The panel's controls are counted
+// by its layout, so their lists never grow past it, and a growing vector's
+// copy of itself is code for every item type.
+template <class T, std::size_t N>
+class FixedList {
+ public:
+  void push_back(const T& item) {
+    if (size_ < N) items_[size_++] = item;
+  }
+  std::size_t size() const { return size_; }
+  T& back() { return items_[size_ - 1]; }
+  T& operator[](std::size_t i) { return items_[i]; }
+  T* begin() { return items_; }
+  T* end() { return items_ + size_; }
+  const T* begin() const { return items_; }
+  const T* end() const { return items_ + size_; }
+
+ private:
+  T items_[N] = {};
+  std::size_t size_ = 0;
+};
 
 class MainWindow : private Win32Platform::View {
  public:
@@ -116,8 +140,9 @@ class MainWindow : private Win32Platform::View {
   int dpi_ = kDesignDpi;
   Fonts fonts_;
   ToolBar toolBar_;
-  std::vector<Placed> placed_;
-  std::vector<HWND> groups_;
+  // The panel's controls and Panel1's two labels.
+  FixedList<Placed, std::size(kPanelLayout) + 2> placed_;
+  std::size_t groups_ = 0;  // the panel's group boxes
   // The choices of each run, as indexes into boxes_.
   std::vector<std::vector<size_t>> runs_;
   // The control that had the focus when the window was last deactivated.
@@ -127,8 +152,8 @@ class MainWindow : private Win32Platform::View {
   HWND combo_ = nullptr;
   bool comboEnabled_ = false;
   std::uint32_t comboColor_ = 0;
-  std::vector<BoxView> boxes_;
-  std::vector<EditView> edits_;
+  FixedList<BoxView, std::size(kPanelLayout)> boxes_;
+  FixedList<EditView, std::size(kPanelLayout)> edits_;
   std::string statusShown_;
   std::string mtuUnavailable_;     // why the echoes cannot be sent; "" when they can
   std::string modernUnavailable_;  // why the modern TCP settings are greyed; "" when offered
