@@ -137,14 +137,14 @@ bool MainWindow::OwnKey(HWND focus, const MSG& msg) {
   // follows it, out of the panel into the toolbar, where Space would run a
   // command: here the arrows go round a run of choices and stop at any
   // other control.
-  for (const std::vector<size_t>& run : runs_) {
-    const size_t n = run.size();
+  for (const ChoiceRun& run : runs_) {
+    const size_t n = run.count;
     size_t i = 0;
-    while (i < n && boxes_[run[i]].hwnd != focus) ++i;
+    while (i < n && boxes_[run.first + i].hwnd != focus) ++i;
     if (i == n) continue;
     const bool back = key == VK_LEFT || key == VK_UP;
     for (size_t step = 1; step < n; ++step) {
-      const HWND next = boxes_[run[(back ? i + n - step : i + step) % n]].hwnd;
+      const HWND next = boxes_[run.first + (back ? i + n - step : i + step) % n].hwnd;
       if (IsWindowEnabled(next) && IsWindowVisible(next)) {
         SetFocus(next);
         break;
@@ -358,8 +358,8 @@ void MainWindow::CreatePanel2() {
     if (box) {
       if (group != Group::kIndependent) {
         Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
-        if (!continuesRun) runs_.emplace_back();
-        runs_.back().push_back(boxes_.size());
+        if (!continuesRun) runs_.push_back({boxes_.size(), 0});
+        ++runs_.back().count;
       }
       boxes_.push_back({box, hwnd});
     }
@@ -625,15 +625,16 @@ void MainWindow::Mirror() {
 void MainWindow::MirrorTabStops() {
   // Checking or clearing a radio button sets or drops its tab stop: after
   // every change each run has its one tab stop again.
-  for (const std::vector<size_t>& run : runs_) {
-    size_t stop = run.front();
-    for (size_t i : run) {
+  for (const ChoiceRun& run : runs_) {
+    const size_t end = run.first + run.count;
+    size_t stop = run.first;
+    for (size_t i = run.first; i < end; ++i) {
       if (boxes_[i].box->checked) {
         stop = i;
         break;
       }
     }
-    for (size_t i : run) {
+    for (size_t i = run.first; i < end; ++i) {
       const LONG style = GetWindowLongA(boxes_[i].hwnd, GWL_STYLE);
       const LONG want = i == stop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
       if (want != style) SetWindowLongA(boxes_[i].hwnd, GWL_STYLE, want);

@@ -143,8 +143,11 @@ class MainWindow : private Win32Platform::View {
   // The panel's controls and Panel1's two labels.
   FixedList<Placed, std::size(kPanelLayout) + 2> placed_;
   std::size_t groups_ = 0;  // the panel's group boxes
-  // The choices of each run, as indexes into boxes_.
-  std::vector<std::vector<size_t>> runs_;
+  // The choices of each run: they follow one another in boxes_.
+  struct ChoiceRun {
+    std::size_t first, count;
+  };
+  FixedList<ChoiceRun, std::size(kPanelLayout)> runs_;
   // The control that had the focus when the window was last deactivated.
   HWND lastFocus_ = nullptr;
   HWND panel1_ = nullptr, panel2_ = nullptr, statusBar_ = nullptr, tooltip_ = nullptr;
