@@ -41,30 +41,34 @@ class Search {
   }
 
   // From the thread: the latest step, then the end.
-  void Report(const std::string& line) { Tell(line, false, std::string(), 0); }
-  void Finish(const std::string& result, int mtu) { Tell(std::string(), true, result, mtu); }
+  void Report(const std::string& line) { Tell(&line, false, nullptr, 0); }
+  void Finish(const std::string& result, int mtu) { Tell(nullptr, true, &result, mtu); }
 
-  // From the window: what the thread told so far.
-  struct News {
-    std::string line, result;
-    bool done = false;
-    int mtu = 0;
-  };
-  News Read() {
+  // From the window: shows what the thread told so far, the latest step in
+  // progress and, once it is done, the result. Returns the MTU found when
+  // done (0 when none), else -1. The thread only waits for the lock while
+  // it sets its news, and the texts go to the window's own thread.
+  int Show(HWND progress, HWND result) {
     EnterCriticalSection(&lock_);
-    const News news = news_;
+    if (!news_.line.empty()) SetWindowTextA(progress, news_.line.c_str());
+    if (news_.done) SetWindowTextA(result, news_.result.c_str());
+    const int mtu = news_.done ? news_.mtu : -1;
     LeaveCriticalSection(&lock_);
-    return news;
+    return mtu;
   }
 
  private:
   ~Search() { DeleteCriticalSection(&lock_); }
 
-  void Tell(const std::string& line, bool done, const std::string& result, int mtu) {
+  // A null line leaves the last one; a null result is none yet.
+  void Tell(const std::string* line, bool done, const std::string* result, int mtu) {
     EnterCriticalSection(&lock_);
-    if (!line.empty()) news_.line = line;
+    if (line && !line->empty()) news_.line = *line;
     news_.done = done;
-    news_.result = result;
+    if (result)
+      news_.result = *result;
+    else
+      news_.result.clear();
     news_.mtu = mtu;
     LeaveCriticalSection(&lock_);
     // Lost when the window is gone, as it should be.
@@ -76,6 +80,11 @@ class Search {
   volatile LONG refs_ = 2;  // the window's and the thread's
   volatile LONG stop_ = 0;
   CRITICAL_SECTION lock_;
+  struct News {
+    std::string line, result;
+    bool done = false;
+    int mtu = 0;
+  };
   News news_;
 };
 
@@ -163,7 +172,9 @@ void Start(HWND hwnd, WindowState& state) {
   CloseHandle(thread);
   state.search = search;
   state.mtu = 0;
-  const std::string looking = "Looking up " + host + "...";
+  std::string looking = "Looking up ";
+  looking += host;
+  looking += "...";
   SetWindowTextA(state.progress, looking.c_str());
   Disable(state, state.start);
   Disable(state, state.use);
@@ -171,13 +182,11 @@ void Start(HWND hwnd, WindowState& state) {
 
 void ShowNews(WindowState& state) {
   if (!state.search) return;
-  const Search::News news = state.search->Read();
-  if (!news.line.empty()) SetWindowTextA(state.progress, news.line.c_str());
-  if (!news.done) return;
-  SetWindowTextA(state.result, news.result.c_str());
+  const int mtu = state.search->Show(state.progress, state.result);
+  if (mtu < 0) return;
   state.search->Release();
   state.search = nullptr;
-  state.mtu = news.mtu;
+  state.mtu = mtu;
   EnableWindow(state.start, TRUE);
   EnableWindow(state.use, state.mtu > 0);
 }

@@ -121,7 +121,9 @@ bool InfoWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resu
         (change->uNewState & LVIS_FOCUSED) && change->iItem >= 0 &&
         static_cast<std::size_t>(change->iItem) < preview->report->changes.size()) {
       const std::string& where = preview->report->changes[change->iItem].location;
-      SetWindowTextA(preview->detail, ("Location: " + where).c_str());
+      std::string text = "Location: ";
+      text += where;
+      SetWindowTextA(preview->detail, text.c_str());
     }
     return false;
   }
