@@ -67,8 +67,8 @@ struct ChildRow {
   DWORD style;
   short x, y, w, h;
   short id;
-  DWORD exStyle;
   bool bold;
+  DWORD exStyle;
 };
 // Creates the rows in parent, their handles into handles[0..n).
 void CreateChildren(HWND parent, const ChildRow* rows, int n, int dpi, const HFONT fonts[2],

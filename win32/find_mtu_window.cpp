@@ -231,13 +231,13 @@ void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& us
   constexpr DWORD kText = SS_LEFT | SS_NOPREFIX;
   static constexpr ChildRow kChildren[] = {
       {"STATIC", "&Host:", SS_LEFT, 8, 12, 40, 16},
-      {"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, 50, 9, 226, 21, kHostId, WS_EX_CLIENTEDGE},
+      {"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, 50, 9, 226, 21, kHostId, false, WS_EX_CLIENTEDGE},
       {"BUTTON", "&Start", WS_TABSTOP | BS_DEFPUSHBUTTON, 292, 7, 80, 25, kStartId},
       {"STATIC", "", kText, 8, 42, 364, 16},
       {"STATIC", "", kText, 8, 62, 364, 44},
       {"BUTTON", "&Use as Custom MTU", WS_TABSTOP | BS_PUSHBUTTON, 8, 117, 120, 25, kUseId},
       {"BUTTON", "Close", WS_TABSTOP | BS_PUSHBUTTON, 292, 117, 80, 25, IDCANCEL},
-      {"STATIC", "", kText, 0, 150, 380, 32, 0, WS_EX_STATICEDGE},
+      {"STATIC", "", kText, 0, 150, 380, 32, 0, false, WS_EX_STATICEDGE},
   };
   HWND c[std::size(kChildren)];
   HWND hwnd = state.Open(kClass, "Find Largest MTU", owner, 380, 182, false, kChildren,

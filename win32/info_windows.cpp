@@ -236,11 +236,11 @@ void ShowAboutWindow(HWND owner, void (*onLinkClick)(void* context, HWND about),
   static constexpr ChildRow kChildren[] = {
       {"STATIC", "", SS_BITMAP, 0, 0, 41, 195},
       {"STATIC", "", SS_ICON, 52, 10, 41, 41},
-      {"STATIC", "Internet Zelvora", kText, 104, 14, 200, 16, 0, 0, true},
+      {"STATIC", "Internet Zelvora", kText, 104, 14, 200, 16, 0, true},
       {"STATIC", "Version 2.19", kText, 104, 34, 200, 16},
       {"STATIC", kAboutUndoLine, kText, 104, 56, 232, 56},
       {"STATIC", "", SS_ETCHEDHORZ, 52, 118, 284, 2},
-      {"STATIC", "", kText | SS_NOTIFY, 52, 130, 284, 16, kLinkId, 0, true},
+      {"STATIC", "", kText | SS_NOTIFY, 52, 130, 284, 16, kLinkId, true},
       {"BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 261, 162, 75, 25, kOkButtonId},
   };
   HWND c[std::size(kChildren)];
@@ -276,7 +276,7 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
       {"STATIC", "", SS_LEFT | SS_NOPREFIX},
       {WC_LISTVIEWA, "",
        WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 0, 0, 0, 0,
-       kPreviewListId, WS_EX_CLIENTEDGE},
+       kPreviewListId, false, WS_EX_CLIENTEDGE},
       {"STATIC", "", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS},
       {"BUTTON", "&Optimize", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, kPreviewOptimizeId},
       {"BUTTON", "Close", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0, IDCANCEL},
@@ -333,7 +333,7 @@ bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows) {
        SS_LEFT | SS_NOPREFIX, 8, 8, 368, 28},
       {WC_LISTVIEWA, "",
        WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 8, 40, 368,
-       152, kAdapterListId, WS_EX_CLIENTEDGE},
+       152, kAdapterListId, false, WS_EX_CLIENTEDGE},
       {"BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 220, 203, 75, 25, IDOK},
       {"BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, 301, 203, 75, 25, IDCANCEL},
   };
