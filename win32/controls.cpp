@@ -68,7 +68,8 @@ std::string SystemErrorText(DWORD code, const char* trailing) {
   std::string text;
   if (n && buffer) text.assign(buffer, n);
   if (buffer) LocalFree(buffer);
-  while (!text.empty() && text.back() && std::strchr(trailing, text.back())) text.pop_back();
+  while (!text.empty() && std::memchr(trailing, text.back(), std::strlen(trailing)))
+    text.pop_back();
   if (text.empty()) {
     text = "error ";
     text += std::to_string(code);
