@@ -1,6 +1,8 @@
 #include "win32/controls.h"
 
+#include <cstring>
 #include <initializer_list>
+#include <utility>
 
 #include "store/error.h"
 #include "win32/late_bound.h"
@@ -15,8 +17,13 @@ constexpr int kBevelSlot = sizeof(LONG_PTR);
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
-[[noreturn]] void ThrowLastError(const std::string& what) {
-  throw Error(what + ": " + SystemErrorText(GetLastError()));
+// "what name: the system's reason".
+[[noreturn]] void ThrowLastError(const char* what, const char* name) {
+  std::string text = what;
+  text += name;
+  text += ": ";
+  text += SystemErrorText(GetLastError());
+  throw Error(text);
 }
 
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -53,15 +60,31 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-std::string SystemErrorText(DWORD code) {
+std::string SystemErrorText(DWORD code, const char* trailing) {
   char* buffer = nullptr;
   const DWORD n = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-  std::string text = n && buffer ? std::string(buffer, n) : "error " + std::to_string(code);
+  std::string text;
+  if (n && buffer) text.assign(buffer, n);
   if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+  while (!text.empty() && std::memchr(trailing, text.back(), std::strlen(trailing)))
+    text.pop_back();
+  if (text.empty()) {
+    text = "error ";
+    text += std::to_string(code);
+  }
   return text;
+}
+
+std::string WindowText(HWND hwnd, bool trim) {
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+  const int n = GetWindowTextA(hwnd, &text[0], static_cast<int>(text.size()));
+  text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  if (!trim) return text;
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 HWND CreateChild(const Child& c) {
@@ -71,9 +94,54 @@ HWND CreateChild(const Child& c) {
   HWND child = CreateWindowExA(
       c.exStyle_, c.className_, c.text_, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
       c.parent_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id_)), Instance(), c.param_);
-  if (!child) ThrowLastError(std::string("Cannot create the control ") + c.className_);
+  if (!child) ThrowLastError("Cannot create the control ", c.className_);
   if (c.font_) Window(child).SetFont(c.font_);
   return child;
+}
+
+void CreateChildren(HWND parent, const ChildRow* rows, int n, int dpi, const HFONT fonts[2],
+                    HWND* handles) {
+  for (int i = 0; i < n; ++i) {
+    const ChildRow& r = rows[i];
+    handles[i] = CreateChild(Child(r.className)
+                                 .Text(r.text)
+                                 .Style(r.style)
+                                 .ExStyle(r.exStyle)
+                                 .At(r.x, r.y, r.w, r.h)
+                                 .Dpi(dpi)
+                                 .In(parent)
+                                 .Id(r.id)
+                                 .Font(fonts[r.bold]));
+  }
+}
+
+HWND MakeReportList(HWND list, DWORD extendedStyle) {
+  // Older common controls ignore the extended style; the list still reads.
+  SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyle, extendedStyle);
+  return list;
+}
+
+void AddColumns(HWND list, const char* const* titles, int n, std::size_t stride) {
+  for (int i = 0; i <= n; ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_SUBITEM;
+    column.pszText =
+        const_cast<char*>(i < n ? *reinterpret_cast<const char* const*>(
+                                      reinterpret_cast<const char*>(titles) + i * stride)
+                                : "");
+    column.iSubItem = i;
+    SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+  }
+}
+
+int FitColumns(HWND list, int n) {
+  int width = 0;
+  for (int i = 0; i < n; ++i) {
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    width += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
+  }
+  SendMessageA(list, LVM_DELETECOLUMN, n, 0);
+  return width;
 }
 
 int ScreenDpi() {
@@ -138,6 +206,12 @@ Fonts::Fonts(int dpi)
       bold(MakeFont("MS Sans Serif", 8, true, dpi)),
       title(MakeFont("Arial", 16, true, dpi)) {}
 
+void Fonts::Swap(Fonts& other) {
+  std::swap(normal, other.normal);
+  std::swap(bold, other.bold);
+  std::swap(title, other.title);
+}
+
 Fonts::~Fonts() {
   for (HFONT f : {normal, bold, title})
     if (f) DeleteObject(f);
@@ -156,8 +230,7 @@ void RegisterWindowClass(const char* name, WNDPROC proc, int extraBytes, HICON i
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = name;
-  if (!RegisterClassExA(&wc))
-    ThrowLastError(std::string("Cannot register the window class ") + name);
+  if (!RegisterClassExA(&wc)) ThrowLastError("Cannot register the window class ", name);
 }
 
 HWND CreatePanel(HWND parent, HWND target, int id, int x, int y, int w, int h, bool bevel) {

@@ -11,8 +11,9 @@ namespace iz::win32 {
 
 // --- Errors
 
-// The system's text for an error code, without its line break.
-std::string SystemErrorText(DWORD code);
+// The system's text for an error code, without the trailing characters
+// (its line break), or "error <code>" where the system has none.
+std::string SystemErrorText(DWORD code, const char* trailing = "\r\n");
 
 // --- Child windows
 
@@ -50,9 +51,46 @@ struct Child {
   bool hidden_ = false;
 };
 
+// A window's text; with trim, without the blanks at either end.
+std::string WindowText(HWND hwnd, bool trim = false);
+
 // Creates the child and gives it its font; a window that cannot be created
 // raises Error with the system's reason.
 HWND CreateChild(const Child& child);
+
+// A window's children as a table, in their tab order: each row one child at
+// a 96-DPI place (0, 0, 0, 0 for one that a WM_SIZE places), with the
+// window's font or, where bold is set, its second one.
+struct ChildRow {
+  const char* className;
+  const char* text;
+  DWORD style;
+  short x, y, w, h;
+  short id;
+  bool bold;
+  DWORD exStyle;
+};
+// Creates the rows in parent, their handles into handles[0..n).
+void CreateChildren(HWND parent, const ChildRow* rows, int n, int dpi, const HFONT fonts[2],
+                    HWND* handles);
+template <int n>
+void CreateChildren(HWND parent, const ChildRow (&rows)[n], int dpi, const HFONT fonts[2],
+                    HWND (&handles)[n]) {
+  CreateChildren(parent, rows, n, dpi, fonts, handles);
+}
+
+// The list of a report window (the preview, the adapters, the modern TCP
+// settings): report style, one row selected at a time, and the given
+// extended styles where the common controls know them.
+HWND MakeReportList(HWND list, DWORD extendedStyle);
+// Adds n columns, the title of each `stride` bytes after the one before,
+// and an empty one after them: a last
+// column's automatic width fills the list instead of fitting its texts, so
+// every shown column is sized (FitColumns) while another follows it.
+void AddColumns(HWND list, const char* const* titles, int n, std::size_t stride);
+// Each of the n columns as wide as its longest text, title included; the
+// extra column goes. Returns the columns' width.
+int FitColumns(HWND list, int n);
 
 // --- DPI and fonts
 
@@ -90,8 +128,11 @@ struct Fonts {
   HFONT normal = nullptr;
   HFONT bold = nullptr;
   HFONT title = nullptr;
+  Fonts() = default;
   explicit Fonts(int dpi);
   ~Fonts();
+  // Trades fonts with other: the old ones go with whichever is left last.
+  void Swap(Fonts& other);
   Fonts(const Fonts&) = delete;
   Fonts& operator=(const Fonts&) = delete;
 };

@@ -1,6 +1,7 @@
 #include "win32/find_mtu_window.h"
 
 #include <exception>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -40,30 +41,34 @@ class Search {
   }
 
   // From the thread: the latest step, then the end.
-  void Report(const std::string& line) { Tell(line, false, std::string(), 0); }
-  void Finish(const std::string& result, int mtu) { Tell(std::string(), true, result, mtu); }
+  void Report(const std::string& line) { Tell(&line, false, nullptr, 0); }
+  void Finish(const std::string& result, int mtu) { Tell(nullptr, true, &result, mtu); }
 
-  // From the window: what the thread told so far.
-  struct News {
-    std::string line, result;
-    bool done = false;
-    int mtu = 0;
-  };
-  News Read() {
+  // From the window: shows what the thread told so far, the latest step in
+  // progress and, once it is done, the result. Returns the MTU found when
+  // done (0 when none), else -1. The thread only waits for the lock while
+  // it sets its news, and the texts go to the window's own thread.
+  int Show(HWND progress, HWND result) {
     EnterCriticalSection(&lock_);
-    const News news = news_;
+    if (!news_.line.empty()) SetWindowTextA(progress, news_.line.c_str());
+    if (news_.done) SetWindowTextA(result, news_.result.c_str());
+    const int mtu = news_.done ? news_.mtu : -1;
     LeaveCriticalSection(&lock_);
-    return news;
+    return mtu;
   }
 
  private:
   ~Search() { DeleteCriticalSection(&lock_); }
 
-  void Tell(const std::string& line, bool done, const std::string& result, int mtu) {
+  // A null line leaves the last one; a null result is none yet.
+  void Tell(const std::string* line, bool done, const std::string* result, int mtu) {
     EnterCriticalSection(&lock_);
-    if (!line.empty()) news_.line = line;
+    if (line && !line->empty()) news_.line = *line;
     news_.done = done;
-    news_.result = result;
+    if (result)
+      news_.result = *result;
+    else
+      news_.result.clear();
     news_.mtu = mtu;
     LeaveCriticalSection(&lock_);
     // Lost when the window is gone, as it should be.
@@ -75,6 +80,11 @@ class Search {
   volatile LONG refs_ = 2;  // the window's and the thread's
   volatile LONG stop_ = 0;
   CRITICAL_SECTION lock_;
+  struct News {
+    std::string line, result;
+    bool done = false;
+    int mtu = 0;
+  };
   News news_;
 };
 
@@ -117,6 +127,8 @@ DWORD WINAPI RunSearch(void* param) {
 class WindowState : public ModalWindow {
  public:
   const std::function<std::string(int)>* useMtu = nullptr;
+  void (*changed)(void*) = nullptr;
+  void* context = nullptr;
   HWND host = nullptr, start = nullptr, use = nullptr, progress = nullptr, result = nullptr,
        status = nullptr;
   Search* search = nullptr;  // the one running, or null
@@ -133,15 +145,6 @@ class WindowState : public ModalWindow {
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 };
 
-std::string TextOf(HWND hwnd) {
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextA(hwnd, &text[0], static_cast<int>(text.size()))));
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 // Disables a control; the focus, when it is there, goes to the host field
 // first, or the keyboard would be left with nothing to act on.
 void Disable(const WindowState& state, HWND control) {
@@ -150,8 +153,9 @@ void Disable(const WindowState& state, HWND control) {
 }
 
 void Start(HWND hwnd, WindowState& state) {
-  const std::string host = TextOf(state.host);
-  std::string problem = host.empty() ? "Type the name or address of a host." : mtu::RefusedHost(host);
+  const std::string host = WindowText(state.host, true);
+  std::string problem =
+      host.empty() ? "Type the name or address of a host." : mtu::RefusedHost(host);
   if (problem.empty()) problem = EchoUnavailable();
   SetWindowTextA(state.result, problem.c_str());
   if (!problem.empty()) return;
@@ -168,7 +172,9 @@ void Start(HWND hwnd, WindowState& state) {
   CloseHandle(thread);
   state.search = search;
   state.mtu = 0;
-  const std::string looking = "Looking up " + host + "...";
+  std::string looking = "Looking up ";
+  looking += host;
+  looking += "...";
   SetWindowTextA(state.progress, looking.c_str());
   Disable(state, state.start);
   Disable(state, state.use);
@@ -176,13 +182,11 @@ void Start(HWND hwnd, WindowState& state) {
 
 void ShowNews(WindowState& state) {
   if (!state.search) return;
-  const Search::News news = state.search->Read();
-  if (!news.line.empty()) SetWindowTextA(state.progress, news.line.c_str());
-  if (!news.done) return;
-  SetWindowTextA(state.result, news.result.c_str());
+  const int mtu = state.search->Show(state.progress, state.result);
+  if (mtu < 0) return;
   state.search->Release();
   state.search = nullptr;
-  state.mtu = news.mtu;
+  state.mtu = mtu;
   EnableWindow(state.start, TRUE);
   EnableWindow(state.use, state.mtu > 0);
 }
@@ -202,7 +206,11 @@ bool WindowState::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT*) {
     case kUseId:
       // The window covers the panel's MTU group: what the panel now holds is
       // said here, so the user need not move the window to see it.
-      if (mtu > 0 && *useMtu) SetWindowTextA(status, (*useMtu)(mtu).c_str());
+      if (mtu > 0 && *useMtu) {
+        const std::string said = (*useMtu)(mtu);
+        changed(context);
+        SetWindowTextA(status, said.c_str());
+      }
       return true;
   }
   return false;
@@ -210,55 +218,35 @@ bool WindowState::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT*) {
 
 }  // namespace
 
-void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& useMtu) {
+void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& useMtu,
+                       void (*changed)(void* context), void* context) {
   WindowState state;
   state.useMtu = &useMtu;
-  const int dpi = WindowDpi(owner);
-  state.font = MakeFont("MS Sans Serif", 8, false, dpi);
+  state.changed = changed;
+  state.context = context;
   // Start is the default button: Enter in the host field starts.
   state.defaultId = kStartId;
-  HWND hwnd = state.Create(kClass, "Find Largest MTU", owner, 380, 182, dpi);
-  try {
-    const Child still =
-        Child("STATIC").Style(SS_LEFT | SS_NOPREFIX).In(hwnd).Dpi(dpi).Font(state.font);
-    const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
-    CreateChild(Child(still).Text("&Host:").Style(SS_LEFT).At(8, 12, 40, 16));
-    const std::string gateway = DefaultGateway();
-    state.host = CreateChild(Child("EDIT")
-                                 .Text(gateway.c_str())
-                                 .Style(WS_TABSTOP | ES_AUTOHSCROLL)
-                                 .ExStyle(WS_EX_CLIENTEDGE)
-                                 .At(50, 9, 226, 21)
-                                 .Dpi(dpi)
-                                 .In(hwnd)
-                                 .Id(kHostId)
-                                 .Font(state.font));
-    // Enter in the host field starts.
-    state.start = CreateChild(Child(button)
-                                  .Text("&Start")
-                                  .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
-                                  .At(292, 7, 80, 25)
-                                  .Id(kStartId));
-    state.progress = CreateChild(Child(still).At(8, 42, 364, 16));
-    state.result = CreateChild(Child(still).At(8, 62, 364, 44));
-    state.use = CreateChild(Child(button)
-                                .Text("&Use as Custom MTU")
-                                .Style(WS_TABSTOP | BS_PUSHBUTTON)
-                                .At(8, 117, 120, 25)
-                                .Id(kUseId));
-    EnableWindow(state.use, FALSE);
-    CreateChild(Child(button)
-                    .Text("Close")
-                    .Style(WS_TABSTOP | BS_PUSHBUTTON)
-                    .At(292, 117, 80, 25)
-                    .Id(IDCANCEL));
-    // The status line: two lines of text, sunken across the bottom.
-    state.status = CreateChild(Child(still).ExStyle(WS_EX_STATICEDGE).At(0, 150, 380, 32));
-    CentreOverOwner(hwnd, owner);
-  } catch (...) {
-    DestroyWindow(hwnd);
-    throw;
-  }
+  // Enter in the host field starts; the status line: two lines of text,
+  // sunken across the bottom.
+  constexpr DWORD kText = SS_LEFT | SS_NOPREFIX;
+  static constexpr ChildRow kChildren[] = {
+      {"STATIC", "&Host:", SS_LEFT, 8, 12, 40, 16},
+      {"EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, 50, 9, 226, 21, kHostId, false, WS_EX_CLIENTEDGE},
+      {"BUTTON", "&Start", WS_TABSTOP | BS_DEFPUSHBUTTON, 292, 7, 80, 25, kStartId},
+      {"STATIC", "", kText, 8, 42, 364, 16},
+      {"STATIC", "", kText, 8, 62, 364, 44},
+      {"BUTTON", "&Use as Custom MTU", WS_TABSTOP | BS_PUSHBUTTON, 8, 117, 120, 25, kUseId},
+      {"BUTTON", "Close", WS_TABSTOP | BS_PUSHBUTTON, 292, 117, 80, 25, IDCANCEL},
+      {"STATIC", "", kText, 0, 150, 380, 32, 0, false, WS_EX_STATICEDGE},
+  };
+  HWND c[std::size(kChildren)];
+  HWND hwnd = state.Open(kClass, "Find Largest MTU", owner, 380, 182, false, kChildren,
+                         static_cast<int>(std::size(kChildren)), c);
+  state.host = c[1], state.start = c[2], state.progress = c[3], state.result = c[4];
+  state.use = c[5], state.status = c[7];
+  SetWindowTextA(state.host, DefaultGateway().c_str());
+  EnableWindow(state.use, FALSE);
+  CentreOverOwner(hwnd, owner);
   SendMessageA(state.host, EM_SETSEL, 0, -1);
   state.Run(owner, state.host);
 }

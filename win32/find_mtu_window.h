@@ -14,6 +14,8 @@ namespace iz::win32 {
 // close box, each of which also stops a search at once. useMtu runs with the
 // MTU found when "&Use as Custom MTU" is pressed; the window stays open and
 // its status line, along its bottom, shows the text useMtu returns.
-void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& useMtu);
+// After useMtu, changed(context) runs: the main window shows the model again.
+void ShowFindMtuWindow(HWND owner, const std::function<std::string(int mtu)>& useMtu,
+                       void (*changed)(void* context), void* context);
 
 }  // namespace iz::win32

@@ -7,6 +7,7 @@
 // such security (its functions are stubs that fail), and a volume that
 // keeps no permissions (FAT) lets every account write anywhere; on both the
 // folder is made plainly and left unchecked.
+#include <cstddef>
 #include <cstring>
 
 #include "win32/late_bound.h"
@@ -16,8 +17,8 @@ namespace iz::win32 {
 
 namespace {
 
-using GetFileSecurityWFn = BOOL(WINAPI*)(LPCWSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR,
-                                         DWORD, LPDWORD);
+using GetFileSecurityWFn = BOOL(WINAPI*)(LPCWSTR, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR, DWORD,
+                                         LPDWORD);
 using GetOwnerFn = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, PSID*, LPBOOL);
 using GetDaclFn = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, LPBOOL, PACL*, LPBOOL);
 using InitializeSdFn = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, DWORD);
@@ -28,45 +29,50 @@ using SetControlFn = BOOL(WINAPI*)(PSECURITY_DESCRIPTOR, SECURITY_DESCRIPTOR_CON
 using InitializeAclFn = BOOL(WINAPI*)(PACL, DWORD, DWORD);
 using AddAllowedAceFn = BOOL(WINAPI*)(PACL, DWORD, DWORD, PSID);
 using OpenProcessTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
-using GetTokenInformationFn = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD,
-                                            PDWORD);
+using GetTokenInformationFn = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
 
 // The functions of NT 3.51 and 4.0 this file needs, and the one of 2000
-// (SetSecurityDescriptorControl) that may be missing.
+// (SetSecurityDescriptorControl) that may be missing. All are pointers of
+// one size, filled in the order of kSecurityNames.
 struct SecurityCalls {
-  GetFileSecurityWFn getFileSecurity = nullptr;
-  GetOwnerFn getOwner = nullptr;
-  GetDaclFn getDacl = nullptr;
-  InitializeSdFn initializeSd = nullptr;
-  SetOwnerFn setOwner = nullptr;
-  SetDaclFn setDacl = nullptr;
-  SetControlFn setControl = nullptr;
-  InitializeAclFn initializeAcl = nullptr;
-  AddAllowedAceFn addAllowedAce = nullptr;
-  OpenProcessTokenFn openProcessToken = nullptr;
-  GetTokenInformationFn getTokenInformation = nullptr;
-  bool complete = false;
+  GetFileSecurityWFn getFileSecurity;
+  GetOwnerFn getOwner;
+  GetDaclFn getDacl;
+  InitializeSdFn initializeSd;
+  SetOwnerFn setOwner;
+  SetDaclFn setDacl;
+  InitializeAclFn initializeAcl;
+  AddAllowedAceFn addAllowedAce;
+  OpenProcessTokenFn openProcessToken;
+  GetTokenInformationFn getTokenInformation;
+  SetControlFn setControl;  // the optional one, last
+  bool complete;
 };
+
+constexpr const char* kSecurityNames[] = {"GetFileSecurityW",
+                                          "GetSecurityDescriptorOwner",
+                                          "GetSecurityDescriptorDacl",
+                                          "InitializeSecurityDescriptor",
+                                          "SetSecurityDescriptorOwner",
+                                          "SetSecurityDescriptorDacl",
+                                          "InitializeAcl",
+                                          "AddAccessAllowedAce",
+                                          "OpenProcessToken",
+                                          "GetTokenInformation",
+                                          "SetSecurityDescriptorControl"};
+constexpr int kRequiredCalls = 10;
+static_assert(offsetof(SecurityCalls, setControl) == kRequiredCalls * sizeof(FARPROC));
 
 const SecurityCalls& Calls() {
   static const SecurityCalls calls = [] {
-    SecurityCalls c;
+    SecurityCalls c{};
     if (!IsNT()) return c;
-    const char* const dll = "advapi32.dll";
-    c.getFileSecurity = SystemFunction<GetFileSecurityWFn>(dll, "GetFileSecurityW");
-    c.getOwner = SystemFunction<GetOwnerFn>(dll, "GetSecurityDescriptorOwner");
-    c.getDacl = SystemFunction<GetDaclFn>(dll, "GetSecurityDescriptorDacl");
-    c.initializeSd = SystemFunction<InitializeSdFn>(dll, "InitializeSecurityDescriptor");
-    c.setOwner = SystemFunction<SetOwnerFn>(dll, "SetSecurityDescriptorOwner");
-    c.setDacl = SystemFunction<SetDaclFn>(dll, "SetSecurityDescriptorDacl");
-    c.setControl = SystemFunction<SetControlFn>(dll, "SetSecurityDescriptorControl");
-    c.initializeAcl = SystemFunction<InitializeAclFn>(dll, "InitializeAcl");
-    c.addAllowedAce = SystemFunction<AddAllowedAceFn>(dll, "AddAccessAllowedAce");
-    c.openProcessToken = SystemFunction<OpenProcessTokenFn>(dll, "OpenProcessToken");
-    c.getTokenInformation = SystemFunction<GetTokenInformationFn>(dll, "GetTokenInformation");
-    c.complete = c.getFileSecurity && c.getOwner && c.getDacl && c.initializeSd && c.setOwner &&
-                 c.setDacl && c.initializeAcl && c.addAllowedAce && c.openProcessToken &&
-                 c.getTokenInformation;
+    c.complete = true;
+    for (int i = 0; i <= kRequiredCalls; ++i) {
+      const FARPROC f = SystemProc("advapi32.dll", kSecurityNames[i]);
+      std::memcpy(reinterpret_cast<char*>(&c) + i * sizeof f, &f, sizeof f);
+      if (i < kRequiredCalls && !f) c.complete = false;
+    }
     return c;
   }();
   return calls;
@@ -85,9 +91,10 @@ constexpr Sid kUsers = {{1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x21, 0x02, 0, 0}}
 constexpr Sid kCreatorOwner = {{1, 1, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0}};
 // NT SERVICE\TrustedInstaller, which owns Program Files from Vista on and
 // has full control of the folders made below it.
-constexpr Sid kTrustedInstaller = {{1, 6, 0, 0, 0, 0, 0, 5, 80, 0, 0, 0, 0xB5, 0x89, 0xFB, 0x38,
-                                    0x19, 0x84, 0xC2, 0xCB, 0x5C, 0x6C, 0x23, 0x6D, 0x57, 0x00,
-                                    0x77, 0x6E, 0xC0, 0x02, 0x64, 0x87}};
+constexpr Sid kTrustedInstaller = {{1,    6,    0,    0,    0,    0,    0,    5,
+                                    80,   0,    0,    0,    0xB5, 0x89, 0xFB, 0x38,
+                                    0x19, 0x84, 0xC2, 0xCB, 0x5C, 0x6C, 0x23, 0x6D,
+                                    0x57, 0x00, 0x77, 0x6E, 0xC0, 0x02, 0x64, 0x87}};
 
 DWORD SidLength(const void* sid) { return 8 + 4 * static_cast<const BYTE*>(sid)[1]; }
 
@@ -104,8 +111,8 @@ std::vector<BYTE> OwnUser(const SecurityCalls& c) {
   if (!c.openProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
   std::vector<BYTE> user(256);
   DWORD size = 0;
-  BOOL ok = c.getTokenInformation(token, TokenUser, user.data(), static_cast<DWORD>(user.size()),
-                                  &size);
+  BOOL ok =
+      c.getTokenInformation(token, TokenUser, user.data(), static_cast<DWORD>(user.size()), &size);
   if (!ok && size > user.size()) {
     user.resize(size);
     ok = c.getTokenInformation(token, TokenUser, user.data(), size, &size);
@@ -119,8 +126,8 @@ std::vector<BYTE> OwnUser(const SecurityCalls& c) {
 // Rights that let an account put, change or remove what the folder holds,
 // or change who may: writing, adding files or folders, deleting children
 // or the folder, the permissions and the ownership.
-constexpr DWORD kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD |
-                                  DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+constexpr DWORD kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE |
+                                  WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
 
 // Whether a volume keeps permissions at all. "C:\..." and "\\server\share\..."
 // give their root; any other path is left to the check.

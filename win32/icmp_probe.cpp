@@ -36,7 +36,7 @@ struct EchoCalls {
   WsaCleanupFn cleanup = nullptr;
   InetAddrFn inetAddr = nullptr;
   GetHostByNameFn hostByName = nullptr;
-  std::string unavailable;  // why not, or empty
+  const char* unavailable = nullptr;  // why not, or null
 };
 
 bool LookUpIcmp(EchoCalls& c, const char* dll) {
@@ -95,7 +95,8 @@ class IcmpProbe : public mtu::EchoProbe {
     // A name may stand for a broadcast or multicast address, and the reader
     // of dotted addresses leaves 255.255.255.255 to the name lookup.
     const auto* b = reinterpret_cast<const unsigned char*>(&to_);
-    const std::uint32_t address = static_cast<std::uint32_t>(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
+    const std::uint32_t address =
+        static_cast<std::uint32_t>(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
     if (const std::string refused = mtu::RefusedAddress(address, host); !refused.empty())
       throw Error(refused);
     icmp_ = calls_.create();
@@ -148,18 +149,23 @@ using GetIpForwardTableFn = DWORD(WINAPI*)(ForwardTable* table, ULONG* size, BOO
 
 std::string Dotted(DWORD address) {
   // In network order: the first byte in memory is the first number.
+  // wsprintfA: the C library's formatting engine would be far larger.
   const auto* b = reinterpret_cast<const unsigned char*>(&address);
-  return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
-         std::to_string(b[3]);
+  char text[16];
+  wsprintfA(text, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+  return text;
 }
 
 }  // namespace
 
-std::string EchoUnavailable() { return Calls().unavailable; }
+std::string EchoUnavailable() {
+  const char* why = Calls().unavailable;
+  return why ? why : "";
+}
 
 std::unique_ptr<mtu::EchoProbe> OpenEchoProbe(const std::string& host) {
   const EchoCalls& calls = Calls();
-  if (!calls.unavailable.empty()) throw Error(calls.unavailable);
+  if (calls.unavailable) throw Error(calls.unavailable);
   auto probe = std::make_unique<IcmpProbe>(calls);
   probe->Open(host);
   return probe;

@@ -44,33 +44,20 @@ constexpr int kButtonWidth = 75, kButtonHeight = 25, kButtonGap = 10, kButtonsFr
 // for the rounding to 96 DPI.
 constexpr int kListFrame = 22;
 
-// The notice, line by line: the trailing blanks, the missing blank after
-// "first." and the grammar are the text as it has always been shown.
-constexpr const char* kNoticeLines[] = {
-    "Before making any changes to your system, you should ",
-    "backup your registry first.To backup your registry go to ",
-    "Settings menu from this program and click \"Backup your",
-    "settings\". ",
-    "",
-    "Internet Zelvora offers 3 different automatic methods ",
-    "which will speed up your connection. You should try all",
-    "3 of them to find out which one is the best for your ",
-    "configuration. These message will appear only once.",
-};
-
-std::string NoticeText() {
-  std::string text = kNoticeLines[0];
-  for (std::size_t i = 1; i < std::size(kNoticeLines); ++i) {
-    text += "\r\n";
-    text += kNoticeLines[i];
-  }
-  return text;
-}
+// The notice: the trailing blanks, the missing blank after "first." and the
+// grammar are the text as it has always been shown.
+constexpr const char* kNoticeText =
+    "Before making any changes to your system, you should \r\n"
+    "backup your registry first.To backup your registry go to \r\n"
+    "Settings menu from this program and click \"Backup your\r\n"
+    "settings\". \r\n"
+    "\r\n"
+    "Internet Zelvora offers 3 different automatic methods \r\n"
+    "which will speed up your connection. You should try all\r\n"
+    "3 of them to find out which one is the best for your \r\n"
+    "configuration. These message will appear only once.";
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
-
-// 8-point "MS Sans Serif".
-HFONT MakeFont(bool bold, int dpi) { return win32::MakeFont("MS Sans Serif", 8, bold, dpi); }
 
 // The preview's controls, which follow its size, and its smallest size.
 struct PreviewLayout {
@@ -78,17 +65,16 @@ struct PreviewLayout {
        closeButton = nullptr;
   const PreviewReport* report = nullptr;
   int dpi = kDesignDpi;
-  SIZE minimum{};  // outer
 };
 
 // What one open window needs while its modal loop runs.
 class InfoWindow : public ModalWindow {
  public:
-  HFONT boldFont = nullptr;
   HICON icon = nullptr;
   HBITMAP side = nullptr;
   HWND link = nullptr;
-  const std::function<void(HWND)>* onLinkClick = nullptr;
+  void (*onLinkClick)(void*, HWND) = nullptr;
+  void* linkContext = nullptr;
   bool optimize = false;  // the preview was left by "&Optimize", the adapters by OK
   const PreviewLayout* preview = nullptr;  // in the preview only
   // The adapters window: its list, and the rows that OK gives the ticks to.
@@ -96,7 +82,7 @@ class InfoWindow : public ModalWindow {
   std::vector<AdapterRow>* adapterRows = nullptr;
 
   ~InfoWindow() override {
-    if (boldFont) DeleteObject(boldFont);
+    Destroy();  // before what its controls show
     if (icon) DestroyIcon(icon);
     if (side) DeleteObject(side);
   }
@@ -128,11 +114,6 @@ bool InfoWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resu
     LayOutPreview(*preview, LOWORD(lParam), HIWORD(lParam));
     return true;
   }
-  if (preview && msg == WM_GETMINMAXINFO) {
-    reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {preview->minimum.cx,
-                                                             preview->minimum.cy};
-    return true;
-  }
   if (preview && msg == WM_NOTIFY) {
     // The chosen row's whole location, which its column shows short.
     const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
@@ -140,7 +121,9 @@ bool InfoWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resu
         (change->uNewState & LVIS_FOCUSED) && change->iItem >= 0 &&
         static_cast<std::size_t>(change->iItem) < preview->report->changes.size()) {
       const std::string& where = preview->report->changes[change->iItem].location;
-      SetWindowTextA(preview->detail, ("Location: " + where).c_str());
+      std::string text = "Location: ";
+      text += where;
+      SetWindowTextA(preview->detail, text.c_str());
     }
     return false;
   }
@@ -160,9 +143,8 @@ bool InfoWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resu
         optimize = done = true;
         return true;
       }
-      if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED && onLinkClick &&
-          *onLinkClick) {
-        (*onLinkClick)(hwnd);
+      if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED && onLinkClick) {
+        onLinkClick(linkContext, hwnd);
         return true;
       }
       return false;
@@ -221,185 +203,121 @@ void FocusFirstRow(HWND list) {
 // In the middle of the primary monitor's work area.
 void CentreOnScreen(HWND hwnd) { CentreOver(hwnd, WorkArea()); }
 
-HWND AddOkButton(HWND parent, int x, int y, HFONT font, int dpi) {
-  return CreateChild(Child("BUTTON")
-                         .Text("OK")
-                         .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
-                         .At(x, y, 75, 25)
-                         .Dpi(dpi)
-                         .In(parent)
-                         .Id(kOkButtonId)
-                         .Font(font));
-}
-
 }  // namespace
 
 void ShowFirstRunNoticeWindow(HWND owner) {
   InfoWindow state;
-  const int dpi = WindowDpi(owner);
-  state.font = MakeFont(false, dpi);
-  HWND hwnd = state.Create(kNoticeClass, "Internet Zelvora 2.19", owner, 290, 174, dpi);
-  HWND ok = nullptr;
-  try {
-    // OKButton comes first in the tab order, so it has the focus.
-    ok = AddOkButton(hwnd, 101, 142, state.font, dpi);
-    // Memo1: no border, word wrap (no horizontal scrolling), the face colour.
-    // Read-only, and a tab stop, so that the keyboard and a screen reader
-    // reach the text; Enter in it still presses OK and Escape still closes
-    // (the edit asks its parent, as in a dialog).
-    const std::string notice = NoticeText();
-    CreateChild(Child("EDIT")
-                    .Text(notice.c_str())
-                    .Style(ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_TABSTOP)
-                    .At(8, 12, 273, 129)
-                    .Dpi(dpi)
-                    .In(hwnd)
-                    .Id(kMemoId)
-                    .Font(state.font));
-    CentreOnScreen(hwnd);
-  } catch (...) {
-    DestroyWindow(hwnd);
-    throw;
-  }
+  // OKButton comes first in the tab order, so it has the focus. Memo1: no
+  // border, word wrap (no horizontal scrolling), the face colour. Read-only,
+  // and a tab stop, so that the keyboard and a screen reader reach the text;
+  // Enter in it still presses OK and Escape still closes (the edit asks its
+  // parent, as in a dialog).
+  static constexpr ChildRow kChildren[] = {
+      {"BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 101, 142, 75, 25, kOkButtonId},
+      {"EDIT", kNoticeText, ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | WS_TABSTOP, 8, 12, 273,
+       129, kMemoId},
+  };
+  HWND c[2];
+  HWND hwnd =
+      state.Open(kNoticeClass, "Internet Zelvora 2.19", owner, 290, 174, false, kChildren, 2, c);
+  CentreOnScreen(hwnd);
   state.defaultId = kOkButtonId;
-  state.Run(owner, ok);
+  state.Run(owner, c[0]);
 }
 
-void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkClick) {
+void ShowAboutWindow(HWND owner, void (*onLinkClick)(void* context, HWND about), void* context) {
   InfoWindow state;
-  const int dpi = WindowDpi(owner);
-  state.font = MakeFont(false, dpi);
-  state.boldFont = MakeFont(true, dpi);
-  state.onLinkClick = &onLinkClick;
-  HWND hwnd = state.Create(kAboutClass, "About Internet Zelvora", owner, 345, 195, dpi);
-  HWND ok = nullptr;
-  try {
-    // The side panel: a picture 41 pixels wide over the full height.
-    const RECT sideRect = ScaleRect(0, 0, 41, 195, dpi);
-    state.side =
-        static_cast<HBITMAP>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_ABOUT_SIDE), IMAGE_BITMAP,
-                                        sideRect.right, sideRect.bottom, LR_DEFAULTCOLOR));
-    const Child still = Child("STATIC").In(hwnd).Dpi(dpi);
-    const StaticBox side(CreateChild(Child(still).Style(SS_BITMAP).At(0, 0, 41, 195)));
-    if (state.side) side.SetBitmap(state.side);
-    // ProgramIcon: the program's icon drawn at 41 x 41.
-    const int iconSize = Scale(41, dpi);
-    state.icon = static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_MAINICON),
-                                               IMAGE_ICON, iconSize, iconSize, LR_DEFAULTCOLOR));
-    const StaticBox icon(CreateChild(Child(still).Style(SS_ICON).At(52, 10, 41, 41)));
-    if (state.icon) icon.SetIcon(state.icon);
-    const Child text = Child(still).Style(SS_LEFT | SS_NOPREFIX);
-    CreateChild(Child(text).Text("Internet Zelvora").At(104, 14, 200, 16).Font(state.boldFont));
-    CreateChild(Child(text).Text("Version 2.19").At(104, 34, 200, 16).Font(state.font));
-    // Four lines of the about window's font.
-    CreateChild(Child(text).Text(kAboutUndoLine).At(104, 56, 232, 56).Font(state.font));
-    // The divider across the window, above the link.
-    CreateChild(Child(still).Style(SS_ETCHEDHORZ).At(52, 118, 284, 2));
-    const std::string linkText = std::string("Website: ") + kPublisherSite;
-    state.link = CreateChild(Child(text)
-                                 .Text(linkText.c_str())
-                                 .Style(SS_LEFT | SS_NOPREFIX | SS_NOTIFY)
-                                 .At(52, 130, 284, 16)
-                                 .Id(kLinkId)
-                                 .Font(state.boldFont));
-    Tooltip(hwnd).AddWindowTool(hwnd, state.link, "Internet Zelvora Website");
-    ok = AddOkButton(hwnd, 261, 162, state.font, dpi);
-    CentreOverOwner(hwnd, owner);
-  } catch (...) {
-    DestroyWindow(hwnd);
-    throw;
-  }
+  state.onLinkClick = onLinkClick;
+  state.linkContext = context;
+  // The side panel: a picture 41 pixels wide over the full height;
+  // ProgramIcon: the program's icon drawn at 41 x 41; four lines of the
+  // about window's font; the divider across the window, above the link.
+  constexpr DWORD kText = SS_LEFT | SS_NOPREFIX;
+  static constexpr ChildRow kChildren[] = {
+      {"STATIC", "", SS_BITMAP, 0, 0, 41, 195},
+      {"STATIC", "", SS_ICON, 52, 10, 41, 41},
+      {"STATIC", "Internet Zelvora", kText, 104, 14, 200, 16, 0, true},
+      {"STATIC", "Version 2.19", kText, 104, 34, 200, 16},
+      {"STATIC", kAboutUndoLine, kText, 104, 56, 232, 56},
+      {"STATIC", "", SS_ETCHEDHORZ, 52, 118, 284, 2},
+      {"STATIC", "", kText | SS_NOTIFY, 52, 130, 284, 16, kLinkId, true},
+      {"BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 261, 162, 75, 25, kOkButtonId},
+  };
+  HWND c[std::size(kChildren)];
+  HWND hwnd = state.Open(kAboutClass, "About Internet Zelvora", owner, 345, 195, false, kChildren,
+                         static_cast<int>(std::size(kChildren)), c, true);
+  const int dpi = state.dpi;
+  const RECT sideRect = ScaleRect(0, 0, 41, 195, dpi);
+  state.side =
+      static_cast<HBITMAP>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_ABOUT_SIDE), IMAGE_BITMAP,
+                                      sideRect.right, sideRect.bottom, LR_DEFAULTCOLOR));
+  if (state.side) StaticBox(c[0]).SetBitmap(state.side);
+  const int iconSize = Scale(41, dpi);
+  state.icon = static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_MAINICON), IMAGE_ICON,
+                                             iconSize, iconSize, LR_DEFAULTCOLOR));
+  if (state.icon) StaticBox(c[1]).SetIcon(state.icon);
+  state.link = c[6];
+  std::string linkText = "Website: ";
+  linkText += kPublisherSite;
+  SetWindowTextA(state.link, linkText.c_str());
+  Tooltip(hwnd).AddWindowTool(hwnd, state.link, "Internet Zelvora Website");
+  CentreOverOwner(hwnd, owner);
   state.defaultId = kOkButtonId;
-  state.Run(owner, ok);
+  state.Run(owner, c[7]);
 }
 
 bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
   InfoWindow state;
   PreviewLayout layout;
-  layout.dpi = WindowDpi(owner);
-  const int dpi = layout.dpi;
-  state.font = MakeFont(false, dpi);
   // Made at its smallest, then given its size: its controls are placed as
-  // that size arrives (WM_SIZE).
-  HWND hwnd = state.Create(kPreviewClass, "Preview Changes", owner, kPreviewMinWidth,
-                           kPreviewMinHeight, dpi, true);
-  try {
-    const std::string summary = report.Summary();
-    layout.summary = CreateChild(Child("STATIC")
-                                     .Text(summary.c_str())
-                                     .Style(SS_LEFT | SS_NOPREFIX)
-                                     .In(hwnd)
-                                     .Font(state.font));
-    const Window list(CreateChild(
-        Child(WC_LISTVIEWA)
-            .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
-            .ExStyle(WS_EX_CLIENTEDGE)
-            .In(hwnd)
-            .Id(kPreviewListId)
-            .Font(state.font)));
-    // Older common controls ignore the extended style; the list still reads.
-    list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    // One column more than shown: a last column's automatic width fills the
-    // list instead of fitting its texts, so every shown column is sized
-    // while another follows it, and the extra one then goes.
-    const int columns = static_cast<int>(kPreviewColumnCount);
-    for (int i = 0; i <= columns; ++i) {
-      LVCOLUMNA column{};
-      column.mask = LVCF_TEXT | LVCF_SUBITEM;
-      column.pszText = const_cast<char*>(i < columns ? kPreviewColumns[i].title : "");
-      column.iSubItem = i;
-      list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
-    int row = 0;
-    for (const PreviewLine& line : report.changes) {
-      LVITEMA item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = row;
-      for (int i = 0; i < columns; ++i) {
-        const std::string text = kPreviewColumns[i].text(line);
-        item.iSubItem = i;
-        item.pszText = const_cast<char*>(text.c_str());
-        list.Send(i == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, i == 0 ? 0 : row,
-                  reinterpret_cast<LPARAM>(&item));
-      }
-      ++row;
-    }
-    // Each column as wide as its longest text, title included, so that no
-    // two rows look alike for a cut-off text.
-    int columnsWidth = 0;
+  // that size arrives (WM_SIZE). Close is the default: Enter only looks, it
+  // never writes.
+  static constexpr ChildRow kChildren[] = {
+      {"STATIC", "", SS_LEFT | SS_NOPREFIX},
+      {WC_LISTVIEWA, "",
+       WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 0, 0, 0, 0,
+       kPreviewListId, false, WS_EX_CLIENTEDGE},
+      {"STATIC", "", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS},
+      {"BUTTON", "&Optimize", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, kPreviewOptimizeId},
+      {"BUTTON", "Close", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0, IDCANCEL},
+  };
+  HWND c[std::size(kChildren)];
+  state.Open(kPreviewClass, "Preview Changes", owner, kPreviewMinWidth, kPreviewMinHeight, true,
+             kChildren, static_cast<int>(std::size(kChildren)), c);
+  const int dpi = layout.dpi = state.dpi;
+  layout.summary = c[0], layout.list = c[1], layout.detail = c[2];
+  layout.optimizeButton = c[3], layout.closeButton = c[4];
+  const std::string summary = report.Summary();
+  SetWindowTextA(layout.summary, summary.c_str());
+  const Window list(MakeReportList(layout.list, LVS_EX_FULLROWSELECT));
+  const int columns = static_cast<int>(kPreviewColumnCount);
+  AddColumns(layout.list, &kPreviewColumns[0].title, columns, sizeof kPreviewColumns[0]);
+  int row = 0;
+  for (const PreviewLine& line : report.changes) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
     for (int i = 0; i < columns; ++i) {
-      list.Send(LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
-      columnsWidth += static_cast<int>(list.Send(LVM_GETCOLUMNWIDTH, i));
+      const std::string text = kPreviewColumns[i].text(line);
+      item.iSubItem = i;
+      item.pszText = const_cast<char*>(text.c_str());
+      list.Send(i == 0 ? LVM_INSERTITEMA : LVM_SETITEMTEXTA, i == 0 ? 0 : row,
+                reinterpret_cast<LPARAM>(&item));
     }
-    list.Send(LVM_DELETECOLUMN, columns);
-    layout.list = list.Handle();
-    ScrollSidewaysByKeyboard(layout.list);
-    layout.report = &report;
-    layout.detail = CreateChild(
-        Child("STATIC").Style(SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS).In(hwnd).Font(state.font));
-
-    const Child button = Child("BUTTON").In(hwnd).Font(state.font);
-    layout.optimizeButton = CreateChild(
-        Child(button).Text("&Optimize").Style(WS_TABSTOP | BS_PUSHBUTTON).Id(kPreviewOptimizeId));
-    // Close is the default: Enter only looks, it never writes.
-    layout.closeButton =
-        CreateChild(Child(button).Text("Close").Style(WS_TABSTOP | BS_DEFPUSHBUTTON).Id(IDCANCEL));
-
-    // Wide enough for every column where the screen allows: the margins, the
-    // list's edges and its scroll bar around the columns.
-    const int wanted = MulDiv(columnsWidth, kDesignDpi, dpi) + kListFrame + 2 * kMargin;
-    const SIZE size = WindowSizeFor(std::max(kPreviewWidth, wanted), kPreviewHeight,
-                                    DialogFrameStyle(true), false, kDialogFrameExStyle, dpi);
-    layout.minimum = WindowSizeFor(kPreviewMinWidth, kPreviewMinHeight, DialogFrameStyle(true),
-                                   false, kDialogFrameExStyle, dpi);
-    state.preview = &layout;
-    FocusFirstRow(layout.list);
-    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    CentreOverOwner(hwnd, owner);
-  } catch (...) {
-    DestroyWindow(hwnd);
-    throw;
+    ++row;
   }
+  // Each column as wide as its longest text, so that no two rows look alike
+  // for a cut-off text; the window wide enough for every column where the
+  // screen allows: the margins, the list's edges and its scroll bar around
+  // the columns.
+  const int columnsWidth = FitColumns(layout.list, columns);
+  ScrollSidewaysByKeyboard(layout.list);
+  layout.report = &report;
+  const int wanted = MulDiv(columnsWidth, kDesignDpi, dpi) + kListFrame + 2 * kMargin;
+  state.preview = &layout;
+  FocusFirstRow(layout.list);
+  state.OpenSized(owner, std::max(kPreviewWidth, wanted), kPreviewHeight, kPreviewMinWidth,
+                  kPreviewMinHeight, dpi);
   state.defaultId = IDCANCEL;
   state.Run(owner, layout.closeButton);
   return state.optimize;
@@ -407,79 +325,60 @@ bool ShowPreviewWindow(HWND owner, const PreviewReport& report) {
 
 bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows) {
   InfoWindow state;
-  const int dpi = WindowDpi(owner);
-  state.font = MakeFont(false, dpi);
   state.adapterRows = rows;
+  static constexpr ChildRow kChildren[] = {
+      {"STATIC",
+       "Optimize writes the MTU into each ticked adapter, where this Windows reads it. Restore "
+       "Windows Defaults removes it again.",
+       SS_LEFT | SS_NOPREFIX, 8, 8, 368, 28},
+      {WC_LISTVIEWA, "",
+       WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 8, 40, 368,
+       152, kAdapterListId, false, WS_EX_CLIENTEDGE},
+      {"BUTTON", "OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 220, 203, 75, 25, IDOK},
+      {"BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, 301, 203, 75, 25, IDCANCEL},
+  };
   // Small enough for a 640 x 480 screen.
-  HWND hwnd = state.Create(kAdaptersClass, "Network Adapters", owner, 384, 236, dpi);
-  try {
-    const Child child = Child("STATIC").In(hwnd).Dpi(dpi).Font(state.font);
-    CreateChild(Child(child)
-                    .Text("Optimize writes the MTU into each ticked adapter, where this Windows "
-                          "reads it. Restore Windows Defaults removes it again.")
-                    .Style(SS_LEFT | SS_NOPREFIX)
-                    .At(8, 8, 368, 28));
-    state.adapterList = CreateChild(
-        Child(child)
-            .Class(WC_LISTVIEWA)
-            .Text("")
-            .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
-            .ExStyle(WS_EX_CLIENTEDGE)
-            .At(8, 40, 368, 152)
-            .Id(kAdapterListId));
-    const Window list(state.adapterList);
-    list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
-              LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    const char* const titles[] = {"Adapter", "MTU stored", "MTU in use"};
-    for (int i = 0; i < 3; ++i) {
-      LVCOLUMNA column{};
-      column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-      column.pszText = const_cast<char*>(titles[i]);
-      column.cx = Scale(i == 0 ? 190 : 80, dpi);
-      column.iSubItem = i;
-      list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
-    int row = 0;
-    for (const AdapterRow& r : *rows) {
-      const std::string* texts[] = {&r.name, &r.storedMtu, &r.mtuInUse};
-      LVITEMA item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = row;
-      item.pszText = const_cast<char*>(texts[0]->c_str());
-      list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-      for (int i = 1; i < 3; ++i) {
-        item.iSubItem = i;
-        item.pszText = const_cast<char*>(texts[i]->c_str());
-        list.Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-      }
-      item.stateMask = LVIS_STATEIMAGEMASK;
-      item.state = INDEXTOSTATEIMAGEMASK(r.ticked ? 2 : 1);
-      list.Send(LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-      ++row;
-    }
-    // The names as wide as the longest needs, never narrower than the
-    // layout's; the list scrolls sideways (Right and Left too) past its edge.
-    list.Send(LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
-    if (list.Send(LVM_GETCOLUMNWIDTH, 0) < Scale(190, dpi))
-      list.Send(LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(Scale(190, dpi), 0));
-    ScrollSidewaysByKeyboard(state.adapterList);
-    FocusFirstRow(state.adapterList);
-    const Child button = Child("BUTTON").In(hwnd).Dpi(dpi).Font(state.font);
-    CreateChild(Child(button)
-                    .Text("OK")
-                    .Style(WS_TABSTOP | BS_DEFPUSHBUTTON)
-                    .At(220, 203, 75, 25)
-                    .Id(IDOK));
-    CreateChild(Child(button)
-                    .Text("Cancel")
-                    .Style(WS_TABSTOP | BS_PUSHBUTTON)
-                    .At(301, 203, 75, 25)
-                    .Id(IDCANCEL));
-    CentreOverOwner(hwnd, owner);
-  } catch (...) {
-    DestroyWindow(hwnd);
-    throw;
+  HWND c[std::size(kChildren)];
+  HWND hwnd = state.Open(kAdaptersClass, "Network Adapters", owner, 384, 236, false, kChildren,
+                         static_cast<int>(std::size(kChildren)), c);
+  const int dpi = state.dpi;
+  state.adapterList = MakeReportList(c[1], LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  const Window list(state.adapterList);
+  const char* const titles[] = {"Adapter", "MTU stored", "MTU in use"};
+  for (int i = 0; i < 3; ++i) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = const_cast<char*>(titles[i]);
+    column.cx = Scale(i == 0 ? 190 : 80, dpi);
+    column.iSubItem = i;
+    list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
+  int row = 0;
+  for (const AdapterRow& r : *rows) {
+    const std::string* texts[] = {&r.name, &r.storedMtu, &r.mtuInUse};
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = const_cast<char*>(texts[0]->c_str());
+    list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    for (int i = 1; i < 3; ++i) {
+      item.iSubItem = i;
+      item.pszText = const_cast<char*>(texts[i]->c_str());
+      list.Send(LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    }
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(r.ticked ? 2 : 1);
+    list.Send(LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    ++row;
+  }
+  // The names as wide as the longest needs, never narrower than the
+  // layout's; the list scrolls sideways (Right and Left too) past its edge.
+  list.Send(LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+  if (list.Send(LVM_GETCOLUMNWIDTH, 0) < Scale(190, dpi))
+    list.Send(LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(Scale(190, dpi), 0));
+  ScrollSidewaysByKeyboard(state.adapterList);
+  FocusFirstRow(state.adapterList);
+  CentreOverOwner(hwnd, owner);
   state.defaultId = IDOK;
   state.Run(owner, state.adapterList);
   return state.optimize;

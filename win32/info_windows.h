@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "model/platform.h"
-
 #include "model/preview_report.h"
 #include "win32/win.h"
 
@@ -20,9 +19,9 @@ namespace iz::win32 {
 void ShowFirstRunNoticeWindow(HWND owner);
 
 // Shows the about window centred over owner. onLinkClick runs when the
-// website link is clicked, with the about window's handle (the shell launch's
-// owner).
-void ShowAboutWindow(HWND owner, const std::function<void(HWND about)>& onLinkClick);
+// website link is clicked, with context and the about window's handle (the
+// shell launch's owner).
+void ShowAboutWindow(HWND owner, void (*onLinkClick)(void* context, HWND about), void* context);
 
 // The "Preview Changes" window centred over owner: the summary line and the
 // changes in a list whose columns fit their texts, the window as wide as

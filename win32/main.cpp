@@ -50,9 +50,9 @@ class ConsoleOutput {
 
   void Print(const std::string& line) {
     if (!out_ || out_ == INVALID_HANDLE_VALUE) return;
-    const std::string text = line + "\r\n";
     DWORD written = 0;
-    WriteFile(out_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    WriteFile(out_, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    WriteFile(out_, "\r\n", 2, &written, nullptr);
   }
 
  private:
@@ -60,12 +60,10 @@ class ConsoleOutput {
   bool owned_ = false;
 };
 
-int RunCommandLine() {
+int RunCommandLine(iz::Win32Registry& registry, iz::Win32ProfileStrings& profiles,
+                   iz::win32::Win32Platform& platform) {
   const std::vector<std::string> args = iz::win32::CommandLineArguments();
   ConsoleOutput console;
-  iz::Win32Registry registry;
-  iz::Win32ProfileStrings profiles;
-  iz::win32::Win32Platform platform;
   return iz::cli::RunCommandLine(
       args, registry, profiles, platform,
       [&console](const std::string& line) { console.Print(line); }, iz::win32::OpenEchoProbe);
@@ -83,13 +81,14 @@ void __verbose_terminate_handler() { std::abort(); }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   iz::win32::LimitDllSearch();  // before anything can load a DLL
-  if (__argc > 1) return RunCommandLine();
-
-  iz::win32::InitCommonControlClasses();
-
+  // One set of the system's stores for either way of running: each set
+  // made costs its own copy of their clean-up.
   iz::Win32Registry registry;
   iz::Win32ProfileStrings profiles;
   iz::win32::Win32Platform platform;
+  if (__argc > 1) return RunCommandLine(registry, profiles, platform);
+
+  iz::win32::InitCommonControlClasses();
   iz::TIZelvora model(registry, profiles, platform);
   iz::win32::MainWindow window(model, platform);
   if (!window.Create(instance, iz::kAppTitle)) return 1;

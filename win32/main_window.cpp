@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <iterator>
 #include <string>
 
@@ -30,14 +31,6 @@ constexpr COLORREF kTitleColor = RGB(0, 0, 128);
 // the top bit set (clBtnFace, clWindow).
 int SysColorIndex(std::uint32_t color) {
   return (color & 0x80000000u) ? static_cast<int>(color & 0xFF) : COLOR_WINDOW;
-}
-
-std::string TextOf(HWND hwnd) {
-  int n = GetWindowTextLengthA(hwnd);
-  std::string text(static_cast<size_t>(n) + 1, '\0');
-  n = GetWindowTextA(hwnd, text.data(), n + 1);
-  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return text;
 }
 
 void SetEnabled(HWND hwnd, bool enabled) {
@@ -74,14 +67,16 @@ void Repaint(HWND control) {
 
 MainWindow::MainWindow(TIZelvora& model, Win32Platform& platform)
     : model_(model), platform_(platform) {
-  platform_.onAboutLinkClick = [this] { Run([this] { model_.OnAboutLinkClick(); }); };
-  platform_.onModelChanged = [this] { Mirror(); };
+  platform_.view = this;
 }
 
 MainWindow::~MainWindow() {
-  platform_.onAboutLinkClick = nullptr;
-  platform_.onModelChanged = nullptr;
+  platform_.view = nullptr;
   if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void MainWindow::OnAboutLinkClick() {
+  Run([this] { model_.OnAboutLinkClick(); });
 }
 
 bool MainWindow::Create(HINSTANCE instance, const char* className) {
@@ -104,8 +99,8 @@ bool MainWindow::Create(HINSTANCE instance, const char* className) {
   // title bar, the menu and the first groups are. Created there: a move
   // after the creation would cost the start a second placing of the window.
   const RECT place = CentredPlace(size, WorkArea(), Fit::KeepSize);
-  CreateWindowExA(0, className, kMainCaption, kWindowStyle, place.left, place.top, size.cx,
-                  size.cy, nullptr, menu, instance, this);
+  CreateWindowExA(0, className, kMainCaption, kWindowStyle, place.left, place.top, size.cx, size.cy,
+                  nullptr, menu, instance, this);
   return hwnd_ != nullptr;
 }
 
@@ -130,8 +125,7 @@ bool MainWindow::OwnKey(HWND focus, const MSG& msg) {
   if (focus == toolBar_.Handle()) {
     int command = 0;
     if (!toolBar_.OnKey(msg.wParam, &command)) return false;
-    if (const Command* c = command ? FindCommand(command) : nullptr)
-      Run([this, c] { (model_.*(c->run))(); });
+    if (command) RunCommand(command);
     return true;
   }
   const WPARAM key = msg.wParam;
@@ -143,15 +137,14 @@ bool MainWindow::OwnKey(HWND focus, const MSG& msg) {
   // follows it, out of the panel into the toolbar, where Space would run a
   // command: here the arrows go round a run of choices and stop at any
   // other control.
-  for (const std::vector<size_t>& run : runs_) {
-    const auto at = std::find_if(run.begin(), run.end(),
-                                 [&](size_t i) { return boxes_[i].hwnd == focus; });
-    if (at == run.end()) continue;
+  for (const ChoiceRun& run : runs_) {
+    const size_t n = run.count;
+    size_t i = 0;
+    while (i < n && boxes_[run.first + i].hwnd != focus) ++i;
+    if (i == n) continue;
     const bool back = key == VK_LEFT || key == VK_UP;
-    const size_t n = run.size();
-    size_t i = static_cast<size_t>(at - run.begin());
     for (size_t step = 1; step < n; ++step) {
-      const HWND next = boxes_[run[(back ? i + n - step : i + step) % n]].hwnd;
+      const HWND next = boxes_[run.first + (back ? i + n - step : i + step) % n].hwnd;
       if (IsWindowEnabled(next) && IsWindowVisible(next)) {
         SetFocus(next);
         break;
@@ -258,12 +251,12 @@ void MainWindow::OnCreate() {
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  fonts_ = std::make_unique<Fonts>(dpi_);
-  Window(hwnd_).SetFont(fonts_->normal);
+  Fonts(dpi_).Swap(fonts_);
+  Window(hwnd_).SetFont(fonts_.normal);
   // The panel before the toolbar: the tab order is the order of creation,
   // and the focus starts on the panel's first choice, not on a command.
   CreatePanel2();
-  toolBar_.Create(hwnd_, IDC_TOOLBAR, kClientWidth, kToolBarHeight, fonts_->normal, dpi_);
+  toolBar_.Create(hwnd_, IDC_TOOLBAR, kClientWidth, kToolBarHeight, fonts_.normal, dpi_);
   CreatePanel1();
   CreateStatusBar();
   // OnCreate: the first-run check, the status line, the theming component
@@ -282,7 +275,7 @@ HWND MainWindow::Place(const Child& child, HFONT Fonts::*font, int fillTo) {
   const Placed placed{nullptr, child.x_, child.y_, child.w_, child.h_, font, fillTo};
   const RECT r = placed.At(dpi_);
   HWND hwnd = CreateChild(
-      Child(child).At(r.left, r.top, r.right - r.left, r.bottom - r.top).Font(fonts_.get()->*font));
+      Child(child).At(r.left, r.top, r.right - r.left, r.bottom - r.top).Font(fonts_.*font));
   placed_.push_back(placed);
   placed_.back().hwnd = hwnd;
   return hwnd;
@@ -321,64 +314,64 @@ void MainWindow::CreatePanel2() {
   int runGroup = 0;
   int groupRight = 0;
   for (const CtlPlace& p : kPanelLayout) {
-    const Child child = Child("BUTTON").At(p.x, p.y, p.w, p.h).In(panel2_).Id(id++);
-    const int group = p.kind == CtlKind::Box ? ModelBox(p.name).group : Group::kIndependent;
+    Child child = Child("BUTTON").At(p.x, p.y, p.w, p.h).In(panel2_).Id(id++).Text(p.text);
+    CheckBoxCtl* box = p.kind == CtlKind::Box ? &ModelBox(p.name) : nullptr;
+    const int group = box ? box->group : Group::kIndependent;
     const bool continuesRun = group != Group::kIndependent && group == runGroup;
-    const DWORD groupStyle = continuesRun ? 0 : WS_GROUP;
     runGroup = group;
+    EditCtl* edit = nullptr;
+    DWORD style = 0;
+    int fillTo = 0;
     switch (p.kind) {
       case CtlKind::Group:
         groupRight = p.x + p.w;
-        groups_.push_back(
-            Place(Child(child).Text(p.text).Style(BS_GROUPBOX | groupStyle), &Fonts::normal));
-        break;
-      case CtlKind::Label:
-        Place(Child(child).Class("STATIC").Text(p.text).Style(SS_LEFT | groupStyle),
-              &Fonts::normal);
+        style = BS_GROUPBOX;
         break;
       case CtlKind::Name:
-        Place(Child(child).Class("STATIC").Text(p.text).Style(SS_LEFT | groupStyle).Hidden(),
-              &Fonts::normal);
+        child.Hidden();
+        [[fallthrough]];
+      case CtlKind::Label:
+        child.Class("STATIC");
+        style = SS_LEFT;
         break;
-      case CtlKind::Box: {
-        CheckBoxCtl& box = ModelBox(p.name);
+      case CtlKind::Box:
         // Choices look like radio buttons and plain options like check
         // boxes; neither style is "auto": the model decides every state.
-        const DWORD look =
-            box.group != Group::kIndependent ? BS_RADIOBUTTON : BS_CHECKBOX | WS_TABSTOP;
-        HWND hwnd = Place(Child(child).Text(box.caption).Style(look | groupStyle), &Fonts::normal,
-                          p.fill ? groupRight : 0);
-        if (box.group != Group::kIndependent) {
-          Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
-          if (!continuesRun) runs_.emplace_back();
-          runs_.back().push_back(boxes_.size());
-        }
-        boxes_.push_back({&box, hwnd});
+        child.Text(box->caption);
+        style = group != Group::kIndependent ? BS_RADIOBUTTON : BS_CHECKBOX | WS_TABSTOP;
+        if (p.fill) fillTo = groupRight;
         break;
-      }
-      case CtlKind::Edit: {
-        EditCtl& edit = ModelEdit(p.name);
-        HWND hwnd = Place(Child(child)
-                              .Class("EDIT")
-                              .Text(edit.text.c_str())
-                              .Style(ES_AUTOHSCROLL | WS_TABSTOP | groupStyle)
-                              .ExStyle(WS_EX_CLIENTEDGE),
-                          &Fonts::normal);
-        EditBox(hwnd).SetNoLimit();
-        if (&edit == &model_.customMtu) Subclass(hwnd, Edit2Proc, &g_editProc, this);
-        edits_.push_back({&edit, hwnd, true, 0});
+      case CtlKind::Edit:
+        edit = &ModelEdit(p.name);
+        child.Class("EDIT").Text(edit->text.c_str()).ExStyle(WS_EX_CLIENTEDGE);
+        style = ES_AUTOHSCROLL | WS_TABSTOP;
         break;
-      }
       case CtlKind::Combo:
-        if (p.name != std::string(model_.rwinMultiples.name)) throw UnknownControl(p.name);
-        combo_ = Place(Child(child)
-                           .Class("COMBOBOX")
-                           .Style(CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | groupStyle)
-                           .At(p.x, p.y, p.w, kComboDropHeight),
-                       &Fonts::normal);
-        for (const char* item : kComboItems) ComboBox(combo_).AddString(item);
-        comboEnabled_ = true;
+        if (std::strcmp(p.name, model_.rwinMultiples.name) != 0) throw UnknownControl(p.name);
+        child.Class("COMBOBOX").Text("").At(p.x, p.y, p.w, kComboDropHeight);
+        style = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
         break;
+    }
+    const HWND hwnd =
+        Place(child.Style(style | (continuesRun ? 0 : WS_GROUP)), &Fonts::normal, fillTo);
+    if (p.kind == CtlKind::Group) ++groups_;
+    if (box) {
+      if (group != Group::kIndependent) {
+        Subclass(hwnd, ChoiceProc, &g_buttonProc, this);
+        if (!continuesRun) runs_.push_back({boxes_.size(), 0});
+        ++runs_.back().count;
+      }
+      boxes_.push_back({box, hwnd});
+    }
+    if (edit) {
+      EditBox(hwnd).SetNoLimit();
+      if (edit == &model_.customMtu) Subclass(hwnd, Edit2Proc, &g_editProc, this);
+      edits_.push_back({edit, hwnd, true, 0});
+    }
+    if (p.kind == CtlKind::Combo) {
+      combo_ = hwnd;
+      for (const char* item : kComboItems) ComboBox(combo_).AddString(item);
+      comboEnabled_ = true;
     }
   }
   AddTooltips();
@@ -404,7 +397,7 @@ void MainWindow::CreateStatusBar() {
                       .Dpi(dpi_)
                       .In(hwnd_)
                       .Id(IDC_STATUSBAR)
-                      .Font(fonts_->normal));
+                      .Font(fonts_.normal));
 }
 
 void MainWindow::AddTooltips() {
@@ -417,7 +410,7 @@ void MainWindow::AddTooltips() {
   // is a rectangle of Panel2. The tooltip takes the first rectangle that
   // holds the mouse; a group box nested in another comes later in the
   // layout, so the rectangles are added from the last group to the first.
-  size_t g = groups_.size();
+  size_t g = groups_;
   for (auto p = std::rbegin(kPanelLayout); p != std::rend(kPanelLayout); ++p) {
     if (p->kind != CtlKind::Group) continue;
     --g;
@@ -440,20 +433,20 @@ void MainWindow::RelayMouse(const MSG& msg) {
 void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
   dpi_ = dpi;
   // The old fonts go once every control has the new ones.
-  const std::unique_ptr<Fonts> old = std::move(fonts_);
-  fonts_ = std::make_unique<Fonts>(dpi_);
-  Window(hwnd_).SetFont(fonts_->normal);
-  toolBar_.SetDpi(dpi_, fonts_->normal);
+  Fonts old(dpi_);
+  old.Swap(fonts_);
+  Window(hwnd_).SetFont(fonts_.normal);
+  toolBar_.SetDpi(dpi_, fonts_.normal);
   PlacePanel1();
   PlaceChild(panel2_, 0, kToolBarHeight, kClientWidth, kPanel2Height, dpi_);
   for (const Placed& p : placed_) {
     const RECT r = p.At(dpi_);
     SetWindowPos(p.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    Window(p.hwnd).SetFont(fonts_.get()->*p.font);
+    Window(p.hwnd).SetFont(fonts_.*p.font);
   }
   PlaceChild(statusBar_, 0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight, dpi_);
-  Window(statusBar_).SetFont(statusBoldShown_ ? fonts_->bold : fonts_->normal);
+  Window(statusBar_).SetFont(statusBoldShown_ ? fonts_.bold : fonts_.normal);
   // The tooltips' rectangles are in pixels: they are made again.
   if (tooltip_) DestroyWindow(tooltip_);
   AddTooltips();
@@ -487,7 +480,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
   // Menu items and accelerators come without a control; toolbar buttons
   // from the toolbar.
   if (!control || control == toolBar_.Handle()) {
-    if (const Command* c = FindCommand(id)) Run([this, c] { (model_.*(c->run))(); });
+    RunCommand(id);
     if (control && hwnd_ && GetFocus() != control) toolBar_.DropHighlight();
     return;
   }
@@ -505,7 +498,7 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
   for (EditView& e : edits_) {
     if (e.hwnd != control) continue;
     if (code == EN_CHANGE && !writing_) {
-      const std::string text = TextOf(control);
+      const std::string text = WindowText(control);
       Run([this, &e, &text] { model_.SetText(*e.edit, text); });
     }
     return;
@@ -535,8 +528,7 @@ void MainWindow::OnMenuSelect(int id, UINT flags) {
   // status line; another item, or the menu closing (flags 0xFFFF), shows
   // the model's text again.
   const bool item = flags != 0xFFFF && !(flags & MF_POPUP);
-  const std::string& text = item && id == IDM_FIND_MTU && !mtuUnavailable_.empty()
-                                ? mtuUnavailable_
+  const std::string& text = item && id == IDM_FIND_MTU && !mtuUnavailable_.empty() ? mtuUnavailable_
                             : item && id == IDM_MODERN_TCP && !modernUnavailable_.empty()
                                 ? modernUnavailable_
                                 : model_.StatusText;
@@ -579,6 +571,15 @@ LRESULT MainWindow::OnColor(UINT msg, HDC dc, HWND control) {
                         reinterpret_cast<LPARAM>(control));
 }
 
+void MainWindow::RunCommand(int id) {
+  if (const Command* c = FindCommand(id)) Run([this, c] { (model_.*(c->run))(); });
+}
+
+void MainWindow::RunHandler(void (*call)(void*), void* handler, bool mirror) {
+  model_.Dispatch([call, handler] { call(handler); });
+  if (mirror) Mirror();
+}
+
 void MainWindow::Mirror() {
   if (!hwnd_) return;
   writing_ = true;
@@ -605,7 +606,7 @@ void MainWindow::Mirror() {
       statusSimpleShown_ = model_.StatusSimple;
     }
     if (statusBoldShown_ != model_.StatusBold) {
-      status.SetFont(model_.StatusBold ? fonts_->bold : fonts_->normal,
+      status.SetFont(model_.StatusBold ? fonts_.bold : fonts_.normal,
                      IsWindowVisible(statusBar_) != FALSE);
       statusBoldShown_ = model_.StatusBold;
     }
@@ -624,15 +625,16 @@ void MainWindow::Mirror() {
 void MainWindow::MirrorTabStops() {
   // Checking or clearing a radio button sets or drops its tab stop: after
   // every change each run has its one tab stop again.
-  for (const std::vector<size_t>& run : runs_) {
-    size_t stop = run.front();
-    for (size_t i : run) {
+  for (const ChoiceRun& run : runs_) {
+    const size_t end = run.first + run.count;
+    size_t stop = run.first;
+    for (size_t i = run.first; i < end; ++i) {
       if (boxes_[i].box->checked) {
         stop = i;
         break;
       }
     }
-    for (size_t i : run) {
+    for (size_t i = run.first; i < end; ++i) {
       const LONG style = GetWindowLongA(boxes_[i].hwnd, GWL_STYLE);
       const LONG want = i == stop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
       if (want != style) SetWindowLongA(boxes_[i].hwnd, GWL_STYLE, want);
@@ -642,7 +644,7 @@ void MainWindow::MirrorTabStops() {
 
 void MainWindow::MirrorEdit(EditView& view) {
   const EditCtl& edit = *view.edit;
-  if (TextOf(view.hwnd) != edit.text) SetWindowTextA(view.hwnd, edit.text.c_str());
+  if (WindowText(view.hwnd) != edit.text) SetWindowTextA(view.hwnd, edit.text.c_str());
   if (view.enabled != edit.enabled || view.color != edit.color) {
     SetEnabled(view.hwnd, edit.enabled);
     Repaint(view.hwnd);
@@ -656,7 +658,7 @@ LRESULT CALLBACK MainWindow::Edit2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
   if (msg == WM_CHAR && w) {
     bool discard = false;
     try {
-      w->model_.Dispatch([w, wp, &discard] { discard = MtuKeyRejected(static_cast<char>(wp)); });
+      w->Run([wp, &discard] { discard = MtuKeyRejected(static_cast<char>(wp)); }, false);
     } catch (...) {  // nothing unwinds through the system's callback
     }
     if (discard) return 0;

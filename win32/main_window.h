@@ -4,18 +4,43 @@
 // user event to the model through TIZelvora::Dispatch, and after every event
 // mirrors the whole model back into the controls. It never changes the model
 // in any other way.
+#include <iterator>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "commands/izelvora.h"
 #include "win32/controls.h"
+#include "win32/panel_layout.h"
 #include "win32/toolbar.h"
 #include "win32/win.h"
 #include "win32/win32_platform.h"
 
 namespace iz::win32 {
 
-class MainWindow {
+// A list of at most N items held in place. The panel's controls are counted
+// by its layout, so their lists never grow past it, and a growing vector's
+// copy of itself is code for every item type.
+template <class T, std::size_t N>
+class FixedList {
+ public:
+  void push_back(const T& item) {
+    if (size_ < N) items_[size_++] = item;
+  }
+  std::size_t size() const { return size_; }
+  T& back() { return items_[size_ - 1]; }
+  T& operator[](std::size_t i) { return items_[i]; }
+  T* begin() { return items_; }
+  T* end() { return items_ + size_; }
+  const T* begin() const { return items_; }
+  const T* end() const { return items_ + size_; }
+
+ private:
+  T items_[N] = {};
+  std::size_t size_ = 0;
+};
+
+class MainWindow : private Win32Platform::View {
  public:
   MainWindow(TIZelvora& model, Win32Platform& platform);
   ~MainWindow();
@@ -43,6 +68,8 @@ class MainWindow {
   // toolbar's keys while it has the focus, and the arrow keys on the
   // panel's buttons. True when used.
   bool OwnKey(HWND focus, const MSG& msg);
+  void OnAboutLinkClick() override;
+  void OnModelChanged() override { Mirror(); }
   struct BoxView {
     CheckBoxCtl* box;
     HWND hwnd;
@@ -94,11 +121,15 @@ class MainWindow {
 
   // Runs a handler the way every event does: errors go to the general error
   // report, then the controls show the model again.
+  // Each handler passes through one copy of the dispatch and its error
+  // report rather than one per handler.
   template <class F>
-  void Run(F&& handler) {
-    model_.Dispatch(handler);
-    Mirror();
+  void Run(F&& handler, bool mirror = true) {
+    RunHandler([](void* f) { (*static_cast<std::remove_reference_t<F>*>(f))(); }, &handler, mirror);
   }
+  // The command's handler; an id that is no command does nothing.
+  void RunCommand(int id);
+  void RunHandler(void (*call)(void*), void* handler, bool mirror);
   void Mirror();
   void MirrorEdit(EditView& view);
 
@@ -107,12 +138,16 @@ class MainWindow {
   HWND hwnd_ = nullptr;
   HACCEL accelerators_ = nullptr;
   int dpi_ = kDesignDpi;
-  std::unique_ptr<Fonts> fonts_;
+  Fonts fonts_;
   ToolBar toolBar_;
-  std::vector<Placed> placed_;
-  std::vector<HWND> groups_;
-  // The choices of each run, as indexes into boxes_.
-  std::vector<std::vector<size_t>> runs_;
+  // The panel's controls and Panel1's two labels.
+  FixedList<Placed, std::size(kPanelLayout) + 2> placed_;
+  std::size_t groups_ = 0;  // the panel's group boxes
+  // The choices of each run: they follow one another in boxes_.
+  struct ChoiceRun {
+    std::size_t first, count;
+  };
+  FixedList<ChoiceRun, std::size(kPanelLayout)> runs_;
   // The control that had the focus when the window was last deactivated.
   HWND lastFocus_ = nullptr;
   HWND panel1_ = nullptr, panel2_ = nullptr, statusBar_ = nullptr, tooltip_ = nullptr;
@@ -120,10 +155,10 @@ class MainWindow {
   HWND combo_ = nullptr;
   bool comboEnabled_ = false;
   std::uint32_t comboColor_ = 0;
-  std::vector<BoxView> boxes_;
-  std::vector<EditView> edits_;
+  FixedList<BoxView, std::size(kPanelLayout)> boxes_;
+  FixedList<EditView, std::size(kPanelLayout)> edits_;
   std::string statusShown_;
-  std::string mtuUnavailable_;  // why the echoes cannot be sent; "" when they can
+  std::string mtuUnavailable_;     // why the echoes cannot be sent; "" when they can
   std::string modernUnavailable_;  // why the modern TCP settings are greyed; "" when offered
   bool statusBoldShown_ = false;
   bool statusSimpleShown_ = false;

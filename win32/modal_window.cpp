@@ -1,5 +1,6 @@
 #include "win32/modal_window.h"
 
+#include <initializer_list>
 #include <string>
 
 #include "store/error.h"
@@ -37,7 +38,14 @@ DWORD DialogFrameStyle(bool resizable) {
 }
 
 ModalWindow::~ModalWindow() {
-  if (font) DeleteObject(font);
+  Destroy();
+  for (HFONT f : {font, boldFont})
+    if (f) DeleteObject(f);
+}
+
+void ModalWindow::Destroy() {
+  if (hwnd) DestroyWindow(hwnd);
+  hwnd = nullptr;
 }
 
 // Nothing may unwind through the system's callback, a window's own handlers
@@ -54,6 +62,11 @@ LRESULT CALLBACK ModalWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     if (!window) return DefWindowProcA(hwnd, msg, wParam, lParam);
     if (LRESULT result; DialogKeyboard(hwnd, msg, wParam, lParam, window->defaultId, &result))
       return result;
+    if (msg == WM_GETMINMAXINFO && window->minimum.cx) {
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {window->minimum.cx,
+                                                               window->minimum.cy};
+      return 0;
+    }
     if (LRESULT result = 0; window->OnMessage(msg, wParam, lParam, &result)) return result;
     if ((msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) || msg == WM_CLOSE) {
       // "Close", Escape and the close box.
@@ -73,16 +86,39 @@ HWND ModalWindow::Create(const char* className, const char* caption, HWND owner,
       WindowSizeFor(clientWidth, clientHeight, style, false, kDialogFrameExStyle, dpi);
   hwnd = CreateWindowExA(kDialogFrameExStyle, className, caption, style, 0, 0, size.cx, size.cy,
                          owner, nullptr, GetModuleHandleA(nullptr), this);
-  if (!hwnd) throw Error(std::string("Cannot create the window ") + caption);
+  if (!hwnd) {
+    std::string text = "Cannot create the window ";
+    text += caption;
+    throw Error(text);
+  }
   // The system menu of a fixed frame keeps only Move and Close; a resizable
   // one keeps the system's own (Minimize greyed, as the frame has no box).
   HMENU menu = GetSystemMenu(hwnd, FALSE);
   if (menu && !resizable) {
-    DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_SIZE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_MINIMIZE, MF_BYCOMMAND);
-    DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+    for (UINT item : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE})
+      DeleteMenu(menu, item, MF_BYCOMMAND);
   }
+  return hwnd;
+}
+
+void ModalWindow::OpenSized(HWND owner, int width, int height, int minWidth, int minHeight,
+                            int dpi) {
+  const DWORD style = DialogFrameStyle(true);
+  minimum = WindowSizeFor(minWidth, minHeight, style, false, kDialogFrameExStyle, dpi);
+  const SIZE size = WindowSizeFor(width, height, style, false, kDialogFrameExStyle, dpi);
+  SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CentreOverOwner(hwnd, owner);
+}
+
+HWND ModalWindow::Open(const char* className, const char* caption, HWND owner, int clientWidth,
+                       int clientHeight, bool resizable, const ChildRow* rows, int n, HWND* handles,
+                       bool bold) {
+  dpi = WindowDpi(owner);
+  font = MakeFont("MS Sans Serif", 8, false, dpi);
+  if (bold) boldFont = MakeFont("MS Sans Serif", 8, true, dpi);
+  Create(className, caption, owner, clientWidth, clientHeight, dpi, resizable);
+  const HFONT fonts[2] = {font, bold ? boldFont : font};
+  CreateChildren(hwnd, rows, n, dpi, fonts, handles);
   return hwnd;
 }
 
@@ -109,8 +145,7 @@ void ModalWindow::Run(HWND owner, HWND focus) {
   // The owner is enabled before the window goes away, so that it, and not
   // another program, becomes the active window again.
   if (ownerWasEnabled) EnableWindow(owner, TRUE);
-  DestroyWindow(hwnd);
-  hwnd = nullptr;
+  Destroy();
   if (owner && IsWindowVisible(owner)) SetForegroundWindow(owner);
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
 }

@@ -25,8 +25,7 @@ constexpr int kButtonWidth = 75, kDefaultsWidth = 110, kButtonHeight = 25, kButt
 // The list's sunken edges and vertical scroll bar, and a pixel for rounding.
 constexpr int kListFrame = 22;
 
-constexpr const char* kColumns[] = {"Setting", "In force", "Default", "New value",
-                                    "Effect"};
+constexpr const char* kColumns[] = {"Setting", "In force", "Default", "New value", "Effect"};
 constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 enum Column { kName, kInForce, kDefault, kNew, kEffect };
 
@@ -36,16 +35,9 @@ bool Hurts(const TcpSettingRow& row, const std::string& value) {
 
 // A value as the window shows it: what hurts in common use says so.
 std::string Shown(const TcpSettingRow& row, const std::string& value) {
-  return Hurts(row, value) ? value + " (hurts)" : value;
-}
-
-std::string TextOf(HWND hwnd) {
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
-  text.resize(
-      static_cast<std::size_t>(GetWindowTextA(hwnd, &text[0], static_cast<int>(text.size()))));
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return std::string();
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+  std::string text = value;
+  if (Hurts(row, value)) text += " (hurts)";
+  return text;
 }
 
 class TcpWindow : public ModalWindow {
@@ -54,25 +46,30 @@ class TcpWindow : public ModalWindow {
   const std::function<std::string(std::vector<TcpSettingRow>*)>* apply = nullptr;
   HWND note = nullptr, list = nullptr, valueLabel = nullptr, value = nullptr, defaults = nullptr,
        applyButton = nullptr, close = nullptr;
-  int dpi = kDesignDpi;
-  SIZE minimum{};  // outer
   bool laidOut = false;
   int selected = -1;
   bool filling = false;  // while the window fills the field itself
 
   void SetCell(int row, int column, const std::string& text) const {
+    SetCell(row, column, text.c_str());
+  }
+  void SetCell(int row, int column, const char* text) const {
     LVITEMA item{};
     item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
+    item.pszText = const_cast<char*>(text);
     SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
   }
 
   void ShowRow(int i) const {
     const TcpSettingRow& r = (*rows)[i];
-    SetCell(i, kInForce, r.inForce.empty() ? "(not reported)" : Shown(r, r.inForce));
-    SetCell(i, kDefault,
-            r.defaultValue == kNotDocumented ? r.defaultValue : Shown(r, r.defaultValue));
-    SetCell(i, kNew, Shown(r, r.chosen));
+    const std::string* const values[] = {&r.inForce, &r.defaultValue, &r.chosen};
+    for (int c = kInForce; c <= kNew; ++c) {
+      const std::string& value = *values[c - kInForce];
+      if (c == kInForce && value.empty())
+        SetCell(i, c, "(not reported)");
+      else
+        SetCell(i, c, c == kDefault && value == kNotDocumented ? value : Shown(r, value));
+    }
     // The values' columns follow their texts, so that none is cut off.
     for (int c = kInForce; c <= kNew; ++c)
       SendMessageA(list, LVM_SETCOLUMNWIDTH, c, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
@@ -86,7 +83,9 @@ class TcpWindow : public ModalWindow {
     EnableWindow(value, any);
     if (any) {
       const TcpSettingRow& r = (*rows)[selected];
-      const std::string label = "New &value of " + r.name + ":";
+      std::string label = "New &value of ";
+      label += r.name;
+      label += ':';
       SetWindowTextA(valueLabel, label.c_str());
       int current = -1;
       for (std::size_t i = 0; i < r.values.size(); ++i) {
@@ -132,10 +131,6 @@ class TcpWindow : public ModalWindow {
         if (!laidOut) return false;
         LayOut(LOWORD(lParam), HIWORD(lParam));
         return true;
-      case WM_GETMINMAXINFO:
-        if (!laidOut) return false;
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {minimum.cx, minimum.cy};
-        return true;
       case WM_NOTIFY: {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
         if (change->hdr.hwndFrom != list || change->hdr.code != LVN_ITEMCHANGED ||
@@ -153,7 +148,7 @@ class TcpWindow : public ModalWindow {
               if (selected >= 0 && index < (*rows)[selected].values.size())
                 Choose((*rows)[selected].values[index]);
             } else if (HIWORD(wParam) == CBN_EDITCHANGE) {
-              Choose(TextOf(value));
+              Choose(WindowText(value, true));
             }
             return true;
           case kDefaultsId:
@@ -182,86 +177,52 @@ void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
   TcpWindow state;
   state.rows = rows;
   state.apply = &apply;
-  state.dpi = WindowDpi(owner);
-  const int dpi = state.dpi;
-  state.font = MakeFont("MS Sans Serif", 8, false, dpi);
   // Made at its smallest, then given its size: its controls are placed as
-  // that size arrives (WM_SIZE).
-  HWND hwnd = state.Create(kClass, "Modern TCP Settings", owner, kMinWidth, kMinHeight, dpi, true);
-  try {
-    const Child still = Child("STATIC").Style(SS_LEFT | SS_NOPREFIX).In(hwnd).Font(state.font);
-    state.note = CreateChild(Child(still).Text(
-        "Read from netsh just now. Apply sets the new values at once, with no restart; Undo "
-        "Last Change puts them back."));
-    state.list = CreateChild(
-        Child(WC_LISTVIEWA)
-            .Style(WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER)
-            .ExStyle(WS_EX_CLIENTEDGE)
-            .In(hwnd)
-            .Id(kListId)
-            .Font(state.font));
-    const Window list(state.list);
-    list.Send(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    // One column more than shown, as in the preview: each shown column is
-    // sized to its texts while another follows it.
-    for (int i = 0; i <= kColumnCount; ++i) {
-      LVCOLUMNA column{};
-      column.mask = LVCF_TEXT | LVCF_SUBITEM;
-      column.pszText = const_cast<char*>(i < kColumnCount ? kColumns[i] : "");
-      column.iSubItem = i;
-      list.Send(LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
-    for (int i = 0; i < static_cast<int>(rows->size()); ++i) {
-      LVITEMA item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = i;
-      item.pszText = const_cast<char*>((*rows)[i].name.c_str());
-      list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-      state.SetCell(i, kEffect, (*rows)[i].effect);
-      state.ShowRow(i);
-    }
-    int columnsWidth = 0;
-    for (int i = 0; i < kColumnCount; ++i) {
-      list.Send(LVM_SETCOLUMNWIDTH, i, MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
-      columnsWidth += static_cast<int>(list.Send(LVM_GETCOLUMNWIDTH, i));
-    }
-    list.Send(LVM_DELETECOLUMN, kColumnCount);
-
-    // The label comes before its field, so that a screen reader names the
-    // field by it.
-    state.valueLabel =
-        CreateChild(Child("STATIC").Style(SS_LEFT).In(hwnd).Id(kValueLabelId).Font(state.font));
-    state.value = CreateChild(Child("COMBOBOX")
-                                  .Style(WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL)
-                                  .In(hwnd)
-                                  .Id(kValueId)
-                                  .Font(state.font));
-    const Child button = Child("BUTTON").In(hwnd).Font(state.font);
-    state.defaults = CreateChild(
-        Child(button).Text("Windows &Defaults").Style(WS_TABSTOP | BS_PUSHBUTTON).Id(kDefaultsId));
-    state.applyButton =
-        CreateChild(Child(button).Text("&Apply").Style(WS_TABSTOP | BS_PUSHBUTTON).Id(kApplyId));
-    // Close is the default: Enter never sets anything.
-    state.close =
-        CreateChild(Child(button).Text("Close").Style(WS_TABSTOP | BS_DEFPUSHBUTTON).Id(IDCANCEL));
-
-    const int wanted = MulDiv(columnsWidth, kDesignDpi, dpi) + kListFrame + 2 * kMargin;
-    const SIZE size = WindowSizeFor(std::max(kWidth, wanted), kHeight, DialogFrameStyle(true),
-                                    false, kDialogFrameExStyle, dpi);
-    state.minimum = WindowSizeFor(kMinWidth, kMinHeight, DialogFrameStyle(true), false,
-                                  kDialogFrameExStyle, dpi);
-    state.laidOut = true;
-    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    CentreOverOwner(hwnd, owner);
-    // The first row is selected, so that the field is live from the start.
+  // that size arrives (WM_SIZE). The label comes before its field, so that
+  // a screen reader names the field by it; Close is the default: Enter never
+  // sets anything.
+  static constexpr ChildRow kChildren[] = {
+      {"STATIC",
+       "Read from netsh just now. Apply sets the new values at once, with no restart; Undo Last "
+       "Change puts them back.",
+       SS_LEFT | SS_NOPREFIX},
+      {WC_LISTVIEWA, "",
+       WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 0, 0, 0, 0,
+       kListId, false, WS_EX_CLIENTEDGE},
+      {"STATIC", "", SS_LEFT, 0, 0, 0, 0, kValueLabelId},
+      {"COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0, 0, 0, 0,
+       kValueId},
+      {"BUTTON", "Windows &Defaults", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, kDefaultsId},
+      {"BUTTON", "&Apply", WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, kApplyId},
+      {"BUTTON", "Close", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 0, 0, IDCANCEL},
+  };
+  HWND c[std::size(kChildren)];
+  state.Open(kClass, "Modern TCP Settings", owner, kMinWidth, kMinHeight, true, kChildren,
+             static_cast<int>(std::size(kChildren)), c);
+  const int dpi = state.dpi;
+  state.note = c[0], state.list = c[1], state.valueLabel = c[2], state.value = c[3];
+  state.defaults = c[4], state.applyButton = c[5], state.close = c[6];
+  const Window list(MakeReportList(state.list, LVS_EX_FULLROWSELECT));
+  // One column more than shown, as in the preview.
+  AddColumns(state.list, kColumns, kColumnCount, sizeof kColumns[0]);
+  for (int i = 0; i < static_cast<int>(rows->size()); ++i) {
     LVITEMA item{};
-    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    list.Send(LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-    state.FillField();
-  } catch (...) {
-    DestroyWindow(hwnd);
-    throw;
+    item.mask = LVIF_TEXT;
+    item.iItem = i;
+    item.pszText = const_cast<char*>((*rows)[i].name.c_str());
+    list.Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    state.SetCell(i, kEffect, (*rows)[i].effect);
+    state.ShowRow(i);
   }
+  const int columnsWidth = FitColumns(state.list, kColumnCount);
+  const int wanted = MulDiv(columnsWidth, kDesignDpi, dpi) + kListFrame + 2 * kMargin;
+  state.laidOut = true;
+  state.OpenSized(owner, std::max(kWidth, wanted), kHeight, kMinWidth, kMinHeight, dpi);
+  // The first row is selected, so that the field is live from the start.
+  LVITEMA item{};
+  item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  list.Send(LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+  state.FillField();
   state.defaultId = IDCANCEL;
   state.Run(owner, state.list);
 }

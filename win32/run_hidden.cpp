@@ -1,6 +1,5 @@
 // Running a system program with no window, its output kept.
-#include <cstring>
-#include <vector>
+#include <string>
 
 #include "win32/late_bound.h"
 #include "win32/win32_platform.h"
@@ -27,24 +26,19 @@ std::string NativePath(const std::string& program) {
                      system, static_cast<int>(s)) != CSTR_EQUAL) {
     return program;
   }
-  return std::string(windows) + "\\Sysnative" + program.substr(s);
+  std::string native(windows);
+  native += "\\Sysnative";
+  native.append(program, s, std::string::npos);
+  return native;
 }
 
-class Handle {
- public:
-  Handle() = default;
-  ~Handle() { Close(); }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE* operator&() { return &h_; }
-  HANDLE get() const { return h_; }
-  void Close() {
-    if (h_ != nullptr) CloseHandle(h_);
-    h_ = nullptr;
+// What stays open while the output is read: closed however the run ends.
+struct OpenHandles {
+  HANDLE read = nullptr, process = nullptr;
+  ~OpenHandles() {
+    if (read) CloseHandle(read);
+    if (process) CloseHandle(process);
   }
-
- private:
-  HANDLE h_ = nullptr;
 };
 
 }  // namespace
@@ -52,44 +46,44 @@ class Handle {
 bool Win32Platform::RunHidden(const std::string& program, const std::string& arguments,
                               std::uint32_t* exitCode, std::string* output) {
   output->clear();
+  const std::string path = NativePath(program);
+  std::string line = "\"";
+  line += path;
+  line += "\" ";
+  line += arguments;
   // Both ends inheritable at first; the program gets the writing end only.
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  Handle readEnd, writeEnd, ownRead;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0) ||
-      !DuplicateHandle(GetCurrentProcess(), readEnd.get(), GetCurrentProcess(), &ownRead, 0, FALSE,
-                       DUPLICATE_SAME_ACCESS)) {
-    return false;
-  }
-  readEnd.Close();
-
-  const std::string path = NativePath(program);
-  std::string line = "\"" + path + "\" " + arguments;
-  std::vector<char> commandLine(line.begin(), line.end());
-  commandLine.push_back('\0');
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+  OpenHandles open;
+  const HANDLE self = GetCurrentProcess();
+  const BOOL duplicated =
+      DuplicateHandle(self, readEnd, self, &open.read, 0, FALSE, DUPLICATE_SAME_ACCESS);
+  CloseHandle(readEnd);
   STARTUPINFOA start{};
   start.cb = sizeof start;
   start.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
   start.wShowWindow = SW_HIDE;
-  start.hStdOutput = writeEnd.get();
-  start.hStdError = writeEnd.get();
+  start.hStdOutput = writeEnd;
+  start.hStdError = writeEnd;
   PROCESS_INFORMATION process{};
   // No console of its own: nothing flashes on the screen.
   constexpr DWORD kCreateNoWindow = 0x08000000;
-  if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, kCreateNoWindow,
-                      nullptr, nullptr, &start, &process)) {
-    return false;
-  }
-  CloseHandle(process.hThread);
+  const BOOL started =
+      duplicated && CreateProcessA(path.c_str(), &line[0], nullptr, nullptr, TRUE, kCreateNoWindow,
+                                   nullptr, nullptr, &start, &process);
   // Ours closed, the pipe ends when the program does.
-  writeEnd.Close();
+  CloseHandle(writeEnd);
+  if (!started) return false;
+  CloseHandle(process.hThread);
+  open.process = process.hProcess;
   char buffer[4096];
   DWORD got = 0;
-  while (::ReadFile(ownRead.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+  while (::ReadFile(open.read, buffer, sizeof buffer, &got, nullptr) && got > 0)
     output->append(buffer, got);
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
   *exitCode = code;
   return true;
 }

@@ -36,7 +36,8 @@ bool Win32Platform::GetVersion(VersionInfo& info) {
   info.minor = w.dwMinorVersion;
   info.build = w.dwBuildNumber;
   char csd[sizeof w.szCSDVersion];
-  const int n = WideCharToMultiByte(CP_ACP, 0, w.szCSDVersion, -1, csd, sizeof csd, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(CP_ACP, 0, w.szCSDVersion, -1, csd, sizeof csd, nullptr, nullptr);
   if (n > 0) info.csdVersion.assign(csd, strnlen(csd, sizeof csd));
   return true;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "model/unpack.h"
@@ -73,14 +74,15 @@ HWND ToolBar::Create(HWND parent, int id, int width, int height, HFONT font, int
   // CCS_NORESIZE keeps the toolbar at the height the window's layout gives it.
   // A tab stop and a group of its own: the panel's arrow keys never lead
   // into it, and Tab reaches it after the panel's last control.
-  hwnd_ = CreateChild(Child(TOOLBARCLASSNAMEA)
-                          .Style(WS_TABSTOP | WS_GROUP | WS_CLIPCHILDREN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE |
-                                 CCS_NOPARENTALIGN | CCS_NODIVIDER)
-                          .At(0, 0, width, height)
-                          .Dpi(dpi)
-                          .In(parent)
-                          .Id(id)
-                          .Font(font));
+  hwnd_ =
+      CreateChild(Child(TOOLBARCLASSNAMEA)
+                      .Style(WS_TABSTOP | WS_GROUP | WS_CLIPCHILDREN | TBSTYLE_FLAT |
+                             TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER)
+                      .At(0, 0, width, height)
+                      .Dpi(dpi)
+                      .In(parent)
+                      .Id(id)
+                      .Font(font));
   SendMessageA(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   AddButtons(dpi);
   return hwnd_;
@@ -137,25 +139,22 @@ int ToolBar::ButtonsRight() const {
 bool ToolBar::OnNotify(NMHDR* header) {
   // The toolbar's own tooltip asks for the text; it may ask in either
   // character set depending on how the common controls negotiated.
-  if (header->code == TTN_GETDISPINFOA) {
-    auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
-    const ToolButtonSpec* b = FindButton(header->idFrom);
-    if (!b) return false;
-    info->lpszText = const_cast<char*>(b->hint);
-    info->hinst = nullptr;
-    return true;
-  }
-  if (header->code == TTN_GETDISPINFOW) {
+  const bool wide = header->code == TTN_GETDISPINFOW;
+  if (!wide && header->code != TTN_GETDISPINFOA) return false;
+  const ToolButtonSpec* b = FindButton(header->idFrom);
+  if (!b) return false;
+  if (wide) {
     auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
-    const ToolButtonSpec* b = FindButton(header->idFrom);
-    if (!b) return false;
     MultiByteToWideChar(CP_ACP, 0, b->hint, -1, info->szText,
                         sizeof(info->szText) / sizeof(info->szText[0]));
     info->lpszText = info->szText;
     info->hinst = nullptr;
-    return true;
+  } else {
+    auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+    info->lpszText = const_cast<char*>(b->hint);
+    info->hinst = nullptr;
   }
-  return false;
+  return true;
 }
 
 int ToolBar::HotItem() const { return static_cast<int>(SendMessageA(hwnd_, TB_GETHOTITEM, 0, 0)); }
@@ -163,20 +162,21 @@ int ToolBar::HotItem() const { return static_cast<int>(SendMessageA(hwnd_, TB_GE
 bool ToolBar::OnKey(WPARAM key, int* command) {
   *command = 0;
   const int count = static_cast<int>(SendMessageA(hwnd_, TB_BUTTONCOUNT, 0, 0));
-  // The buttons by index, dividers left out.
-  std::vector<int> buttons;
-  for (int i = 0; i < count; ++i) {
+  // The buttons by index, dividers left out: no more than this toolbar adds.
+  int buttons[std::size(kToolButtons)];
+  int n = 0;
+  for (int i = 0; i < count && n < static_cast<int>(std::size(buttons)); ++i) {
     TBBUTTON b{};
     if (SendMessageA(hwnd_, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&b)) &&
         !(b.fsStyle & BTNS_SEP))
-      buttons.push_back(i);
+      buttons[n++] = i;
   }
-  if (buttons.empty()) return false;
+  if (n == 0) return false;
   const int hot = HotItem();
   int at = -1;
-  for (std::size_t i = 0; i < buttons.size(); ++i)
-    if (buttons[i] == hot) at = static_cast<int>(i);
-  const int last = static_cast<int>(buttons.size()) - 1;
+  for (int i = 0; i < n; ++i)
+    if (buttons[i] == hot) at = i;
+  const int last = n - 1;
   switch (key) {
     case VK_LEFT:
     case VK_UP:

@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "store/file_replace.h"
-#include "win32/ip_helper.h"
+#include "win32/controls.h"
 #include "win32/find_mtu_window.h"
-#include "win32/modern_tcp_window.h"
 #include "win32/info_windows.h"
+#include "win32/ip_helper.h"
 #include "win32/late_bound.h"
+#include "win32/modern_tcp_window.h"
 
 namespace iz::win32 {
 
@@ -234,6 +235,28 @@ bool MakeTemporary(const std::string& path, std::string* temp,
   return false;
 }
 
+// A new temporary file beside path (MakeTemporary) holding content, written
+// out. False, with nothing left behind and the system's error kept, when it
+// cannot be made or written.
+bool WriteTemporary(const std::string& path, const std::string& content, std::string* temp) {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  if (!MakeTemporary(path, temp, [&](const std::string& t) {
+        handle = OpenFile(t, GENERIC_WRITE, 0, CREATE_NEW);
+        return handle != INVALID_HANDLE_VALUE;
+      }))
+    return false;
+  bool written;
+  {
+    FileHandle file(handle);
+    written = WriteAll(file.h, content) && FlushFileBuffers(file.h);
+  }
+  if (written) return true;
+  const DWORD error = GetLastError();
+  Delete(*temp);
+  SetLastError(error);
+  return false;
+}
+
 }  // namespace
 
 Win32Platform::~Win32Platform() { CloseToken(); }
@@ -258,10 +281,14 @@ void Win32Platform::ShowAboutBox() {
     HWND& about;
     ~Reset() { about = nullptr; }
   } reset{aboutWindow};
-  ShowAboutWindow(mainWindow, [this](HWND about) {
-    aboutWindow = about;
-    if (onAboutLinkClick) onAboutLinkClick();
-  });
+  ShowAboutWindow(
+      mainWindow,
+      [](void* self, HWND about) {
+        auto* platform = static_cast<Win32Platform*>(self);
+        platform->aboutWindow = about;
+        if (platform->view) platform->view->OnAboutLinkClick();
+      },
+      this);
 }
 
 bool Win32Platform::ShellOpen(Owner owner, const std::string& file, const std::string& params) {
@@ -293,17 +320,8 @@ bool Win32Platform::ShellOpen(Owner owner, const std::string& file, const std::s
 }
 
 std::string Win32Platform::LastErrorText() {
-  char* text = nullptr;
-  const DWORD n = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, lastError_, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  std::string out = n && text ? std::string(text, n) : std::string();
-  if (text) LocalFree(text);
   // The general error report adds its own full stop.
-  while (!out.empty() &&
-         (std::isspace(static_cast<unsigned char>(out.back())) || out.back() == '.'))
-    out.pop_back();
-  return out.empty() ? "error " + std::to_string(lastError_) : out;
+  return SystemErrorText(lastError_, " \t\n\v\f\r.");
 }
 
 std::string Win32Platform::SystemDirectory() {
@@ -364,21 +382,22 @@ void Win32Platform::ApplyTheming() {
 }
 
 std::string Win32Platform::ProgramPath() {
-  if (IsNT()) {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-      DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  // A buffer the path filled may have cut it: read again into a larger one.
+  for (DWORD size = MAX_PATH;; size *= 2) {
+    if (IsNT()) {
+      std::vector<wchar_t> buffer(size);
+      const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), size);
       if (n == 0) return std::string();
-      if (n < buffer.size()) return Utf8(buffer.data(), static_cast<int>(n));
-      buffer.resize(buffer.size() * 2);  // truncated: a longer path
+      if (n < size) return Utf8(buffer.data(), static_cast<int>(n));
+    } else {
+      std::string buffer(size, '\0');
+      const DWORD n = GetModuleFileNameA(nullptr, &buffer[0], size);
+      if (n == 0) return std::string();
+      if (n < size) {
+        buffer.resize(n);
+        return buffer;
+      }
     }
-  }
-  std::vector<char> buffer(MAX_PATH);
-  for (;;) {
-    DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return std::string();
-    if (n < buffer.size()) return std::string(buffer.data(), n);
-    buffer.resize(buffer.size() * 2);
   }
 }
 
@@ -436,18 +455,8 @@ bool Win32Platform::WriteFileAtomically(const std::string& path, const std::stri
   // rename on one volume: a reader sees the old file or the new one.
   if (KindOf(path) == PathKind::Folder) return false;
   std::string temp;
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  if (!MakeTemporary(path, &temp, [&](const std::string& t) {
-        handle = OpenFile(t, GENERIC_WRITE, 0, CREATE_NEW);
-        return handle != INVALID_HANDLE_VALUE;
-      }))
-    return false;
-  bool written;
-  {
-    FileHandle file(handle);
-    written = WriteAll(file.h, content) && FlushFileBuffers(file.h);
-  }
-  if (!written || !MoveOver(temp, path, moveFileEx)) {
+  if (!WriteTemporary(path, content, &temp)) return false;
+  if (!MoveOver(temp, path, moveFileEx)) {
     Delete(temp);
     return false;
   }
@@ -488,11 +497,12 @@ bool Win32Platform::ShowPreview(const PreviewReport& report) {
 }
 
 void Win32Platform::ShowFindMtu(const std::function<std::string(int mtu)>& useMtu) {
-  ShowFindMtuWindow(mainWindow, [this, &useMtu](int mtu) {
-    std::string said = useMtu(mtu);
-    if (onModelChanged) onModelChanged();
-    return said;
-  });
+  ShowFindMtuWindow(
+      mainWindow, useMtu,
+      [](void* self) {
+        if (View* view = static_cast<Win32Platform*>(self)->view) view->OnModelChanged();
+      },
+      this);
 }
 
 void Win32Platform::ShowModernTcp(
@@ -510,9 +520,10 @@ bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string
   static const auto getSaveFileNameW =
       IsNT() ? SystemFunction<GetSaveFileNameWFn>("comdlg32.dll", "GetSaveFileNameW") : nullptr;
   if (getSaveFileNameW) {
-    std::vector<wchar_t> file = Wide(suggestedName);
-    file.resize(MAX_PATH);
-    file.back() = L'\0';  // a longer name is cut, never left unterminated
+    // A longer name is cut, never left unterminated.
+    std::vector<wchar_t> file(MAX_PATH, L'\0');
+    const std::vector<wchar_t> name = Wide(suggestedName);
+    std::copy_n(name.data(), std::min<std::size_t>(name.size(), MAX_PATH - 1), file.data());
     OPENFILENAMEW ofn{};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     ofn.hwndOwner = mainWindow;
@@ -577,18 +588,8 @@ bool Win32Platform::RenameFile(const std::string& from, const std::string& to) {
 // replaces: a file another copy made under the name meanwhile stays.
 bool Win32Platform::WriteNewFileAtomically(const std::string& path, const std::string& content) {
   std::string temp;
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  if (!MakeTemporary(path, &temp, [&](const std::string& t) {
-        handle = OpenFile(t, GENERIC_WRITE, 0, CREATE_NEW);
-        return handle != INVALID_HANDLE_VALUE;
-      }))
-    return false;
-  bool written;
-  {
-    FileHandle file(handle);
-    written = WriteAll(file.h, content) && FlushFileBuffers(file.h);
-  }
-  if (!written || !Move(temp, path)) {
+  if (!WriteTemporary(path, content, &temp)) return false;
+  if (!Move(temp, path)) {
     const DWORD error = GetLastError();
     Delete(temp);
     SetLastError(error);

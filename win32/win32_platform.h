@@ -23,11 +23,19 @@ class Win32Platform : public Platform {
   HWND mainWindow = nullptr;
   // The about window while it is open (owner of its link's launch).
   HWND aboutWindow = nullptr;
-  // Runs when the about window's link is clicked (TIZelvora::OnAboutLinkClick).
-  std::function<void()> onAboutLinkClick;
-  // Runs after a window other than the main one changed the model, so that
-  // the main window shows it at once.
-  std::function<void()> onModelChanged;
+  // The window that shows the model, told of what happens in the others;
+  // null while there is none.
+  class View {
+   public:
+    // The about window's link was clicked (TIZelvora::OnAboutLinkClick).
+    virtual void OnAboutLinkClick() = 0;
+    // A window other than the main one changed the model: shown at once.
+    virtual void OnModelChanged() = 0;
+
+   protected:
+    ~View() = default;
+  };
+  View* view = nullptr;
 
   bool GetVersion(VersionInfo& info) override;
   MsgAnswer MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
@@ -76,8 +84,8 @@ class Win32Platform : public Platform {
   FolderSafety CheckFolder(const std::string& path) override;
   bool TakeWriterLock() override;
   void ReleaseWriterLock() override;
-  bool RunHidden(const std::string& program, const std::string& arguments,
-                 std::uint32_t* exitCode, std::string* output) override;
+  bool RunHidden(const std::string& program, const std::string& arguments, std::uint32_t* exitCode,
+                 std::string* output) override;
 
   // The atomic write's and copy's MoveFileEx; null: the system's. Tests put
   // MoveFileExNotImplemented here to take the 9x fallback under any Windows.

@@ -34,10 +34,10 @@ namespace {
 // filled the buffer (its length is the size less two) may have been cut, so
 // it is read again into a larger one.
 std::vector<std::string> ProfileNames(const char* section, const std::string& file) {
-  std::vector<char> buffer(4096);
+  std::string buffer(4096, '\0');
   DWORD length = 0;
   for (;;) {
-    length = GetPrivateProfileStringA(section, nullptr, "", buffer.data(),
+    length = GetPrivateProfileStringA(section, nullptr, "", &buffer[0],
                                       static_cast<DWORD>(buffer.size()), file.c_str());
     if (length + 2 < buffer.size() || buffer.size() >= (1u << 24)) break;
     buffer.resize(buffer.size() * 4);
