@@ -753,8 +753,9 @@ std::vector<TcpValue> ReadTcp(TcpSettingsAccess* access, const std::vector<TcpVa
 std::string ListHistory(Platform& platform, const std::string& history,
                         std::vector<std::string>* files) {
   if (!platform.ListFiles(history, files)) return Say(kUnableToList, history);
-  std::vector<std::string> names = *files;
-  std::sort(names.begin(), names.end());
+  // Left by a cut only: the listing is gone through once, and each leftover
+  // looked for in it.
+  const std::vector<std::string> names = *files;
   RecordName unused;
   const std::size_t tail = std::char_traits<char>::length(kNewTmp);
   for (const std::string& f : names) {
@@ -763,7 +764,7 @@ std::string ListHistory(Platform& platform, const std::string& history,
     const std::string target = f.substr(0, f.size() - tail);
     if (!ParseRecordName(target, kRecordExtension, &unused)) continue;
     const std::string path = InFolder(history, f);
-    if (aside || std::binary_search(names.begin(), names.end(), target)) {
+    if (aside || std::find(names.begin(), names.end(), target) != names.end()) {
       platform.DeleteFile(path);
     } else if (platform.RenameFile(path, InFolder(history, target))) {
       files->push_back(target);

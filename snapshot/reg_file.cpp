@@ -1,7 +1,7 @@
 #include "snapshot/reg_file.h"
 
+#include <algorithm>
 #include <cctype>
-#include <set>
 #include <utility>
 
 #include "store/error.h"
@@ -109,8 +109,9 @@ class Reader {
       return std::move(result_);
     }
     for (std::size_t index = 1; index < lines_.size(); ++index) {
-      if (!ParseLine(index)) break;
+      if (!ParseLine(index)) return std::move(result_);
     }
+    if (const std::size_t repeat = FirstRepeat(); repeat != kNone) Fail(repeat + 1, kTwice);
     return std::move(result_);
   }
 
@@ -154,9 +155,30 @@ class Reader {
     return out;
   }
 
+  // A value given twice before the line that failed, or on it, is the
+  // first fault of the file.
   bool Failed(std::size_t index, const char* reason) {
-    Fail(static_cast<int>(index) + 1, reason);
+    const std::size_t repeat = FirstRepeat();
+    if (repeat <= index) {
+      Fail(static_cast<int>(repeat) + 1, kTwice);
+    } else {
+      Fail(static_cast<int>(index) + 1, reason);
+    }
     return false;
+  }
+
+  // The line of the first value whose place an earlier line gave already, or
+  // kNone: the places are sorted once, when the reading ends, rather than
+  // kept in a tree as they come.
+  std::size_t FirstRepeat() {
+    std::sort(places_.begin(), places_.end());
+    std::size_t first = kNone;
+    for (std::size_t i = 1; i < places_.size(); ++i) {
+      const bool repeat = places_[i].first == places_[i - 1].first &&
+                          (i < 2 || places_[i - 1].first != places_[i - 2].first);
+      if (repeat) first = std::min(first, places_[i].second);
+    }
+    return first;
   }
 
   static bool HasControl(const std::string& s) {
@@ -322,9 +344,7 @@ class Reader {
     // Key and name cannot hold a line break, so it separates them here.
     std::string place = std::to_string(r.root);
     place.append("\n").append(Lower(r.keyPath)).append("\n").append(Lower(r.name));
-    if (!seen_.insert(std::move(place)).second) {
-      return Failed(index, "value given twice");
-    }
+    places_.emplace_back(std::move(place), index);
     if (accept_ && !accept_(r)) return Failed(index, "not a setting that the backup saves");
     result_.records.push_back(std::move(r));
     result_.lines.push_back(lineNumber);
@@ -332,11 +352,13 @@ class Reader {
   }
 
   static constexpr const char* kTooLong = "value longer than 64 KiB";
+  static constexpr const char* kTwice = "value given twice";
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
   const std::function<bool(const RegValueRecord&)>& accept_;
-  // A tree, not a hash set: the program has the tree code already, and a hash
-  // table's would add 3 KB to it.
-  std::set<std::string> seen_;
+  // Each value's place (root, key and name as the registry compares them)
+  // and its line.
+  std::vector<std::pair<std::string, std::size_t>> places_;
   std::vector<std::string> lines_;
   bool cutOff_ = false;
   bool inSection_ = false;

@@ -99,6 +99,12 @@ TEST(RegFile, NamesTheFirstBadLine) {
       {k + "\"A\"=hex:01,\n", 3, "bad hex data"},
       {k + "\"A\"=hex(q):01\n", 3, "unknown data type"},
       {k + "\"a\"=-\n[HKEY_LOCAL_MACHINE\\k]\n\"A\"=-\n", 5, "value given twice"},
+      // The first fault in the file's order, whichever kind: a repeat found
+      // before a later bad line, a bad line before a later repeat, the second
+      // of three copies.
+      {k + "\"B\"=-\n\"C\"=-\n\"b\"=-\nA=1\n", 5, "value given twice"},
+      {k + "\"B\"=-\nA=1\n\"B\"=-\n", 4, "unknown line"},
+      {k + "\"C\"=-\n\"B\"=-\n\"B\"=-\n\"C\"=-\n\"B\"=-\n", 5, "value given twice"},
       {k + "\"B\"=\"\x01\"\n", 3, "unexpected control character"},
       {k + "\"A\"=hex:" + Hex(64 * 1024) + "\n", 0, ""},
       {k + "\"A\"=hex:" + Hex(64 * 1024 + 1) + "\n", 3, "value longer than 64 KiB"},
