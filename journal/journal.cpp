@@ -641,11 +641,12 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
   r.rows = RowsOf(r.family, extra);
   const RowIndex index(r.rows);
   // Only a key of the rows, or one above it, can have been created for them.
-  for (auto& [key, line] : newKeys) {
+  for (auto& entry : newKeys) {
+    KeyName& key = entry.first;
     if (std::none_of(r.rows.begin(), r.rows.end(), [&](const RegValueRecord& row) {
           return AtOrAbove(key.root, key.path, row.root, row.keyPath);
         })) {
-      Bad(line, path, "a key that none of the record's values lies in");
+      Bad(entry.second, path, "a key that none of the record's values lies in");
     }
     r.newKeys.push_back(std::move(key));
   }
