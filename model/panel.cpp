@@ -90,19 +90,19 @@ const EditSpec kEditSpecs[] = {
 
 Panel::Panel() {
   boxes_.reserve(sizeof kBoxSpecs / sizeof *kBoxSpecs);
-  for (const BoxSpec& spec : kBoxSpecs) {
-    CheckBoxCtl& box = this->*spec.box;
-    box.name = spec.name;
-    box.caption = spec.caption;
-    box.hint = spec.hint;
-    box.group = spec.group;
+  for (const BoxSpec& row : kBoxSpecs) {
+    CheckBoxCtl& box = this->*row.box;
+    box.name = row.name;
+    box.caption = row.caption;
+    box.hint = row.hint;
+    box.group = row.group;
     boxes_.push_back(&box);
   }
   // Exactly one method is always checked; the first is the recommended one.
   automatic1.checked = true;
-  for (const EditSpec& spec : kEditSpecs) {
-    EditCtl& edit = this->*spec.edit;
-    edit.name = spec.name;
+  for (const EditSpec& row : kEditSpecs) {
+    EditCtl& edit = this->*row.edit;
+    edit.name = row.name;
     edits_.push_back(&edit);
   }
   // The multiple list starts with no item, locked.
