@@ -16,28 +16,21 @@
 
 #include "adapters/adapters.h"
 #include "commands/izelvora.h"
+#include "fuzz/fuzz_check.h"
 #include "model/os_kind.h"
 #include "native/fake_platform.h"
 #include "optimize/apply.h"
 #include "profiles/choices.h"
 #include "profiles/profile_table.h"
+#include "shared/fakes.h"
 #include "store/error.h"
 #include "store/memory_registry.h"
 #include "store/parameter_map.h"
-#include "shared/fakes.h"
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
+using fuzz::Check;
+using fuzz::Lower;
 
 bool StartsWithNoCase(const std::string& text, const std::string& head) {
   return Lower(text.substr(0, head.size())) == Lower(head);
@@ -54,8 +47,16 @@ class Input {
   std::string Text() {
     static const char* const kKnown[] = {"{11111111-2222-3333-4444-555555555555}",
                                          "{AAAAAAAA-2222-3333-4444-555555555555}",
-                                         "0003", "0000", "0012", "E100B1", "a;b", "a\\;b",
-                                         "x]y", "NetTrans\\0003", "PCI", "Network"};
+                                         "0003",
+                                         "0000",
+                                         "0012",
+                                         "E100B1",
+                                         "a;b",
+                                         "a\\;b",
+                                         "x]y",
+                                         "NetTrans\\0003",
+                                         "PCI",
+                                         "Network"};
     const std::uint8_t pick = Byte();
     if (pick < 2 * std::size(kKnown)) return kKnown[pick / 2];
     std::string text;
@@ -107,8 +108,8 @@ void Build(Input& in, iz::MemoryRegistry& r) {
         r.CreateKeyPath(kHKLM, trans + in.Text());
         break;
       case 7: {
-        const std::string device = std::string(map::kEnumKey) + "\\" + in.Text() + "\\" +
-                                   in.Text() + "\\" + in.Text();
+        const std::string device =
+            std::string(map::kEnumKey) + "\\" + in.Text() + "\\" + in.Text() + "\\" + in.Text();
         r.SetString(kHKLM, device, map::kDeviceDesc, in.Text());
         r.SetString(kHKLM, device + "\\" + map::kBindingsSubkey,
                     std::string(map::kMstcpBindingPrefix) + in.Text(), "");

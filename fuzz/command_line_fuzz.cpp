@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "fuzz/fuzz_check.h"
 #include "mtu/mtu_search.h"
 #include "native/fake_platform.h"
 #include "shared/fakes.h"
@@ -20,9 +21,7 @@
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using fuzz::Check;
 
 bool Named(const std::string& line) { return line.rfind("Internet Zelvora: ", 0) == 0; }
 

@@ -12,13 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_check.h"
 #include "store/ini_profile.h"
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using fuzz::Check;
 
 std::string NextLine(const std::string& input, std::size_t* pos) {
   const std::size_t end = input.find('\n', *pos);
@@ -40,12 +39,7 @@ bool IsTrimmed(const std::string& s) {
   return !s.empty() && !blank(s.front()) && !blank(s.back());
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
+using fuzz::Lower;
 
 // A section name, a key and a value that a profile file can carry on one
 // line each and give back as they were.

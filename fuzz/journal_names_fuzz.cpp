@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (end == std::string::npos) end = text.size();
     const std::string name = text.substr(start, end - start);
     start = end + 1;
-    if (name.empty() || name.find('\\') != std::string::npos || name.find('\0') != std::string::npos)
+    if (name.empty() || name.find('\\') != std::string::npos ||
+        name.find('\0') != std::string::npos)
       continue;
     m.platform.files[fuzz::kHistory + "\\" + name] = "REGEDIT4\r\n";
     const std::string sequence = SequenceOf(name);
@@ -69,8 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   iz::Journal journal(m.registry, m.profiles, m.platform);
   const iz::UndoPlan plan = journal.PlanUndo();
   if (highest.empty()) {
-    fuzz::Check(plan.record.empty() ||
-                plan.damage.find("older version") != std::string::npos);
+    fuzz::Check(plan.record.empty() || plan.damage.find("older version") != std::string::npos);
   } else {
     fuzz::Check(SequenceOf(plan.record.substr(fuzz::kHistory.size() + 1)) == highest);
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_check.h"
 #include "journal/journal.h"
 #include "model/os_kind.h"
 #include "native/fake_platform.h"
@@ -17,10 +18,6 @@
 inline std::string iz::PreviewReport::Summary() const { return std::string(); }
 
 namespace fuzz {
-
-inline void Check(bool ok) {
-  if (!ok) std::abort();
-}
 
 inline const std::string kHistory = "C:\\Program Files\\Internet Zelvora\\Backup\\History";
 
@@ -35,8 +32,8 @@ struct Machine {
     platform.directories = {"C:\\Program Files\\Internet Zelvora"};
     if (!adapters) return;
     if (nt) {
-      for (const char* guid : {"{4D36E972-E325-11CE-BFC1-08002BE10318}",
-                               "{4D36E972-E325-11CE-BFC1-08002BE10319}"}) {
+      for (const char* guid :
+           {"{4D36E972-E325-11CE-BFC1-08002BE10318}", "{4D36E972-E325-11CE-BFC1-08002BE10319}"}) {
         registry.SetDword(iz::kHKLM, std::string(iz::map::kTcpipInterfacesKey) + "\\" + guid,
                           iz::map::kMTU, 1400);
       }

@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t half = (size - 1) / 2;
   fuzz::Scribble(m.registry, data + 1, half);
   if (half > 0 && data[1] & 1) {
-    m.profiles.WriteString(iz::WinIniPath(m.profiles), iz::map::kSectionPorts, "COM2:", "9600,n,8,1");
+    m.profiles.WriteString(iz::WinIniPath(m.profiles), iz::map::kSectionPorts,
+                           "COM2:", "9600,n,8,1");
   }
   const auto before = m.registry.Dump();
   const auto keys = m.registry.Keys();
@@ -35,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The command changes only what its record holds.
   const iz::map::System family = nt ? iz::map::System::NT : iz::map::System::Win9x;
   fuzz::Scribble(m.registry, data + 1 + half, size - 1 - half, &family);
-  m.profiles.WriteString(iz::WinIniPath(m.profiles), iz::map::kSectionPorts, "COM1:", "921600,n,8,1");
+  m.profiles.WriteString(iz::WinIniPath(m.profiles), iz::map::kSectionPorts,
+                         "COM1:", "921600,n,8,1");
   fuzz::Check(journal.Finish().empty());
   if (const char* seeds = std::getenv("IZ_WRITE_SEEDS")) {
     std::ofstream out(std::string(seeds) + "/" + std::to_string(data[0] & 3) + "-" + command,

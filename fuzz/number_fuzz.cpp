@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "fuzz/fuzz_check.h"
 #include "profiles/number.h"
 #include "store/error.h"
 
@@ -50,9 +51,7 @@ std::optional<std::int64_t> Reference(const std::string& text) {
   return -static_cast<std::int64_t>(magnitude);
 }
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+using fuzz::Check;
 
 }  // namespace
 

@@ -11,20 +11,13 @@
 #include <tuple>
 #include <vector>
 
+#include "fuzz/fuzz_check.h"
 #include "snapshot/reg_file.h"
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
+using fuzz::Check;
+using fuzz::Lower;
 
 // Keys compare without regard to case (the writer keeps the first spelling of
 // a key); names keep theirs. A value that was absent carries no data.
