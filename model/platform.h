@@ -52,6 +52,14 @@ inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
 
 enum class FileRead { Ok, Failed, TooLarge };
 
+// How a run of a hidden program ended.
+enum class RunEnd {
+  Finished,       // it ended by itself; its exit code and output are there
+  NotStarted,     // it could not be started (LastErrorText says why)
+  TimedOut,       // it was still running at the limit and was ended, with what it started
+  TooMuchOutput,  // it printed more than the limit and was ended
+};
+
 // Who may change what is in a folder the program keeps its records in.
 enum class FolderSafety {
   AdminsOnly,    // owned by Administrators or SYSTEM, and only they may write
@@ -196,11 +204,14 @@ class Platform {
   virtual bool TakeWriterLock() = 0;
   virtual void ReleaseWriterLock() = 0;
 
-  // Runs a program by its full path with no window, waits for it to end and
-  // hands back its exit code and what it printed; false when it could not
-  // be started.
-  virtual bool RunHidden(const std::string& program, const std::string& arguments,
-                         std::uint32_t* exitCode, std::string* output) = 0;
+  // Runs a program by its full path with no window and hands back its exit
+  // code and what it printed, decoded from the code page a console program
+  // writes into a pipe into the program's own text. The run, and every
+  // process it started, is ended once timeoutMs have passed; output beyond
+  // maxOutput bytes ends it too.
+  virtual RunEnd RunHidden(const std::string& program, const std::string& arguments,
+                           std::uint32_t timeoutMs, std::size_t maxOutput,
+                           std::uint32_t* exitCode, std::string* output) = 0;
 };
 
 }  // namespace iz

@@ -77,9 +77,20 @@ bool NetshAccess::Run(const std::string& arguments, NetshRun* run, std::string* 
   const std::string folder = platform_.SystemDirectory();
   run->arguments = arguments;
   run->output.clear();
-  if (folder.empty() ||
-      !platform_.RunHidden(folder + "\\netsh.exe", arguments, &run->exitCode, &run->output)) {
+  const RunEnd end = folder.empty() ? RunEnd::NotStarted
+                                     : platform_.RunHidden(folder + "\\netsh.exe", arguments,
+                                                           kNetshTimeoutMs, kNetshMaxOutput,
+                                                           &run->exitCode, &run->output);
+  if (end == RunEnd::NotStarted) {
     *error = "netsh could not be started: " + platform_.LastErrorText();
+    return false;
+  }
+  if (end == RunEnd::TimedOut) {
+    *error = kNetshTimedOut;
+    return false;
+  }
+  if (end == RunEnd::TooMuchOutput) {
+    *error = kNetshTooMuchOutput;
     return false;
   }
   runs_.push_back(*run);

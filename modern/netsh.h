@@ -13,6 +13,15 @@
 
 namespace iz {
 
+// A run of netsh that takes longer is ended, with every process it started;
+// one that prints more is ended too (its answers are a few kilobytes).
+inline constexpr std::uint32_t kNetshTimeoutMs = 30000;
+inline constexpr std::size_t kNetshMaxOutput = 1 << 20;
+inline constexpr const char* kNetshTimedOut =
+    "netsh did not finish within 30 s; nothing was changed.";
+inline constexpr const char* kNetshTooMuchOutput =
+    "netsh printed more than 1 MiB, which no answer of its own is; nothing was changed.";
+
 // One run of netsh, kept: what it was given, its exit code and its output.
 struct NetshRun {
   std::string arguments;

@@ -43,8 +43,9 @@ struct OpenHandles {
 
 }  // namespace
 
-bool Win32Platform::RunHidden(const std::string& program, const std::string& arguments,
-                              std::uint32_t* exitCode, std::string* output) {
+RunEnd Win32Platform::RunHidden(const std::string& program, const std::string& arguments,
+                                std::uint32_t /*timeoutMs*/, std::size_t /*maxOutput*/,
+                                std::uint32_t* exitCode, std::string* output) {
   output->clear();
   const std::string path = NativePath(program);
   std::string line = "\"";
@@ -54,7 +55,7 @@ bool Win32Platform::RunHidden(const std::string& program, const std::string& arg
   // Both ends inheritable at first; the program gets the writing end only.
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return RunEnd::NotStarted;
   OpenHandles open;
   const HANDLE self = GetCurrentProcess();
   const BOOL duplicated =
@@ -74,7 +75,7 @@ bool Win32Platform::RunHidden(const std::string& program, const std::string& arg
                                    nullptr, nullptr, &start, &process);
   // Ours closed, the pipe ends when the program does.
   CloseHandle(writeEnd);
-  if (!started) return false;
+  if (!started) return RunEnd::NotStarted;
   CloseHandle(process.hThread);
   open.process = process.hProcess;
   char buffer[4096];
@@ -85,7 +86,7 @@ bool Win32Platform::RunHidden(const std::string& program, const std::string& arg
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);
   *exitCode = code;
-  return true;
+  return RunEnd::Finished;
 }
 
 }  // namespace iz::win32

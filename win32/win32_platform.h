@@ -84,8 +84,9 @@ class Win32Platform : public Platform {
   FolderSafety CheckFolder(const std::string& path) override;
   bool TakeWriterLock() override;
   void ReleaseWriterLock() override;
-  bool RunHidden(const std::string& program, const std::string& arguments, std::uint32_t* exitCode,
-                 std::string* output) override;
+  RunEnd RunHidden(const std::string& program, const std::string& arguments,
+                   std::uint32_t timeoutMs, std::size_t maxOutput, std::uint32_t* exitCode,
+                   std::string* output) override;
 
   // The atomic write's and copy's MoveFileEx; null: the system's. Tests put
   // MoveFileExNotImplemented here to take the 9x fallback under any Windows.

@@ -54,6 +54,12 @@ class FakePlatform : public Platform {
   std::function<bool(const std::string& program, const std::string& arguments,
                      std::uint32_t* exitCode, std::string* output)>
       runHidden;
+  // Where set, it answers instead, with how the run ended (a hang, a flood).
+  std::function<RunEnd(const std::string& program, const std::string& arguments,
+                       std::uint32_t* exitCode, std::string* output)>
+      runEnd;
+  // The limits the last run was given: time in milliseconds, output in bytes.
+  std::pair<std::uint32_t, std::size_t> lastRunLimits;
 
   // Runs after each file written (after the write, whatever its result).
   std::function<void(const std::string& path)> afterWrite;
@@ -254,10 +260,14 @@ class FakePlatform : public Platform {
     return true;
   }
   void ReleaseWriterLock() override { --writerLocks; }
-  bool RunHidden(const std::string& program, const std::string& arguments,
-                 std::uint32_t* exitCode, std::string* output) override {
+  RunEnd RunHidden(const std::string& program, const std::string& arguments,
+                   std::uint32_t timeoutMs, std::size_t maxOutput, std::uint32_t* exitCode,
+                   std::string* output) override {
     runs.push_back(program + " " + arguments);
-    return runHidden && runHidden(program, arguments, exitCode, output);
+    lastRunLimits = {timeoutMs, maxOutput};
+    if (runEnd) return runEnd(program, arguments, exitCode, output);
+    return runHidden && runHidden(program, arguments, exitCode, output) ? RunEnd::Finished
+                                                                        : RunEnd::NotStarted;
   }
 
  private:
