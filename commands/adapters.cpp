@@ -1,6 +1,7 @@
 // The adapters window: which of the network adapters Optimize, Restore
 // Windows Defaults and the reading of the settings take in.
 #include "commands/izelvora.h"
+#include "model/title.h"
 #include "store/parameter_map.h"
 
 namespace iz {
@@ -8,7 +9,6 @@ namespace iz {
 namespace {
 constexpr const char* kAutomatic = "automatic";
 constexpr const char* kNoAdapter = "No network adapter with TCP/IP was found in the registry.";
-constexpr const char* kInformationCaption = "Information";
 
 }  // namespace
 
@@ -19,7 +19,7 @@ void TIZelvora::OnNetworkAdapters() {
   const WriterLock lock(platform_);
   std::vector<Adapter> adapters = FindAdapters(registry_, RunningKind(), true);
   if (adapters.empty()) {
-    platform_.MessageBox(kNoAdapter, kInformationCaption, MsgIcon::Information, MsgButtons::Ok);
+    platform_.MessageBox(kNoAdapter, kAppTitle, MsgIcon::Information, MsgButtons::Ok);
     return;
   }
   LoadAdapterChoice(registry_, &adapters);

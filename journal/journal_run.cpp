@@ -3,6 +3,7 @@
 
 #include "journal/detail.h"
 #include "journal/journal.h"
+#include "model/title.h"
 #include "store/error.h"
 
 namespace iz {
@@ -40,7 +41,7 @@ void JournalRun::RecordOrAsk(const std::vector<RegValueRecord>& values) {
   if (without_ == WithoutRecord::Refuse) {
     Raise("Nothing was written: the change could not be recorded for Undo. %s", reason);
   }
-  if (platform_.MessageBox(UnrecordedChangeQuestion(command_, reason), "Confirm",
+  if (platform_.MessageBox(UnrecordedChangeQuestion(command_, reason), kAppTitle,
                            MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes) {
     throw CommandStopped();
   }

@@ -173,7 +173,7 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
     pending->path.append(" #").append(sequence).append(" ").append(command).append(kRecordExtension);
     if (platform_.WriteNewFileAtomically(pending->path, whole)) break;
     if (tries == 99 || !platform_.FileExists(pending->path)) {
-      return Say(kUnableToWrite, pending->path);
+      return UnableToWriteText(platform_, pending->path);
     }
   }
 
@@ -235,7 +235,7 @@ std::string Journal::Finish() {
     return e.what();
   }
   if (!platform_.WriteFileAtomically(pending->path, text)) {
-    return Say(kUnableToWrite, pending->path);
+    return UnableToWriteText(platform_, pending->path);
   }
   return std::string();
 }

@@ -70,9 +70,7 @@ std::string UndoneText(const UndoResult& result) {
   std::string text = "The change made by ";
   text.append(result.command)
       .append(" on ")
-      .append(result.time, 0, 10)
-      .append(" at ")
-      .append(result.time, 11)
+      .append(result.time)
       .append(" has been undone.");
   if (result.restart) {
     text += " Windows must be restarted before the restored settings take effect.";

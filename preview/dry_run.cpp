@@ -7,6 +7,7 @@
 #include "optimize/apply.h"
 #include "profiles/profile_table.h"
 #include "restore/backup.h"
+#include "store/error.h"
 #include "store/memory_profile.h"
 #include "store/memory_registry.h"
 #include "store/parameter_map.h"
@@ -446,8 +447,8 @@ const char* ReadByText(int kind, HKey root, const std::string& key, const std::s
 }
 
 std::string PreviewReport::Summary() const {
-  return std::to_string(changes.size()) + " of " + std::to_string(written) +
-         " values would change.";
+  return std::to_string(changes.size()) + " of " + CountText(written, "value", "values") +
+         " would change.";
 }
 
 std::string ValueDisplayText(std::uint32_t type, const std::vector<std::uint8_t>& data) {

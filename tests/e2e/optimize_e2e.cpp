@@ -454,12 +454,12 @@ TEST_P(UndoE2E, CtrlZAfterOptimizeLeavesRegistryAndWinIniAsTheyWere) {
   program.CtrlKey('Z');
   std::optional<Dialog> asked = program.WaitDialog();
   ASSERT_TRUE(asked.has_value()) << "Ctrl+Z showed nothing";
-  EXPECT_EQ(asked->caption, "Confirm");
+  EXPECT_EQ(asked->caption, "Internet Zelvora 2.19");
   EXPECT_EQ(asked->text.rfind("Undo Optimize of ", 0), 0u) << asked->text;
   program.Answer(*asked, IDYES);
   std::optional<Dialog> done = program.WaitDialog();
   ASSERT_TRUE(done.has_value()) << "Undo said nothing";
-  EXPECT_EQ(done->caption, "Information");
+  EXPECT_EQ(done->caption, "Internet Zelvora 2.19");
   EXPECT_EQ(done->text.rfind("The change made by Optimize on ", 0), 0u) << done->text;
   EXPECT_NE(done->text.find("Windows must be restarted"), std::string::npos) << done->text;
   program.Answer(*done, IDOK);

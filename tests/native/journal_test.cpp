@@ -145,7 +145,7 @@ TEST(Journal, UndoGivesBackExactlyTheStateBeforeEachCommand) {
     EXPECT_EQ(rig.registry.Keys(), keys);
     EXPECT_EQ(WinIniText(rig), winIni);
     EXPECT_TRUE(Said(rig, "The change made by " + std::string(row.command) +
-                              " on 2026-12-07 at 14:03:12 has been undone. Windows must be "
+                              " on 2026-12-07 14:03:12 has been undone. Windows must be "
                               "restarted before the restored settings take effect."));
     EXPECT_EQ(History(rig.platform), std::vector<std::string>{});
     EXPECT_EQ(rig.registry.OpenHandles(), 0);
@@ -279,7 +279,7 @@ TEST(Journal, ARecordThatCannotBeMadeIsAskedAbout) {
 
     ASSERT_GE(rig.platform.messages.size(), 1u);
     const FakePlatform::Message& asked = rig.platform.messages[0];
-    EXPECT_EQ(asked.caption, "Confirm");
+    EXPECT_EQ(asked.caption, "Internet Zelvora 2.19");
     EXPECT_EQ(asked.buttons, MsgButtons::YesNo);
     EXPECT_NE(asked.text.find(row.reason), std::string::npos) << asked.text;
     EXPECT_NE(asked.text.find("could not be undone"), std::string::npos) << asked.text;
@@ -627,7 +627,7 @@ TEST(Journal, AValueChangedWhileTheQuestionIsOpenIsKept) {
   EXPECT_EQ(rig.registry.Get(kHKLM, kTcpipParametersKey, kDefaultTTL)->data, DwordBytes(99));
   EXPECT_EQ(rig.Port("COM2:"), "110,n,8,1");
   EXPECT_EQ(UndoneText(undone),
-            "The change made by Optimize on 2026-12-07 at 14:03:12 has been undone. Windows must "
+            "The change made by Optimize on 2026-12-07 14:03:12 has been undone. Windows must "
             "be restarted before the restored settings take effect.\n2 values were changed while "
             "the question was open and are kept: DefaultTTL (Tcpip\\Parameters), COM2: .");
 }
@@ -807,7 +807,7 @@ TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
                               {{"autotuninglevel", "normal"}, {"mtu@Local Area Connection", "1500"}}}));
   EXPECT_EQ(netsh.state["ecncapability"], "default");
   EXPECT_EQ(UndoneText(undone),
-            "The change made by Modern TCP Settings on 2026-12-07 at 14:03:12 has been undone.");
+            "The change made by Modern TCP Settings on 2026-12-07 14:03:12 has been undone.");
 
   // A planted name that is none of netsh's is damage.
   rig.platform.files[record] =
