@@ -303,6 +303,13 @@ std::vector<Adapter> TickedAdapters(RawRegistry& registry, int kind) {
   return OnlyTicked(std::move(adapters));
 }
 
+const Adapter* NamedAdapterAt(const std::vector<Adapter>& adapters, const std::string& key) {
+  for (const Adapter& a : adapters) {
+    if (map::SameKeyPath(a.key.c_str(), key.c_str())) return a.name != a.id ? &a : nullptr;
+  }
+  return nullptr;
+}
+
 std::vector<Adapter> OnlyTicked(std::vector<Adapter> adapters) {
   std::vector<Adapter> ticked;
   for (Adapter& a : adapters) {

@@ -68,6 +68,11 @@ std::vector<Adapter> TickedAdapters(RawRegistry& registry, int kind);
 // The ticked ones of adapters whose choice is applied.
 std::vector<Adapter> OnlyTicked(std::vector<Adapter> adapters);
 
+// The adapter whose key is key (below HKEY_LOCAL_MACHINE), as the user knows
+// it: its connection name, or nullptr when none of adapters is there or it
+// has no name but its id.
+const Adapter* NamedAdapterAt(const std::vector<Adapter>& adapters, const std::string& key);
+
 // The MTU stored for an adapter as text (a DWORD in decimal, a string as
 // stored), nullopt when it has none.
 std::optional<std::string> StoredMtu(RawRegistry& registry, const Adapter& adapter);

@@ -52,10 +52,14 @@ bool MapKey(HKey root, const std::string& path) {
                      [&](const map::Location& l) { return AtOrAbove(root, path, l.root, l.key); });
 }
 
-// A key beyond the map added to keys, once.
-void AddOutside(std::vector<std::string>* keys, HKey root, const std::string& path) {
+// A key beyond the map added to keys, once: an adapter's by the adapter's
+// connection name, as the user knows it, any other by its path.
+void AddOutside(std::vector<std::string>* keys, HKey root, const std::string& path,
+                const std::vector<Adapter>& adapters) {
   if (MapKey(root, path)) return;
-  const std::string name = ShortKey(root, path);
+  const Adapter* adapter = root == kHKLM ? NamedAdapterAt(adapters, path) : nullptr;
+  const std::string name =
+      adapter != nullptr ? "the adapter " + adapter->name : ShortKey(root, path);
   if (std::find(keys->begin(), keys->end(), name) == keys->end()) keys->push_back(name);
 }
 
@@ -171,8 +175,10 @@ UndoPlan Journal::PlanUndo() {
     if (key.root != kHKCU || sameAccount) plan.createdKeys.push_back(key);
   }
   // The keys beyond the map that Undo writes to or may remove, each once.
-  for (const RegValueRecord& v : plan.values) AddOutside(&plan.outsideKeys, v.root, v.keyPath);
-  for (const KeyName& key : plan.createdKeys) AddOutside(&plan.outsideKeys, key.root, key.path);
+  for (const RegValueRecord& v : plan.values)
+    AddOutside(&plan.outsideKeys, v.root, v.keyPath, adapters);
+  for (const KeyName& key : plan.createdKeys)
+    AddOutside(&plan.outsideKeys, key.root, key.path, adapters);
   plan.createdPortsSection = r.newSection;
   plan.portsBefore = std::move(r.portsBefore);
   plan.portsAfter = std::move(r.portsAfter);

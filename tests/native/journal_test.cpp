@@ -586,6 +586,14 @@ TEST(Journal, APlantedRecordIsReadOnlyAsTheWriterCouldHaveWrittenIt) {
     EXPECT_NE(UndoQuestion(plan).find("Keys beyond the parameter map that are changed: HKLM\\" +
                                       adapterKey + "."),
               std::string::npos);
+    // Once the adapter has a connection name, the question names it so.
+    const std::string guid = adapterKey.substr(adapterKey.rfind('\\') + 1);
+    const std::string connection = std::string(kNetworkConnectionsKey) + "\\" + guid + "\\" +
+                                   kConnectionSubkey;
+    rig.registry.SetRaw(kHKLM, connection, kConnectionName, kRegSz, {'L', 'A', 'N', ' ', '2', 0});
+    EXPECT_NE(UndoQuestion(journal.PlanUndo())
+                  .find("Keys beyond the parameter map that are changed: the adapter LAN 2."),
+              std::string::npos);
     EXPECT_EQ(journal.Undo(plan).failures, std::vector<std::string>{});
     EXPECT_EQ(rig.registry.Get(kHKLM, adapterKey, kMTU), std::nullopt);
     EXPECT_TRUE(rig.registry.Get(kHKLM, run.substr(19), "evil"));

@@ -415,12 +415,14 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
     std::string tuned, unticked;     // keys
     std::vector<std::string> written;
     const char* mtuMark;  // the preview's mark for the adapter's MTU
+    const char* mtuShownAs;  // the preview's name of it: by the adapter's name where it has one
   };
   const Row rows[] = {
       {"XP", WinXP(), seedInterfaces, {"Local Area Connection", b}, ifs + a, ifs + b,
-       {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes"},
+       {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes", "MTU (Local Area Connection)"},
       {"7", {kVerPlatformWin32NT, 6, 1, ""}, seedInterfaces, {"Local Area Connection", b},
-       ifs + a, ifs + b, {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes"},
+       ifs + a, ifs + b, {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes",
+       "MTU (Local Area Connection)"},
       {"NT 4.0", WinNT4(),
        [&](MemoryRegistry& r) {
          const std::string cards = std::string(map::kNetworkCardsKey) + "\\";
@@ -432,7 +434,7 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
          r.CreateKeyPath(kHKLM, services + "NdisWan3\\Parameters\\Tcpip");
        },
        {"[1] Intel PRO/100", "NdisWan3"}, services + "E100B1\\Parameters\\Tcpip",
-       services + "NdisWan3\\Parameters\\Tcpip", {"MTU dword 1500"}, "yes"},
+       services + "NdisWan3\\Parameters\\Tcpip", {"MTU dword 1500"}, "yes", "MTU ([1] Intel PRO/100)"},
       // The choice is kept as one text of ids joined by ";".
       {"NT 4.0, a service named with the separator", WinNT4(),
        [&](MemoryRegistry& r) {
@@ -443,7 +445,7 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
          r.CreateKeyPath(kHKLM, services + "a;b\\Parameters\\Tcpip");
        },
        {"E100B1", "a;b"}, services + "E100B1\\Parameters\\Tcpip",
-       services + "a;b\\Parameters\\Tcpip", {"MTU dword 1500"}, "yes"},
+       services + "a;b\\Parameters\\Tcpip", {"MTU dword 1500"}, "yes", "MTU"},
       {"98", Win98(),
        [&](MemoryRegistry& r) {
          // Bindings 0000 to 0002 with the instances 0000, 0003 and 0004.
@@ -457,7 +459,8 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
          r.SetString(kHKLM, "Enum\\PCI\\VEN_10EC&DEV_8139\\BUS_00\\Bindings", "MSTCP\\0001", "");
        },
        {"NetTrans\\0000", "Realtek RTL8139", "NetTrans\\0004"}, trans + "0003", trans + "0004",
-       {"MaxMTU sz \"1500\"", "MaxMSS sz \"1460\"", "IPMTU sz \"1500\""}, "yes"},
+       {"MaxMTU sz \"1500\"", "MaxMSS sz \"1460\"", "IPMTU sz \"1500\""}, "yes",
+       "MaxMTU (Realtek RTL8139)"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -504,7 +507,8 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
                                                  rig.registry, rig.profiles, GetOSKind(rig.platform));
     std::string marked;
     for (const PreviewLine& line : report.changes) {
-      if (line.location.find(row.tuned) != std::string::npos && line.value == mtu.name)
+      // The GUID is the location's alone; the value is named by the adapter.
+      if (line.location.find(row.tuned) != std::string::npos && line.value == row.mtuShownAs)
         marked = line.readBy;
       EXPECT_EQ(line.location.find(row.unticked), std::string::npos);
     }
