@@ -546,6 +546,58 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
   EXPECT_EQ(ticked, std::vector<std::string>{"El90x1"});
 }
 
+// An adapter whose driver's entry marks it virtual or hidden is listed
+// unticked and marked, and Optimize leaves it alone, unless the user ticked
+// it; one whose entry says nothing is ticked. The MTU in use is shown where
+// the system reports it.
+TEST(Adapters, VirtualOnesAreUntickedUnlessTheUserTicksThem) {
+  const std::string guid = "{CCCCCCCC-2222-3333-4444-555555555555}";
+  const std::string entry =
+      "System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\0007";
+  const struct {
+    const char* what;
+    std::optional<std::uint32_t> characteristics, ifType;
+    const char* savedTicked;  // "TickedAdapters" as saved
+    std::vector<MtuInUse> inUse;
+    const char* shown;
+    bool ticked;
+    const char* mtuInUse;
+  } rows[] = {
+      {"NCF_VIRTUAL", 0x1, std::nullopt, nullptr, {}, "VPN (virtual)", false, "not reported"},
+      {"NCF_HIDDEN", 0x88, 6, nullptr, {}, "VPN (virtual)", false, "not reported"},
+      {"a tunnel", 0x4, 131, nullptr, {}, "VPN (virtual)", false, "not reported"},
+      {"the loopback", 0x0, 24, nullptr, {}, "VPN (virtual)", false, "not reported"},
+      {"a card", 0x84, 6, nullptr, {{guid, "", 1400}}, "VPN", true, "1400"},
+      {"no entry", std::nullopt, std::nullopt, nullptr, {{"{other}", "VPN", 1280}}, "VPN", true,
+       "1280"},
+      {"ticked by the user", 0x1, std::nullopt, "{cccccccc-2222-3333-4444-555555555555}", {},
+       "VPN (virtual)", true, "not reported"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    Rig rig(WinXP());
+    SeedStockNT(rig.registry);
+    rig.registry.CreateKeyPath(kHKLM, std::string(map::kTcpipInterfacesKey) + "\\" + guid);
+    rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + guid +
+                                      "\\Connection", "Name", "VPN");
+    if (row.characteristics || row.ifType) rig.registry.SetString(kHKLM, entry, "NetCfgInstanceId", guid);
+    if (row.characteristics) rig.registry.SetDword(kHKLM, entry, "Characteristics", *row.characteristics);
+    if (row.ifType) rig.registry.SetDword(kHKLM, entry, "*IfType", *row.ifType);
+    if (row.savedTicked)
+      rig.registry.SetString(kHKCU, "SOFTWARE\\Internet Zelvora", map::kTickedAdapters, row.savedTicked);
+    rig.platform.mtusInUse = row.inUse;
+    rig.platform.adaptersWindow = [](std::vector<AdapterRow>*) { return true; };
+    rig.w.Dispatch([&] { rig.w.OnNetworkAdapters(); });
+    ASSERT_EQ(rig.platform.adapterWindows.size(), 1u);
+    const AdapterRow& shown = rig.platform.adapterWindows[0].at(0);
+    EXPECT_EQ(shown.name, row.shown);
+    EXPECT_EQ(shown.ticked, row.ticked);
+    EXPECT_EQ(shown.mtuInUse, row.mtuInUse);
+    // Kept as shown: Optimize takes the adapter in only when ticked.
+    EXPECT_EQ(TickedAdapters(rig.registry, kWinXP).size(), row.ticked ? 1u : 0u);
+  }
+}
+
 // "yes" only where Microsoft documents that the Windows reads the value; "no"
 // where it documents the contrary or the key is another family's; else not
 // documented.
