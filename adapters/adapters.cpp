@@ -335,7 +335,8 @@ void LoadAdapterChoice(RawRegistry& registry, std::vector<Adapter>* adapters) {
 void SaveAdapterChoice(RawRegistry& registry, const std::vector<Adapter>& adapters) {
   std::vector<std::string> uncheckedIds, checkedVirtualIds;
   for (const Adapter& a : adapters) {
-    if (!a.ticked) uncheckedIds.push_back(a.id);
+    // A virtual one is unticked unless named: only the others are kept so.
+    if (!a.ticked && !a.virtualAdapter) uncheckedIds.push_back(a.id);
     if (a.ticked && a.virtualAdapter) checkedVirtualIds.push_back(a.id);
   }
   SettingsSession session(registry);
