@@ -164,7 +164,9 @@ UndoPlan Journal::PlanUndo() {
     const std::string* current = found == tcpNow.end() ? nullptr : &found->value;
     if (current != nullptr && *current == before.value) {
       ++plan.unchanged;
-    } else if (current != nullptr ? after == *current : !after) {
+    } else if (current != nullptr && after == *current) {
+      // Gone now as the command left it (an interface removed) cannot be
+      // set again, and is named with what changed since.
       plan.tcpBack.push_back(before);
       plan.tcpLeft.push_back({before.name, *after});
     } else {

@@ -776,7 +776,8 @@ TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
   SeedLived(rig);
   Netsh netsh;
   netsh.state = {{"autotuninglevel", "normal"}, {"ecncapability", "disabled"},
-                 {"timestamps", "disabled"}, {"mtu@Local Area Connection", "1500"}};
+                 {"timestamps", "disabled"}, {"mtu@Local Area Connection", "1500"},
+                 {"mtu@Wi-Fi", "1500"}};
   const auto before = netsh.state;
   {
     JournalRun run(rig.registry, rig.profiles, rig.platform, "Modern TCP Settings",
@@ -784,8 +785,10 @@ TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
     run.AddTcpValues(netsh, {{"autotuninglevel", "normal"},
                              {"ecncapability", "disabled"},
                              {"timestamps", "disabled"},
-                             {"mtu@Local Area Connection", "1500"}});
+                             {"mtu@Local Area Connection", "1500"},
+                             {"mtu@Wi-Fi", "1500"}});
     run.Before()();
+    netsh.state.erase("mtu@Wi-Fi");  // its interface removed meanwhile, and still gone
     netsh.Write({{"autotuninglevel", "experimental"},
                  {"ecncapability", "enabled"},
                  {"mtu@Local Area Connection", "1400"}},
@@ -806,8 +809,8 @@ TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
   Journal journal(rig.registry, rig.profiles, rig.platform, &netsh);
   const UndoPlan plan = journal.PlanUndo();
   EXPECT_EQ(UndoQuestion(plan),
-            "Undo Modern TCP Settings of 2026-12-07 14:03:12?\n2 values are put back.\n1 value "
-            "was changed since and is kept: ecncapability (netsh).");
+            "Undo Modern TCP Settings of 2026-12-07 14:03:12?\n2 values are put back.\n2 values "
+            "were changed since and are kept: ecncapability (netsh), mtu (Wi-Fi).");
   netsh.writes.clear();
   const UndoResult undone = journal.Undo(plan);
   EXPECT_EQ(undone.failures, std::vector<std::string>{});
