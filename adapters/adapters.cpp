@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
+#include <utility>
 
 #include "model/os_kind.h"
 #include "store/parameter_map.h"
@@ -102,6 +104,48 @@ std::string NonEmptyOr(const std::string& text, const std::string& otherwise) {
   return text.empty() ? otherwise : text;
 }
 
+// The driver's entry of each network adapter, below the Net device class on
+// 2000 and later, names its connection's GUID ("NetCfgInstanceId") and says
+// what its INF declared:
+//  - "Characteristics": NCF_VIRTUAL 0x1, "a virtual adapter ... not on a
+//    physical bus", and NCF_HIDDEN 0x8, "should not be shown in any user
+//    interface" (Microsoft Learn, "DDInstall Section in a Network INF File");
+//  - "*IfType": IF_TYPE_SOFTWARE_LOOPBACK 24, IF_TYPE_PROP_VIRTUAL 53 and
+//    IF_TYPE_TUNNEL 131 (Microsoft Learn, "NDIS Interface Types").
+// An entry that says none of these, or is missing, leaves the adapter a card.
+constexpr const char* kNetAdapterClassKey =
+    "System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}";
+constexpr std::uint32_t kNcfVirtual = 0x1, kNcfHidden = 0x8;
+constexpr std::uint32_t kVirtualIfTypes[] = {24, 53, 131};
+
+std::uint32_t Number(const std::string& decimal) {
+  std::uint32_t n = 0;
+  for (char c : decimal) {
+    if (c < '0' || c > '9') break;
+    n = n * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  return n;
+}
+
+void MarkVirtual(RawRegistry& registry, std::vector<Adapter>* adapters) {
+  if (adapters->empty()) return;
+  const ReadKey adapterClass(registry, kHKLM, kNetAdapterClassKey);
+  for (const std::string& entry : adapterClass.Subkeys()) {
+    if (!IsInstanceName(entry)) continue;
+    const ReadKey driver(registry, adapterClass.Get(), entry);
+    const std::string guid = driver.Text("NetCfgInstanceId");
+    const std::uint32_t flags = Number(driver.Text("Characteristics"));
+    const std::string ifType = driver.Text("*IfType");
+    const bool virtualEntry =
+        (flags & (kNcfVirtual | kNcfHidden)) != 0 ||
+        std::any_of(std::begin(kVirtualIfTypes), std::end(kVirtualIfTypes),
+                    [&](std::uint32_t t) { return !ifType.empty() && Number(ifType) == t; });
+    for (Adapter& a : *adapters) {
+      if (virtualEntry && SameText(a.id, guid)) a.virtualAdapter = true;
+    }
+  }
+}
+
 // 2000 and later: every GUID below Interfaces, named in the connections key.
 void FindInterfaces(RawRegistry& registry, bool withNames, std::vector<Adapter>* out) {
   const ReadKey interfaces(registry, kHKLM, map::kTcpipInterfacesKey, true);
@@ -117,6 +161,7 @@ void FindInterfaces(RawRegistry& registry, bool withNames, std::vector<Adapter>*
     }
     out->push_back(std::move(a));
   }
+  MarkVirtual(registry, out);
 }
 
 // NT 4.0: each network card whose service has TCP/IP parameters.
@@ -271,11 +316,16 @@ std::vector<Adapter> FindAdapters(RawRegistry& registry, int kind, bool withName
 void LoadAdapterChoice(RawRegistry& registry, std::vector<Adapter>* adapters) {
   SettingsSession session(registry);
   session.SetRoot(kHKCU);
-  std::vector<std::string> unticked;
-  if (session.OpenPathReadOnly(map::kSoftwareAbsKey))
+  std::vector<std::string> unticked, ticked;
+  if (session.OpenPathReadOnly(map::kSoftwareAbsKey)) {
     unticked = SplitIds(session.GetSectionText(map::kSectionZelvora, map::kUntickedAdapters, ""));
+    ticked = SplitIds(session.GetSectionText(map::kSectionZelvora, map::kTickedAdapters, ""));
+  }
   for (Adapter& a : *adapters) {
-    a.ticked = true;
+    a.ticked = !a.virtualAdapter;
+    for (const std::string& id : ticked) {
+      if (SameText(id, a.id)) a.ticked = true;
+    }
     for (const std::string& id : unticked) {
       if (SameText(id, a.id)) a.ticked = false;
     }
@@ -283,17 +333,22 @@ void LoadAdapterChoice(RawRegistry& registry, std::vector<Adapter>* adapters) {
 }
 
 void SaveAdapterChoice(RawRegistry& registry, const std::vector<Adapter>& adapters) {
-  std::vector<std::string> ids;
+  std::vector<std::string> uncheckedIds, checkedVirtualIds;
   for (const Adapter& a : adapters) {
-    if (!a.ticked) ids.push_back(a.id);
+    // A virtual one is unticked unless named: only the others are kept so.
+    if (!a.ticked && !a.virtualAdapter) uncheckedIds.push_back(a.id);
+    if (a.ticked && a.virtualAdapter) checkedVirtualIds.push_back(a.id);
   }
-  const std::string unticked = JoinIds(ids);
   SettingsSession session(registry);
   session.SetRoot(kHKCU);
-  if (unticked.empty()) {
-    session.RemoveSectionValue(ChoiceKey(), map::kUntickedAdapters);
-  } else {
-    session.PutSectionText(ChoiceKey(), map::kUntickedAdapters, unticked);
+  for (const auto& [name, ids] : {std::make_pair(map::kUntickedAdapters, &uncheckedIds),
+                                  std::make_pair(map::kTickedAdapters, &checkedVirtualIds)}) {
+    const std::string joined = JoinIds(*ids);
+    if (joined.empty()) {
+      session.RemoveSectionValue(ChoiceKey(), name);
+    } else {
+      session.PutSectionText(ChoiceKey(), name, joined);
+    }
   }
 }
 
@@ -301,6 +356,13 @@ std::vector<Adapter> TickedAdapters(RawRegistry& registry, int kind) {
   std::vector<Adapter> adapters = FindAdapters(registry, kind, false);
   LoadAdapterChoice(registry, &adapters);
   return OnlyTicked(std::move(adapters));
+}
+
+const Adapter* NamedAdapterAt(const std::vector<Adapter>& adapters, const std::string& key) {
+  for (const Adapter& a : adapters) {
+    if (map::SameKeyPath(a.key.c_str(), key.c_str())) return a.name != a.id ? &a : nullptr;
+  }
+  return nullptr;
 }
 
 std::vector<Adapter> OnlyTicked(std::vector<Adapter> adapters) {

@@ -28,6 +28,9 @@ struct Adapter {
   std::string key;   // below HKEY_LOCAL_MACHINE, no leading backslash
   AdapterStack stack = AdapterStack::Interface;
   bool ticked = true;
+  // Its driver's entry marks it virtual or hidden (a VPN, a tunnel, the
+  // loopback): left unticked unless the user ticked it.
+  bool virtualAdapter = false;
 };
 
 // What one adapter value holds.
@@ -56,17 +59,24 @@ bool WrittenByAdapterStep(const Adapter& adapter);
 // looked up only when asked for: on the 9x family that means a walk through
 // the device tree. Keys that cannot be read count as holding no adapter.
 std::vector<Adapter> FindAdapters(RawRegistry& registry, int kind, bool withNames);
-// Unticks the adapters the user left out (HKEY_CURRENT_USER\SOFTWARE\Internet
-// Zelvora, "UntickedAdapters").
+// Ticks every adapter but the virtual ones, then applies the user's choice
+// (HKEY_CURRENT_USER\SOFTWARE\Internet Zelvora, "UntickedAdapters", and
+// "TickedAdapters" for the virtual ones ticked).
 void LoadAdapterChoice(RawRegistry& registry, std::vector<Adapter>* adapters);
-// Keeps the unticked ones of these adapters, and only those: an adapter not
-// among them is forgotten. Raises the store's errors.
+// Keeps the unticked ones of these adapters and the ticked virtual ones, and
+// only those: an adapter not among them is forgotten. Raises the store's
+// errors.
 void SaveAdapterChoice(RawRegistry& registry, const std::vector<Adapter>& adapters);
 // The adapters the commands write to: found, the choice applied, the
 // unticked ones left out.
 std::vector<Adapter> TickedAdapters(RawRegistry& registry, int kind);
 // The ticked ones of adapters whose choice is applied.
 std::vector<Adapter> OnlyTicked(std::vector<Adapter> adapters);
+
+// The adapter whose key is key (below HKEY_LOCAL_MACHINE), as the user knows
+// it: its connection name, or nullptr when none of adapters is there or it
+// has no name but its id.
+const Adapter* NamedAdapterAt(const std::vector<Adapter>& adapters, const std::string& key);
 
 // The MTU stored for an adapter as text (a DWORD in decimal, a string as
 // stored), nullopt when it has none.

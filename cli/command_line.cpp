@@ -10,6 +10,7 @@
 #include "journal/journal.h"
 #include "commands/modern_tcp.h"
 #include "modern/join.h"
+#include "snapshot/snapshot.h"
 #include "store/error.h"
 
 namespace iz::cli {
@@ -159,7 +160,11 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       parsed.error = Bad("/tcp setting", pair, "\", not NAME=VALUE");
       return parsed;
     }
-    a.tcpValues.push_back({Lower(pair.substr(0, eq)), Lower(pair.substr(eq + 1))});
+    // A connection's name (after "mtu@") stays as typed, as Windows shows it.
+    const std::size_t at = pair.find('@');
+    const std::size_t cut = at < eq ? at + 1 : eq;
+    a.tcpValues.push_back(
+        {Lower(pair.substr(0, cut)) + pair.substr(cut, eq - cut), Lower(pair.substr(eq + 1))});
   }
   if (const std::optional<std::string>& given = seen.value[kType]) {
     const std::string type = Lower(*given);
@@ -212,8 +217,8 @@ int Export(const Arguments& a, TIZelvora& model, Platform& platform, const Print
   const RecordedRun run = RecordOptimize(model, kind);
   const std::string text = ExportRegText(run, kind, {DateText(platform.Now()), ProfileText(model)});
   if (!platform.WriteFileAtomically(a.file, text))
-    throw Error(FormatMessage(kUnableToWrite, a.file));
-  print(JoinText({"Wrote ", std::to_string(run.values.size()), " registry values for ",
+    throw Error(UnableToWriteText(platform, a.file));
+  print(JoinText({"Wrote ", CountText(run.values.size(), "registry value", "registry values"), " for ",
                   SystemsLike(kind), " to ", a.file, "."}));
   return kExitOk;
 }
@@ -294,8 +299,8 @@ int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Pla
   }
   if (!a.script.empty()) {
     if (!platform.WriteFileAtomically(a.script, NetshBatchFile(kind, a.tcpValues)))
-      throw Error(FormatMessage(kUnableToWrite, a.script));
-    print(JoinText({"Wrote ", std::to_string(a.tcpValues.size()), " netsh lines to ", a.script,
+      throw Error(UnableToWriteText(platform, a.script));
+    print(JoinText({"Wrote ", CountText(a.tcpValues.size(), "netsh line", "netsh lines"), " to ", a.script,
                     "."}));
     return kExitOk;
   }
@@ -308,7 +313,7 @@ int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Pla
   const TcpApplied applied = ApplyTcpSettings(registry, profiles, platform, *access, kind,
                                               a.tcpValues, WithoutRecord::Refuse);
   PrintTcp(print, kind, applied.inForce);
-  print(std::to_string(applied.changed) + " settings changed.");
+  print(CountText(applied.changed, "setting", "settings") + " changed.");
   return kExitOk;
 }
 

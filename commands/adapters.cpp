@@ -1,14 +1,16 @@
 // The adapters window: which of the network adapters Optimize, Restore
 // Windows Defaults and the reading of the settings take in.
 #include "commands/izelvora.h"
+#include "model/title.h"
 #include "store/parameter_map.h"
 
 namespace iz {
 
 namespace {
 constexpr const char* kAutomatic = "automatic";
+constexpr const char* kNotReported = "not reported";
+constexpr const char* kVirtualMark = " (virtual)";
 constexpr const char* kNoAdapter = "No network adapter with TCP/IP was found in the registry.";
-constexpr const char* kInformationCaption = "Information";
 
 }  // namespace
 
@@ -19,16 +21,21 @@ void TIZelvora::OnNetworkAdapters() {
   const WriterLock lock(platform_);
   std::vector<Adapter> adapters = FindAdapters(registry_, RunningKind(), true);
   if (adapters.empty()) {
-    platform_.MessageBox(kNoAdapter, kInformationCaption, MsgIcon::Information, MsgButtons::Ok);
+    platform_.MessageBox(kNoAdapter, kAppTitle, MsgIcon::Information, MsgButtons::Ok);
     return;
   }
   LoadAdapterChoice(registry_, &adapters);
   const std::vector<MtuInUse> inUse = platform_.MtusInUse();
   std::vector<AdapterRow> rows;
   for (const Adapter& a : adapters) {
-    AdapterRow row{a.name, StoredMtu(registry_, a).value_or(kAutomatic), "", a.ticked};
+    AdapterRow row{a.virtualAdapter ? a.name + kVirtualMark : a.name,
+                   StoredMtu(registry_, a).value_or(kAutomatic), kNotReported, a.ticked};
+    // By the system's id; where that is not the registry's (the 9x family),
+    // by the driver's description, which names the adapter there.
     for (const MtuInUse& m : inUse) {
-      if (map::SameName(m.adapter.c_str(), a.id.c_str())) row.mtuInUse = std::to_string(m.mtu);
+      if (map::SameName(m.adapter.c_str(), a.id.c_str()) ||
+          (!m.description.empty() && map::SameName(m.description.c_str(), a.name.c_str())))
+        row.mtuInUse = std::to_string(m.mtu);
     }
     rows.push_back(std::move(row));
   }

@@ -20,7 +20,7 @@ std::vector<TcpValue> ReadOrRaise(TcpSettingsAccess& access, const std::vector<s
 
 const std::string* Find(const std::vector<TcpValue>& values, const std::string& name) {
   for (const TcpValue& v : values)
-    if (v.name == name) return &v.value;
+    if (map::SameName(v.name.c_str(), name.c_str())) return &v.value;
   return nullptr;
 }
 
@@ -59,7 +59,7 @@ TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Pla
     if (now != nullptr && *now == v.value) continue;
     bool again = false;
     for (TcpValue& c : changes)
-      if (c.name == v.name) c.value = v.value, again = true;
+      if (map::SameName(c.name.c_str(), v.name.c_str())) c.value = v.value, again = true;
     if (!again) changes.push_back(v);
   }
   if (changes.empty()) return {before, 0};

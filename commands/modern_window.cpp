@@ -7,6 +7,7 @@
 #include "commands/izelvora.h"
 #include "commands/modern_tcp.h"
 #include "modern/tcp_table.h"
+#include "store/error.h"
 
 namespace iz {
 
@@ -49,8 +50,8 @@ void TIZelvora::OnModernTcp() {
       const TcpApplied applied = ApplyTcpSettings(registry_, profiles_, platform_, *netsh, kind,
                                                   wanted, WithoutRecord::Ask);
       *shown = RowsOf(kind, applied.inForce);
-      note = std::to_string(applied.changed) +
-             " settings changed. They take effect now; Undo Last Change puts them back.";
+      note = CountText(applied.changed, "setting", "settings") +
+             " changed. They take effect now; Undo Last Change puts them back.";
     });
     return note;
   });

@@ -3,6 +3,7 @@
 #include "commands/izelvora.h"
 #include "model/os_kind.h"
 #include "preview/dry_run.h"
+#include "snapshot/snapshot.h"
 #include "store/error.h"
 
 namespace iz {
@@ -24,7 +25,7 @@ void TIZelvora::OnExportRegFile() {
                                          {DateText(platform_.Now()), ProfileText(*this)});
   std::string path;
   if (!platform_.AskSaveRegFile(DefaultExportFileName(*this), &path)) return;
-  if (!platform_.WriteFileAtomically(path, text)) throw Error(FormatMessage(kUnableToWrite, path));
+  if (!platform_.WriteFileAtomically(path, text)) throw Error(UnableToWriteText(platform_, path));
 }
 
 }  // namespace iz

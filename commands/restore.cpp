@@ -4,6 +4,7 @@
 #include "commands/izelvora.h"
 #include "commands/modern_tcp.h"
 #include "model/os_kind.h"
+#include "model/title.h"
 #include "restore/backup.h"
 #include "journal/journal.h"
 #include "restore/restore_defaults.h"
@@ -12,8 +13,9 @@
 namespace iz {
 
 namespace {
-constexpr const char* kConfirmCaption = "Confirm";
-constexpr const char* kInformationCaption = "Information";
+// Undo's messages are the program's own, not the original's: they carry its
+// title, as every message added since does.
+constexpr const char* kUndoCaption = kAppTitle;
 }  // namespace
 
 void TIZelvora::OnRestoreDefaults() { RestoreDefaults(GetOSKind(platform_)); }
@@ -56,7 +58,7 @@ void TIZelvora::OnUndoLastChange() {
   Journal journal(registry_, profiles_, platform_, tcp.get());
   UndoPlan plan = journal.PlanUndo();
   while (!plan.damage.empty()) {
-    if (platform_.MessageBox(SetAsideQuestion(plan), kConfirmCaption, MsgIcon::Question,
+    if (platform_.MessageBox(SetAsideQuestion(plan), kUndoCaption, MsgIcon::Question,
                              MsgButtons::YesNo) != MsgAnswer::Yes) {
       return;
     }
@@ -64,11 +66,11 @@ void TIZelvora::OnUndoLastChange() {
     plan = journal.PlanUndo();
   }
   if (!plan.found) {
-    platform_.MessageBox(kNothingToUndo, kInformationCaption, MsgIcon::Information, MsgButtons::Ok);
+    platform_.MessageBox(kNothingToUndo, kUndoCaption, MsgIcon::Information, MsgButtons::Ok);
     return;
   }
   if (!plan.failure.empty()) throw Error(plan.failure);
-  if (platform_.MessageBox(UndoQuestion(plan), kConfirmCaption, MsgIcon::Question,
+  if (platform_.MessageBox(UndoQuestion(plan), kUndoCaption, MsgIcon::Question,
                            MsgButtons::YesNo) != MsgAnswer::Yes) {
     return;
   }
@@ -88,7 +90,7 @@ void TIZelvora::OnUndoLastChange() {
   } catch (const Error&) {
     unreadable = std::current_exception();
   }
-  platform_.MessageBox(UndoneText(undone), kInformationCaption, MsgIcon::Information,
+  platform_.MessageBox(UndoneText(undone), kUndoCaption, MsgIcon::Information,
                        MsgButtons::Ok);
   if (unreadable) std::rethrow_exception(unreadable);
 }

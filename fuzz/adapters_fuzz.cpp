@@ -80,7 +80,7 @@ void Build(Input& in, iz::MemoryRegistry& r) {
   // The first byte says how many steps build the registry; the rest of the
   // input picks the ticks and the profile.
   for (int ops = in.Byte() % 48; in.More() && ops > 0; --ops) {
-    switch (in.Byte() % 10) {
+    switch (in.Byte() % 11) {
       case 0:
         r.CreateKeyPath(kHKLM, interfaces + in.Text());
         break;
@@ -118,6 +118,16 @@ void Build(Input& in, iz::MemoryRegistry& r) {
       case 8:
         r.SetDword(kHKLM, in.Text(), map::kMTU, in.Byte());
         break;
+      case 9: {
+        // A driver's entry below the Net class, which may mark an adapter
+        // virtual: the choice must still read back as it was kept.
+        const std::string entry =
+            "System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\000" +
+            std::to_string(in.Byte() % 4);
+        r.SetString(kHKLM, entry, "NetCfgInstanceId", in.Text());
+        r.SetDword(kHKLM, entry, in.Byte() % 2 ? "Characteristics" : "*IfType", in.Byte());
+        break;
+      }
       default:
         r.SetString(kHKCU, std::string(map::kSoftwareAbsKey + 1) + "\\" + map::kSectionZelvora,
                     map::kUntickedAdapters, in.Text() + ";" + in.Text());

@@ -90,7 +90,8 @@ struct TcpSettingRow {
 // The MTU an adapter uses now, as the IP helper reports it; the adapter by
 // the name the system gives it ("{GUID}" from 2000 on).
 struct MtuInUse {
-  std::string adapter;
+  std::string adapter;      // the system's id of it: "{GUID}" from 2000 on
+  std::string description;  // the driver's description, as the 9x family names adapters
   std::uint32_t mtu = 0;
 };
 

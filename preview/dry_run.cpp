@@ -7,6 +7,7 @@
 #include "optimize/apply.h"
 #include "profiles/profile_table.h"
 #include "restore/backup.h"
+#include "store/error.h"
 #include "store/memory_profile.h"
 #include "store/memory_registry.h"
 #include "store/parameter_map.h"
@@ -386,6 +387,11 @@ PreviewReport PreviewOptimize(const Panel& panel, const std::vector<Adapter>& ad
   RunApplier(kind, panel, adapters, recorder, iniCopy);
 
   PreviewReport report;
+  // An adapter's value is named by the adapter's connection name, which the
+  // user knows; its GUID is the location's alone. Looked up once, and only
+  // when an adapter's value changes.
+  std::vector<Adapter> named;
+  bool namesLooked = false;
   for (const RegValueRecord& after : recorder.writes) {
     ++report.written;
     const RegValueRecord* before = nullptr;
@@ -405,6 +411,18 @@ PreviewReport PreviewOptimize(const Panel& panel, const std::vector<Adapter>& ad
     line.location += after.keyPath;
     line.value = after.name;
     if (after.name.empty()) line.value = kDefaultValueName;
+    if (after.root == kHKLM && IsAdapterValue(after.root, after.keyPath, after.name)) {
+      if (!namesLooked) {
+        namesLooked = true;
+        try {
+          named = FindAdapters(registry, kind, true);
+        } catch (const Error&) {
+          // Named by its location alone.
+        }
+      }
+      if (const Adapter* a = NamedAdapterAt(named, after.keyPath))
+        line.value.append(" (").append(a->name).append(")");
+    }
     if (wasPresent)
       line.now = ValueDisplayText(before->type, before->data);
     else
@@ -446,8 +464,8 @@ const char* ReadByText(int kind, HKey root, const std::string& key, const std::s
 }
 
 std::string PreviewReport::Summary() const {
-  return std::to_string(changes.size()) + " of " + std::to_string(written) +
-         " values would change.";
+  return std::to_string(changes.size()) + " of " + CountText(written, "value", "values") +
+         " would change.";
 }
 
 std::string ValueDisplayText(std::uint32_t type, const std::vector<std::uint8_t>& data) {

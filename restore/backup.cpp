@@ -4,6 +4,7 @@
 
 #include "model/os_kind.h"
 #include "model/title.h"
+#include "snapshot/snapshot.h"
 #include "store/error.h"
 #include "store/parameter_map.h"
 #include "store/settings_session.h"
@@ -21,7 +22,6 @@ constexpr const char* kRegistryFile = "\\Registry.reg";
 constexpr const char* kSavedText = "Your current settings have been saved.";
 constexpr const char* kRestoredText = "Your original settings have been restored.";
 constexpr const char* kNothingSaved = "No saved settings were found in %s.";
-constexpr const char* kInformationCaption = "Information";
 
 std::string CopyFailure(const std::string& from, const std::string& to) {
   return "Unable to copy " + from + " to " + to;
@@ -81,7 +81,7 @@ void SaveSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& pla
   } else {
     if (platform.FileExists(regPath)) platform.SetFileAttributes(regPath, kFileAttributeNormal);
     if (!platform.WriteFileAtomically(regPath, text)) {
-      failures.push_back(FormatMessage(kUnableToWrite, regPath));
+      failures.push_back(UnableToWriteText(platform, regPath));
     }
   }
 
@@ -102,7 +102,7 @@ void RestoreSavedSettings(RawRegistry& registry, ProfileStrings& profiles, Platf
       std::any_of(std::begin(kSavedFiles), std::end(kSavedFiles),
                   [&](const char* name) { return platform.FileExists(folder + name); });
   if (!haveValues && !haveFiles) {
-    platform.MessageBox(FormatMessage(kNothingSaved, folder), kInformationCaption,
+    platform.MessageBox(FormatMessage(kNothingSaved, folder), kAppTitle,
                         MsgIcon::Information, MsgButtons::Ok);
     return;
   }

@@ -50,6 +50,21 @@ std::string LinkFailure(Platform& platform, const std::string& path) {
   return platform.IsReparsePoint(path) ? FormatMessage(kIsLink, path) : std::string();
 }
 
+std::string UnableToWriteText(Platform& platform, const std::string& path) {
+  // The system's text first: the checks below may replace it.
+  std::string reason = platform.LastErrorText();
+  const std::size_t cut = path.find_last_of("\\/");
+  const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut);
+  if (!folder.empty() && folder.back() != ':' && !platform.DirectoryExists(folder)) {
+    reason = "the folder " + folder + " does not exist";
+  } else if (platform.DirectoryExists(path)) {
+    reason = "it is a folder";
+  } else if (reason.empty()) {
+    reason = "Windows gave no reason";
+  }
+  return FormatMessage(kUnableToWrite, path).append(": ").append(reason);
+}
+
 std::vector<RegValueRecord> ReadSavedValuesFile(Platform& platform, const std::string& path) {
   if (std::string link = LinkFailure(platform, path); !link.empty()) throw Error(link);
   std::string text;

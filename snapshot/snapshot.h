@@ -24,6 +24,12 @@ std::string BackupFolder(Platform& platform);
 // The refusal's text when path is one, else the empty text.
 std::string LinkFailure(Platform& platform, const std::string& path);
 
+// "Unable to write to <path>: " and why, for a write of the platform's that
+// failed just now: the folder missing, the path a folder, else the system's
+// own text. Asked right after the failure, before anything else of the
+// platform's runs.
+std::string UnableToWriteText(Platform& platform, const std::string& path);
+
 // The Backup and History folders hold what the program, run as an
 // administrator, will write back into the machine's settings: a folder that
 // another account owns or may write in could steer those writes. The

@@ -9,4 +9,8 @@ std::string FormatMessage(const std::string& pattern, const std::string& arg) {
   return text;
 }
 
+std::string CountText(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count).append(" ").append(count == 1 ? one : many);
+}
+
 }  // namespace iz

@@ -1,6 +1,7 @@
 #pragma once
 // The program's one error type. Store failures and number conversions raise it
 // with the exact text the user will see; the handler dispatch shows it.
+#include <cstddef>
 #include <exception>
 #include <string>
 #include <utility>
@@ -22,6 +23,9 @@ class Error : public std::exception {
 
 // Replaces the first "%s" of pattern with arg ("Failed to create key %s").
 std::string FormatMessage(const std::string& pattern, const std::string& arg);
+
+// A count and what is counted, agreeing: "1 setting", "2 settings".
+std::string CountText(std::size_t count, const char* one, const char* many);
 
 // The store's and the conversion's message patterns, written once.
 inline constexpr const char* kFailedToCreateKey = "Failed to create key %s";

@@ -191,6 +191,8 @@ inline constexpr const char* kFirstUseShown = "0";
 // that appears later is tuned, and one that is gone drops out of the list
 // the next time it is saved.
 inline constexpr const char* kUntickedAdapters = "UntickedAdapters";
+// The virtual adapters the user ticked: they are left unticked unless named here.
+inline constexpr const char* kTickedAdapters = "TickedAdapters";
 inline constexpr char kAdapterIdSeparator = ';';
 
 

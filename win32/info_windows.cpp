@@ -203,6 +203,61 @@ void FocusFirstRow(HWND list) {
 // In the middle of the primary monitor's work area.
 void CentreOnScreen(HWND hwnd) { CentreOver(hwnd, WorkArea()); }
 
+// A child's rectangle in its window's client coordinates.
+RECT ChildRect(HWND window, HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// The height a control's text takes at the given width in the control's own
+// font, broken into words as an edit control breaks them.
+int TextHeight(HWND control, int width) {
+  const int length = GetWindowTextLengthA(control);
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  GetWindowTextA(control, &text[0], length + 1);
+  HDC dc = GetDC(control);
+  const HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  RECT r{0, 0, width, 0};
+  DrawTextA(dc, text.c_str(), length, &r,
+            DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return r.bottom - r.top;
+}
+
+// Makes a control of text as tall as its text needs at its width, and the
+// window as much taller: what lies below the control moves down, and what
+// spans the window's whole height (the about box's side picture) grows. The
+// layout's sizes hold for the font it was drawn for; where the font in use
+// is wider (a machine without it, another DPI), the text would be cut.
+void FitToText(HWND window, HWND control, bool edit) {
+  const RECT box = ChildRect(window, control);
+  const int height = box.bottom - box.top;
+  RECT format{0, 0, box.right - box.left, height};
+  if (edit) SendMessageA(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  const int margins = height - (format.bottom - format.top);
+  const int grow = TextHeight(control, format.right - format.left) + margins - height;
+  if (grow <= 0) return;
+  RECT client;
+  GetClientRect(window, &client);
+  constexpr UINT kKeep = SWP_NOZORDER | SWP_NOACTIVATE;
+  for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    const RECT r = ChildRect(window, c);
+    if (c == control || (r.top <= box.top && r.bottom >= client.bottom)) {
+      SetWindowPos(c, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + grow, kKeep | SWP_NOMOVE);
+    } else if (r.top >= box.bottom) {
+      SetWindowPos(c, nullptr, r.left, r.top + grow, 0, 0, kKeep | SWP_NOSIZE);
+    }
+  }
+  RECT outer;
+  GetWindowRect(window, &outer);
+  SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top + grow,
+               kKeep | SWP_NOMOVE);
+}
+
 }  // namespace
 
 void ShowFirstRunNoticeWindow(HWND owner) {
@@ -220,6 +275,7 @@ void ShowFirstRunNoticeWindow(HWND owner) {
   HWND c[2];
   HWND hwnd =
       state.Open(kNoticeClass, "Internet Zelvora 2.19", owner, 290, 174, false, kChildren, 2, c);
+  FitToText(hwnd, c[1], true);
   CentreOnScreen(hwnd);
   state.defaultId = kOkButtonId;
   state.Run(owner, c[0]);
@@ -261,6 +317,8 @@ void ShowAboutWindow(HWND owner, void (*onLinkClick)(void* context, HWND about),
   linkText += kPublisherSite;
   SetWindowTextA(state.link, linkText.c_str());
   Tooltip(hwnd).AddWindowTool(hwnd, state.link, "Internet Zelvora Website");
+  // From the top down: each one's growth moves those below it.
+  for (int i : {2, 3, 4, 6}) FitToText(hwnd, c[i], false);
   CentreOverOwner(hwnd, owner);
   state.defaultId = kOkButtonId;
   state.Run(owner, c[7]);

@@ -23,7 +23,7 @@ std::vector<MtuInUse> QueryMtusInUse() {
   for (const IP_ADAPTER_INFO* a = first; a; a = a->Next) {
     MIB_IFROW row{};
     row.dwIndex = a->Index;
-    if (getIfEntry(&row) == NO_ERROR) found.push_back({a->AdapterName, row.dwMtu});
+    if (getIfEntry(&row) == NO_ERROR) found.push_back({a->AdapterName, a->Description, row.dwMtu});
   }
   return found;
 }

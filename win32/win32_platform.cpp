@@ -453,10 +453,18 @@ bool Win32Platform::CopyFileAtomically(const std::string& from, const std::strin
 bool Win32Platform::WriteFileAtomically(const std::string& path, const std::string& content) {
   // The temporary file sits beside the target so that the final move is a
   // rename on one volume: a reader sees the old file or the new one.
-  if (KindOf(path) == PathKind::Folder) return false;
+  // The system's error is kept for LastErrorText: "Unable to write" says why.
+  if (KindOf(path) == PathKind::Folder) {
+    lastError_ = ERROR_ACCESS_DENIED;
+    return false;
+  }
   std::string temp;
-  if (!WriteTemporary(path, content, &temp)) return false;
+  if (!WriteTemporary(path, content, &temp)) {
+    lastError_ = GetLastError();
+    return false;
+  }
   if (!MoveOver(temp, path, moveFileEx)) {
+    lastError_ = GetLastError();
     Delete(temp);
     return false;
   }
@@ -588,11 +596,15 @@ bool Win32Platform::RenameFile(const std::string& from, const std::string& to) {
 // replaces: a file another copy made under the name meanwhile stays.
 bool Win32Platform::WriteNewFileAtomically(const std::string& path, const std::string& content) {
   std::string temp;
-  if (!WriteTemporary(path, content, &temp)) return false;
+  if (!WriteTemporary(path, content, &temp)) {
+    lastError_ = GetLastError();
+    return false;
+  }
   if (!Move(temp, path)) {
     const DWORD error = GetLastError();
     Delete(temp);
     SetLastError(error);
+    lastError_ = error;
     return false;
   }
   return true;

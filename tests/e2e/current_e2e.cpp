@@ -292,7 +292,7 @@ TEST_P(BackupE2E, BackupOptimizeRestoreBringsBackTheSavedState) {
   ASSERT_NE(program.Main(), nullptr);
 
   program.Key(VK_F6);
-  EXPECT_EQ(AnswerDialog(program, "Information", IDOK),
+  EXPECT_EQ(AnswerDialog(program, "Internet Zelvora 2.19", IDOK),
             "No saved settings were found in " + BackupFolder() + ".");
 
   program.Key(VK_F5);

@@ -118,9 +118,31 @@ TEST_P(DpiTest, LayoutScalesAndEveryCaptionFits) {
   ExpectLaidOutAt(program, GetParam());
 }
 
+// The notice's text wholly inside its memo, measured by the memo itself in
+// the font it uses: the last character's line ends above its bottom.
+void ExpectNoticeTextFits(HWND notice) {
+  HWND memo = Program::ChildOf(notice, "Edit");
+  ASSERT_NE(memo, nullptr);
+  EXPECT_EQ(SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  // Asked of the memo itself: the text of another process's window is not
+  // the caller's to read with GetWindowText.
+  const int length = static_cast<int>(SendMessageA(memo, WM_GETTEXTLENGTH, 0, 0));
+  const auto top = [&](LRESULT at) {
+    return static_cast<short>(HIWORD(SendMessageA(memo, EM_POSFROMCHAR, at, 0)));
+  };
+  const int line = top(SendMessageA(memo, EM_LINEINDEX, 1, 0)) - top(0);
+  const int lastTop = top(length - 1);
+  RECT client;
+  GetClientRect(memo, &client);
+  EXPECT_GT(line, 0);
+  EXPECT_GE(lastTop, 0) << "the notice's last line is out of sight";
+  EXPECT_LE(lastTop + line, client.bottom) << "the notice's text is cut";
+}
+
 // The notice, main window, about window, Find Largest MTU, Network Adapters
 // and preview, as a first start shows them, each in the work area (the main
-// window's top left corner), and the preview's rows told apart as shown.
+// window's top left corner), and the preview's rows told apart as shown; the
+// notice's text is wholly shown at each DPI.
 TEST_P(DpiTest, EveryWindowOpensInTheWorkArea) {
   const std::string screen = std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
                              std::to_string(GetSystemMetrics(SM_CYSCREEN));
@@ -143,7 +165,9 @@ TEST_P(DpiTest, EveryWindowOpensInTheWorkArea) {
     EXPECT_TRUE(GetWindowRect(window, &r) && Inside(r, work)) << caption << " " << Edges(r);
     return window;
   };
-  PostMessageA(inWorkArea("Internet Zelvora 2.19"), WM_COMMAND, IDOK, 0);
+  HWND notice = inWorkArea("Internet Zelvora 2.19");
+  ExpectNoticeTextFits(notice);
+  PostMessageA(notice, WM_COMMAND, IDOK, 0);
   for (int i = 0; i < 100 && !IsWindowVisible(program.Main()); ++i) Sleep(50);
   ASSERT_TRUE(IsWindowVisible(program.Main()));
   GetWindowRect(program.Main(), &r);

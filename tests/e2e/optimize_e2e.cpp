@@ -454,12 +454,12 @@ TEST_P(UndoE2E, CtrlZAfterOptimizeLeavesRegistryAndWinIniAsTheyWere) {
   program.CtrlKey('Z');
   std::optional<Dialog> asked = program.WaitDialog();
   ASSERT_TRUE(asked.has_value()) << "Ctrl+Z showed nothing";
-  EXPECT_EQ(asked->caption, "Confirm");
+  EXPECT_EQ(asked->caption, "Internet Zelvora 2.19");
   EXPECT_EQ(asked->text.rfind("Undo Optimize of ", 0), 0u) << asked->text;
   program.Answer(*asked, IDYES);
   std::optional<Dialog> done = program.WaitDialog();
   ASSERT_TRUE(done.has_value()) << "Undo said nothing";
-  EXPECT_EQ(done->caption, "Information");
+  EXPECT_EQ(done->caption, "Internet Zelvora 2.19");
   EXPECT_EQ(done->text.rfind("The change made by Optimize on ", 0), 0u) << done->text;
   EXPECT_NE(done->text.find("Windows must be restarted"), std::string::npos) << done->text;
   program.Answer(*done, IDOK);
@@ -493,7 +493,7 @@ TEST(UndoChangedSinceE2E, AValueChangedWithRegAddIsNamedAndKept) {
   program.CtrlKey('Z');
   std::optional<Dialog> asked = program.WaitDialog();
   ASSERT_TRUE(asked.has_value()) << "Ctrl+Z showed nothing";
-  EXPECT_EQ(asked->caption, "Confirm");
+  EXPECT_EQ(asked->caption, "Internet Zelvora 2.19");
   EXPECT_NE(asked->text.find("\n1 value was changed since and is kept: "
                              "DefaultTTL (Tcpip\\Parameters)."),
             std::string::npos)
@@ -501,7 +501,7 @@ TEST(UndoChangedSinceE2E, AValueChangedWithRegAddIsNamedAndKept) {
   program.Answer(*asked, IDYES);
   std::optional<Dialog> done = program.WaitDialog();
   ASSERT_TRUE(done.has_value()) << "Undo said nothing";
-  EXPECT_EQ(done->caption, "Information");
+  EXPECT_EQ(done->caption, "Internet Zelvora 2.19");
   program.Answer(*done, IDOK);
   EXPECT_EQ(Found(kNT), expected);
   EXPECT_EQ(RegRead(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Tcpip\\Parameters",
@@ -580,20 +580,30 @@ TEST(JournalImport, GivesTheValuesFromBeforeTheChange) {
 namespace e2e {
 namespace {
 
-// Two network adapters made with reg add, as XP keeps them: Optimize through
-// the window gives both the profile's MTU and receive window; with one
-// cleared in the Network Adapters window, the next Optimize changes only the
-// other.
+// Two network adapters made with reg add, as XP keeps them, and a third that
+// its driver's entry marks virtual: Optimize through the window gives the two
+// the profile's MTU and receive window and leaves the virtual one alone,
+// which the window lists unticked; with one cleared there, the next Optimize
+// changes only the other.
 TEST(AdaptersE2E, OptimizeTunesEveryTickedAdapterAndOnlyThose) {
   const std::string interfaces = std::string(kTcpip) + "\\Interfaces\\";
   const std::string a = "{11111111-2222-3333-4444-555555555555}";
   const std::string b = "{AAAAAAAA-2222-3333-4444-555555555555}";
+  const std::string vpn = "{CCCCCCCC-2222-3333-4444-555555555555}";
+  const std::string entry =
+      "System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\9999";
   const std::string own = "Software\\Internet Zelvora";
   Preserved preserved(kNT);
   RegRemoveValue(HKEY_CURRENT_USER, own, "UntickedAdapters");
-  for (const std::string& guid : {a, b}) {
+  for (const std::string& guid : {a, b, vpn}) {
     RegRemoveKey(HKEY_LOCAL_MACHINE, interfaces + guid);
     const std::string add = "reg add \"HKLM\\" + interfaces + guid + "\" /f >nul";
+    ASSERT_EQ(std::system(add.c_str()), 0) << add;
+  }
+  RegRemoveKey(HKEY_LOCAL_MACHINE, entry);
+  for (const std::string& add :
+       {"reg add \"HKLM\\" + entry + "\" /v NetCfgInstanceId /t REG_SZ /d " + vpn + " /f >nul",
+        "reg add \"HKLM\\" + entry + "\" /v Characteristics /t REG_DWORD /d 1 /f >nul"}) {
     ASSERT_EQ(std::system(add.c_str()), 0) << add;
   }
   auto mtus = [&] {
@@ -613,6 +623,8 @@ TEST(AdaptersE2E, OptimizeTunesEveryTickedAdapterAndOnlyThose) {
   optimize();
   EXPECT_EQ(mtus(), (std::vector<DWORD>{1500, 1500}));
   EXPECT_EQ(RegRead(HKEY_LOCAL_MACHINE, interfaces + b, "TcpWindowSize").AsDword(), 256960u);
+  EXPECT_FALSE(RegRead(HKEY_LOCAL_MACHINE, interfaces + vpn, "MTU").exists)
+      << "Optimize tuned the virtual adapter";
 
   RegSetDword(HKEY_LOCAL_MACHINE, interfaces + a, "MTU", 576);
   RegSetDword(HKEY_LOCAL_MACHINE, interfaces + b, "MTU", 576);
@@ -621,10 +633,18 @@ TEST(AdaptersE2E, OptimizeTunesEveryTickedAdapterAndOnlyThose) {
   ASSERT_NE(window, nullptr) << "no adapters window";
   HWND list = FindWindowExA(window, nullptr, WC_LISTVIEWA, nullptr);
   ASSERT_NE(list, nullptr);
-  ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 2);
+  ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
   int row = -1;
-  for (int i = 0; i < 2; ++i) {
+  for (int i = 0; i < 3; ++i) {
     if (program.ListItemText(list, i) == b) row = i;
+    const bool ticked =
+        (SendMessageA(list, LVM_GETITEMSTATE, i, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) ==
+        INDEXTOSTATEIMAGEMASK(2);
+    if (program.ListItemText(list, i) == vpn + " (virtual)") {
+      EXPECT_FALSE(ticked) << "the virtual adapter is ticked";
+    } else {
+      EXPECT_TRUE(ticked) << program.ListItemText(list, i);
+    }
   }
   ASSERT_NE(row, -1) << program.ListItemText(list, 0) << ", " << program.ListItemText(list, 1);
   program.SetListChecked(list, row, false);
@@ -636,7 +656,8 @@ TEST(AdaptersE2E, OptimizeTunesEveryTickedAdapterAndOnlyThose) {
   optimize();
   EXPECT_EQ(mtus(), (std::vector<DWORD>{1500, 576}));
 
-  for (const std::string& guid : {a, b}) RegRemoveKey(HKEY_LOCAL_MACHINE, interfaces + guid);
+  for (const std::string& guid : {a, b, vpn}) RegRemoveKey(HKEY_LOCAL_MACHINE, interfaces + guid);
+  RegRemoveKey(HKEY_LOCAL_MACHINE, entry);
   RegRemoveValue(HKEY_CURRENT_USER, own, "UntickedAdapters");
 }
 

@@ -74,6 +74,33 @@ TEST_F(BackupTest, SecondSaveOverwritesReadOnlyCopies) {
   EXPECT_EQ(platform.files[Bak("User.dat")], "user.dat");
 }
 
+// A write that failed says why: the folder that is missing, a folder where
+// the file would be, else the system's own text, or that it gave none.
+TEST(BackupSave, AFailedWriteSaysWhy) {
+  const struct {
+    std::set<std::string> directories;
+    const char* lastError;
+    std::string path, text;
+  } rows[] = {
+      {{}, "Access is denied", "C:\\deploy\\tcp.cmd",
+       "Unable to write to C:\\deploy\\tcp.cmd: the folder C:\\deploy does not exist"},
+      {{"C:\\deploy"}, "Access is denied", "C:\\deploy\\tcp.cmd",
+       "Unable to write to C:\\deploy\\tcp.cmd: Access is denied"},
+      {{"C:\\deploy", "C:\\deploy\\tcp.cmd"}, "Access is denied", "C:\\deploy\\tcp.cmd",
+       "Unable to write to C:\\deploy\\tcp.cmd: it is a folder"},
+      {{"C:\\deploy"}, "", "C:\\deploy\\tcp.cmd",
+       "Unable to write to C:\\deploy\\tcp.cmd: Windows gave no reason"},
+      {{}, "There is not enough space on the disk", "tcp.cmd",
+       "Unable to write to tcp.cmd: There is not enough space on the disk"},
+  };
+  for (const auto& row : rows) {
+    FakePlatform platform;
+    platform.directories = row.directories;
+    platform.lastError = row.lastError;
+    EXPECT_EQ(UnableToWriteText(platform, row.path), row.text);
+  }
+}
+
 // Whatever existed and could not be saved is named instead of the success
 // text; the rest is still saved.
 TEST(BackupSave, NamesWhatCouldNotBeSaved) {
@@ -81,7 +108,7 @@ TEST(BackupSave, NamesWhatCouldNotBeSaved) {
       {{Bak("Win.ini")}, "Unable to copy " + Win("Win.ini") + " to " + Bak("Win.ini") + "."},
       {{Bak("System.ini"), kRegFile},
        "Unable to copy " + Win("System.ini") + " to " + Bak("System.ini") +
-           "\nUnable to write to " + kRegFile + "."},
+           "\nUnable to write to " + kRegFile + ": Access is denied."},
   };
   for (const auto& [failing, error] : rows) {
     Rig rig;
@@ -101,7 +128,7 @@ TEST_F(BackupTest, RestoreWithNothingSavedSaysSoAndChangesNothing) {
   const auto before = State();
   w.Dispatch([&] { w.OnRestorePrevious(); });
   EXPECT_EQ(platform.calls,
-            (std::vector<std::string>{"MessageBox Information: No saved settings were found in " +
+            (std::vector<std::string>{"MessageBox Internet Zelvora 2.19: No saved settings were found in " +
                                       kFolder + "."}));
   EXPECT_EQ(platform.messages.back().icon, MsgIcon::Information);
   EXPECT_EQ(State(), before);

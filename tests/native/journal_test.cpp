@@ -145,7 +145,7 @@ TEST(Journal, UndoGivesBackExactlyTheStateBeforeEachCommand) {
     EXPECT_EQ(rig.registry.Keys(), keys);
     EXPECT_EQ(WinIniText(rig), winIni);
     EXPECT_TRUE(Said(rig, "The change made by " + std::string(row.command) +
-                              " on 2026-12-07 at 14:03:12 has been undone. Windows must be "
+                              " on 2026-12-07 14:03:12 has been undone. Windows must be "
                               "restarted before the restored settings take effect."));
     EXPECT_EQ(History(rig.platform), std::vector<std::string>{});
     EXPECT_EQ(rig.registry.OpenHandles(), 0);
@@ -279,7 +279,7 @@ TEST(Journal, ARecordThatCannotBeMadeIsAskedAbout) {
 
     ASSERT_GE(rig.platform.messages.size(), 1u);
     const FakePlatform::Message& asked = rig.platform.messages[0];
-    EXPECT_EQ(asked.caption, "Confirm");
+    EXPECT_EQ(asked.caption, "Internet Zelvora 2.19");
     EXPECT_EQ(asked.buttons, MsgButtons::YesNo);
     EXPECT_NE(asked.text.find(row.reason), std::string::npos) << asked.text;
     EXPECT_NE(asked.text.find("could not be undone"), std::string::npos) << asked.text;
@@ -586,6 +586,14 @@ TEST(Journal, APlantedRecordIsReadOnlyAsTheWriterCouldHaveWrittenIt) {
     EXPECT_NE(UndoQuestion(plan).find("Keys beyond the parameter map that are changed: HKLM\\" +
                                       adapterKey + "."),
               std::string::npos);
+    // Once the adapter has a connection name, the question names it so.
+    const std::string guid = adapterKey.substr(adapterKey.rfind('\\') + 1);
+    const std::string connection = std::string(kNetworkConnectionsKey) + "\\" + guid + "\\" +
+                                   kConnectionSubkey;
+    rig.registry.SetRaw(kHKLM, connection, kConnectionName, kRegSz, {'L', 'A', 'N', ' ', '2', 0});
+    EXPECT_NE(UndoQuestion(journal.PlanUndo())
+                  .find("Keys beyond the parameter map that are changed: the adapter LAN 2."),
+              std::string::npos);
     EXPECT_EQ(journal.Undo(plan).failures, std::vector<std::string>{});
     EXPECT_EQ(rig.registry.Get(kHKLM, adapterKey, kMTU), std::nullopt);
     EXPECT_TRUE(rig.registry.Get(kHKLM, run.substr(19), "evil"));
@@ -627,7 +635,7 @@ TEST(Journal, AValueChangedWhileTheQuestionIsOpenIsKept) {
   EXPECT_EQ(rig.registry.Get(kHKLM, kTcpipParametersKey, kDefaultTTL)->data, DwordBytes(99));
   EXPECT_EQ(rig.Port("COM2:"), "110,n,8,1");
   EXPECT_EQ(UndoneText(undone),
-            "The change made by Optimize on 2026-12-07 at 14:03:12 has been undone. Windows must "
+            "The change made by Optimize on 2026-12-07 14:03:12 has been undone. Windows must "
             "be restarted before the restored settings take effect.\n2 values were changed while "
             "the question was open and are kept: DefaultTTL (Tcpip\\Parameters), COM2: .");
 }
@@ -768,7 +776,8 @@ TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
   SeedLived(rig);
   Netsh netsh;
   netsh.state = {{"autotuninglevel", "normal"}, {"ecncapability", "disabled"},
-                 {"timestamps", "disabled"}, {"mtu@Local Area Connection", "1500"}};
+                 {"timestamps", "disabled"}, {"mtu@Local Area Connection", "1500"},
+                 {"mtu@Wi-Fi", "1500"}};
   const auto before = netsh.state;
   {
     JournalRun run(rig.registry, rig.profiles, rig.platform, "Modern TCP Settings",
@@ -776,8 +785,10 @@ TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
     run.AddTcpValues(netsh, {{"autotuninglevel", "normal"},
                              {"ecncapability", "disabled"},
                              {"timestamps", "disabled"},
-                             {"mtu@Local Area Connection", "1500"}});
+                             {"mtu@Local Area Connection", "1500"},
+                             {"mtu@Wi-Fi", "1500"}});
     run.Before()();
+    netsh.state.erase("mtu@Wi-Fi");  // its interface removed meanwhile, and still gone
     netsh.Write({{"autotuninglevel", "experimental"},
                  {"ecncapability", "enabled"},
                  {"mtu@Local Area Connection", "1400"}},
@@ -798,8 +809,8 @@ TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
   Journal journal(rig.registry, rig.profiles, rig.platform, &netsh);
   const UndoPlan plan = journal.PlanUndo();
   EXPECT_EQ(UndoQuestion(plan),
-            "Undo Modern TCP Settings of 2026-12-07 14:03:12?\n2 values are put back.\n1 value "
-            "was changed since and is kept: ecncapability (netsh).");
+            "Undo Modern TCP Settings of 2026-12-07 14:03:12?\n2 values are put back.\n2 values "
+            "were changed since and are kept: ecncapability (netsh), mtu (Wi-Fi).");
   netsh.writes.clear();
   const UndoResult undone = journal.Undo(plan);
   EXPECT_EQ(undone.failures, std::vector<std::string>{});
@@ -807,7 +818,7 @@ TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
                               {{"autotuninglevel", "normal"}, {"mtu@Local Area Connection", "1500"}}}));
   EXPECT_EQ(netsh.state["ecncapability"], "default");
   EXPECT_EQ(UndoneText(undone),
-            "The change made by Modern TCP Settings on 2026-12-07 at 14:03:12 has been undone.");
+            "The change made by Modern TCP Settings on 2026-12-07 14:03:12 has been undone.");
 
   // A planted name that is none of netsh's is damage.
   rig.platform.files[record] =

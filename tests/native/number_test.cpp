@@ -71,6 +71,15 @@ const std::vector<Case> kCases = {
     {"$FFFFFFFF", 4294967295},
 };
 
+// Every count the program says agrees with its number, none and many alike.
+TEST(Number, ACountAgreesWithWhatItCounts) {
+  const struct {
+    std::size_t count;
+    const char* text;
+  } rows[] = {{0, "0 netsh lines"}, {1, "1 netsh line"}, {2, "2 netsh lines"}, {21, "21 netsh lines"}};
+  for (const auto& row : rows) EXPECT_EQ(CountText(row.count, "netsh line", "netsh lines"), row.text);
+}
+
 TEST(Number, ReadsTheFormsOfAWholeNumberAndNothingElse) {
   for (const Case& c : kCases) {
     std::int64_t value = 12345;

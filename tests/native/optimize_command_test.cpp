@@ -415,12 +415,14 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
     std::string tuned, unticked;     // keys
     std::vector<std::string> written;
     const char* mtuMark;  // the preview's mark for the adapter's MTU
+    const char* mtuShownAs;  // the preview's name of it: by the adapter's name where it has one
   };
   const Row rows[] = {
       {"XP", WinXP(), seedInterfaces, {"Local Area Connection", b}, ifs + a, ifs + b,
-       {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes"},
+       {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes", "MTU (Local Area Connection)"},
       {"7", {kVerPlatformWin32NT, 6, 1, ""}, seedInterfaces, {"Local Area Connection", b},
-       ifs + a, ifs + b, {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes"},
+       ifs + a, ifs + b, {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes",
+       "MTU (Local Area Connection)"},
       {"NT 4.0", WinNT4(),
        [&](MemoryRegistry& r) {
          const std::string cards = std::string(map::kNetworkCardsKey) + "\\";
@@ -432,7 +434,7 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
          r.CreateKeyPath(kHKLM, services + "NdisWan3\\Parameters\\Tcpip");
        },
        {"[1] Intel PRO/100", "NdisWan3"}, services + "E100B1\\Parameters\\Tcpip",
-       services + "NdisWan3\\Parameters\\Tcpip", {"MTU dword 1500"}, "yes"},
+       services + "NdisWan3\\Parameters\\Tcpip", {"MTU dword 1500"}, "yes", "MTU ([1] Intel PRO/100)"},
       // The choice is kept as one text of ids joined by ";".
       {"NT 4.0, a service named with the separator", WinNT4(),
        [&](MemoryRegistry& r) {
@@ -443,7 +445,7 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
          r.CreateKeyPath(kHKLM, services + "a;b\\Parameters\\Tcpip");
        },
        {"E100B1", "a;b"}, services + "E100B1\\Parameters\\Tcpip",
-       services + "a;b\\Parameters\\Tcpip", {"MTU dword 1500"}, "yes"},
+       services + "a;b\\Parameters\\Tcpip", {"MTU dword 1500"}, "yes", "MTU"},
       {"98", Win98(),
        [&](MemoryRegistry& r) {
          // Bindings 0000 to 0002 with the instances 0000, 0003 and 0004.
@@ -457,7 +459,8 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
          r.SetString(kHKLM, "Enum\\PCI\\VEN_10EC&DEV_8139\\BUS_00\\Bindings", "MSTCP\\0001", "");
        },
        {"NetTrans\\0000", "Realtek RTL8139", "NetTrans\\0004"}, trans + "0003", trans + "0004",
-       {"MaxMTU sz \"1500\"", "MaxMSS sz \"1460\"", "IPMTU sz \"1500\""}, "yes"},
+       {"MaxMTU sz \"1500\"", "MaxMSS sz \"1460\"", "IPMTU sz \"1500\""}, "yes",
+       "MaxMTU (Realtek RTL8139)"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -504,7 +507,8 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
                                                  rig.registry, rig.profiles, GetOSKind(rig.platform));
     std::string marked;
     for (const PreviewLine& line : report.changes) {
-      if (line.location.find(row.tuned) != std::string::npos && line.value == mtu.name)
+      // The GUID is the location's alone; the value is named by the adapter.
+      if (line.location.find(row.tuned) != std::string::npos && line.value == row.mtuShownAs)
         marked = line.readBy;
       EXPECT_EQ(line.location.find(row.unticked), std::string::npos);
     }
@@ -540,6 +544,58 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
   std::vector<std::string> ticked;
   for (const Adapter& a : TickedAdapters(rig.registry, kWinNT4)) ticked.push_back(a.id);
   EXPECT_EQ(ticked, std::vector<std::string>{"El90x1"});
+}
+
+// An adapter whose driver's entry marks it virtual or hidden is listed
+// unticked and marked, and Optimize leaves it alone, unless the user ticked
+// it; one whose entry says nothing is ticked. The MTU in use is shown where
+// the system reports it.
+TEST(Adapters, VirtualOnesAreUntickedUnlessTheUserTicksThem) {
+  const std::string guid = "{CCCCCCCC-2222-3333-4444-555555555555}";
+  const std::string entry =
+      "System\\CurrentControlSet\\Control\\Class\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\0007";
+  const struct {
+    const char* what;
+    std::optional<std::uint32_t> characteristics, ifType;
+    const char* savedTicked;  // "TickedAdapters" as saved
+    std::vector<MtuInUse> inUse;
+    const char* shown;
+    bool ticked;
+    const char* mtuInUse;
+  } rows[] = {
+      {"NCF_VIRTUAL", 0x1, std::nullopt, nullptr, {}, "VPN (virtual)", false, "not reported"},
+      {"NCF_HIDDEN", 0x88, 6, nullptr, {}, "VPN (virtual)", false, "not reported"},
+      {"a tunnel", 0x4, 131, nullptr, {}, "VPN (virtual)", false, "not reported"},
+      {"the loopback", 0x0, 24, nullptr, {}, "VPN (virtual)", false, "not reported"},
+      {"a card", 0x84, 6, nullptr, {{guid, "", 1400}}, "VPN", true, "1400"},
+      {"no entry", std::nullopt, std::nullopt, nullptr, {{"{other}", "VPN", 1280}}, "VPN", true,
+       "1280"},
+      {"ticked by the user", 0x1, std::nullopt, "{cccccccc-2222-3333-4444-555555555555}", {},
+       "VPN (virtual)", true, "not reported"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    Rig rig(WinXP());
+    SeedStockNT(rig.registry);
+    rig.registry.CreateKeyPath(kHKLM, std::string(map::kTcpipInterfacesKey) + "\\" + guid);
+    rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + guid +
+                                      "\\Connection", "Name", "VPN");
+    if (row.characteristics || row.ifType) rig.registry.SetString(kHKLM, entry, "NetCfgInstanceId", guid);
+    if (row.characteristics) rig.registry.SetDword(kHKLM, entry, "Characteristics", *row.characteristics);
+    if (row.ifType) rig.registry.SetDword(kHKLM, entry, "*IfType", *row.ifType);
+    if (row.savedTicked)
+      rig.registry.SetString(kHKCU, "SOFTWARE\\Internet Zelvora", map::kTickedAdapters, row.savedTicked);
+    rig.platform.mtusInUse = row.inUse;
+    rig.platform.adaptersWindow = [](std::vector<AdapterRow>*) { return true; };
+    rig.w.Dispatch([&] { rig.w.OnNetworkAdapters(); });
+    ASSERT_EQ(rig.platform.adapterWindows.size(), 1u);
+    const AdapterRow& shown = rig.platform.adapterWindows[0].at(0);
+    EXPECT_EQ(shown.name, row.shown);
+    EXPECT_EQ(shown.ticked, row.ticked);
+    EXPECT_EQ(shown.mtuInUse, row.mtuInUse);
+    // Kept as shown: Optimize takes the adapter in only when ticked.
+    EXPECT_EQ(TickedAdapters(rig.registry, kWinXP).size(), row.ticked ? 1u : 0u);
+  }
 }
 
 // "yes" only where Microsoft documents that the Windows reads the value; "no"
