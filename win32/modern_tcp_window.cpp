@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "win32/controls.h"
 #include "win32/modal_window.h"
@@ -13,6 +15,9 @@ namespace {
 constexpr const char* kClass = "TModernTcpForm";
 constexpr int kListId = 100, kValueLabelId = 101, kValueId = 102, kDefaultsId = 103, kApplyId = 104;
 constexpr const char* kNotDocumented = "not documented";
+constexpr const char* kWaiting = "Waiting for netsh...";
+// Posted by the worker once an Apply has run.
+constexpr UINT kApplied = WM_APP + 1;
 
 // At 96 DPI: the client area when it opens (wider where the columns need
 // it), the smallest it can be made, and the places of the controls from the
@@ -40,6 +45,28 @@ std::string Shown(const TcpSettingRow& row, const std::string& value) {
   return text;
 }
 
+// An Apply runs on a thread of its own, as netsh may take up to its time
+// limit: the window meanwhile stays movable and redrawn. The worker has its
+// own copy of the rows and gives them back with its message.
+struct ApplyWork {
+  const std::function<std::string(std::vector<TcpSettingRow>*)>* apply = nullptr;
+  std::vector<TcpSettingRow> rows;
+  std::string said;
+  HWND window = nullptr;
+
+  static DWORD WINAPI Run(void* self) {
+    auto* work = static_cast<ApplyWork*>(self);
+    try {
+      work->said = (*work->apply)(&work->rows);
+    } catch (...) {
+      // The apply reports its own failures; an escape leaves the rows as
+      // they were chosen.
+    }
+    PostMessageA(work->window, kApplied, 0, 0);
+    return 0;
+  }
+};
+
 class TcpWindow : public ModalWindow {
  public:
   std::vector<TcpSettingRow>* rows = nullptr;
@@ -49,6 +76,49 @@ class TcpWindow : public ModalWindow {
   bool laidOut = false;
   int selected = -1;
   bool filling = false;  // while the window fills the field itself
+  ApplyWork work;
+  HANDLE worker = nullptr;  // while an Apply runs
+
+  ~TcpWindow() override { Join(); }
+
+  // Waits for the worker: it uses this window's state.
+  void Join() {
+    if (!worker) return;
+    WaitForSingleObject(worker, INFINITE);
+    CloseHandle(worker);
+    worker = nullptr;
+  }
+
+  // The controls that start or change anything, off while an Apply runs.
+  void Enable(bool on) const {
+    for (HWND control : {list, value, defaults, applyButton, close}) EnableWindow(control, on);
+  }
+
+  void StartApply() {
+    work.apply = apply;
+    work.rows = *rows;
+    work.window = hwnd;
+    SetWindowTextA(note, kWaiting);
+    Enable(false);
+    SetFocus(hwnd);
+    DWORD id = 0;
+    worker = CreateThread(nullptr, 0, ApplyWork::Run, &work, 0, &id);
+    if (!worker) {
+      // No thread to be had: the Apply runs here, as it always could.
+      ApplyWork::Run(&work);
+    }
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  }
+
+  void FinishApply() {
+    Join();
+    *rows = work.rows;
+    if (!work.said.empty()) SetWindowTextA(note, work.said.c_str());
+    Enable(true);
+    ShowAll();
+    SetFocus(applyButton);
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  }
 
   void SetCell(int row, int column, const std::string& text) const {
     SetCell(row, column, text.c_str());
@@ -126,7 +196,20 @@ class TcpWindow : public ModalWindow {
 
  private:
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+    const bool busy = worker != nullptr || work.window != nullptr;
     switch (msg) {
+      case kApplied:
+        FinishApply();
+        work.window = nullptr;
+        return true;
+      case WM_SETCURSOR:
+        if (!busy || LOWORD(lParam) != HTCLIENT) return false;
+        SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        *result = TRUE;
+        return true;
+      case WM_CLOSE:
+        // Not while netsh runs: what it does is to be shown when it ends.
+        return busy;
       case WM_SIZE:
         if (!laidOut) return false;
         LayOut(LOWORD(lParam), HIWORD(lParam));
@@ -141,6 +224,7 @@ class TcpWindow : public ModalWindow {
         return true;
       }
       case WM_COMMAND:
+        if (busy) return true;
         switch (LOWORD(wParam)) {
           case kValueId:
             if (HIWORD(wParam) == CBN_SELCHANGE) {
@@ -156,12 +240,9 @@ class TcpWindow : public ModalWindow {
               if (r.defaultValue != kNotDocumented) r.chosen = r.defaultValue;
             ShowAll();
             return true;
-          case kApplyId: {
-            const std::string said = (*apply)(rows);
-            if (!said.empty()) SetWindowTextA(note, said.c_str());
-            ShowAll();
+          case kApplyId:
+            StartApply();
             return true;
-          }
         }
         return false;
     }

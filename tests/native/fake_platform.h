@@ -49,6 +49,7 @@ class FakePlatform : public Platform {
   std::set<std::string> foldersOpenToOthers;  // CheckFolder answers OpenToOthers
   bool securityChecked = true;                // false: Unchecked, as on 9x
   bool writerLockHeld = false;                // another copy holds the writer lock
+  std::string writerLockStranger;             // the account that made the lock, not a trusted one
   // Programs run hidden: answers with the exit code and the output; unset:
   // the program cannot be started.
   std::function<bool(const std::string& program, const std::string& arguments,
@@ -254,12 +255,20 @@ class FakePlatform : public Platform {
     if (!securityChecked) return FolderSafety::Unchecked;
     return foldersOpenToOthers.count(path) ? FolderSafety::OpenToOthers : FolderSafety::AdminsOnly;
   }
-  bool TakeWriterLock() override {
+  bool TakeWriterLock(std::string* stranger) override {
+    *stranger = writerLockStranger;
     if (writerLockHeld) return false;
     ++writerLocks;
     return true;
   }
   void ReleaseWriterLock() override { --writerLocks; }
+  // Netsh's own code page, told apart from the program's: every byte
+  // above 0x7F of a script is marked.
+  std::string ConsoleText(const std::string& text) override {
+    std::string out;
+    for (char c : text) out += static_cast<unsigned char>(c) > 0x7F ? std::string("<oem>") + c : std::string(1, c);
+    return out;
+  }
   RunEnd RunHidden(const std::string& program, const std::string& arguments,
                    std::uint32_t timeoutMs, std::size_t maxOutput, std::uint32_t* exitCode,
                    std::string* output) override {

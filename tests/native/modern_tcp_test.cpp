@@ -140,7 +140,16 @@ struct ApplyRig : Rig {
           netsh, arguments, out, [this](const std::string& path, std::string* text) {
             const auto f = platform.files.find(path);
             if (f == platform.files.end()) return false;
-            *text = f->second;
+            // Read in netsh's code page: a byte the program did not write
+            // in it comes out as another character.
+            text->clear();
+            const std::string marked = f->second, mark = "<oem>";
+            for (std::size_t i = 0; i < marked.size(); ++i) {
+              if (marked.compare(i, mark.size(), mark) == 0 && i + mark.size() < marked.size())
+                *text += marked[i += mark.size()];
+              else
+                *text += static_cast<unsigned char>(marked[i]) > 0x7F ? '?' : marked[i];
+            }
             return true;
           }));
       return true;
@@ -284,13 +293,13 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
   const std::string nameless = "{BBBBBBBB-2222-3333-4444-555555555555}";
   for (const VersionInfo& version : {Nt(6, 1), test::WinXP()}) {
     ApplyRig rig(version, false);
-    rig.netsh.Set("mtu@Wi-Fi", "1400");
+    rig.netsh.Set("mtu@WLAN-Verbindung \xC4", "1400");
     for (const std::string& guid : {ethernet, wifi, nameless})
       rig.registry.CreateKeyPath(kHKLM, std::string(map::kTcpipInterfacesKey) + "\\" + guid);
     rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + ethernet +
                                       "\\Connection", "Name", "Ethernet 2");
     rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + wifi +
-                                      "\\Connection", "Name", "Wi-Fi");
+                                      "\\Connection", "Name", "WLAN-Verbindung \xC4");
     EXPECT_EQ(cli::RunCommandLine({"/optimize", "/type", "pppoe", "/method", "1"}, rig.recorder,
                                   rig.profiles, rig.platform, [](const std::string&) {}),
               0);
@@ -300,7 +309,37 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
     // connection, the nameless adapter passed over.
     EXPECT_EQ(rig.platform.runs.size(), vista ? 3u : 0u);
     EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), vista ? "1492" : "1500");
-    EXPECT_EQ(*rig.netsh.Get("mtu@Wi-Fi"), vista ? "1492" : "1400");
+    EXPECT_EQ(*rig.netsh.Get("mtu@WLAN-Verbindung \xC4"), vista ? "1492" : "1400");
+  }
+}
+
+// A netsh that never ends or prints without end is ended by the platform;
+// the command says so, changes nothing and lets the writer lock go.
+TEST(ModernTcpApply, ANetshEndedAtItsLimitsChangesNothing) {
+  const struct {
+    RunEnd end;
+    std::size_t at;  // the run that ends so: 0 the reading, 1 the script
+    const char* error;
+  } rows[] = {
+      {RunEnd::TimedOut, 0, "netsh did not finish within 30 s; nothing was changed."},
+      {RunEnd::TooMuchOutput, 0,
+       "netsh printed more than 1 MiB, which no answer of its own is; nothing was changed."},
+      {RunEnd::TimedOut, 1, "netsh did not finish within 30 s; nothing was changed."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.error);
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    const auto before = rig.netsh.values;
+    const auto finish = rig.platform.runHidden;
+    rig.platform.runEnd = [&](const std::string& program, const std::string& arguments,
+                              std::uint32_t* code, std::string* out) {
+      if (rig.platform.runs.size() == row.at + 1) return row.end;
+      return finish(program, arguments, code, out) ? RunEnd::Finished : RunEnd::NotStarted;
+    };
+    EXPECT_EQ(rig.Error({{"autotuninglevel", "disabled"}}), row.error);
+    EXPECT_EQ(rig.netsh.values, before);
+    EXPECT_EQ(rig.platform.lastRunLimits, (std::pair<std::uint32_t, std::size_t>{30000, 1 << 20}));
+    EXPECT_EQ(rig.platform.writerLocks, 0);
   }
 }
 
