@@ -187,14 +187,16 @@ class Platform {
   virtual bool ShowAdapters(std::vector<AdapterRow>* rows) = 0;
 
   // The modal "Modern TCP Settings" window over rows, whose new values the
-  // user chooses. apply runs on "&Apply" with the rows as chosen; it leaves
-  // in them what is in force afterwards and returns the line the window
-  // shows about it. It runs on a thread of its own, while the window stays
-  // live with its buttons off: it must take the writer lock itself and let
-  // it go before it returns.
-  virtual void ShowModernTcp(
-      std::vector<TcpSettingRow>* rows,
-      const std::function<std::string(std::vector<TcpSettingRow>* rows)>& apply) = 0;
+  // user chooses. read runs as it opens and fills in the values in force;
+  // it returns the line the window shows, or nothing when it failed (it
+  // said why), and the window then closes. apply runs on "&Apply" with the
+  // rows as chosen; it leaves in them what is in force afterwards and
+  // returns the line the window shows about it. Each runs on a thread of
+  // its own, while the window stays live with its buttons off: apply takes
+  // the writer lock itself and lets it go before it returns.
+  using TcpRowsWork = std::function<std::string(std::vector<TcpSettingRow>* rows)>;
+  virtual void ShowModernTcp(std::vector<TcpSettingRow>* rows, const TcpRowsWork& read,
+                             const TcpRowsWork& apply) = 0;
 
   // The folders of records (NT): made so that only Administrators and
   // SYSTEM may write in them, and checked before a record is read or written.

@@ -16,8 +16,10 @@ constexpr const char* kClass = "TModernTcpForm";
 constexpr int kListId = 100, kValueLabelId = 101, kValueId = 102, kDefaultsId = 103, kApplyId = 104;
 constexpr const char* kNotDocumented = "not documented";
 constexpr const char* kWaiting = "Waiting for netsh...";
-// Posted by the worker once an Apply has run.
-constexpr UINT kApplied = WM_APP + 1;
+// Posted by the worker once its work is done.
+constexpr UINT kDone = WM_APP + 1;
+// Starts the worker.
+constexpr UINT kRun = WM_APP + 2;
 
 // At 96 DPI: the client area when it opens (wider where the columns need
 // it), the smallest it can be made, and the places of the controls from the
@@ -45,24 +47,26 @@ std::string Shown(const TcpSettingRow& row, const std::string& value) {
   return text;
 }
 
-// An Apply runs on a thread of its own, as netsh may take up to its time
-// limit: the window meanwhile stays movable and redrawn. The worker has its
-// own copy of the rows and gives them back with its message.
-struct ApplyWork {
-  const std::function<std::string(std::vector<TcpSettingRow>*)>* apply = nullptr;
+// The reading and each Apply run on a thread of their own, as netsh may
+// take up to its time limit: the window meanwhile stays movable and
+// redrawn. The worker has its own copy of the rows and gives them back
+// with its message.
+struct Work {
+  const Platform::TcpRowsWork* run = nullptr;
+  bool reading = false;
   std::vector<TcpSettingRow> rows;
   std::string said;
   HWND window = nullptr;
 
   static DWORD WINAPI Run(void* self) {
-    auto* work = static_cast<ApplyWork*>(self);
+    auto* work = static_cast<Work*>(self);
     try {
-      work->said = (*work->apply)(&work->rows);
+      work->said = (*work->run)(&work->rows);
     } catch (...) {
       // The apply reports its own failures; an escape leaves the rows as
       // they were chosen.
     }
-    PostMessageA(work->window, kApplied, 0, 0);
+    PostMessageA(work->window, kDone, 0, 0);
     return 0;
   }
 };
@@ -70,13 +74,13 @@ struct ApplyWork {
 class TcpWindow : public ModalWindow {
  public:
   std::vector<TcpSettingRow>* rows = nullptr;
-  const std::function<std::string(std::vector<TcpSettingRow>*)>* apply = nullptr;
+  const Platform::TcpRowsWork* apply = nullptr;
   HWND note = nullptr, list = nullptr, valueLabel = nullptr, value = nullptr, defaults = nullptr,
        applyButton = nullptr, close = nullptr;
   bool laidOut = false;
   int selected = -1;
   bool filling = false;  // while the window fills the field itself
-  ApplyWork work;
+  Work work;
   HANDLE worker = nullptr;  // while an Apply runs
 
   ~TcpWindow() override { Join(); }
@@ -94,30 +98,35 @@ class TcpWindow : public ModalWindow {
     for (HWND control : {list, value, defaults, applyButton, close}) EnableWindow(control, on);
   }
 
-  void StartApply() {
-    work.apply = apply;
+  void Start(const Platform::TcpRowsWork* run, bool reading) {
+    work.run = run;
+    work.reading = reading;
+    work.said.clear();
     work.rows = *rows;
     work.window = hwnd;
     SetWindowTextA(note, kWaiting);
     Enable(false);
     SetFocus(hwnd);
-    DWORD id = 0;
-    worker = CreateThread(nullptr, 0, ApplyWork::Run, &work, 0, &id);
-    if (!worker) {
-      // No thread to be had: the Apply runs here, as it always could.
-      ApplyWork::Run(&work);
-    }
     SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    // Started from the window's loop: by then the owner is disabled, so
+    // that a message box of the work's cannot leave it so for good.
+    PostMessageA(hwnd, kRun, 0, 0);
   }
 
-  void FinishApply() {
+  void Finish() {
     Join();
+    work.window = nullptr;
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    // Nothing read: the reading said why, and there is nothing to show.
+    if (work.reading && work.said.empty()) {
+      done = true;
+      return;
+    }
     *rows = work.rows;
     if (!work.said.empty()) SetWindowTextA(note, work.said.c_str());
     Enable(true);
     ShowAll();
-    SetFocus(applyButton);
-    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    SetFocus(work.reading ? list : applyButton);
   }
 
   void SetCell(int row, int column, const std::string& text) const {
@@ -198,9 +207,15 @@ class TcpWindow : public ModalWindow {
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
     const bool busy = worker != nullptr || work.window != nullptr;
     switch (msg) {
-      case kApplied:
-        FinishApply();
-        work.window = nullptr;
+      case kRun: {
+        DWORD id = 0;
+        worker = CreateThread(nullptr, 0, Work::Run, &work, 0, &id);
+        // No thread to be had: the work runs here, as it always could.
+        if (!worker) Work::Run(&work);
+        return true;
+      }
+      case kDone:
+        Finish();
         return true;
       case WM_SETCURSOR:
         if (!busy || LOWORD(lParam) != HTCLIENT) return false;
@@ -241,7 +256,7 @@ class TcpWindow : public ModalWindow {
             ShowAll();
             return true;
           case kApplyId:
-            StartApply();
+            Start(apply, false);
             return true;
         }
         return false;
@@ -254,7 +269,7 @@ class TcpWindow : public ModalWindow {
 }  // namespace
 
 void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
-                         const std::function<std::string(std::vector<TcpSettingRow>*)>& apply) {
+                         const Platform::TcpRowsWork& read, const Platform::TcpRowsWork& apply) {
   TcpWindow state;
   state.rows = rows;
   state.apply = &apply;
@@ -263,10 +278,7 @@ void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
   // a screen reader names the field by it; Close is the default: Enter never
   // sets anything.
   static constexpr ChildRow kChildren[] = {
-      {"STATIC",
-       "Read from netsh just now. Apply sets the new values at once, with no restart; Undo Last "
-       "Change puts them back.",
-       SS_LEFT | SS_NOPREFIX},
+      {"STATIC", kWaiting, SS_LEFT | SS_NOPREFIX},
       {WC_LISTVIEWA, "",
        WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 0, 0, 0, 0,
        kListId, false, WS_EX_CLIENTEDGE},
@@ -305,6 +317,7 @@ void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
   list.Send(LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
   state.FillField();
   state.defaultId = IDCANCEL;
+  state.Start(&read, true);
   state.Run(owner, state.list);
 }
 

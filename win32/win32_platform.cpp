@@ -505,10 +505,9 @@ void Win32Platform::ShowFindMtu(const std::function<std::string(int mtu)>& useMt
       this);
 }
 
-void Win32Platform::ShowModernTcp(
-    std::vector<TcpSettingRow>* rows,
-    const std::function<std::string(std::vector<TcpSettingRow>* rows)>& apply) {
-  ShowModernTcpWindow(mainWindow, rows, apply);
+void Win32Platform::ShowModernTcp(std::vector<TcpSettingRow>* rows, const TcpRowsWork& read,
+                                  const TcpRowsWork& apply) {
+  ShowModernTcpWindow(mainWindow, rows, read, apply);
 }
 
 bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string* path) {

@@ -76,9 +76,8 @@ class Win32Platform : public Platform {
   std::vector<MtuInUse> MtusInUse() override;
   bool ShowAdapters(std::vector<AdapterRow>* rows) override;
   void ShowFindMtu(const std::function<std::string(int mtu)>& useMtu) override;
-  void ShowModernTcp(
-      std::vector<TcpSettingRow>* rows,
-      const std::function<std::string(std::vector<TcpSettingRow>* rows)>& apply) override;
+  void ShowModernTcp(std::vector<TcpSettingRow>* rows, const TcpRowsWork& read,
+                     const TcpRowsWork& apply) override;
   std::string UserName() override;
   bool CreateAdminsOnlyFolder(const std::string& path) override;
   FolderSafety CheckFolder(const std::string& path) override;

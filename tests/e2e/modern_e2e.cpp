@@ -89,6 +89,15 @@ class StandInNetsh {
   std::vector<std::string> folders_;
 };
 
+// Waits until the window's reading or Apply, which runs on a thread of its
+// own, is done: its buttons come back then. False when they do not.
+bool WaitDone(const Program& program, HWND window, DWORD milliseconds = 10000) {
+  HWND apply = Program::ChildOf(window, "Button", "&Apply");
+  for (DWORD waited = 0; !IsWindowEnabled(apply) && waited < milliseconds; waited += 50) Sleep(50);
+  program.WaitIdle();
+  return IsWindowEnabled(apply) != FALSE;
+}
+
 struct Case {
   const char* version;
   bool templates;  // 8 and later: the congestion provider is the internet template's
@@ -167,6 +176,7 @@ TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
   program.Command(IDM_MODERN_TCP);
   HWND window = program.WaitTopLevel("Modern TCP Settings");
   ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitDone(program, window));
   EXPECT_EQ(Runs(), 1u);
   RECT work, r;
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
@@ -224,11 +234,8 @@ TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
 
   // Apply: read, one script, read; the list shows what is in force, and no
   // restart is offered.
-  HWND apply = Program::ChildOf(window, "Button", "&Apply");
-  program.Click(apply);
-  // Done on a thread of its own: the buttons come back when it is.
-  for (int i = 0; i < 100 && (IsWindowEnabled(apply) == FALSE || Runs() < 4); ++i) Sleep(50);
-  program.WaitIdle();
+  program.Click(Program::ChildOf(window, "Button", "&Apply"));
+  ASSERT_TRUE(WaitDone(program, window));
   EXPECT_EQ(Runs(), 4u);
   iz::test::NetshState applied = fresh;
   applied.Set("autotuninglevel", "disabled");
@@ -386,6 +393,7 @@ TEST(ModernTcpWindowE2EFaults, AnswersWhileNetshHangs) {
   program.Command(IDM_MODERN_TCP);
   HWND window = program.WaitTopLevel("Modern TCP Settings");
   ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitDone(program, window));
   iz::test::NetshState hanging = fresh;
   hanging.faults.hang = true;
   WriteText(kState, hanging.Text());
@@ -403,8 +411,7 @@ TEST(ModernTcpWindowE2EFaults, AnswersWhileNetshHangs) {
   ASSERT_TRUE(said.has_value()) << "nothing said after the limit";
   EXPECT_EQ(said->text, "netsh did not finish within 30 s; nothing was changed.");
   program.Answer(*said, IDOK);
-  for (int i = 0; i < 50 && !IsWindowEnabled(apply); ++i) Sleep(100);
-  EXPECT_TRUE(IsWindowEnabled(apply));
+  EXPECT_TRUE(WaitDone(program, window));
   EXPECT_TRUE(IsWindowEnabled(close));
   EXPECT_EQ(netsh.State().values, fresh.values);
   program.KeyToFocus(VK_ESCAPE);

@@ -46,6 +46,7 @@ class FakePlatform : public Platform {
   std::function<void(std::vector<TcpSettingRow>* rows,
                       const std::function<std::string(std::vector<TcpSettingRow>*)>& apply)>
       modernTcpWindow;
+  std::string modernTcpNote;  // what the window said after its reading
   std::set<std::string> foldersOpenToOthers;  // CheckFolder answers OpenToOthers
   bool securityChecked = true;                // false: Unchecked, as on 9x
   bool writerLockHeld = false;                // another copy holds the writer lock
@@ -235,11 +236,13 @@ class FakePlatform : public Platform {
   }
   std::string UserName() override { return userName; }
   std::vector<MtuInUse> MtusInUse() override { return mtusInUse; }
-  void ShowModernTcp(
-      std::vector<TcpSettingRow>* rows,
-      const std::function<std::string(std::vector<TcpSettingRow>*)>& apply) override {
+  // The window reads as it opens; what it said is kept, and it closes
+  // where the reading failed.
+  void ShowModernTcp(std::vector<TcpSettingRow>* rows, const TcpRowsWork& read,
+                     const TcpRowsWork& apply) override {
     calls.push_back("ShowModernTcp " + std::to_string(rows->size()) + " rows");
-    if (modernTcpWindow) modernTcpWindow(rows, apply);
+    modernTcpNote = read(rows);
+    if (!modernTcpNote.empty() && modernTcpWindow) modernTcpWindow(rows, apply);
   }
   bool ShowAdapters(std::vector<AdapterRow>* rows) override {
     adapterWindows.push_back(*rows);

@@ -343,5 +343,64 @@ TEST(ModernTcpApply, ANetshEndedAtItsLimitsChangesNothing) {
   }
 }
 
+// The window's own work, which the platform runs off its message thread:
+// it opens on the table's rows, reads what is in force, and applies; a
+// netsh ended at its limit, reading or applying, is reported, the window
+// closes where nothing could be read, and the writer lock is let go.
+TEST(ModernTcpWindow, ReadsAsItOpensThenAppliesAndReportsANetshEndedAtItsLimit) {
+  const struct {
+    const char* what;
+    int hangsAt;  // the run of netsh that ends at the limit; -1 none
+    const char* note;
+    std::size_t applied;  // times Apply was reached
+    const char* reported;
+  } rows[] = {
+      {"as it should", -1, "1 settings changed. They take effect now; Undo Last Change puts them back.",
+       1, nullptr},
+      {"the reading hangs", 0, nullptr, 0, "netsh did not finish within 30 s; nothing was changed."},
+      {"the Apply hangs", 2, "", 1, "netsh did not finish within 30 s; nothing was changed."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    const auto finish = rig.platform.runHidden;
+    rig.platform.runEnd = [&](const std::string& program, const std::string& arguments,
+                              std::uint32_t* code, std::string* out) {
+      if (static_cast<int>(rig.platform.runs.size()) == row.hangsAt + 1) return RunEnd::TimedOut;
+      return finish(program, arguments, code, out) ? RunEnd::Finished : RunEnd::NotStarted;
+    };
+    std::vector<std::string> opened;
+    std::string note;
+    std::size_t applied = 0;
+    rig.platform.modernTcpWindow = [&](std::vector<TcpSettingRow>* shown,
+                                       const Platform::TcpRowsWork& apply) {
+      for (const TcpSettingRow& r : *shown) opened.push_back(r.name + "=" + r.inForce);
+      (*shown)[0].chosen = "disabled";
+      ++applied;
+      note = apply(shown);
+    };
+    rig.w.Dispatch([&] { rig.w.OnModernTcp(); });
+    EXPECT_EQ(rig.platform.writerLocks, 0);
+    EXPECT_EQ(applied, row.applied);
+    if (row.applied) {
+      EXPECT_EQ(rig.platform.modernTcpNote,
+                "Read from netsh just now. Apply sets the new values at once, with no restart; "
+                "Undo Last Change puts them back.");
+      ASSERT_FALSE(opened.empty());
+      EXPECT_EQ(opened[0], "autotuninglevel=normal");
+      EXPECT_EQ(note, row.note);
+    } else {
+      EXPECT_EQ(rig.platform.modernTcpNote, "");
+    }
+    EXPECT_EQ(*rig.netsh.Get("autotuninglevel"), row.reported ? "normal" : "disabled");
+    if (row.reported) {
+      ASSERT_EQ(rig.platform.messages.size(), 1u);
+      EXPECT_EQ(rig.platform.messages[0].text, row.reported);
+    } else {
+      EXPECT_TRUE(rig.platform.messages.empty());
+    }
+  }
+}
+
 }  // namespace
 }  // namespace iz
