@@ -198,6 +198,12 @@ class Platform {
   virtual void ShowModernTcp(std::vector<TcpSettingRow>* rows, const TcpRowsWork& read,
                              const TcpRowsWork& apply) = 0;
 
+  // Runs work on a thread of its own while the main window waits, disabled
+  // but redrawn: for netsh's runs, each of which may take up to its time
+  // limit. What work throws is thrown here. Without a main window (the
+  // command line) it simply runs. work shows nothing itself.
+  virtual void RunWaiting(const std::function<void()>& work) = 0;
+
   // The folders of records (NT): made so that only Administrators and
   // SYSTEM may write in them, and checked before a record is read or written.
   virtual bool CreateAdminsOnlyFolder(const std::string& path) = 0;

@@ -79,6 +79,7 @@ class Win32Platform : public Platform {
   void ShowModernTcp(std::vector<TcpSettingRow>* rows, const TcpRowsWork& read,
                      const TcpRowsWork& apply) override;
   std::string UserName() override;
+  void RunWaiting(const std::function<void()>& work) override;
   bool CreateAdminsOnlyFolder(const std::string& path) override;
   FolderSafety CheckFolder(const std::string& path) override;
   bool TakeWriterLock(std::string* stranger) override;

@@ -47,6 +47,8 @@ class FakePlatform : public Platform {
                       const std::function<std::string(std::vector<TcpSettingRow>*)>& apply)>
       modernTcpWindow;
   std::string modernTcpNote;  // what the window said after its reading
+  int waiting = 0;             // inside RunWaiting
+  int runsWhileWaiting = 0;    // programs run inside RunWaiting
   std::set<std::string> foldersOpenToOthers;  // CheckFolder answers OpenToOthers
   bool securityChecked = true;                // false: Unchecked, as on 9x
   bool writerLockHeld = false;                // another copy holds the writer lock
@@ -249,6 +251,16 @@ class FakePlatform : public Platform {
     calls.push_back("ShowAdapters");
     return adaptersWindow && adaptersWindow(rows);
   }
+  void RunWaiting(const std::function<void()>& work) override {
+    ++waiting;
+    try {
+      work();
+    } catch (...) {
+      --waiting;
+      throw;
+    }
+    --waiting;
+  }
   bool CreateAdminsOnlyFolder(const std::string& path) override {
     Log("CreateAdminsOnlyFolder " + path, path);
     if (lockedFolders.count(path)) return false;
@@ -276,6 +288,7 @@ class FakePlatform : public Platform {
                    std::uint32_t timeoutMs, std::size_t maxOutput, std::uint32_t* exitCode,
                    std::string* output) override {
     runs.push_back(program + " " + arguments);
+    runsWhileWaiting += waiting > 0;
     lastRunLimits = {timeoutMs, maxOutput};
     if (runEnd) return runEnd(program, arguments, exitCode, output);
     return runHidden && runHidden(program, arguments, exitCode, output) ? RunEnd::Finished

@@ -402,5 +402,19 @@ TEST(ModernTcpWindow, ReadsAsItOpensThenAppliesAndReportsANetshEndedAtItsLimit) 
   }
 }
 
+// Undo in the window runs netsh, which may take its whole time limit, off
+// the window's thread, its plan and its putting back alike.
+TEST(ModernTcpWindow, UndoRunsNetshWhileTheWindowWaits) {
+  ApplyRig rig(Nt(10, 0, 19045), true);
+  ASSERT_EQ(rig.Apply({{"autotuninglevel", "disabled"}}).changed, 1u);
+  const std::size_t applied = rig.platform.runs.size();
+  rig.platform.answers = {MsgAnswer::Yes};
+  rig.w.Dispatch([&] { rig.w.OnUndoLastChange(); });
+  EXPECT_EQ(*rig.netsh.Get("autotuninglevel"), "normal");
+  EXPECT_GT(rig.platform.runs.size(), applied);
+  EXPECT_EQ(rig.platform.runsWhileWaiting, static_cast<int>(rig.platform.runs.size() - applied));
+  EXPECT_EQ(rig.platform.writerLocks, 0);
+}
+
 }  // namespace
 }  // namespace iz
