@@ -128,10 +128,6 @@ RunEnd Win32Platform::RunHidden(const std::string& program, const std::string& a
   output->clear();
   *exitCode = 0;
   const std::string path = NativePath(program);
-  std::string line = "\"";
-  line += path;
-  line += "\" ";
-  line += arguments;
   // Both ends inheritable at first; the program gets the writing end only.
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -153,16 +149,27 @@ RunEnd Win32Platform::RunHidden(const std::string& program, const std::string& a
   BOOL started = FALSE;
   if (duplicated && IsNT()) {
     // The path and the arguments as they are, in any code page: the program
-    // may live in a folder whose name the ANSI code page cannot write.
+    // may live in a folder whose name the ANSI code page cannot write. Each
+    // converted by itself, as the system folder's path is ANSI and a
+    // script's path beside the program UTF-8.
+    const std::vector<wchar_t> widePath = Wide(path), wideArguments = Wide(arguments);
+    std::vector<wchar_t> wideLine(1, L'"');
+    wideLine.insert(wideLine.end(), widePath.begin(), widePath.end() - 1);
+    wideLine.push_back(L'"');
+    wideLine.push_back(L' ');
+    wideLine.insert(wideLine.end(), wideArguments.begin(), wideArguments.end());
     STARTUPINFOW start{};
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
     start.wShowWindow = SW_HIDE;
     start.hStdOutput = start.hStdError = writeEnd;
-    std::vector<wchar_t> wideLine = Wide(line);
-    started = CreateProcessW(Wide(path).data(), wideLine.data(), nullptr, nullptr, TRUE, flags,
+    started = CreateProcessW(widePath.data(), wideLine.data(), nullptr, nullptr, TRUE, flags,
                              nullptr, nullptr, &start, &process);
   } else if (duplicated) {
+    std::string line = "\"";
+    line += path;
+    line += "\" ";
+    line += arguments;
     STARTUPINFOA start{};
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;

@@ -127,6 +127,35 @@ TEST(ModernTcpTable, ReadsNetshsScriptsAndTablesWhateverTheLanguage) {
   EXPECT_TRUE(ReadSubinterfaces("  1500  1  12  x3  Ethernet\r\n  1500 1 2 3\r\n").empty());
 }
 
+// The stand-in's faults are kept in its state file from run to run, and
+// those of its logic show in its answers.
+TEST(ModernTcpTable, TheStandInsFaultsSurviveItsStateAndShow) {
+  const auto none = [](const std::string&, std::string*) { return false; };
+  const struct {
+    const char* fault;
+    const char* value;
+    int code;
+    bool prints, dumpsTimestamps;
+  } rows[] = {
+      {"silent", "yes", 0, false, false}, {"drop", "timestamps", 0, true, false},
+      {"flood", "yes", 0, true, false},   {"hang", "yes", 0, true, true},
+      {"codepage", "850", 0, true, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.fault);
+    test::NetshState state = test::FreshNetsh(true);
+    ASSERT_TRUE(state.faults.Take(row.fault, row.value));
+    state = test::NetshState::Parse(state.Text());
+    EXPECT_EQ(state.Text(), test::NetshState::Parse(state.Text()).Text());
+    EXPECT_EQ(state.values, test::FreshNetsh(true).values);
+    std::string out;
+    EXPECT_EQ(test::RunNetsh(state, "interface tcp dump", &out, none), row.code);
+    EXPECT_EQ(!out.empty(), row.prints);
+    EXPECT_EQ(out.find("set global timestamps=") != std::string::npos, row.dumpsTimestamps);
+    if (std::string(row.fault) == "flood") EXPECT_GT(out.size(), std::size_t{1} << 20);
+  }
+}
+
 // The Apply of the window and /tcp, with the stand-in netsh behind the
 // substitute platform's programs.
 struct ApplyRig : Rig {
