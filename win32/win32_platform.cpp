@@ -537,6 +537,7 @@ void Win32Platform::RunWaiting(const std::function<void()>& work) {
     return;
   }
   const bool enabled = IsWindowEnabled(mainWindow) != FALSE;
+  const HWND focus = GetFocus();
   if (enabled) EnableWindow(mainWindow, FALSE);
   const HCURSOR cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   // The window is drawn and moved meanwhile; a quit request waits for the
@@ -555,6 +556,7 @@ void Win32Platform::RunWaiting(const std::function<void()>& work) {
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
   if (enabled) EnableWindow(mainWindow, TRUE);
+  if (focus && IsWindow(focus)) SetFocus(focus);
   SetCursor(cursor);
   if (quit) PostQuitMessage(static_cast<int>(quitCode));
   if (job.failure) std::rethrow_exception(job.failure);

@@ -337,6 +337,7 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
     // Read, written, read for the journal: only netsh's own name of the
     // connection, the nameless adapter passed over.
     EXPECT_EQ(rig.platform.runs.size(), vista ? 3u : 0u);
+    EXPECT_EQ(rig.platform.runsWhileWaiting, vista ? 3 : 0) << "netsh ran on the window's thread";
     EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), vista ? "1492" : "1500");
     EXPECT_EQ(*rig.netsh.Get("mtu@WLAN-Verbindung \xC4"), vista ? "1492" : "1400");
   }
