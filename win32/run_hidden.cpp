@@ -118,6 +118,11 @@ DWORD Since(DWORD start) { return GetTickCount() - start; }
 
 }  // namespace
 
+// netsh runs in a console of its own (no window), which starts in the OEM
+// code page, and writes into the pipe in it. A script is written in the same
+// code page: the documented use of `netsh dump` is a redirected dump run
+// again with `-f`, which holds only where netsh reads what it writes
+// (learn.microsoft.com/windows-server/administration/windows-commands/netsh-dump).
 std::string Win32Platform::ConsoleText(const std::string& text) {
   return Recoded(text, CP_ACP, CP_OEMCP);
 }
