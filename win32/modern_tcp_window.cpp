@@ -63,8 +63,9 @@ struct Work {
     try {
       work->said = (*work->run)(&work->rows);
     } catch (...) {
-      // The apply reports its own failures; an escape leaves the rows as
-      // they were chosen.
+      // The work reports its own failures through the command's error
+      // report; one that escapes leaves the rows as they were, and a
+      // reading that ends so closes the window.
     }
     PostMessageA(work->window, kDone, 0, 0);
     return 0;
@@ -81,7 +82,7 @@ class TcpWindow : public ModalWindow {
   int selected = -1;
   bool filling = false;  // while the window fills the field itself
   Work work;
-  HANDLE worker = nullptr;  // while an Apply runs
+  HANDLE worker = nullptr;  // while the reading or an Apply runs
 
   ~TcpWindow() override { Join(); }
 
@@ -93,7 +94,7 @@ class TcpWindow : public ModalWindow {
     worker = nullptr;
   }
 
-  // The controls that start or change anything, off while an Apply runs.
+  // The controls that start or change anything, off while netsh runs.
   void Enable(bool on) const {
     for (HWND control : {list, value, defaults, applyButton, close}) EnableWindow(control, on);
   }
