@@ -540,25 +540,20 @@ void Win32Platform::RunWaiting(const std::function<void()>& work) {
   const HWND focus = GetFocus();
   if (enabled) EnableWindow(mainWindow, FALSE);
   const HCURSOR cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-  // The window is drawn and moved meanwhile; a quit request waits for the
+  // The window is drawn meanwhile; a quit request waits for the
   // work, which must not be cut.
-  bool quit = false;
-  WPARAM quitCode = 0;
-  MSG msg;
-  while (!job.finished && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  MSG msg{};
+  BOOL got = TRUE;
+  while (!job.finished && (got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
-  }
-  if (!job.finished) {
-    quit = true;
-    quitCode = msg.wParam;
   }
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
   if (enabled) EnableWindow(mainWindow, TRUE);
   if (focus && IsWindow(focus)) SetFocus(focus);
   SetCursor(cursor);
-  if (quit) PostQuitMessage(static_cast<int>(quitCode));
+  if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
   if (job.failure) std::rethrow_exception(job.failure);
 }
 
