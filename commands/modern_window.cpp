@@ -13,6 +13,10 @@ namespace iz {
 
 namespace {
 
+constexpr const char* kModernTcpRead =
+    "Read from netsh just now. Apply sets the new values at once, with no restart; Undo Last "
+    "Change puts them back.";
+
 // The window's rows: every setting this Windows accepts, as it stands now.
 std::vector<TcpSettingRow> RowsOf(int kind, const std::vector<TcpValue>& inForce) {
   std::vector<TcpSettingRow> rows;
@@ -40,8 +44,17 @@ std::string TIZelvora::ModernTcpUnavailable() {
 void TIZelvora::OnModernTcp() {
   const int kind = RunningKind();
   const std::unique_ptr<NetshAccess> netsh = OpenNetsh(platform_, kind);
-  std::vector<TcpSettingRow> rows = RowsOf(kind, ReadTcpSettings(*netsh, kind));
-  platform_.ShowModernTcp(&rows, [&](std::vector<TcpSettingRow>* shown) {
+  // Shown at once; what is in force comes with the reading.
+  std::vector<TcpSettingRow> rows = RowsOf(kind, {});
+  const auto read = [&](std::vector<TcpSettingRow>* shown) {
+    std::string note;
+    Dispatch([&] {
+      *shown = RowsOf(kind, ReadTcpSettings(*netsh, kind));
+      note = kModernTcpRead;
+    });
+    return note;
+  };
+  platform_.ShowModernTcp(&rows, read, [&](std::vector<TcpSettingRow>* shown) {
     std::string note;
     Dispatch([&] {
       std::vector<TcpValue> wanted;

@@ -1,6 +1,9 @@
 // The Optimize command: write the panel through the applier of the running
 // family, then offer the restart that makes the stack pick the values up.
+#include <functional>
+
 #include "commands/izelvora.h"
+#include "model/os_kind.h"
 #include "model/restart.h"
 #include "optimize/apply.h"
 #include "commands/modern_tcp.h"
@@ -58,10 +61,20 @@ void OptimizeRecorded(RawRegistry& registry, ProfileStrings& profiles, Platform&
   const WriterLock lock(platform);
   JournalRun run(registry, profiles, platform, kOptimizeCommand, without);
   const std::vector<Adapter> ticked = run.TickedAdapters(kind);
-  const InterfaceMtuPlan mtus = PlanInterfaceMtus(registry, platform, kind, panel, ticked, run);
+  // From Vista on the interfaces' MTUs go through netsh, off the window's
+  // thread.
+  const auto netshStep = [&](const std::function<void()>& step) {
+    if (IsVistaOrLater(kind) && !ticked.empty())
+      platform.RunWaiting(step);
+    else
+      step();
+  };
+  InterfaceMtuPlan mtus;
+  netshStep([&] { mtus = PlanInterfaceMtus(registry, platform, kind, panel, ticked, run); });
   iz::ApplySettings(kind, panel, ticked, registry, profiles, run.Before());
-  WriteInterfaceMtus(mtus);
-  run.Finish();
+  netshStep([&] { WriteInterfaceMtus(mtus); });
+  // The record reads what netsh then has in force.
+  netshStep([&] { run.Finish(); });
 }
 
 void TIZelvora::ApplySettings(int kind) {

@@ -56,14 +56,20 @@ void TIZelvora::OnUndoLastChange() {
   // The modern TCP settings a record holds go back through netsh.
   const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform_, GetOSKind(platform_));
   Journal journal(registry_, profiles_, platform_, tcp.get());
-  UndoPlan plan = journal.PlanUndo();
+  // Off the window's thread: the plan and the undo read and set netsh.
+  const auto planned = [&] {
+    UndoPlan next;
+    platform_.RunWaiting([&] { next = journal.PlanUndo(); });
+    return next;
+  };
+  UndoPlan plan = planned();
   while (!plan.damage.empty()) {
     if (platform_.MessageBox(SetAsideQuestion(plan), kUndoCaption, MsgIcon::Question,
                              MsgButtons::YesNo) != MsgAnswer::Yes) {
       return;
     }
     if (const std::string failure = journal.SetAside(plan); !failure.empty()) throw Error(failure);
-    plan = journal.PlanUndo();
+    plan = planned();
   }
   if (!plan.found) {
     platform_.MessageBox(kNothingToUndo, kUndoCaption, MsgIcon::Information, MsgButtons::Ok);
@@ -74,7 +80,8 @@ void TIZelvora::OnUndoLastChange() {
                            MsgButtons::YesNo) != MsgAnswer::Yes) {
     return;
   }
-  const UndoResult undone = journal.Undo(plan);
+  UndoResult undone;
+  platform_.RunWaiting([&] { undone = journal.Undo(plan); });
   if (!undone.failures.empty()) {
     std::string text = undone.failures.front();
     for (std::size_t i = 1; i < undone.failures.size(); ++i) {

@@ -188,12 +188,22 @@ class Platform {
   virtual bool ShowAdapters(std::vector<AdapterRow>* rows) = 0;
 
   // The modal "Modern TCP Settings" window over rows, whose new values the
-  // user chooses. apply runs on "&Apply" with the rows as chosen; it leaves
-  // in them what is in force afterwards and returns the line the window
-  // shows about it.
-  virtual void ShowModernTcp(
-      std::vector<TcpSettingRow>* rows,
-      const std::function<std::string(std::vector<TcpSettingRow>* rows)>& apply) = 0;
+  // user chooses. read runs as it opens and fills in the values in force;
+  // it returns the line the window shows, or nothing when it failed (it
+  // said why), and the window then closes. apply runs on "&Apply" with the
+  // rows as chosen; it leaves in them what is in force afterwards and
+  // returns the line the window shows about it. Each runs on a thread of
+  // its own, while the window stays live with its buttons off: apply takes
+  // the writer lock itself and lets it go before it returns.
+  using TcpRowsWork = std::function<std::string(std::vector<TcpSettingRow>* rows)>;
+  virtual void ShowModernTcp(std::vector<TcpSettingRow>* rows, const TcpRowsWork& read,
+                             const TcpRowsWork& apply) = 0;
+
+  // Runs work on a thread of its own while the main window waits, disabled
+  // but redrawn: for netsh's runs, each of which may take up to its time
+  // limit. What work throws is thrown here. Without a main window (the
+  // command line) it simply runs. work shows nothing itself.
+  virtual void RunWaiting(const std::function<void()>& work) = 0;
 
   // The folders of records (NT): made so that only Administrators and
   // SYSTEM may write in them, and checked before a record is read or written.
@@ -201,8 +211,11 @@ class Platform {
   virtual FolderSafety CheckFolder(const std::string& path) = 0;
 
   // One writer at a time, across every copy of the program: false when
-  // another copy holds the lock. Released by ReleaseWriterLock.
-  virtual bool TakeWriterLock() = 0;
+  // another copy holds the lock, or when the lock was made by an account
+  // other than Administrators and SYSTEM (model/writer_lock.h), whose name
+  // ("DOMAIN\name", or its SID where it has none) is then in *stranger.
+  // Released by ReleaseWriterLock, on the thread that took it.
+  virtual bool TakeWriterLock(std::string* stranger) = 0;
   virtual void ReleaseWriterLock() = 0;
 
   // Runs a program by its full path with no window and hands back its exit
@@ -213,6 +226,9 @@ class Platform {
   virtual RunEnd RunHidden(const std::string& program, const std::string& arguments,
                            std::uint32_t timeoutMs, std::size_t maxOutput,
                            std::uint32_t* exitCode, std::string* output) = 0;
+  // The program's text as a console program reads it from a file (a `-f`
+  // script of netsh): in the code page it writes its output in.
+  virtual std::string ConsoleText(const std::string& text) = 0;
 };
 
 }  // namespace iz

@@ -106,7 +106,7 @@ bool NetshAccess::RunScript(const std::string& script, NetshRun* run, std::strin
                        " may be changed by other accounts, so netsh is not given a script from it."});
     return false;
   }
-  if (!platform_.WriteFileAtomically(path, script)) {
+  if (!platform_.WriteFileAtomically(path, platform_.ConsoleText(script))) {
     *error = JoinText({"Unable to write ", path, ": ", platform_.LastErrorText()});
     return false;
   }

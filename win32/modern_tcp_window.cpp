@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "win32/controls.h"
 #include "win32/modal_window.h"
@@ -13,6 +15,11 @@ namespace {
 constexpr const char* kClass = "TModernTcpForm";
 constexpr int kListId = 100, kValueLabelId = 101, kValueId = 102, kDefaultsId = 103, kApplyId = 104;
 constexpr const char* kNotDocumented = "not documented";
+constexpr const char* kWaiting = "Waiting for netsh...";
+// Posted by the worker once its work is done.
+constexpr UINT kDone = WM_APP + 1;
+// Starts the worker.
+constexpr UINT kRun = WM_APP + 2;
 
 // At 96 DPI: the client area when it opens (wider where the columns need
 // it), the smallest it can be made, and the places of the controls from the
@@ -40,15 +47,88 @@ std::string Shown(const TcpSettingRow& row, const std::string& value) {
   return text;
 }
 
+// The reading and each Apply run on a thread of their own, as netsh may
+// take up to its time limit: the window meanwhile stays movable and
+// redrawn. The worker has its own copy of the rows and gives them back
+// with its message.
+struct Work {
+  const Platform::TcpRowsWork* run = nullptr;
+  bool reading = false;
+  std::vector<TcpSettingRow> rows;
+  std::string said;
+  HWND window = nullptr;
+
+  static DWORD WINAPI Run(void* self) {
+    auto* work = static_cast<Work*>(self);
+    try {
+      work->said = (*work->run)(&work->rows);
+    } catch (...) {
+      // The work reports its own failures through the command's error
+      // report; one that escapes leaves the rows as they were, and a
+      // reading that ends so closes the window.
+    }
+    PostMessageA(work->window, kDone, 0, 0);
+    return 0;
+  }
+};
+
 class TcpWindow : public ModalWindow {
  public:
   std::vector<TcpSettingRow>* rows = nullptr;
-  const std::function<std::string(std::vector<TcpSettingRow>*)>* apply = nullptr;
+  const Platform::TcpRowsWork* apply = nullptr;
   HWND note = nullptr, list = nullptr, valueLabel = nullptr, value = nullptr, defaults = nullptr,
        applyButton = nullptr, close = nullptr;
   bool laidOut = false;
   int selected = -1;
   bool filling = false;  // while the window fills the field itself
+  Work work;
+  HANDLE worker = nullptr;  // while the reading or an Apply runs
+
+  ~TcpWindow() override { Join(); }
+
+  // Waits for the worker: it uses this window's state.
+  void Join() {
+    if (!worker) return;
+    WaitForSingleObject(worker, INFINITE);
+    CloseHandle(worker);
+    worker = nullptr;
+  }
+
+  // The controls that start or change anything, off while netsh runs.
+  void Enable(bool on) const {
+    for (HWND control : {list, value, defaults, applyButton, close}) EnableWindow(control, on);
+  }
+
+  void Start(const Platform::TcpRowsWork* run, bool reading) {
+    work.run = run;
+    work.reading = reading;
+    work.said.clear();
+    work.rows = *rows;
+    work.window = hwnd;
+    SetWindowTextA(note, kWaiting);
+    Enable(false);
+    SetFocus(hwnd);
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    // Started from the window's loop: by then the owner is disabled, so
+    // that a message box of the work's cannot leave it so for good.
+    PostMessageA(hwnd, kRun, 0, 0);
+  }
+
+  void Finish() {
+    Join();
+    work.window = nullptr;
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    // Nothing read: the reading said why, and there is nothing to show.
+    if (work.reading && work.said.empty()) {
+      done = true;
+      return;
+    }
+    *rows = work.rows;
+    if (!work.said.empty()) SetWindowTextA(note, work.said.c_str());
+    Enable(true);
+    ShowAll();
+    SetFocus(work.reading ? list : applyButton);
+  }
 
   void SetCell(int row, int column, const std::string& text) const {
     SetCell(row, column, text.c_str());
@@ -126,7 +206,26 @@ class TcpWindow : public ModalWindow {
 
  private:
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+    const bool busy = worker != nullptr || work.window != nullptr;
     switch (msg) {
+      case kRun: {
+        DWORD id = 0;
+        worker = CreateThread(nullptr, 0, Work::Run, &work, 0, &id);
+        // No thread to be had: the work runs here, as it always could.
+        if (!worker) Work::Run(&work);
+        return true;
+      }
+      case kDone:
+        Finish();
+        return true;
+      case WM_SETCURSOR:
+        if (!busy || LOWORD(lParam) != HTCLIENT) return false;
+        SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        *result = TRUE;
+        return true;
+      case WM_CLOSE:
+        // Not while netsh runs: what it does is to be shown when it ends.
+        return busy;
       case WM_SIZE:
         if (!laidOut) return false;
         LayOut(LOWORD(lParam), HIWORD(lParam));
@@ -141,6 +240,7 @@ class TcpWindow : public ModalWindow {
         return true;
       }
       case WM_COMMAND:
+        if (busy) return true;
         switch (LOWORD(wParam)) {
           case kValueId:
             if (HIWORD(wParam) == CBN_SELCHANGE) {
@@ -156,12 +256,9 @@ class TcpWindow : public ModalWindow {
               if (r.defaultValue != kNotDocumented) r.chosen = r.defaultValue;
             ShowAll();
             return true;
-          case kApplyId: {
-            const std::string said = (*apply)(rows);
-            if (!said.empty()) SetWindowTextA(note, said.c_str());
-            ShowAll();
+          case kApplyId:
+            Start(apply, false);
             return true;
-          }
         }
         return false;
     }
@@ -173,7 +270,7 @@ class TcpWindow : public ModalWindow {
 }  // namespace
 
 void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
-                         const std::function<std::string(std::vector<TcpSettingRow>*)>& apply) {
+                         const Platform::TcpRowsWork& read, const Platform::TcpRowsWork& apply) {
   TcpWindow state;
   state.rows = rows;
   state.apply = &apply;
@@ -182,10 +279,7 @@ void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
   // a screen reader names the field by it; Close is the default: Enter never
   // sets anything.
   static constexpr ChildRow kChildren[] = {
-      {"STATIC",
-       "Read from netsh just now. Apply sets the new values at once, with no restart; Undo Last "
-       "Change puts them back.",
-       SS_LEFT | SS_NOPREFIX},
+      {"STATIC", kWaiting, SS_LEFT | SS_NOPREFIX},
       {WC_LISTVIEWA, "",
        WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 0, 0, 0, 0,
        kListId, false, WS_EX_CLIENTEDGE},
@@ -224,6 +318,7 @@ void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
   list.Send(LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
   state.FillField();
   state.defaultId = IDCANCEL;
+  state.Start(&read, true);
   state.Run(owner, state.list);
 }
 

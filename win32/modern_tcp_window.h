@@ -14,9 +14,10 @@
 namespace iz::win32 {
 
 // Shows the window centred over owner, modal, until Close, Escape or the
-// close box. apply runs on "&Apply" with the rows as chosen, leaves in them
-// what is in force after, and returns the line shown above the list.
+// close box (Platform::ShowModernTcp tells what read and apply do). Both run
+// on a worker thread: netsh may take up to its time limit, and the window
+// stays movable and redrawn meanwhile, its controls off.
 void ShowModernTcpWindow(HWND owner, std::vector<TcpSettingRow>* rows,
-                         const std::function<std::string(std::vector<TcpSettingRow>*)>& apply);
+                         const Platform::TcpRowsWork& read, const Platform::TcpRowsWork& apply);
 
 }  // namespace iz::win32

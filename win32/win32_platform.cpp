@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -513,10 +514,55 @@ void Win32Platform::ShowFindMtu(const std::function<std::string(int mtu)>& useMt
       this);
 }
 
-void Win32Platform::ShowModernTcp(
-    std::vector<TcpSettingRow>* rows,
-    const std::function<std::string(std::vector<TcpSettingRow>* rows)>& apply) {
-  ShowModernTcpWindow(mainWindow, rows, apply);
+void Win32Platform::ShowModernTcp(std::vector<TcpSettingRow>* rows, const TcpRowsWork& read,
+                                  const TcpRowsWork& apply) {
+  ShowModernTcpWindow(mainWindow, rows, read, apply);
+}
+
+void Win32Platform::RunWaiting(const std::function<void()>& work) {
+  struct Job {
+    const std::function<void()>* work;
+    HWND wake;
+    std::exception_ptr failure;
+    volatile LONG finished;
+    static DWORD WINAPI Run(void* self) {
+      auto* job = static_cast<Job*>(self);
+      try {
+        (*job->work)();
+      } catch (...) {
+        job->failure = std::current_exception();
+      }
+      InterlockedExchange(&job->finished, 1);
+      // Wakes the loop below, which may be waiting for a message.
+      PostMessageA(job->wake, WM_NULL, 0, 0);
+      return 0;
+    }
+  } job{&work, mainWindow, nullptr, 0};
+  DWORD id = 0;
+  HANDLE thread = mainWindow ? CreateThread(nullptr, 0, Job::Run, &job, 0, &id) : nullptr;
+  if (!thread) {
+    work();
+    return;
+  }
+  const bool enabled = IsWindowEnabled(mainWindow) != FALSE;
+  const HWND focus = GetFocus();
+  if (enabled) EnableWindow(mainWindow, FALSE);
+  const HCURSOR cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  // The window is drawn meanwhile; a quit request waits for the
+  // work, which must not be cut.
+  MSG msg{};
+  BOOL got = TRUE;
+  while (!job.finished && (got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  if (enabled) EnableWindow(mainWindow, TRUE);
+  if (focus && IsWindow(focus)) SetFocus(focus);
+  SetCursor(cursor);
+  if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+  if (job.failure) std::rethrow_exception(job.failure);
 }
 
 bool Win32Platform::AskSaveRegFile(const std::string& suggestedName, std::string* path) {

@@ -76,17 +76,18 @@ class Win32Platform : public Platform {
   std::vector<MtuInUse> MtusInUse() override;
   bool ShowAdapters(std::vector<AdapterRow>* rows) override;
   void ShowFindMtu(const std::function<std::string(int mtu)>& useMtu) override;
-  void ShowModernTcp(
-      std::vector<TcpSettingRow>* rows,
-      const std::function<std::string(std::vector<TcpSettingRow>* rows)>& apply) override;
+  void ShowModernTcp(std::vector<TcpSettingRow>* rows, const TcpRowsWork& read,
+                     const TcpRowsWork& apply) override;
   std::string UserName() override;
+  void RunWaiting(const std::function<void()>& work) override;
   bool CreateAdminsOnlyFolder(const std::string& path) override;
   FolderSafety CheckFolder(const std::string& path) override;
-  bool TakeWriterLock() override;
+  bool TakeWriterLock(std::string* stranger) override;
   void ReleaseWriterLock() override;
   RunEnd RunHidden(const std::string& program, const std::string& arguments,
                    std::uint32_t timeoutMs, std::size_t maxOutput, std::uint32_t* exitCode,
                    std::string* output) override;
+  std::string ConsoleText(const std::string& text) override;
 
   // The atomic write's and copy's MoveFileEx; null: the system's. Tests put
   // MoveFileExNotImplemented here to take the 9x fallback under any Windows.

@@ -6,7 +6,9 @@
 // at each DPI inside the work area, and Undo Last Change puts it back.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,15 @@ class StandInNetsh {
   std::vector<std::string> folders_;
 };
 
+// Waits until the window's reading or Apply, which runs on a thread of its
+// own, is done: its buttons come back then. False when they do not.
+bool WaitDone(const Program& program, HWND window, DWORD milliseconds = 10000) {
+  HWND apply = Program::ChildOf(window, "Button", "&Apply");
+  for (DWORD waited = 0; !IsWindowEnabled(apply) && waited < milliseconds; waited += 50) Sleep(50);
+  program.WaitIdle();
+  return IsWindowEnabled(apply) != FALSE;
+}
+
 struct Case {
   const char* version;
   bool templates;  // 8 and later: the congestion provider is the internet template's
@@ -165,6 +176,7 @@ TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
   program.Command(IDM_MODERN_TCP);
   HWND window = program.WaitTopLevel("Modern TCP Settings");
   ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitDone(program, window));
   EXPECT_EQ(Runs(), 1u);
   RECT work, r;
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
@@ -223,6 +235,7 @@ TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
   // Apply: read, one script, read; the list shows what is in force, and no
   // restart is offered.
   program.Click(Program::ChildOf(window, "Button", "&Apply"));
+  ASSERT_TRUE(WaitDone(program, window));
   EXPECT_EQ(Runs(), 4u);
   iz::test::NetshState applied = fresh;
   applied.Set("autotuninglevel", "disabled");
@@ -255,6 +268,155 @@ TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, ModernTcpWindowE2E, ::testing::Values(96, 144, 192));
+
+// The processes of the stand-in still running, under its name of netsh.exe.
+int NetshProcesses() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int n = 0;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+    n += lstrcmpiA(entry.szExeFile, "netsh.exe") == 0;
+  CloseHandle(snapshot);
+  return n;
+}
+
+// A netsh that misbehaves: one that never ends is ended at the limit with
+// what it started, and nothing changes; one that ends but leaves a process
+// holding its output is read all the same; one that prints without end
+// is stopped. The writer lock is let go each time: the next run works.
+TEST(ModernTcpE2EFaults, HangingOrphaningAndFloodingNetsh) {
+  iz::test::NetshState fresh = iz::test::FreshNetsh(true);
+  StandInNetsh netsh(fresh);
+  SetWindowsVersion("win10");
+  auto with = [&](const char* fault) {
+    iz::test::NetshState state = fresh;
+    state.faults.Take(fault, "yes");
+    WriteText(kState, state.Text());
+  };
+
+  with("hang");
+  const DWORD start = GetTickCount();
+  const CommandRun hung = RunCommandLine("/tcp autotuninglevel=disabled");
+  const DWORD took = GetTickCount() - start;
+  EXPECT_EQ(hung.exitCode, 1u);
+  ASSERT_FALSE(hung.lines.empty());
+  EXPECT_EQ(hung.lines[0],
+            "Internet Zelvora: netsh did not finish within 30 s; nothing was changed.");
+  EXPECT_GE(took, 30000u);
+  EXPECT_LT(took, 38000u);
+  EXPECT_EQ(NetshProcesses(), 0) << "the hung netsh was left running";
+  EXPECT_EQ(*netsh.State().Get("autotuninglevel"), "normal");
+
+  WriteText(kState, fresh.Text());
+  const CommandRun after = RunCommandLine("/tcp autotuninglevel=disabled");
+  EXPECT_EQ(after.exitCode, 0u) << (after.lines.empty() ? "" : after.lines[0]);
+  EXPECT_EQ(*netsh.State().Get("autotuninglevel"), "disabled");
+
+  with("orphan");
+  const DWORD orphaned = GetTickCount();
+  const CommandRun listed = RunCommandLine("/tcp");
+  EXPECT_LT(GetTickCount() - orphaned, 10000u) << "the read waited for the orphan";
+  EXPECT_EQ(listed.exitCode, 0u);
+  ASSERT_FALSE(listed.lines.empty());
+  EXPECT_EQ(listed.lines[0], "autotuninglevel\tnormal\tnormal");
+  EXPECT_EQ(NetshProcesses(), 0) << "the orphan outlived the run";
+
+  with("flood");
+  const CommandRun flooded = RunCommandLine("/tcp");
+  EXPECT_EQ(flooded.exitCode, 1u);
+  ASSERT_FALSE(flooded.lines.empty());
+  EXPECT_EQ(flooded.lines[0],
+            "Internet Zelvora: netsh printed more than 1 MiB, which no answer of its own is; "
+            "nothing was changed.");
+}
+
+// Paths and names outside ASCII: the program in a folder named with "ö"
+// hands netsh its script there; a connection named with "Ä", which netsh
+// writes and reads in its console's code page (850 here), gets its MTU from
+// /optimize and back from /undo.
+TEST(ModernTcpE2EFaults, FoldersAndConnectionsNamedOutsideAscii) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the names are written in code page 1252";
+  const std::string folder = "C:\\Zelv\xF6ra";
+  const std::string copy = folder + "\\InternetZelvora.exe";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), copy.c_str(), FALSE));
+  const std::string program = ProgramPath();
+  {
+    StandInNetsh netsh(iz::test::FreshNetsh(true));
+    SetWindowsVersion("win10");
+    _putenv(("IZ_PROGRAM=" + copy).c_str());
+    const CommandRun set = RunCommandLine(
+        "/tcp autotuninglevel=restricted timestamps=enabled");
+    EXPECT_EQ(set.exitCode, 0u) << (set.lines.empty() ? "" : set.lines[0]);
+    EXPECT_EQ(*netsh.State().Get("timestamps"), "enabled");
+    RemoveBackupFolder();
+    _putenv(("IZ_PROGRAM=" + program).c_str());
+  }
+  DeleteFileA(copy.c_str());
+  RemoveDirectoryA(folder.c_str());
+
+  const std::string guid = "{CCCCCCCC-2222-3333-4444-555555555555}";
+  const std::string interfaces =
+      "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\" + guid;
+  const std::string connection =
+      "SYSTEM\\CurrentControlSet\\Control\\Network\\{4D36E972-E325-11CE-BFC1-08002BE10318}\\" +
+      guid;
+  const std::string name = "Ethernet-Verbindung \xC4";
+  RegSetDword(HKEY_LOCAL_MACHINE, interfaces, "EnableDHCP", 1);
+  RegSetString(HKEY_LOCAL_MACHINE, connection + "\\Connection", "Name", name);
+  iz::test::NetshState state = iz::test::FreshNetsh(true);
+  state.values.emplace_back("mtu@" + name, "1500");
+  state.faults.codepage = 850;
+  StandInNetsh netsh(state);
+  SetWindowsVersion("win10");
+  const CommandRun optimized = RunCommandLine("/optimize /type pppoe /method 1");
+  EXPECT_EQ(optimized.exitCode, 0u) << (optimized.lines.empty() ? "" : optimized.lines[0]);
+  const std::string* mtu = netsh.State().Get("mtu@" + name);
+  ASSERT_NE(mtu, nullptr);
+  EXPECT_EQ(*mtu, "1492");
+  const CommandRun undone = RunCommandLine("/undo");
+  EXPECT_EQ(undone.exitCode, 0u) << (undone.lines.empty() ? "" : undone.lines[0]);
+  EXPECT_EQ(*netsh.State().Get("mtu@" + name), "1500");
+  RegRemoveKey(HKEY_LOCAL_MACHINE, interfaces);
+  RegRemoveKey(HKEY_LOCAL_MACHINE, connection);
+}
+
+// Apply while netsh hangs: the window answers and shows that it waits, its
+// buttons off, until netsh is ended at the limit; then it says why and its
+// buttons come back.
+TEST(ModernTcpWindowE2EFaults, AnswersWhileNetshHangs) {
+  const iz::test::NetshState fresh = iz::test::FreshNetsh(true);
+  StandInNetsh netsh(fresh);
+  Program program(StartOptions::OnWindows("win10"));
+  ASSERT_NE(program.Main(), nullptr);
+  program.Command(IDM_MODERN_TCP);
+  HWND window = program.WaitTopLevel("Modern TCP Settings");
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitDone(program, window));
+  iz::test::NetshState hanging = fresh;
+  hanging.faults.hang = true;
+  WriteText(kState, hanging.Text());
+  HWND apply = Program::ChildOf(window, "Button", "&Apply");
+  HWND close = Program::ChildOf(window, "Button", "Close");
+  PostMessageA(apply, BM_CLICK, 0, 0);
+  Sleep(3000);
+  DWORD_PTR answer = 0;
+  EXPECT_NE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer), 0)
+      << "the window does not answer while netsh runs";
+  EXPECT_FALSE(IsWindowEnabled(apply));
+  EXPECT_FALSE(IsWindowEnabled(close));
+  EXPECT_NE(Program::ChildOf(window, "Static", "Waiting for netsh..."), nullptr);
+  std::optional<Dialog> said = program.WaitDialog(40000);
+  ASSERT_TRUE(said.has_value()) << "nothing said after the limit";
+  EXPECT_EQ(said->text, "netsh did not finish within 30 s; nothing was changed.");
+  program.Answer(*said, IDOK);
+  EXPECT_TRUE(WaitDone(program, window));
+  EXPECT_TRUE(IsWindowEnabled(close));
+  EXPECT_EQ(netsh.State().values, fresh.values);
+  program.KeyToFocus(VK_ESCAPE);
+  EXPECT_FALSE(IsWindow(window));
+}
 
 }  // namespace
 }  // namespace e2e

@@ -46,9 +46,13 @@ class FakePlatform : public Platform {
   std::function<void(std::vector<TcpSettingRow>* rows,
                       const std::function<std::string(std::vector<TcpSettingRow>*)>& apply)>
       modernTcpWindow;
+  std::string modernTcpNote;  // what the window said after its reading
+  int waiting = 0;             // inside RunWaiting
+  int runsWhileWaiting = 0;    // programs run inside RunWaiting
   std::set<std::string> foldersOpenToOthers;  // CheckFolder answers OpenToOthers
   bool securityChecked = true;                // false: Unchecked, as on 9x
   bool writerLockHeld = false;                // another copy holds the writer lock
+  std::string writerLockStranger;             // the account that made the lock, not a trusted one
   // Programs run hidden: answers with the exit code and the output; unset:
   // the program cannot be started.
   std::function<bool(const std::string& program, const std::string& arguments,
@@ -234,16 +238,28 @@ class FakePlatform : public Platform {
   }
   std::string UserName() override { return userName; }
   std::vector<MtuInUse> MtusInUse() override { return mtusInUse; }
-  void ShowModernTcp(
-      std::vector<TcpSettingRow>* rows,
-      const std::function<std::string(std::vector<TcpSettingRow>*)>& apply) override {
+  // The window reads as it opens; what it said is kept, and it closes
+  // where the reading failed.
+  void ShowModernTcp(std::vector<TcpSettingRow>* rows, const TcpRowsWork& read,
+                     const TcpRowsWork& apply) override {
     calls.push_back("ShowModernTcp " + std::to_string(rows->size()) + " rows");
-    if (modernTcpWindow) modernTcpWindow(rows, apply);
+    modernTcpNote = read(rows);
+    if (!modernTcpNote.empty() && modernTcpWindow) modernTcpWindow(rows, apply);
   }
   bool ShowAdapters(std::vector<AdapterRow>* rows) override {
     adapterWindows.push_back(*rows);
     calls.push_back("ShowAdapters");
     return adaptersWindow && adaptersWindow(rows);
+  }
+  void RunWaiting(const std::function<void()>& work) override {
+    ++waiting;
+    try {
+      work();
+    } catch (...) {
+      --waiting;
+      throw;
+    }
+    --waiting;
   }
   bool CreateAdminsOnlyFolder(const std::string& path) override {
     Log("CreateAdminsOnlyFolder " + path, path);
@@ -254,16 +270,25 @@ class FakePlatform : public Platform {
     if (!securityChecked) return FolderSafety::Unchecked;
     return foldersOpenToOthers.count(path) ? FolderSafety::OpenToOthers : FolderSafety::AdminsOnly;
   }
-  bool TakeWriterLock() override {
+  bool TakeWriterLock(std::string* stranger) override {
+    *stranger = writerLockStranger;
     if (writerLockHeld) return false;
     ++writerLocks;
     return true;
   }
   void ReleaseWriterLock() override { --writerLocks; }
+  // Netsh's own code page, told apart from the program's: every byte
+  // above 0x7F of a script is marked.
+  std::string ConsoleText(const std::string& text) override {
+    std::string out;
+    for (char c : text) out += static_cast<unsigned char>(c) > 0x7F ? std::string("<oem>") + c : std::string(1, c);
+    return out;
+  }
   RunEnd RunHidden(const std::string& program, const std::string& arguments,
                    std::uint32_t timeoutMs, std::size_t maxOutput, std::uint32_t* exitCode,
                    std::string* output) override {
     runs.push_back(program + " " + arguments);
+    runsWhileWaiting += waiting > 0;
     lastRunLimits = {timeoutMs, maxOutput};
     if (runEnd) return runEnd(program, arguments, exitCode, output);
     return runHidden && runHidden(program, arguments, exitCode, output) ? RunEnd::Finished

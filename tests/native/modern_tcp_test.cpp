@@ -127,6 +127,35 @@ TEST(ModernTcpTable, ReadsNetshsScriptsAndTablesWhateverTheLanguage) {
   EXPECT_TRUE(ReadSubinterfaces("  1500  1  12  x3  Ethernet\r\n  1500 1 2 3\r\n").empty());
 }
 
+// The stand-in's faults are kept in its state file from run to run, and
+// those of its logic show in its answers.
+TEST(ModernTcpTable, TheStandInsFaultsSurviveItsStateAndShow) {
+  const auto none = [](const std::string&, std::string*) { return false; };
+  const struct {
+    const char* fault;
+    const char* value;
+    int code;
+    bool prints, dumpsTimestamps;
+  } rows[] = {
+      {"silent", "yes", 0, false, false}, {"drop", "timestamps", 0, true, false},
+      {"flood", "yes", 0, true, false},   {"hang", "yes", 0, true, true},
+      {"codepage", "850", 0, true, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.fault);
+    test::NetshState state = test::FreshNetsh(true);
+    ASSERT_TRUE(state.faults.Take(row.fault, row.value));
+    state = test::NetshState::Parse(state.Text());
+    EXPECT_EQ(state.Text(), test::NetshState::Parse(state.Text()).Text());
+    EXPECT_EQ(state.values, test::FreshNetsh(true).values);
+    std::string out;
+    EXPECT_EQ(test::RunNetsh(state, "interface tcp dump", &out, none), row.code);
+    EXPECT_EQ(!out.empty(), row.prints);
+    EXPECT_EQ(out.find("set global timestamps=") != std::string::npos, row.dumpsTimestamps);
+    if (std::string(row.fault) == "flood") EXPECT_GT(out.size(), std::size_t{1} << 20);
+  }
+}
+
 // The Apply of the window and /tcp, with the stand-in netsh behind the
 // substitute platform's programs.
 struct ApplyRig : Rig {
@@ -140,7 +169,16 @@ struct ApplyRig : Rig {
           netsh, arguments, out, [this](const std::string& path, std::string* text) {
             const auto f = platform.files.find(path);
             if (f == platform.files.end()) return false;
-            *text = f->second;
+            // Read in netsh's code page: a byte the program did not write
+            // in it comes out as another character.
+            text->clear();
+            const std::string marked = f->second, mark = "<oem>";
+            for (std::size_t i = 0; i < marked.size(); ++i) {
+              if (marked.compare(i, mark.size(), mark) == 0 && i + mark.size() < marked.size())
+                *text += marked[i += mark.size()];
+              else
+                *text += static_cast<unsigned char>(marked[i]) > 0x7F ? '?' : marked[i];
+            }
             return true;
           }));
       return true;
@@ -291,13 +329,13 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
   const std::string nameless = "{BBBBBBBB-2222-3333-4444-555555555555}";
   for (const VersionInfo& version : {Nt(6, 1), test::WinXP()}) {
     ApplyRig rig(version, false);
-    rig.netsh.Set("mtu@Wi-Fi", "1400");
+    rig.netsh.Set("mtu@WLAN-Verbindung \xC4", "1400");
     for (const std::string& guid : {ethernet, wifi, nameless})
       rig.registry.CreateKeyPath(kHKLM, std::string(map::kTcpipInterfacesKey) + "\\" + guid);
     rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + ethernet +
                                       "\\Connection", "Name", "Ethernet 2");
     rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + wifi +
-                                      "\\Connection", "Name", "Wi-Fi");
+                                      "\\Connection", "Name", "WLAN-Verbindung \xC4");
     EXPECT_EQ(cli::RunCommandLine({"/optimize", "/type", "pppoe", "/method", "1"}, rig.recorder,
                                   rig.profiles, rig.platform, [](const std::string&) {}),
               0);
@@ -306,9 +344,113 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
     // Read, written, read for the journal: only netsh's own name of the
     // connection, the nameless adapter passed over.
     EXPECT_EQ(rig.platform.runs.size(), vista ? 3u : 0u);
+    EXPECT_EQ(rig.platform.runsWhileWaiting, vista ? 3 : 0) << "netsh ran on the window's thread";
     EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), vista ? "1492" : "1500");
-    EXPECT_EQ(*rig.netsh.Get("mtu@Wi-Fi"), vista ? "1492" : "1400");
+    EXPECT_EQ(*rig.netsh.Get("mtu@WLAN-Verbindung \xC4"), vista ? "1492" : "1400");
   }
+}
+
+// A netsh that never ends or prints without end is ended by the platform;
+// the command says so, changes nothing and lets the writer lock go.
+TEST(ModernTcpApply, ANetshEndedAtItsLimitsChangesNothing) {
+  const struct {
+    RunEnd end;
+    std::size_t at;  // the run that ends so: 0 the reading, 1 the script
+    const char* error;
+  } rows[] = {
+      {RunEnd::TimedOut, 0, "netsh did not finish within 30 s; nothing was changed."},
+      {RunEnd::TooMuchOutput, 0,
+       "netsh printed more than 1 MiB, which no answer of its own is; nothing was changed."},
+      {RunEnd::TimedOut, 1, "netsh did not finish within 30 s; nothing was changed."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.error);
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    const auto before = rig.netsh.values;
+    const auto finish = rig.platform.runHidden;
+    rig.platform.runEnd = [&](const std::string& program, const std::string& arguments,
+                              std::uint32_t* code, std::string* out) {
+      if (rig.platform.runs.size() == row.at + 1) return row.end;
+      return finish(program, arguments, code, out) ? RunEnd::Finished : RunEnd::NotStarted;
+    };
+    EXPECT_EQ(rig.Error({{"autotuninglevel", "disabled"}}), row.error);
+    EXPECT_EQ(rig.netsh.values, before);
+    EXPECT_EQ(rig.platform.lastRunLimits, (std::pair<std::uint32_t, std::size_t>{30000, 1 << 20}));
+    EXPECT_EQ(rig.platform.writerLocks, 0);
+  }
+}
+
+// The window's own work, which the platform runs off its message thread:
+// it opens on the table's rows, reads what is in force, and applies; a
+// netsh ended at its limit, reading or applying, is reported, the window
+// closes where nothing could be read, and the writer lock is let go.
+TEST(ModernTcpWindow, ReadsAsItOpensThenAppliesAndReportsANetshEndedAtItsLimit) {
+  const struct {
+    const char* what;
+    int hangsAt;  // the run of netsh that ends at the limit; -1 none
+    const char* note;
+    std::size_t applied;  // times Apply was reached
+    const char* reported;
+  } rows[] = {
+      {"as it should", -1, "1 settings changed. They take effect now; Undo Last Change puts them back.",
+       1, nullptr},
+      {"the reading hangs", 0, nullptr, 0, "netsh did not finish within 30 s; nothing was changed."},
+      {"the Apply hangs", 2, "", 1, "netsh did not finish within 30 s; nothing was changed."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    const auto finish = rig.platform.runHidden;
+    rig.platform.runEnd = [&](const std::string& program, const std::string& arguments,
+                              std::uint32_t* code, std::string* out) {
+      if (static_cast<int>(rig.platform.runs.size()) == row.hangsAt + 1) return RunEnd::TimedOut;
+      return finish(program, arguments, code, out) ? RunEnd::Finished : RunEnd::NotStarted;
+    };
+    std::vector<std::string> opened;
+    std::string note;
+    std::size_t applied = 0;
+    rig.platform.modernTcpWindow = [&](std::vector<TcpSettingRow>* shown,
+                                       const Platform::TcpRowsWork& apply) {
+      for (const TcpSettingRow& r : *shown) opened.push_back(r.name + "=" + r.inForce);
+      (*shown)[0].chosen = "disabled";
+      ++applied;
+      note = apply(shown);
+    };
+    rig.w.Dispatch([&] { rig.w.OnModernTcp(); });
+    EXPECT_EQ(rig.platform.writerLocks, 0);
+    EXPECT_EQ(applied, row.applied);
+    if (row.applied) {
+      EXPECT_EQ(rig.platform.modernTcpNote,
+                "Read from netsh just now. Apply sets the new values at once, with no restart; "
+                "Undo Last Change puts them back.");
+      ASSERT_FALSE(opened.empty());
+      EXPECT_EQ(opened[0], "autotuninglevel=normal");
+      EXPECT_EQ(note, row.note);
+    } else {
+      EXPECT_EQ(rig.platform.modernTcpNote, "");
+    }
+    EXPECT_EQ(*rig.netsh.Get("autotuninglevel"), row.reported ? "normal" : "disabled");
+    if (row.reported) {
+      ASSERT_EQ(rig.platform.messages.size(), 1u);
+      EXPECT_EQ(rig.platform.messages[0].text, row.reported);
+    } else {
+      EXPECT_TRUE(rig.platform.messages.empty());
+    }
+  }
+}
+
+// Undo in the window runs netsh, which may take its whole time limit, off
+// the window's thread, its plan and its putting back alike.
+TEST(ModernTcpWindow, UndoRunsNetshWhileTheWindowWaits) {
+  ApplyRig rig(Nt(10, 0, 19045), true);
+  ASSERT_EQ(rig.Apply({{"autotuninglevel", "disabled"}}).changed, 1u);
+  const std::size_t applied = rig.platform.runs.size();
+  rig.platform.answers = {MsgAnswer::Yes};
+  rig.w.Dispatch([&] { rig.w.OnUndoLastChange(); });
+  EXPECT_EQ(*rig.netsh.Get("autotuninglevel"), "normal");
+  EXPECT_GT(rig.platform.runs.size(), applied);
+  EXPECT_EQ(rig.platform.runsWhileWaiting, static_cast<int>(rig.platform.runs.size() - applied));
+  EXPECT_EQ(rig.platform.writerLocks, 0);
 }
 
 }  // namespace

@@ -193,6 +193,17 @@ TEST(OptimizeCommand, UnknownSystemAppliesNineXAndDoesNotRestart) {
             "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultTTL] = sz \"64\"");
 }
 
+// Only a lock made by Administrators or SYSTEM is one of the program's own;
+// a user's, even an administrator's account or the Users group, is not.
+TEST(WriterLock, OnlyAdministratorsAndSystemMayOwnTheLock) {
+  const std::pair<const char*, bool> owners[] = {
+      {"S-1-5-32-544", true},  {"S-1-5-18", true},
+      {"S-1-5-32-545", false}, {"S-1-5-21-1004336348-1177238915-682003330-500", false},
+      {"S-1-5-19", false},     {"S-1-5-32-5440", false},
+      {"", false}};
+  for (const auto& [sid, trusted] : owners) EXPECT_EQ(LockOwnerTrusted(sid), trusted) << sid;
+}
+
 }  // namespace
 }  // namespace iz::optimize_test
 
@@ -339,9 +350,24 @@ TEST(WriterLock, WhileAnotherCopyWritesNoCommandWritesAnything) {
       {"/optimize", nullptr, commandLine({"/optimize", "/type", "cable", "/method", "1"})},
       {"/undo", optimized, commandLine({"/undo"})},
   };
+  // Free; held by another copy; made first by an account that is neither
+  // Administrators nor SYSTEM, which is named.
+  struct Holder {
+    bool held;
+    const char* stranger;
+    const char* said;
+  };
+  const std::string squatted =
+      "The lock that keeps two copies of Internet Zelvora from writing at once is held by the "
+      "account WORKGROUP\\mallory, which is not an administrator; close the program that holds "
+      "it, or restart Windows, and try again.";
+  const Holder holders[] = {{false, "", ""},
+                            {true, "", kAnotherCopyWriting},
+                            {true, "WORKGROUP\\mallory", squatted.c_str()}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    for (const bool held : {false, true}) {
+    for (const Holder& holder : holders) {
+      const bool held = holder.held;
       Rig rig;
       SeedStockNT(rig.registry);
       rig.registry.CreateKeyPath(kHKLM, adapter);
@@ -360,6 +386,7 @@ TEST(WriterLock, WhileAnotherCopyWritesNoCommandWritesAnything) {
         outsideTheLock += rig.platform.writerLocks != 1;
       };
       rig.platform.writerLockHeld = held;
+      rig.platform.writerLockStranger = holder.stranger;
       Lines out;
       const int code = row.run(rig, &out);
       EXPECT_EQ(rig.platform.writerLocks, 0) << "taken and not released";
@@ -374,11 +401,11 @@ TEST(WriterLock, WhileAnotherCopyWritesNoCommandWritesAnything) {
       EXPECT_EQ(rig.WinIni(), winIni);
       if (code == -1) {
         ASSERT_EQ(rig.platform.messages.size(), messages + 1);
-        EXPECT_EQ(rig.platform.messages.back().text, kAnotherCopyWriting);
+        EXPECT_EQ(rig.platform.messages.back().text, holder.said);
         EXPECT_EQ(rig.platform.messages.back().icon, MsgIcon::Error);
       } else {
         EXPECT_EQ(code, cli::kExitFailed);
-        EXPECT_EQ(out, Lines{std::string("Internet Zelvora: ") + kAnotherCopyWriting});
+        EXPECT_EQ(out, Lines{std::string("Internet Zelvora: ") + holder.said});
       }
     }
   }

@@ -11,9 +11,20 @@
 //                            setting it to what it is passes
 //   templates=yes            Windows 8 and later: the congestion provider is
 //                            set only through `set supplemental`
+// and how it misbehaves (NetshFaults):
+//   hang=yes                 never ends
+//   orphan=yes               ends, but leaves a process of its own running
+//                            that holds its output open
+//   silent=yes               prints nothing, changes nothing, ends with 0
+//   drop=timestamps          leaves the setting out of its dump
+//   codepage=850             writes its output, and reads a `-f` script, in
+//                            that code page rather than as the bytes are
+//   flood=yes                prints more than 1 MiB
 // Its labels are German, as on a German Windows, while its commands and
 // values are netsh's own.
 #include <cctype>
+#include <cstdlib>
+#include <iterator>
 #include <functional>
 #include <string>
 #include <utility>
@@ -21,10 +32,54 @@
 
 namespace iz::test {
 
+// The ways the stand-in misbehaves, one key each.
+struct NetshFaults {
+  bool hang = false, orphan = false, silent = false, flood = false;
+  std::vector<std::string> drop;
+  int codepage = 0;  // 0: the bytes as they are
+
+  // Takes one "name=value" line of the state when it is a fault's.
+  bool Take(const std::string& name, const std::string& value) {
+    bool* const flags[] = {&hang, &orphan, &silent, &flood};
+    for (std::size_t i = 0; i < std::size(kFlags); ++i) {
+      if (name == kFlags[i]) {
+        *flags[i] = value == "yes";
+        return true;
+      }
+    }
+    if (name == "drop") {
+      drop.push_back(value);
+    } else if (name == "codepage") {
+      codepage = std::atoi(value.c_str());
+    } else {
+      return false;
+    }
+    return true;
+  }
+  std::string Text() const {
+    const bool flags[] = {hang, orphan, silent, flood};
+    std::string text;
+    for (std::size_t i = 0; i < std::size(kFlags); ++i)
+      if (flags[i]) text += std::string(kFlags[i]) + "=yes\n";
+    for (const std::string& d : drop) text += "drop=" + d + "\n";
+    if (codepage) text += "codepage=" + std::to_string(codepage) + "\n";
+    return text;
+  }
+  bool Drops(const std::string& name) const {
+    for (const std::string& d : drop)
+      if (d == name) return true;
+    return false;
+  }
+
+ private:
+  static constexpr const char* kFlags[] = {"hang", "orphan", "silent", "flood"};
+};
+
 struct NetshState {
   std::vector<std::pair<std::string, std::string>> values;
   std::vector<std::string> refuse;
   bool templates = false;
+  NetshFaults faults;
 
   static NetshState Parse(const std::string& text) {
     NetshState s;
@@ -42,14 +97,14 @@ struct NetshState {
         s.refuse.push_back(value);
       } else if (name == "templates") {
         s.templates = value == "yes";
-      } else {
+      } else if (!s.faults.Take(name, value)) {
         s.Set(name, value);
       }
     }
     return s;
   }
   std::string Text() const {
-    std::string text = templates ? "templates=yes\n" : "";
+    std::string text = (templates ? "templates=yes\n" : "") + faults.Text();
     for (const std::string& r : refuse) text += "refuse=" + r + "\n";
     for (const auto& [name, value] : values) text += name + "=" + value + "\n";
     return text;
@@ -143,6 +198,12 @@ constexpr const char* kRefused = "Der Parameter ist falsch.\r\n";
 inline int RunNetsh(NetshState& state, const std::string& commandLine, std::string* out,
                     const std::function<bool(const std::string&, std::string*)>& readFile) {
   using namespace netsh_detail;
+  if (state.faults.silent) return 0;
+  if (state.faults.flood) {
+    const std::string line(79, '#');
+    for (int i = 0; i < 14000; ++i) *out += line + "\n";
+    return 0;
+  }
   const std::vector<std::string> w = Words(commandLine);
   std::vector<std::string> l;
   for (const std::string& word : w) l.push_back(Lower(word));
@@ -170,7 +231,7 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
             "# ----------------------------------\r\npushd interface tcp\r\n\r\nreset\r\n";
     std::string congestion;
     for (const auto& [name, value] : state.values) {
-      if (name.compare(0, 4, "mtu@") == 0) continue;
+      if (name.compare(0, 4, "mtu@") == 0 || state.faults.Drops(name)) continue;
       if (name == "congestionprovider" && state.templates) {
         congestion = value;
         continue;

@@ -12,6 +12,9 @@
 #include "win32/late_bound.h"
 #include "win32/win.h"
 
+#include <aclapi.h>
+#include <sddl.h>
+
 namespace {
 
 // Removes a folder and everything in it; the tests leave uniquely named
@@ -228,7 +231,8 @@ TEST(WriterLock, KeepsAnotherCopyOutUntilLetGo) {
     struct Try {
       static DWORD WINAPI Run(void* taken) {
         iz::win32::Win32Platform other;
-        *static_cast<bool*>(taken) = other.TakeWriterLock();
+        std::string stranger;
+        *static_cast<bool*>(taken) = other.TakeWriterLock(&stranger);
         if (*static_cast<bool*>(taken)) other.ReleaseWriterLock();
         return 0;
       }
@@ -239,13 +243,70 @@ TEST(WriterLock, KeepsAnotherCopyOutUntilLetGo) {
     CloseHandle(thread);
     return taken;
   };
-  ASSERT_TRUE(first.TakeWriterLock());
-  ASSERT_TRUE(first.TakeWriterLock());
+  std::string stranger;
+  ASSERT_TRUE(first.TakeWriterLock(&stranger));
+  ASSERT_TRUE(first.TakeWriterLock(&stranger));
   EXPECT_FALSE(otherCopyTakes());
   first.ReleaseWriterLock();
   EXPECT_FALSE(otherCopyTakes()) << "let go while still held within";
   first.ReleaseWriterLock();
   EXPECT_TRUE(otherCopyTakes());
+}
+
+// The lock is made for Administrators; one that another account made first,
+// here with the test's own user as its owner, is refused with that
+// account's name rather than taken for another copy at work.
+TEST(WriterLock, MadeForAdministratorsAndRefusedWhenAnotherAccountMadeIt) {
+  auto ownerOf = [](HANDLE mutex) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    std::string text;
+    if (GetSecurityInfo(mutex, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                        nullptr, nullptr, &sd) == ERROR_SUCCESS) {
+      char* s = nullptr;
+      if (ConvertSidToStringSidA(owner, &s)) text = s;
+      LocalFree(s);
+      LocalFree(sd);
+    }
+    return text;
+  };
+  {
+    iz::win32::Win32Platform ours;
+    std::string stranger = "unchanged";
+    ASSERT_TRUE(ours.TakeWriterLock(&stranger));
+    EXPECT_EQ(stranger, "");
+    HANDLE look = OpenMutexA(READ_CONTROL, FALSE, "Global\\Internet Zelvora writer");
+    ASSERT_NE(look, nullptr);
+    EXPECT_EQ(ownerOf(look), "S-1-5-32-544");
+    CloseHandle(look);
+    ours.ReleaseWriterLock();
+  }
+  HANDLE token = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+  std::vector<BYTE> user(512);
+  DWORD size = 0;
+  ASSERT_TRUE(GetTokenInformation(token, TokenUser, user.data(), 512, &size));
+  CloseHandle(token);
+  PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+  char account[256], domain[256];
+  DWORD accountSize = sizeof account, domainSize = sizeof domain;
+  SID_NAME_USE use;
+  ASSERT_TRUE(LookupAccountSidA(nullptr, sid, account, &accountSize, domain, &domainSize, &use));
+  SECURITY_DESCRIPTOR sd;
+  InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);
+  SetSecurityDescriptorOwner(&sd, sid, FALSE);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &sd, FALSE};
+  HANDLE squatted = CreateMutexA(&attributes, TRUE, "Global\\Internet Zelvora writer");
+  ASSERT_NE(squatted, nullptr);
+  iz::win32::Win32Platform copy;
+  std::string stranger;
+  EXPECT_FALSE(copy.TakeWriterLock(&stranger));
+  EXPECT_EQ(stranger, std::string(domain) + "\\" + account);
+  ReleaseMutex(squatted);
+  CloseHandle(squatted);
+  ASSERT_TRUE(copy.TakeWriterLock(&stranger)) << "once it is gone, the lock is made anew";
+  copy.ReleaseWriterLock();
 }
 
 TEST(LateBound, FindsWhatThisWindowsHasAndNothingElse) {
