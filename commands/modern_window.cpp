@@ -13,9 +13,10 @@ namespace iz {
 namespace {
 
 // The window's rows: every setting this Windows accepts, as it stands now.
-std::vector<TcpSettingRow> RowsOf(int kind, const std::vector<TcpValue>& inForce) {
+std::vector<TcpSettingRow> RowsOf(const RunningWindows& windows,
+                                  const std::vector<TcpValue>& inForce) {
   std::vector<TcpSettingRow> rows;
-  for (const TcpSettingInfo& s : TcpSettingsFor(kind)) {
+  for (const TcpSettingInfo& s : TcpSettingsFor(windows)) {
     TcpSettingRow row{s.name, "", s.defaultValue, s.values, s.hurts, s.effect, ""};
     for (const TcpValue& v : inForce)
       if (v.name == s.name) row.inForce = row.chosen = v.value;
@@ -33,22 +34,22 @@ std::vector<TcpSettingRow> RowsOf(int kind, const std::vector<TcpValue>& inForce
 }  // namespace
 
 std::string TIZelvora::ModernTcpUnavailable() {
-  return HasModernTcpSettings(RunningKind()) ? std::string() : kNeedsVista;
+  return HasModernTcpSettings(GetRunningWindows(platform_)) ? std::string() : kNeedsVista;
 }
 
 void TIZelvora::OnModernTcp() {
-  const int kind = RunningKind();
-  const std::unique_ptr<NetshAccess> netsh = OpenNetsh(platform_, kind);
-  std::vector<TcpSettingRow> rows = RowsOf(kind, ReadTcpSettings(*netsh, kind));
+  const RunningWindows windows = GetRunningWindows(platform_);
+  const std::unique_ptr<NetshAccess> netsh = OpenNetsh(platform_, windows);
+  std::vector<TcpSettingRow> rows = RowsOf(windows, ReadTcpSettings(*netsh, windows));
   platform_.ShowModernTcp(&rows, [&](std::vector<TcpSettingRow>* shown) {
     std::string note;
     Dispatch([&] {
       std::vector<TcpValue> wanted;
       for (const TcpSettingRow& r : *shown)
         if (!r.chosen.empty()) wanted.push_back({r.name, r.chosen});
-      const TcpApplied applied = ApplyTcpSettings(registry_, profiles_, platform_, *netsh, kind,
+      const TcpApplied applied = ApplyTcpSettings(registry_, profiles_, platform_, *netsh, windows,
                                                   wanted, WithoutRecord::Ask);
-      *shown = RowsOf(kind, applied.inForce);
+      *shown = RowsOf(windows, applied.inForce);
       note = std::to_string(applied.changed) +
              " settings changed. They take effect now; Undo Last Change puts them back.";
     });

@@ -69,8 +69,9 @@ void Remember(std::vector<TcpValue>* known, const TcpValue& value) {
 
 }  // namespace
 
-NetshAccess::NetshAccess(Platform& platform, int kind, std::string scriptFolder)
-    : platform_(platform), kind_(kind), scriptFolder_(std::move(scriptFolder)) {}
+NetshAccess::NetshAccess(Platform& platform, const RunningWindows& windows,
+                         std::string scriptFolder)
+    : platform_(platform), windows_(windows), scriptFolder_(std::move(scriptFolder)) {}
 
 bool NetshAccess::Run(const std::string& arguments, NetshRun* run, std::string* error) {
   // By its full path: the search path starts in the current folder.
@@ -142,7 +143,7 @@ bool NetshAccess::Read(const std::vector<std::string>& names, std::vector<TcpVal
 bool NetshAccess::Write(const std::vector<TcpValue>& values, std::string* error) {
   if (values.empty()) return true;
   NetshRun written;
-  if (!RunScript(NetshScript(kind_, values), &written, error)) return false;
+  if (!RunScript(NetshScript(windows_, values), &written, error)) return false;
   if (written.exitCode == 0) {
     for (const TcpValue& v : values) Remember(&known_, v);
     return true;
@@ -159,7 +160,7 @@ bool NetshAccess::Write(const std::vector<TcpValue>& values, std::string* error)
   NetshRun undone;
   std::string refused = "a setting";
   std::string putBack;
-  if (RunScript(JoinText({Readings(tcp, mtu), "\r\n", NetshScript(kind_, back)}), &undone,
+  if (RunScript(JoinText({Readings(tcp, mtu), "\r\n", NetshScript(windows_, back)}), &undone,
                 &putBack)) {
     const std::vector<TcpValue> took = Parse(undone.output, tcp, mtu);
     for (const TcpValue& v : values) {

@@ -88,6 +88,13 @@ inline NetshState FreshNetsh(bool templates) {
   if (templates) {
     s.values.emplace_back("initialrto", "1000");
     s.values.emplace_back("rsc", "enabled");
+    // Windows 10's newer globals, as its dump lists them.
+    s.values.emplace_back("nonsackrttresiliency", "disabled");
+    s.values.emplace_back("maxsynretransmissions", "2");
+    s.values.emplace_back("fastopen", "enabled");
+    s.values.emplace_back("fastopenfallback", "enabled");
+    s.values.emplace_back("hystart", "enabled");
+    s.values.emplace_back("pacingprofile", "off");
   }
   s.values.emplace_back("mtu@Loopback Pseudo-Interface 1", "4294967295");
   s.values.emplace_back("mtu@Ethernet 2", "1500");
