@@ -18,6 +18,7 @@ std::vector<TcpSettingRow> RowsOf(const RunningWindows& windows,
   std::vector<TcpSettingRow> rows;
   for (const TcpSettingInfo& s : TcpSettingsFor(windows)) {
     TcpSettingRow row{s.name, "", s.defaultValue, s.values, s.hurts, s.effect, ""};
+    if (s.name == "autotuninglevel") row.effect += HeuristicsNote(windows, inForce);
     for (const TcpValue& v : inForce)
       if (v.name == s.name) row.inForce = row.chosen = v.value;
     // A number is typed; the values in force and by default are there to pick.

@@ -326,6 +326,15 @@ std::vector<TcpSettingInfo> TcpSettingsFor(const RunningWindows& w) {
   return settings;
 }
 
+std::string HeuristicsNote(const RunningWindows& w, const std::vector<TcpValue>& inForce) {
+  if (RowOf(w, "heuristics") == nullptr) return "";
+  for (const TcpValue& v : inForce)
+    if (v.name == "heuristics" && v.value != "disabled")
+      return " Windows Scaling heuristics are on: the level in force may be theirs, not the one "
+             "chosen.";
+  return "";
+}
+
 std::vector<std::string> TcpSettingNames(const RunningWindows& w) {
   std::vector<std::string> names;
   ForEachRow(w, [&names](const Row& r) { names.push_back(r.name); });

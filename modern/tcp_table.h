@@ -36,6 +36,10 @@ struct TcpSettingInfo {
 bool HasModernTcpSettings(const RunningWindows& windows);
 // The settings a Windows accepts, in the table's order; none before Vista.
 std::vector<TcpSettingInfo> TcpSettingsFor(const RunningWindows& windows);
+// What the auto-tuning row adds when Windows Scaling heuristics are on where
+// they can override its level (Vista to 8): the level in force may then be
+// theirs. Empty otherwise.
+std::string HeuristicsNote(const RunningWindows& windows, const std::vector<TcpValue>& inForce);
 // Their names alone.
 std::vector<std::string> TcpSettingNames(const RunningWindows& windows);
 

@@ -299,7 +299,9 @@ inline constexpr Location kParameterMap[] = {
   {kHKLM, kNetbtParametersKey, kSessionKeepAlive, Family::NtTcpip, "customKeepAlive",
    {detail::D, detail::_, detail::DV("3600000"), detail::_, detail::_, detail::R, detail::_}},
 
-  // 9x family TCP/IP.
+  // 9x family TCP/IP. The Apply9x cells of the MSTCP key give Windows 95's
+  // type: 98, 98 SE and Millennium read these values as strings, and the
+  // applier writes the same numbers as decimal text there (KB 158474).
   {kHKLM, kMstcpKey, kDefaultTTL, Family::Win9xTcpip, "customTtl",
    {detail::_, detail::S, detail::_, detail::SV("32"), detail::SV("32"), detail::_, detail::R}},
   {kHKLM, kMstcpKey, kPMTUDiscovery, Family::Win9xTcpip, "autoDiscovery",

@@ -138,6 +138,12 @@ TEST(ModernTcpTable, SettingsDefaultsCommandsAndRefusalsPerBuildAndEdition) {
     EXPECT_EQ(CheckTcpValue(row.windows, row.refused), row.reason);
   }
   EXPECT_EQ(CheckTcpValue(ClientOf(kWin11, 22621), {"congestionprovider", "bbr2"}), "");
+  // Heuristics that are on may override the auto-tuning level, up to 8 only.
+  const std::vector<TcpValue> on = {{"heuristics", "enabled"}}, off = {{"heuristics", "disabled"}};
+  EXPECT_NE(HeuristicsNote(ClientOf(kWin7), on).find("may be theirs"), std::string::npos);
+  EXPECT_EQ(HeuristicsNote(ClientOf(kWin7), off), "");
+  EXPECT_EQ(HeuristicsNote(ClientOf(kWin7), {}), "");
+  EXPECT_EQ(HeuristicsNote(ClientOf(kWin10, 19045), on), "");
   EXPECT_EQ(NetshCommand(ClientOf(kWin7), {"heuristics", "disabled"}),
             "interface tcp set heuristics disabled");
   // An interface MTU: a connection name in quotes, a number in range.
