@@ -325,11 +325,13 @@ std::string LongName(const RegValueRecord& r, const std::vector<Adapter>& adapte
 }
 
 // A modern TCP setting as the question names it: "autotuninglevel
-// (netsh)", an interface's MTU "mtu (Local Area Connection)".
+// (netsh)", an interface's MTU "mtu (Local Area Connection)", its IPv6 MTU
+// "IPv6 mtu (Local Area Connection)".
 std::string TcpName(const std::string& name) {
-  const std::size_t prefix = std::char_traits<char>::length(kInterfaceMtuPrefix);
-  if (name.compare(0, prefix, kInterfaceMtuPrefix) == 0)
-    return "mtu (" + name.substr(prefix) + ")";
+  const std::size_t prefix = MtuPrefixLength(name);
+  if (prefix == std::char_traits<char>::length(kInterfaceMtu6Prefix))
+    return "IPv6 mtu (" + name.substr(prefix) + ")";
+  if (prefix != 0) return "mtu (" + name.substr(prefix) + ")";
   return name + " (netsh)";
 }
 

@@ -305,11 +305,13 @@ void Put(std::vector<TcpValue>* values, std::string name, std::string value) {
 }
 
 std::string_view ConnectionOf(const TcpValue& value) {
-  return std::string_view(value.name).substr(std::strlen(kInterfaceMtuPrefix));
+  return std::string_view(value.name).substr(MtuPrefixLength(value.name));
 }
 
-bool IsMtu(const TcpValue& value) {
-  return value.name.compare(0, std::strlen(kInterfaceMtuPrefix), kInterfaceMtuPrefix) == 0;
+bool IsMtu(const TcpValue& value) { return MtuPrefixLength(value.name) != 0; }
+
+bool IsIpv6Mtu(const TcpValue& value) {
+  return value.name.compare(0, std::strlen(kInterfaceMtu6Prefix), kInterfaceMtu6Prefix) == 0;
 }
 
 }  // namespace
@@ -341,12 +343,20 @@ std::vector<std::string> TcpSettingNames(const RunningWindows& w) {
   return names;
 }
 
+std::size_t MtuPrefixLength(const std::string& name) {
+  for (const char* prefix : {kInterfaceMtuPrefix, kInterfaceMtu6Prefix}) {
+    const std::size_t n = std::strlen(prefix);
+    if (name.compare(0, n, prefix) == 0) return n;
+  }
+  return 0;
+}
+
 bool IsTcpSettingName(const std::string& name) {
   for (const Row& r : kRows)
     if (name == r.name) return true;
-  const std::string prefix = kInterfaceMtuPrefix;
-  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
-  for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+  const std::size_t prefix = MtuPrefixLength(name);
+  if (prefix == 0 || name.size() <= prefix) return false;
+  for (std::size_t i = prefix; i < name.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
     if (c < 0x20 || c == 0x7f || c == '"') return false;
   }
@@ -358,9 +368,11 @@ std::string CheckTcpValue(const RunningWindows& w, const TcpValue& value) {
   if (IsMtu(value)) {
     if (!IsTcpSettingName(value.name))
       return JoinText({"\"", ConnectionOf(value), "\" is not a connection name netsh can take"});
-    if (!InRange(value.value, kMtuMinimum, kMtuMaximum))
-      return JoinText({"the MTU of \"", ConnectionOf(value), "\" must be ",
-                       Range(kMtuMinimum, kMtuMaximum), ", not \"", value.value, "\""});
+    const std::uint32_t minimum = IsIpv6Mtu(value) ? kIpv6MinimumMtu : kMtuMinimum;
+    if (!InRange(value.value, minimum, kMtuMaximum))
+      return JoinText({IsIpv6Mtu(value) ? "the IPv6 MTU of \"" : "the MTU of \"",
+                       ConnectionOf(value), "\" must be ", Range(minimum, kMtuMaximum),
+                       ", not \"", value.value, "\""});
     return "";
   }
   const Row* row = RowOf(w, value.name);
@@ -389,8 +401,9 @@ std::string CheckTcpValue(const RunningWindows& w, const TcpValue& value) {
 
 std::string NetshCommand(const RunningWindows& w, const TcpValue& value) {
   if (IsMtu(value))
-    return JoinText({"interface ipv4 set subinterface \"", ConnectionOf(value), "\" mtu=",
-                     value.value, " store=persistent"});
+    return JoinText({IsIpv6Mtu(value) ? "interface ipv6" : "interface ipv4",
+                     " set subinterface \"", ConnectionOf(value), "\" mtu=", value.value,
+                     " store=persistent"});
   // From 8 on the global congestion provider is gone: each template has one,
   // and connections to the Internet take the "internet" template's.
   if (value.name == "congestionprovider" && w.kind >= kWin8)
@@ -479,11 +492,27 @@ std::vector<TcpValue> ReadTcpDump(const std::string& output) {
   return values;
 }
 
-std::vector<TcpValue> ReadSubinterfaces(const std::string& output) {
+std::vector<TcpValue> ReadSubinterfaces(const std::string& output, const char* prefix) {
+  return ReadSubinterfaceTables(output, {prefix}, false);
+}
+
+std::vector<TcpValue> ReadSubinterfaceTables(const std::string& output,
+                                             const std::vector<const char*>& prefixes,
+                                             bool byRule) {
   std::vector<TcpValue> values;
   std::string_view rest = output, line;
+  // Without rules every row is the first table's; with them, the rows below
+  // the Nth rule are the Nth table's.
+  std::size_t table = 0, rules = 0;
   while (TakeLine(&rest, &line)) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (byRule && line.find('-') != std::string_view::npos &&
+        line.find_first_not_of("- \t") == std::string_view::npos) {
+      table = rules++;
+      continue;
+    }
+    if (byRule && rules == 0) continue;
+    if (table >= prefixes.size()) break;
     std::size_t at = 0;
     std::string_view mtu;
     int numbers = 0;
@@ -499,7 +528,7 @@ std::vector<TcpValue> ReadSubinterfaces(const std::string& output) {
     std::size_t end = line.size();
     while (end > at && IsBlank(line[end - 1])) --end;
     if (end == at) continue;
-    Put(&values, JoinText({kInterfaceMtuPrefix, line.substr(at, end - at)}), std::string(mtu));
+    Put(&values, JoinText({prefixes[table], line.substr(at, end - at)}), std::string(mtu));
   }
   return values;
 }

@@ -47,14 +47,15 @@ std::vector<std::string> TcpSettingNames(const RunningWindows& windows);
 // "Windows 7 has no TCP setting \"rsc\"" or "\"autotuninglevel\" takes
 // disabled, highlyrestricted, restricted, normal or experimental on Windows
 // 7, not \"fast\"". An interface MTU ("mtu@" + connection name) takes 576 to
-// 65535.
+// 65535, its IPv6 MTU ("mtu6@" + connection name) 1280 to 65535.
 std::string CheckTcpValue(const RunningWindows& windows, const TcpValue& value);
 
 // The netsh command that sets one value, without "netsh" in front:
 // "interface tcp set global autotuninglevel=normal"; the congestion provider
 // is a global setting on Vista and 7 and the "internet" template's from 8
 // on; the heuristics are "interface tcp set heuristics disabled"; an MTU is
-// "interface ipv4 set subinterface "NAME" mtu=N store=persistent".
+// "interface ipv4 set subinterface "NAME" mtu=N store=persistent", and the
+// IPv6 MTU the same with ipv6.
 std::string NetshCommand(const RunningWindows& windows, const TcpValue& value);
 // A script for `netsh -f`: the commands one a line, in the order given.
 std::string NetshScript(const RunningWindows& windows, const std::vector<TcpValue>& values);
@@ -71,6 +72,14 @@ std::vector<TcpValue> ReadTcpDump(const std::string& output);
 // The MTU of each interface in `netsh interface ipv4 show subinterfaces`
 // output, as "mtu@" + the interface's name: the lines of four numbers and a
 // name, which are not translated.
-std::vector<TcpValue> ReadSubinterfaces(const std::string& output);
+std::vector<TcpValue> ReadSubinterfaces(const std::string& output,
+                                        const char* prefix = kInterfaceMtuPrefix);
+// Several such tables one after the other, as a script that shows IPv4's and
+// then IPv6's subinterfaces prints them: the rows below the Nth rule of
+// dashes (the same in every language) are named with the Nth prefix. With
+// byRule false, every row is the first prefix's.
+std::vector<TcpValue> ReadSubinterfaceTables(const std::string& output,
+                                             const std::vector<const char*>& prefixes,
+                                             bool byRule);
 
 }  // namespace iz

@@ -14,7 +14,8 @@
 namespace iz {
 
 // The panel's MTU for each ticked adapter of 2000 and later that has a
-// connection name, as "mtu@" + that name.
+// connection name, as "mtu@" + that name, and beside it the same for IPv6
+// as "mtu6@" + that name when the MTU is at least IPv6's minimum (1280).
 std::vector<TcpValue> InterfaceMtus(RawRegistry& registry, int kind, const Panel& panel,
                                     const std::vector<Adapter>& ticked);
 

@@ -146,7 +146,14 @@ TEST(ModernTcpTable, SettingsDefaultsCommandsAndRefusalsPerBuildAndEdition) {
   EXPECT_EQ(HeuristicsNote(ClientOf(kWin10, 19045), on), "");
   EXPECT_EQ(NetshCommand(ClientOf(kWin7), {"heuristics", "disabled"}),
             "interface tcp set heuristics disabled");
-  // An interface MTU: a connection name in quotes, a number in range.
+  // An interface MTU: a connection name in quotes, a number in range; IPv6's
+  // by its own command, from 1280 on.
+  EXPECT_EQ(NetshCommand(ClientOf(kWin10, 19045), {"mtu6@PPPoE", "1492"}),
+            "interface ipv6 set subinterface \"PPPoE\" mtu=1492 store=persistent");
+  EXPECT_EQ(CheckTcpValue(ClientOf(kWin10, 19045), {"mtu6@PPPoE", "1279"}),
+            "the IPv6 MTU of \"PPPoE\" must be a number from 1280 to 65535, not \"1279\"");
+  EXPECT_TRUE(IsTcpSettingName("mtu6@PPPoE"));
+  EXPECT_FALSE(IsTcpSettingName("mtu6@"));
   EXPECT_EQ(NetshCommand(ClientOf(kWin7), {"mtu@Ethernet 2", "1492"}),
             "interface ipv4 set subinterface \"Ethernet 2\" mtu=1492 store=persistent");
   EXPECT_EQ(CheckTcpValue(ClientOf(kWin10, 19045), {"mtu@Ethernet 2", "70000"}),
@@ -251,6 +258,14 @@ TEST(ModernTcpTable, ReadsNetshsScriptsAndTablesWhateverTheLanguage) {
                                    {"autotuninglevel", "normal"},
                                    {"congestionprovider", "ctcp"}}));
   EXPECT_TRUE(ReadSubinterfaces("  1500  1  12  x3  Ethernet\r\n  1500 1 2 3\r\n").empty());
+  // IPv4's table, then IPv6's, in one output: told apart by their rules.
+  const std::string both = "set global rss=enabled\r\n   MTU  Status\r\n------  ------\r\n"
+                           "  1492  1  2  3  PPPoE\r\n\r\n   MTU  Status\r\n------  ------\r\n"
+                           "  1500  1  2  3  PPPoE\r\n";
+  EXPECT_EQ(ReadSubinterfaceTables(both, {kInterfaceMtuPrefix, kInterfaceMtu6Prefix}, true),
+            (std::vector<TcpValue>{{"mtu@PPPoE", "1492"}, {"mtu6@PPPoE", "1500"}}));
+  EXPECT_EQ(ReadSubinterfaces("  1500  1  2  3  PPPoE\r\n", kInterfaceMtu6Prefix),
+            (std::vector<TcpValue>{{"mtu6@PPPoE", "1500"}}));
   // The heuristics by their own command, the word alone or by name.
   EXPECT_EQ(ReadTcpDump("set heuristics Disabled\r\nset global rss=enabled\r\n"),
             (std::vector<TcpValue>{{"heuristics", "disabled"}, {"rss", "enabled"}}));
@@ -421,6 +436,7 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
   for (const VersionInfo& version : {Nt(6, 1), test::WinXP()}) {
     ApplyRig rig(version, false);
     rig.netsh.Set("mtu@Wi-Fi", "1400");
+    rig.netsh.Set("mtu6@Wi-Fi", "1280");
     for (const std::string& guid : {ethernet, wifi, nameless})
       rig.registry.CreateKeyPath(kHKLM, std::string(map::kTcpipInterfacesKey) + "\\" + guid);
     rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + ethernet +
@@ -437,7 +453,22 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
     EXPECT_EQ(rig.platform.runs.size(), vista ? 3u : 0u);
     EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), vista ? "1492" : "1500");
     EXPECT_EQ(*rig.netsh.Get("mtu@Wi-Fi"), vista ? "1492" : "1400");
+    // IPv6 keeps its own MTU: set beside IPv4's, or a PPPoE link still sends
+    // IPv6 at 1500.
+    EXPECT_EQ(*rig.netsh.Get("mtu6@Ethernet 2"), vista ? "1492" : "1500");
+    EXPECT_EQ(*rig.netsh.Get("mtu6@Wi-Fi"), vista ? "1492" : "1280");
   }
+  // Below IPv6's minimum only IPv4's MTU is set.
+  ApplyRig rig(Nt(6, 1), false);
+  const std::string guid = "{11111111-2222-3333-4444-555555555555}";
+  rig.registry.CreateKeyPath(kHKLM, std::string(map::kTcpipInterfacesKey) + "\\" + guid);
+  rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + guid +
+                                    "\\Connection", "Name", "Ethernet 2");
+  EXPECT_EQ(cli::RunCommandLine({"/optimize", "/type", "modem", "/method", "1"}, rig.recorder,
+                                rig.profiles, rig.platform, [](const std::string&) {}),
+            0);
+  EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), "576");
+  EXPECT_EQ(*rig.netsh.Get("mtu6@Ethernet 2"), "1500");
 }
 
 }  // namespace
