@@ -57,6 +57,12 @@ constexpr const char* kRefTcpSetting81 =
     "hh826132(v=wps.640); defaults: Microsoft Networking Blog, An Update on Windows TCP "
     "AutoTuningLevel (2016), https://blogs.technet.microsoft.com/networking/2016/08/11/"
     "an-update-on-windows-tcp-autotuninglevel/";
+constexpr const char* kRefRsc =
+    "Microsoft, Receive Segment Coalescing (RSC) (Windows Server 2012), "
+    "https://learn.microsoft.com/en-us/previous-versions/windows/it-pro/"
+    "windows-server-2012-R2-and-2012/hh997024(v=ws.11); its default is not documented; "
+    "reported: on by default on servers, off on 8, 8.1 and 10, "
+    "https://docs.nvidia.com/networking/display/winofv55052000/receive+segment+coalescing+(rsc)";
 constexpr const char* kRefNetshHelpOnly =
     "netsh interface tcp set global /? (netsh's own help); the first build is as reported, "
     "the default and the details are not documented by Microsoft";
@@ -184,8 +190,8 @@ constexpr Row kRows[] = {
      kTimestampsEffect, kRefNetshTcp},
     {"rss", kWinVista, kLastKind, 0, 0, Edition::Any, kOnOff, 0, 0, "enabled", "disabled",
      kRssEffect, kRefNetshTcp},
-    {"rsc", kWin8, kLastKind, 0, 0, Edition::Any, kOnOff, 0, 0, "enabled", "", kRscEffect,
-     kRefNetshTcp},
+    {"rsc", kWin8, kLastKind, 0, 0, Edition::Any, kOnOff, 0, 0, nullptr, "", kRscEffect,
+     kRefRsc},
     {"initialrto", kWin8, kLastKind, 0, 0, Edition::Any, nullptr, 300, 3000, "3000", "", kRtoEffect,
      kRefRto},
     {"maxsynretransmissions", kWin81, kLastKind, 0, 0, Edition::Any, nullptr, 2, 8, "2", "",

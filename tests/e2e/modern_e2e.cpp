@@ -190,7 +190,7 @@ TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
   const std::vector<std::string> opened = {
       "autotuninglevel normal normal normal", "congestionprovider cubic cubic cubic",
       "ecncapability disabled disabled disabled", "timestamps disabled disabled disabled",
-      "rss enabled enabled enabled", "rsc enabled enabled enabled",
+      "rss enabled enabled enabled", "rsc enabled not documented enabled",
       "initialrto 1000 3000 1000", "maxsynretransmissions 2 2 2",
       "nonsackrttresiliency disabled disabled disabled", "fastopen enabled enabled enabled",
       "fastopenfallback enabled not documented enabled", "hystart enabled not documented enabled",

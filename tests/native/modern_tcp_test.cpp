@@ -62,42 +62,42 @@ TEST(ModernTcpTable, SettingsDefaultsCommandsAndRefusalsPerBuildAndEdition) {
        "interface tcp set global congestionprovider=ctcp", {"heuristics", "default"},
        "\"heuristics\" takes enabled or disabled on Windows Server 2008 R2, not \"default\""},
       {ClientOf(kWin8, 9200), eight,
-       "normal " + nd + " " + nd + " " + nd + " disabled enabled enabled 3000",
+       "normal " + nd + " " + nd + " " + nd + " disabled enabled " + nd + " 3000",
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"initialrto", "200"},
        "\"initialrto\" takes a number from 300 to 3000 on Windows 8, not \"200\""},
       // ECN is on by default on Server 2012 and 2012 R2.
       {Server(kWin8, 9200), eight,
-       "normal " + nd + " " + nd + " enabled disabled enabled enabled 3000",
+       "normal " + nd + " " + nd + " enabled disabled enabled " + nd + " 3000",
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"fastopen", "enabled"}, "Windows Server 2012 has no TCP setting \"fastopen\""},
       // From 8.1 on the heuristics are off and not offered.
-      {Server(kWin81, 9600), nine, "normal " + nd + " enabled disabled enabled enabled 3000 2 disabled",
+      {Server(kWin81, 9600), nine, "normal " + nd + " enabled disabled enabled " + nd + " 3000 2 disabled",
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"heuristics", "disabled"}, "Windows Server 2012 R2 has no TCP setting \"heuristics\""},
       // Compound TCP before 1709; cubic refused before 1703.
       {ClientOf(kWin10, 10240), nine,
-       "normal ctcp disabled disabled enabled enabled 3000 2 disabled",
+       "normal ctcp disabled disabled enabled " + nd + " 3000 2 disabled",
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"congestionprovider", "cubic"},
        "\"congestionprovider\" takes none, ctcp or dctcp on Windows 10, not \"cubic\""},
       {Server(kWin10, 14393), nine + " fastopen",
-       "normal ctcp " + nd + " " + nd + " enabled enabled 3000 2 disabled enabled",
+       "normal ctcp " + nd + " " + nd + " enabled " + nd + " 3000 2 disabled enabled",
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"hystart", "enabled"}, "Windows Server 2016 has no TCP setting \"hystart\""},
       {ClientOf(kWin10, 15063), nine + " fastopen fastopenfallback",
-       "normal ctcp disabled disabled enabled enabled 3000 2 disabled enabled " + nd,
+       "normal ctcp disabled disabled enabled " + nd + " 3000 2 disabled enabled " + nd,
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"hystart", "enabled"}, "Windows 10 has no TCP setting \"hystart\""},
       {ClientOf(kWin10, 19045), ten,
-       "normal cubic disabled disabled enabled enabled 3000 2 disabled enabled " + nd + " " + nd +
+       "normal cubic disabled disabled enabled " + nd + " 3000 2 disabled enabled " + nd + " " + nd +
            " " + nd,
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"congestionprovider", "bbr2"},
        "\"congestionprovider\" takes none, ctcp, dctcp, newreno or cubic on Windows 10, not "
        "\"bbr2\""},
       {Server(kWin10, 20348), ten + " prr",
-       "normal cubic " + nd + " " + nd + " enabled enabled 3000 2 disabled enabled " + nd + " " +
+       "normal cubic " + nd + " " + nd + " enabled " + nd + " 3000 2 disabled enabled " + nd + " " +
            nd + " " + nd + " " + nd,
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"pacingprofile", "sometimes"},
@@ -105,14 +105,14 @@ TEST(ModernTcpTable, SettingsDefaultsCommandsAndRefusalsPerBuildAndEdition) {
        "not \"sometimes\""},
       // bbr2 from 22H2 on only.
       {ClientOf(kWin11, 22000), ten + " prr",
-       "normal cubic " + nd + " " + nd + " enabled enabled 3000 2 disabled enabled " + nd + " " +
+       "normal cubic " + nd + " " + nd + " enabled " + nd + " 3000 2 disabled enabled " + nd + " " +
            nd + " " + nd + " " + nd,
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"congestionprovider", "bbr2"},
        "\"congestionprovider\" takes none, ctcp, dctcp, newreno or cubic on Windows 11, not "
        "\"bbr2\""},
       {Server(kWin11, 26100), ten + " prr",
-       "normal cubic " + nd + " " + nd + " enabled enabled 3000 2 disabled enabled " + nd + " " +
+       "normal cubic " + nd + " " + nd + " enabled " + nd + " 3000 2 disabled enabled " + nd + " " +
            nd + " " + nd + " " + nd,
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"autotuninglevel", "Normal"},
@@ -380,7 +380,7 @@ TEST(ModernTcpApply, CommandLineListsSetsScriptsAndRefuses) {
       {Nt(10, 0, 19045), {"/TCP", "ECNCapability=Enabled", "initialrto=3000"}, 0,
        {"autotuninglevel\tnormal\tnormal", "congestionprovider\tcubic\tcubic",
         "ecncapability\tenabled\tdisabled", "timestamps\tdisabled\tdisabled",
-        "rss\tenabled\tenabled", "rsc\tenabled\tenabled", "initialrto\t3000\t3000",
+        "rss\tenabled\tenabled", "rsc\tenabled\tnot documented", "initialrto\t3000\t3000",
         "maxsynretransmissions\t2\t2", "nonsackrttresiliency\tdisabled\tdisabled",
         "fastopen\tenabled\tenabled", "fastopenfallback\tenabled\tnot documented",
         "hystart\tenabled\tnot documented", "pacingprofile\toff\tnot documented",
