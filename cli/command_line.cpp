@@ -7,6 +7,7 @@
 #include "model/os_kind.h"
 #include "model/writer_lock.h"
 #include "optimize/apply.h"
+#include "optimize/interface_mtu.h"
 #include "journal/journal.h"
 #include "commands/modern_tcp.h"
 #include "modern/join.h"
@@ -234,9 +235,10 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
              Platform& platform, const Print& print) {
   // The window asks whether to go on when the journal cannot record the
   // change; nobody can answer here, so the change is not made.
-  OptimizeRecorded(registry, profiles, platform, panel, GetOSKind(platform),
-                   WithoutRecord::Refuse);
+  const int kind = GetOSKind(platform);
+  OptimizeRecorded(registry, profiles, platform, panel, kind, WithoutRecord::Refuse);
   print(JoinText({"Optimized for ", ProfileText(panel), "."}));
+  if (const std::string note = Ipv6MtuNote(kind, panel); !note.empty()) print(note);
   print("Restart the computer for the new settings to take effect.");
   return kExitOk;
 }

@@ -30,6 +30,11 @@ std::vector<TcpValue> InterfaceMtus(RawRegistry& registry, int kind, const Panel
   return mtus;
 }
 
+std::string Ipv6MtuNote(int kind, const Panel& panel) {
+  if (!IsVistaOrLater(kind) || ReadWholeNumber(panel.customMtu.text) >= kIpv6MinimumMtu) return "";
+  return "The IPv6 MTU is left as it is: IPv6 takes none below 1280.";
+}
+
 std::vector<TcpValue> InterfaceMtuChanges(TcpSettingsAccess& access,
                                           const std::vector<TcpValue>& wanted,
                                           std::vector<TcpValue>* before) {

@@ -464,9 +464,13 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
   rig.registry.CreateKeyPath(kHKLM, std::string(map::kTcpipInterfacesKey) + "\\" + guid);
   rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + guid +
                                     "\\Connection", "Name", "Ethernet 2");
+  std::vector<std::string> said;
   EXPECT_EQ(cli::RunCommandLine({"/optimize", "/type", "modem", "/method", "1"}, rig.recorder,
-                                rig.profiles, rig.platform, [](const std::string&) {}),
+                                rig.profiles, rig.platform,
+                                [&said](const std::string& line) { said.push_back(line); }),
             0);
+  ASSERT_EQ(said.size(), 3u);
+  EXPECT_EQ(said[1], "The IPv6 MTU is left as it is: IPv6 takes none below 1280.");
   EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), "576");
   EXPECT_EQ(*rig.netsh.Get("mtu6@Ethernet 2"), "1500");
 }
