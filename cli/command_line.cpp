@@ -7,6 +7,7 @@
 #include "model/os_kind.h"
 #include "model/writer_lock.h"
 #include "optimize/apply.h"
+#include "optimize/interface_mtu.h"
 #include "journal/journal.h"
 #include "commands/modern_tcp.h"
 #include "modern/join.h"
@@ -239,9 +240,10 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
              Platform& platform, const Print& print) {
   // The window asks whether to go on when the journal cannot record the
   // change; nobody can answer here, so the change is not made.
-  OptimizeRecorded(registry, profiles, platform, panel, GetOSKind(platform),
-                   WithoutRecord::Refuse);
+  const int kind = GetOSKind(platform);
+  OptimizeRecorded(registry, profiles, platform, panel, kind, WithoutRecord::Refuse);
   print(JoinText({"Optimized for ", ProfileText(panel), "."}));
+  if (const std::string note = Ipv6MtuNote(kind, panel); !note.empty()) print(note);
   print("Restart the computer for the new settings to take effect.");
   return kExitOk;
 }
@@ -252,7 +254,7 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
 int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, const Print& print) {
   const WriterLock lock(platform);
   // The modern TCP settings a record holds go back through netsh.
-  const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform, GetOSKind(platform));
+  const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform, GetRunningWindows(platform));
   Journal journal(registry, profiles, platform, tcp.get());
   const UndoPlan plan = journal.PlanUndo();
   if (!plan.found) {
@@ -273,8 +275,9 @@ int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, co
 }
 
 // One line per setting: name, in force and default, tab-separated.
-void PrintTcp(const Print& print, int kind, const std::vector<TcpValue>& inForce) {
-  for (const TcpSettingInfo& s : TcpSettingsFor(kind)) {
+void PrintTcp(const Print& print, const RunningWindows& windows,
+              const std::vector<TcpValue>& inForce) {
+  for (const TcpSettingInfo& s : TcpSettingsFor(windows)) {
     std::string_view now = "(not reported)";
     for (const TcpValue& v : inForce)
       if (v.name == s.name) now = v.value;
@@ -285,10 +288,10 @@ void PrintTcp(const Print& print, int kind, const std::vector<TcpValue>& inForce
 // Lists, applies or scripts; names and values are checked before netsh runs.
 int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
         const Print& print, const OpenTcpAccess& openTcp) {
-  const int kind = GetOSKind(platform);
-  if (!HasModernTcpSettings(kind)) throw Error(kNeedsVista);
+  const RunningWindows windows = GetRunningWindows(platform);
+  if (!HasModernTcpSettings(windows)) throw Error(kNeedsVista);
   for (const TcpValue& v : a.tcpValues) {
-    std::string reason = CheckTcpValue(kind, v);
+    std::string reason = CheckTcpValue(windows, v);
     // An interface's MTU is Optimize's to set, not a TCP setting.
     if (reason.empty() && v.name.compare(0, std::string_view(kInterfaceMtuPrefix).size(), kInterfaceMtuPrefix) == 0)
       reason = JoinText({"\"", v.name, "\" is not a TCP setting"});
@@ -298,21 +301,22 @@ int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Pla
     }
   }
   if (!a.script.empty()) {
-    if (!platform.WriteFileAtomically(a.script, NetshBatchFile(kind, a.tcpValues)))
+    if (!platform.WriteFileAtomically(a.script, NetshBatchFile(windows, a.tcpValues)))
       throw Error(UnableToWriteText(platform, a.script));
     print(JoinText({"Wrote ", CountText(a.tcpValues.size(), "netsh line", "netsh lines"), " to ", a.script,
                     "."}));
     return kExitOk;
   }
   std::unique_ptr<TcpSettingsAccess> access =
-      openTcp ? openTcp(kind) : std::unique_ptr<TcpSettingsAccess>(OpenNetsh(platform, kind));
+      openTcp ? openTcp(windows.kind)
+              : std::unique_ptr<TcpSettingsAccess>(OpenNetsh(platform, windows));
   if (a.tcpValues.empty()) {
-    PrintTcp(print, kind, ReadTcpSettings(*access, kind));
+    PrintTcp(print, windows, ReadTcpSettings(*access, windows));
     return kExitOk;
   }
-  const TcpApplied applied = ApplyTcpSettings(registry, profiles, platform, *access, kind,
+  const TcpApplied applied = ApplyTcpSettings(registry, profiles, platform, *access, windows,
                                               a.tcpValues, WithoutRecord::Refuse);
-  PrintTcp(print, kind, applied.inForce);
+  PrintTcp(print, windows, applied.inForce);
   print(CountText(applied.changed, "setting", "settings") + " changed.");
   return kExitOk;
 }

@@ -26,22 +26,22 @@ const std::string* Find(const std::vector<TcpValue>& values, const std::string& 
 
 }  // namespace
 
-std::unique_ptr<NetshAccess> OpenNetsh(Platform& platform, int kind) {
-  return std::make_unique<NetshAccess>(platform, kind, BackupFolder(platform));
+std::unique_ptr<NetshAccess> OpenNetsh(Platform& platform, const RunningWindows& windows) {
+  return std::make_unique<NetshAccess>(platform, windows, BackupFolder(platform));
 }
 
-std::vector<TcpValue> ReadTcpSettings(TcpSettingsAccess& access, int kind) {
-  if (!HasModernTcpSettings(kind)) throw Error(kNeedsVista);
-  return ReadOrRaise(access, TcpSettingNames(kind));
+std::vector<TcpValue> ReadTcpSettings(TcpSettingsAccess& access, const RunningWindows& windows) {
+  if (!HasModernTcpSettings(windows)) throw Error(kNeedsVista);
+  return ReadOrRaise(access, TcpSettingNames(windows));
 }
 
 TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
-                            TcpSettingsAccess& access, int kind,
+                            TcpSettingsAccess& access, const RunningWindows& windows,
                             const std::vector<TcpValue>& wanted, WithoutRecord without) {
-  if (!HasModernTcpSettings(kind)) throw Error(kNeedsVista);
+  if (!HasModernTcpSettings(windows)) throw Error(kNeedsVista);
   for (const TcpValue& v : wanted)
-    if (const std::string reason = CheckTcpValue(kind, v); !reason.empty()) throw Error(reason);
-  std::vector<std::string> names = TcpSettingNames(kind);
+    if (const std::string reason = CheckTcpValue(windows, v); !reason.empty()) throw Error(reason);
+  std::vector<std::string> names = TcpSettingNames(windows);
   // Interface MTUs are read beside the table's settings.
   for (const TcpValue& v : wanted) {
     bool listed = false;
@@ -97,7 +97,7 @@ InterfaceMtuPlan PlanInterfaceMtus(RawRegistry& registry, Platform& platform, in
   InterfaceMtuPlan plan;
   const std::vector<TcpValue> wanted = InterfaceMtus(registry, kind, panel, ticked);
   if (wanted.empty()) return plan;
-  plan.access = OpenNetsh(platform, kind);
+  plan.access = OpenNetsh(platform, GetRunningWindows(platform));
   std::vector<TcpValue> before;
   // netsh out of order must not cost the registry's values: they are
   // written, and then the reason is told.

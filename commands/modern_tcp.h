@@ -21,12 +21,12 @@ namespace iz {
 inline constexpr const char* kModernTcpCommand = "Modern TCP Settings";
 
 // netsh for the running program: its scripts go to the Backup folder.
-std::unique_ptr<NetshAccess> OpenNetsh(Platform& platform, int kind);
+std::unique_ptr<NetshAccess> OpenNetsh(Platform& platform, const RunningWindows& windows);
 
-// The values in force of every setting the kind offers, in the table's
+// The values in force of every setting the Windows offers, in the table's
 // order; a setting netsh does not report is left out. Raises Error with
 // kNeedsVista before Vista, or the reason netsh could not be read.
-std::vector<TcpValue> ReadTcpSettings(TcpSettingsAccess& access, int kind);
+std::vector<TcpValue> ReadTcpSettings(TcpSettingsAccess& access, const RunningWindows& windows);
 
 struct TcpApplied {
   std::vector<TcpValue> inForce;  // every setting of the kind, as read after
@@ -40,7 +40,7 @@ struct TcpApplied {
 // with the reason: kNeedsVista, a value not accepted, or netsh's refusal
 // naming the setting and netsh's message (nothing left changed then).
 TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
-                            TcpSettingsAccess& access, int kind,
+                            TcpSettingsAccess& access, const RunningWindows& windows,
                             const std::vector<TcpValue>& wanted, WithoutRecord without);
 
 // Optimize's step on Vista and later: the panel's MTU set through netsh on

@@ -18,10 +18,12 @@ constexpr const char* kModernTcpRead =
     "Change puts them back.";
 
 // The window's rows: every setting this Windows accepts, as it stands now.
-std::vector<TcpSettingRow> RowsOf(int kind, const std::vector<TcpValue>& inForce) {
+std::vector<TcpSettingRow> RowsOf(const RunningWindows& windows,
+                                  const std::vector<TcpValue>& inForce) {
   std::vector<TcpSettingRow> rows;
-  for (const TcpSettingInfo& s : TcpSettingsFor(kind)) {
+  for (const TcpSettingInfo& s : TcpSettingsFor(windows)) {
     TcpSettingRow row{s.name, "", s.defaultValue, s.values, s.hurts, s.effect, ""};
+    if (s.name == "autotuninglevel") row.effect += HeuristicsNote(windows, inForce);
     for (const TcpValue& v : inForce)
       if (v.name == s.name) row.inForce = row.chosen = v.value;
     // A number is typed; the values in force and by default are there to pick.
@@ -38,18 +40,18 @@ std::vector<TcpSettingRow> RowsOf(int kind, const std::vector<TcpValue>& inForce
 }  // namespace
 
 std::string TIZelvora::ModernTcpUnavailable() {
-  return HasModernTcpSettings(RunningKind()) ? std::string() : kNeedsVista;
+  return HasModernTcpSettings(GetRunningWindows(platform_)) ? std::string() : kNeedsVista;
 }
 
 void TIZelvora::OnModernTcp() {
-  const int kind = RunningKind();
-  const std::unique_ptr<NetshAccess> netsh = OpenNetsh(platform_, kind);
+  const RunningWindows windows = GetRunningWindows(platform_);
+  const std::unique_ptr<NetshAccess> netsh = OpenNetsh(platform_, windows);
   // Shown at once; what is in force comes with the reading.
-  std::vector<TcpSettingRow> rows = RowsOf(kind, {});
+  std::vector<TcpSettingRow> rows = RowsOf(windows, {});
   const auto read = [&](std::vector<TcpSettingRow>* shown) {
     std::string note;
     Dispatch([&] {
-      *shown = RowsOf(kind, ReadTcpSettings(*netsh, kind));
+      *shown = RowsOf(windows, ReadTcpSettings(*netsh, windows));
       note = kModernTcpRead;
     });
     return note;
@@ -60,9 +62,9 @@ void TIZelvora::OnModernTcp() {
       std::vector<TcpValue> wanted;
       for (const TcpSettingRow& r : *shown)
         if (!r.chosen.empty()) wanted.push_back({r.name, r.chosen});
-      const TcpApplied applied = ApplyTcpSettings(registry_, profiles_, platform_, *netsh, kind,
+      const TcpApplied applied = ApplyTcpSettings(registry_, profiles_, platform_, *netsh, windows,
                                                   wanted, WithoutRecord::Ask);
-      *shown = RowsOf(kind, applied.inForce);
+      *shown = RowsOf(windows, applied.inForce);
       note = CountText(applied.changed, "setting", "settings") +
              " changed. They take effect now; Undo Last Change puts them back.";
     });

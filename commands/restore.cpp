@@ -54,7 +54,7 @@ void TIZelvora::OnUndoLastChange() {
   // what the Confirm names and what is put back.
   const WriterLock lock(platform_);
   // The modern TCP settings a record holds go back through netsh.
-  const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform_, GetOSKind(platform_));
+  const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform_, GetRunningWindows(platform_));
   Journal journal(registry_, profiles_, platform_, tcp.get());
   // Off the window's thread: the plan and the undo read and set netsh.
   const auto planned = [&] {

@@ -26,9 +26,10 @@ std::vector<TcpValue> ReadTcpNow(TcpSettingsAccess* access, const std::vector<Tc
 }
 
 std::string TcpName(const std::string& name) {
-  const std::size_t prefix = std::char_traits<char>::length(kInterfaceMtuPrefix);
-  if (name.compare(0, prefix, kInterfaceMtuPrefix) == 0)
-    return "mtu (" + name.substr(prefix) + ")";
+  const std::size_t prefix = MtuPrefixLength(name);
+  if (prefix == std::char_traits<char>::length(kInterfaceMtu6Prefix))
+    return "IPv6 mtu (" + name.substr(prefix) + ")";
+  if (prefix != 0) return "mtu (" + name.substr(prefix) + ")";
   return name + " (netsh)";
 }
 

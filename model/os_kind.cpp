@@ -50,7 +50,39 @@ int KindOf(const VersionInfo& v) {
   return kUnknown;
 }
 
+// The server editions by the kind of their client and their first build.
+struct ServerName {
+  int kind;
+  std::uint32_t firstBuild;
+  const char* name;
+};
+constexpr ServerName kServerNames[] = {
+    {kWin11, 26100, "Windows Server 2025"}, {kWin11, 0, "Windows Server"},
+    {kWin10, 20348, "Windows Server 2022"}, {kWin10, 17763, "Windows Server 2019"},
+    {kWin10, 0, "Windows Server 2016"},     {kWin81, 0, "Windows Server 2012 R2"},
+    {kWin8, 0, "Windows Server 2012"},      {kWin7, 0, "Windows Server 2008 R2"},
+    {kWinVista, 0, "Windows Server 2008"},  {kWinXP, 0, "Windows Server 2003"},
+};
+
+// Null for a kind whose servers share the client's name (NT 4.0, 2000).
+const char* ServerNameOf(int kind, std::uint32_t build) {
+  for (const ServerName& s : kServerNames)
+    if (kind == s.kind && build >= s.firstBuild) return s.name;
+  return nullptr;
+}
+
+bool IsServer(const VersionInfo& v) {
+  return v.platformId == kVerPlatformWin32NT &&
+         (v.productType == kProductServer || v.productType == kProductDomainController);
+}
+
 }  // namespace
+
+RunningWindows GetRunningWindows(Platform& platform) {
+  VersionInfo v;
+  if (!platform.GetVersion(v)) return {};
+  return {KindOf(v), v.build, IsServer(v)};
+}
 
 int GetOSKind(Platform& platform) {
   VersionInfo v;
@@ -60,8 +92,18 @@ int GetOSKind(Platform& platform) {
 std::string SystemName(Platform& platform) {
   VersionInfo v;
   const int kind = platform.GetVersion(v) ? KindOf(v) : kUnknown;
+  if (kind != kUnknown && IsServer(v)) {
+    if (const char* name = ServerNameOf(kind, v.build)) return name;
+  }
   if (kind != kWinLater) return OSName(kind);
   return std::string(OSName(kind)) + " " + std::to_string(v.major) + "." + std::to_string(v.minor);
+}
+
+std::string WindowsName(const RunningWindows& w) {
+  if (w.server) {
+    if (const char* name = ServerNameOf(w.kind, w.build)) return name;
+  }
+  return OSName(w.kind);
 }
 
 const char* OSName(int kind) {
@@ -70,7 +112,7 @@ const char* OSName(int kind) {
 }
 
 const char* FamilyName(WinFamily family) {
-  return family == WinFamily::NT ? "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8 and later)"
+  return family == WinFamily::NT ? "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8, 10, 11 and later)"
                                  : "the Windows 9x family (95, 98, 98 SE, Millennium)";
 }
 

@@ -27,12 +27,29 @@ inline constexpr int kLastKind = kWinLater;
 
 int GetOSKind(Platform& platform);
 
+// The running Windows as the TCP settings depend on it: its kind, its build
+// (0 where the system gives none) and whether it is a server edition (a
+// server or a domain controller). A server keeps the kind of the client of
+// the same version (Server 2008 is kWinVista, 2016 to 2022 kWin10), so that
+// the family logic holds for it; its defaults differ, and its name.
+struct RunningWindows {
+  int kind = kUnknown;
+  std::uint32_t build = 0;
+  bool server = false;
+};
+RunningWindows GetRunningWindows(Platform& platform);
+// Its name: a server edition's own ("Windows Server 2019"), else OSName.
+std::string WindowsName(const RunningWindows& w);
+// A client of a kind at a build, for callers that name one.
+inline RunningWindows ClientOf(int kind, std::uint32_t build = 0) { return {kind, build, false}; }
+
 // The display name of a kind (index kind + 1 of the name table); a later
 // system than 11 is "Windows" with no number here, SystemName gives it.
 const char* OSName(int kind);
 // The name of the running system as the status line shows it: OSName of
-// its kind, and for a system after 11 "Windows " and its version, "Windows
-// 12.0".
+// its kind, for a system after 11 "Windows " and its version, "Windows
+// 12.0", and for a server edition from 2003 on its own name, "Windows
+// Server 2008 R2", told by version and build.
 std::string SystemName(Platform& platform);
 
 // The two families of Windows, each with its own places for the settings.
@@ -50,7 +67,7 @@ inline bool IsWin98Family(int kind) { return kind >= kWin98 && kind <= kWinMe; }
 // Vista rewrote the stack: from there on its TCP settings are netsh's.
 inline bool IsVistaOrLater(int kind) { return kind >= kWinVista && kind <= kLastKind; }
 
-// "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8 and later)" and its
+// "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8, 10, 11 and later)" and its
 // 9x twin.
 const char* FamilyName(WinFamily family);
 // The systems whose Optimize writes what it writes on this kind: the NT

@@ -18,7 +18,14 @@ struct VersionInfo {
   std::uint32_t minor = 0;
   std::string csdVersion;  // the service-pack text
   std::uint32_t build = 0;  // the build number, where the system gives it
+  // OSVERSIONINFOEX's wProductType: kProductWorkstation, kProductDomainController
+  // or kProductServer; 0 where the system does not say (the 9x family, NT 4.0
+  // before Service Pack 4).
+  std::uint8_t productType = 0;
 };
+inline constexpr std::uint8_t kProductWorkstation = 1;
+inline constexpr std::uint8_t kProductDomainController = 2;
+inline constexpr std::uint8_t kProductServer = 3;
 
 // The local date and time, as GetLocalTime gives it (seconds, no fraction).
 struct DateTime {
@@ -99,7 +106,8 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // GetVersionExA with an OSVERSIONINFOA of size 148; false when it fails.
+  // GetVersionExA with the extended record (size 156), or the plain one (148)
+  // where that is refused; false when it fails.
   virtual bool GetVersion(VersionInfo& info) = 0;
 
   // A modal MessageBox owned by the main window.

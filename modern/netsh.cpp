@@ -1,6 +1,7 @@
 #include "modern/netsh.h"
 
 #include <cstring>
+#include <utility>
 
 #include "modern/join.h"
 #include "modern/tcp_table.h"
@@ -11,10 +12,18 @@ namespace {
 
 constexpr const char* kDump = "interface tcp dump";
 constexpr const char* kSubinterfaces = "interface ipv4 show subinterfaces";
+constexpr const char* kSubinterfaces6 = "interface ipv6 show subinterfaces";
 
-bool IsMtuName(const std::string& name) {
-  return name.compare(0, std::strlen(kInterfaceMtuPrefix), kInterfaceMtuPrefix) == 0;
-}
+// Which readings names need: the dump, IPv4's and IPv6's subinterfaces.
+struct Needs {
+  bool tcp = false, mtu4 = false, mtu6 = false;
+  void Add(const std::string& name) {
+    const std::size_t prefix = MtuPrefixLength(name);
+    (prefix == 0 ? tcp : prefix == std::strlen(kInterfaceMtuPrefix) ? mtu4 : mtu6) = true;
+  }
+  bool Any() const { return tcp || mtu4 || mtu6; }
+  int Count() const { return int(tcp) + int(mtu4) + int(mtu6); }
+};
 
 // What netsh said, on one line: its lines trimmed and joined, without the
 // "Ok." of each command that went well.
@@ -39,15 +48,27 @@ std::string Said(const NetshRun& run) {
   return said;
 }
 
-// The readings a script or a command asks for, for names of either kind.
-std::string Readings(bool tcp, bool mtu) {
-  return JoinText({tcp ? kDump : "", tcp && mtu ? "\r\n" : "", mtu ? kSubinterfaces : ""});
+// The readings a script or a command asks for, one a line.
+std::string Readings(const Needs& n) {
+  std::string text;
+  for (const auto& [wanted, command] :
+       {std::pair{n.tcp, kDump}, {n.mtu4, kSubinterfaces}, {n.mtu6, kSubinterfaces6}}) {
+    if (!wanted) continue;
+    if (!text.empty()) text += "\r\n";
+    text += command;
+  }
+  return text;
 }
 
-std::vector<TcpValue> Parse(const std::string& output, bool tcp, bool mtu) {
-  std::vector<TcpValue> found = tcp ? ReadTcpDump(output) : std::vector<TcpValue>();
-  if (mtu)
-    for (TcpValue& v : ReadSubinterfaces(output)) found.push_back(std::move(v));
+std::vector<TcpValue> Parse(const std::string& output, const Needs& n) {
+  std::vector<TcpValue> found = n.tcp ? ReadTcpDump(output) : std::vector<TcpValue>();
+  std::vector<const char*> tables;
+  if (n.mtu4) tables.push_back(kInterfaceMtuPrefix);
+  if (n.mtu6) tables.push_back(kInterfaceMtu6Prefix);
+  // Both tables in one output are told apart by their rules.
+  if (!tables.empty())
+    for (TcpValue& v : ReadSubinterfaceTables(output, tables, tables.size() > 1))
+      found.push_back(std::move(v));
   return found;
 }
 
@@ -69,8 +90,9 @@ void Remember(std::vector<TcpValue>* known, const TcpValue& value) {
 
 }  // namespace
 
-NetshAccess::NetshAccess(Platform& platform, int kind, std::string scriptFolder)
-    : platform_(platform), kind_(kind), scriptFolder_(std::move(scriptFolder)) {}
+NetshAccess::NetshAccess(Platform& platform, const RunningWindows& windows,
+                         std::string scriptFolder)
+    : platform_(platform), windows_(windows), scriptFolder_(std::move(scriptFolder)) {}
 
 bool NetshAccess::Run(const std::string& arguments, NetshRun* run, std::string* error) {
   // By its full path: the search path starts in the current folder.
@@ -118,18 +140,18 @@ bool NetshAccess::RunScript(const std::string& script, NetshRun* run, std::strin
 bool NetshAccess::Read(const std::vector<std::string>& names, std::vector<TcpValue>* values,
                        std::string* error) {
   values->clear();
-  bool tcp = false, mtu = false;
-  for (const std::string& name : names) (IsMtuName(name) ? mtu : tcp) = true;
-  if (!tcp && !mtu) return true;
+  Needs needs;
+  for (const std::string& name : names) needs.Add(name);
+  if (!needs.Any()) return true;
   NetshRun run;
-  const bool ran = tcp && mtu ? RunScript(Readings(tcp, mtu) + "\r\n", &run, error)
-                              : Run(Readings(tcp, mtu), &run, error);
+  const bool ran = needs.Count() > 1 ? RunScript(Readings(needs) + "\r\n", &run, error)
+                                     : Run(Readings(needs), &run, error);
   if (!ran) return false;
   if (run.exitCode != 0) {
     *error = "netsh could not read the TCP settings: " + Said(run);
     return false;
   }
-  const std::vector<TcpValue> found = Parse(run.output, tcp, mtu);
+  const std::vector<TcpValue> found = Parse(run.output, needs);
   for (const std::string& name : names) {
     if (const std::string* value = Find(found, name)) {
       values->push_back({name, *value});
@@ -142,7 +164,7 @@ bool NetshAccess::Read(const std::vector<std::string>& names, std::vector<TcpVal
 bool NetshAccess::Write(const std::vector<TcpValue>& values, std::string* error) {
   if (values.empty()) return true;
   NetshRun written;
-  if (!RunScript(NetshScript(kind_, values), &written, error)) return false;
+  if (!RunScript(NetshScript(windows_, values), &written, error)) return false;
   if (written.exitCode == 0) {
     for (const TcpValue& v : values) Remember(&known_, v);
     return true;
@@ -150,18 +172,18 @@ bool NetshAccess::Write(const std::vector<TcpValue>& values, std::string* error)
   // Refused. Whether netsh stopped at the refused line or went on, one more
   // run reads what took and then sets every value back as it was read
   // before: a value that never changed is set to what it is.
-  bool mtu = false, tcp = false;
+  Needs needs;
   std::vector<TcpValue> back;
   for (const TcpValue& v : values) {
-    (IsMtuName(v.name) ? mtu : tcp) = true;
+    needs.Add(v.name);
     if (const std::string* before = Find(known_, v.name)) back.push_back({v.name, *before});
   }
   NetshRun undone;
   std::string refused = "a setting";
   std::string putBack;
-  if (RunScript(JoinText({Readings(tcp, mtu), "\r\n", NetshScript(kind_, back)}), &undone,
+  if (RunScript(JoinText({Readings(needs), "\r\n", NetshScript(windows_, back)}), &undone,
                 &putBack)) {
-    const std::vector<TcpValue> took = Parse(undone.output, tcp, mtu);
+    const std::vector<TcpValue> took = Parse(undone.output, needs);
     for (const TcpValue& v : values) {
       const std::string* now = Find(took, v.name);
       if (now == nullptr || *now != v.value) {

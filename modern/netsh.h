@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/os_kind.h"
 #include "model/platform.h"
 #include "modern/tcp_settings.h"
 
@@ -34,7 +35,7 @@ class NetshAccess : public TcpSettingsAccess {
   // scriptFolder: a folder only administrators may write to, where the
   // `-f` script lives while netsh runs (the elevated netsh must not run a
   // script that another account could swap).
-  NetshAccess(Platform& platform, int kind, std::string scriptFolder);
+  NetshAccess(Platform& platform, const RunningWindows& windows, std::string scriptFolder);
 
   bool Read(const std::vector<std::string>& names, std::vector<TcpValue>* values,
             std::string* error) override;
@@ -48,7 +49,7 @@ class NetshAccess : public TcpSettingsAccess {
   bool RunScript(const std::string& script, NetshRun* run, std::string* error);
 
   Platform& platform_;
-  int kind_;
+  RunningWindows windows_;
   std::string scriptFolder_;
   std::vector<NetshRun> runs_;
   std::vector<TcpValue> known_;  // the last values read, for a put-back

@@ -3,6 +3,7 @@
 // names and values are netsh's own. Interface MTUs ride along under the
 // name "mtu@" + the connection's name, as `interface ipv4 show
 // subinterfaces` gives it.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,19 @@ struct TcpValue {
 };
 
 inline constexpr const char* kInterfaceMtuPrefix = "mtu@";
+// The same interface's IPv6 MTU, which IPv6 keeps apart from IPv4's: a
+// PPPoE link set for IPv4 alone still sends IPv6 at 1500.
+inline constexpr const char* kInterfaceMtu6Prefix = "mtu6@";
+// IPv6 takes no MTU below this (RFC 8200).
+inline constexpr unsigned kIpv6MinimumMtu = 1280;
+
+// The length of the interface-MTU prefix a name begins with ("mtu@" or
+// "mtu6@"); 0 for a name that has none.
+std::size_t MtuPrefixLength(const std::string& name);
 
 // Whether a record of the journal may name this setting: one of the table's
-// names, or an interface MTU whose connection name holds no control
-// character and no quote.
+// names, or an interface MTU (IPv4's or IPv6's) whose connection name holds
+// no control character and no quote.
 bool IsTcpSettingName(const std::string& name);
 
 // Reading and setting those values, the journal's way to them. The real one

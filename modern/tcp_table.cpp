@@ -11,21 +11,76 @@ namespace iz {
 
 namespace {
 
-constexpr const char* kRefTcp =
-    "Microsoft, Netsh commands for Interface Transmission Control Protocol (TCP)";
+// Where each claim of a row comes from: a page of Microsoft's, by title and
+// address, or "reported:" and the reports. The help's modern page lists the
+// same sources.
+constexpr const char* kRefNetshTcp =
+    "Microsoft, Netsh commands for Interface Transmission Control Protocol (TCP), "
+    "https://learn.microsoft.com/en-us/previous-versions/windows/it-pro/"
+    "windows-server-2008-R2-and-2008/cc731258(v=ws.10)";
 constexpr const char* kRefTuning =
-    "Microsoft, Performance Tuning Guidelines for Windows Server: TCP receive window auto-tuning";
-constexpr const char* kRefCubic = "Microsoft Networking Blog, CUBIC for Windows (10, version 1709)";
+    "Microsoft, Performance tuning network adapters (TCP receive window autotuning), "
+    "https://learn.microsoft.com/en-us/windows-server/networking/technologies/network-subsystem/"
+    "net-sub-performance-tuning-nics; netsh interface tcp set global /? (netsh's own help)";
+constexpr const char* kRefAutotuningBlog =
+    "Microsoft Networking Blog, An Update on Windows TCP AutoTuningLevel (2016), "
+    "https://blogs.technet.microsoft.com/networking/2016/08/11/"
+    "an-update-on-windows-tcp-autotuninglevel/";
+constexpr const char* kRefCableGuy =
+    "Microsoft, The Cable Guy: Performance Enhancements in the Next Generation TCP/IP Stack, "
+    "http://www.microsoft.com/technet/community/columns/cableguy/cg1105.mspx";
+constexpr const char* kRefCableGuyR2 =
+    "Microsoft, The Cable Guy: Performance Enhancements in the Next Generation TCP/IP Stack, "
+    "http://www.microsoft.com/technet/community/columns/cableguy/cg1105.mspx (Server 2008); "
+    "reported for 2008 R2: https://topic.alibabacloud.com/a/tcp-protocol-parameters-for-windows_1_15_10212774.html";
+constexpr const char* kRefCreators =
+    "Microsoft Networking Blog, Core Network Stack Features in the Creators Update for Windows 10, "
+    "https://blogs.technet.microsoft.com/networking/2017/07/13/"
+    "core-network-stack-features-in-the-creators-update-for-windows-10/; "
+    "reported: cubic the default from 1709 on, https://www.techtarget.com/searchwindowsserver/tip/"
+    "Explore-the-Cubic-congestion-control-provider-for-Windows";
 constexpr const char* kRefBbr2 =
-    "Microsoft, netsh interface tcp set supplemental; reports of broken local proxies under BBR2";
+    "reported: bbr2 accepted from Windows 11 22H2 (build 22621) on, and breaking local proxies "
+    "and loopback connections; not documented by Microsoft";
+constexpr const char* kRefEcnServer =
+    "reported: ECN enabled by default on Server 2012 and 2012 R2, "
+    "https://www.saotn.org/explicit-congestion-notification-ecn-slows-outbound-connections/, "
+    "http://networkmemos.blogspot.com/2016/03/enable-or-disable-ecn-explicit.html";
+constexpr const char* kRefRto =
+    "netsh interface tcp set global /? (netsh's own help: \"default: 3000\"); " 
+    "Microsoft Networking Blog, An Update on Windows TCP AutoTuningLevel (2016), "
+    "https://blogs.technet.microsoft.com/networking/2016/08/11/"
+    "an-update-on-windows-tcp-autotuninglevel/ (\"Initial RTO : 3000\")";
+constexpr const char* kRefTcpSetting81 =
+    "Microsoft, Set-NetTCPSetting (Windows 8.1 and Server 2012 R2), "
+    "https://learn.microsoft.com/en-us/previous-versions/windows/powershell-scripting/"
+    "hh826132(v=wps.640); defaults: Microsoft Networking Blog, An Update on Windows TCP "
+    "AutoTuningLevel (2016), https://blogs.technet.microsoft.com/networking/2016/08/11/"
+    "an-update-on-windows-tcp-autotuninglevel/";
+constexpr const char* kRefRsc =
+    "Microsoft, Receive Segment Coalescing (RSC) (Windows Server 2012), "
+    "https://learn.microsoft.com/en-us/previous-versions/windows/it-pro/"
+    "windows-server-2012-R2-and-2012/hh997024(v=ws.11); its default is not documented; "
+    "reported: on by default on servers, off on 8, 8.1 and 10, "
+    "https://docs.nvidia.com/networking/display/winofv55052000/receive+segment+coalescing+(rsc)";
+constexpr const char* kRefNetshHelpOnly =
+    "netsh interface tcp set global /? (netsh's own help); the first build is as reported, "
+    "the default and the details are not documented by Microsoft";
 
 constexpr const char* kOnOff = "enabled|disabled";
 
-// One row: a setting as the kinds firstKind to lastKind accept it. A setting
-// whose values or defaults differ between versions has a row for each.
+// Which editions a row is for.
+enum class Edition : std::uint8_t { Any, Client, Server };
+
+// One row: a setting as the kinds firstKind to lastKind accept it, from
+// firstBuild to lastBuild (0: no bound) and on the editions named. A setting
+// whose values or defaults differ between versions, builds or editions has
+// a row for each; the first row that holds decides.
 struct Row {
   const char* name;
   int firstKind, lastKind;
+  std::uint32_t firstBuild, lastBuild;
+  Edition edition;
   const char* values;  // '|'-separated; null: a number from minimum to maximum
   std::uint32_t minimum, maximum;
   const char* defaultValue;  // null: not documented
@@ -35,11 +90,23 @@ struct Row {
 };
 
 constexpr const char* kAutotuningEffect =
-    "How far Windows grows the receive window by itself. disabled and highlyrestricted cap it "
-    "near 64 KB, which slows every long download.";
+    "How far Windows lets the receive window grow: disabled fixes it at 64 KB; "
+    "highlyrestricted, restricted and normal scale it by 2, 4 and 8; experimental by 14, which "
+    "netsh's help says can dramatically degrade performance in common scenarios.";
+constexpr const char* kAutotuningEffect81 =
+    "How far Windows lets the receive window grow: disabled fixes it at 64 KB; "
+    "highlyrestricted, restricted and normal scale it by 2, 4 and 8; experimental by 14, which "
+    "netsh's help says can dramatically degrade performance in common scenarios. Windows "
+    "Scaling heuristics, which override this level on Vista to 8, are off from 8.1 on.";
+constexpr const char* kHeuristicsEffect =
+    "Windows Scaling heuristics: Windows may lower the auto-tuning level by itself on a network "
+    "it judges poor, and the level in force is then not the one chosen.";
 constexpr const char* kCongestionEffect =
     "The congestion control of new connections: how fast the send window grows and how it "
     "backs off after a loss.";
+constexpr const char* kCongestionBbr2Effect =
+    "The congestion control of new connections. bbr2 is reported to break local proxies and "
+    "loopback connections; whether it helps is disputed.";
 constexpr const char* kEcnEffect =
     "Explicit Congestion Notification: routers mark congestion instead of dropping packets; some "
     "old routers and firewalls drop marked packets.";
@@ -53,31 +120,94 @@ constexpr const char* kRscEffect =
     "Receive segment coalescing joins received segments into fewer, larger ones: less "
     "processor time; reported to delay small packets of games, which is disputed.";
 constexpr const char* kRtoEffect =
-    "The time in milliseconds before a connection attempt is sent again; lower gives up on a "
-    "lost attempt sooner.";
+    "The time in milliseconds before an unanswered connection attempt is sent again; lower "
+    "resends sooner.";
+constexpr const char* kFastOpenEffect =
+    "TCP Fast Open: a repeated connection to a server carries data in its first packets, "
+    "saving a round trip; Windows stops using it where a middlebox drops such packets.";
+constexpr const char* kFallbackEffect =
+    "Whether Windows gives up Fast Open on a network that drops its packets; not documented.";
+constexpr const char* kHystartEffect =
+    "HyStart: slow start ends before the window overshoots the path; not documented.";
+constexpr const char* kPacingEffect =
+    "Pacing spreads a connection's packets over time instead of sending them in bursts: off, "
+    "in the initial window, in slow start, or always; not documented.";
+constexpr const char* kSynEffect =
+    "How many times an unanswered connection attempt is sent again before it fails.";
+constexpr const char* kNonSackEffect =
+    "Resilience to changing round-trip times for peers without SACK: fewer needless resends.";
+constexpr const char* kPrrEffect =
+    "Proportional Rate Reduction (RFC 6937): how the send rate falls while lost packets are "
+    "recovered; not documented.";
+
+constexpr const char* kAutotuningValues = "disabled|highlyrestricted|restricted|normal|experimental";
+constexpr const char* kAutotuningHurts = "disabled|experimental";
+constexpr const char* kProviders8 = "none|ctcp|dctcp";
+constexpr const char* kProviders1703 = "none|ctcp|dctcp|newreno|cubic";
+constexpr const char* kProviders22H2 = "none|ctcp|dctcp|newreno|cubic|bbr2";
+
+// Windows 10's builds: 1703 (Creators Update), 1709 (Fall Creators Update);
+// Server 2022's; Windows 11 22H2.
+constexpr std::uint32_t k1607 = 14393, k1703 = 15063, k1709 = 16299, kServer2022 = 20348,
+                        k22H2 = 22621;
 
 constexpr Row kRows[] = {
-    {"autotuninglevel", kWinVista, kLastKind, "disabled|highlyrestricted|restricted|normal|experimental",
-     0, 0, "normal", "disabled|highlyrestricted", kAutotuningEffect, kRefTuning},
-    {"congestionprovider", kWinVista, kWin7, "none|ctcp", 0, 0, "none", "", kCongestionEffect,
-     kRefTcp},
-    {"congestionprovider", kWin8, kWin81, "none|ctcp|dctcp", 0, 0, nullptr, "", kCongestionEffect,
-     kRefTcp},
-    {"congestionprovider", kWin10, kWin10, "none|ctcp|dctcp|newreno|cubic", 0, 0, "cubic", "",
-     "The congestion control of new connections; cubic is the default from version 1709 on.",
-     kRefCubic},
-    {"congestionprovider", kWin11, kLastKind, "none|ctcp|dctcp|newreno|cubic|bbr2", 0, 0, "cubic",
-     "bbr2",
-     "The congestion control of new connections. bbr2 is reported to break local proxies and "
-     "loopback connections; whether it helps is disputed.",
-     kRefBbr2},
-    {"ecncapability", kWinVista, kWin10, kOnOff, 0, 0, "disabled", "", kEcnEffect, kRefTcp},
-    {"ecncapability", kWin11, kLastKind, kOnOff, 0, 0, nullptr, "", kEcnEffect, kRefTcp},
-    {"timestamps", kWinVista, kWin10, kOnOff, 0, 0, "disabled", "", kTimestampsEffect, kRefTcp},
-    {"timestamps", kWin11, kLastKind, kOnOff, 0, 0, nullptr, "", kTimestampsEffect, kRefTcp},
-    {"rss", kWinVista, kLastKind, kOnOff, 0, 0, "enabled", "disabled", kRssEffect, kRefTcp},
-    {"rsc", kWin8, kLastKind, kOnOff, 0, 0, "enabled", "", kRscEffect, kRefTcp},
-    {"initialrto", kWin8, kLastKind, nullptr, 300, 3000, nullptr, "", kRtoEffect, kRefTcp},
+    {"autotuninglevel", kWinVista, kWin8, 0, 0, Edition::Any, kAutotuningValues, 0, 0, "normal",
+     kAutotuningHurts, kAutotuningEffect, kRefTuning},
+    {"autotuninglevel", kWin81, kLastKind, 0, 0, Edition::Any, kAutotuningValues, 0, 0, "normal",
+     kAutotuningHurts, kAutotuningEffect81, kRefTuning},
+    {"heuristics", kWinVista, kWin8, 0, 0, Edition::Any, kOnOff, 0, 0, nullptr, "",
+     kHeuristicsEffect, kRefAutotuningBlog},
+    {"congestionprovider", kWinVista, kWin7, 0, 0, Edition::Client, "none|ctcp", 0, 0, "none", "",
+     kCongestionEffect, kRefCableGuy},
+    {"congestionprovider", kWinVista, kWin7, 0, 0, Edition::Server, "none|ctcp", 0, 0, "ctcp", "",
+     kCongestionEffect, kRefCableGuyR2},
+    {"congestionprovider", kWin8, kWin81, 0, 0, Edition::Any, kProviders8, 0, 0, nullptr, "",
+     kCongestionEffect, kRefNetshTcp},
+    {"congestionprovider", kWin10, kWin10, 0, k1703 - 1, Edition::Any, kProviders8, 0, 0, "ctcp",
+     "", kCongestionEffect, kRefCreators},
+    {"congestionprovider", kWin10, kWin10, k1703, k1709 - 1, Edition::Any, kProviders1703, 0, 0,
+     "ctcp", "", kCongestionEffect, kRefCreators},
+    {"congestionprovider", kWin10, kWin11, k1709, k22H2 - 1, Edition::Any, kProviders1703, 0, 0,
+     "cubic", "", kCongestionEffect, kRefCreators},
+    {"congestionprovider", kWin11, kLastKind, k22H2, 0, Edition::Any, kProviders22H2, 0, 0, "cubic",
+     "bbr2", kCongestionBbr2Effect, kRefBbr2},
+    {"ecncapability", kWinVista, kWin7, 0, 0, Edition::Any, kOnOff, 0, 0, "disabled", "",
+     kEcnEffect, kRefNetshTcp},
+    {"ecncapability", kWin8, kWin81, 0, 0, Edition::Client, kOnOff, 0, 0, nullptr, "", kEcnEffect,
+     kRefNetshTcp},
+    {"ecncapability", kWin8, kWin81, 0, 0, Edition::Server, kOnOff, 0, 0, "enabled", "", kEcnEffect,
+     kRefEcnServer},
+    {"ecncapability", kWin10, kWin10, 0, 0, Edition::Client, kOnOff, 0, 0, "disabled", "",
+     kEcnEffect, kRefAutotuningBlog},
+    {"ecncapability", kWin10, kLastKind, 0, 0, Edition::Any, kOnOff, 0, 0, nullptr, "", kEcnEffect,
+     kRefNetshTcp},
+    {"timestamps", kWinVista, kWin81, 0, 0, Edition::Any, kOnOff, 0, 0, "disabled", "",
+     kTimestampsEffect, kRefNetshTcp},
+    {"timestamps", kWin10, kWin10, 0, 0, Edition::Client, kOnOff, 0, 0, "disabled", "",
+     kTimestampsEffect, kRefAutotuningBlog},
+    {"timestamps", kWin10, kLastKind, 0, 0, Edition::Any, kOnOff, 0, 0, nullptr, "",
+     kTimestampsEffect, kRefNetshTcp},
+    {"rss", kWinVista, kLastKind, 0, 0, Edition::Any, kOnOff, 0, 0, "enabled", "disabled",
+     kRssEffect, kRefNetshTcp},
+    {"rsc", kWin8, kLastKind, 0, 0, Edition::Any, kOnOff, 0, 0, nullptr, "", kRscEffect,
+     kRefRsc},
+    {"initialrto", kWin8, kLastKind, 0, 0, Edition::Any, nullptr, 300, 3000, "3000", "", kRtoEffect,
+     kRefRto},
+    {"maxsynretransmissions", kWin81, kLastKind, 0, 0, Edition::Any, nullptr, 2, 8, "2", "",
+     kSynEffect, kRefTcpSetting81},
+    {"nonsackrttresiliency", kWin81, kLastKind, 0, 0, Edition::Any, kOnOff, 0, 0, "disabled", "",
+     kNonSackEffect, kRefTcpSetting81},
+    {"fastopen", kWin10, kLastKind, k1607, 0, Edition::Any, kOnOff, 0, 0, "enabled", "",
+     kFastOpenEffect, kRefAutotuningBlog},
+    {"fastopenfallback", kWin10, kLastKind, k1703, 0, Edition::Any, kOnOff, 0, 0, nullptr, "",
+     kFallbackEffect, kRefNetshHelpOnly},
+    {"hystart", kWin10, kLastKind, k1709, 0, Edition::Any, kOnOff, 0, 0, nullptr, "",
+     kHystartEffect, kRefNetshHelpOnly},
+    {"pacingprofile", kWin10, kLastKind, k1709, 0, Edition::Any,
+     "off|initialwindow|slowstart|always", 0, 0, nullptr, "", kPacingEffect, kRefNetshHelpOnly},
+    {"prr", kWin10, kLastKind, kServer2022, 0, Edition::Any, kOnOff, 0, 0, nullptr, "", kPrrEffect,
+     kRefNetshHelpOnly},
 };
 
 constexpr std::uint32_t kMtuMinimum = 576, kMtuMaximum = 65535;
@@ -97,10 +227,24 @@ std::vector<std::string> Split(const char* text) {
   }
 }
 
-const Row* RowOf(int kind, const std::string& name) {
+bool Holds(const Row& r, const RunningWindows& w) {
+  if (w.kind < r.firstKind || w.kind > r.lastKind) return false;
+  if (r.firstBuild != 0 && w.build < r.firstBuild) return false;
+  if (r.lastBuild != 0 && w.build > r.lastBuild) return false;
+  return r.edition == Edition::Any || (r.edition == Edition::Server) == w.server;
+}
+
+const Row* RowOf(const RunningWindows& w, const std::string& name) {
   for (const Row& r : kRows)
-    if (name == r.name && kind >= r.firstKind && kind <= r.lastKind) return &r;
+    if (name == r.name && Holds(r, w)) return &r;
   return nullptr;
+}
+
+// Each setting once, the first row that holds for it.
+template <typename Visit>
+void ForEachRow(const RunningWindows& w, Visit visit) {
+  for (const Row& r : kRows)
+    if (RowOf(w, r.name) == &r) visit(r);
 }
 
 // A whole decimal number within [minimum, maximum].
@@ -167,59 +311,79 @@ void Put(std::vector<TcpValue>* values, std::string name, std::string value) {
 }
 
 std::string_view ConnectionOf(const TcpValue& value) {
-  return std::string_view(value.name).substr(std::strlen(kInterfaceMtuPrefix));
+  return std::string_view(value.name).substr(MtuPrefixLength(value.name));
 }
 
-bool IsMtu(const TcpValue& value) {
-  return value.name.compare(0, std::strlen(kInterfaceMtuPrefix), kInterfaceMtuPrefix) == 0;
+bool IsMtu(const TcpValue& value) { return MtuPrefixLength(value.name) != 0; }
+
+bool IsIpv6Mtu(const TcpValue& value) {
+  return value.name.compare(0, std::strlen(kInterfaceMtu6Prefix), kInterfaceMtu6Prefix) == 0;
 }
 
 }  // namespace
 
-bool HasModernTcpSettings(int kind) { return IsVistaOrLater(kind); }
+bool HasModernTcpSettings(const RunningWindows& w) { return IsVistaOrLater(w.kind); }
 
-std::vector<TcpSettingInfo> TcpSettingsFor(int kind) {
+std::vector<TcpSettingInfo> TcpSettingsFor(const RunningWindows& w) {
   std::vector<TcpSettingInfo> settings;
-  for (const Row& r : kRows) {
-    if (kind < r.firstKind || kind > r.lastKind) continue;
+  ForEachRow(w, [&settings](const Row& r) {
     settings.push_back({r.name, Split(r.values), r.minimum, r.maximum,
                         r.defaultValue ? r.defaultValue : kNotDocumented, Split(r.hurts), r.effect,
                         r.source});
-  }
+  });
   return settings;
 }
 
-std::vector<std::string> TcpSettingNames(int kind) {
+std::string HeuristicsNote(const RunningWindows& w, const std::vector<TcpValue>& inForce) {
+  if (RowOf(w, "heuristics") == nullptr) return "";
+  for (const TcpValue& v : inForce)
+    if (v.name == "heuristics" && v.value != "disabled")
+      return " Windows Scaling heuristics are on: the level in force may be theirs, not the one "
+             "chosen.";
+  return "";
+}
+
+std::vector<std::string> TcpSettingNames(const RunningWindows& w) {
   std::vector<std::string> names;
-  for (const Row& r : kRows)
-    if (kind >= r.firstKind && kind <= r.lastKind) names.push_back(r.name);
+  ForEachRow(w, [&names](const Row& r) { names.push_back(r.name); });
   return names;
+}
+
+std::size_t MtuPrefixLength(const std::string& name) {
+  for (const char* prefix : {kInterfaceMtuPrefix, kInterfaceMtu6Prefix}) {
+    const std::size_t n = std::strlen(prefix);
+    if (name.compare(0, n, prefix) == 0) return n;
+  }
+  return 0;
 }
 
 bool IsTcpSettingName(const std::string& name) {
   for (const Row& r : kRows)
     if (name == r.name) return true;
-  const std::string prefix = kInterfaceMtuPrefix;
-  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
-  for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+  const std::size_t prefix = MtuPrefixLength(name);
+  if (prefix == 0 || name.size() <= prefix) return false;
+  for (std::size_t i = prefix; i < name.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
     if (c < 0x20 || c == 0x7f || c == '"') return false;
   }
   return true;
 }
 
-std::string CheckTcpValue(int kind, const TcpValue& value) {
-  if (!HasModernTcpSettings(kind)) return kNeedsVista;
+std::string CheckTcpValue(const RunningWindows& w, const TcpValue& value) {
+  if (!HasModernTcpSettings(w)) return kNeedsVista;
   if (IsMtu(value)) {
     if (!IsTcpSettingName(value.name))
       return JoinText({"\"", ConnectionOf(value), "\" is not a connection name netsh can take"});
-    if (!InRange(value.value, kMtuMinimum, kMtuMaximum))
-      return JoinText({"the MTU of \"", ConnectionOf(value), "\" must be ",
-                       Range(kMtuMinimum, kMtuMaximum), ", not \"", value.value, "\""});
+    const std::uint32_t minimum = IsIpv6Mtu(value) ? kIpv6MinimumMtu : kMtuMinimum;
+    if (!InRange(value.value, minimum, kMtuMaximum))
+      return JoinText({IsIpv6Mtu(value) ? "the IPv6 MTU of \"" : "the MTU of \"",
+                       ConnectionOf(value), "\" must be ", Range(minimum, kMtuMaximum),
+                       ", not \"", value.value, "\""});
     return "";
   }
-  const Row* row = RowOf(kind, value.name);
-  if (row == nullptr) return JoinText({OSName(kind), " has no TCP setting \"", value.name, "\""});
+  const Row* row = RowOf(w, value.name);
+  if (row == nullptr)
+    return JoinText({WindowsName(w), " has no TCP setting \"", value.name, "\""});
   std::string takes;
   if (row->values == nullptr) {
     if (InRange(value.value, row->minimum, row->maximum)) return "";
@@ -237,32 +401,35 @@ std::string CheckTcpValue(int kind, const TcpValue& value) {
       rest.remove_prefix(bar + 1);
     }
   }
-  return JoinText({"\"", value.name, "\" takes ", takes, " on ", OSName(kind), ", not \"",
+  return JoinText({"\"", value.name, "\" takes ", takes, " on ", WindowsName(w), ", not \"",
                    value.value, "\""});
 }
 
-std::string NetshCommand(int kind, const TcpValue& value) {
+std::string NetshCommand(const RunningWindows& w, const TcpValue& value) {
   if (IsMtu(value))
-    return JoinText({"interface ipv4 set subinterface \"", ConnectionOf(value), "\" mtu=",
-                     value.value, " store=persistent"});
+    return JoinText({IsIpv6Mtu(value) ? "interface ipv6" : "interface ipv4",
+                     " set subinterface \"", ConnectionOf(value), "\" mtu=", value.value,
+                     " store=persistent"});
   // From 8 on the global congestion provider is gone: each template has one,
   // and connections to the Internet take the "internet" template's.
-  if (value.name == "congestionprovider" && kind >= kWin8)
+  if (value.name == "congestionprovider" && w.kind >= kWin8)
     return "interface tcp set supplemental template=internet congestionprovider=" + value.value;
+  // The heuristics have their own command, which takes the word alone.
+  if (value.name == "heuristics") return "interface tcp set heuristics " + value.value;
   return JoinText({"interface tcp set global ", value.name, "=", value.value});
 }
 
-std::string NetshScript(int kind, const std::vector<TcpValue>& values) {
+std::string NetshScript(const RunningWindows& w, const std::vector<TcpValue>& values) {
   std::string script;
   for (const TcpValue& v : values) {
-    script += NetshCommand(kind, v);
+    script += NetshCommand(w, v);
     script += "\r\n";
   }
   return script;
 }
 
-std::string NetshBatchFile(int kind, const std::vector<TcpValue>& values) {
-  std::string text = JoinText({"@echo off\r\nrem The TCP settings of ", OSName(kind),
+std::string NetshBatchFile(const RunningWindows& w, const std::vector<TcpValue>& values) {
+  std::string text = JoinText({"@echo off\r\nrem The TCP settings of ", WindowsName(w),
                                " and later, written by Internet Zelvora.\r\n"});
   // A batch file expands %; a connection name keeps its own.
   const auto escaped = [&text](std::string_view piece) {
@@ -273,7 +440,7 @@ std::string NetshBatchFile(int kind, const std::vector<TcpValue>& values) {
   };
   for (const TcpValue& v : values) {
     text += "netsh ";
-    escaped(NetshCommand(kind, v));
+    escaped(NetshCommand(w, v));
     text += "\r\nif errorlevel 1 (\r\n  echo Internet Zelvora: netsh refused ";
     escaped(v.name);
     text += '=';
@@ -290,6 +457,18 @@ std::vector<TcpValue> ReadTcpDump(const std::string& output) {
     std::size_t at = 0;
     if (!Is(NextWord(line, &at), "set")) continue;
     const std::string_view what = NextWord(line, &at);
+    if (Is(what, "heuristics")) {
+      // "set heuristics disabled", or by name: "set heuristics wsh=disabled".
+      for (std::string_view word = NextWord(line, &at); !word.empty(); word = NextWord(line, &at)) {
+        const std::size_t eq = word.find('=');
+        if (eq == std::string_view::npos || Is(word.substr(0, eq), "wsh")) {
+          const std::string value = Lower(eq == std::string_view::npos ? word : word.substr(eq + 1));
+          if (!value.empty()) Put(&values, "heuristics", value);
+          break;
+        }
+      }
+      continue;
+    }
     const bool supplemental = Is(what, "supplemental");
     if (!supplemental && !Is(what, "global")) continue;
     // The first pass finds whether the line is the "internet" template's
@@ -319,11 +498,27 @@ std::vector<TcpValue> ReadTcpDump(const std::string& output) {
   return values;
 }
 
-std::vector<TcpValue> ReadSubinterfaces(const std::string& output) {
+std::vector<TcpValue> ReadSubinterfaces(const std::string& output, const char* prefix) {
+  return ReadSubinterfaceTables(output, {prefix}, false);
+}
+
+std::vector<TcpValue> ReadSubinterfaceTables(const std::string& output,
+                                             const std::vector<const char*>& prefixes,
+                                             bool byRule) {
   std::vector<TcpValue> values;
   std::string_view rest = output, line;
+  // Without rules every row is the first table's; with them, the rows below
+  // the Nth rule are the Nth table's.
+  std::size_t table = 0, rules = 0;
   while (TakeLine(&rest, &line)) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (byRule && line.find('-') != std::string_view::npos &&
+        line.find_first_not_of("- \t") == std::string_view::npos) {
+      table = rules++;
+      continue;
+    }
+    if (byRule && rules == 0) continue;
+    if (table >= prefixes.size()) break;
     std::size_t at = 0;
     std::string_view mtu;
     int numbers = 0;
@@ -339,7 +534,7 @@ std::vector<TcpValue> ReadSubinterfaces(const std::string& output) {
     std::size_t end = line.size();
     while (end > at && IsBlank(line[end - 1])) --end;
     if (end == at) continue;
-    Put(&values, JoinText({kInterfaceMtuPrefix, line.substr(at, end - at)}), std::string(mtu));
+    Put(&values, JoinText({prefixes[table], line.substr(at, end - at)}), std::string(mtu));
   }
   return values;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/os_kind.h"
 #include "modern/tcp_settings.h"
 
 namespace iz {
@@ -16,7 +17,10 @@ namespace iz {
 inline constexpr const char* kNotDocumented = "not documented";
 inline constexpr const char* kNeedsVista = "The modern TCP settings need Windows Vista or later.";
 
-// One setting as a kind of Windows offers it.
+// One setting as a Windows offers it. The table's rows are keyed by kind,
+// build and edition: a server's defaults are not its client's (Compound TCP
+// on Server 2008, ECN on Server 2012), and Windows 10's change with its
+// builds (cubic accepted from 1703 on and the default from 1709 on).
 struct TcpSettingInfo {
   std::string name;                        // netsh's: "autotuninglevel"
   std::vector<std::string> values;         // the words it takes; empty: a number
@@ -24,42 +28,58 @@ struct TcpSettingInfo {
   std::string defaultValue;                // this version's default, or kNotDocumented
   std::vector<std::string> hurts;          // values that hurt in common use
   std::string effect;                      // one line: what it does, what hurts, what is disputed
-  std::string source;                      // where the effect and the default are documented
+  std::string source;  // where the effect, the default and the range are documented: a
+                       // page's title and address, or "reported:" and the reports
 };
 
 // Vista and later: the systems whose stack netsh tunes.
-bool HasModernTcpSettings(int kind);
-// The settings a kind accepts, in the table's order; none before Vista.
-std::vector<TcpSettingInfo> TcpSettingsFor(int kind);
+bool HasModernTcpSettings(const RunningWindows& windows);
+// The settings a Windows accepts, in the table's order; none before Vista.
+std::vector<TcpSettingInfo> TcpSettingsFor(const RunningWindows& windows);
+// What the auto-tuning row adds when Windows Scaling heuristics are on where
+// they can override its level (Vista to 8): the level in force may then be
+// theirs. Empty otherwise.
+std::string HeuristicsNote(const RunningWindows& windows, const std::vector<TcpValue>& inForce);
 // Their names alone.
-std::vector<std::string> TcpSettingNames(int kind);
+std::vector<std::string> TcpSettingNames(const RunningWindows& windows);
 
-// The empty text when the kind accepts the value, else why not:
+// The empty text when the Windows accepts the value, else why not:
 // "Windows 7 has no TCP setting \"rsc\"" or "\"autotuninglevel\" takes
 // disabled, highlyrestricted, restricted, normal or experimental on Windows
 // 7, not \"fast\"". An interface MTU ("mtu@" + connection name) takes 576 to
-// 65535.
-std::string CheckTcpValue(int kind, const TcpValue& value);
+// 65535, its IPv6 MTU ("mtu6@" + connection name) 1280 to 65535.
+std::string CheckTcpValue(const RunningWindows& windows, const TcpValue& value);
 
 // The netsh command that sets one value, without "netsh" in front:
 // "interface tcp set global autotuninglevel=normal"; the congestion provider
 // is a global setting on Vista and 7 and the "internet" template's from 8
-// on; an MTU is "interface ipv4 set subinterface "NAME" mtu=N store=persistent".
-std::string NetshCommand(int kind, const TcpValue& value);
+// on; the heuristics are "interface tcp set heuristics disabled"; an MTU is
+// "interface ipv4 set subinterface "NAME" mtu=N store=persistent", and the
+// IPv6 MTU the same with ipv6.
+std::string NetshCommand(const RunningWindows& windows, const TcpValue& value);
 // A script for `netsh -f`: the commands one a line, in the order given.
-std::string NetshScript(int kind, const std::vector<TcpValue>& values);
+std::string NetshScript(const RunningWindows& windows, const std::vector<TcpValue>& values);
 // A batch file for a startup script: each netsh line followed by a check of
 // its exit code, which stops the file with exit code 1 naming the setting.
-std::string NetshBatchFile(int kind, const std::vector<TcpValue>& values);
+std::string NetshBatchFile(const RunningWindows& windows, const std::vector<TcpValue>& values);
 
 // The values in `netsh interface tcp dump` output, whose `set global` and
 // `set supplemental` lines are the same in every display language; the
-// "internet" template's congestion provider comes as "congestionprovider".
+// "internet" template's congestion provider comes as "congestionprovider",
+// and a `set heuristics` line's word (or its wsh=) as "heuristics".
 // Names and values in lower case, in the order found, a later line winning.
 std::vector<TcpValue> ReadTcpDump(const std::string& output);
 // The MTU of each interface in `netsh interface ipv4 show subinterfaces`
 // output, as "mtu@" + the interface's name: the lines of four numbers and a
 // name, which are not translated.
-std::vector<TcpValue> ReadSubinterfaces(const std::string& output);
+std::vector<TcpValue> ReadSubinterfaces(const std::string& output,
+                                        const char* prefix = kInterfaceMtuPrefix);
+// Several such tables one after the other, as a script that shows IPv4's and
+// then IPv6's subinterfaces prints them: the rows below the Nth rule of
+// dashes (the same in every language) are named with the Nth prefix. With
+// byRule false, every row is the first prefix's.
+std::vector<TcpValue> ReadSubinterfaceTables(const std::string& output,
+                                             const std::vector<const char*>& prefixes,
+                                             bool byRule);
 
 }  // namespace iz

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "model/os_kind.h"
 #include "optimize/apply_common.h"
@@ -91,17 +92,28 @@ void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   // Creates the MSTCP key on the way; the DWORDs below need both to exist.
   session.EnsureKey(map::kMstcpParametersKey);
 
+  const std::pair<const char*, std::uint32_t> mstcp[] = {
+      {map::kPMTUDiscovery, IfChecked(p.autoDiscovery, 1)},
+      {map::kPMTUBlackHoleDetect, IfChecked(p.blackHoleDetect, 1)},
+      {map::kTcp1323Opts, IfChecked(p.largeWindows, 1)},
+      {map::kSackOpts, IfChecked(p.sack, 1)},
+      {map::kDefaultRcvWindow, Low32(n.rwin)},
+      {map::kSessionKeepAlive, Low32(n.keepAlive)},  // seconds, as entered
+      {map::kBSDUrgent, IfChecked(p.bsdUrgent, 1)},
+  };
+  // 98, 98 SE and Millennium read the MSTCP values as strings (Microsoft KB
+  // 158474, "Windows TCP/IP Registry Entries"); 95 takes DWORDs.
+  const bool strings = IsWin98Family(kind);
   session.OpenPathForWriting(map::kVxDAbsKey);
   session.PutSectionText(map::kSectionMstcp, map::kDefaultTTL, p.customTtl.text);
+  if (strings) {
+    for (const auto& [name, value] : mstcp)
+      session.PutSectionText(map::kSectionMstcp, name, std::to_string(value));
+  }
   session.ClosePath();
-
-  hklm(map::kMstcpKey, map::kPMTUDiscovery, IfChecked(p.autoDiscovery, 1));
-  hklm(map::kMstcpKey, map::kPMTUBlackHoleDetect, IfChecked(p.blackHoleDetect, 1));
-  hklm(map::kMstcpKey, map::kTcp1323Opts, IfChecked(p.largeWindows, 1));
-  hklm(map::kMstcpKey, map::kSackOpts, IfChecked(p.sack, 1));
-  hklm(map::kMstcpKey, map::kDefaultRcvWindow, Low32(n.rwin));
-  hklm(map::kMstcpKey, map::kSessionKeepAlive, Low32(n.keepAlive));  // seconds, as entered
-  hklm(map::kMstcpKey, map::kBSDUrgent, IfChecked(p.bsdUrgent, 1));
+  if (!strings) {
+    for (const auto& [name, value] : mstcp) hklm(map::kMstcpKey, name, value);
+  }
   hklm(map::kMstcpParametersKey, map::kMaxDupAcks, IfChecked(p.maxDupAcks, 2));
   hklm(map::kMstcpParametersKey, map::kTcp1323Opts, IfChecked(p.largeWindows, 1));
   hklm(map::kMstcpParametersKey, map::kSackOpts, IfChecked(p.sack, 1));
@@ -131,7 +143,8 @@ void Apply9xSettings(const Panel& p, RawRegistry& registry, ProfileStrings& prof
   PutByte(session, map::kComBuffKey, map::kStart, p.comBuffer.checked);
 
   // Windows 95 knows neither global window value; an unknown system gets
-  // both, like 98 and later.
+  // both, like 98 and later. 98 and 98 SE read only the misspelt name
+  // (Microsoft KB 239731); both stay DWORDs, as that article has them.
   if (kind != kWin95) {
     hklm(map::kMstcpParametersKey, map::kGlobalMaxTcpWindoSize, Low32(n.rwin));
     hklm(map::kMstcpParametersKey, map::kGlobalMaxTcpWindowSize, Low32(n.rwin));

@@ -10,7 +10,8 @@ std::vector<TcpValue> InterfaceMtus(RawRegistry& registry, int kind, const Panel
                                     const std::vector<Adapter>& ticked) {
   std::vector<TcpValue> mtus;
   if (!IsVistaOrLater(kind) || ticked.empty()) return mtus;
-  const std::string mtu = std::to_string(ReadWholeNumber(panel.customMtu.text));
+  const std::int64_t number = ReadWholeNumber(panel.customMtu.text);
+  const std::string mtu = std::to_string(number);
   for (const Adapter& named : FindAdapters(registry, kind, true)) {
     if (named.stack != AdapterStack::Interface || named.name == named.id) continue;
     // The name is made only for an adapter that is ticked.
@@ -18,10 +19,20 @@ std::vector<TcpValue> InterfaceMtus(RawRegistry& registry, int kind, const Panel
       if (t.id != named.id) continue;
       TcpValue value{kInterfaceMtuPrefix, mtu};
       value.name += named.name;
-      if (IsTcpSettingName(value.name)) mtus.push_back(std::move(value));
+      if (!IsTcpSettingName(value.name)) continue;
+      mtus.push_back(std::move(value));
+      // IPv6 keeps its own MTU, and takes none below its minimum: there it
+      // is left as it is.
+      if (number >= kIpv6MinimumMtu)
+        mtus.push_back({kInterfaceMtu6Prefix + named.name, mtu});
     }
   }
   return mtus;
+}
+
+std::string Ipv6MtuNote(int kind, const Panel& panel) {
+  if (!IsVistaOrLater(kind) || ReadWholeNumber(panel.customMtu.text) >= kIpv6MinimumMtu) return "";
+  return "The IPv6 MTU is left as it is: IPv6 takes none below 1280.";
 }
 
 std::vector<TcpValue> InterfaceMtuChanges(TcpSettingsAccess& access,

@@ -4,6 +4,7 @@
 // connection's name (the one in the Network Connections folder, which
 // `netsh interface ipv4 show subinterfaces` lists). Restore Windows Defaults
 // leaves it: Windows documents no default for it.
+#include <string>
 #include <vector>
 
 #include "adapters/adapters.h"
@@ -14,9 +15,14 @@
 namespace iz {
 
 // The panel's MTU for each ticked adapter of 2000 and later that has a
-// connection name, as "mtu@" + that name.
+// connection name, as "mtu@" + that name, and beside it the same for IPv6
+// as "mtu6@" + that name when the MTU is at least IPv6's minimum (1280).
 std::vector<TcpValue> InterfaceMtus(RawRegistry& registry, int kind, const Panel& panel,
                                     const std::vector<Adapter>& ticked);
+
+// What Optimize says when the panel's MTU is below IPv6's minimum on Vista
+// and later, where IPv6's MTU is then left as it is; empty otherwise.
+std::string Ipv6MtuNote(int kind, const Panel& panel);
 
 // Reads the MTUs in force into *before and returns those of wanted that
 // differ, to be set in one netsh run; an interface netsh does not list is

@@ -24,14 +24,15 @@ constexpr const char* kWinIniLocation = "Win.ini [Ports]";
 
 // Whether a Windows reads a value Optimize writes, as Microsoft documents
 // it, and nothing more: "yes" needs a document, and every value without a
-// rule here is "not documented for this Windows". The sources are named on
-// the help's registry page.
+// rule here is "not documented for this Windows". Each rule names its
+// source; the help's registry page lists them with their addresses.
 constexpr const char* kReadYes = "yes";
 constexpr const char* kNotDocumented = "not documented for this Windows";
 constexpr const char* kNoWindowsKey = "no: no Windows reads this key";
-constexpr const char* kNoWindowsName = "no: no Windows reads this name";
 constexpr const char* kOnly9xKey = "no: only Windows 95, 98 and Me read this key";
 constexpr const char* kSizedBySystem = "no: Vista and later size the receive window themselves";
+constexpr const char* kMisspeltOn98 =
+    "no: Windows 98 reads the misspelt name GlobalMaxTcpWindoSize instead";
 constexpr const char* kNoPrefix = "no: ";
 
 // Where a rule holds: a key, every key below one, a network adapter's own
@@ -50,19 +51,27 @@ struct ReadRule {
 };
 // Most particular first: the first rule that holds decides.
 constexpr ReadRule kReadRules[] = {
-    {Where::AnyKey, kHKLM, nullptr, map::kGlobalMaxTcpWindoSize, kUnknown, kLastKind,
-     kNoWindowsName},
     {Where::Key, kHKLM, map::kTcpipInterfaceKey, nullptr, kUnknown, kLastKind, kNoWindowsKey},
     // Virtual device drivers and the Services\Class tree are the 9x
     // family's; the NT family keeps neither.
     {Where::Below, kHKLM, kVxDKey, nullptr, kWinNT4, kLastKind, kOnly9xKey},
     {Where::Below, kHKLM, kClassKey, nullptr, kWinNT4, kLastKind, kOnly9xKey},
-    // The performance tuning guide of Vista and later: ignored.
+    // KB 239731, Unable to Set the TCP/IP GlobalMaxTcpWindowSize Parameter in
+    // Windows 98: 98 and 98 SE read the name misspelt; Millennium is not
+    // covered.
+    {Where::Key, kHKLM, map::kMstcpParametersKey, map::kGlobalMaxTcpWindoSize, kWin98, kWin98SE,
+     kReadYes},
+    {Where::Key, kHKLM, map::kMstcpParametersKey, map::kGlobalMaxTcpWindowSize, kWin98, kWin98SE,
+     kMisspeltOn98},
+    // Performance tuning network adapters: TcpWindowSize in the parameters
+    // key is among the deprecated TCP parameters. The adapters' own window
+    // and GlobalMaxTcpWindowSize are not on its list.
     {Where::Key, kHKLM, map::kTcpipParametersKey, map::kTcpWindowSize, kWinVista, kLastKind,
      kSizedBySystem},
-    {Where::Key, kHKLM, map::kTcpipParametersKey, map::kGlobalMaxTcpWindowSize, kWinVista,
-     kLastKind, kSizedBySystem},
-    {Where::Adapter, kHKLM, nullptr, map::kTcpWindowSize, kWinVista, kLastKind, kSizedBySystem},
+    // Description of Windows TCP features (Windows 10, Server 2012 R2).
+    {Where::Key, kHKLM, map::kTcpipParametersKey, map::kTcp1323Opts, kWin81, kWin10, kReadYes},
+    {Where::Key, kHKLM, map::kTcpipParametersKey, map::kSackOpts, kWin81, kWin10, kReadYes},
+    {Where::Key, kHKLM, map::kTcpipParametersKey, map::kTcpMaxDupAcks, kWin81, kWin10, kReadYes},
     // The TCP/IP implementation details of 2000 and 2003 (XP), Appendix A;
     // NT 4.0's from the configuration parameters of 2000 and NT.
     {Where::Adapter, kHKLM, nullptr, map::kTcpWindowSize, kWin2000, kWinXP, kReadYes},
@@ -77,10 +86,11 @@ constexpr ReadRule kReadRules[] = {
      kWinNT4, kReadYes},
     {Where::Key, kHKLM, map::kNetbtParametersKey, map::kSessionKeepAlive, kWinNT4, kWinXP,
      kReadYes},
-    // An adapter's MTU: the registry on NT 4.0 to XP; from Vista on netsh's
-    // subinterface MTU, which Optimize sets beside it there.
-    {Where::Adapter, kHKLM, nullptr, map::kMTU, kWinNT4, kLastKind, kReadYes},
-    // Windows TCP/IP registry entries (MSTCP) and the NetTrans subkey.
+    // An adapter's MTU in the registry: documented for NT 4.0 to XP (the
+    // same pages); from Vista on netsh's subinterface MTU, which Optimize
+    // sets beside it, is the one documented.
+    {Where::Adapter, kHKLM, nullptr, map::kMTU, kWinNT4, kWinXP, kReadYes},
+    // KB 158474, Windows TCP/IP Registry Entries (MSTCP) and the NetTrans subkey.
     {Where::Key, kHKLM, map::kMstcpKey, nullptr, kWin95, kWinMe, kReadYes},
     {Where::Below, kHKLM, map::kNetTransKey, map::kMaxMTU, kWin95, kWinMe, kReadYes},
     // The browser's connection limits, on every Windows it runs on.

@@ -56,14 +56,6 @@ void OfferRestart(Platform& platform, RestartMeans means) {
   }
 }
 
-// An interface key exists only once the NT applier has run; without it the
-// default is simply the absence of the window value there.
-bool InterfaceKeyExists(RawRegistry& registry) {
-  SettingsSession probe(registry);
-  probe.SetRoot(kHKLM);
-  return probe.OpenPathReadOnly(kTcpipInterfaceKey);
-}
-
 // An adapter's key is never made here: one that is gone holds nothing.
 void RemoveAdapterValues(RawRegistry& registry, const std::vector<Adapter>& adapters) {
   SettingsSession session(registry);
@@ -159,18 +151,17 @@ void RestoreNTDefaults(const Panel& panel, RawRegistry& registry, ProfileStrings
   session.OpenPathForWriting(kTcpipParametersKey);
   session.EraseValue(kTcp1323Opts);
   session.EraseValue(kGlobalMaxTcpWindowSize);
+  // Windows has no receive window value of its own: without one it sizes
+  // the window from the link, which is the default to go back to.
+  session.EraseValue(kTcpWindowSize);
 
   WriteFixedDword(registry, kTcpipParametersKey, kSackOpts, op);
-  WriteFixedDword(registry, kTcpipParametersKey, kTcpWindowSize, op);
-  if (InterfaceKeyExists(registry)) {
-    WriteFixedDword(registry, kTcpipInterfaceKey, kTcpWindowSize, op);
-  }
   WriteFixedDword(registry, kNetbtParametersKey, kSessionKeepAlive, op);
   WriteFixedDword(registry, kTcpipParametersKey, kTcpUseRFC1122UrgentPointer, op);
   WriteFixedDword(registry, kTcpipParametersKey, kTcpMaxDupAcks, op);
 
   session.ClosePath();
-  RemoveValues(session, kTcpipInterfaceKey, {kMTU});
+  RemoveValues(session, kTcpipInterfaceKey, {kTcpWindowSize, kMTU});
 
   PutFixedByte(session, kNetClass0000AbsKey, kSlowNet, op);
   PutFixedByte(session, kVCacheKey, kStart, op);

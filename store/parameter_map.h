@@ -17,7 +17,7 @@
 //  - Fixed values (the restores' defaults, the appliers' NDI ranges, the
 //    pairs the readers recognise as optimized) are taken from the table with
 //    FixedText / FixedNumber, never restated in the step: the table is the
-//    one place that says "8192" or "65535".
+//    one place that says "8192" or "3600".
 #include <cstddef>
 #include <cstdint>
 
@@ -287,7 +287,7 @@ inline constexpr Location kParameterMap[] = {
   {kHKLM, kTcpipParametersKey, kSackOpts, Family::NtTcpip, "sack",
    {detail::D, detail::_, detail::DV("1"), detail::_, detail::_, detail::R, detail::_}},
   {kHKLM, kTcpipParametersKey, kTcpWindowSize, Family::NtTcpip, "customRwin",
-   {detail::D, detail::_, detail::DV("65535"), detail::_, detail::_, detail::R, detail::_}},
+   {detail::D, detail::_, detail::Del, detail::_, detail::_, detail::R, detail::_}},
   {kHKLM, kTcpipParametersKey, kGlobalMaxTcpWindowSize, Family::NtTcpip, "customRwin",
    {detail::D, detail::_, detail::Del, detail::_, detail::_, detail::_, detail::_}},
   {kHKLM, kTcpipParametersKey, kTcpUseRFC1122UrgentPointer, Family::NtTcpip, "bsdUrgent",
@@ -295,13 +295,15 @@ inline constexpr Location kParameterMap[] = {
   {kHKLM, kTcpipParametersKey, kTcpMaxDupAcks, Family::NtTcpip, "maxDupAcks",
    {detail::D, detail::_, detail::DV("2"), detail::_, detail::_, detail::R, detail::_}},
   {kHKLM, kTcpipInterfaceKey, kTcpWindowSize, Family::NtTcpip, "customRwin",
-   {detail::D, detail::_, detail::DV("65535"), detail::_, detail::_, detail::_, detail::_}},
+   {detail::D, detail::_, detail::Del, detail::_, detail::_, detail::_, detail::_}},
   {kHKLM, kTcpipInterfaceKey, kMTU, Family::NtTcpip, "customMtu",
    {detail::D, detail::_, detail::Del, detail::_, detail::_, detail::R, detail::_}},
   {kHKLM, kNetbtParametersKey, kSessionKeepAlive, Family::NtTcpip, "customKeepAlive",
    {detail::D, detail::_, detail::DV("3600000"), detail::_, detail::_, detail::R, detail::_}},
 
-  // 9x family TCP/IP.
+  // 9x family TCP/IP. The Apply9x cells of the MSTCP key give Windows 95's
+  // type: 98, 98 SE and Millennium read these values as strings, and the
+  // applier writes the same numbers as decimal text there (KB 158474).
   {kHKLM, kMstcpKey, kDefaultTTL, Family::Win9xTcpip, "customTtl",
    {detail::_, detail::S, detail::_, detail::SV("32"), detail::SV("32"), detail::_, detail::R}},
   {kHKLM, kMstcpKey, kPMTUDiscovery, Family::Win9xTcpip, "autoDiscovery",

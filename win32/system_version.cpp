@@ -2,7 +2,9 @@
 // later to a program whose manifest does not name them, and a manifest can
 // never name the systems to come; RtlGetVersion in ntdll.dll answers the
 // truth on the NT family. It is looked up at run time: NT 4.0 lacks it, and
-// the 9x family has no ntdll.dll to speak of.
+// the 9x family has no ntdll.dll to speak of. The product type (workstation,
+// server, domain controller) comes with the extended record, which NT 4.0
+// before Service Pack 4 and Windows 95 refuse: the plain one answers there.
 #include <cstring>
 
 #include "win32/late_bound.h"
@@ -11,14 +13,20 @@
 namespace iz::win32 {
 
 bool Win32Platform::GetVersion(VersionInfo& info) {
-  OSVERSIONINFOA v{};
-  static_assert(sizeof(v) == 148, "the version record the OS detection relies on");
+  // The extended record begins with the plain one's fields.
+  OSVERSIONINFOEXA v{};
+  static_assert(sizeof(v) == 156, "the extended version record");
   v.dwOSVersionInfoSize = sizeof(v);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  BOOL ok = GetVersionExA(&v);
+  const bool extended = GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&v)) != FALSE;
+  if (!extended) {
+    v = OSVERSIONINFOEXA{};
+    v.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+    if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&v))) return false;
+  }
 #pragma GCC diagnostic pop
-  if (!ok) return false;
+  if (extended && v.dwPlatformId == VER_PLATFORM_WIN32_NT) info.productType = v.wProductType;
   info.platformId = v.dwPlatformId;
   info.major = v.dwMajorVersion;
   info.minor = v.dwMinorVersion;

@@ -204,7 +204,7 @@ TEST(CurrentE2E, RestoreDefaultsOnACleanXPRunsToThePrompt) {
       {{lm, kTcpip, "Tcp1323Opts"}, "absent"},
       {{lm, kTcpip, "GlobalMaxTcpWindowSize"}, "absent"},
       {{lm, kTcpip, "SackOpts"}, "dword 1"},
-      {{lm, kTcpip, "TcpWindowSize"}, "dword 65535"},
+      {{lm, kTcpip, "TcpWindowSize"}, "absent"},  // Windows sizes the window itself
       {{lm, kInterface, "TcpWindowSize"}, "absent"},
       {{lm, kInterface, "MTU"}, "absent"},
       {{lm, kNetbt, "SessionKeepAlive"}, "dword 3600000"},

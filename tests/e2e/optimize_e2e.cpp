@@ -99,15 +99,16 @@ const std::vector<Expected> kNT = {
     Dw(kInternetSettings, "MaxConnectionsPer1_0Server", 20, HKEY_CURRENT_USER),
 };
 
+// Wine's win98 is 98 SE, which reads the MSTCP values as strings.
 const std::vector<Expected> k9x = {
     Sz(kMstcp, "DefaultTTL", "64"),
-    Dw(kMstcp, "PMTUDiscovery", 1),
-    Dw(kMstcp, "PMTUBlackHoleDetect", 0),
-    Dw(kMstcp, "Tcp1323Opts", 1),
-    Dw(kMstcp, "SackOpts", 1),
-    Dw(kMstcp, "DefaultRcvWindow", 256960),
-    Dw(kMstcp, "SessionKeepAlive", 600),
-    Dw(kMstcp, "BSDUrgent", 1),
+    Sz(kMstcp, "PMTUDiscovery", "1"),
+    Sz(kMstcp, "PMTUBlackHoleDetect", "0"),
+    Sz(kMstcp, "Tcp1323Opts", "1"),
+    Sz(kMstcp, "SackOpts", "1"),
+    Sz(kMstcp, "DefaultRcvWindow", "256960"),
+    Sz(kMstcp, "SessionKeepAlive", "600"),
+    Sz(kMstcp, "BSDUrgent", "1"),
     Dw(kMstcpParameters, "MaxDupAcks", 2),
     Dw(kMstcpParameters, "Tcp1323Opts", 1),
     Dw(kMstcpParameters, "SackOpts", 1),

@@ -49,12 +49,15 @@ TEST_P(StartupTest, StatusLineNamesTheSystemAndTheProgramEnds) {
 }
 
 // Wine's win98 reports the service-pack text " A ", so it is the Second
-// Edition; win10 is named though the manifest does not claim it, which only
+// Edition; win2003 and win2008 are servers by their product type; win10 is named though the manifest does not claim it, which only
 // the version query of ntdll.dll tells.
 INSTANTIATE_TEST_SUITE_P(Versions, StartupTest,
                          ::testing::Values(StartupCase{"win98", "Windows 98 Second Edition",
                                                        Way::Exit1},
                                            StartupCase{"winxp", "Windows XP", Way::ToolbarExit},
+                                           // Wine reports these two as servers (product type 3).
+                                           StartupCase{"win2003", "Windows Server 2003", Way::CloseBox},
+                                           StartupCase{"win2008", "Windows Server 2008", Way::CloseBox},
                                            StartupCase{"win10", "Windows 10", Way::CloseBox}));
 
 // ---- the program's resources, read from the file itself.

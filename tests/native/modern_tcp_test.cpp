@@ -4,6 +4,8 @@
 // behind the substitute platform.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,74 +30,201 @@ std::string Joined(const std::vector<std::string>& parts) {
   return text;
 }
 
-TEST(ModernTcpTable, SettingsDefaultsCommandsAndRefusalsPerVersion) {
+RunningWindows Server(int kind, std::uint32_t build = 0) { return {kind, build, true}; }
+
+TEST(ModernTcpTable, SettingsDefaultsCommandsAndRefusalsPerBuildAndEdition) {
+  const std::string vista = "autotuninglevel heuristics congestionprovider ecncapability "
+                            "timestamps rss";
+  const std::string eight = vista + " rsc initialrto";
+  const std::string nine = "autotuninglevel congestionprovider ecncapability timestamps rss rsc "
+                           "initialrto maxsynretransmissions nonsackrttresiliency";
+  const std::string ten = nine + " fastopen fastopenfallback hystart pacingprofile";
+  const std::string nd = kNotDocumented;
   const struct {
-    int kind;
-    const char* names;
-    const char* defaults;
+    RunningWindows windows;
+    std::string names;
+    std::string defaults;
     const char* congestion;  // the command that sets the congestion provider
     TcpValue refused;
     const char* reason;
   } rows[] = {
-      {kWinVista, "autotuninglevel congestionprovider ecncapability timestamps rss",
-       "normal none disabled disabled enabled", "interface tcp set global congestionprovider=ctcp",
-       {"rsc", "enabled"}, "Windows Vista has no TCP setting \"rsc\""},
-      {kWin7, "autotuninglevel congestionprovider ecncapability timestamps rss",
-       "normal none disabled disabled enabled", "interface tcp set global congestionprovider=ctcp",
-       {"congestionprovider", "cubic"},
+      {ClientOf(kWinVista, 6002), vista, "normal " + nd + " none disabled disabled enabled",
+       "interface tcp set global congestionprovider=ctcp", {"rsc", "enabled"},
+       "Windows Vista has no TCP setting \"rsc\""},
+      // Server 2008 and 2008 R2 run Compound TCP by default.
+      {Server(kWinVista, 6002), vista, "normal " + nd + " ctcp disabled disabled enabled",
+       "interface tcp set global congestionprovider=ctcp", {"rsc", "enabled"},
+       "Windows Server 2008 has no TCP setting \"rsc\""},
+      {ClientOf(kWin7, 7601), vista, "normal " + nd + " none disabled disabled enabled",
+       "interface tcp set global congestionprovider=ctcp", {"congestionprovider", "cubic"},
        "\"congestionprovider\" takes none or ctcp on Windows 7, not \"cubic\""},
-      {kWin8,
-       "autotuninglevel congestionprovider ecncapability timestamps rss rsc initialrto",
-       "normal not documented disabled disabled enabled enabled not documented",
+      {Server(kWin7, 7601), vista, "normal " + nd + " ctcp disabled disabled enabled",
+       "interface tcp set global congestionprovider=ctcp", {"heuristics", "default"},
+       "\"heuristics\" takes enabled or disabled on Windows Server 2008 R2, not \"default\""},
+      {ClientOf(kWin8, 9200), eight,
+       "normal " + nd + " " + nd + " " + nd + " disabled enabled " + nd + " 3000",
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"initialrto", "200"},
        "\"initialrto\" takes a number from 300 to 3000 on Windows 8, not \"200\""},
-      {kWin10,
-       "autotuninglevel congestionprovider ecncapability timestamps rss rsc initialrto",
-       "normal cubic disabled disabled enabled enabled not documented",
+      // ECN is on by default on Server 2012 and 2012 R2.
+      {Server(kWin8, 9200), eight,
+       "normal " + nd + " " + nd + " enabled disabled enabled " + nd + " 3000",
+       "interface tcp set supplemental template=internet congestionprovider=ctcp",
+       {"fastopen", "enabled"}, "Windows Server 2012 has no TCP setting \"fastopen\""},
+      // From 8.1 on the heuristics are off and not offered.
+      {Server(kWin81, 9600), nine, "normal " + nd + " enabled disabled enabled " + nd + " 3000 2 disabled",
+       "interface tcp set supplemental template=internet congestionprovider=ctcp",
+       {"heuristics", "disabled"}, "Windows Server 2012 R2 has no TCP setting \"heuristics\""},
+      // Compound TCP before 1709; cubic refused before 1703.
+      {ClientOf(kWin10, 10240), nine,
+       "normal ctcp disabled disabled enabled " + nd + " 3000 2 disabled",
+       "interface tcp set supplemental template=internet congestionprovider=ctcp",
+       {"congestionprovider", "cubic"},
+       "\"congestionprovider\" takes none, ctcp or dctcp on Windows 10, not \"cubic\""},
+      {Server(kWin10, 14393), nine + " fastopen",
+       "normal ctcp " + nd + " " + nd + " enabled " + nd + " 3000 2 disabled enabled",
+       "interface tcp set supplemental template=internet congestionprovider=ctcp",
+       {"hystart", "enabled"}, "Windows Server 2016 has no TCP setting \"hystart\""},
+      {ClientOf(kWin10, 15063), nine + " fastopen fastopenfallback",
+       "normal ctcp disabled disabled enabled " + nd + " 3000 2 disabled enabled " + nd,
+       "interface tcp set supplemental template=internet congestionprovider=ctcp",
+       {"hystart", "enabled"}, "Windows 10 has no TCP setting \"hystart\""},
+      {ClientOf(kWin10, 19045), ten,
+       "normal cubic disabled disabled enabled " + nd + " 3000 2 disabled enabled " + nd + " " + nd +
+           " " + nd,
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"congestionprovider", "bbr2"},
        "\"congestionprovider\" takes none, ctcp, dctcp, newreno or cubic on Windows 10, not "
        "\"bbr2\""},
-      {kWin11,
-       "autotuninglevel congestionprovider ecncapability timestamps rss rsc initialrto",
-       "normal cubic not documented not documented enabled enabled not documented",
+      {Server(kWin10, 20348), ten + " prr",
+       "normal cubic " + nd + " " + nd + " enabled " + nd + " 3000 2 disabled enabled " + nd + " " +
+           nd + " " + nd + " " + nd,
+       "interface tcp set supplemental template=internet congestionprovider=ctcp",
+       {"pacingprofile", "sometimes"},
+       "\"pacingprofile\" takes off, initialwindow, slowstart or always on Windows Server 2022, "
+       "not \"sometimes\""},
+      // bbr2 from 22H2 on only.
+      {ClientOf(kWin11, 22000), ten + " prr",
+       "normal cubic " + nd + " " + nd + " enabled " + nd + " 3000 2 disabled enabled " + nd + " " +
+           nd + " " + nd + " " + nd,
+       "interface tcp set supplemental template=internet congestionprovider=ctcp",
+       {"congestionprovider", "bbr2"},
+       "\"congestionprovider\" takes none, ctcp, dctcp, newreno or cubic on Windows 11, not "
+       "\"bbr2\""},
+      {Server(kWin11, 26100), ten + " prr",
+       "normal cubic " + nd + " " + nd + " enabled " + nd + " 3000 2 disabled enabled " + nd + " " +
+           nd + " " + nd + " " + nd,
        "interface tcp set supplemental template=internet congestionprovider=ctcp",
        {"autotuninglevel", "Normal"},
        "\"autotuninglevel\" takes disabled, highlyrestricted, restricted, normal or experimental "
-       "on Windows 11, not \"Normal\""},
-      {kWinXP, "", "", "interface tcp set global congestionprovider=ctcp", {"rss", "enabled"},
-       kNeedsVista},
+       "on Windows Server 2025, not \"Normal\""},
+      {ClientOf(kWinXP, 2600), "", "", "interface tcp set global congestionprovider=ctcp",
+       {"rss", "enabled"}, kNeedsVista},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(OSName(row.kind));
+    SCOPED_TRACE(WindowsName(row.windows) + " " + std::to_string(row.windows.build));
     std::vector<std::string> defaults;
-    for (const TcpSettingInfo& s : TcpSettingsFor(row.kind)) {
+    for (const TcpSettingInfo& s : TcpSettingsFor(row.windows)) {
       defaults.push_back(s.defaultValue);
-      EXPECT_FALSE(s.effect.empty() || s.source.empty()) << s.name;
       // A default the window offers must be a value the version accepts.
       if (s.defaultValue != kNotDocumented) {
-        EXPECT_EQ(CheckTcpValue(row.kind, {s.name, s.defaultValue}), "") << s.name;
+        EXPECT_EQ(CheckTcpValue(row.windows, {s.name, s.defaultValue}), "") << s.name;
       }
     }
-    EXPECT_EQ(Joined(TcpSettingNames(row.kind)), row.names);
+    EXPECT_EQ(Joined(TcpSettingNames(row.windows)), row.names);
     EXPECT_EQ(Joined(defaults), row.defaults);
-    EXPECT_EQ(HasModernTcpSettings(row.kind), row.kind != kWinXP);
-    EXPECT_EQ(NetshCommand(row.kind, {"congestionprovider", "ctcp"}), row.congestion);
-    EXPECT_EQ(CheckTcpValue(row.kind, row.refused), row.reason);
+    EXPECT_EQ(HasModernTcpSettings(row.windows), row.windows.kind != kWinXP);
+    EXPECT_EQ(NetshCommand(row.windows, {"congestionprovider", "ctcp"}), row.congestion);
+    EXPECT_EQ(CheckTcpValue(row.windows, row.refused), row.reason);
   }
-  // What hurts is marked where it is offered.
-  const TcpSettingInfo autotuning = TcpSettingsFor(kWin10).front();
-  EXPECT_EQ(Joined(autotuning.hurts), "disabled highlyrestricted");
-  EXPECT_NE(autotuning.effect.find("64 KB"), std::string::npos);
-  EXPECT_EQ(Joined(TcpSettingsFor(kWin11)[1].hurts), "bbr2");
-  // An interface MTU: a connection name in quotes, a number in range.
-  EXPECT_EQ(NetshCommand(kWin7, {"mtu@Ethernet 2", "1492"}),
+  EXPECT_EQ(CheckTcpValue(ClientOf(kWin11, 22621), {"congestionprovider", "bbr2"}), "");
+  // Heuristics that are on may override the auto-tuning level, up to 8 only.
+  const std::vector<TcpValue> on = {{"heuristics", "enabled"}}, off = {{"heuristics", "disabled"}};
+  EXPECT_NE(HeuristicsNote(ClientOf(kWin7), on).find("may be theirs"), std::string::npos);
+  EXPECT_EQ(HeuristicsNote(ClientOf(kWin7), off), "");
+  EXPECT_EQ(HeuristicsNote(ClientOf(kWin7), {}), "");
+  EXPECT_EQ(HeuristicsNote(ClientOf(kWin10, 19045), on), "");
+  EXPECT_EQ(NetshCommand(ClientOf(kWin7), {"heuristics", "disabled"}),
+            "interface tcp set heuristics disabled");
+  // An interface MTU: a connection name in quotes, a number in range; IPv6's
+  // by its own command, from 1280 on.
+  EXPECT_EQ(NetshCommand(ClientOf(kWin10, 19045), {"mtu6@PPPoE", "1492"}),
+            "interface ipv6 set subinterface \"PPPoE\" mtu=1492 store=persistent");
+  EXPECT_EQ(CheckTcpValue(ClientOf(kWin10, 19045), {"mtu6@PPPoE", "1279"}),
+            "the IPv6 MTU of \"PPPoE\" must be a number from 1280 to 65535, not \"1279\"");
+  EXPECT_TRUE(IsTcpSettingName("mtu6@PPPoE"));
+  EXPECT_FALSE(IsTcpSettingName("mtu6@"));
+  EXPECT_EQ(NetshCommand(ClientOf(kWin7), {"mtu@Ethernet 2", "1492"}),
             "interface ipv4 set subinterface \"Ethernet 2\" mtu=1492 store=persistent");
-  EXPECT_EQ(CheckTcpValue(kWin10, {"mtu@Ethernet 2", "70000"}),
+  EXPECT_EQ(CheckTcpValue(ClientOf(kWin10, 19045), {"mtu@Ethernet 2", "70000"}),
             "the MTU of \"Ethernet 2\" must be a number from 576 to 65535, not \"70000\"");
-  EXPECT_EQ(CheckTcpValue(kWin10, {"mtu@Evil\" & del", "1500"}),
+  EXPECT_EQ(CheckTcpValue(ClientOf(kWin10, 19045), {"mtu@Evil\" & del", "1500"}),
             "\"Evil\" & del\" is not a connection name netsh can take");
+}
+
+// Every claim names where it comes from: a page's address, netsh's own help,
+// or "reported:"; and the claims a review found wrong stay mended.
+TEST(ModernTcpTable, EveryClaimNamesItsSource) {
+  const RunningWindows systems[] = {ClientOf(kWinVista), Server(kWin7),        ClientOf(kWin8),
+                                    Server(kWin81),      ClientOf(kWin10, 10240), Server(kWin10, 20348),
+                                    ClientOf(kWin11, 22621), ClientOf(kWinLater, 30000)};
+  for (const RunningWindows& w : systems) {
+    for (const TcpSettingInfo& s : TcpSettingsFor(w)) {
+      SCOPED_TRACE(WindowsName(w) + " " + s.name);
+      EXPECT_FALSE(s.effect.empty());
+      const bool sourced = s.source.find("https://") != std::string::npos ||
+                           s.source.find("http://") != std::string::npos ||
+                           s.source.rfind("reported:", 0) == 0 ||
+                           s.source.find("netsh's own help") != std::string::npos;
+      EXPECT_TRUE(sourced) << s.source;
+    }
+  }
+  const struct {
+    RunningWindows windows;
+    const char* name;
+    const char* needle;  // in the effect
+    const char* defaultValue;
+    const char* hurts;
+  } claims[] = {
+      // highlyrestricted scales by 2; only disabled stops at 64 KB; experimental is marked.
+      {ClientOf(kWin10, 19045), "autotuninglevel", "disabled fixes it at 64 KB; highlyrestricted, "
+       "restricted and normal scale it by 2, 4 and 8", "normal", "disabled experimental"},
+      {ClientOf(kWin81), "autotuninglevel", "heuristics", "normal", "disabled experimental"},
+      {ClientOf(kWin8, 9200), "initialrto", "resends sooner", "3000", ""},
+      {ClientOf(kWin11, 22621), "congestionprovider", "bbr2", "cubic", "bbr2"},
+      {ClientOf(kWin7), "heuristics", "not the one chosen", kNotDocumented, ""},
+  };
+  for (const auto& c : claims) {
+    SCOPED_TRACE(c.name);
+    bool found = false;
+    for (const TcpSettingInfo& s : TcpSettingsFor(c.windows)) {
+      if (s.name != c.name) continue;
+      found = true;
+      EXPECT_NE(s.effect.find(c.needle), std::string::npos) << s.effect;
+      EXPECT_EQ(s.defaultValue, c.defaultValue);
+      EXPECT_EQ(Joined(s.hurts), c.hurts);
+    }
+    EXPECT_TRUE(found);
+  }
+}
+
+// The help's modern page quotes every effect word for word, and names every
+// setting; the page a user reads cannot drift from the window.
+TEST(ModernTcpTable, TheHelpQuotesEveryEffect) {
+  std::ifstream file(std::string(IZ_SOURCE_DIR) + "/resources/help/modern_tcp.htm");
+  const std::string page{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  ASSERT_FALSE(page.empty());
+  const RunningWindows systems[] = {ClientOf(kWinVista), Server(kWin7), Server(kWin81),
+                                    ClientOf(kWin10, 19045), Server(kWin10, 20348),
+                                    ClientOf(kWin11, 22621)};
+  for (const RunningWindows& w : systems) {
+    for (const TcpSettingInfo& s : TcpSettingsFor(w)) {
+      EXPECT_NE(page.find("<tr><td>" + s.name + "</td>"), std::string::npos) << s.name;
+      // The effects on 8.1 and later add the heuristics' sentence, quoted apart.
+      const std::string effect = s.effect.substr(0, s.effect.find(" Windows Scaling heuristics, which"));
+      EXPECT_NE(page.find(effect), std::string::npos) << s.name << ": " << effect;
+    }
+  }
 }
 
 TEST(ModernTcpTable, ReadsNetshsScriptsAndTablesWhateverTheLanguage) {
@@ -109,6 +238,10 @@ TEST(ModernTcpTable, ReadsNetshsScriptsAndTablesWhateverTheLanguage) {
   const std::vector<TcpValue> expected = {{"rss", "enabled"},         {"autotuninglevel", "normal"},
                                           {"ecncapability", "disabled"}, {"timestamps", "disabled"},
                                           {"initialrto", "1000"},       {"rsc", "enabled"},
+                                          {"nonsackrttresiliency", "disabled"},
+                                          {"maxsynretransmissions", "2"},
+                                          {"fastopen", "enabled"},      {"fastopenfallback", "enabled"},
+                                          {"hystart", "enabled"},       {"pacingprofile", "off"},
                                           {"congestionprovider", "cubic"}};
   EXPECT_EQ(ReadTcpDump(dump), expected);
   EXPECT_TRUE(ReadTcpDump(shown).empty());  // translated labels are never read
@@ -125,6 +258,19 @@ TEST(ModernTcpTable, ReadsNetshsScriptsAndTablesWhateverTheLanguage) {
                                    {"autotuninglevel", "normal"},
                                    {"congestionprovider", "ctcp"}}));
   EXPECT_TRUE(ReadSubinterfaces("  1500  1  12  x3  Ethernet\r\n  1500 1 2 3\r\n").empty());
+  // IPv4's table, then IPv6's, in one output: told apart by their rules.
+  const std::string both = "set global rss=enabled\r\n   MTU  Status\r\n------  ------\r\n"
+                           "  1492  1  2  3  PPPoE\r\n\r\n   MTU  Status\r\n------  ------\r\n"
+                           "  1500  1  2  3  PPPoE\r\n";
+  EXPECT_EQ(ReadSubinterfaceTables(both, {kInterfaceMtuPrefix, kInterfaceMtu6Prefix}, true),
+            (std::vector<TcpValue>{{"mtu@PPPoE", "1492"}, {"mtu6@PPPoE", "1500"}}));
+  EXPECT_EQ(ReadSubinterfaces("  1500  1  2  3  PPPoE\r\n", kInterfaceMtu6Prefix),
+            (std::vector<TcpValue>{{"mtu6@PPPoE", "1500"}}));
+  // The heuristics by their own command, the word alone or by name.
+  EXPECT_EQ(ReadTcpDump("set heuristics Disabled\r\nset global rss=enabled\r\n"),
+            (std::vector<TcpValue>{{"heuristics", "disabled"}, {"rss", "enabled"}}));
+  EXPECT_EQ(ReadTcpDump("set heuristics forcews=disabled wsh=enabled\r\n"),
+            (std::vector<TcpValue>{{"heuristics", "enabled"}}));
 }
 
 // The stand-in's faults are kept in its state file from run to run, and
@@ -185,8 +331,9 @@ struct ApplyRig : Rig {
     };
   }
   TcpApplied Apply(const std::vector<TcpValue>& wanted) {
-    NetshAccess access(platform, GetOSKind(platform), "C:\\Program Files\\Internet Zelvora\\Backup");
-    return ApplyTcpSettings(recorder, profiles, platform, access, GetOSKind(platform), wanted,
+    NetshAccess access(platform, GetRunningWindows(platform),
+                       "C:\\Program Files\\Internet Zelvora\\Backup");
+    return ApplyTcpSettings(recorder, profiles, platform, access, GetRunningWindows(platform), wanted,
                             WithoutRecord::Refuse);
   }
   std::string Error(const std::vector<TcpValue>& wanted) {
@@ -264,13 +411,17 @@ TEST(ModernTcpApply, CommandLineListsSetsScriptsAndRefuses) {
     std::size_t runs;
   } rows[] = {
       {Nt(6, 1), {"/tcp"}, 0,
-       {"autotuninglevel\tnormal\tnormal", "congestionprovider\tnone\tnone",
+       {"autotuninglevel\tnormal\tnormal", "heuristics\t(not reported)\tnot documented",
+        "congestionprovider\tnone\tnone",
         "ecncapability\tdisabled\tdisabled", "timestamps\tdisabled\tdisabled",
         "rss\tenabled\tenabled"}, 1},
       {Nt(10, 0, 19045), {"/TCP", "ECNCapability=Enabled", "initialrto=3000"}, 0,
        {"autotuninglevel\tnormal\tnormal", "congestionprovider\tcubic\tcubic",
         "ecncapability\tenabled\tdisabled", "timestamps\tdisabled\tdisabled",
-        "rss\tenabled\tenabled", "rsc\tenabled\tenabled", "initialrto\t3000\tnot documented",
+        "rss\tenabled\tenabled", "rsc\tenabled\tnot documented", "initialrto\t3000\t3000",
+        "maxsynretransmissions\t2\t2", "nonsackrttresiliency\tdisabled\tdisabled",
+        "fastopen\tenabled\tenabled", "fastopenfallback\tenabled\tnot documented",
+        "hystart\tenabled\tnot documented", "pacingprofile\toff\tnot documented",
         "2 settings changed."}, 3},
       {Nt(6, 1), {"/tcp", "rsc=enabled"}, 2,
        {"Internet Zelvora: Windows 7 has no TCP setting \"rsc\"."}, 0},
@@ -283,7 +434,10 @@ TEST(ModernTcpApply, CommandLineListsSetsScriptsAndRefuses) {
       {Nt(10, 0, 19045), {"/TCP", "ECNCapability=Enabled"}, 0,
        {"autotuninglevel\tnormal\tnormal", "congestionprovider\tcubic\tcubic",
         "ecncapability\tenabled\tdisabled", "timestamps\tdisabled\tdisabled",
-        "rss\tenabled\tenabled", "rsc\tenabled\tenabled", "initialrto\t1000\tnot documented",
+        "rss\tenabled\tenabled", "rsc\tenabled\tnot documented", "initialrto\t1000\t3000",
+        "maxsynretransmissions\t2\t2", "nonsackrttresiliency\tdisabled\tdisabled",
+        "fastopen\tenabled\tenabled", "fastopenfallback\tenabled\tnot documented",
+        "hystart\tenabled\tnot documented", "pacingprofile\toff\tnot documented",
         "1 setting changed."}, 3},
       {Nt(5, 1), {"/tcp"}, 1,
        {"Internet Zelvora: The modern TCP settings need Windows Vista or later."}, 0},
@@ -330,6 +484,7 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
   for (const VersionInfo& version : {Nt(6, 1), test::WinXP()}) {
     ApplyRig rig(version, false);
     rig.netsh.Set("mtu@WLAN-Verbindung \xC4", "1400");
+    rig.netsh.Set("mtu6@WLAN-Verbindung \xC4", "1280");
     for (const std::string& guid : {ethernet, wifi, nameless})
       rig.registry.CreateKeyPath(kHKLM, std::string(map::kTcpipInterfacesKey) + "\\" + guid);
     rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + ethernet +
@@ -347,7 +502,26 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
     EXPECT_EQ(rig.platform.runsWhileWaiting, vista ? 3 : 0) << "netsh ran on the window's thread";
     EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), vista ? "1492" : "1500");
     EXPECT_EQ(*rig.netsh.Get("mtu@WLAN-Verbindung \xC4"), vista ? "1492" : "1400");
+    // IPv6 keeps its own MTU: set beside IPv4's, or a PPPoE link still sends
+    // IPv6 at 1500.
+    EXPECT_EQ(*rig.netsh.Get("mtu6@Ethernet 2"), vista ? "1492" : "1500");
+    EXPECT_EQ(*rig.netsh.Get("mtu6@WLAN-Verbindung \xC4"), vista ? "1492" : "1280");
   }
+  // Below IPv6's minimum only IPv4's MTU is set.
+  ApplyRig rig(Nt(6, 1), false);
+  const std::string guid = "{11111111-2222-3333-4444-555555555555}";
+  rig.registry.CreateKeyPath(kHKLM, std::string(map::kTcpipInterfacesKey) + "\\" + guid);
+  rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + guid +
+                                    "\\Connection", "Name", "Ethernet 2");
+  std::vector<std::string> said;
+  EXPECT_EQ(cli::RunCommandLine({"/optimize", "/type", "modem", "/method", "1"}, rig.recorder,
+                                rig.profiles, rig.platform,
+                                [&said](const std::string& line) { said.push_back(line); }),
+            0);
+  ASSERT_EQ(said.size(), 3u);
+  EXPECT_EQ(said[1], "The IPv6 MTU is left as it is: IPv6 takes none below 1280.");
+  EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), "576");
+  EXPECT_EQ(*rig.netsh.Get("mtu6@Ethernet 2"), "1500");
 }
 
 // A netsh that never ends or prints without end is ended by the platform;
@@ -392,7 +566,7 @@ TEST(ModernTcpWindow, ReadsAsItOpensThenAppliesAndReportsANetshEndedAtItsLimit) 
     std::size_t applied;  // times Apply was reached
     const char* reported;
   } rows[] = {
-      {"as it should", -1, "1 settings changed. They take effect now; Undo Last Change puts them back.",
+      {"as it should", -1, "1 setting changed. They take effect now; Undo Last Change puts them back.",
        1, nullptr},
       {"the reading hangs", 0, nullptr, 0, "netsh did not finish within 30 s; nothing was changed."},
       {"the Apply hangs", 2, "", 1, "netsh did not finish within 30 s; nothing was changed."},

@@ -58,16 +58,16 @@ const Lines kCableDslNT = {
     "[MaxConnectionsPer1_0Server] = dword 20",
 };
 
-// The same profile on Windows 98.
+// The same profile on Windows 98, which reads the MSTCP values as strings.
 const Lines kCableDsl9x = {
     "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultTTL] = sz \"64\"",
-    "HKLM System\\CCS\\Services\\VxD\\MSTCP [PMTUDiscovery] = dword 1",
-    "HKLM System\\CCS\\Services\\VxD\\MSTCP [PMTUBlackHoleDetect] = dword 0",
-    "HKLM System\\CCS\\Services\\VxD\\MSTCP [Tcp1323Opts] = dword 1",
-    "HKLM System\\CCS\\Services\\VxD\\MSTCP [SackOpts] = dword 1",
-    "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultRcvWindow] = dword 256960",
-    "HKLM System\\CCS\\Services\\VxD\\MSTCP [SessionKeepAlive] = dword 600",
-    "HKLM System\\CCS\\Services\\VxD\\MSTCP [BSDUrgent] = dword 1",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [PMTUDiscovery] = sz \"1\"",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [PMTUBlackHoleDetect] = sz \"0\"",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [Tcp1323Opts] = sz \"1\"",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [SackOpts] = sz \"1\"",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultRcvWindow] = sz \"256960\"",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [SessionKeepAlive] = sz \"600\"",
+    "HKLM System\\CCS\\Services\\VxD\\MSTCP [BSDUrgent] = sz \"1\"",
     "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [MaxDupAcks] = dword 2",
     "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [Tcp1323Opts] = dword 1",
     "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [SackOpts] = dword 1",
@@ -146,13 +146,13 @@ TEST(OptimizeApply, AllBoxesClearedInCustomMode) {
   // The 9x list without its fifteen MTU strings, which do not depend on a box.
   const Lines expected9x = {
       "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultTTL] = sz \"32\"",
-      "HKLM System\\CCS\\Services\\VxD\\MSTCP [PMTUDiscovery] = dword 0",
-      "HKLM System\\CCS\\Services\\VxD\\MSTCP [PMTUBlackHoleDetect] = dword 0",
-      "HKLM System\\CCS\\Services\\VxD\\MSTCP [Tcp1323Opts] = dword 0",
-      "HKLM System\\CCS\\Services\\VxD\\MSTCP [SackOpts] = dword 0",
-      "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultRcvWindow] = dword 8760",
-      "HKLM System\\CCS\\Services\\VxD\\MSTCP [SessionKeepAlive] = dword 3600",
-      "HKLM System\\CCS\\Services\\VxD\\MSTCP [BSDUrgent] = dword 0",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [PMTUDiscovery] = sz \"0\"",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [PMTUBlackHoleDetect] = sz \"0\"",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [Tcp1323Opts] = sz \"0\"",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [SackOpts] = sz \"0\"",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultRcvWindow] = sz \"8760\"",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [SessionKeepAlive] = sz \"3600\"",
+      "HKLM System\\CCS\\Services\\VxD\\MSTCP [BSDUrgent] = sz \"0\"",
       "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [MaxDupAcks] = dword 0",
       "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [Tcp1323Opts] = dword 0",
       "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [SackOpts] = dword 0",
@@ -229,28 +229,36 @@ TEST(OptimizeApply, NineXSegmentSizeFollowsTheMtu) {
 }
 
 // Windows 95 knows neither global window value; 98, Millennium and a system
-// that is not recognised get both.
-TEST(OptimizeApply, NineXGlobalWindowPairDependsOnTheKind) {
+// that is not recognised get both. 98, 98 SE and Millennium read the MSTCP
+// values as strings (KB 158474), 95 and an unknown system get DWORDs.
+TEST(OptimizeApply, NineXGlobalWindowPairAndMstcpTypesDependOnTheKind) {
   const Lines both = {
       "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [GlobalMaxTcpWindoSize] = dword 3216",
       "HKLM System\\CCS\\Services\\VxD\\MSTCP\\Parameters [GlobalMaxTcpWindowSize] = dword 3216",
   };
-  const std::pair<VersionInfo, Lines> rows[] = {
-      {Win95(), {}},
-      {Win98(), both},
-      {WinMe(), both},
-      {Unknown9x(), both},
+  const std::string dword = "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultRcvWindow] = dword 3216";
+  const std::string text = "HKLM System\\CCS\\Services\\VxD\\MSTCP [DefaultRcvWindow] = sz \"3216\"";
+  const struct {
+    VersionInfo version;
+    Lines global;
+    std::string window;
+  } rows[] = {
+      {Win95(), {}, dword}, {Win98(), both, text},      {Win98SE(), both, text},
+      {WinMe(), both, text}, {Unknown9x(), both, dword},
   };
-  for (const auto& [version, expected] : rows) {
-    SCOPED_TRACE(version.major * 100 + version.minor);
-    Rig rig(version);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.version.major * 100 + row.version.minor);
+    Rig rig(row.version);
     rig.Click(rig.w.modem);
     rig.w.ApplySettings(GetOSKind(rig.platform));
     Lines global;
+    std::string window;
     for (const std::string& line : rig.recorder.writes) {
       if (line.find("[GlobalMax") != std::string::npos) global.push_back(line);
+      if (line.find("MSTCP [DefaultRcvWindow]") != std::string::npos) window = line;
     }
-    EXPECT_EQ(global, expected);
+    EXPECT_EQ(global, row.global);
+    EXPECT_EQ(window, row.window);
   }
 }
 

@@ -448,8 +448,8 @@ TEST(Adapters, EachFamilyFindsWritesRestoresAndUndoesItsAdapters) {
       {"XP", WinXP(), seedInterfaces, {"Local Area Connection", b}, ifs + a, ifs + b,
        {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes", "MTU (Local Area Connection)"},
       {"7", {kVerPlatformWin32NT, 6, 1, ""}, seedInterfaces, {"Local Area Connection", b},
-       ifs + a, ifs + b, {"MTU dword 1500", "TcpWindowSize dword 256960"}, "yes",
-       "MTU (Local Area Connection)"},
+       ifs + a, ifs + b, {"MTU dword 1500", "TcpWindowSize dword 256960"},
+       "not documented for this Windows", "MTU (Local Area Connection)"},
       {"NT 4.0", WinNT4(),
        [&](MemoryRegistry& r) {
          const std::string cards = std::string(map::kNetworkCardsKey) + "\\";
@@ -643,11 +643,17 @@ TEST(Adapters, PreviewMarksWhatEachWindowsReads) {
     HKey root = kHKLM;
   } rows[] = {
       {kWinXP, map::kTcpipParametersKey, map::kTcpWindowSize, "yes"},
+      // The tuning guide's deprecated list names TcpWindowSize alone.
       {kWin7, map::kTcpipParametersKey, map::kTcpWindowSize, vista},
-      {kWin11, map::kTcpipParametersKey, map::kGlobalMaxTcpWindowSize, vista},
-      {kWin7, guidKey.c_str(), map::kTcpWindowSize, vista},
+      {kWin11, map::kTcpipParametersKey, map::kGlobalMaxTcpWindowSize, undocumented},
+      {kWin7, guidKey.c_str(), map::kTcpWindowSize, undocumented},
       {kWinXP, guidKey.c_str(), map::kMTU, "yes"},
-      {kWin10, guidKey.c_str(), map::kMTU, "yes"},
+      {kWin10, guidKey.c_str(), map::kMTU, undocumented},
+      // Description of Windows TCP features, for 10 and Server 2012 R2.
+      {kWin10, map::kTcpipParametersKey, map::kTcp1323Opts, "yes"},
+      {kWin81, map::kTcpipParametersKey, map::kSackOpts, "yes"},
+      {kWin10, map::kTcpipParametersKey, map::kTcpMaxDupAcks, "yes"},
+      {kWin11, map::kTcpipParametersKey, map::kTcpMaxDupAcks, undocumented},
       {kWin2000, map::kTcpipInterfaceKey, map::kMTU, noWindows},
       {kWin8, map::kTcpipInterfaceKey, map::kTcpWindowSize, noWindows},
       {kWin98, map::kTcpipInterfaceKey, map::kTcpWindowSize, noWindows},
@@ -668,9 +674,14 @@ TEST(Adapters, PreviewMarksWhatEachWindowsReads) {
       {kWinMe, map::kComBuffKey, map::kStart, undocumented},
       // Not the key "VxD" itself, nor a key whose name merely begins so.
       {kWinXP, "System\\CurrentControlSet\\Services\\VxDx", map::kStart, undocumented},
-      {kWin98, map::kMstcpParametersKey, map::kGlobalMaxTcpWindoSize,
-       "no: no Windows reads this name"},
-      {kWin98, map::kMstcpParametersKey, map::kGlobalMaxTcpWindowSize, undocumented},
+      // KB 239731: 98 and 98 SE read the misspelt name only; Me is not covered.
+      {kWin98, map::kMstcpParametersKey, map::kGlobalMaxTcpWindoSize, "yes"},
+      {kWin98SE, map::kMstcpParametersKey, map::kGlobalMaxTcpWindoSize, "yes"},
+      {kWin98SE, map::kMstcpParametersKey, map::kGlobalMaxTcpWindowSize,
+       "no: Windows 98 reads the misspelt name GlobalMaxTcpWindoSize instead"},
+      {kWinMe, map::kMstcpParametersKey, map::kGlobalMaxTcpWindoSize, undocumented},
+      {kWinMe, map::kMstcpParametersKey, map::kGlobalMaxTcpWindowSize, undocumented},
+      {kWin95, map::kMstcpKey, map::kPMTUDiscovery, "yes"},
       {kWin11, map::kInternetSettingsUpperKey, map::kMaxConnectionsPerServer, "yes", kHKCU},
       {kWin11, map::kInternetSettingsUpperKey, map::kMaxConnectionsPerServer, undocumented},
       {kUnknown, map::kMstcpKey, map::kDefaultTTL, undocumented},

@@ -73,5 +73,45 @@ TEST(OSKind, MapsEveryVersionRecord) {
   EXPECT_EQ(expected, actual);
 }
 
+// A server edition keeps its client's kind and family but has its own name,
+// told by version and build; a workstation of the same version, and a
+// system that does not say, is the client.
+TEST(OSKind, NamesServerEditionsByVersionAndBuild) {
+  const struct {
+    std::uint32_t major, minor, build;
+    std::uint8_t productType;
+    int kind;
+    bool server;
+    const char* name;
+  } cases[] = {
+      {5, 2, 3790, kProductServer, kWinXP, true, "Windows Server 2003"},
+      {5, 2, 3790, kProductWorkstation, kWinXP, false, "Windows XP"},  // XP x64
+      {6, 0, 6002, kProductServer, kWinVista, true, "Windows Server 2008"},
+      {6, 0, 6002, 0, kWinVista, false, "Windows Vista"},
+      {6, 1, 7601, kProductDomainController, kWin7, true, "Windows Server 2008 R2"},
+      {6, 1, 7601, kProductWorkstation, kWin7, false, "Windows 7"},
+      {6, 2, 9200, kProductServer, kWin8, true, "Windows Server 2012"},
+      {6, 3, 9600, kProductServer, kWin81, true, "Windows Server 2012 R2"},
+      {10, 0, 14393, kProductServer, kWin10, true, "Windows Server 2016"},
+      {10, 0, 17763, kProductServer, kWin10, true, "Windows Server 2019"},
+      {10, 0, 20348, kProductServer, kWin10, true, "Windows Server 2022"},
+      {10, 0, 26100, kProductServer, kWin11, true, "Windows Server 2025"},
+      {10, 0, 26100, kProductWorkstation, kWin11, false, "Windows 11"},
+      {5, 0, 2195, kProductServer, kWin2000, true, "Windows 2000"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::FakePlatform platform;
+    platform.version = VersionInfo{kVerPlatformWin32NT, c.major, c.minor, "", c.build, c.productType};
+    const RunningWindows w = GetRunningWindows(platform);
+    EXPECT_EQ(w.kind, c.kind);
+    EXPECT_EQ(w.build, c.build);
+    EXPECT_EQ(w.server, c.server);
+    EXPECT_EQ(SystemName(platform), c.name);
+    EXPECT_EQ(WindowsName(w), c.name);
+    EXPECT_TRUE(IsNTFamily(w.kind));
+  }
+}
+
 }  // namespace
 }  // namespace iz

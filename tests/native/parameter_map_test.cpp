@@ -91,7 +91,7 @@ TEST(ParameterMap, WorkPerOperation) {
   const std::vector<Work> expected = {
       {22, 0, 0},   // Apply NT
       {38, 0, 0},   // Apply 9x
-      {12, 5, 0},   // Restore NT
+      {10, 7, 0},   // Restore NT: both receive windows removed
       {16, 18, 0},  // Restore 95
       {16, 22, 0},  // Restore 98
       {0, 0, 20},   // Read NT

@@ -143,7 +143,7 @@ TEST(Preview, ListsOnlyWhatWouldChangeAndWritesNothing) {
        {},
        "3 of 43 values would change.",
        {"HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\VxD\\MSTCP", "DefaultRcvWindow",
-        "256960 (0x0003EBC0)", "178120 (0x0002B7C8)", "yes"}},
+        "256960", "178120", "yes"}},  // 98 reads strings there
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -262,8 +262,13 @@ TEST(Export, ImportedFileGivesTheValuesOptimizeWrites) {
        {"\"SackOpts\"=dword:00000001\r\n"
         "; Not read: Vista and later size the receive window themselves\r\n\"TcpWindowSize\"=",
         only9x + hklm + "VxD\\COMBUFF]"},
-       9},
-      {Win98(), {"\r\n; Not read: no Windows reads this name\r\n\"GlobalMaxTcpWindoSize\"="}, 1},
+       8},
+      // 98 reads the MSTCP values as strings, and the window value misspelt.
+      {Win98(),
+       {"\r\n; Not read: Windows 98 reads the misspelt name GlobalMaxTcpWindoSize instead\r\n"
+        "\"GlobalMaxTcpWindowSize\"=",
+        "\"PMTUDiscovery\"=\"1\"", "\"DefaultRcvWindow\"=\"256960\""},
+       1},
   };
   for (const auto& row : rows) {
     const VersionInfo& version = row.version;
@@ -281,7 +286,7 @@ TEST(Export, ImportedFileGivesTheValuesOptimizeWrites) {
               "REGEDIT4\r\n"
               "; Internet Zelvora 2.19: the values Optimize writes\r\n"
               "; Exported 2026-12-07 for " +
-                  std::string(nt ? "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8 and later)"
+                  std::string(nt ? "the Windows NT family (NT 4.0, 2000, XP, Vista, 7, 8, 10, 11 and later)"
                                  : "Windows 98, 98 SE and Millennium") +
                   "\r\n"
                   "; Profile: CABLE / DSL, Automatic Mode 1\r\n"

@@ -177,12 +177,13 @@ TEST(RestoreDefaults, CleanSystemsRunToThePromptErrorsStopTheRun) {
       EXPECT_EQ(rig.registry.Get(kHKLM, key, name), std::nullopt) << name;
     }
   }
-  Rig rig;  // with the interface key, its window is reset too
+  Rig rig;  // both receive windows go: Windows sizes the window itself by default
   SeedStockNT(rig.registry);
   rig.registry.SetDword(kHKLM, kTcpipInterfaceKey, kTcpWindowSize, 8760);
+  rig.registry.SetDword(kHKLM, kTcpipParametersKey, kTcpWindowSize, 8760);
   rig.w.RestoreDefaults(kWinXP);
-  EXPECT_EQ(rig.registry.Get(kHKLM, kTcpipInterfaceKey, kTcpWindowSize),
-            (MemoryRegistry::Value{kRegDword, DwordBytes(65535)}));
+  EXPECT_EQ(rig.registry.Get(kHKLM, kTcpipInterfaceKey, kTcpWindowSize), std::nullopt);
+  EXPECT_EQ(rig.registry.Get(kHKLM, kTcpipParametersKey, kTcpWindowSize), std::nullopt);
 }
 
 // Yes restarts by the means of the kind of system; No does nothing more.

@@ -143,9 +143,18 @@ inline NetshState FreshNetsh(bool templates) {
   if (templates) {
     s.values.emplace_back("initialrto", "1000");
     s.values.emplace_back("rsc", "enabled");
+    // Windows 10's newer globals, as its dump lists them.
+    s.values.emplace_back("nonsackrttresiliency", "disabled");
+    s.values.emplace_back("maxsynretransmissions", "2");
+    s.values.emplace_back("fastopen", "enabled");
+    s.values.emplace_back("fastopenfallback", "enabled");
+    s.values.emplace_back("hystart", "enabled");
+    s.values.emplace_back("pacingprofile", "off");
   }
   s.values.emplace_back("mtu@Loopback Pseudo-Interface 1", "4294967295");
   s.values.emplace_back("mtu@Ethernet 2", "1500");
+  s.values.emplace_back("mtu6@Loopback Pseudo-Interface 1", "4294967295");
+  s.values.emplace_back("mtu6@Ethernet 2", "1500");
   return s;
 }
 
@@ -231,7 +240,9 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
             "# ----------------------------------\r\npushd interface tcp\r\n\r\nreset\r\n";
     std::string congestion;
     for (const auto& [name, value] : state.values) {
-      if (name.compare(0, 4, "mtu@") == 0 || state.faults.Drops(name)) continue;
+      if (name.compare(0, 4, "mtu@") == 0 || name.compare(0, 5, "mtu6@") == 0 ||
+          state.faults.Drops(name))
+        continue;
       if (name == "congestionprovider" && state.templates) {
         congestion = value;
         continue;
@@ -250,7 +261,8 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
     *out += "Abfrageaktiver Status...\r\n\r\nTCP-Globalparameter\r\n"
             "----------------------------------------------\r\n";
     for (const auto& [name, value] : state.values)
-      if (name.compare(0, 4, "mtu@") != 0) *out += std::string(GermanLabel(name)) + " : " + value + "\r\n";
+      if (name.compare(0, 4, "mtu@") != 0 && name.compare(0, 5, "mtu6@") != 0)
+        *out += std::string(GermanLabel(name)) + " : " + value + "\r\n";
     return 0;
   }
   if (tcp && l.size() >= 5 && l[2] == "set" && (l[3] == "global" || l[3] == "supplemental")) {
@@ -281,16 +293,20 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
     *out += "Ok.\r\n\r\n";
     return 0;
   }
-  if (ipv4 && l.size() == 4 && l[2] == "show" && l[3] == "subinterfaces") {
+  // IPv6 keeps its subinterfaces' MTUs apart, as "mtu6@".
+  const bool ipv6 = l.size() >= 3 && l[0] == "interface" && l[1] == "ipv6";
+  const std::string prefix = ipv6 ? "mtu6@" : "mtu@";
+  if ((ipv4 || ipv6) && l.size() == 4 && l[2] == "show" && l[3] == "subinterfaces") {
     *out += "\r\n   MTU  Medienerkennungsstatus   Bytes eingehend  Bytes ausgehend  Schnittstelle\r\n"
             "------  ---------------  ---------  ---------  -------------\r\n";
     for (const auto& [name, value] : state.values)
-      if (name.compare(0, 4, "mtu@") == 0)
-        *out += value + "                1     123456      65432  " + name.substr(4) + "\r\n";
+      if (name.compare(0, prefix.size(), prefix) == 0)
+        *out += value + "                1     123456      65432  " + name.substr(prefix.size()) +
+                "\r\n";
     return 0;
   }
-  if (ipv4 && l.size() >= 5 && l[2] == "set" && l[3] == "subinterface") {
-    const std::string key = "mtu@" + w[4];
+  if ((ipv4 || ipv6) && l.size() >= 5 && l[2] == "set" && l[3] == "subinterface") {
+    const std::string key = prefix + w[4];
     for (std::size_t i = 5; i < l.size(); ++i) {
       if (l[i].compare(0, 4, "mtu=") != 0) continue;
       const std::string* now = state.Get(key);

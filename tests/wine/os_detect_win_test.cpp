@@ -18,9 +18,16 @@ TEST(OsDetectWin, RealVersionQueryGivesWindows7UnderWinesDefault) {
   EXPECT_EQ(v.minor, 1u);
   EXPECT_EQ(v.csdVersion, "Service Pack 1");
 
+  // The extended record's product type: a workstation, so the client's name.
+  EXPECT_EQ(v.productType, iz::kProductWorkstation);
+  EXPECT_EQ(v.build, 7601u);
+
   const int kind = iz::GetOSKind(platform);
   EXPECT_EQ(kind, 8);
   EXPECT_STREQ(iz::OSName(kind), "Windows 7");
+  const iz::RunningWindows running = iz::GetRunningWindows(platform);
+  EXPECT_FALSE(running.server);
+  EXPECT_EQ(iz::WindowsName(running), "Windows 7");
 }
 
 }  // namespace
