@@ -10,6 +10,8 @@
 #include "journal/journal.h"
 #include "commands/modern_tcp.h"
 #include "modern/join.h"
+#include "modern/startup_script.h"
+#include "modern/tcp_table.h"
 #include "store/error.h"
 
 namespace iz::cli {
@@ -25,12 +27,15 @@ const char* const kUsage =
     "      Lists the values Optimize would change, and writes nothing: one line\n"
     "      each, key, value, now, after and whether this Windows reads it,\n"
     "      separated by tabs.\n"
-    "  InternetZelvora /undo\n"
-    "      Puts back the settings from before the last change.\n"
-    "  InternetZelvora /tcp [NAME=VALUE ...] [/script FILE.cmd]\n"
+    "  InternetZelvora /undo [/script FILE.cmd [/log PATH]]\n"
+    "      Puts back the settings from before the last change; with /script,\n"
+    "      writes a batch file that puts back those the startup script of /tcp\n"
+    "      saved before its first run on the machine it runs on.\n"
+    "  InternetZelvora /tcp [NAME=VALUE ...] [/script FILE.cmd [/log PATH]]\n"
     "      Windows Vista and later: lists the TCP settings netsh sets (name, in\n"
     "      force, default), or sets them all or none, as \"Modern TCP Settings\"\n"
-    "      does; with /script, writes a batch file of the netsh lines instead.\n"
+    "      does; with /script, writes a startup script for every Windows from\n"
+    "      Vista on instead, which may also set mtu@CONNECTION=N.\n"
     "  InternetZelvora /findmtu HOST\n"
     "      Finds the largest packet that reaches HOST unsplit, and so the MTU of\n"
     "      the path to it; the last line is \"MTU\" and the number.\n"
@@ -55,7 +60,7 @@ constexpr const char* kTypeNames[kConnectionTypeCount] = {"modem", "isdn", "cabl
                                                           "extreme"};
 
 // The switches' values, each given once at most.
-enum Slot { kFile, kHost, kType, kMethod, kFamily, kScript, kSlotCount, kNoValue = -1 };
+enum Slot { kFile, kHost, kType, kMethod, kFamily, kScript, kLog, kSlotCount, kNoValue = -1 };
 
 // One switch: the command it gives (kNoCommand for none) and the value it takes.
 constexpr int kNoCommand = -1;
@@ -73,6 +78,7 @@ constexpr Form kForms[] = {
     {"findmtu", static_cast<signed char>(Action::FindMtu), kHost},
     {"tcp", static_cast<signed char>(Action::Tcp), kNoValue},
     {"script", kNoCommand, kScript},
+    {"log", kNoCommand, kLog},
     {"type", kNoCommand, kType},
     {"method", kNoCommand, kMethod},
     {"family", kNoCommand, kFamily},
@@ -122,8 +128,9 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
   if (!profile && (typed || methodGiven))
     return "/type and /method go with /export, /optimize or /preview";
   if (seen.value[kFamily] && action != Action::Export) return "/family goes with /export only";
-  if (seen.value[kScript] && (action != Action::Tcp || seen.tcp.empty()))
-    return "/script goes with /tcp NAME=VALUE only";
+  if (seen.value[kScript] && !(action == Action::Undo || (action == Action::Tcp && !seen.tcp.empty())))
+    return "/script goes with /tcp NAME=VALUE or /undo only";
+  if (seen.value[kLog] && !seen.value[kScript]) return "/log goes with /script only";
   return "";
 }
 
@@ -152,6 +159,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
   if (seen.value[kFile]) a.file = *seen.value[kFile];
   if (seen.value[kHost]) a.host = *seen.value[kHost];
   if (seen.value[kScript]) a.script = *seen.value[kScript];
+  if (seen.value[kLog]) a.log = *seen.value[kLog];
   for (const std::string& pair : seen.tcp) {
     // netsh takes its names and words in any case, and reports them in lower.
     const std::size_t eq = pair.find('=');
@@ -159,7 +167,11 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
       parsed.error = Bad("/tcp setting", pair, "\", not NAME=VALUE");
       return parsed;
     }
-    a.tcpValues.push_back({Lower(pair.substr(0, eq)), Lower(pair.substr(eq + 1))});
+    // A connection's name keeps its case, for the log of a startup script.
+    std::string name = Lower(pair.substr(0, eq));
+    if (name.compare(0, std::string_view(kInterfaceMtuPrefix).size(), kInterfaceMtuPrefix) == 0)
+      name = pair.substr(0, eq).replace(0, std::string_view(kInterfaceMtuPrefix).size(), kInterfaceMtuPrefix);
+    a.tcpValues.push_back({std::move(name), Lower(pair.substr(eq + 1))});
   }
   if (const std::optional<std::string>& given = seen.value[kType]) {
     const std::string type = Lower(*given);
@@ -277,9 +289,34 @@ void PrintTcp(const Print& print, int kind, const std::vector<TcpValue>& inForce
   }
 }
 
+// The startup script for every Windows the table knows, whatever this one
+// is, or the one that puts back what it saved; a value no Windows takes, or
+// a name or path the batch file cannot quote, writes nothing.
+int Script(const Arguments& a, Platform& platform, const Print& print) {
+  std::string reason = CheckScriptLogPath(a.log);
+  const std::vector<ScriptTarget> targets = ScriptTargets();
+  for (std::size_t i = 0; i < a.tcpValues.size() && reason.empty(); ++i)
+    reason = CheckScriptValue(targets, a.tcpValues[i]);
+  if (!reason.empty()) {
+    PrintFailure(print, reason, ".");
+    return kExitBadArguments;
+  }
+  const bool undo = a.action == Action::Undo;
+  if (!platform.WriteFileAtomically(
+          a.script, undo ? UndoStartupScript(a.log) : StartupScript(targets, a.tcpValues, a.log)))
+    throw Error(FormatMessage(kUnableToWrite, a.script));
+  if (undo) {
+    print(JoinText({"Wrote the script that puts back the saved TCP settings to ", a.script, "."}));
+  } else {
+    print(JoinText({"Wrote the startup script for every Windows from Vista on to ", a.script, "."}));
+  }
+  return kExitOk;
+}
+
 // Lists, applies or scripts; names and values are checked before netsh runs.
 int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
         const Print& print, const OpenTcpAccess& openTcp) {
+  if (!a.script.empty()) return Script(a, platform, print);
   const int kind = GetOSKind(platform);
   if (!HasModernTcpSettings(kind)) throw Error(kNeedsVista);
   for (const TcpValue& v : a.tcpValues) {
@@ -291,13 +328,6 @@ int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Pla
       PrintFailure(print, reason, ".");
       return kExitBadArguments;
     }
-  }
-  if (!a.script.empty()) {
-    if (!platform.WriteFileAtomically(a.script, NetshBatchFile(kind, a.tcpValues)))
-      throw Error(FormatMessage(kUnableToWrite, a.script));
-    print(JoinText({"Wrote ", std::to_string(a.tcpValues.size()), " netsh lines to ", a.script,
-                    "."}));
-    return kExitOk;
   }
   std::unique_ptr<TcpSettingsAccess> access =
       openTcp ? openTcp(kind) : std::unique_ptr<TcpSettingsAccess>(OpenNetsh(platform, kind));
@@ -348,6 +378,7 @@ int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
     return kExitOk;
   }
   try {
+    if (a.action == Action::Undo && !a.script.empty()) return Script(a, platform, print);
     if (a.action == Action::Undo) return Undo(registry, profiles, platform, print);
     if (a.action == Action::FindMtu) return FindMtu(a.host, openProbe, print);
     if (a.action == Action::Tcp) return Tcp(a, registry, profiles, platform, print, openTcp);

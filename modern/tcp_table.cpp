@@ -261,28 +261,6 @@ std::string NetshScript(int kind, const std::vector<TcpValue>& values) {
   return script;
 }
 
-std::string NetshBatchFile(int kind, const std::vector<TcpValue>& values) {
-  std::string text = JoinText({"@echo off\r\nrem The TCP settings of ", OSName(kind),
-                               " and later, written by Internet Zelvora.\r\n"});
-  // A batch file expands %; a connection name keeps its own.
-  const auto escaped = [&text](std::string_view piece) {
-    for (char c : piece) {
-      text += c;
-      if (c == '%') text += '%';
-    }
-  };
-  for (const TcpValue& v : values) {
-    text += "netsh ";
-    escaped(NetshCommand(kind, v));
-    text += "\r\nif errorlevel 1 (\r\n  echo Internet Zelvora: netsh refused ";
-    escaped(v.name);
-    text += '=';
-    escaped(v.value);
-    text += ".\r\n  exit /b 1\r\n)\r\n";
-  }
-  return text + "exit /b 0\r\n";
-}
-
 std::vector<TcpValue> ReadTcpDump(const std::string& output) {
   std::vector<TcpValue> values;
   std::string_view rest = output, line;

@@ -48,9 +48,7 @@ std::string CheckTcpValue(int kind, const TcpValue& value);
 std::string NetshCommand(int kind, const TcpValue& value);
 // A script for `netsh -f`: the commands one a line, in the order given.
 std::string NetshScript(int kind, const std::vector<TcpValue>& values);
-// A batch file for a startup script: each netsh line followed by a check of
-// its exit code, which stops the file with exit code 1 naming the setting.
-std::string NetshBatchFile(int kind, const std::vector<TcpValue>& values);
+// The startup script for every Windows is modern/startup_script.h's.
 
 // The values in `netsh interface tcp dump` output, whose `set global` and
 // `set supplemental` lines are the same in every display language; the
