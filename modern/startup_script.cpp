@@ -111,11 +111,20 @@ void Begin(Batch& b, std::string_view what, std::initializer_list<std::string_vi
           "\"%%a\"==\"ProductType\" if /i not \"%%c\"==\"WinNT\" set \"IZ_SERVER=1\""});
   b.Line({"set /a IZ_WINVER=(IZ_MAJOR*100+IZ_MINOR)*100000+IZ_BUILD"});
   b.Line({"set \"IZ_FOUND=%IZ_MAJOR%.%IZ_MINOR% build %IZ_BUILD%\""});
-  b.Line({"if %IZ_SERVER%==1 set \"IZ_FOUND=%IZ_FOUND% (Server)\""});
+  b.Line({"if %IZ_SERVER%==1 set \"IZ_FOUND=%IZ_FOUND%, Server\""});
+  // A line for a log whose folder may be missing or not writable: the
+  // message then goes nowhere. A subroutine, since Wine's cmd takes no
+  // redirection after a block.
+  b.Line({"goto :iz_noted"});
+  b.Line({":iz_note"});
+  b.Line({">>\"%IZ_LOG%\" echo.%IZ_NOTE%"});
+  b.Line({"exit /b 0"});
+  b.Line({":iz_noted"});
   b.Line({"if %IZ_WINVER% GEQ ", std::to_string(kVistaNumber), " goto :iz_vista"});
   b.Line({"echo Internet Zelvora: Windows %IZ_FOUND% is older than Vista; nothing changed."});
-  b.Line({"2>nul >>\"%IZ_LOG%\" echo %date% %time% Windows %IZ_FOUND% is older than Vista; "
-          "nothing changed (exit code 4)"});
+  b.Line({"set \"IZ_NOTE=%date% %time% Windows %IZ_FOUND% is older than Vista; nothing "
+          "changed (exit code 4)\""});
+  b.Line({"call :iz_note 2>nul"});
   b.Line({"exit /b 4"});
   b.Line({":iz_vista"});
   // fltmc answers only an administrator and needs no service; net session
@@ -125,12 +134,14 @@ void Begin(Batch& b, std::string_view what, std::initializer_list<std::string_vi
           "(\"%IZ_SYS%\\net.exe\" session >nul 2>&1)"});
   b.Line({"if not errorlevel 1 goto :iz_admin"});
   b.Line({"echo Internet Zelvora: not run as administrator; nothing changed."});
-  b.Line({"2>nul >>\"%IZ_LOG%\" echo %date% %time% Windows %IZ_FOUND%: not run as "
-          "administrator; nothing changed (exit code 3)"});
+  b.Line({"set \"IZ_NOTE=%date% %time% Windows %IZ_FOUND%: not run as administrator; "
+          "nothing changed (exit code 3)\""});
+  b.Line({"call :iz_note 2>nul"});
   b.Line({"exit /b 3"});
   b.Line({":iz_admin"});
   b.Line({"if not exist \"%IZ_DIR%\\\" mkdir \"%IZ_DIR%\" 2>nul"});
-  b.Line({"2>nul >>\"%IZ_LOG%\" echo."});
+  b.Line({"set \"IZ_NOTE=\""});
+  b.Line({"call :iz_note 2>nul"});
   b.Line({"if exist \"%IZ_LOG%\" goto :iz_log"});
   b.Line({"echo Internet Zelvora: cannot write the log \"%IZ_LOG%\"; nothing changed."});
   b.Line({"exit /b 5"});

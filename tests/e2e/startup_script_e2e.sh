@@ -16,7 +16,21 @@ fail() { echo "FAIL: $*"; exit 1; }
 c=$WINEPREFIX/drive_c
 sys_folders=("$c/windows/system32" "$c/windows/syswow64")
 version_key='HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion'
-reg_value() { wine reg query "$version_key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'; }
+# The script reads the 64-bit view, as on 64-bit Windows; both are set alike.
+reg_value() {
+  wine reg query "$version_key" /v "$1" /reg:64 2>/dev/null | tr -d '\r' |
+    awk -v n="$1" '$1 == n { print $3 }'
+}
+# NAME TYPE DATA; without DATA the value is deleted.
+set_version() {
+  for view in 32 64; do
+    if [ -n "${3:-}" ]; then
+      wine reg add "$version_key" /v "$1" /t "$2" /d "$3" /f /reg:$view >/dev/null 2>&1
+    else
+      wine reg delete "$version_key" /v "$1" /f /reg:$view >/dev/null 2>&1
+    fi
+  done
+}
 old_version=$(reg_value CurrentVersion)
 old_build=$(reg_value CurrentBuildNumber)
 old_major=$(reg_value CurrentMajorVersionNumber)
@@ -26,12 +40,10 @@ cleanup() {
     rm -f "$f/fltmc.exe"
     [ -e "$f/netsh.exe.iz-aside" ] && mv -f "$f/netsh.exe.iz-aside" "$f/netsh.exe"
   done
-  wine reg add "$version_key" /v CurrentVersion /d "$old_version" /f >/dev/null 2>&1
-  wine reg add "$version_key" /v CurrentBuildNumber /d "$old_build" /f >/dev/null 2>&1
-  [ -n "$old_major" ] && wine reg add "$version_key" /v CurrentMajorVersionNumber /t REG_DWORD \
-    /d "$old_major" /f >/dev/null 2>&1
-  [ -n "$old_minor" ] && wine reg add "$version_key" /v CurrentMinorVersionNumber /t REG_DWORD \
-    /d "$old_minor" /f >/dev/null 2>&1
+  set_version CurrentVersion REG_SZ "$old_version"
+  set_version CurrentBuildNumber REG_SZ "$old_build"
+  set_version CurrentMajorVersionNumber REG_DWORD "$old_major"
+  set_version CurrentMinorVersionNumber REG_DWORD "$old_minor"
   wine reg delete 'HKCU\Software\Wine\AppDefaults\InternetZelvora.exe' /f >/dev/null 2>&1
   [ -n "${IZ_KEEP:-}" ] && cp -r "$c/iz-script" "$c/windows/logs/InternetZelvora" "$scratch/" 2>/dev/null
   rm -rf "$c/iz-netsh" "$c/iz-script" "$c/windows/logs/InternetZelvora"
@@ -59,10 +71,10 @@ make /undo /script 'C:\iz-script\undo.cmd' || fail "/undo /script: exit code $?"
 
 # --- Windows 7, its netsh the stand-in (no templates: it refuses `set
 # supplemental`, rsc and initialrto, as 7 does)
-wine reg add "$version_key" /v CurrentVersion /d 6.1 /f >/dev/null 2>&1
-wine reg add "$version_key" /v CurrentBuildNumber /d 7601 /f >/dev/null 2>&1
-wine reg delete "$version_key" /v CurrentMajorVersionNumber /f >/dev/null 2>&1
-wine reg delete "$version_key" /v CurrentMinorVersionNumber /f >/dev/null 2>&1
+set_version CurrentVersion REG_SZ 6.1
+set_version CurrentBuildNumber REG_SZ 7601
+set_version CurrentMajorVersionNumber
+set_version CurrentMinorVersionNumber
 for f in "${sys_folders[@]}"; do
   [ -e "$f/netsh.exe" ] && mv -f "$f/netsh.exe" "$f/netsh.exe.iz-aside"
   cp "$standin" "$f/netsh.exe" || fail "cannot put the stand-in in $f"
@@ -125,3 +137,18 @@ want=${want/timestamps=disabled/timestamps=enabled}
 grep -q 'absent: no connection "Absent" on this machine' "$log" || fail "the absent one not logged"
 echo "PASS: the MTU script all or nothing, the absent connection logged"
 
+
+# The same first script on Windows 10 (its stand-in with templates): the
+# provider by set supplemental, rsc set and both found in the dump after.
+set_version CurrentVersion REG_SZ 6.3
+set_version CurrentMajorVersionNumber REG_DWORD 10
+set_version CurrentMinorVersionNumber REG_DWORD 0
+set_version CurrentBuildNumber REG_SZ 19045
+ten=$'templates=yes\n'${fresh/congestionprovider=none/congestionprovider=cubic}$'\ninitialrto=1000\nrsc=enabled'
+run tcp.cmd "$ten" || fail "Windows 10: exit code $? ($(cat "$scratch/run.out"))"
+grep -q '^interface tcp set supplemental template=internet congestionprovider=ctcp *$' \
+  "$c/iz-netsh/log.txt" || fail "10 was not given set supplemental: $(cat "$c/iz-netsh/log.txt")"
+want=${ten/congestionprovider=cubic/congestionprovider=ctcp}
+[ "$(state)" = "${want/rsc=enabled/rsc=disabled}" ] || fail "Windows 10 state: $(state)"
+grep -q 'Windows found: 10.0 build 19045' "$log" || fail "the log misses Windows 10"
+echo "PASS: on Windows 10 the provider set by set supplemental, rsc set"

@@ -223,6 +223,9 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
       // has no templates.
       const bool wrongPlace = name == "congestionprovider" && supplemental != state.templates;
       const std::string* now = state.Get(name);
+      // Another template may be set to what the dump shows for it, as a
+      // saved dump run back does.
+      if (supplemental && !internet && name == "congestionprovider" && value == "dctcp") continue;
       if ((state.Refuses(name) && (!now || *now != value)) || wrongPlace || value.empty() || (supplemental && !internet) ||
           (!supplemental && !state.Get(name))) {
         *out += kRefused;
