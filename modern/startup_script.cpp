@@ -77,7 +77,8 @@ void Begin(Batch& b, std::string_view what, std::initializer_list<std::string_vi
   b.Line({"rem script runs as the system account). Exit codes:"});
   for (std::string_view code : exitCodes) b.Line({"rem   ", code});
   b.Line({"rem Log: ", log});
-  b.Line({"rem The settings from before the first run: ", kFolder, "\\tcp-original.netsh"});
+  b.Line({"rem The settings from before the first run: ", kFolder,
+          "\\tcp-original.netsh and tcp-original-mtu-*.netsh"});
   b.Line({"setlocal EnableExtensions DisableDelayedExpansion"});
   b.Line({"set \"IZ_DIR=", kFolder, "\""});
   b.Line({"set \"IZ_LOG=", log, "\""});
@@ -150,6 +151,21 @@ void Begin(Batch& b, std::string_view what, std::initializer_list<std::string_vi
   b.Log({"Windows found: %IZ_FOUND%"});
 }
 
+// The file that keeps a connection's MTU from before a script first set
+// it: named by a hash of the name, which netsh matches in any case, since
+// the name itself may hold characters a file name cannot.
+std::string MtuFileName(std::string_view connection) {
+  std::uint32_t hash = 2166136261u;
+  for (char c : connection) {
+    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    hash = (hash ^ static_cast<unsigned char>(lower)) * 16777619u;
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string name = "tcp-original-mtu-";
+  for (int shift = 28; shift >= 0; shift -= 4) name += kHex[(hash >> shift) & 0xf];
+  return name + ".netsh";
+}
+
 // A setting's line in the dump: "global" or "supplemental" as the command
 // that sets it says.
 std::string_view DumpPlace(std::string_view command) {
@@ -164,18 +180,24 @@ void Section(Batch& b, std::size_t index, const ScriptTarget& target,
   const std::string n = std::to_string(index);
   b.Line({":iz_section_", n});
   b.Log({"the lines for ", target.name});
+  b.Line({"if not exist \"%IZ_ORIGINAL%\" copy /y \"%IZ_RUN%\" \"%IZ_ORIGINAL%\" >nul"});
+  b.Line({"if not exist \"%IZ_ORIGINAL%\" goto :iz_cannot_save"});
+  // The dump holds no MTU: each connection's goes into this run's put-back
+  // and, the first time a script sets it, into a file of its own.
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (!IsMtu(values[i]) || !CheckTcpValue(target.kind, values[i]).empty()) continue;
     const std::string var = "IZ_MTU_" + std::to_string(i);
+    const std::string line = JoinText({"interface ipv4 set subinterface \"", ConnectionOf(values[i]),
+                                       "\" mtu=%", var, "% store=persistent"});
+    const std::string file = JoinText({"\"%IZ_DIR%\\", MtuFileName(ConnectionOf(values[i])), "\""});
     b.Line({"set \"", var, "=\""});
     b.Line({"for /f \"usebackq tokens=1,4*\" %%a in (\"%IZ_SUBS%\") do if /i \"%%c\"==\"",
             ConnectionOf(values[i]), "\" set \"", var, "=%%a\""});
-    b.Line({"if defined ", var, " (>>\"%IZ_RUN%\" echo interface ipv4 set subinterface \"",
-            ConnectionOf(values[i]), "\" mtu=%", var, "% store=persistent)"});
+    b.Line({"if defined ", var, " (>>\"%IZ_RUN%\" echo ", line, ")"});
+    b.Line({"if defined ", var, " if not exist ", file, " (>", file, " echo ", line, ")"});
   }
-  b.Line({"if not exist \"%IZ_ORIGINAL%\" copy /y \"%IZ_RUN%\" \"%IZ_ORIGINAL%\" >nul"});
-  b.Line({"if not exist \"%IZ_ORIGINAL%\" goto :iz_cannot_save"});
-  b.Log({"to put back the settings from before the first run: \"%IZ_NETSH%\" -f \"%IZ_ORIGINAL%\""});
+  b.Log({"to put back the settings from before the first run: the script of /undo /script, or "
+         "\"%IZ_NETSH%\" -f with \"%IZ_ORIGINAL%\" and each %IZ_DIR%\\tcp-original-mtu-*.netsh"});
   for (std::size_t i = 0; i < values.size(); ++i) {
     const TcpValue& v = values[i];
     b.Line({"set \"IZ_STEP=", v.name, "=", v.value, "\""});
@@ -369,23 +391,36 @@ std::string UndoStartupScript(const std::string& logPath) {
          "4  Windows before Vista: nothing changed",
          "6  no saved settings: the startup script never ran here, or they were put back"},
         logPath);
-  b.Line({"if exist \"%IZ_ORIGINAL%\" goto :iz_undo"});
-  b.Log({"result: no saved settings in \"%IZ_ORIGINAL%\"; nothing changed (exit code 6)"});
-  b.Line({"echo Internet Zelvora: no saved settings in \"%IZ_ORIGINAL%\"; nothing changed."});
+  // Unquoted: Wine's cmd expands no wildcard between quotes, and the
+  // system folder's path holds no blank.
+  const std::string mtus = "%IZ_DIR%\\tcp-original-mtu-*.netsh";
+  b.Line({"set \"IZ_SAVED=\""});
+  b.Line({"if exist \"%IZ_ORIGINAL%\" set \"IZ_SAVED=1\""});
+  b.Line({"for %%f in (", mtus, ") do set \"IZ_SAVED=1\""});
+  b.Line({"if defined IZ_SAVED goto :iz_undo"});
+  b.Log({"result: no saved settings in \"%IZ_DIR%\"; nothing changed (exit code 6)"});
+  b.Line({"echo Internet Zelvora: no saved settings in \"%IZ_DIR%\"; nothing changed."});
   b.Line({"exit /b 6"});
   b.Line({":iz_undo"});
-  b.Log({"netsh -f \"%IZ_ORIGINAL%\""});
-  b.Line({"\"%IZ_NETSH%\" -f \"%IZ_ORIGINAL%\" >>\"%IZ_LOG%\" 2>&1"});
-  b.Line({"if errorlevel 1 goto :iz_failed"});
+  b.Line({"set \"IZ_BAD=\""});
+  b.Line({"if exist \"%IZ_ORIGINAL%\" call :iz_run_back \"%IZ_ORIGINAL%\""});
+  b.Line({"for %%f in (", mtus, ") do call :iz_run_back \"%%~f\""});
+  b.Line({"if defined IZ_BAD goto :iz_failed"});
   // Set aside, so that the startup script, deployed again, saves anew.
-  b.Line({"move /y \"%IZ_ORIGINAL%\" \"%IZ_ORIGINAL%.undone\" >nul"});
+  b.Line({"if exist \"%IZ_ORIGINAL%\" move /y \"%IZ_ORIGINAL%\" \"%IZ_ORIGINAL%.undone\" >nul"});
+  b.Line({"for %%f in (", mtus, ") do move /y \"%%~f\" \"%%~f.undone\" >nul"});
   b.Log({"result: the settings from before the first run are back (exit code 0)"});
   b.Line({"echo Internet Zelvora: the settings from before the first run are back."});
   b.Line({"exit /b 0"});
   b.Line({":iz_failed"});
-  b.Log({"result: netsh refused a line of \"%IZ_ORIGINAL%\" (exit code 1)"});
+  b.Log({"result: netsh refused a line of the saved settings (exit code 1)"});
   b.Line({"echo Internet Zelvora: netsh refused a line of the saved settings. See \"%IZ_LOG%\"."});
   b.Line({"exit /b 1"});
+  b.Line({":iz_run_back"});
+  b.Log({"netsh -f \"%~1\""});
+  b.Line({"\"%IZ_NETSH%\" -f \"%~1\" >>\"%IZ_LOG%\" 2>&1"});
+  b.Line({"if errorlevel 1 set \"IZ_BAD=1\""});
+  b.Line({"exit /b 0"});
   return b.Take();
 }
 
