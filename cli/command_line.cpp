@@ -11,6 +11,8 @@
 #include "journal/journal.h"
 #include "commands/modern_tcp.h"
 #include "modern/join.h"
+#include "modern/startup_script.h"
+#include "modern/tcp_table.h"
 #include "snapshot/snapshot.h"
 #include "store/error.h"
 
@@ -27,12 +29,15 @@ const char* const kUsage =
     "      Lists the values Optimize would change, and writes nothing: one line\n"
     "      each, key, value, now, after and whether this Windows reads it,\n"
     "      separated by tabs.\n"
-    "  InternetZelvora /undo\n"
-    "      Puts back the settings from before the last change.\n"
-    "  InternetZelvora /tcp [NAME=VALUE ...] [/script FILE.cmd]\n"
+    "  InternetZelvora /undo [/script FILE.cmd [/log PATH]]\n"
+    "      Puts back the settings from before the last change; with /script,\n"
+    "      writes a batch file that puts back those the startup script of /tcp\n"
+    "      saved before its first run on the machine it runs on.\n"
+    "  InternetZelvora /tcp [NAME=VALUE ...] [/script FILE.cmd [/log PATH]]\n"
     "      Windows Vista and later: lists the TCP settings netsh sets (name, in\n"
     "      force, default), or sets them all or none, as \"Modern TCP Settings\"\n"
-    "      does; with /script, writes a batch file of the netsh lines instead.\n"
+    "      does; with /script, writes a startup script for every Windows from\n"
+    "      Vista on instead, which may also set mtu@CONNECTION=N.\n"
     "  InternetZelvora /findmtu HOST\n"
     "      Finds the largest packet that reaches HOST unsplit, and so the MTU of\n"
     "      the path to it; the last line is \"MTU\" and the number.\n"
@@ -57,7 +62,7 @@ constexpr const char* kTypeNames[kConnectionTypeCount] = {"modem", "isdn", "cabl
                                                           "extreme"};
 
 // The switches' values, each given once at most.
-enum Slot { kFile, kHost, kType, kMethod, kFamily, kScript, kSlotCount, kNoValue = -1 };
+enum Slot { kFile, kHost, kType, kMethod, kFamily, kScript, kLog, kSlotCount, kNoValue = -1 };
 
 // One switch: the command it gives (kNoCommand for none) and the value it takes.
 constexpr int kNoCommand = -1;
@@ -75,6 +80,7 @@ constexpr Form kForms[] = {
     {"findmtu", static_cast<signed char>(Action::FindMtu), kHost},
     {"tcp", static_cast<signed char>(Action::Tcp), kNoValue},
     {"script", kNoCommand, kScript},
+    {"log", kNoCommand, kLog},
     {"type", kNoCommand, kType},
     {"method", kNoCommand, kMethod},
     {"family", kNoCommand, kFamily},
@@ -124,8 +130,9 @@ std::string Check(const std::vector<std::string>& args, Seen& seen) {
   if (!profile && (typed || methodGiven))
     return "/type and /method go with /export, /optimize or /preview";
   if (seen.value[kFamily] && action != Action::Export) return "/family goes with /export only";
-  if (seen.value[kScript] && (action != Action::Tcp || seen.tcp.empty()))
-    return "/script goes with /tcp NAME=VALUE only";
+  if (seen.value[kScript] && !(action == Action::Undo || (action == Action::Tcp && !seen.tcp.empty())))
+    return "/script goes with /tcp NAME=VALUE or /undo only";
+  if (seen.value[kLog] && !seen.value[kScript]) return "/log goes with /script only";
   return "";
 }
 
@@ -154,6 +161,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
   if (seen.value[kFile]) a.file = *seen.value[kFile];
   if (seen.value[kHost]) a.host = *seen.value[kHost];
   if (seen.value[kScript]) a.script = *seen.value[kScript];
+  if (seen.value[kLog]) a.log = *seen.value[kLog];
   for (const std::string& pair : seen.tcp) {
     // netsh takes its names and words in any case, and reports them in lower.
     const std::size_t eq = pair.find('=');
@@ -285,9 +293,34 @@ void PrintTcp(const Print& print, const RunningWindows& windows,
   }
 }
 
+// The startup script for every Windows the table knows, whatever this one
+// is, or the one that puts back what it saved; a value no Windows takes, or
+// a name or path the batch file cannot quote, writes nothing.
+int Script(const Arguments& a, Platform& platform, const Print& print) {
+  std::string reason = CheckScriptLogPath(a.log);
+  const std::vector<ScriptTarget> targets = ScriptTargets();
+  for (std::size_t i = 0; i < a.tcpValues.size() && reason.empty(); ++i)
+    reason = CheckScriptValue(targets, a.tcpValues[i]);
+  if (!reason.empty()) {
+    PrintFailure(print, reason, ".");
+    return kExitBadArguments;
+  }
+  const bool undo = a.action == Action::Undo;
+  if (!platform.WriteFileAtomically(
+          a.script, undo ? UndoStartupScript(a.log) : StartupScript(targets, a.tcpValues, a.log)))
+    throw Error(FormatMessage(kUnableToWrite, a.script));
+  if (undo) {
+    print(JoinText({"Wrote the script that puts back the saved TCP settings to ", a.script, "."}));
+  } else {
+    print(JoinText({"Wrote the startup script for every Windows from Vista on to ", a.script, "."}));
+  }
+  return kExitOk;
+}
+
 // Lists, applies or scripts; names and values are checked before netsh runs.
 int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
         const Print& print, const OpenTcpAccess& openTcp) {
+  if (!a.script.empty()) return Script(a, platform, print);
   const RunningWindows windows = GetRunningWindows(platform);
   if (!HasModernTcpSettings(windows)) throw Error(kNeedsVista);
   for (const TcpValue& v : a.tcpValues) {
@@ -299,13 +332,6 @@ int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Pla
       PrintFailure(print, reason, ".");
       return kExitBadArguments;
     }
-  }
-  if (!a.script.empty()) {
-    if (!platform.WriteFileAtomically(a.script, NetshBatchFile(windows, a.tcpValues)))
-      throw Error(UnableToWriteText(platform, a.script));
-    print(JoinText({"Wrote ", CountText(a.tcpValues.size(), "netsh line", "netsh lines"), " to ", a.script,
-                    "."}));
-    return kExitOk;
   }
   std::unique_ptr<TcpSettingsAccess> access =
       openTcp ? openTcp(windows.kind)
@@ -357,6 +383,7 @@ int RunCommandLine(const std::vector<std::string>& args, RawRegistry& registry,
     return kExitOk;
   }
   try {
+    if (a.action == Action::Undo && !a.script.empty()) return Script(a, platform, print);
     if (a.action == Action::Undo) return Undo(registry, profiles, platform, print);
     if (a.action == Action::FindMtu) return FindMtu(a.host, openProbe, print);
     if (a.action == Action::Tcp) return Tcp(a, registry, profiles, platform, print, openTcp);

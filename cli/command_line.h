@@ -32,9 +32,12 @@ struct Arguments {
   std::string file;  // /export
   std::string host;  // /findmtu
   // /tcp: the NAME=VALUE pairs, names and values in lower case; with
-  // /script FILE they are written to a batch file instead of set.
+  // /script FILE they are written to a startup script instead of set, and
+  // /undo /script FILE writes the script that puts them back. /log PATH is
+  // the script's log on the machine it runs on; empty for the default.
   std::vector<TcpValue> tcpValues;
   std::string script;
+  std::string log;
   ConnectionType type = ConnectionType::Modem;
   Method method = Method::Automatic1;
   // /export only, as /family nt, 9x or 95: a kind of Windows whose Optimize

@@ -349,6 +349,22 @@ std::vector<std::string> TcpSettingNames(const RunningWindows& w) {
   return names;
 }
 
+std::vector<std::uint32_t> BuildsWhereRowsChange(int kind) {
+  std::vector<std::uint32_t> builds;
+  const auto add = [&builds](std::uint32_t build) {
+    if (build == 0) return;
+    auto at = builds.begin();
+    while (at != builds.end() && *at < build) ++at;
+    if (at == builds.end() || *at != build) builds.insert(at, build);
+  };
+  for (const Row& r : kRows) {
+    if (kind < r.firstKind || kind > r.lastKind) continue;
+    add(r.firstBuild);
+    if (r.lastBuild != 0) add(r.lastBuild + 1);
+  }
+  return builds;
+}
+
 std::size_t MtuPrefixLength(const std::string& name) {
   for (const char* prefix : {kInterfaceMtuPrefix, kInterfaceMtu6Prefix}) {
     const std::size_t n = std::strlen(prefix);
@@ -426,28 +442,6 @@ std::string NetshScript(const RunningWindows& w, const std::vector<TcpValue>& va
     script += "\r\n";
   }
   return script;
-}
-
-std::string NetshBatchFile(const RunningWindows& w, const std::vector<TcpValue>& values) {
-  std::string text = JoinText({"@echo off\r\nrem The TCP settings of ", WindowsName(w),
-                               " and later, written by Internet Zelvora.\r\n"});
-  // A batch file expands %; a connection name keeps its own.
-  const auto escaped = [&text](std::string_view piece) {
-    for (char c : piece) {
-      text += c;
-      if (c == '%') text += '%';
-    }
-  };
-  for (const TcpValue& v : values) {
-    text += "netsh ";
-    escaped(NetshCommand(w, v));
-    text += "\r\nif errorlevel 1 (\r\n  echo Internet Zelvora: netsh refused ";
-    escaped(v.name);
-    text += '=';
-    escaped(v.value);
-    text += ".\r\n  exit /b 1\r\n)\r\n";
-  }
-  return text + "exit /b 0\r\n";
 }
 
 std::vector<TcpValue> ReadTcpDump(const std::string& output) {

@@ -58,10 +58,12 @@ std::string CheckTcpValue(const RunningWindows& windows, const TcpValue& value);
 // IPv6 MTU the same with ipv6.
 std::string NetshCommand(const RunningWindows& windows, const TcpValue& value);
 // A script for `netsh -f`: the commands one a line, in the order given.
+// The builds at which a kind's rows begin or end, ascending: between two
+// of them every build of the kind takes the same settings and values (the
+// startup script has a section for each such stretch).
+std::vector<std::uint32_t> BuildsWhereRowsChange(int kind);
 std::string NetshScript(const RunningWindows& windows, const std::vector<TcpValue>& values);
-// A batch file for a startup script: each netsh line followed by a check of
-// its exit code, which stops the file with exit code 1 naming the setting.
-std::string NetshBatchFile(const RunningWindows& windows, const std::vector<TcpValue>& values);
+// The startup script for every Windows is modern/startup_script.h's.
 
 // The values in `netsh interface tcp dump` output, whose `set global` and
 // `set supplemental` lines are the same in every display language; the

@@ -11,6 +11,7 @@
 
 #include "cli/command_line.h"
 #include "commands/modern_tcp.h"
+#include "modern/startup_script.h"
 #include "model/writer_lock.h"
 #include "native/optimize_fixture.h"
 #include "shared/netsh_standin.h"
@@ -428,9 +429,7 @@ TEST(ModernTcpApply, CommandLineListsSetsScriptsAndRefuses) {
       {Nt(6, 1), {"/tcp", "mtu@Ethernet 2=1400"}, 2,
        {"Internet Zelvora: \"mtu@Ethernet 2\" is not a TCP setting."}, 0},
       {Nt(6, 1), {"/tcp", "rss=disabled", "/script", "C:\\deploy\\tcp.cmd"}, 0,
-       {"Wrote 1 netsh line to C:\\deploy\\tcp.cmd."}, 0},
-      {Nt(6, 1), {"/tcp", "rss=disabled", "Timestamps=Enabled", "/script", "C:\\deploy\\tcp.cmd"},
-       0, {"Wrote 2 netsh lines to C:\\deploy\\tcp.cmd."}, 0},
+       {"Wrote the startup script for every Windows from Vista on to C:\\deploy\\tcp.cmd."}, 0},
       {Nt(10, 0, 19045), {"/TCP", "ECNCapability=Enabled"}, 0,
        {"autotuninglevel\tnormal\tnormal", "congestionprovider\tcubic\tcubic",
         "ecncapability\tenabled\tdisabled", "timestamps\tdisabled\tdisabled",
@@ -452,19 +451,6 @@ TEST(ModernTcpApply, CommandLineListsSetsScriptsAndRefuses) {
     EXPECT_EQ(out, row.lines);
     EXPECT_EQ(rig.platform.runs.size(), row.runs);
   }
-  // The batch file stops at the first line netsh refuses, naming it.
-  ApplyRig rig(Nt(6, 1), false);
-  cli::RunCommandLine({"/tcp", "rss=disabled", "congestionprovider=ctcp", "/script", "a.cmd"},
-                      rig.recorder, rig.profiles, rig.platform, [](const std::string&) {});
-  EXPECT_EQ(rig.platform.files["a.cmd"],
-            "@echo off\r\nrem The TCP settings of Windows 7 and later, written by Internet "
-            "Zelvora.\r\n"
-            "netsh interface tcp set global rss=disabled\r\n"
-            "if errorlevel 1 (\r\n  echo Internet Zelvora: netsh refused rss=disabled.\r\n"
-            "  exit /b 1\r\n)\r\n"
-            "netsh interface tcp set global congestionprovider=ctcp\r\n"
-            "if errorlevel 1 (\r\n  echo Internet Zelvora: netsh refused "
-            "congestionprovider=ctcp.\r\n  exit /b 1\r\n)\r\nexit /b 0\r\n");
   // A refusal exits 1 naming the setting and netsh's message.
   ApplyRig refusing(Nt(6, 1), false);
   refusing.netsh.refuse = {"timestamps"};
@@ -475,6 +461,154 @@ TEST(ModernTcpApply, CommandLineListsSetsScriptsAndRefuses) {
             1);
   EXPECT_EQ(out, (std::vector<std::string>{
                      "Internet Zelvora: netsh refused timestamps=enabled: Der Parameter ist falsch."}));
+}
+
+// The lines of one section of a startup script: each netsh command it runs
+// (without the program's path) and each "skipped" line of its log.
+std::vector<std::string> SectionLines(const std::string& script, const std::string& section) {
+  const std::size_t start = script.find("\r\n:iz_section_" + section + "\r\n");
+  const std::size_t end = script.find("goto :iz_done", start);
+  std::vector<std::string> lines;
+  for (std::size_t at = start; at < end;) {
+    const std::size_t eol = script.find("\r\n", at);
+    std::string line = script.substr(at, eol - at);
+    at = eol + 2;
+    while (!line.empty() && line[0] == ' ') line.erase(0, 1);
+    const std::string netsh = "\"%IZ_NETSH%\" ", skipped = ">>\"%IZ_LOG%\" echo skipped ";
+    if (line.compare(0, netsh.size(), netsh) == 0 && line.find(" dump ") == std::string::npos &&
+        line.find(" show ") == std::string::npos)
+      lines.push_back(line.substr(netsh.size(), line.find(" >>") - netsh.size()));
+    if (line.compare(0, skipped.size(), skipped) == 0) lines.push_back(line.substr(line.find("skipped ")));
+  }
+  return lines;
+}
+
+TEST(StartupScript, EachWindowsRunsExactlyTheLinesItAccepts) {
+  const std::string global = "interface tcp set global ";
+  const std::string cubic = "interface tcp set supplemental template=internet congestionprovider=cubic";
+  const std::string mtu = "interface ipv4 set subinterface \"Wi-Fi (2) & ^more!\" mtu=1400 store=persistent";
+  const std::string noRsc = "skipped \"rsc=disabled\": Windows 7 has no TCP setting \"rsc\"";
+  const std::string noCubic10 =
+      "skipped \"congestionprovider=cubic\": \"congestionprovider\" takes none, ctcp or dctcp on "
+      "Windows 10, not \"cubic\"";
+  const struct {
+    const char* target;
+    std::vector<std::string> lines;
+  } rows[] = {
+      {"Windows Vista",
+       {"skipped \"congestionprovider=cubic\": \"congestionprovider\" takes none or ctcp on "
+        "Windows Vista, not \"cubic\"",
+        "skipped \"rsc=disabled\": Windows Vista has no TCP setting \"rsc\"", global + "rss=enabled",
+        mtu}},
+      {"Windows 7",
+       {"skipped \"congestionprovider=cubic\": \"congestionprovider\" takes none or ctcp on "
+        "Windows 7, not \"cubic\"",
+        noRsc, global + "rss=enabled", mtu}},
+      {"Windows 8",
+       {"skipped \"congestionprovider=cubic\": \"congestionprovider\" takes none, ctcp or dctcp "
+        "on Windows 8, not \"cubic\"",
+        global + "rsc=disabled", global + "rss=enabled", mtu}},
+      {"Windows 8.1",
+       {"skipped \"congestionprovider=cubic\": \"congestionprovider\" takes none, ctcp or dctcp "
+        "on Windows 8.1, not \"cubic\"",
+        global + "rsc=disabled", global + "rss=enabled", mtu}},
+      // cubic from 1703 (build 15063) on; the later stretches differ in
+      // settings these values do not touch.
+      {"Windows 10 before build 14393", {noCubic10, global + "rsc=disabled", global + "rss=enabled", mtu}},
+      {"Windows 10 build 14393 to 15062", {noCubic10, global + "rsc=disabled", global + "rss=enabled", mtu}},
+      {"Windows 10 build 15063 to 16298", {cubic, global + "rsc=disabled", global + "rss=enabled", mtu}},
+      {"Windows 10 build 16299 to 20347", {cubic, global + "rsc=disabled", global + "rss=enabled", mtu}},
+      {"Windows 10 build 20348 and later", {cubic, global + "rsc=disabled", global + "rss=enabled", mtu}},
+      {"Windows 11 before build 22621", {cubic, global + "rsc=disabled", global + "rss=enabled", mtu}},
+      {"Windows 11 build 22621 and later", {cubic, global + "rsc=disabled", global + "rss=enabled", mtu}},
+  };
+  const std::vector<ScriptTarget> targets = ScriptTargets();
+  ASSERT_EQ(targets.size(), std::size(rows));
+  const std::string script =
+      StartupScript(targets,
+                    {{"congestionprovider", "cubic"}, {"rsc", "disabled"}, {"rss", "enabled"},
+                     {"mtu@Wi-Fi (2) & ^more!", "1400"}},
+                    "");
+  for (std::size_t i = 0; i < targets.size(); ++i) {
+    SCOPED_TRACE(rows[i].target);
+    EXPECT_EQ(targets[i].name, rows[i].target);
+    EXPECT_EQ(SectionLines(script, std::to_string(i)), rows[i].lines);
+  }
+  // Each Windows finds its own section by the numbers the script compares:
+  // (major * 100 + minor) * 100000 + build.
+  const struct {
+    WindowsVersion version;
+    const char* target;  // null: none, nothing runs
+  } found[] = {{{5, 2, 3790}, nullptr},        {{6, 0, 6002}, "Windows Vista"},
+               {{6, 1, 7601}, "Windows 7"},     {{6, 3, 9600}, "Windows 8.1"},
+               {{10, 0, 14393}, "Windows 10 build 14393 to 15062"},
+               {{10, 0, 21999}, "Windows 10 build 20348 and later"},
+               {{10, 0, 22000}, "Windows 11 before build 22621"},
+               {{10, 0, 26100}, "Windows 11 build 22621 and later"},
+               {{11, 0, 30000}, "Windows 11 build 22621 and later"}};
+  for (const auto& f : found) {
+    const std::uint64_t number = (f.version.major * 100 + f.version.minor) * 100000ull + f.version.build;
+    const char* picked = nullptr;
+    for (const ScriptTarget& t : targets) {
+      const auto bound = [](const WindowsVersion& v) {
+        return (v.major * 100 + v.minor) * 100000ull + v.build;
+      };
+      const std::string line = "if not defined IZ_SECTION if %IZ_WINVER% GEQ " +
+                               std::to_string(bound(t.first)) + " if %IZ_WINVER% LEQ " +
+                               std::to_string(bound(t.last)) + " set";
+      EXPECT_NE(script.find(line), std::string::npos) << t.name;
+      if (!picked && number >= bound(t.first) && number <= bound(t.last)) picked = t.name.c_str();
+    }
+    EXPECT_STREQ(picked, f.target) << f.version.major << "." << f.version.minor << "." << f.version.build;
+  }
+}
+
+TEST(StartupScript, CommandLineRefusesWhatNoWindowsTakesOrTheFileCannotQuote) {
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    const char* line;
+  } rows[] = {
+      // Made on XP, as on any Windows: only the table decides.
+      {{"/tcp", "congestionprovider=bbr2", "MTU@Ethernet 2=1400", "/script", "s.cmd"}, 0,
+       "Wrote the startup script for every Windows from Vista on to s.cmd."},
+      {{"/undo", "/script", "u.cmd", "/log", "D:\\logs\\tcp.log"}, 0,
+       "Wrote the script that puts back the saved TCP settings to u.cmd."},
+      {{"/tcp", "rsc=fast", "/script", "s.cmd"}, 2,
+       "Internet Zelvora: \"rsc\" takes enabled or disabled on Windows 11, not \"fast\"."},
+      {{"/tcp", "autotuning=normal", "/script", "s.cmd"}, 2,
+       "Internet Zelvora: no Windows from Vista on has a TCP setting \"autotuning\"."},
+      {{"/tcp", "mtu@50% off=1400", "/script", "s.cmd"}, 2,
+       "Internet Zelvora: the connection name \"50% off\" cannot go into the script: a startup "
+       "script takes printable ASCII characters other than % and \", with no blank at either end."},
+      {{"/tcp", "mtu@LAN-Verbindung\xe4=1400", "/script", "s.cmd"}, 2, nullptr},
+      {{"/tcp", "mtu@Ethernet =1400", "/script", "s.cmd"}, 2, nullptr},
+      {{"/tcp", "mtu@Ethernet=100", "/script", "s.cmd"}, 2,
+       "Internet Zelvora: the MTU of \"Ethernet\" must be a number from 576 to 65535, not \"100\"."},
+      {{"/tcp", "rss=enabled", "/script", "s.cmd", "/log", "%TEMP%\\tcp.log"}, 2,
+       "Internet Zelvora: the log path \"%TEMP%\\tcp.log\" cannot go into the script: a startup "
+       "script takes printable ASCII characters other than % and \", with no blank at either end."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(Joined(row.args));
+    ApplyRig rig(test::WinXP(), false);
+    std::vector<std::string> out;
+    EXPECT_EQ(cli::RunCommandLine(row.args, rig.recorder, rig.profiles, rig.platform,
+                                  [&out](const std::string& line) { out.push_back(line); }),
+              row.exitCode);
+    ASSERT_FALSE(out.empty());
+    if (row.line) {
+      EXPECT_EQ(out[0], row.line);
+    }
+    EXPECT_EQ(rig.platform.files.size(), row.exitCode == 0 ? 1u : 0u);
+    EXPECT_TRUE(rig.platform.runs.empty());
+  }
+  // The connection's name keeps its case; the log path is the one given.
+  ApplyRig rig(test::WinXP(), false);
+  cli::RunCommandLine({"/tcp", "MTU@Ethernet 2=1400", "/script", "s.cmd", "/log", "D:\\tcp.log"},
+                      rig.recorder, rig.profiles, rig.platform, [](const std::string&) {});
+  EXPECT_NE(rig.platform.files["s.cmd"].find("subinterface \"Ethernet 2\" mtu=1400"), std::string::npos);
+  EXPECT_NE(rig.platform.files["s.cmd"].find("set \"IZ_LOG=D:\\tcp.log\"\r\n"), std::string::npos);
 }
 
 TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {

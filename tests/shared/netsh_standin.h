@@ -222,14 +222,27 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
       *out += "Die Datei wurde nicht gefunden.\r\n";
       return 1;
     }
+    // A saved dump runs back as it was written: comments, and "pushd
+    // interface tcp" ... "popd" around its lines, whose "reset" is taken
+    // as done since every value is set again after it.
+    std::string context;
     std::size_t start = 0;
     while (start < script.size()) {
       std::size_t end = script.find('\n', start);
       if (end == std::string::npos) end = script.size();
       const std::string line = script.substr(start, end - start);
       start = end + 1;
-      if (Words(line).empty()) continue;
-      if (const int code = RunNetsh(state, line, out, readFile); code != 0) return code;
+      const std::vector<std::string> words = Words(line);
+      if (words.empty() || words[0][0] == '#' || Lower(words[0]) == "reset") continue;
+      if (Lower(words[0]) == "pushd") {
+        context = line.substr(line.find(words[0]) + words[0].size()) + " ";
+        continue;
+      }
+      if (Lower(words[0]) == "popd") {
+        context.clear();
+        continue;
+      }
+      if (const int code = RunNetsh(state, context + line, out, readFile); code != 0) return code;
     }
     return 0;
   }
@@ -283,6 +296,9 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
       // has no templates.
       const bool wrongPlace = name == "congestionprovider" && supplemental != state.templates;
       const std::string* now = state.Get(name);
+      // Another template may be set to what the dump shows for it, as a
+      // saved dump run back does.
+      if (supplemental && !internet && name == "congestionprovider" && value == "dctcp") continue;
       if ((state.Refuses(name) && (!now || *now != value)) || wrongPlace || value.empty() || (supplemental && !internet) ||
           (!supplemental && !state.Get(name))) {
         *out += kRefused;
