@@ -270,7 +270,7 @@ int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, co
 // One line per setting: name, in force and default, tab-separated.
 void PrintTcp(const Print& print, int kind, const std::vector<TcpValue>& inForce) {
   for (const TcpSettingInfo& s : TcpSettingsFor(kind)) {
-    std::string_view now = "(not reported)";
+    std::string_view now = kNotReported;
     for (const TcpValue& v : inForce)
       if (v.name == s.name) now = v.value;
     print(JoinText({s.name, "\t", now, "\t", s.defaultValue}));
@@ -292,6 +292,10 @@ int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Pla
       return kExitBadArguments;
     }
   }
+  if (const std::string twice = GivenTwice(a.tcpValues); !twice.empty()) {
+    PrintFailure(print, twice);
+    return kExitBadArguments;
+  }
   if (!a.script.empty()) {
     if (!platform.WriteFileAtomically(a.script, NetshBatchFile(kind, a.tcpValues)))
       throw Error(FormatMessage(kUnableToWrite, a.script));
@@ -302,7 +306,9 @@ int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Pla
   std::unique_ptr<TcpSettingsAccess> access =
       openTcp ? openTcp(kind) : std::unique_ptr<TcpSettingsAccess>(OpenNetsh(platform, kind));
   if (a.tcpValues.empty()) {
-    PrintTcp(print, kind, ReadTcpSettings(*access, kind));
+    const std::vector<TcpValue> inForce = ReadTcpSettings(*access, kind);
+    if (ReportsNone(kind, inForce)) throw Error(kNetshReportedNothing);
+    PrintTcp(print, kind, inForce);
     return kExitOk;
   }
   const TcpApplied applied = ApplyTcpSettings(registry, profiles, platform, *access, kind,

@@ -28,6 +28,12 @@ std::unique_ptr<NetshAccess> OpenNetsh(Platform& platform, int kind);
 // kNeedsVista before Vista, or the reason netsh could not be read.
 std::vector<TcpValue> ReadTcpSettings(TcpSettingsAccess& access, int kind);
 
+// "rss is given twice." when two of the values name one setting (connection
+// names in any case, as netsh takes them); else empty.
+std::string GivenTwice(const std::vector<TcpValue>& values);
+// Whether netsh's reading holds none of the settings the kind offers.
+bool ReportsNone(int kind, const std::vector<TcpValue>& inForce);
+
 struct TcpApplied {
   std::vector<TcpValue> inForce;  // every setting of the kind, as read after
   std::size_t changed = 0;        // how many of the wanted values differed before
@@ -37,8 +43,10 @@ struct TcpApplied {
 // accept; netsh is not run), takes the writer lock, reads the values before
 // and records them in the journal, writes them all or none, and reads what
 // is in force after. Values already in force are not written. Raises Error
-// with the reason: kNeedsVista, a value not accepted, or netsh's refusal
-// naming the setting and netsh's message (nothing left changed then).
+// with the reason: kNeedsVista, a value not accepted or given twice, a
+// setting netsh does not report (kNetshReportedNothing for none), or netsh's
+// refusal, a change it did not make or a run it did not finish, naming the
+// setting (nothing left changed then).
 TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
                             TcpSettingsAccess& access, int kind,
                             const std::vector<TcpValue>& wanted, WithoutRecord without);

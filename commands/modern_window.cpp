@@ -17,8 +17,16 @@ std::vector<TcpSettingRow> RowsOf(int kind, const std::vector<TcpValue>& inForce
   std::vector<TcpSettingRow> rows;
   for (const TcpSettingInfo& s : TcpSettingsFor(kind)) {
     TcpSettingRow row{s.name, "", s.defaultValue, s.values, s.hurts, s.effect, ""};
+    row.reported = false;
     for (const TcpValue& v : inForce)
-      if (v.name == s.name) row.inForce = row.chosen = v.value;
+      if (v.name == s.name) row.inForce = row.chosen = v.value, row.reported = true;
+    // A setting netsh leaves out cannot be changed: no new value is offered.
+    if (!row.reported) {
+      row.values.clear();
+      row.hurts.clear();
+      rows.push_back(std::move(row));
+      continue;
+    }
     // A number is typed; the values in force and by default are there to pick.
     if (row.values.empty()) {
       if (!row.inForce.empty()) row.values.push_back(row.inForce);

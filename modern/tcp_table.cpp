@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 
 #include "model/os_kind.h"
 #include "modern/join.h"
@@ -103,9 +104,10 @@ const Row* RowOf(int kind, const std::string& name) {
   return nullptr;
 }
 
-// A whole decimal number within [minimum, maximum].
+// A whole decimal number within [minimum, maximum], in its plain form: netsh
+// would take "0300" as 300, but the journal compares values as text.
 bool InRange(const std::string& text, std::uint32_t minimum, std::uint32_t maximum) {
-  if (text.empty() || text.size() > 5) return false;
+  if (text.empty() || text.size() > 5 || (text[0] == '0' && text.size() > 1)) return false;
   std::uint32_t n = 0;
   for (char c : text) {
     if (c < '0' || c > '9') return false;
@@ -156,15 +158,24 @@ bool TakeLine(std::string_view* rest, std::string_view* line) {
   return true;
 }
 
-void Put(std::vector<TcpValue>* values, std::string name, std::string value) {
-  for (TcpValue& v : *values) {
-    if (v.name == name) {
-      v.value = std::move(value);
-      return;
+// Values in the order first found, a later one of the same name winning;
+// found by an index, so that an answer of a megabyte is read in one pass.
+class Found {
+ public:
+  void Put(std::string name, std::string value) {
+    const auto [at, added] = index_.emplace(name, values_.size());
+    if (added) {
+      values_.push_back({std::move(name), std::move(value)});
+    } else {
+      values_[at->second].value = std::move(value);
     }
   }
-  values->push_back({std::move(name), std::move(value)});
-}
+  std::vector<TcpValue> Take() { return std::move(values_); }
+
+ private:
+  std::vector<TcpValue> values_;
+  std::unordered_map<std::string, std::size_t> index_;
+};
 
 std::string_view ConnectionOf(const TcpValue& value) {
   return std::string_view(value.name).substr(std::strlen(kInterfaceMtuPrefix));
@@ -201,6 +212,9 @@ bool IsTcpSettingName(const std::string& name) {
     if (name == r.name) return true;
   const std::string prefix = kInterfaceMtuPrefix;
   if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
+  // netsh's table of interfaces is read with the blanks around a name cut
+  // off: "Ethernet " would be read back as "Ethernet", another connection.
+  if (IsBlank(name[prefix.size()]) || IsBlank(name.back())) return false;
   for (std::size_t i = prefix.size(); i < name.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
     if (c < 0x20 || c == 0x7f || c == '"') return false;
@@ -284,7 +298,7 @@ std::string NetshBatchFile(int kind, const std::vector<TcpValue>& values) {
 }
 
 std::vector<TcpValue> ReadTcpDump(const std::string& output) {
-  std::vector<TcpValue> values;
+  Found values;
   std::string_view rest = output, line;
   while (TakeLine(&rest, &line)) {
     std::size_t at = 0;
@@ -311,16 +325,16 @@ std::vector<TcpValue> ReadTcpDump(const std::string& output) {
         if (name == "template") {
           if (pass == 0) internet = value == "internet";
         } else if (pass == 1 && !name.empty() && !value.empty()) {
-          Put(&values, std::move(name), std::move(value));
+          values.Put(std::move(name), std::move(value));
         }
       }
     }
   }
-  return values;
+  return values.Take();
 }
 
 std::vector<TcpValue> ReadSubinterfaces(const std::string& output) {
-  std::vector<TcpValue> values;
+  Found values;
   std::string_view rest = output, line;
   while (TakeLine(&rest, &line)) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -339,9 +353,9 @@ std::vector<TcpValue> ReadSubinterfaces(const std::string& output) {
     std::size_t end = line.size();
     while (end > at && IsBlank(line[end - 1])) --end;
     if (end == at) continue;
-    Put(&values, JoinText({kInterfaceMtuPrefix, line.substr(at, end - at)}), std::string(mtu));
+    values.Put(JoinText({kInterfaceMtuPrefix, line.substr(at, end - at)}), std::string(mtu));
   }
-  return values;
+  return values.Take();
 }
 
 }  // namespace iz

@@ -4,6 +4,8 @@
 // behind the substitute platform.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -96,6 +98,22 @@ TEST(ModernTcpTable, SettingsDefaultsCommandsAndRefusalsPerVersion) {
             "the MTU of \"Ethernet 2\" must be a number from 576 to 65535, not \"70000\"");
   EXPECT_EQ(CheckTcpValue(kWin10, {"mtu@Evil\" & del", "1500"}),
             "\"Evil\" & del\" is not a connection name netsh can take");
+  // Numbers only in their plain form, and no connection name that netsh's
+  // table would read back as another: the journal compares values as text.
+  const struct {
+    TcpValue value;
+    const char* reason;
+  } plain[] = {
+      {{"initialrto", "0300"},
+       "\"initialrto\" takes a number from 300 to 3000 on Windows 10, not \"0300\""},
+      {{"initialrto", "300"}, ""},
+      {{"mtu@Ethernet", "01500"},
+       "the MTU of \"Ethernet\" must be a number from 576 to 65535, not \"01500\""},
+      {{"mtu@Ethernet ", "1500"}, "\"Ethernet \" is not a connection name netsh can take"},
+      {{"mtu@\tEthernet", "1500"}, "\"\tEthernet\" is not a connection name netsh can take"},
+      {{"mtu@Ethernet 2", "576"}, ""},
+  };
+  for (const auto& row : plain) EXPECT_EQ(CheckTcpValue(kWin10, row.value), row.reason);
 }
 
 TEST(ModernTcpTable, ReadsNetshsScriptsAndTablesWhateverTheLanguage) {
@@ -125,6 +143,21 @@ TEST(ModernTcpTable, ReadsNetshsScriptsAndTablesWhateverTheLanguage) {
                                    {"autotuninglevel", "normal"},
                                    {"congestionprovider", "ctcp"}}));
   EXPECT_TRUE(ReadSubinterfaces("  1500  1  12  x3  Ethernet\r\n  1500 1 2 3\r\n").empty());
+}
+
+TEST(ModernTcpTable, AMebibyteOfAnswerIsReadInOnePass) {
+  // As many names as fit: a reader that looks each up again among those
+  // found took seconds on it.
+  std::string dump, subinterfaces;
+  for (int i = 0; dump.size() < (1u << 20); ++i)
+    dump += "set global x" + std::to_string(i) + "=enabled\r\n";
+  for (int i = 0; subinterfaces.size() < (1u << 20); ++i)
+    subinterfaces += "1500  1  0  0  Adapter " + std::to_string(i) + "\r\n";
+  const auto start = std::chrono::steady_clock::now();
+  const std::size_t read = ReadTcpDump(dump).size() + ReadSubinterfaces(subinterfaces).size();
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GT(read, 60000u);
+  EXPECT_LT(took, std::chrono::seconds(1));
 }
 
 // The Apply of the window and /tcp, with the stand-in netsh behind the
@@ -190,7 +223,8 @@ TEST(ModernTcpApply, AllOrNothingInThreeRunsOfNetsh) {
     EXPECT_EQ(rig.Error({{"autotuninglevel", "disabled"}, {"rsc", "disabled"}, {"timestamps", "enabled"}}),
               "netsh refused rsc=disabled: Der Parameter ist falsch.");
     EXPECT_EQ(rig.netsh.values, before);
-    EXPECT_EQ(rig.platform.runs.size(), 3u);
+    // Read, written, read and put back, read again that all is back.
+    EXPECT_EQ(rig.platform.runs.size(), 4u);
   }
   {
     SCOPED_TRACE("nothing differs: read once, nothing written or recorded");
@@ -214,6 +248,71 @@ TEST(ModernTcpApply, AllOrNothingInThreeRunsOfNetsh) {
     rig.platform.writerLockHeld = row.lockHeld;
     EXPECT_EQ(rig.Error({row.wanted}), row.error);
     EXPECT_TRUE(rig.platform.runs.empty()) << row.error;
+  }
+}
+
+// Every way a netsh run can go wrong leaves the settings as they were and
+// names the setting that failed, not the first one of the script.
+TEST(ModernTcpApply, WhatIsAskedIsInForceOrNothingChanged) {
+  const struct {
+    const char* netsh;  // the stand-in's state lines added to a fresh Windows 10
+    std::vector<TcpValue> wanted;
+    std::string error;
+    std::size_t runs;
+    bool hangs = false;  // the write run is ended at the time limit, having set it all
+  } rows[] = {
+      {"refuse=rsc", {{"initialrto", "3000"}, {"rsc", "disabled"}},
+       "netsh refused rsc=disabled: Der Parameter ist falsch.", 4},
+      {"ignore=initialrto", {{"rss", "disabled"}, {"initialrto", "3000"}},
+       "netsh did not set initialrto=3000: netsh reports initialrto=1000; nothing was changed.", 4},
+      {"other=autotuninglevel:experimental", {{"autotuninglevel", "restricted"}},
+       "netsh did not set autotuninglevel=restricted: netsh reports "
+       "autotuninglevel=experimental; nothing was changed.", 4},
+      {"other=mtu@Ethernet 2:1400", {{"mtu@Ethernet 2", "1492"}},
+       "netsh did not set mtu@Ethernet 2=1492: netsh reports mtu@Ethernet 2=1400; nothing was "
+       "changed.", 4},
+      // Gone, it cannot be set back: said so on a line of its own.
+      {"drop=timestamps", {{"rss", "disabled"}, {"timestamps", "enabled"}},
+       "netsh did not set timestamps=enabled: netsh no longer reports timestamps.\nThe settings "
+       "it had already changed could not be put back: timestamps=disabled (netsh no longer "
+       "reports timestamps)",
+       5},  // the journal reads what is left
+      {"", {{"rss", "disabled"}, {"initialrto", "3000"}}, kNetshTimedOut, 4, true},
+      // Refused before anything is written.
+      {"timestamps=", {{"timestamps", "enabled"}},
+       "netsh did not report timestamps; nothing was changed.", 1},
+      {"autotuninglevel=fast", {{"autotuninglevel", "normal"}},
+       "netsh reports autotuninglevel=fast, which could not be put back; nothing was changed.", 1},
+      {"", {{"rss", "disabled"}, {"rss", "enabled"}}, "rss is given twice.", 0},
+      {"", {{"mtu@Ethernet 2", "1400"}, {"mtu@ETHERNET 2", "1500"}},
+       "mtu@ETHERNET 2 is given twice.", 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.netsh);
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    const test::NetshState added = test::NetshState::Parse(row.netsh);
+    rig.netsh.drop = added.drop;
+    rig.netsh.ignore = added.ignore;
+    rig.netsh.other = added.other;
+    rig.netsh.refuse = added.refuse;
+    for (const auto& [name, value] : added.values) rig.netsh.Set(name, value);
+    rig.netsh.values.erase(std::remove_if(rig.netsh.values.begin(), rig.netsh.values.end(),
+                                          [](const auto& nv) { return nv.second.empty(); }),
+                           rig.netsh.values.end());
+    if (row.hangs) {
+      rig.platform.runEnd = [&rig](const std::string& program, const std::string& arguments,
+                                   std::uint32_t* code, std::string* out) {
+        rig.platform.runHidden(program, arguments, code, out);
+        return rig.platform.runs.size() == 2 ? RunEnd::TimedOut : RunEnd::Finished;
+      };
+    }
+    auto before = rig.netsh.values;
+    if (!added.drop.empty())
+      before.erase(std::find_if(before.begin(), before.end(),
+                                [&](const auto& nv) { return nv.first == added.drop[0]; }));
+    EXPECT_EQ(rig.Error(row.wanted), row.error);
+    EXPECT_EQ(rig.netsh.values, before);
+    EXPECT_EQ(rig.platform.runs.size(), row.runs);
   }
 }
 
@@ -276,6 +375,46 @@ TEST(ModernTcpApply, CommandLineListsSetsScriptsAndRefuses) {
             1);
   EXPECT_EQ(out, (std::vector<std::string>{
                      "Internet Zelvora: netsh refused timestamps=enabled: Der Parameter ist falsch."}));
+
+  // A silent netsh, or one that leaves the setting out, changes nothing and
+  // says so; a name given twice and a number not in its plain form exit 2
+  // before netsh runs, for the batch file too.
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> dropped;  // left out of netsh's reading
+    int exitCode;
+    std::string line;
+    std::size_t runs;
+  } faults[] = {
+      {{"/tcp"}, {"*"}, 1, std::string("Internet Zelvora: ") + kNetshReportedNothing, 1},
+      {{"/tcp", "rss=disabled"}, {"*"}, 1, std::string("Internet Zelvora: ") + kNetshReportedNothing, 1},
+      {{"/tcp", "timestamps=enabled"}, {"timestamps"}, 1,
+       "Internet Zelvora: netsh did not report timestamps; nothing was changed.", 1},
+      {{"/tcp", "rss=enabled"}, {}, 0, "0 settings changed.", 1},
+      {{"/tcp", "rss=disabled", "RSS=enabled"}, {}, 2, "Internet Zelvora: rss is given twice.", 0},
+      {{"/tcp", "rss=disabled", "rss=disabled", "/script", "a.cmd"}, {}, 2,
+       "Internet Zelvora: rss is given twice.", 0},
+      {{"/tcp", "initialrto=0300"}, {}, 2,
+       "Internet Zelvora: \"initialrto\" takes a number from 300 to 3000 on Windows 10, not "
+       "\"0300\".", 0},
+  };
+  for (const auto& row : faults) {
+    SCOPED_TRACE(Joined(row.args));
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    for (const std::string& gone : row.dropped)
+      rig.netsh.values.erase(
+          std::remove_if(rig.netsh.values.begin(), rig.netsh.values.end(),
+                         [&](const auto& nv) { return gone == "*" || nv.first == gone; }),
+          rig.netsh.values.end());
+    std::vector<std::string> lines;
+    EXPECT_EQ(cli::RunCommandLine(row.args, rig.recorder, rig.profiles, rig.platform,
+                                  [&lines](const std::string& line) { lines.push_back(line); }),
+              row.exitCode);
+    EXPECT_EQ(lines.empty() ? "" : lines.back(), row.line);
+    EXPECT_EQ(rig.platform.runs.size(), row.runs);
+    EXPECT_TRUE(rig.platform.journalCalls.empty());  // no record of a change not made
+    EXPECT_EQ(rig.platform.files.count("a.cmd"), 0u);
+  }
 }
 
 TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {

@@ -11,6 +11,10 @@
 //                            setting it to what it is passes
 //   templates=yes            Windows 8 and later: the congestion provider is
 //                            set only through `set supplemental`
+//   drop=rsc                 answers "Ok." to a change of rsc, which then
+//                            vanishes from its readings
+//   ignore=rsc               answers "Ok." to a change of rsc and keeps it
+//   other=rsc:enabled        the next change of rsc takes "enabled" instead
 // Its labels are German, as on a German Windows, while its commands and
 // values are netsh's own.
 #include <cctype>
@@ -25,6 +29,9 @@ struct NetshState {
   std::vector<std::pair<std::string, std::string>> values;
   std::vector<std::string> refuse;
   bool templates = false;
+  // A netsh that answers "Ok." and does otherwise (drop=, ignore=, other=).
+  std::vector<std::string> drop, ignore;
+  std::vector<std::pair<std::string, std::string>> other;
 
   static NetshState Parse(const std::string& text) {
     NetshState s;
@@ -40,6 +47,10 @@ struct NetshState {
       const std::string name = line.substr(0, eq), value = line.substr(eq + 1);
       if (name == "refuse") {
         s.refuse.push_back(value);
+      } else if (name == "drop" || name == "ignore") {
+        (name == "drop" ? s.drop : s.ignore).push_back(value);
+      } else if (name == "other" && value.find(':') != std::string::npos) {
+        s.other.emplace_back(value.substr(0, value.find(':')), value.substr(value.find(':') + 1));
       } else if (name == "templates") {
         s.templates = value == "yes";
       } else {
@@ -51,6 +62,9 @@ struct NetshState {
   std::string Text() const {
     std::string text = templates ? "templates=yes\n" : "";
     for (const std::string& r : refuse) text += "refuse=" + r + "\n";
+    for (const std::string& d : drop) text += "drop=" + d + "\n";
+    for (const std::string& i : ignore) text += "ignore=" + i + "\n";
+    for (const auto& [name, value] : other) text += "other=" + name + ":" + value + "\n";
     for (const auto& [name, value] : values) text += name + "=" + value + "\n";
     return text;
   }
@@ -67,6 +81,26 @@ struct NetshState {
       }
     }
     values.emplace_back(name, value);
+  }
+  // A change netsh answered "Ok." to, as a broken netsh makes it.
+  void Change(const std::string& name, const std::string& value) {
+    for (const std::string& d : drop) {
+      if (d != name) continue;
+      for (auto nv = values.begin(); nv != values.end(); ++nv)
+        if (nv->first == name) {
+          values.erase(nv);
+          return;
+        }
+    }
+    for (const std::string& i : ignore)
+      if (i == name) return;
+    for (auto o = other.begin(); o != other.end(); ++o) {
+      if (o->first != name) continue;
+      Set(name, o->second);
+      other.erase(o);
+      return;
+    }
+    Set(name, value);
   }
   bool Refuses(const std::string& name) const {
     for (const std::string& r : refuse)
@@ -215,7 +249,7 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
         *out += kRefused;
         return 1;
       }
-      state.Set(name, value);
+      state.Change(name, value);
     }
     *out += "Ok.\r\n\r\n";
     return 0;
@@ -237,7 +271,7 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
         *out += "Element nicht gefunden.\r\n";
         return 1;
       }
-      state.Set(key, l[i].substr(4));
+      state.Change(key, l[i].substr(4));
     }
     *out += "Ok.\r\n\r\n";
     return 0;
