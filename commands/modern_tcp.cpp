@@ -121,8 +121,12 @@ TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Pla
 InterfaceMtuPlan PlanInterfaceMtus(RawRegistry& registry, Platform& platform, int kind,
                                    const Panel& panel, const std::vector<Adapter>& ticked,
                                    JournalRun& run) {
+  return PlanInterfaceMtus(platform, kind, InterfaceMtus(registry, kind, panel, ticked), run);
+}
+
+InterfaceMtuPlan PlanInterfaceMtus(Platform& platform, int kind,
+                                   const std::vector<TcpValue>& wanted, JournalRun& run) {
   InterfaceMtuPlan plan;
-  const std::vector<TcpValue> wanted = InterfaceMtus(registry, kind, panel, ticked);
   if (wanted.empty()) return plan;
   plan.access = OpenNetsh(platform, kind);
   std::vector<TcpValue> before;

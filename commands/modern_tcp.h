@@ -62,6 +62,9 @@ struct InterfaceMtuPlan {
 InterfaceMtuPlan PlanInterfaceMtus(RawRegistry& registry, Platform& platform, int kind,
                                    const Panel& panel, const std::vector<Adapter>& ticked,
                                    JournalRun& run);
+// The same with the MTUs given: Restore Windows Defaults' kDefaultInterfaceMtu.
+InterfaceMtuPlan PlanInterfaceMtus(Platform& platform, int kind,
+                                   const std::vector<TcpValue>& wanted, JournalRun& run);
 // Raises Error with netsh's refusal; nothing of it is left changed then.
 void WriteInterfaceMtus(const InterfaceMtuPlan& plan);
 

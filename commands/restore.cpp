@@ -4,6 +4,7 @@
 #include "commands/izelvora.h"
 #include "commands/modern_tcp.h"
 #include "model/os_kind.h"
+#include "optimize/interface_mtu.h"
 #include "restore/backup.h"
 #include "journal/journal.h"
 #include "restore/restore_defaults.h"
@@ -21,8 +22,13 @@ void TIZelvora::OnRestoreDefaults() { RestoreDefaults(GetOSKind(platform_)); }
 void TIZelvora::RestoreDefaults(int kind) {
   const WriterLock lock(platform_);
   JournalRun run = Journaled(kRestoreDefaultsCommand);
-  iz::RestoreDefaults(kind, *this, run.TickedAdapters(kind), registry_, profiles_, platform_,
-                      run.Before());
+  const std::vector<Adapter> ticked = run.TickedAdapters(kind);
+  // From Vista on the MTU in force is netsh's: set back beside the
+  // registry's, recorded in the same record, as Optimize sets it.
+  const InterfaceMtuPlan mtus = PlanInterfaceMtus(
+      platform_, kind, InterfaceMtusOf(registry_, kind, kDefaultInterfaceMtu, ticked), run);
+  iz::RestoreDefaults(kind, *this, ticked, registry_, profiles_, platform_, run.Before());
+  WriteInterfaceMtus(mtus);
   // Only once the record is whole: a restart right away would leave it cut.
   run.Finish();
   OfferDefaultsRestart(kind, platform_);

@@ -440,6 +440,17 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
     EXPECT_EQ(rig.platform.runs.size(), vista ? 3u : 0u);
     EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), vista ? "1492" : "1500");
     EXPECT_EQ(*rig.netsh.Get("mtu@Wi-Fi"), vista ? "1492" : "1400");
+    // Restore Windows Defaults sets Windows' 1500 back in the same way, and
+    // its Undo puts back what Optimize left.
+    rig.w.OnRestoreDefaults();
+    EXPECT_EQ(rig.platform.runs.size(), vista ? 6u : 0u);
+    EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), "1500");
+    EXPECT_EQ(*rig.netsh.Get("mtu@Wi-Fi"), vista ? "1500" : "1400");
+    EXPECT_EQ(cli::RunCommandLine({"/undo"}, rig.recorder, rig.profiles, rig.platform,
+                                  [](const std::string&) {}),
+              0);
+    EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), vista ? "1492" : "1500");
+    EXPECT_EQ(*rig.netsh.Get("mtu@Wi-Fi"), vista ? "1492" : "1400");
   }
 }
 
