@@ -108,8 +108,15 @@ TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Pla
     throw Error(error);
   }
   // Write has read every change in force; the reading after is for the
-  // rows shown and the record.
-  const std::vector<TcpValue> after = ReadOrRaise(access, names);
+  // rows shown and the record. A netsh that fails it now has still made
+  // the change, which stands as Write read it.
+  std::vector<TcpValue> after;
+  if (std::string unread; !access.Read(names, &after, &unread)) {
+    after = before;
+    for (const TcpValue& c : changes)
+      for (TcpValue& a : after)
+        if (a.name == c.name) a.value = c.value;
+  }
   std::vector<TcpValue> left;
   for (const TcpValue& t : touched)
     if (const std::string* now = Find(after, t.name)) left.push_back({t.name, *now});

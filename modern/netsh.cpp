@@ -194,11 +194,23 @@ bool NetshAccess::Write(const std::vector<TcpValue>& values, std::string* error)
   if (RunScript(JoinText({Readings(tcp, mtu), "\r\n", NetshScript(kind_, back)}), &undone,
                 &putBack)) {
     if (failed.empty()) failed = NotInForce(values, Parse(undone.output, tcp, mtu), &unused);
-    // Whatever netsh said to the put-back, the reading tells what is back.
-    if (tcp && mtu ? RunScript(Readings(tcp, mtu) + "\r\n", &again, &putBack)
-                          : Run(Readings(tcp, mtu), &again, &putBack)) {
-      if (const std::string missed = NotInForce(back, Parse(again.output, tcp, mtu), &unused);
-          !missed.empty())
+    // Whatever netsh said to the put-back, a reading tells what is back. A
+    // netsh that stopped at a setting it no longer has is given the rest
+    // once more.
+    for (int round = 0; round < 2 && putBack.empty(); ++round) {
+      if (!(tcp && mtu ? RunScript(Readings(tcp, mtu) + "\r\n", &again, &putBack)
+                       : Run(Readings(tcp, mtu), &again, &putBack)))
+        break;
+      const std::vector<TcpValue> now = Parse(again.output, tcp, mtu);
+      const std::string missed = NotInForce(back, now, &unused);
+      if (missed.empty()) break;
+      std::vector<TcpValue> rest;
+      for (const TcpValue& b : back)
+        if (const std::string* v = Find(now, b.name); v != nullptr && *v != b.value)
+          rest.push_back(b);
+      NetshRun retried;
+      if (round == 1 || rest.empty() ||
+          !RunScript(NetshScript(kind_, rest), &retried, &putBack))
         putBack = JoinText({missed, " (", unused, ")"});
     }
   }

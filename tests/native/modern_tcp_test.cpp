@@ -184,6 +184,14 @@ struct ApplyRig : Rig {
     return ApplyTcpSettings(recorder, profiles, platform, access, GetOSKind(platform), wanted,
                             WithoutRecord::Refuse);
   }
+  // The run `at` (counted from 1) is ended at the time limit after it ran.
+  void HangAt(std::size_t at) {
+    platform.runEnd = [this, at](const std::string& program, const std::string& arguments,
+                                 std::uint32_t* code, std::string* out) {
+      platform.runHidden(program, arguments, code, out);
+      return platform.runs.size() == at ? RunEnd::TimedOut : RunEnd::Finished;
+    };
+  }
   std::string Error(const std::vector<TcpValue>& wanted) {
     try {
       Apply(wanted);
@@ -227,6 +235,13 @@ TEST(ModernTcpApply, AllOrNothingInThreeRunsOfNetsh) {
     EXPECT_EQ(rig.platform.runs.size(), 4u);
   }
   {
+    SCOPED_TRACE("the reading after hangs: the write read the change in force, which stands");
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    rig.HangAt(3);
+    EXPECT_EQ(rig.Apply({{"rss", "disabled"}}).changed, 1u);
+    EXPECT_EQ(*rig.netsh.Get("rss"), "disabled");
+  }
+  {
     SCOPED_TRACE("nothing differs: read once, nothing written or recorded");
     ApplyRig rig(Nt(6, 1), false);
     EXPECT_EQ(rig.Apply({{"rss", "enabled"}}).changed, 0u);
@@ -259,7 +274,7 @@ TEST(ModernTcpApply, WhatIsAskedIsInForceOrNothingChanged) {
     std::vector<TcpValue> wanted;
     std::string error;
     std::size_t runs;
-    bool hangs = false;  // the write run is ended at the time limit, having set it all
+    std::size_t hangAt = 0;  // this run is ended at the time limit, having done its work
   } rows[] = {
       {"refuse=rsc", {{"initialrto", "3000"}, {"rsc", "disabled"}},
        "netsh refused rsc=disabled: Der Parameter ist falsch.", 4},
@@ -277,7 +292,13 @@ TEST(ModernTcpApply, WhatIsAskedIsInForceOrNothingChanged) {
        "it had already changed could not be put back: timestamps=disabled (netsh no longer "
        "reports timestamps)",
        5},  // the journal reads what is left
-      {"", {{"rss", "disabled"}, {"initialrto", "3000"}}, kNetshTimedOut, 4, true},
+      // Put back around the setting that is gone, in one more run.
+      {"drop=timestamps", {{"timestamps", "enabled"}, {"rss", "disabled"}},
+       "netsh did not set timestamps=enabled: netsh no longer reports timestamps.\nThe settings "
+       "it had already changed could not be put back: timestamps=disabled (netsh no longer "
+       "reports timestamps)",
+       7},
+      {"", {{"rss", "disabled"}, {"initialrto", "3000"}}, kNetshTimedOut, 4, 2},
       // Refused before anything is written.
       {"timestamps=", {{"timestamps", "enabled"}},
        "netsh did not report timestamps; nothing was changed.", 1},
@@ -299,13 +320,7 @@ TEST(ModernTcpApply, WhatIsAskedIsInForceOrNothingChanged) {
     rig.netsh.values.erase(std::remove_if(rig.netsh.values.begin(), rig.netsh.values.end(),
                                           [](const auto& nv) { return nv.second.empty(); }),
                            rig.netsh.values.end());
-    if (row.hangs) {
-      rig.platform.runEnd = [&rig](const std::string& program, const std::string& arguments,
-                                   std::uint32_t* code, std::string* out) {
-        rig.platform.runHidden(program, arguments, code, out);
-        return rig.platform.runs.size() == 2 ? RunEnd::TimedOut : RunEnd::Finished;
-      };
-    }
+    if (row.hangAt != 0) rig.HangAt(row.hangAt);
     auto before = rig.netsh.values;
     if (!added.drop.empty())
       before.erase(std::find_if(before.begin(), before.end(),
