@@ -9,6 +9,9 @@ namespace iz {
 
 std::vector<TcpValue> InterfaceMtus(RawRegistry& registry, int kind, const Panel& panel,
                                     const std::vector<Adapter>& ticked) {
+  // The panel's number is read only where it is used: a bad one is the
+  // registry step's to report, in its order.
+  if (!IsVistaOrLater(kind) || ticked.empty()) return {};
   return InterfaceMtusOf(registry, kind, static_cast<int>(ReadWholeNumber(panel.customMtu.text)),
                          ticked);
 }
