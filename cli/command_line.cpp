@@ -247,7 +247,10 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
 int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, const Print& print) {
   const WriterLock lock(platform);
   // The modern TCP settings a record holds go back through netsh.
-  const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform, GetOSKind(platform));
+  // Before Vista netsh has none of these settings: it is not run at all.
+  const int kind = GetOSKind(platform);
+  const std::unique_ptr<NetshAccess> tcp =
+      HasModernTcpSettings(kind) ? OpenNetsh(platform, kind) : nullptr;
   Journal journal(registry, profiles, platform, tcp.get());
   const UndoPlan plan = journal.PlanUndo();
   if (!plan.found) {

@@ -58,7 +58,10 @@ void TIZelvora::OnUndoLastChange() {
   // what the Confirm names and what is put back.
   const WriterLock lock(platform_);
   // The modern TCP settings a record holds go back through netsh.
-  const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform_, GetOSKind(platform_));
+  // Before Vista netsh has none of these settings: it is not run at all.
+  const int kind = GetOSKind(platform_);
+  const std::unique_ptr<NetshAccess> tcp =
+      HasModernTcpSettings(kind) ? OpenNetsh(platform_, kind) : nullptr;
   Journal journal(registry_, profiles_, platform_, tcp.get());
   UndoPlan plan = journal.PlanUndo();
   while (!plan.damage.empty()) {

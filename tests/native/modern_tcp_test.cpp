@@ -432,6 +432,21 @@ TEST(ModernTcpApply, CommandLineListsSetsScriptsAndRefuses) {
   }
 }
 
+TEST(ModernTcpApply, UndoBeforeVistaRunsNoNetsh) {
+  ApplyRig rig(Nt(10, 0, 19045), true);
+  rig.Apply({{"rss", "disabled"}});
+  rig.platform.version = test::WinXP();
+  rig.platform.runs.clear();
+  std::vector<std::string> out;
+  EXPECT_EQ(cli::RunCommandLine({"/undo"}, rig.recorder, rig.profiles, rig.platform,
+                                [&out](const std::string& line) { out.push_back(line); }),
+            1);
+  EXPECT_EQ(out, (std::vector<std::string>{
+                     "Internet Zelvora: Modern TCP Settings changed the modern TCP settings, which "
+                     "cannot be read or set here; nothing was changed"}));
+  EXPECT_TRUE(rig.platform.runs.empty());
+}
+
 TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
   const std::string ethernet = "{11111111-2222-3333-4444-555555555555}";
   const std::string wifi = "{AAAAAAAA-2222-3333-4444-555555555555}";
