@@ -104,7 +104,10 @@ TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Pla
   if (!access.Write(changes, &error)) {
     // Put back whole, the settings are as they were; a put-back that failed
     // (a second line) leaves the journal to read what is left.
-    if (error.find('\n') == std::string::npos) run.SetTcpAfter(touched);
+    if (error.find('\n') == std::string::npos) {
+      run.SetTcpAfter(touched);
+      run.Discard();
+    }
     throw Error(error);
   }
   // Write has read every change in force; the reading after is for the

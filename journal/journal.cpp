@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "model/os_kind.h"
+#include "modern/tcp_table.h"
 #include "snapshot/snapshot.h"
 #include "store/error.h"
 
@@ -447,6 +448,7 @@ struct ParsedRecord {
   std::vector<PortEntry> portsBefore, portsAfter;
   std::vector<TcpValue> tcpBefore;
   std::vector<std::optional<std::string>> tcpAfter;  // in the order of tcpBefore
+  int windows = kUnknown;  // the Windows it was made on, where it holds TCP settings
   std::vector<KeyName> newKeys;
   bool newSection = false;
   bool finished = false;
@@ -461,6 +463,22 @@ struct ParsedRecord {
 }
 [[noreturn]] void Incomplete(const std::string& path, const std::string& what) {
   Incomplete(path, what.c_str());
+}
+
+// The kind of a ";#windows" line's version, "10.0.19045"; kUnknown for
+// anything else.
+int WindowsOf(const std::string& text) {
+  std::uint32_t parts[3] = {0, 0, 0};
+  std::size_t at = 0;
+  for (int n = 0; n < 3; ++n) {
+    if (n > 0 && (at >= text.size() || text[at++] != '.')) return kUnknown;
+    const std::size_t start = at;
+    while (at < text.size() && at - start < 6 && text[at] >= '0' && text[at] <= '9')
+      parts[n] = parts[n] * 10 + static_cast<std::uint32_t>(text[at++] - '0');
+    if (at == start || (text[start] == '0' && at - start > 1)) return kUnknown;
+  }
+  if (at != text.size()) return kUnknown;
+  return KindOf({kVerPlatformWin32NT, parts[0], parts[1], "", parts[2]});
 }
 
 // A value at pos to the end of the line: "-" for none, else a quoted text
@@ -515,6 +533,7 @@ std::vector<RegValueRecord> ReadPart(const std::vector<std::string>& part, const
 // journal records, new keys only those of its rows. Raises the first thing
 // wrong, naming the file.
 void ParseRecord(const std::string& text, const std::string& path, const std::string& command,
+                 int runningKind,
                  ParsedRecord* out) {
   std::vector<std::string> lines;
   for (std::size_t start = 0; start < text.size();) {
@@ -534,7 +553,7 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
   std::vector<std::string> beforeLines(lines.size()), afterLines(lines.size());
   beforeLines[0] = afterLines[0] = lines[0];
   enum Stage {
-    kHead, kFamily, kAccount, kExtras, kTcp, kBeforePorts, kBody,
+    kHead, kFamily, kAccount, kExtras, kWindows, kTcp, kBeforePorts, kBody,
     kAfterPorts, kAfterTcp, kAfterRest, kAfterBody, kEnded
   };
   Stage stage = kHead;
@@ -582,7 +601,11 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
       if (!RecordableExtra(e)) Bad(i + 1, path, "a value that the journal never records");
       if (extra.size() == kMostExtraRows) Bad(i + 1, path, "more values than the journal records");
       extra.push_back(std::move(e));
-    } else if (word == "tcp" && (stage == kExtras || stage == kTcp)) {
+    } else if (word == "windows" && stage == kExtras) {
+      r.windows = WindowsOf(arg);
+      if (!IsVistaOrLater(r.windows)) Bad(i + 1, path, "not a Windows with modern TCP settings");
+      stage = kWindows;
+    } else if (word == "tcp" && (stage == kExtras || stage == kWindows || stage == kTcp)) {
       TcpValue v;
       if (!ParseNameIs(arg, pos, &v.name) || !ParseQuoted(arg, pos, &v.value) ||
           pos != arg.size()) {
@@ -590,6 +613,10 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
       }
       if (!IsTcpSettingName(v.name)) Bad(i + 1, path, "not a modern TCP setting");
       if (const char* refused = QuotedTextRefusal(v.value)) Bad(i + 1, path, refused);
+      // Only a value that Windows takes was ever recorded; a record without
+      // its Windows comes from this one.
+      if (r.windows == kUnknown) r.windows = runningKind;
+      if (!CheckTcpValue(r.windows, v).empty()) Bad(i + 1, path, "a value that Windows does not take");
       if (r.tcpBefore.size() == kMostTcpRows) Bad(i + 1, path, "more values than the journal records");
       r.tcpBefore.push_back(std::move(v));
       stage = kTcp;
@@ -609,6 +636,8 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
       PortEntry value = ValueAt(arg, pos, i + 1, path);
       if (r.tcpAfter.size() == r.tcpBefore.size() || r.tcpBefore[r.tcpAfter.size()].name != quoted)
         Bad(i + 1, path, "not the next modern TCP setting");
+      if (value && !CheckTcpValue(r.windows, {quoted, *value}).empty())
+        Bad(i + 1, path, "a value that Windows does not take");
       r.tcpAfter.push_back(std::move(value));
     } else if (word == "new-key" && (stage == kAfterTcp || stage == kAfterRest)) {
       KeyName key;
@@ -878,6 +907,9 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
       if (!IsTcpSettingName(v.name)) Raise(kTcpRefused, v.name, "unknown name");
       if (const char* refused = QuotedTextRefusal(v.value))
         Raise(kTcpRefused, v.name, refused);
+      // Undo reads only what this Windows takes.
+      if (const std::string refused = CheckTcpValue(GetOSKind(platform_), v); !refused.empty())
+        Raise(kTcpRefused, v.name, refused.c_str());
     }
     std::vector<std::size_t> missing;
     const std::vector<RegValueRecord> before = CaptureValues(registry_, pending->rows, &missing);
@@ -902,6 +934,17 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
       text += ' ';
       AppendQuoted(text, e.name);
       text += kEol;
+    }
+    // A record of the TCP settings names the Windows that took them.
+    VersionInfo version;
+    if (!pending->tcpBefore.empty() && platform_.GetVersion(version)) {
+      text.append(";#windows ")
+          .append(std::to_string(version.major))
+          .append(".")
+          .append(std::to_string(version.minor))
+          .append(".")
+          .append(std::to_string(version.build))
+          .append(kEol);
     }
     for (const TcpValue& v : pending->tcpBefore) {
       NameIsLine(text, ";#tcp ", v.name, &v.value);
@@ -958,6 +1001,13 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   return std::string();
 }
 
+bool Journal::Discard() {
+  if (!pending_) return true;
+  if (!platform_.DeleteFile(pending_->path)) return false;
+  pending_.reset();
+  return true;
+}
+
 std::vector<Adapter> Journal::TickedAdapters(int kind) {
   std::vector<Adapter> adapters = FindAdapters(registry_, kind, false);
   LoadAdapterChoice(registry_, &adapters);
@@ -984,6 +1034,9 @@ std::string Journal::Finish() {
         const std::string* value = now == tcpAfter.end() ? nullptr : &now->value;
         if (const char* refused = value ? QuotedTextRefusal(*value) : nullptr)
           Raise(kTcpRefused, v.name, refused);
+        // What Undo would refuse is recorded as gone: it is never put back.
+        if (value && !CheckTcpValue(GetOSKind(platform_), {v.name, *value}).empty())
+          value = nullptr;
         NameIsLine(text, ";#tcp-after ", v.name, value);
       }
     }
@@ -1021,6 +1074,23 @@ std::string Journal::Finish() {
 }
 
 UndoPlan Journal::PlanUndo() {
+  // A record whose changes are all back already is one an Undo put back
+  // and could not remove (read-only): it goes now, or is passed over.
+  for (std::size_t skip = 0;;) {
+    UndoPlan plan = PlanUndoOf(skip);
+    const bool spent = plan.found && plan.failure.empty() && plan.damage.empty() &&
+                       plan.unchanged > 0 && plan.values.empty() && plan.portsBack.empty() &&
+                       plan.tcpBack.empty() && plan.changedSince.empty() &&
+                       plan.otherAccount.empty() && plan.notHere.empty();
+    if (!spent) return plan;
+    // Gone, the next one is the newest; kept, it is passed over.
+    if (!platform_.DeleteFile(plan.record) &&
+        !platform_.RenameFile(plan.record, plan.record + kSetAsideSuffix))
+      ++skip;
+  }
+}
+
+UndoPlan Journal::PlanUndoOf(std::size_t skip) {
   UndoPlan plan;
   const std::string history = HistoryFolder(platform_);
   if (!platform_.DirectoryExists(history)) return plan;
@@ -1029,11 +1099,11 @@ UndoPlan Journal::PlanUndo() {
   plan.failure = OpenHistory(platform_, BackupFolder(platform_), history, false, &files);
   if (!plan.failure.empty()) return plan;
   const std::vector<RecordName> records = RecordsIn(files, kRecordExtension);
-  if (records.empty()) {
+  if (records.size() <= skip) {
     plan.found = false;
     return plan;
   }
-  const RecordName& newest = records.back();
+  const RecordName& newest = records[records.size() - 1 - skip];
   plan.command = newest.base.substr(newest.commandAt);
   plan.time = ShownTime(newest.base.substr(0, kStampLength));
   plan.record = InFolder(history, newest.base, kRecordExtension);
@@ -1055,17 +1125,21 @@ UndoPlan Journal::PlanUndo() {
       Raise(damaged ? kTooLarge : kUnableToRead, plan.record);
     }
     damaged = true;
-    ParseRecord(text, plan.record, plan.command, &r);
+    ParseRecord(text, plan.record, plan.command, GetOSKind(platform_), &r);
     if (!r.finished) {
       Incomplete(plan.record, plan.command + " did not finish, so what it left was not recorded");
     }
     damaged = false;
     now = CaptureValues(registry_, r.rows);
     portsNow = CapturePorts(profiles_);
-    if (!r.tcpBefore.empty()) {
-      if (tcp_ == nullptr) Raise(kTcpNotHere, plan.command);
-      tcpNow = ReadTcp(tcp_, r.tcpBefore);
+    // Only what this Windows takes is read and put back; before Vista
+    // netsh is not run at all.
+    for (const TcpValue& v : r.tcpBefore) {
+      if (tcp_ != nullptr && CheckTcpValue(GetOSKind(platform_), v).empty()) {
+        plan.tcpHere.push_back(v);
+      }
     }
+    if (!plan.tcpHere.empty()) tcpNow = ReadTcp(tcp_, plan.tcpHere);
   } catch (const Error& e) {
     (damaged ? plan.damage : plan.failure) = e.what();
     return plan;
@@ -1114,14 +1188,21 @@ UndoPlan Journal::PlanUndo() {
     const TcpValue& before = r.tcpBefore[i];
     const std::optional<std::string>& after = r.tcpAfter[i];
     if (after == before.value) continue;
+    if (std::find(plan.tcpHere.begin(), plan.tcpHere.end(), before) == plan.tcpHere.end()) {
+      plan.notHere.push_back(TcpName(before.name));
+      continue;
+    }
     const auto found = std::find_if(tcpNow.begin(), tcpNow.end(),
                                     [&](const TcpValue& v) { return v.name == before.name; });
     const std::string* current = found == tcpNow.end() ? nullptr : &found->value;
     if (current != nullptr && *current == before.value) {
       ++plan.unchanged;
-    } else if (current != nullptr ? after == *current : !after) {
+    } else if (current != nullptr && after == *current) {
       plan.tcpBack.push_back(before);
       plan.tcpLeft.push_back({before.name, *after});
+    } else if (current == nullptr && !after) {
+      // Gone after the command and gone now: there is nothing to set.
+      ++plan.unchanged;
     } else {
       plan.changedSince.push_back(TcpName(before.name));
     }
@@ -1229,7 +1310,10 @@ UndoResult Journal::Undo(const UndoPlan& plan) {
     }
   }
   if (!result.failures.empty()) return result;
-  if (!platform_.DeleteFile(plan.record)) {
+  // A record that cannot be deleted (read-only) is set aside as a damaged
+  // one is: the next Undo must reach the change before it.
+  if (!platform_.DeleteFile(plan.record) &&
+      !platform_.RenameFile(plan.record, plan.record + kSetAsideSuffix)) {
     result.failures.push_back(Say(kUnableToDelete, plan.record));
   }
   return result;
@@ -1293,6 +1377,12 @@ void JournalRun::RecordOrAsk(const std::vector<RegValueRecord>& values) {
   }
 }
 
+void JournalRun::Discard() {
+  // A record that cannot be removed is finished instead: it then says that
+  // nothing changed.
+  if (recorded_ && journal_.Discard()) recorded_ = false;
+}
+
 void JournalRun::Finish() {
   if (!recorded_) return;
   recorded_ = false;
@@ -1315,7 +1405,9 @@ std::string UndoLines(const UndoPlan& plan, const char* lead, const char* mark) 
   std::string text = lead;
   text.append(plan.command).append(" of ").append(plan.time).append(mark).append("\n");
   text.append(std::to_string(back));
-  text.append(back == 1 ? " value is put back." : " values are put back.");
+  text.append(back == 1 ? " value will be put back." : " values will be put back.");
+  AddKept(text, plan.notHere, " value cannot be put back on this Windows and is kept: ",
+          " values cannot be put back on this Windows and are kept: ");
   AddKept(text, plan.changedSince, " value was changed since and is kept: ",
           " values were changed since and are kept: ");
   AddKept(text, plan.otherAccount, " value belongs", " values belong", &plan.account);
@@ -1344,6 +1436,15 @@ std::string SetAsideQuestion(const UndoPlan& plan) {
 }
 
 std::string UndoneText(const UndoResult& result) {
+  if (result.written == 0) {
+    std::string text = "Nothing was put back of the change made by ";
+    return text.append(result.command)
+        .append(" on ")
+        .append(result.time, 0, 10)
+        .append(" at ")
+        .append(result.time, 11)
+        .append("; its record is removed.");
+  }
   std::string text = "The change made by ";
   text.append(result.command)
       .append(" on ")

@@ -26,6 +26,8 @@ inline constexpr int kWinLater = 13;  // every system after 11, named by its ver
 inline constexpr int kLastKind = kWinLater;
 
 int GetOSKind(Platform& platform);
+// The kind of a version as GetVersion gives it.
+int KindOf(const VersionInfo& version);
 
 // The display name of a kind (index kind + 1 of the name table); a later
 // system than 11 is "Windows" with no number here, SystemName gives it.

@@ -157,7 +157,12 @@ TEST(ModernTcpTable, AMebibyteOfAnswerIsReadInOnePass) {
   const std::size_t read = ReadTcpDump(dump).size() + ReadSubinterfaces(subinterfaces).size();
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_GT(read, 60000u);
+  // A quadratic reader took 13.6 s; the sanitizers' build is a few times slower.
+#ifdef __SANITIZE_ADDRESS__
+  EXPECT_LT(took, std::chrono::seconds(4));
+#else
   EXPECT_LT(took, std::chrono::seconds(1));
+#endif
 }
 
 // The Apply of the window and /tcp, with the stand-in netsh behind the
@@ -432,19 +437,77 @@ TEST(ModernTcpApply, CommandLineListsSetsScriptsAndRefuses) {
   }
 }
 
-TEST(ModernTcpApply, UndoBeforeVistaRunsNoNetsh) {
-  ApplyRig rig(Nt(10, 0, 19045), true);
-  rig.Apply({{"rss", "disabled"}});
-  rig.platform.version = test::WinXP();
-  rig.platform.runs.clear();
-  std::vector<std::string> out;
-  EXPECT_EQ(cli::RunCommandLine({"/undo"}, rig.recorder, rig.profiles, rig.platform,
-                                [&out](const std::string& line) { out.push_back(line); }),
-            1);
-  EXPECT_EQ(out, (std::vector<std::string>{
-                     "Internet Zelvora: Modern TCP Settings changed the modern TCP settings, which "
-                     "cannot be read or set here; nothing was changed"}));
-  EXPECT_TRUE(rig.platform.runs.empty());
+// An Apply that failed and was put back whole leaves no record: the next
+// Undo reaches the change before it. One whose put-back failed keeps its
+// record, for Undo to put back what is left.
+TEST(ModernTcpApply, AFailedApplyLeavesThePreviousChangeForUndo) {
+  const struct {
+    const char* fault;
+    std::size_t hangAt;
+    std::size_t records;  // after the failed Apply
+  } rows[] = {{"refuse", 0, 1}, {"ignore", 0, 1}, {"", 5, 1}, {"drop", 0, 2}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.fault) + std::to_string(row.hangAt));
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    rig.Apply({{"rss", "disabled"}});
+    const std::string fault = row.fault;
+    if (fault == "refuse") rig.netsh.refuse = {"initialrto"};
+    if (fault == "ignore") rig.netsh.ignore = {"initialrto"};
+    if (fault == "drop") rig.netsh.drop = {"initialrto"};
+    if (row.hangAt != 0) rig.HangAt(row.hangAt);
+    EXPECT_NE(rig.Error({{"initialrto", "3000"}}), "(no error)");
+    rig.platform.runEnd = nullptr;
+    std::size_t records = 0;
+    for (const auto& [path, text] : rig.platform.files)
+      records += path.find("\\History\\") != std::string::npos;
+    EXPECT_EQ(records, row.records);
+    if (row.records != 1) continue;
+    std::vector<std::string> out;
+    EXPECT_EQ(cli::RunCommandLine({"/undo"}, rig.recorder, rig.profiles, rig.platform,
+                                  [&out](const std::string& line) { out.push_back(line); }),
+              0);
+    EXPECT_EQ(*rig.netsh.Get("rss"), "enabled");
+    EXPECT_EQ(*rig.netsh.Get("initialrto"), "1000");
+  }
+}
+
+// A record made on one Windows and undone on another: what this one takes
+// goes back, the rest is named before anything is done; before Vista netsh
+// is not run at all.
+TEST(ModernTcpApply, UndoOnAnotherWindowsPutsBackWhatItTakes) {
+  const struct {
+    VersionInfo undoOn;
+    std::vector<std::string> lines;
+    std::size_t runs;
+    const char* rss;
+  } rows[] = {
+      {test::WinXP(),
+       {"Undoing Modern TCP Settings of 2026-12-07 14:03:12:", "0 values will be put back.",
+        "2 values cannot be put back on this Windows and are kept: rss (netsh), initialrto "
+        "(netsh).",
+        "Nothing was put back of the change made by Modern TCP Settings on 2026-12-07 at "
+        "14:03:12; its record is removed."},
+       0, "disabled"},
+      {Nt(6, 1),
+       {"Undoing Modern TCP Settings of 2026-12-07 14:03:12:", "1 value will be put back.",
+        "1 value cannot be put back on this Windows and is kept: initialrto (netsh).",
+        "The change made by Modern TCP Settings on 2026-12-07 at 14:03:12 has been undone."},
+       3, "enabled"},
+  };
+  for (const auto& row : rows) {
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    rig.Apply({{"rss", "disabled"}, {"initialrto", "3000"}});
+    rig.platform.version = row.undoOn;
+    rig.platform.runs.clear();
+    std::vector<std::string> out;
+    EXPECT_EQ(cli::RunCommandLine({"/undo"}, rig.recorder, rig.profiles, rig.platform,
+                                  [&out](const std::string& line) { out.push_back(line); }),
+              0);
+    EXPECT_EQ(out, row.lines);
+    EXPECT_EQ(rig.platform.runs.size(), row.runs);
+    EXPECT_EQ(*rig.netsh.Get("rss"), row.rss);
+    EXPECT_EQ(*rig.netsh.Get("initialrto"), "3000");
+  }
 }
 
 TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
