@@ -52,8 +52,10 @@ void TIZelvora::OnModernTcp() {
     std::string note;
     Dispatch([&] {
       std::vector<TcpValue> wanted;
+      // Only what the user changed: a value in force that this version
+      // does not take is shown as it is, and left so.
       for (const TcpSettingRow& r : *shown)
-        if (!r.chosen.empty()) wanted.push_back({r.name, r.chosen});
+        if (!r.chosen.empty() && r.chosen != r.inForce) wanted.push_back({r.name, r.chosen});
       const TcpApplied applied = ApplyTcpSettings(registry_, profiles_, platform_, *netsh, kind,
                                                   wanted, WithoutRecord::Ask);
       *shown = RowsOf(kind, applied.inForce);

@@ -437,6 +437,46 @@ TEST(ModernTcpApply, CommandLineListsSetsScriptsAndRefuses) {
   }
 }
 
+// The window's rows: a setting netsh leaves out offers no new value, a
+// value this version does not take is shown and left as it is, and a netsh
+// that reports nothing leaves no row to change.
+TEST(ModernTcpApply, TheWindowShowsWhatNetshReports) {
+  const struct {
+    std::vector<std::string> dropped;  // "*": every setting
+    bool noneReported;
+    const char* note;
+  } rows[] = {
+      {{"timestamps"}, false, "1 settings changed. They take effect now; Undo Last Change puts them back."},
+      {{"*"}, true, ""},
+  };
+  for (const auto& row : rows) {
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    rig.netsh.Set("autotuninglevel", "fast");
+    for (const std::string& gone : row.dropped)
+      rig.netsh.values.erase(
+          std::remove_if(rig.netsh.values.begin(), rig.netsh.values.end(),
+                         [&](const auto& nv) { return gone == "*" || nv.first == gone; }),
+          rig.netsh.values.end());
+    std::string note;
+    rig.platform.modernTcpWindow = [&](std::vector<TcpSettingRow>* shown, const auto& apply) {
+      EXPECT_EQ(NoneReported(*shown), row.noneReported);
+      for (TcpSettingRow& r : *shown) {
+        EXPECT_EQ(r.reported, !r.inForce.empty()) << r.name;
+        if (!r.reported) EXPECT_TRUE(r.values.empty()) << r.name;
+        if (r.name == "autotuninglevel" && r.reported) EXPECT_EQ(r.inForce, "fast");
+        if (r.name == "rss" && r.reported) r.chosen = "disabled";
+      }
+      if (!row.noneReported) note = apply(shown);
+    };
+    rig.w.OnModernTcp();
+    EXPECT_EQ(note, row.note);
+    if (!row.noneReported) {
+      EXPECT_EQ(*rig.netsh.Get("rss"), "disabled");
+      EXPECT_EQ(*rig.netsh.Get("autotuninglevel"), "fast");
+    }
+  }
+}
+
 // An Apply that failed and was put back whole leaves no record: the next
 // Undo reaches the change before it. One whose put-back failed keeps its
 // record, for Undo to put back what is left.
