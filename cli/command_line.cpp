@@ -262,7 +262,10 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
 int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, const Print& print) {
   const WriterLock lock(platform);
   // The modern TCP settings a record holds go back through netsh.
-  const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform, GetRunningWindows(platform));
+  // Before Vista netsh has none of these settings: it is not run at all.
+  const RunningWindows windows = GetRunningWindows(platform);
+  const std::unique_ptr<NetshAccess> tcp =
+      HasModernTcpSettings(windows) ? OpenNetsh(platform, windows) : nullptr;
   Journal journal(registry, profiles, platform, tcp.get());
   const UndoPlan plan = journal.PlanUndo();
   if (!plan.found) {
@@ -286,7 +289,7 @@ int Undo(RawRegistry& registry, ProfileStrings& profiles, Platform& platform, co
 void PrintTcp(const Print& print, const RunningWindows& windows,
               const std::vector<TcpValue>& inForce) {
   for (const TcpSettingInfo& s : TcpSettingsFor(windows)) {
-    std::string_view now = "(not reported)";
+    std::string_view now = kNotReported;
     for (const TcpValue& v : inForce)
       if (v.name == s.name) now = v.value;
     print(JoinText({s.name, "\t", now, "\t", s.defaultValue}));
@@ -303,6 +306,10 @@ int Script(const Arguments& a, Platform& platform, const Print& print) {
     reason = CheckScriptValue(targets, a.tcpValues[i]);
   if (!reason.empty()) {
     PrintFailure(print, reason, ".");
+    return kExitBadArguments;
+  }
+  if (const std::string twice = GivenTwice(a.tcpValues); !twice.empty()) {
+    PrintFailure(print, twice);
     return kExitBadArguments;
   }
   const bool undo = a.action == Action::Undo;
@@ -326,18 +333,24 @@ int Tcp(const Arguments& a, RawRegistry& registry, ProfileStrings& profiles, Pla
   for (const TcpValue& v : a.tcpValues) {
     std::string reason = CheckTcpValue(windows, v);
     // An interface's MTU is Optimize's to set, not a TCP setting.
-    if (reason.empty() && v.name.compare(0, std::string_view(kInterfaceMtuPrefix).size(), kInterfaceMtuPrefix) == 0)
+    if (reason.empty() && MtuPrefixLength(v.name) != 0)
       reason = JoinText({"\"", v.name, "\" is not a TCP setting"});
     if (!reason.empty()) {
       PrintFailure(print, reason, ".");
       return kExitBadArguments;
     }
   }
+  if (const std::string twice = GivenTwice(a.tcpValues); !twice.empty()) {
+    PrintFailure(print, twice);
+    return kExitBadArguments;
+  }
   std::unique_ptr<TcpSettingsAccess> access =
       openTcp ? openTcp(windows.kind)
               : std::unique_ptr<TcpSettingsAccess>(OpenNetsh(platform, windows));
   if (a.tcpValues.empty()) {
-    PrintTcp(print, windows, ReadTcpSettings(*access, windows));
+    const std::vector<TcpValue> inForce = ReadTcpSettings(*access, windows);
+    if (ReportsNone(windows, inForce)) throw Error(kNetshReportedNothing);
+    PrintTcp(print, windows, inForce);
     return kExitOk;
   }
   const TcpApplied applied = ApplyTcpSettings(registry, profiles, platform, *access, windows,

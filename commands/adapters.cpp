@@ -8,7 +8,7 @@ namespace iz {
 
 namespace {
 constexpr const char* kAutomatic = "automatic";
-constexpr const char* kNotReported = "not reported";
+constexpr const char* kMtuNotReported = "not reported";
 constexpr const char* kVirtualMark = " (virtual)";
 constexpr const char* kNoAdapter = "No network adapter with TCP/IP was found in the registry.";
 
@@ -29,7 +29,7 @@ void TIZelvora::OnNetworkAdapters() {
   std::vector<AdapterRow> rows;
   for (const Adapter& a : adapters) {
     AdapterRow row{a.virtualAdapter ? a.name + kVirtualMark : a.name,
-                   StoredMtu(registry_, a).value_or(kAutomatic), kNotReported, a.ticked};
+                   StoredMtu(registry_, a).value_or(kAutomatic), kMtuNotReported, a.ticked};
     // By the system's id; where that is not the registry's (the 9x family),
     // by the driver's description, which names the adapter there.
     for (const MtuInUse& m : inUse) {

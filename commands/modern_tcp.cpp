@@ -1,6 +1,8 @@
 // The modern TCP settings' one Apply, shared by their window and `/tcp`.
 #include "commands/modern_tcp.h"
 
+#include <cctype>
+
 #include "model/writer_lock.h"
 #include "modern/join.h"
 #include "optimize/interface_mtu.h"
@@ -24,7 +26,30 @@ const std::string* Find(const std::vector<TcpValue>& values, const std::string& 
   return nullptr;
 }
 
+// Connection names compare as netsh compares them, in any case.
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
 }  // namespace
+
+std::string GivenTwice(const std::vector<TcpValue>& values) {
+  for (std::size_t i = 0; i < values.size(); ++i)
+    for (std::size_t j = 0; j < i; ++j)
+      if (SameName(values[i].name, values[j].name))
+        return JoinText({values[i].name, " is given twice."});
+  return "";
+}
+
+bool ReportsNone(const RunningWindows& windows, const std::vector<TcpValue>& inForce) {
+  for (const std::string& name : TcpSettingNames(windows))
+    if (Find(inForce, name) != nullptr) return false;
+  return true;
+}
 
 std::unique_ptr<NetshAccess> OpenNetsh(Platform& platform, const RunningWindows& windows) {
   return std::make_unique<NetshAccess>(platform, windows, BackupFolder(platform));
@@ -49,53 +74,69 @@ TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Pla
     if (!listed) names.push_back(v.name);
   }
 
+  if (const std::string twice = GivenTwice(wanted); !twice.empty()) throw Error(twice);
+
   WriterLock lock(platform);
   JournalRun run(registry, profiles, platform, kModernTcpCommand, without);
   const std::vector<TcpValue> before = ReadOrRaise(access, names);
-  // Only what differs is written, the last word on a name winning.
+  // A netsh that reports nothing, or not the setting asked, is not read as
+  // "already so": what it does with a change could never be checked.
+  if (ReportsNone(windows, before)) throw Error(kNetshReportedNothing);
   std::vector<TcpValue> changes;
   for (const TcpValue& v : wanted) {
     const std::string* now = Find(before, v.name);
-    if (now != nullptr && *now == v.value) continue;
-    bool again = false;
-    for (TcpValue& c : changes)
-      if (map::SameName(c.name.c_str(), v.name.c_str())) c.value = v.value, again = true;
-    if (!again) changes.push_back(v);
+    if (now == nullptr) throw Error(JoinText({"netsh did not report ", v.name, "; nothing was changed."}));
+    if (*now == v.value) continue;
+    // What is put back must be a value this Windows takes, as Undo checks.
+    if (!CheckTcpValue(windows, {v.name, *now}).empty())
+      throw Error(JoinText({"netsh reports ", v.name, "=", *now,
+                            ", which could not be put back; nothing was changed."}));
+    changes.push_back(v);
   }
   if (changes.empty()) return {before, 0};
 
   // The journal keeps the TCP values beside the registry's, for Undo.
   std::vector<TcpValue> touched;
-  for (const TcpValue& c : changes)
-    if (const std::string* now = Find(before, c.name)) touched.push_back({c.name, *now});
+  for (const TcpValue& c : changes) touched.push_back({c.name, *Find(before, c.name)});
   run.AddTcpValues(access, touched);
   run.Before()();
   std::string error;
   if (!access.Write(changes, &error)) {
     // Put back whole, the settings are as they were; a put-back that failed
     // (a second line) leaves the journal to read what is left.
-    if (error.find('\n') == std::string::npos) run.SetTcpAfter(touched);
+    if (error.find('\n') == std::string::npos) {
+      run.SetTcpAfter(touched);
+      run.Discard();
+    }
     throw Error(error);
   }
-  const std::vector<TcpValue> after = ReadOrRaise(access, names);
+  // Write has read every change in force; the reading after is for the
+  // rows shown and the record. A netsh that fails it now has still made
+  // the change, which stands as Write read it.
+  std::vector<TcpValue> after;
+  if (std::string unread; !access.Read(names, &after, &unread)) {
+    after = before;
+    for (const TcpValue& c : changes)
+      for (TcpValue& a : after)
+        if (a.name == c.name) a.value = c.value;
+  }
   std::vector<TcpValue> left;
   for (const TcpValue& t : touched)
     if (const std::string* now = Find(after, t.name)) left.push_back({t.name, *now});
   run.SetTcpAfter(left);
   run.Finish();
-  // Counted as changed only where netsh reports the new value: a netsh that
-  // answers nothing changes nothing that can be told.
-  std::size_t changed = 0;
-  for (const TcpValue& c : changes)
-    if (const std::string* now = Find(after, c.name); now != nullptr && *now == c.value) ++changed;
-  return {after, changed};
+  return {after, changes.size()};
 }
 
 InterfaceMtuPlan PlanInterfaceMtus(RawRegistry& registry, Platform& platform, int kind,
                                    const Panel& panel, const std::vector<Adapter>& ticked,
                                    JournalRun& run) {
+  return PlanInterfaceMtus(platform, kind, InterfaceMtus(registry, kind, panel, ticked), run);
+}
+
+InterfaceMtuPlan PlanInterfaceMtus(Platform& platform, int kind,
+                                   const std::vector<TcpValue>& wanted, JournalRun& run) {
   InterfaceMtuPlan plan;
-  const std::vector<TcpValue> wanted = InterfaceMtus(registry, kind, panel, ticked);
   if (wanted.empty()) return plan;
   plan.access = OpenNetsh(platform, GetRunningWindows(platform));
   std::vector<TcpValue> before;

@@ -28,6 +28,12 @@ std::unique_ptr<NetshAccess> OpenNetsh(Platform& platform, const RunningWindows&
 // kNeedsVista before Vista, or the reason netsh could not be read.
 std::vector<TcpValue> ReadTcpSettings(TcpSettingsAccess& access, const RunningWindows& windows);
 
+// "rss is given twice." when two of the values name one setting (connection
+// names in any case, as netsh takes them); else empty.
+std::string GivenTwice(const std::vector<TcpValue>& values);
+// Whether netsh's reading holds none of the settings the Windows offers.
+bool ReportsNone(const RunningWindows& windows, const std::vector<TcpValue>& inForce);
+
 struct TcpApplied {
   std::vector<TcpValue> inForce;  // every setting of the kind, as read after
   std::size_t changed = 0;        // how many of the wanted values differed before
@@ -37,8 +43,10 @@ struct TcpApplied {
 // accept; netsh is not run), takes the writer lock, reads the values before
 // and records them in the journal, writes them all or none, and reads what
 // is in force after. Values already in force are not written. Raises Error
-// with the reason: kNeedsVista, a value not accepted, or netsh's refusal
-// naming the setting and netsh's message (nothing left changed then).
+// with the reason: kNeedsVista, a value not accepted or given twice, a
+// setting netsh does not report (kNetshReportedNothing for none), or netsh's
+// refusal, a change it did not make or a run it did not finish, naming the
+// setting (nothing left changed then).
 TcpApplied ApplyTcpSettings(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
                             TcpSettingsAccess& access, const RunningWindows& windows,
                             const std::vector<TcpValue>& wanted, WithoutRecord without);
@@ -54,6 +62,9 @@ struct InterfaceMtuPlan {
 InterfaceMtuPlan PlanInterfaceMtus(RawRegistry& registry, Platform& platform, int kind,
                                    const Panel& panel, const std::vector<Adapter>& ticked,
                                    JournalRun& run);
+// The same with the MTUs given: Restore Windows Defaults' kDefaultInterfaceMtu.
+InterfaceMtuPlan PlanInterfaceMtus(Platform& platform, int kind,
+                                   const std::vector<TcpValue>& wanted, JournalRun& run);
 // Raises Error with netsh's refusal; nothing of it is left changed then.
 void WriteInterfaceMtus(const InterfaceMtuPlan& plan);
 

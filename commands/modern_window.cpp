@@ -23,9 +23,17 @@ std::vector<TcpSettingRow> RowsOf(const RunningWindows& windows,
   std::vector<TcpSettingRow> rows;
   for (const TcpSettingInfo& s : TcpSettingsFor(windows)) {
     TcpSettingRow row{s.name, "", s.defaultValue, s.values, s.hurts, s.effect, ""};
+    row.reported = false;
     if (s.name == "autotuninglevel") row.effect += HeuristicsNote(windows, inForce);
     for (const TcpValue& v : inForce)
-      if (v.name == s.name) row.inForce = row.chosen = v.value;
+      if (v.name == s.name) row.inForce = row.chosen = v.value, row.reported = true;
+    // A setting netsh leaves out cannot be changed: no new value is offered.
+    if (!row.reported) {
+      row.values.clear();
+      row.hurts.clear();
+      rows.push_back(std::move(row));
+      continue;
+    }
     // A number is typed; the values in force and by default are there to pick.
     if (row.values.empty()) {
       if (!row.inForce.empty()) row.values.push_back(row.inForce);
@@ -52,7 +60,8 @@ void TIZelvora::OnModernTcp() {
     std::string note;
     Dispatch([&] {
       *shown = RowsOf(windows, ReadTcpSettings(*netsh, windows));
-      note = kModernTcpRead;
+      // A netsh that reports nothing offers nothing to change: Apply is off.
+      note = NoneReported(*shown) ? kNetshReportedNothing : kModernTcpRead;
     });
     return note;
   };
@@ -60,8 +69,10 @@ void TIZelvora::OnModernTcp() {
     std::string note;
     Dispatch([&] {
       std::vector<TcpValue> wanted;
+      // Only what the user changed: a value in force that this version
+      // does not take is shown as it is, and left so.
       for (const TcpSettingRow& r : *shown)
-        if (!r.chosen.empty()) wanted.push_back({r.name, r.chosen});
+        if (!r.chosen.empty() && r.chosen != r.inForce) wanted.push_back({r.name, r.chosen});
       const TcpApplied applied = ApplyTcpSettings(registry_, profiles_, platform_, *netsh, windows,
                                                   wanted, WithoutRecord::Ask);
       *shown = RowsOf(windows, applied.inForce);

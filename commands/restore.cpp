@@ -5,6 +5,7 @@
 #include "commands/modern_tcp.h"
 #include "model/os_kind.h"
 #include "model/title.h"
+#include "optimize/interface_mtu.h"
 #include "restore/backup.h"
 #include "journal/journal.h"
 #include "restore/restore_defaults.h"
@@ -23,8 +24,13 @@ void TIZelvora::OnRestoreDefaults() { RestoreDefaults(GetOSKind(platform_)); }
 void TIZelvora::RestoreDefaults(int kind) {
   const WriterLock lock(platform_);
   JournalRun run = Journaled(kRestoreDefaultsCommand);
-  iz::RestoreDefaults(kind, *this, run.TickedAdapters(kind), registry_, profiles_, platform_,
-                      run.Before());
+  const std::vector<Adapter> ticked = run.TickedAdapters(kind);
+  // From Vista on the MTU in force is netsh's: set back beside the
+  // registry's, recorded in the same record, as Optimize sets it.
+  const InterfaceMtuPlan mtus = PlanInterfaceMtus(
+      platform_, kind, InterfaceMtusOf(registry_, kind, kDefaultInterfaceMtu, ticked), run);
+  iz::RestoreDefaults(kind, *this, ticked, registry_, profiles_, platform_, run.Before());
+  WriteInterfaceMtus(mtus);
   // Only once the record is whole: a restart right away would leave it cut.
   run.Finish();
   OfferDefaultsRestart(kind, platform_);
@@ -54,7 +60,10 @@ void TIZelvora::OnUndoLastChange() {
   // what the Confirm names and what is put back.
   const WriterLock lock(platform_);
   // The modern TCP settings a record holds go back through netsh.
-  const std::unique_ptr<NetshAccess> tcp = OpenNetsh(platform_, GetRunningWindows(platform_));
+  // Before Vista netsh has none of these settings: it is not run at all.
+  const RunningWindows windows = GetRunningWindows(platform_);
+  const std::unique_ptr<NetshAccess> tcp =
+      HasModernTcpSettings(windows) ? OpenNetsh(platform_, windows) : nullptr;
   Journal journal(registry_, profiles_, platform_, tcp.get());
   // Off the window's thread: the plan and the undo read and set netsh.
   const auto planned = [&] {

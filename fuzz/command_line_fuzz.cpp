@@ -1,10 +1,14 @@
 // The command line on any arguments (the input split at NUL bytes), run
-// against a stock NT registry, Win.ini and files in memory:
-//  - exit 2 exactly when the arguments are refused, and then nothing is
+// against a stock NT registry, Win.ini and files in memory, as XP or one of
+// Vista to 11 (by the input's length), with the stand-in netsh:
+//  - exit 2 when the arguments are refused, or the `/tcp` values by the
+//    Windows it runs as, and then nothing is
 //    written: no registry value, no Win.ini entry, no file, no folder;
 //  - the first line of a refusal, and some line of a failure (exit 1),
 //    starts with the program's name;
-//  - no other exit code.
+//  - no other exit code;
+//  - `/tcp` with values leaves netsh's settings as they were unless it exits
+//    0, and then every value asked is in force.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +20,7 @@
 #include "fuzz/fuzz_check.h"
 #include "mtu/mtu_search.h"
 #include "native/fake_platform.h"
+#include "shared/netsh_standin.h"
 #include "shared/fakes.h"
 #include "store/memory_registry.h"
 
@@ -53,6 +58,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   registry.CreateKeyPath(iz::kHKCU, iz::map::kInternetSettingsKey);
   iz::test::MemoryProfiles profiles;
   iz::test::FakePlatform platform;
+  // XP, which has no netsh settings, and every Windows that has.
+  const iz::VersionInfo kWindows[] = {
+      iz::test::WinXP(),          {iz::kVerPlatformWin32NT, 6, 0, "", 6002},
+      {iz::kVerPlatformWin32NT, 6, 1, "", 7601},  {iz::kVerPlatformWin32NT, 6, 2, "", 9200},
+      {iz::kVerPlatformWin32NT, 6, 3, "", 9600},  {iz::kVerPlatformWin32NT, 10, 0, "", 19045},
+      {iz::kVerPlatformWin32NT, 10, 0, "", 22631}};
+  platform.version = kWindows[size % (sizeof kWindows / sizeof kWindows[0])];
+  iz::test::NetshState netsh = iz::test::FreshNetsh(
+      platform.version.major > 6 || (platform.version.major == 6 && platform.version.minor >= 2));
+  platform.runHidden = [&](const std::string&, const std::string& arguments,
+                           std::uint32_t* code, std::string* output) {
+    *code = static_cast<std::uint32_t>(iz::test::RunNetsh(
+        netsh, arguments, output, [&platform](const std::string& path, std::string* text) {
+          const auto f = platform.files.find(path);
+          if (f == platform.files.end()) return false;
+          *text = f->second;
+          return true;
+        }));
+    return true;
+  };
+  const auto netshBefore = netsh.values;
   const auto registryBefore = registry.Dump();
   const auto entriesBefore = profiles.entries;
   const auto filesBefore = platform.files;
@@ -70,13 +96,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Check(code == iz::cli::kExitOk || code == iz::cli::kExitFailed ||
         code == iz::cli::kExitBadArguments);
-  Check((code == iz::cli::kExitBadArguments) == !iz::cli::ParseArguments(args).ok());
+  // Refused by the parser, or `/tcp` values the running Windows does not take.
+  const iz::cli::ParsedArguments parsed = iz::cli::ParseArguments(args);
+  Check(parsed.ok() || code == iz::cli::kExitBadArguments);
+  if (parsed.ok() && code == iz::cli::kExitBadArguments)
+    Check(parsed.arguments.action == iz::cli::Action::Tcp && !parsed.arguments.tcpValues.empty());
   if (code == iz::cli::kExitBadArguments) {
     Check(registry.Dump() == registryBefore);
     Check(profiles.entries == entriesBefore);
     Check(platform.files == filesBefore);
     Check(platform.directories == foldersBefore);
     Check(!out.empty() && Named(out.front()));
+  }
+  if (parsed.ok() && parsed.arguments.action == iz::cli::Action::Tcp) {
+    if (code != iz::cli::kExitOk) Check(netsh.values == netshBefore);
+    if (code == iz::cli::kExitOk && parsed.arguments.script.empty())
+      for (const iz::TcpValue& v : parsed.arguments.tcpValues) {
+        const std::string* now = netsh.Get(v.name);
+        Check(now != nullptr && *now == v.value);
+      }
   }
   if (code == iz::cli::kExitFailed) {
     bool named = false;

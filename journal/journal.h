@@ -50,6 +50,8 @@ struct UndoPlan {
   std::vector<std::optional<std::string>> portsBefore, portsAfter;
   std::vector<TcpValue> tcpBack;          // the modern TCP settings put back, as they were
   std::vector<TcpValue> tcpLeft;          // each of tcpBack as the command left it
+  std::vector<TcpValue> tcpHere;          // of the record's, those this Windows takes
+  std::vector<std::string> notHere;       // kept: TCP settings this Windows does not take
   std::size_t unchanged = 0;              // put back already (a previous Undo that stopped)
   std::vector<std::string> changedSince;  // kept: changed since the command
   std::vector<std::string> otherAccount;  // kept: another account's values
@@ -86,6 +88,9 @@ class Journal {
   // through access, or takes what SetTcpAfter gave.
   void AddTcpValues(TcpSettingsAccess& access, std::vector<TcpValue> before);
   void SetTcpAfter(std::vector<TcpValue> after);
+  // Removes the record Record made, for a command that changed nothing
+  // after all (put back whole): false when it cannot be removed.
+  bool Discard();
   // The adapters of a kind that the command writes to: those the user left
   // ticked. Found once for both: when kind is the running one, the next
   // Record takes every adapter's values from this finding instead of looking
@@ -96,7 +101,9 @@ class Journal {
   // the [Ports] section that it created. The empty text when done.
   std::string Finish();
 
-  // Reads the newest record whole and compares it with the settings now.
+  // Reads the newest record whole and compares it with the settings now. A
+  // record whose changes are all put back already (an Undo that could not
+  // remove it) is removed or set aside first, or else passed over.
   UndoPlan PlanUndo();
   // Puts back what the plan says, but for what changed while the question was
   // open (read again just before writing, kept and named), removes the keys
@@ -110,6 +117,8 @@ class Journal {
 
  private:
   struct Pending;
+  // PlanUndo of the record `skip` places before the newest.
+  UndoPlan PlanUndoOf(std::size_t skip);
   RawRegistry& registry_;
   ProfileStrings& profiles_;
   Platform& platform_;
@@ -145,6 +154,9 @@ class JournalRun {
   // join the record beside the map and the adapters.
   std::function<void(const std::vector<RegValueRecord>& values)> BeforeWritingValues();
   void Finish();
+  // A command that left everything as it was (a refusal put back whole):
+  // its record goes, so that the next Undo reaches the change before it.
+  void Discard();
   // Called before Before(): the modern TCP settings the command is about to
   // change, as they stand now, and how to read them again once it is done
   // (unless SetTcpAfter gives them).

@@ -47,6 +47,12 @@ void JournalRun::RecordOrAsk(const std::vector<RegValueRecord>& values) {
   }
 }
 
+void JournalRun::Discard() {
+  // A record that cannot be removed is finished instead: it then says that
+  // nothing changed.
+  if (recorded_ && journal_.Discard()) recorded_ = false;
+}
+
 void JournalRun::Finish() {
   if (!recorded_) return;
   recorded_ = false;

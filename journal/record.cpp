@@ -8,6 +8,7 @@
 #include "journal/journal.h"
 #include "journal/record_text.h"
 #include "model/os_kind.h"
+#include "modern/tcp_table.h"
 #include "snapshot/snapshot.h"
 #include "store/error.h"
 
@@ -143,7 +144,8 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   const std::string account = platform_.UserName();
   try {
     // What Undo could not read is not written.
-    CheckRecordable(account, pending->rows, mapRows, pending->tcpBefore);
+    CheckRecordable(account, pending->rows, mapRows, pending->tcpBefore,
+                    GetRunningWindows(platform_));
     std::vector<std::size_t> missing;
     const std::vector<RegValueRecord> before = CaptureValues(registry_, pending->rows, &missing);
     pending->absentKeys = MissingKeys(registry_, pending->rows, missing);
@@ -152,6 +154,9 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
     std::string& text = pending->text;
     WriteHead(text, command, family, account);
     for (std::size_t i = mapRows; i < pending->rows.size(); ++i) WriteExtra(text, pending->rows[i]);
+    // A record of the TCP settings names the Windows that took them.
+    VersionInfo version;
+    if (!pending->tcpBefore.empty() && platform_.GetVersion(version)) WriteWindows(text, version);
     for (const TcpValue& v : pending->tcpBefore) WriteTcp(text, v);
     WritePorts(text, Part::Before, ports);
     WriteValues(text, Part::Before, before);
@@ -184,6 +189,13 @@ std::string Journal::Record(const std::string& command, const std::vector<RegVal
   return std::string();
 }
 
+bool Journal::Discard() {
+  if (!pending_) return true;
+  if (!platform_.DeleteFile(pending_->path)) return false;
+  pending_.reset();
+  return true;
+}
+
 std::vector<Adapter> Journal::TickedAdapters(int kind) {
   std::vector<Adapter> adapters = FindAdapters(registry_, kind, false);
   LoadAdapterChoice(registry_, &adapters);
@@ -203,10 +215,14 @@ std::string Journal::Finish() {
     if (!pending->tcpBefore.empty()) {
       const std::vector<TcpValue> tcpAfter =
           pending->tcpAfter ? *pending->tcpAfter : ReadTcpNow(pending->tcpAccess, pending->tcpBefore);
+      const RunningWindows running = GetRunningWindows(platform_);
       for (const TcpValue& v : pending->tcpBefore) {
         const auto now = std::find_if(tcpAfter.begin(), tcpAfter.end(),
                                       [&](const TcpValue& a) { return a.name == v.name; });
-        WriteTcpAfter(text, v.name, now == tcpAfter.end() ? nullptr : &now->value);
+        const std::string* value = now == tcpAfter.end() ? nullptr : &now->value;
+        // What Undo would refuse is recorded as gone: it is never put back.
+        if (value && !CheckTcpValue(running, {v.name, *value}).empty()) value = nullptr;
+        WriteTcpAfter(text, v.name, value);
       }
     }
     // Deepest first, as Undo removes them.

@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "journal/record_text.h"
+#include "store/error.h"
 
 namespace iz::journal_detail {
 
@@ -78,6 +79,36 @@ bool RecordableExtra(const RegValueRecord& r) {
 
 std::string ShortKey(HKey root, const std::string& path) {
   return std::string(root == kHKLM ? "HKLM\\" : "HKCU\\") + path;
+}
+
+// The values of a part, the values before or after the command, in the
+// order of rows: each of them once. part holds its lines at their own line
+// numbers, the others blank, so that the REGEDIT4 reader names the file's
+// lines.
+std::vector<RegValueRecord> ReadPartValues(const std::vector<std::string>& part,
+                                           const std::string& path, const std::string& when,
+                                           const std::vector<RegValueRecord>& rows,
+                                           const RowIndex& index) {
+  std::string partText;
+  for (const std::string& line : part) partText.append(line).append("\r\n");
+  RegFileParse parse = ReadRegFile(partText, [&](const RegValueRecord& v) {
+    return index.Find(v) != std::string::npos;
+  });
+  if (!parse.ok()) {
+    throw Error(InvalidLineText(parse.badLine, path, parse.badText, parse.reason));
+  }
+  std::vector<RegValueRecord> ordered(rows.size());
+  std::vector<bool> held(rows.size(), false);
+  for (RegValueRecord& v : parse.records) {
+    const std::size_t at = index.Find(v);
+    if (held[at]) Incomplete(path, "it holds " + ValueLabel(v) + " twice as it was " + when);
+    held[at] = true;
+    ordered[at] = std::move(v);
+  }
+  for (std::size_t at = 0; at < rows.size(); ++at) {
+    if (!held[at]) Incomplete(path, "it does not hold " + ValueLabel(rows[at]) + " as it was " + when);
+  }
+  return ordered;
 }
 
 }  // namespace iz::journal_detail

@@ -8,6 +8,7 @@
 
 #include "journal/detail.h"
 #include "journal/record_text.h"
+#include "modern/tcp_table.h"
 #include "store/error.h"
 
 namespace iz::journal_detail {
@@ -114,14 +115,16 @@ bool ParseNameIs(const std::string& text, std::size_t& pos, std::string* name) {
 // --- The reader's state as it goes through the lines.
 
 enum Stage {
-  kHead, kFamily, kAccount, kExtras, kTcp, kBeforePorts, kBody,
+  kHead, kFamily, kAccount, kExtras, kWindows, kTcp, kBeforePorts, kBody,
   kAfterPorts, kAfterTcp, kAfterRest, kAfterBody, kEnded
 };
 
 struct Reader {
-  Reader(const std::string& file, ParsedRecord& record) : path(file), r(record) {}
+  Reader(const std::string& file, ParsedRecord& record, const RunningWindows& windows)
+      : path(file), r(record), running(windows) {}
   const std::string& path;
   ParsedRecord& r;
+  const RunningWindows& running;
   Stage stage = kHead;
   std::size_t line = 0;  // the line being read, from 1
   std::vector<RegValueRecord> extra;
@@ -193,11 +196,33 @@ void ReadExtra(Reader& in, const std::string& arg) {
   in.extra.push_back(std::move(e));
 }
 
+// ;#windows 10.0.19045: major, minor and build, plain numbers.
+constexpr const char* kWindowsWord = "windows";
+
+void ReadWindows(Reader& in, const std::string& arg) {
+  if (!in.In({kExtras})) in.Unknown();
+  std::uint32_t parts[3] = {0, 0, 0};
+  std::size_t at = 0;
+  for (int n = 0; n < 3; ++n) {
+    if (n > 0 && (at >= arg.size() || arg[at++] != '.')) in.Unknown();
+    const std::size_t start = at;
+    while (at < arg.size() && at - start < 6 && arg[at] >= '0' && arg[at] <= '9')
+      parts[n] = parts[n] * 10 + static_cast<std::uint32_t>(arg[at++] - '0');
+    if (at == start || (arg[start] == '0' && at - start > 1)) in.Unknown();
+  }
+  if (at != arg.size()) in.Unknown();
+  // The edition is not recorded: the running one's is taken.
+  in.r.windows = {KindOf({kVerPlatformWin32NT, parts[0], parts[1], "", parts[2]}), parts[2],
+                  in.running.server};
+  if (!IsVistaOrLater(in.r.windows.kind)) in.Bad("not a Windows with modern TCP settings");
+  in.stage = kWindows;
+}
+
 // ;#tcp "name"="value"
 constexpr const char* kTcpWord = "tcp";
 
 void ReadTcpLine(Reader& in, const std::string& arg) {
-  if (!in.In({kExtras, kTcp})) in.Unknown();
+  if (!in.In({kExtras, kWindows, kTcp})) in.Unknown();
   TcpValue v;
   std::size_t pos = 0;
   if (!ParseNameIs(arg, pos, &v.name) || !ParseQuoted(arg, pos, &v.value) || pos != arg.size()) {
@@ -205,6 +230,10 @@ void ReadTcpLine(Reader& in, const std::string& arg) {
   }
   if (!IsTcpSettingName(v.name)) in.Bad("not a modern TCP setting");
   if (const char* refused = QuotedTextRefusal(v.value)) in.Bad(refused);
+  // Only a value that Windows takes was ever recorded; a record without
+  // its Windows comes from this one.
+  if (in.stage != kWindows && in.stage != kTcp) in.r.windows = in.running;
+  if (!CheckTcpValue(in.r.windows, v).empty()) in.Bad("a value that Windows does not take");
   if (in.r.tcpBefore.size() == kMostTcpRows) in.Bad("more values than the journal records");
   in.r.tcpBefore.push_back(std::move(v));
   in.stage = kTcp;
@@ -243,6 +272,8 @@ void ReadTcpAfter(Reader& in, const std::string& arg) {
   std::vector<std::optional<std::string>>& after = in.r.tcpAfter;
   if (after.size() == in.r.tcpBefore.size() || in.r.tcpBefore[after.size()].name != name)
     in.Bad("not the next modern TCP setting");
+  if (value && !CheckTcpValue(in.r.windows, {name, *value}).empty())
+    in.Bad("a value that Windows does not take");
   after.push_back(std::move(value));
 }
 
@@ -283,40 +314,11 @@ struct DirectiveReader {
 };
 constexpr DirectiveReader kReaders[] = {
     {kRecordWord, ReadRecordLine}, {kFamilyWord, ReadFamily},   {kAccountWord, ReadAccount},
-    {kExtraWord, ReadExtra},       {kTcpWord, ReadTcpLine},         {kBeforeWord, ReadBefore},
+    {kExtraWord, ReadExtra},       {kWindowsWord, ReadWindows},     {kTcpWord, ReadTcpLine},
+    {kBeforeWord, ReadBefore},
     {kAfterWord, ReadAfter},       {kTcpAfterWord, ReadTcpAfter}, {kNewKeyWord, ReadNewKey},
     {kNewSectionWord, ReadNewSection}, {kEndWord, ReadEnd},
 };
-
-// The values of a part, the values before or after the command, in the
-// order of rows: each of them once. part holds its lines at their own line
-// numbers, the others blank, so that the REGEDIT4 reader names the file's
-// lines.
-std::vector<RegValueRecord> ReadValues(const std::vector<std::string>& part,
-                                       const std::string& path, const std::string& when,
-                                       const std::vector<RegValueRecord>& rows,
-                                       const RowIndex& index) {
-  std::string partText;
-  for (const std::string& line : part) partText.append(line).append(kEol);
-  RegFileParse parse = ReadRegFile(partText, [&](const RegValueRecord& v) {
-    return index.Find(v) != std::string::npos;
-  });
-  if (!parse.ok()) {
-    throw Error(InvalidLineText(parse.badLine, path, parse.badText, parse.reason));
-  }
-  std::vector<RegValueRecord> ordered(rows.size());
-  std::vector<bool> held(rows.size(), false);
-  for (RegValueRecord& v : parse.records) {
-    const std::size_t at = index.Find(v);
-    if (held[at]) Incomplete(path, "it holds " + ValueLabel(v) + " twice as it was " + when);
-    held[at] = true;
-    ordered[at] = std::move(v);
-  }
-  for (std::size_t at = 0; at < rows.size(); ++at) {
-    if (!held[at]) Incomplete(path, "it does not hold " + ValueLabel(rows[at]) + " as it was " + when);
-  }
-  return ordered;
-}
 
 }  // namespace
 
@@ -325,7 +327,8 @@ void Incomplete(const std::string& path, const std::string& what) {
 }
 
 void CheckRecordable(const std::string& account, const std::vector<RegValueRecord>& rows,
-                     std::size_t mapRows, const std::vector<TcpValue>& tcp) {
+                     std::size_t mapRows, const std::vector<TcpValue>& tcp,
+                     const RunningWindows& running) {
   if (const char* refused = QuotedTextRefusal(account)) throw Error(account + ": " + refused);
   for (std::size_t i = mapRows; i < rows.size(); ++i) {
     const RegValueRecord& e = rows[i];
@@ -335,6 +338,9 @@ void CheckRecordable(const std::string& account, const std::vector<RegValueRecor
   for (const TcpValue& v : tcp) {
     if (!IsTcpSettingName(v.name)) Raise(kTcpRefused, v.name, "unknown name");
     if (const char* refused = QuotedTextRefusal(v.value)) Raise(kTcpRefused, v.name, refused);
+    // Undo reads only what this Windows takes.
+    if (const std::string refused = CheckTcpValue(running, v); !refused.empty())
+      Raise(kTcpRefused, v.name, refused.c_str());
   }
 }
 
@@ -361,6 +367,13 @@ void WriteExtra(std::string& out, const RegValueRecord& row) {
   out += ' ';
   AppendQuoted(out, row.name);
   out += kEol;
+}
+
+void WriteWindows(std::string& out, const VersionInfo& version) {
+  Directive(out, kWindowsWord);
+  out.append(" ").append(std::to_string(version.major)).append(".");
+  out.append(std::to_string(version.minor)).append(".").append(std::to_string(version.build));
+  out.append(kEol);
 }
 
 void WriteTcp(std::string& out, const TcpValue& v) { NameIsLine(out, kTcpWord, v.name, &v.value); }
@@ -412,8 +425,8 @@ void WriteEnd(std::string& out) {
 }
 
 void ParseRecord(const std::string& text, const std::string& path, const std::string& command,
-                 ParsedRecord* out) {
-  Reader in(path, *out);
+                 const RunningWindows& running, ParsedRecord* out) {
+  Reader in(path, *out, running);
   std::vector<std::string> lines;
   for (std::size_t start = 0; start < text.size();) {
     std::size_t end = text.find('\n', start);
@@ -478,8 +491,8 @@ void ParseRecord(const std::string& text, const std::string& path, const std::st
     }
     r.newKeys.push_back(std::move(key));
   }
-  r.before = ReadValues(beforeLines, path, "before " + command, r.rows, index);
-  if (r.finished) r.after = ReadValues(afterLines, path, "after " + command, r.rows, index);
+  r.before = ReadPartValues(beforeLines, path, "before " + command, r.rows, index);
+  if (r.finished) r.after = ReadPartValues(afterLines, path, "after " + command, r.rows, index);
 }
 
 }  // namespace iz::journal_detail

@@ -8,6 +8,7 @@
 //   ;#family NT | 9x                whose part of the map the rows are
 //   ;#account "name"                whose HKEY_CURRENT_USER
 //   ;#extra [key] "name"            a row beyond the map, each once
+//   ;#windows 10.0.19045            the Windows that took the TCP settings, with them only
 //   ;#tcp "name"="value"            a modern TCP setting as it was
 //   ;#before "COM1:"="..." | =-     the five ports as they were
 //   the values as they were, as regedit writes them
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "journal/journal.h"
+#include "model/os_kind.h"
 #include "snapshot/snapshot.h"
 
 namespace iz::journal_detail {
@@ -69,15 +71,18 @@ std::string ShortKey(HKey root, const std::string& path);
 enum class Part { Before, After };
 
 // Raises when the record could not be read back: an account or a modern
-// TCP setting that a quoted text cannot hold, a row beyond the map
-// (rows[mapRows] on) that the journal never records or whose key a key
-// line cannot hold.
+// TCP setting that a quoted text cannot hold or the running Windows does
+// not take, a row beyond the map (rows[mapRows] on) that the journal never
+// records or whose key a key line cannot hold.
 void CheckRecordable(const std::string& account, const std::vector<RegValueRecord>& rows,
-                     std::size_t mapRows, const std::vector<TcpValue>& tcp);
+                     std::size_t mapRows, const std::vector<TcpValue>& tcp,
+                     const RunningWindows& running);
 // The head: REGEDIT4, the note for a reader, ;#record, ;#family, ;#account.
 void WriteHead(std::string& out, const std::string& command, map::System family,
                const std::string& account);
 void WriteExtra(std::string& out, const RegValueRecord& row);
+// The Windows that took the TCP settings, before their lines.
+void WriteWindows(std::string& out, const VersionInfo& version);
 void WriteTcp(std::string& out, const TcpValue& v);
 // ;#before or ;#after for each port; a port that the reader would refuse
 // raises.
@@ -102,6 +107,9 @@ struct ParsedRecord {
   std::vector<PortEntry> portsBefore, portsAfter;
   std::vector<TcpValue> tcpBefore;
   std::vector<std::optional<std::string>> tcpAfter;  // in the order of tcpBefore
+  // The Windows the TCP settings were taken on; without a ;#windows line
+  // the running one.
+  RunningWindows windows;
   std::vector<KeyName> newKeys;
   bool newSection = false;
   bool finished = false;
@@ -110,10 +118,17 @@ struct ParsedRecord {
 // The record's text, strictly: every line understood, the parts in their
 // order, and every value of the rows and every port there before and, once
 // the command finished, after it. Extra values only of the kinds the
-// journal records, new keys only those of its rows. Raises the first thing
-// wrong, naming the file.
+// journal records, new keys only those of its rows, TCP values only those
+// the record's Windows takes. Raises the first thing wrong, naming the file.
 void ParseRecord(const std::string& text, const std::string& path, const std::string& command,
-                 ParsedRecord* out);
+                 const RunningWindows& running, ParsedRecord* out);
+// The values of a part, before or after the command, in the order of rows,
+// each once; part holds its lines at their own line numbers, the others
+// blank, so that the REGEDIT4 reader names the file's lines.
+std::vector<RegValueRecord> ReadPartValues(const std::vector<std::string>& part,
+                                           const std::string& path, const std::string& when,
+                                           const std::vector<RegValueRecord>& rows,
+                                           const RowIndex& index);
 // Raises "<path> is not complete: <what>".
 [[noreturn]] void Incomplete(const std::string& path, const std::string& what);
 

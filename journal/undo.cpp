@@ -114,7 +114,10 @@ UndoResult Journal::Undo(const UndoPlan& plan) {
     }
   }
   if (!result.failures.empty()) return result;
-  if (!platform_.DeleteFile(plan.record)) {
+  // A record that cannot be deleted (read-only) is set aside as a damaged
+  // one is: the next Undo must reach the change before it.
+  if (!platform_.DeleteFile(plan.record) &&
+      !platform_.RenameFile(plan.record, plan.record + kSetAsideSuffix)) {
     result.failures.push_back(Say(kUnableToDelete, plan.record));
   }
   return result;

@@ -9,6 +9,7 @@
 #include "journal/journal.h"
 #include "journal/record_text.h"
 #include "model/os_kind.h"
+#include "modern/tcp_table.h"
 #include "snapshot/snapshot.h"
 #include "store/error.h"
 
@@ -66,6 +67,23 @@ void AddOutside(std::vector<std::string>* keys, HKey root, const std::string& pa
 }  // namespace
 
 UndoPlan Journal::PlanUndo() {
+  // A record whose changes are all back already is one an Undo put back
+  // and could not remove (read-only): it goes now, or is passed over.
+  for (std::size_t skip = 0;;) {
+    UndoPlan plan = PlanUndoOf(skip);
+    const bool spent = plan.found && plan.failure.empty() && plan.damage.empty() &&
+                       plan.unchanged > 0 && plan.values.empty() && plan.portsBack.empty() &&
+                       plan.tcpBack.empty() && plan.changedSince.empty() &&
+                       plan.otherAccount.empty() && plan.notHere.empty();
+    if (!spent) return plan;
+    // Gone, the next one is the newest; kept, it is passed over.
+    if (!platform_.DeleteFile(plan.record) &&
+        !platform_.RenameFile(plan.record, plan.record + kSetAsideSuffix))
+      ++skip;
+  }
+}
+
+UndoPlan Journal::PlanUndoOf(std::size_t skip) {
   UndoPlan plan;
   const std::string history = HistoryFolder(platform_);
   if (!platform_.DirectoryExists(history)) return plan;
@@ -74,11 +92,11 @@ UndoPlan Journal::PlanUndo() {
   plan.failure = OpenHistory(platform_, BackupFolder(platform_), history, false, &files);
   if (!plan.failure.empty()) return plan;
   const std::vector<RecordName> records = RecordsIn(files, kRecordExtension);
-  if (records.empty()) {
+  if (records.size() <= skip) {
     plan.found = false;
     return plan;
   }
-  const RecordName& newest = records.back();
+  const RecordName& newest = records[records.size() - 1 - skip];
   plan.command = newest.base.substr(newest.commandAt);
   plan.time = ShownTime(newest.base.substr(0, kStampLength));
   plan.record = InFolder(history, newest.base, kRecordExtension);
@@ -89,6 +107,7 @@ UndoPlan Journal::PlanUndo() {
   std::vector<RegValueRecord> now;
   std::vector<PortEntry> portsNow;
   std::vector<TcpValue> tcpNow;
+  const RunningWindows running = GetRunningWindows(platform_);
   try {
     if (newest.sequence.empty()) Raise(kOlderVersion, plan.record);
     damaged = false;
@@ -100,17 +119,19 @@ UndoPlan Journal::PlanUndo() {
       Raise(damaged ? kTooLarge : kUnableToRead, plan.record);
     }
     damaged = true;
-    ParseRecord(text, plan.record, plan.command, &r);
+    ParseRecord(text, plan.record, plan.command, running, &r);
     if (!r.finished) {
       Incomplete(plan.record, plan.command + " did not finish, so what it left was not recorded");
     }
     damaged = false;
     now = CaptureValues(registry_, r.rows);
     portsNow = CapturePorts(profiles_);
-    if (!r.tcpBefore.empty()) {
-      if (tcp_ == nullptr) Raise(kTcpNotHere, plan.command);
-      tcpNow = ReadTcpNow(tcp_, r.tcpBefore);
+    // Only what this Windows takes is read and put back; before Vista
+    // netsh is not run at all.
+    for (const TcpValue& v : r.tcpBefore) {
+      if (tcp_ != nullptr && CheckTcpValue(running, v).empty()) plan.tcpHere.push_back(v);
     }
+    if (!plan.tcpHere.empty()) tcpNow = ReadTcpNow(tcp_, plan.tcpHere);
   } catch (const Error& e) {
     (damaged ? plan.damage : plan.failure) = e.what();
     return plan;
@@ -159,16 +180,21 @@ UndoPlan Journal::PlanUndo() {
     const TcpValue& before = r.tcpBefore[i];
     const std::optional<std::string>& after = r.tcpAfter[i];
     if (after == before.value) continue;
+    if (std::find(plan.tcpHere.begin(), plan.tcpHere.end(), before) == plan.tcpHere.end()) {
+      plan.notHere.push_back(TcpName(before.name));
+      continue;
+    }
     const auto found = std::find_if(tcpNow.begin(), tcpNow.end(),
                                     [&](const TcpValue& v) { return v.name == before.name; });
     const std::string* current = found == tcpNow.end() ? nullptr : &found->value;
     if (current != nullptr && *current == before.value) {
       ++plan.unchanged;
     } else if (current != nullptr && after == *current) {
-      // Gone now as the command left it (an interface removed) cannot be
-      // set again, and is named with what changed since.
       plan.tcpBack.push_back(before);
       plan.tcpLeft.push_back({before.name, *after});
+    } else if (current == nullptr && !after) {
+      // Gone after the command and gone now: there is nothing to set.
+      ++plan.unchanged;
     } else {
       plan.changedSince.push_back(TcpName(before.name));
     }

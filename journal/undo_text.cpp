@@ -3,6 +3,7 @@
 #include <string>
 
 #include "journal/journal.h"
+#include "store/error.h"
 
 namespace iz {
 
@@ -37,8 +38,9 @@ std::string UndoLines(const UndoPlan& plan, const char* lead, const char* mark) 
   const std::size_t back = plan.values.size() + plan.portsBack.size() + plan.tcpBack.size();
   std::string text = lead;
   text.append(plan.command).append(" of ").append(plan.time).append(mark).append("\n");
-  text.append(std::to_string(back));
-  text.append(back == 1 ? " value is put back." : " values are put back.");
+  text.append(CountText(back, "value", "values")).append(" will be put back.");
+  AddKept(text, plan.notHere, " value cannot be put back on this Windows and is kept: ",
+          " values cannot be put back on this Windows and are kept: ");
   AddKept(text, plan.changedSince, " value was changed since and is kept: ",
           " values were changed since and are kept: ");
   AddKept(text, plan.otherAccount, " value belongs", " values belong", &plan.account);
@@ -67,6 +69,11 @@ std::string SetAsideQuestion(const UndoPlan& plan) {
 }
 
 std::string UndoneText(const UndoResult& result) {
+  if (result.written == 0) {
+    std::string text = "Nothing was put back of the change made by ";
+    return text.append(result.command).append(" on ").append(result.time).append(
+        "; its record is removed.");
+  }
   std::string text = "The change made by ";
   text.append(result.command)
       .append(" on ")

@@ -23,6 +23,8 @@ constexpr const char* kOSNames[kLastKind - kUnknown + 1] = {
 
 constexpr std::uint32_t kFirstWin11Build = 22000;
 
+}  // namespace
+
 int KindOf(const VersionInfo& v) {
   if (v.platformId == kVerPlatformWin32Windows) {
     if (v.major == 4 && v.minor == 0) return kWin95;
@@ -49,6 +51,8 @@ int KindOf(const VersionInfo& v) {
   }
   return kUnknown;
 }
+
+namespace {
 
 // The server editions by the kind of their client and their first build.
 struct ServerName {

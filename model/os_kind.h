@@ -26,6 +26,8 @@ inline constexpr int kWinLater = 13;  // every system after 11, named by its ver
 inline constexpr int kLastKind = kWinLater;
 
 int GetOSKind(Platform& platform);
+// The kind of a version as GetVersion gives it.
+int KindOf(const VersionInfo& version);
 
 // The running Windows as the TCP settings depend on it: its kind, its build
 // (0 where the system gives none) and whether it is a server edition (a

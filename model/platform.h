@@ -92,7 +92,22 @@ struct TcpSettingRow {
   std::vector<std::string> hurts;   // of those, the ones that hurt in common use
   std::string effect;               // one line: what it does
   std::string chosen;               // the new value; the value in force at first
+  // false: netsh's reading leaves the setting out, so it cannot be changed;
+  // the window shows "(not reported)" and values is empty.
+  bool reported = true;
 };
+
+// What the window says, and why Apply is off, when netsh reported none of
+// the settings (every row's `reported` false).
+inline constexpr const char* kNetshReportedNothing =
+    "netsh reported none of the TCP settings; it may be blocked by a policy or damaged. Nothing "
+    "was changed.";
+inline constexpr const char* kNotReported = "(not reported)";
+inline bool NoneReported(const std::vector<TcpSettingRow>& rows) {
+  for (const TcpSettingRow& r : rows)
+    if (r.reported) return false;
+  return true;
+}
 
 // The MTU an adapter uses now, as the IP helper reports it; the adapter by
 // the name the system gives it ("{GUID}" from 2000 on).

@@ -78,6 +78,21 @@ const std::string* Find(const std::vector<TcpValue>& values, const std::string& 
   return nullptr;
 }
 
+// The first of wanted that the reading does not show as asked, as
+// "rsc=disabled", and *found what the reading shows instead; empty when all
+// are in force.
+std::string NotInForce(const std::vector<TcpValue>& wanted, const std::vector<TcpValue>& read,
+                       std::string* found) {
+  for (const TcpValue& v : wanted) {
+    const std::string* now = Find(read, v.name);
+    if (now != nullptr && *now == v.value) continue;
+    *found = now == nullptr ? JoinText({"netsh no longer reports ", v.name})
+                            : JoinText({"netsh reports ", v.name, "=", *now});
+    return JoinText({v.name, "=", v.value});
+  }
+  return "";
+}
+
 void Remember(std::vector<TcpValue>* known, const TcpValue& value) {
   for (TcpValue& k : *known) {
     if (k.name == value.name) {
@@ -163,37 +178,73 @@ bool NetshAccess::Read(const std::vector<std::string>& names, std::vector<TcpVal
 
 bool NetshAccess::Write(const std::vector<TcpValue>& values, std::string* error) {
   if (values.empty()) return true;
-  NetshRun written;
-  if (!RunScript(NetshScript(windows_, values), &written, error)) return false;
-  if (written.exitCode == 0) {
-    for (const TcpValue& v : values) Remember(&known_, v);
-    return true;
-  }
-  // Refused. Whether netsh stopped at the refused line or went on, one more
-  // run reads what took and then sets every value back as it was read
-  // before: a value that never changed is set to what it is.
   Needs needs;
+  for (const TcpValue& v : values) needs.Add(v.name);
+  // The script reads what is in force once it has set it: a setting netsh
+  // answered "Ok." to but kept, took otherwise or dropped is caught in the
+  // same run.
+  NetshRun written;
+  std::string ended, failed, found;
+  if (!RunScript(JoinText({NetshScript(windows_, values), Readings(needs), "\r\n"}), &written,
+                 &ended)) {
+    // A run that was ended may have set some of it; one that never started,
+    // or had no script, set nothing.
+    if (ended != kNetshTimedOut && ended != kNetshTooMuchOutput) {
+      *error = ended;
+      return false;
+    }
+  } else if (written.exitCode == 0) {
+    failed = NotInForce(values, Parse(written.output, needs), &found);
+    if (failed.empty()) {
+      for (const TcpValue& v : values) Remember(&known_, v);
+      return true;
+    }
+  }
+  // Whether netsh stopped at a refused line or went on, one more run reads
+  // what took and sets every value back as it was read before (a value that
+  // never changed is set to what it is), and one more reads that all of it
+  // is back. Only values the table accepts are put back: anything else
+  // netsh reported is not this program's to write.
   std::vector<TcpValue> back;
   for (const TcpValue& v : values) {
-    needs.Add(v.name);
-    if (const std::string* before = Find(known_, v.name)) back.push_back({v.name, *before});
+    const std::string* before = Find(known_, v.name);
+    if (before != nullptr && CheckTcpValue(windows_, {v.name, *before}).empty())
+      back.push_back({v.name, *before});
   }
-  NetshRun undone;
-  std::string refused = "a setting";
-  std::string putBack;
+  NetshRun undone, again;
+  std::string putBack, unused;
   if (RunScript(JoinText({Readings(needs), "\r\n", NetshScript(windows_, back)}), &undone,
                 &putBack)) {
-    const std::vector<TcpValue> took = Parse(undone.output, needs);
-    for (const TcpValue& v : values) {
-      const std::string* now = Find(took, v.name);
-      if (now == nullptr || *now != v.value) {
-        refused = JoinText({v.name, "=", v.value});
+    if (failed.empty()) failed = NotInForce(values, Parse(undone.output, needs), &unused);
+    // Whatever netsh said to the put-back, a reading tells what is back. A
+    // netsh that stopped at a setting it no longer has is given the rest
+    // once more.
+    for (int round = 0; round < 2 && putBack.empty(); ++round) {
+      if (!(needs.Count() > 1 ? RunScript(Readings(needs) + "\r\n", &again, &putBack)
+                              : Run(Readings(needs), &again, &putBack)))
         break;
-      }
+      const std::vector<TcpValue> now = Parse(again.output, needs);
+      const std::string missed = NotInForce(back, now, &unused);
+      if (missed.empty()) break;
+      std::vector<TcpValue> rest;
+      for (const TcpValue& b : back)
+        if (const std::string* v = Find(now, b.name); v != nullptr && *v != b.value)
+          rest.push_back(b);
+      NetshRun retried;
+      if (round == 1 || rest.empty() ||
+          !RunScript(NetshScript(windows_, rest), &retried, &putBack))
+        putBack = JoinText({missed, " (", unused, ")"});
     }
-    if (undone.exitCode != 0) putBack = Said(undone);
   }
-  *error = JoinText({"netsh refused ", refused, ": ", Said(written)});
+  if (failed.empty()) failed = "a setting";
+  if (!ended.empty()) {
+    *error = ended;
+  } else if (written.exitCode != 0) {
+    *error = JoinText({"netsh refused ", failed, ": ", Said(written)});
+  } else {
+    *error = JoinText({"netsh did not set ", failed, ": ", found,
+                       putBack.empty() ? "; nothing was changed." : "."});
+  }
   if (!putBack.empty())
     *error += JoinText({"\nThe settings it had already changed could not be put back: ", putBack});
   return false;

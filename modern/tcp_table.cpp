@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 
 #include "model/os_kind.h"
 #include "modern/join.h"
@@ -247,9 +248,10 @@ void ForEachRow(const RunningWindows& w, Visit visit) {
     if (RowOf(w, r.name) == &r) visit(r);
 }
 
-// A whole decimal number within [minimum, maximum].
+// A whole decimal number within [minimum, maximum], in its plain form: netsh
+// would take "0300" as 300, but the journal compares values as text.
 bool InRange(const std::string& text, std::uint32_t minimum, std::uint32_t maximum) {
-  if (text.empty() || text.size() > 5) return false;
+  if (text.empty() || text.size() > 5 || (text[0] == '0' && text.size() > 1)) return false;
   std::uint32_t n = 0;
   for (char c : text) {
     if (c < '0' || c > '9') return false;
@@ -300,15 +302,24 @@ bool TakeLine(std::string_view* rest, std::string_view* line) {
   return true;
 }
 
-void Put(std::vector<TcpValue>* values, std::string name, std::string value) {
-  for (TcpValue& v : *values) {
-    if (v.name == name) {
-      v.value = std::move(value);
-      return;
+// Values in the order first found, a later one of the same name winning;
+// found by an index, so that an answer of a megabyte is read in one pass.
+class Found {
+ public:
+  void Put(std::string name, std::string value) {
+    const auto [at, added] = index_.emplace(name, values_.size());
+    if (added) {
+      values_.push_back({std::move(name), std::move(value)});
+    } else {
+      values_[at->second].value = std::move(value);
     }
   }
-  values->push_back({std::move(name), std::move(value)});
-}
+  std::vector<TcpValue> Take() { return std::move(values_); }
+
+ private:
+  std::vector<TcpValue> values_;
+  std::unordered_map<std::string, std::size_t> index_;
+};
 
 std::string_view ConnectionOf(const TcpValue& value) {
   return std::string_view(value.name).substr(MtuPrefixLength(value.name));
@@ -378,6 +389,9 @@ bool IsTcpSettingName(const std::string& name) {
     if (name == r.name) return true;
   const std::size_t prefix = MtuPrefixLength(name);
   if (prefix == 0 || name.size() <= prefix) return false;
+  // netsh's table of interfaces is read with the blanks around a name cut
+  // off: "Ethernet " would be read back as "Ethernet", another connection.
+  if (IsBlank(name[prefix]) || IsBlank(name.back())) return false;
   for (std::size_t i = prefix; i < name.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
     if (c < 0x20 || c == 0x7f || c == '"') return false;
@@ -445,7 +459,7 @@ std::string NetshScript(const RunningWindows& w, const std::vector<TcpValue>& va
 }
 
 std::vector<TcpValue> ReadTcpDump(const std::string& output) {
-  std::vector<TcpValue> values;
+  Found values;
   std::string_view rest = output, line;
   while (TakeLine(&rest, &line)) {
     std::size_t at = 0;
@@ -457,7 +471,7 @@ std::vector<TcpValue> ReadTcpDump(const std::string& output) {
         const std::size_t eq = word.find('=');
         if (eq == std::string_view::npos || Is(word.substr(0, eq), "wsh")) {
           const std::string value = Lower(eq == std::string_view::npos ? word : word.substr(eq + 1));
-          if (!value.empty()) Put(&values, "heuristics", value);
+          if (!value.empty()) values.Put("heuristics", value);
           break;
         }
       }
@@ -484,12 +498,12 @@ std::vector<TcpValue> ReadTcpDump(const std::string& output) {
         if (name == "template") {
           if (pass == 0) internet = value == "internet";
         } else if (pass == 1 && !name.empty() && !value.empty()) {
-          Put(&values, std::move(name), std::move(value));
+          values.Put(std::move(name), std::move(value));
         }
       }
     }
   }
-  return values;
+  return values.Take();
 }
 
 std::vector<TcpValue> ReadSubinterfaces(const std::string& output, const char* prefix) {
@@ -499,7 +513,7 @@ std::vector<TcpValue> ReadSubinterfaces(const std::string& output, const char* p
 std::vector<TcpValue> ReadSubinterfaceTables(const std::string& output,
                                              const std::vector<const char*>& prefixes,
                                              bool byRule) {
-  std::vector<TcpValue> values;
+  Found values;
   std::string_view rest = output, line;
   // Without rules every row is the first table's; with them, the rows below
   // the Nth rule are the Nth table's.
@@ -528,9 +542,9 @@ std::vector<TcpValue> ReadSubinterfaceTables(const std::string& output,
     std::size_t end = line.size();
     while (end > at && IsBlank(line[end - 1])) --end;
     if (end == at) continue;
-    Put(&values, JoinText({prefixes[table], line.substr(at, end - at)}), std::string(mtu));
+    values.Put(JoinText({prefixes[table], line.substr(at, end - at)}), std::string(mtu));
   }
-  return values;
+  return values.Take();
 }
 
 }  // namespace iz

@@ -1,6 +1,7 @@
 #include "optimize/interface_mtu.h"
 
 #include "model/os_kind.h"
+#include "modern/tcp_table.h"
 #include "profiles/number.h"
 #include "store/error.h"
 
@@ -8,9 +9,17 @@ namespace iz {
 
 std::vector<TcpValue> InterfaceMtus(RawRegistry& registry, int kind, const Panel& panel,
                                     const std::vector<Adapter>& ticked) {
+  // The panel's number is read only where it is used: a bad one is the
+  // registry step's to report, in its order.
+  if (!IsVistaOrLater(kind) || ticked.empty()) return {};
+  return InterfaceMtusOf(registry, kind, static_cast<int>(ReadWholeNumber(panel.customMtu.text)),
+                         ticked);
+}
+
+std::vector<TcpValue> InterfaceMtusOf(RawRegistry& registry, int kind, int number,
+                                      const std::vector<Adapter>& ticked) {
   std::vector<TcpValue> mtus;
   if (!IsVistaOrLater(kind) || ticked.empty()) return mtus;
-  const std::int64_t number = ReadWholeNumber(panel.customMtu.text);
   const std::string mtu = std::to_string(number);
   for (const Adapter& named : FindAdapters(registry, kind, true)) {
     if (named.stack != AdapterStack::Interface || named.name == named.id) continue;
@@ -45,10 +54,14 @@ std::vector<TcpValue> InterfaceMtuChanges(TcpSettingsAccess& access,
   for (const TcpValue& v : wanted) names.push_back(v.name);
   std::string error;
   if (!access.Read(names, before, &error)) throw Error(error);
-  for (const TcpValue& v : wanted) {
-    for (const TcpValue& b : *before)
+  std::vector<TcpValue> kept;
+  for (const TcpValue& b : *before) {
+    if (!CheckTcpValue(ClientOf(kWinVista), b).empty()) continue;
+    kept.push_back(b);
+    for (const TcpValue& v : wanted)
       if (b.name == v.name && b.value != v.value) changes.push_back(v);
   }
+  *before = std::move(kept);
   return changes;
 }
 

@@ -386,8 +386,8 @@ bool ShowAdaptersWindow(HWND owner, std::vector<AdapterRow>* rows) {
   state.adapterRows = rows;
   static constexpr ChildRow kChildren[] = {
       {"STATIC",
-       "Optimize writes the MTU into each ticked adapter, where this Windows reads it. Restore "
-       "Windows Defaults removes it again.",
+       "Optimize sets the MTU of each ticked adapter. Restore Windows Defaults removes it; from "
+       "Vista on it also sets 1500 through netsh.",
        SS_LEFT | SS_NOPREFIX, 8, 8, 368, 28},
       {WC_LISTVIEWA, "",
        WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, 8, 40, 368,

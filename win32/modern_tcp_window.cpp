@@ -126,6 +126,8 @@ class TcpWindow : public ModalWindow {
     *rows = work.rows;
     if (!work.said.empty()) SetWindowTextA(note, work.said.c_str());
     Enable(true);
+    // Nothing reported: nothing could be checked after a change, so none is offered.
+    if (NoneReported(*rows)) EnableWindow(applyButton, FALSE);
     ShowAll();
     SetFocus(work.reading ? list : applyButton);
   }
@@ -145,8 +147,11 @@ class TcpWindow : public ModalWindow {
     const std::string* const values[] = {&r.inForce, &r.defaultValue, &r.chosen};
     for (int c = kInForce; c <= kNew; ++c) {
       const std::string& value = *values[c - kInForce];
-      if (c == kInForce && value.empty())
-        SetCell(i, c, "(not reported)");
+      // A setting netsh left out is shown so, and offers no new value.
+      if (!r.reported && c != kDefault)
+        SetCell(i, c, c == kInForce ? kNotReported : "");
+      else if (c == kInForce && value.empty())
+        SetCell(i, c, kNotReported);
       else
         SetCell(i, c, c == kDefault && value == kNotDocumented ? value : Shown(r, value));
     }
@@ -160,7 +165,7 @@ class TcpWindow : public ModalWindow {
     filling = true;
     SendMessageA(value, CB_RESETCONTENT, 0, 0);
     const bool any = selected >= 0 && selected < static_cast<int>(rows->size());
-    EnableWindow(value, any);
+    EnableWindow(value, any && (*rows)[selected].reported);
     if (any) {
       const TcpSettingRow& r = (*rows)[selected];
       std::string label = "New &value of ";
@@ -253,7 +258,7 @@ class TcpWindow : public ModalWindow {
             return true;
           case kDefaultsId:
             for (TcpSettingRow& r : *rows)
-              if (r.defaultValue != kNotDocumented) r.chosen = r.defaultValue;
+              if (r.reported && r.defaultValue != kNotDocumented) r.chosen = r.defaultValue;
             ShowAll();
             return true;
           case kApplyId:

@@ -28,6 +28,7 @@ class FakePlatform : public Platform {
   std::set<std::string> directories;         // existing directories
   std::map<std::string, std::string> files;  // existing files and their content
   std::set<std::string> readOnly;            // files that cannot be overwritten
+  std::set<std::string> undeletable;         // files that cannot be deleted, but renamed
   std::set<std::string> failCopyTo;          // copies to these paths fail
   bool previewOptimizes = false;             // the preview is left by "&Optimize"
   std::string saveAs;                        // the Save As answer; "": cancelled
@@ -213,7 +214,7 @@ class FakePlatform : public Platform {
   }
   bool DeleteFile(const std::string& path) override {
     Log("DeleteFile " + path, path);
-    return !readOnly.count(path) && files.erase(path) > 0;
+    return !readOnly.count(path) && !undeletable.count(path) && files.erase(path) > 0;
   }
   bool RenameFile(const std::string& from, const std::string& to) override {
     Log("RenameFile " + from + " -> " + to, to);

@@ -451,7 +451,7 @@ TEST(Journal, UndoPutsBackOnlyWhatIsStillAsTheCommandLeftIt) {
   rig.w.Dispatch([&] { rig.w.OnUndoLastChange(); });
   EXPECT_EQ(Now(rig), changed);
   EXPECT_EQ(LastText(rig),
-            "Undo Optimize of 2026-12-07 14:03:12?\n23 values are put back.\n2 values were "
+            "Undo Optimize of 2026-12-07 14:03:12?\n23 values will be put back.\n2 values were "
             "changed since and are kept: DefaultTTL (Tcpip\\Parameters), COM1: .\n2 values "
             "belong to the account SYSTEM and are kept: MaxConnectionsPerServer (CurrentVersion"
             "\\Internet Settings), MaxConnectionsPer1_0Server (CurrentVersion\\Internet "
@@ -754,25 +754,28 @@ TEST(Journal, TheDefaultsRestartIsOfferedAfterTheRecordIsWhole) {
 
 // The modern TCP settings through a stand-in for netsh: recorded beside the
 // registry, put back three-way in one write, and named where they cannot be.
+// netsh as a map: what it holds it reports, what it is given it takes.
+struct Netsh : TcpSettingsAccess {
+  std::map<std::string, std::string> state;
+  std::vector<std::vector<TcpValue>> writes;
+  bool Read(const std::vector<std::string>& names, std::vector<TcpValue>* values,
+            std::string*) override {
+    values->clear();
+    for (const std::string& n : names) {
+      if (state.count(n)) values->push_back({n, state[n]});
+    }
+    return true;
+  }
+  bool Write(const std::vector<TcpValue>& values, std::string*) override {
+    writes.push_back(values);
+    for (const TcpValue& v : values) state[v.name] = v.value;
+    return true;
+  }
+};
+
 TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
-  struct Netsh : TcpSettingsAccess {
-    std::map<std::string, std::string> state;
-    std::vector<std::vector<TcpValue>> writes;
-    bool Read(const std::vector<std::string>& names, std::vector<TcpValue>* values,
-              std::string*) override {
-      values->clear();
-      for (const std::string& n : names) {
-        if (state.count(n)) values->push_back({n, state[n]});
-      }
-      return true;
-    }
-    bool Write(const std::vector<TcpValue>& values, std::string*) override {
-      writes.push_back(values);
-      for (const TcpValue& v : values) state[v.name] = v.value;
-      return true;
-    }
-  };
   Rig rig;
+  rig.platform.version = {kVerPlatformWin32NT, 10, 0, "", 19045};
   SeedLived(rig);
   Netsh netsh;
   netsh.state = {{"autotuninglevel", "normal"}, {"ecncapability", "disabled"},
@@ -801,16 +804,23 @@ TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
             std::string::npos);
   netsh.state["ecncapability"] = "default";  // something else changed it since
 
+  EXPECT_NE(text.find(";#windows 10.0.19045\r\n;#tcp \"autotuninglevel\"=\"normal\""),
+            std::string::npos);
+
+  // Without netsh (before Vista) nothing of them is read, and they are named.
   Journal blind(rig.registry, rig.profiles, rig.platform);
-  EXPECT_EQ(blind.PlanUndo().failure,
-            "Modern TCP Settings changed the modern TCP settings, which cannot be read or set "
-            "here; nothing was changed");
+  const UndoPlan blindPlan = blind.PlanUndo();
+  EXPECT_EQ(blindPlan.failure, "");
+  EXPECT_EQ(blindPlan.notHere, (std::vector<std::string>{"autotuninglevel (netsh)",
+                                                         "ecncapability (netsh)",
+                                                         "mtu (Local Area Connection)",
+                                                         "mtu (Wi-Fi)"}));
 
   Journal journal(rig.registry, rig.profiles, rig.platform, &netsh);
   const UndoPlan plan = journal.PlanUndo();
   EXPECT_EQ(UndoQuestion(plan),
-            "Undo Modern TCP Settings of 2026-12-07 14:03:12?\n2 values are put back.\n2 values "
-            "were changed since and are kept: ecncapability (netsh), mtu (Wi-Fi).");
+            "Undo Modern TCP Settings of 2026-12-07 14:03:12?\n2 values will be put back.\n1 value "
+            "was changed since and is kept: ecncapability (netsh).");
   netsh.writes.clear();
   const UndoResult undone = journal.Undo(plan);
   EXPECT_EQ(undone.failures, std::vector<std::string>{});
@@ -825,6 +835,105 @@ TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
       InsertAfter(text, ";#account \"alice\"\r\n",
                   ";#tcp \"../../evil\"=\"1\"\r\n");
   EXPECT_NE(journal.PlanUndo().damage.find("not a modern TCP setting"), std::string::npos);
+}
+
+// A TCP record read back exactly: a setting gone after the command and
+// gone now is left, every value is one the record's Windows takes, and a
+// record Undo cannot remove does not stand in front of the one before.
+TEST(Journal, ModernTcpRecordsAreCheckedAndUndoneExactly) {
+  const VersionInfo win10{kVerPlatformWin32NT, 10, 0, "", 19045};
+  // Made on Windows 10: rss disabled, Wi-Fi's MTU gone with its adapter, and
+  // a registry value removed, each left or changed again before Undo.
+  const auto made = [&](Rig& rig, Netsh& netsh, const char* from = "enabled",
+                        const char* to = "disabled") {
+    rig.platform.version = win10;
+    SeedLived(rig);
+    netsh.state = {{"rss", from}, {"mtu@Wi-Fi", "1500"}};
+    JournalRun run(rig.registry, rig.profiles, rig.platform, "Modern TCP Settings",
+                   WithoutRecord::Refuse);
+    run.AddTcpValues(netsh, {{"rss", from}, {"mtu@Wi-Fi", "1500"}});
+    run.Before()();
+    netsh.state["rss"] = to;
+    netsh.state.erase("mtu@Wi-Fi");
+    HKey key = 0;
+    rig.registry.OpenKey(kHKLM, kTcpipParametersKey, kKeySetValue, &key);
+    rig.registry.DeleteValue(key, kDefaultTTL);
+    rig.registry.CloseKey(key);
+    run.Finish();
+    return kHistory + "\\" + History(rig.platform).back();
+  };
+  const struct {
+    const char* wifiNow;  // "": still gone
+    const char* question;
+  } rows[] = {
+      {"", "Undo Modern TCP Settings of 2026-12-07 14:03:12?\n2 values will be put back."},
+      {"1400",
+       "Undo Modern TCP Settings of 2026-12-07 14:03:12?\n2 values will be put back.\n1 value was "
+       "changed since and is kept: mtu (Wi-Fi)."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.wifiNow);
+    Rig rig;
+    Netsh netsh;
+    const std::string record = made(rig, netsh);
+    EXPECT_NE(rig.platform.files[record].find(";#tcp-after \"mtu@Wi-Fi\"=-"), std::string::npos);
+    if (*row.wifiNow) netsh.state["mtu@Wi-Fi"] = row.wifiNow;
+    Journal journal(rig.registry, rig.profiles, rig.platform, &netsh);
+    const UndoPlan plan = journal.PlanUndo();
+    EXPECT_EQ(UndoQuestion(plan), row.question);
+    EXPECT_EQ(journal.Undo(plan).failures, std::vector<std::string>{});
+    EXPECT_EQ(netsh.state["rss"], "enabled");
+    EXPECT_EQ(rig.registry.Dump(), [&] {
+      Rig fresh;
+      SeedLived(fresh);
+      return fresh.registry.Dump();
+    }());
+  }
+
+  // Planted values: each one the record's Windows does not take is damage,
+  // and nothing is read or run.
+  const struct {
+    const char* planted;
+    const char* damage;
+  } planted[] = {
+      {";#tcp \"rss\"=\"normal rss=disabled chimney=enabled\"", "a value that Windows does not take"},
+      {";#tcp \"mtu@Wi-Fi\"=\"01500\"", "a value that Windows does not take"},
+      {";#tcp \"mtu@Wi-Fi \"=\"1500\"", "not a modern TCP setting"},
+      {";#windows 6.1.7601\r\n;#tcp \"rsc\"=\"enabled\"", "a value that Windows does not take"},
+      {";#windows 5.1.2600", "not a Windows with modern TCP settings"},
+  };
+  for (const auto& row : planted) {
+    SCOPED_TRACE(row.planted);
+    Rig rig;
+    Netsh netsh;
+    const std::string record = made(rig, netsh);
+    std::string& text = rig.platform.files[record];
+    const std::size_t windows = text.find(";#windows ");
+    text.erase(windows, text.find("\r\n", windows) + 2 - windows);
+    text = InsertAfter(text, ";#account \"alice\"\r\n", std::string(row.planted) + "\r\n");
+    Journal journal(rig.registry, rig.profiles, rig.platform, &netsh);
+    EXPECT_NE(journal.PlanUndo().damage.find(row.damage), std::string::npos);
+    EXPECT_EQ(netsh.state["rss"], "disabled");
+  }
+
+  // A record that cannot be deleted is set aside; one that cannot be renamed
+  // either is named once, and the next Undo reaches the change before it.
+  for (bool renames : {true, false}) {
+    SCOPED_TRACE(renames ? "undeletable" : "read-only");
+    Rig rig;
+    Netsh netsh;
+    made(rig, netsh);
+    const std::string record = made(rig, netsh, "disabled", "enabled");
+    (renames ? rig.platform.undeletable : rig.platform.readOnly).insert(record);
+    Journal journal(rig.registry, rig.profiles, rig.platform, &netsh);
+    const UndoResult first = journal.Undo(journal.PlanUndo());
+    EXPECT_EQ(first.failures, renames ? std::vector<std::string>{}
+                                      : std::vector<std::string>{"Unable to delete " + record});
+    EXPECT_EQ(rig.platform.files.count(record + kSetAsideSuffix), renames ? 1u : 0u);
+    const UndoPlan next = journal.PlanUndo();
+    EXPECT_NE(next.record, record);
+    EXPECT_EQ(next.tcpBack, (std::vector<TcpValue>{{"rss", "enabled"}}));
+  }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <fstream>
 #include <iterator>
+#include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -161,6 +163,26 @@ TEST(ModernTcpTable, SettingsDefaultsCommandsAndRefusalsPerBuildAndEdition) {
             "the MTU of \"Ethernet 2\" must be a number from 576 to 65535, not \"70000\"");
   EXPECT_EQ(CheckTcpValue(ClientOf(kWin10, 19045), {"mtu@Evil\" & del", "1500"}),
             "\"Evil\" & del\" is not a connection name netsh can take");
+  // Numbers only in their plain form, and no connection name that netsh's
+  // table would read back as another: the journal compares values as text.
+  const struct {
+    TcpValue value;
+    const char* reason;
+  } plain[] = {
+      {{"initialrto", "0300"},
+       "\"initialrto\" takes a number from 300 to 3000 on Windows 10, not \"0300\""},
+      {{"initialrto", "300"}, ""},
+      {{"mtu@Ethernet", "01500"},
+       "the MTU of \"Ethernet\" must be a number from 576 to 65535, not \"01500\""},
+      {{"mtu@Ethernet ", "1500"}, "\"Ethernet \" is not a connection name netsh can take"},
+      {{"mtu@\tEthernet", "1500"}, "\"\tEthernet\" is not a connection name netsh can take"},
+      {{"mtu@Ethernet 2", "576"}, ""},
+      {{"mtu6@Ethernet", "01500"},
+       "the IPv6 MTU of \"Ethernet\" must be a number from 1280 to 65535, not \"01500\""},
+      {{"mtu6@Ethernet ", "1500"}, "\"Ethernet \" is not a connection name netsh can take"},
+  };
+  for (const auto& row : plain)
+    EXPECT_EQ(CheckTcpValue(ClientOf(kWin10, 19045), row.value), row.reason);
 }
 
 // Every claim names where it comes from: a page's address, netsh's own help,
@@ -284,7 +306,7 @@ TEST(ModernTcpTable, TheStandInsFaultsSurviveItsStateAndShow) {
     int code;
     bool prints, dumpsTimestamps;
   } rows[] = {
-      {"silent", "yes", 0, false, false}, {"drop", "timestamps", 0, true, false},
+      {"silent", "yes", 0, false, false}, {"hide", "timestamps", 0, true, false},
       {"flood", "yes", 0, true, false},   {"hang", "yes", 0, true, true},
       {"codepage", "850", 0, true, true},
   };
@@ -301,6 +323,26 @@ TEST(ModernTcpTable, TheStandInsFaultsSurviveItsStateAndShow) {
     EXPECT_EQ(out.find("set global timestamps=") != std::string::npos, row.dumpsTimestamps);
     if (std::string(row.fault) == "flood") EXPECT_GT(out.size(), std::size_t{1} << 20);
   }
+}
+
+TEST(ModernTcpTable, AMebibyteOfAnswerIsReadInOnePass) {
+  // As many names as fit: a reader that looks each up again among those
+  // found took seconds on it.
+  std::string dump, subinterfaces;
+  for (int i = 0; dump.size() < (1u << 20); ++i)
+    dump += "set global x" + std::to_string(i) + "=enabled\r\n";
+  for (int i = 0; subinterfaces.size() < (1u << 20); ++i)
+    subinterfaces += "1500  1  0  0  Adapter " + std::to_string(i) + "\r\n";
+  const auto start = std::chrono::steady_clock::now();
+  const std::size_t read = ReadTcpDump(dump).size() + ReadSubinterfaces(subinterfaces).size();
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GT(read, 60000u);
+  // A quadratic reader took 13.6 s; the sanitizers' build is a few times slower.
+#ifdef __SANITIZE_ADDRESS__
+  EXPECT_LT(took, std::chrono::seconds(4));
+#else
+  EXPECT_LT(took, std::chrono::seconds(1));
+#endif
 }
 
 // The Apply of the window and /tcp, with the stand-in netsh behind the
@@ -336,6 +378,14 @@ struct ApplyRig : Rig {
                        "C:\\Program Files\\Internet Zelvora\\Backup");
     return ApplyTcpSettings(recorder, profiles, platform, access, GetRunningWindows(platform), wanted,
                             WithoutRecord::Refuse);
+  }
+  // The run `at` (counted from 1) is ended at the time limit after it ran.
+  void HangAt(std::size_t at) {
+    platform.runEnd = [this, at](const std::string& program, const std::string& arguments,
+                                 std::uint32_t* code, std::string* out) {
+      platform.runHidden(program, arguments, code, out);
+      return platform.runs.size() == at ? RunEnd::TimedOut : RunEnd::Finished;
+    };
   }
   std::string Error(const std::vector<TcpValue>& wanted) {
     try {
@@ -376,7 +426,15 @@ TEST(ModernTcpApply, AllOrNothingInThreeRunsOfNetsh) {
     EXPECT_EQ(rig.Error({{"autotuninglevel", "disabled"}, {"rsc", "disabled"}, {"timestamps", "enabled"}}),
               "netsh refused rsc=disabled: Der Parameter ist falsch.");
     EXPECT_EQ(rig.netsh.values, before);
-    EXPECT_EQ(rig.platform.runs.size(), 3u);
+    // Read, written, read and put back, read again that all is back.
+    EXPECT_EQ(rig.platform.runs.size(), 4u);
+  }
+  {
+    SCOPED_TRACE("the reading after hangs: the write read the change in force, which stands");
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    rig.HangAt(3);
+    EXPECT_EQ(rig.Apply({{"rss", "disabled"}}).changed, 1u);
+    EXPECT_EQ(*rig.netsh.Get("rss"), "disabled");
   }
   {
     SCOPED_TRACE("nothing differs: read once, nothing written or recorded");
@@ -400,6 +458,71 @@ TEST(ModernTcpApply, AllOrNothingInThreeRunsOfNetsh) {
     rig.platform.writerLockHeld = row.lockHeld;
     EXPECT_EQ(rig.Error({row.wanted}), row.error);
     EXPECT_TRUE(rig.platform.runs.empty()) << row.error;
+  }
+}
+
+// Every way a netsh run can go wrong leaves the settings as they were and
+// names the setting that failed, not the first one of the script.
+TEST(ModernTcpApply, WhatIsAskedIsInForceOrNothingChanged) {
+  const struct {
+    const char* netsh;  // the stand-in's state lines added to a fresh Windows 10
+    std::vector<TcpValue> wanted;
+    std::string error;
+    std::size_t runs;
+    std::size_t hangAt = 0;  // this run is ended at the time limit, having done its work
+  } rows[] = {
+      {"refuse=rsc", {{"initialrto", "3000"}, {"rsc", "disabled"}},
+       "netsh refused rsc=disabled: Der Parameter ist falsch.", 4},
+      {"ignore=initialrto", {{"rss", "disabled"}, {"initialrto", "3000"}},
+       "netsh did not set initialrto=3000: netsh reports initialrto=1000; nothing was changed.", 4},
+      {"other=autotuninglevel:experimental", {{"autotuninglevel", "restricted"}},
+       "netsh did not set autotuninglevel=restricted: netsh reports "
+       "autotuninglevel=experimental; nothing was changed.", 4},
+      {"other=mtu@Ethernet 2:1400", {{"mtu@Ethernet 2", "1492"}},
+       "netsh did not set mtu@Ethernet 2=1492: netsh reports mtu@Ethernet 2=1400; nothing was "
+       "changed.", 4},
+      // Gone, it cannot be set back: said so on a line of its own.
+      {"drop=timestamps", {{"rss", "disabled"}, {"timestamps", "enabled"}},
+       "netsh did not set timestamps=enabled: netsh no longer reports timestamps.\nThe settings "
+       "it had already changed could not be put back: timestamps=disabled (netsh no longer "
+       "reports timestamps)",
+       5},  // the journal reads what is left
+      // Put back around the setting that is gone, in one more run.
+      {"drop=timestamps", {{"timestamps", "enabled"}, {"rss", "disabled"}},
+       "netsh did not set timestamps=enabled: netsh no longer reports timestamps.\nThe settings "
+       "it had already changed could not be put back: timestamps=disabled (netsh no longer "
+       "reports timestamps)",
+       7},
+      {"", {{"rss", "disabled"}, {"initialrto", "3000"}}, kNetshTimedOut, 4, 2},
+      // Refused before anything is written.
+      {"timestamps=", {{"timestamps", "enabled"}},
+       "netsh did not report timestamps; nothing was changed.", 1},
+      {"autotuninglevel=fast", {{"autotuninglevel", "normal"}},
+       "netsh reports autotuninglevel=fast, which could not be put back; nothing was changed.", 1},
+      {"", {{"rss", "disabled"}, {"rss", "enabled"}}, "rss is given twice.", 0},
+      {"", {{"mtu@Ethernet 2", "1400"}, {"mtu@ETHERNET 2", "1500"}},
+       "mtu@ETHERNET 2 is given twice.", 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.netsh);
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    const test::NetshState added = test::NetshState::Parse(row.netsh);
+    rig.netsh.drop = added.drop;
+    rig.netsh.ignore = added.ignore;
+    rig.netsh.other = added.other;
+    rig.netsh.refuse = added.refuse;
+    for (const auto& [name, value] : added.values) rig.netsh.Set(name, value);
+    rig.netsh.values.erase(std::remove_if(rig.netsh.values.begin(), rig.netsh.values.end(),
+                                          [](const auto& nv) { return nv.second.empty(); }),
+                           rig.netsh.values.end());
+    if (row.hangAt != 0) rig.HangAt(row.hangAt);
+    auto before = rig.netsh.values;
+    if (!added.drop.empty())
+      before.erase(std::find_if(before.begin(), before.end(),
+                                [&](const auto& nv) { return nv.first == added.drop[0]; }));
+    EXPECT_EQ(rig.Error(row.wanted), row.error);
+    EXPECT_EQ(rig.netsh.values, before);
+    EXPECT_EQ(rig.platform.runs.size(), row.runs);
   }
 }
 
@@ -461,6 +584,159 @@ TEST(ModernTcpApply, CommandLineListsSetsScriptsAndRefuses) {
             1);
   EXPECT_EQ(out, (std::vector<std::string>{
                      "Internet Zelvora: netsh refused timestamps=enabled: Der Parameter ist falsch."}));
+
+  // A silent netsh, or one that leaves the setting out, changes nothing and
+  // says so; a name given twice and a number not in its plain form exit 2
+  // before netsh runs, for the batch file too.
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> dropped;  // left out of netsh's reading
+    int exitCode;
+    std::string line;
+    std::size_t runs;
+  } faults[] = {
+      {{"/tcp"}, {"*"}, 1, std::string("Internet Zelvora: ") + kNetshReportedNothing, 1},
+      {{"/tcp", "rss=disabled"}, {"*"}, 1, std::string("Internet Zelvora: ") + kNetshReportedNothing, 1},
+      {{"/tcp", "timestamps=enabled"}, {"timestamps"}, 1,
+       "Internet Zelvora: netsh did not report timestamps; nothing was changed.", 1},
+      {{"/tcp", "rss=enabled"}, {}, 0, "0 settings changed.", 1},
+      {{"/tcp", "rss=disabled", "RSS=enabled"}, {}, 2, "Internet Zelvora: rss is given twice.", 0},
+      {{"/tcp", "rss=disabled", "rss=disabled", "/script", "a.cmd"}, {}, 2,
+       "Internet Zelvora: rss is given twice.", 0},
+      {{"/tcp", "initialrto=0300"}, {}, 2,
+       "Internet Zelvora: \"initialrto\" takes a number from 300 to 3000 on Windows 10, not "
+       "\"0300\".", 0},
+  };
+  for (const auto& row : faults) {
+    SCOPED_TRACE(Joined(row.args));
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    for (const std::string& gone : row.dropped)
+      rig.netsh.values.erase(
+          std::remove_if(rig.netsh.values.begin(), rig.netsh.values.end(),
+                         [&](const auto& nv) { return gone == "*" || nv.first == gone; }),
+          rig.netsh.values.end());
+    std::vector<std::string> lines;
+    EXPECT_EQ(cli::RunCommandLine(row.args, rig.recorder, rig.profiles, rig.platform,
+                                  [&lines](const std::string& line) { lines.push_back(line); }),
+              row.exitCode);
+    EXPECT_EQ(lines.empty() ? "" : lines.back(), row.line);
+    EXPECT_EQ(rig.platform.runs.size(), row.runs);
+    EXPECT_TRUE(rig.platform.journalCalls.empty());  // no record of a change not made
+    EXPECT_EQ(rig.platform.files.count("a.cmd"), 0u);
+  }
+}
+
+// The window's rows: a setting netsh leaves out offers no new value, a
+// value this version does not take is shown and left as it is, and a netsh
+// that reports nothing leaves no row to change.
+TEST(ModernTcpApply, TheWindowShowsWhatNetshReports) {
+  const struct {
+    std::vector<std::string> dropped;  // "*": every setting
+    bool noneReported;
+    const char* note;
+  } rows[] = {
+      {{"timestamps"}, false, "1 setting changed. They take effect now; Undo Last Change puts them back."},
+      {{"*"}, true, ""},
+  };
+  for (const auto& row : rows) {
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    rig.netsh.Set("autotuninglevel", "fast");
+    for (const std::string& gone : row.dropped)
+      rig.netsh.values.erase(
+          std::remove_if(rig.netsh.values.begin(), rig.netsh.values.end(),
+                         [&](const auto& nv) { return gone == "*" || nv.first == gone; }),
+          rig.netsh.values.end());
+    std::string note;
+    rig.platform.modernTcpWindow = [&](std::vector<TcpSettingRow>* shown, const auto& apply) {
+      EXPECT_EQ(NoneReported(*shown), row.noneReported);
+      for (TcpSettingRow& r : *shown) {
+        EXPECT_EQ(r.reported, !r.inForce.empty()) << r.name;
+        if (!r.reported) EXPECT_TRUE(r.values.empty()) << r.name;
+        if (r.name == "autotuninglevel" && r.reported) EXPECT_EQ(r.inForce, "fast");
+        if (r.name == "rss" && r.reported) r.chosen = "disabled";
+      }
+      if (!row.noneReported) note = apply(shown);
+    };
+    rig.w.OnModernTcp();
+    EXPECT_EQ(note, row.note);
+    if (!row.noneReported) {
+      EXPECT_EQ(*rig.netsh.Get("rss"), "disabled");
+      EXPECT_EQ(*rig.netsh.Get("autotuninglevel"), "fast");
+    }
+  }
+}
+
+// An Apply that failed and was put back whole leaves no record: the next
+// Undo reaches the change before it. One whose put-back failed keeps its
+// record, for Undo to put back what is left.
+TEST(ModernTcpApply, AFailedApplyLeavesThePreviousChangeForUndo) {
+  const struct {
+    const char* fault;
+    std::size_t hangAt;
+    std::size_t records;  // after the failed Apply
+  } rows[] = {{"refuse", 0, 1}, {"ignore", 0, 1}, {"", 5, 1}, {"drop", 0, 2}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.fault) + std::to_string(row.hangAt));
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    rig.Apply({{"rss", "disabled"}});
+    const std::string fault = row.fault;
+    if (fault == "refuse") rig.netsh.refuse = {"initialrto"};
+    if (fault == "ignore") rig.netsh.ignore = {"initialrto"};
+    if (fault == "drop") rig.netsh.drop = {"initialrto"};
+    if (row.hangAt != 0) rig.HangAt(row.hangAt);
+    EXPECT_NE(rig.Error({{"initialrto", "3000"}}), "(no error)");
+    rig.platform.runEnd = nullptr;
+    std::size_t records = 0;
+    for (const auto& [path, text] : rig.platform.files)
+      records += path.find("\\History\\") != std::string::npos;
+    EXPECT_EQ(records, row.records);
+    if (row.records != 1) continue;
+    std::vector<std::string> out;
+    EXPECT_EQ(cli::RunCommandLine({"/undo"}, rig.recorder, rig.profiles, rig.platform,
+                                  [&out](const std::string& line) { out.push_back(line); }),
+              0);
+    EXPECT_EQ(*rig.netsh.Get("rss"), "enabled");
+    EXPECT_EQ(*rig.netsh.Get("initialrto"), "1000");
+  }
+}
+
+// A record made on one Windows and undone on another: what this one takes
+// goes back, the rest is named before anything is done; before Vista netsh
+// is not run at all.
+TEST(ModernTcpApply, UndoOnAnotherWindowsPutsBackWhatItTakes) {
+  const struct {
+    VersionInfo undoOn;
+    std::vector<std::string> lines;
+    std::size_t runs;
+    const char* rss;
+  } rows[] = {
+      {test::WinXP(),
+       {"Undoing Modern TCP Settings of 2026-12-07 14:03:12:", "0 values will be put back.",
+        "2 values cannot be put back on this Windows and are kept: rss (netsh), initialrto "
+        "(netsh).",
+        "Nothing was put back of the change made by Modern TCP Settings on 2026-12-07 "
+        "14:03:12; its record is removed."},
+       0, "disabled"},
+      {Nt(6, 1),
+       {"Undoing Modern TCP Settings of 2026-12-07 14:03:12:", "1 value will be put back.",
+        "1 value cannot be put back on this Windows and is kept: initialrto (netsh).",
+        "The change made by Modern TCP Settings on 2026-12-07 14:03:12 has been undone."},
+       3, "enabled"},
+  };
+  for (const auto& row : rows) {
+    ApplyRig rig(Nt(10, 0, 19045), true);
+    rig.Apply({{"rss", "disabled"}, {"initialrto", "3000"}});
+    rig.platform.version = row.undoOn;
+    rig.platform.runs.clear();
+    std::vector<std::string> out;
+    EXPECT_EQ(cli::RunCommandLine({"/undo"}, rig.recorder, rig.profiles, rig.platform,
+                                  [&out](const std::string& line) { out.push_back(line); }),
+              0);
+    EXPECT_EQ(out, row.lines);
+    EXPECT_EQ(rig.platform.runs.size(), row.runs);
+    EXPECT_EQ(*rig.netsh.Get("rss"), row.rss);
+    EXPECT_EQ(*rig.netsh.Get("initialrto"), "3000");
+  }
 }
 
 // The lines of one section of a startup script: each netsh command it runs
@@ -639,6 +915,19 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
     // IPv6 keeps its own MTU: set beside IPv4's, or a PPPoE link still sends
     // IPv6 at 1500.
     EXPECT_EQ(*rig.netsh.Get("mtu6@Ethernet 2"), vista ? "1492" : "1500");
+    EXPECT_EQ(*rig.netsh.Get("mtu6@WLAN-Verbindung \xC4"), vista ? "1492" : "1280");
+    // Restore Windows Defaults sets Windows' 1500 back in the same way, IPv6's
+    // beside IPv4's, and its Undo puts back what Optimize left.
+    rig.w.OnRestoreDefaults();
+    EXPECT_EQ(rig.platform.runs.size(), vista ? 6u : 0u);
+    EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), "1500");
+    EXPECT_EQ(*rig.netsh.Get("mtu@WLAN-Verbindung \xC4"), vista ? "1500" : "1400");
+    EXPECT_EQ(*rig.netsh.Get("mtu6@WLAN-Verbindung \xC4"), vista ? "1500" : "1280");
+    EXPECT_EQ(cli::RunCommandLine({"/undo"}, rig.recorder, rig.profiles, rig.platform,
+                                  [](const std::string&) {}),
+              0);
+    EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), vista ? "1492" : "1500");
+    EXPECT_EQ(*rig.netsh.Get("mtu@WLAN-Verbindung \xC4"), vista ? "1492" : "1400");
     EXPECT_EQ(*rig.netsh.Get("mtu6@WLAN-Verbindung \xC4"), vista ? "1492" : "1280");
   }
   // Below IPv6's minimum only IPv4's MTU is set.

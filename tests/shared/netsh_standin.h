@@ -11,12 +11,16 @@
 //                            setting it to what it is passes
 //   templates=yes            Windows 8 and later: the congestion provider is
 //                            set only through `set supplemental`
+//   drop=rsc                 answers "Ok." to a change of rsc, which then
+//                            vanishes from its readings
+//   ignore=rsc               answers "Ok." to a change of rsc and keeps it
+//   other=rsc:enabled        the next change of rsc takes "enabled" instead
 // and how it misbehaves (NetshFaults):
 //   hang=yes                 never ends
 //   orphan=yes               ends, but leaves a process of its own running
 //                            that holds its output open
 //   silent=yes               prints nothing, changes nothing, ends with 0
-//   drop=timestamps          leaves the setting out of its dump
+//   hide=timestamps          leaves the setting out of its dump
 //   codepage=850             writes its output, and reads a `-f` script, in
 //                            that code page rather than as the bytes are
 //   flood=yes                prints more than 1 MiB
@@ -35,7 +39,7 @@ namespace iz::test {
 // The ways the stand-in misbehaves, one key each.
 struct NetshFaults {
   bool hang = false, orphan = false, silent = false, flood = false;
-  std::vector<std::string> drop;
+  std::vector<std::string> hide;
   int codepage = 0;  // 0: the bytes as they are
 
   // Takes one "name=value" line of the state when it is a fault's.
@@ -47,8 +51,8 @@ struct NetshFaults {
         return true;
       }
     }
-    if (name == "drop") {
-      drop.push_back(value);
+    if (name == "hide") {
+      hide.push_back(value);
     } else if (name == "codepage") {
       codepage = std::atoi(value.c_str());
     } else {
@@ -61,13 +65,13 @@ struct NetshFaults {
     std::string text;
     for (std::size_t i = 0; i < std::size(kFlags); ++i)
       if (flags[i]) text += std::string(kFlags[i]) + "=yes\n";
-    for (const std::string& d : drop) text += "drop=" + d + "\n";
+    for (const std::string& h : hide) text += "hide=" + h + "\n";
     if (codepage) text += "codepage=" + std::to_string(codepage) + "\n";
     return text;
   }
-  bool Drops(const std::string& name) const {
-    for (const std::string& d : drop)
-      if (d == name) return true;
+  bool Hides(const std::string& name) const {
+    for (const std::string& h : hide)
+      if (h == name) return true;
     return false;
   }
 
@@ -80,6 +84,9 @@ struct NetshState {
   std::vector<std::string> refuse;
   bool templates = false;
   NetshFaults faults;
+  // A netsh that answers "Ok." and does otherwise (drop=, ignore=, other=).
+  std::vector<std::string> drop, ignore;
+  std::vector<std::pair<std::string, std::string>> other;
 
   static NetshState Parse(const std::string& text) {
     NetshState s;
@@ -95,6 +102,10 @@ struct NetshState {
       const std::string name = line.substr(0, eq), value = line.substr(eq + 1);
       if (name == "refuse") {
         s.refuse.push_back(value);
+      } else if (name == "drop" || name == "ignore") {
+        (name == "drop" ? s.drop : s.ignore).push_back(value);
+      } else if (name == "other" && value.find(':') != std::string::npos) {
+        s.other.emplace_back(value.substr(0, value.find(':')), value.substr(value.find(':') + 1));
       } else if (name == "templates") {
         s.templates = value == "yes";
       } else if (!s.faults.Take(name, value)) {
@@ -106,6 +117,9 @@ struct NetshState {
   std::string Text() const {
     std::string text = (templates ? "templates=yes\n" : "") + faults.Text();
     for (const std::string& r : refuse) text += "refuse=" + r + "\n";
+    for (const std::string& d : drop) text += "drop=" + d + "\n";
+    for (const std::string& i : ignore) text += "ignore=" + i + "\n";
+    for (const auto& [name, value] : other) text += "other=" + name + ":" + value + "\n";
     for (const auto& [name, value] : values) text += name + "=" + value + "\n";
     return text;
   }
@@ -122,6 +136,26 @@ struct NetshState {
       }
     }
     values.emplace_back(name, value);
+  }
+  // A change netsh answered "Ok." to, as a broken netsh makes it.
+  void Change(const std::string& name, const std::string& value) {
+    for (const std::string& d : drop) {
+      if (d != name) continue;
+      for (auto nv = values.begin(); nv != values.end(); ++nv)
+        if (nv->first == name) {
+          values.erase(nv);
+          return;
+        }
+    }
+    for (const std::string& i : ignore)
+      if (i == name) return;
+    for (auto o = other.begin(); o != other.end(); ++o) {
+      if (o->first != name) continue;
+      Set(name, o->second);
+      other.erase(o);
+      return;
+    }
+    Set(name, value);
   }
   bool Refuses(const std::string& name) const {
     for (const std::string& r : refuse)
@@ -254,7 +288,7 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
     std::string congestion;
     for (const auto& [name, value] : state.values) {
       if (name.compare(0, 4, "mtu@") == 0 || name.compare(0, 5, "mtu6@") == 0 ||
-          state.faults.Drops(name))
+          state.faults.Hides(name))
         continue;
       if (name == "congestionprovider" && state.templates) {
         congestion = value;
@@ -304,7 +338,7 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
         *out += kRefused;
         return 1;
       }
-      state.Set(name, value);
+      state.Change(name, value);
     }
     *out += "Ok.\r\n\r\n";
     return 0;
@@ -330,7 +364,7 @@ inline int RunNetsh(NetshState& state, const std::string& commandLine, std::stri
         *out += "Element nicht gefunden.\r\n";
         return 1;
       }
-      state.Set(key, l[i].substr(4));
+      state.Change(key, l[i].substr(4));
     }
     *out += "Ok.\r\n\r\n";
     return 0;
