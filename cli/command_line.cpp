@@ -249,9 +249,11 @@ int Optimize(TIZelvora& panel, RawRegistry& registry, ProfileStrings& profiles,
   // The window asks whether to go on when the journal cannot record the
   // change; nobody can answer here, so the change is not made.
   const int kind = GetOSKind(platform);
-  OptimizeRecorded(registry, profiles, platform, panel, kind, WithoutRecord::Refuse);
+  const std::vector<TcpValue> set =
+      OptimizeRecorded(registry, profiles, platform, panel, kind, WithoutRecord::Refuse);
   print(JoinText({"Optimized for ", ProfileText(panel), "."}));
   if (const std::string note = Ipv6MtuNote(kind, panel); !note.empty()) print(note);
+  if (const std::string now = InForceNowText(set); !now.empty()) print(now);
   print("Restart the computer for the new settings to take effect.");
   return kExitOk;
 }

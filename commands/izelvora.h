@@ -63,8 +63,9 @@ class TIZelvora : public Panel {
   void OnOptimize();
   // The journal's record, then the applier of kind's family and the ticked
   // adapters.
-  void ApplySettings(int kind);
-  void OfferRestart(const std::string& connectionName);
+  // The interface MTUs it set through netsh (Vista and later), which work at once.
+  std::vector<TcpValue> ApplySettings(int kind);
+  void OfferRestart(const std::string& connectionName, const std::string& inForceNow);
 
   // --- preview and export: Optimize's checks, then its applier on an
   // in-memory copy.

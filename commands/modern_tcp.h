@@ -71,7 +71,9 @@ void WriteInterfaceMtus(const InterfaceMtuPlan& plan);
 // Optimize as the window and the command line run it: under the writer
 // lock, recorded in the journal, the registry's values and then the
 // interfaces' MTUs. `without` says what happens when no record can be made.
-void OptimizeRecorded(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
-                      const Panel& panel, int kind, WithoutRecord without);
+// Returns the interface MTUs set through netsh.
+std::vector<TcpValue> OptimizeRecorded(RawRegistry& registry, ProfileStrings& profiles,
+                                       Platform& platform, const Panel& panel, int kind,
+                                       WithoutRecord without);
 
 }  // namespace iz

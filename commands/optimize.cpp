@@ -9,6 +9,7 @@
 #include "commands/modern_tcp.h"
 #include "journal/journal.h"
 #include "modern/join.h"
+#include "optimize/interface_mtu.h"
 
 namespace iz {
 
@@ -52,12 +53,13 @@ bool TIZelvora::ConnectionTypeChosen() {
 
 void TIZelvora::OnOptimize() {
   if (!ConnectionTypeChosen()) return;
-  ApplySettings(RunningKind());
-  OfferRestart(CheckedConnectionName(*this));
+  const std::vector<TcpValue> set = ApplySettings(RunningKind());
+  OfferRestart(CheckedConnectionName(*this), InForceNowText(set));
 }
 
-void OptimizeRecorded(RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
-                      const Panel& panel, int kind, WithoutRecord without) {
+std::vector<TcpValue> OptimizeRecorded(RawRegistry& registry, ProfileStrings& profiles,
+                                       Platform& platform, const Panel& panel, int kind,
+                                       WithoutRecord without) {
   const WriterLock lock(platform);
   JournalRun run(registry, profiles, platform, kOptimizeCommand, without);
   const std::vector<Adapter> ticked = run.TickedAdapters(kind);
@@ -75,14 +77,17 @@ void OptimizeRecorded(RawRegistry& registry, ProfileStrings& profiles, Platform&
   netshStep([&] { WriteInterfaceMtus(mtus); });
   // The record reads what netsh then has in force.
   netshStep([&] { run.Finish(); });
+  return mtus.changes;
 }
 
-void TIZelvora::ApplySettings(int kind) {
-  OptimizeRecorded(registry_, profiles_, platform_, *this, kind, WithoutRecord::Ask);
+std::vector<TcpValue> TIZelvora::ApplySettings(int kind) {
+  return OptimizeRecorded(registry_, profiles_, platform_, *this, kind, WithoutRecord::Ask);
 }
 
-void TIZelvora::OfferRestart(const std::string& connectionName) {
-  const std::string text = JoinText({kOptimizedHead, connectionName, kOptimizedTail});
+void TIZelvora::OfferRestart(const std::string& connectionName, const std::string& inForceNow) {
+  // The question as it has always been asked, then what already works.
+  std::string text = JoinText({kOptimizedHead, connectionName, kOptimizedTail});
+  if (!inForceNow.empty()) text += JoinText({"\n\n", inForceNow});
   if (platform_.MessageBox(text, kConfirmCaption, MsgIcon::Question, MsgButtons::YesNo) !=
       MsgAnswer::Yes) {
     return;

@@ -1,5 +1,6 @@
 // Restore Windows Defaults, and saving and restoring the user's own settings.
 #include <exception>
+#include <functional>
 
 #include "commands/izelvora.h"
 #include "commands/modern_tcp.h"
@@ -27,13 +28,23 @@ void TIZelvora::RestoreDefaults(int kind) {
   const std::vector<Adapter> ticked = run.TickedAdapters(kind);
   // From Vista on the MTU in force is netsh's: set back beside the
   // registry's, recorded in the same record, as Optimize sets it.
-  const InterfaceMtuPlan mtus = PlanInterfaceMtus(
-      platform_, kind, InterfaceMtusOf(registry_, kind, kDefaultInterfaceMtu, ticked), run);
+  // netsh runs off the window's thread, as Optimize's does.
+  const auto netshStep = [&](const std::function<void()>& step) {
+    if (IsVistaOrLater(kind) && !ticked.empty())
+      platform_.RunWaiting(step);
+    else
+      step();
+  };
+  InterfaceMtuPlan mtus;
+  netshStep([&] {
+    mtus = PlanInterfaceMtus(platform_, kind,
+                             InterfaceMtusOf(registry_, kind, kDefaultInterfaceMtu, ticked), run);
+  });
   iz::RestoreDefaults(kind, *this, ticked, registry_, profiles_, platform_, run.Before());
-  WriteInterfaceMtus(mtus);
+  netshStep([&] { WriteInterfaceMtus(mtus); });
   // Only once the record is whole: a restart right away would leave it cut.
-  run.Finish();
-  OfferDefaultsRestart(kind, platform_);
+  netshStep([&] { run.Finish(); });
+  OfferDefaultsRestart(kind, platform_, InForceNowText(mtus.changes));
 }
 
 void TIZelvora::OnBackup() {

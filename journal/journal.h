@@ -68,6 +68,7 @@ struct UndoResult {
   std::size_t written = 0;            // the values written back
   std::vector<std::string> keptSince;  // changed while the question was open, so kept
   bool restart = false;                // a registry value or a port was written
+  std::vector<TcpValue> tcpWritten;    // the TCP settings and MTUs netsh put back
 };
 
 class Journal {

@@ -75,6 +75,7 @@ UndoResult Journal::Undo(const UndoPlan& plan) {
     std::string error;
     if (tcp_->Write(tcpBack, &error)) {
       result.written += tcpBack.size();
+      result.tcpWritten = tcpBack;
     } else {
       result.failures.push_back(error);
     }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "journal/journal.h"
+#include "modern/in_force_text.h"
 #include "store/error.h"
 
 namespace iz {
@@ -85,6 +86,8 @@ std::string UndoneText(const UndoResult& result) {
   AddKept(text, result.keptSince,
           " value was changed while the question was open and is kept: ",
           " values were changed while the question was open and are kept: ");
+  if (const std::string now = InForceNowText(result.tcpWritten); !now.empty())
+    text.append("\n\n").append(now);
   return text;
 }
 

@@ -9,6 +9,7 @@
 
 #include "adapters/adapters.h"
 #include "model/panel.h"
+#include "modern/in_force_text.h"
 #include "modern/tcp_settings.h"
 #include "store/raw_registry.h"
 

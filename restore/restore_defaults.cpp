@@ -49,8 +49,10 @@ void ResetPorts(ProfileStrings& profiles) {
   }
 }
 
-void OfferRestart(Platform& platform, RestartMeans means) {
-  if (platform.MessageBox(kRestoredPrompt, kConfirmCaption, MsgIcon::Question, MsgButtons::YesNo) ==
+void OfferRestart(Platform& platform, RestartMeans means, const std::string& inForceNow) {
+  std::string text = kRestoredPrompt;
+  if (!inForceNow.empty()) text += "\n\n" + inForceNow;
+  if (platform.MessageBox(text, kConfirmCaption, MsgIcon::Question, MsgButtons::YesNo) ==
       MsgAnswer::Yes) {
     RestartByMeans(platform, means);
   }
@@ -188,13 +190,15 @@ void Restore98Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform
   Restore9xDefaults(Variant::Win98, registry, profiles, adapters);
 }
 
-void OfferDefaultsRestart(int kind, Platform& platform) {
+void OfferDefaultsRestart(int kind, Platform& platform, const std::string& inForceNow) {
   if (IsNTFamily(kind)) {
     // NT 4.0 knows fewer exit flags than its successors.
     OfferRestart(platform, GetOSKind(platform) == kWinNT4 ? RestartMeans::ExitWindowsNT4
-                                                          : RestartMeans::ExitWindowsNT5);
+                                                          : RestartMeans::ExitWindowsNT5,
+                 inForceNow);
   } else {
-    OfferRestart(platform, IsWin98Family(kind) ? RestartMeans::Rundll32 : RestartMeans::Rundll);
+    OfferRestart(platform, IsWin98Family(kind) ? RestartMeans::Rundll32 : RestartMeans::Rundll,
+                 inForceNow);
   }
 }
 

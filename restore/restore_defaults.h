@@ -35,7 +35,8 @@ void Restore98Defaults(RawRegistry& registry, ProfileStrings& profiles, Platform
 
 // The restart that makes the stack of a kind pick the defaults up, offered
 // with a question.
-void OfferDefaultsRestart(int kind, Platform& platform);
+// inForceNow, when given, follows the question: what already works.
+void OfferDefaultsRestart(int kind, Platform& platform, const std::string& inForceNow = "");
 
 // The variant of a kind: NT family, 98 family, or 95 for the rest
 // (unrecognised systems included).

@@ -827,8 +827,10 @@ TEST(Journal, TheModernTcpSettingsAreUndoneThreeWay) {
   EXPECT_EQ(netsh.writes, (std::vector<std::vector<TcpValue>>{
                               {{"autotuninglevel", "normal"}, {"mtu@Local Area Connection", "1500"}}}));
   EXPECT_EQ(netsh.state["ecncapability"], "default");
+  // The MTU netsh put back works at once, and is named so.
   EXPECT_EQ(UndoneText(undone),
-            "The change made by Modern TCP Settings on 2026-12-07 14:03:12 has been undone.");
+            "The change made by Modern TCP Settings on 2026-12-07 14:03:12 has been undone.\n\n"
+            "Interface MTU 1500 on Local Area Connection: in force now, no restart needed.");
 
   // A planted name that is none of netsh's is damage.
   rig.platform.files[record] =

@@ -901,11 +901,21 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
                                       "\\Connection", "Name", "Ethernet 2");
     rig.registry.SetString(kHKLM, std::string(map::kNetworkConnectionsKey) + "\\" + wifi +
                                       "\\Connection", "Name", "WLAN-Verbindung \xC4");
+    std::vector<std::string> said;
     EXPECT_EQ(cli::RunCommandLine({"/optimize", "/type", "pppoe", "/method", "1"}, rig.recorder,
-                                  rig.profiles, rig.platform, [](const std::string&) {}),
+                                  rig.profiles, rig.platform,
+                                  [&said](const std::string& line) { said.push_back(line); }),
               0);
     const bool vista = version.major >= 6;
     SCOPED_TRACE(vista ? "Windows 7" : "Windows XP");
+    // What netsh set works at once, and is said so; the registry's values
+    // still wait for the restart.
+    const std::string inForce =
+        "Interface MTU 1492 on Ethernet 2 and WLAN-Verbindung \xC4: in force now, no restart "
+        "needed.\nIPv6 MTU 1492 on Ethernet 2 and WLAN-Verbindung \xC4: in force now, no restart "
+        "needed.";
+    EXPECT_EQ(said.size(), vista ? 3u : 2u);
+    if (vista && said.size() == 3u) EXPECT_EQ(said[1], inForce);
     // Read, written, read for the journal: only netsh's own name of the
     // connection, the nameless adapter passed over.
     EXPECT_EQ(rig.platform.runs.size(), vista ? 3u : 0u);
@@ -920,12 +930,21 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
     // beside IPv4's, and its Undo puts back what Optimize left.
     rig.w.OnRestoreDefaults();
     EXPECT_EQ(rig.platform.runs.size(), vista ? 6u : 0u);
+    ASSERT_FALSE(rig.platform.messages.empty());
+    const std::string& asked = rig.platform.messages.back().text;
+    const std::string reset =
+        "\n\nInterface MTU 1500 on Ethernet 2 and WLAN-Verbindung \xC4: in force now, no restart "
+        "needed.\nIPv6 MTU 1500 on Ethernet 2 and WLAN-Verbindung \xC4: in force now, no restart "
+        "needed.";
+    EXPECT_EQ(asked.size() > reset.size() && asked.compare(asked.size() - reset.size(), reset.size(), reset) == 0, vista) << asked;
     EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), "1500");
     EXPECT_EQ(*rig.netsh.Get("mtu@WLAN-Verbindung \xC4"), vista ? "1500" : "1400");
     EXPECT_EQ(*rig.netsh.Get("mtu6@WLAN-Verbindung \xC4"), vista ? "1500" : "1280");
+    std::string undone;
     EXPECT_EQ(cli::RunCommandLine({"/undo"}, rig.recorder, rig.profiles, rig.platform,
-                                  [](const std::string&) {}),
+                                  [&undone](const std::string& line) { undone += line + "\n"; }),
               0);
+    EXPECT_EQ(undone.find(inForce) != std::string::npos, vista) << undone;
     EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), vista ? "1492" : "1500");
     EXPECT_EQ(*rig.netsh.Get("mtu@WLAN-Verbindung \xC4"), vista ? "1492" : "1400");
     EXPECT_EQ(*rig.netsh.Get("mtu6@WLAN-Verbindung \xC4"), vista ? "1492" : "1280");
@@ -941,8 +960,9 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
                                 rig.profiles, rig.platform,
                                 [&said](const std::string& line) { said.push_back(line); }),
             0);
-  ASSERT_EQ(said.size(), 3u);
+  ASSERT_EQ(said.size(), 4u);
   EXPECT_EQ(said[1], "The IPv6 MTU is left as it is: IPv6 takes none below 1280.");
+  EXPECT_EQ(said[2], "Interface MTU 576 on Ethernet 2: in force now, no restart needed.");
   EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), "576");
   EXPECT_EQ(*rig.netsh.Get("mtu6@Ethernet 2"), "1500");
 }

@@ -116,7 +116,7 @@ TEST(OptimizeCommand, YesRestartsByTheMeansOfTheKind) {
     Rig rig(row.version);
     rig.platform.exitOk = row.exitOk;
     rig.platform.answers = {MsgAnswer::Yes};
-    rig.w.OfferRestart("ISDN");
+    rig.w.OfferRestart("ISDN", "");
     EXPECT_EQ(rig.platform.calls, Concat({Prompt("ISDN")}, row.restart));
   }
 }
@@ -127,7 +127,7 @@ TEST(OptimizeCommand, ARestartThatCannotStartIsReported) {
     Rig rig(version);
     rig.platform.exitOk = rig.platform.shellOk = false;
     rig.platform.answers = {MsgAnswer::Yes};
-    rig.w.Dispatch([&] { rig.w.OfferRestart("ISDN"); });
+    rig.w.Dispatch([&] { rig.w.OfferRestart("ISDN", ""); });
     ASSERT_EQ(rig.platform.messages.size(), 2u);
     EXPECT_EQ(rig.platform.messages[1].text, "Windows could not be restarted: Access is denied.");
     EXPECT_EQ(rig.platform.messages[1].icon, MsgIcon::Error);
