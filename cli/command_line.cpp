@@ -235,8 +235,9 @@ int Export(const Arguments& a, TIZelvora& model, Platform& platform, const Print
 int Preview(TIZelvora& model, RawRegistry& registry, ProfileStrings& profiles, Platform& platform,
             const Print& print) {
   const int kind = GetOSKind(platform);
-  const PreviewReport report =
-      PreviewOptimize(model, model.TickedAdapters(kind), registry, profiles, kind);
+  const std::vector<Adapter> ticked = model.TickedAdapters(kind);
+  PreviewReport report = PreviewOptimize(model, ticked, registry, profiles, kind);
+  AddInterfaceMtuPreview(&report, registry, platform, kind, model, ticked);
   for (const PreviewLine& l : report.changes) {
     print(JoinText({l.location, "\t", l.value, "\t", l.now, "\t", l.after, "\t", l.readBy}));
   }

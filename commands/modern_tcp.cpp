@@ -152,6 +152,28 @@ InterfaceMtuPlan PlanInterfaceMtus(Platform& platform, int kind,
   return plan;
 }
 
+void AddInterfaceMtuPreview(PreviewReport* report, RawRegistry& registry, Platform& platform,
+                            int kind, const Panel& panel, const std::vector<Adapter>& ticked) {
+  const std::vector<TcpValue> wanted = InterfaceMtus(registry, kind, panel, ticked);
+  if (wanted.empty()) return;
+  report->written += static_cast<int>(wanted.size());
+  std::vector<std::string> names;
+  for (const TcpValue& v : wanted) names.push_back(v.name);
+  std::vector<TcpValue> now;
+  std::string error;
+  const bool read = OpenNetsh(platform, GetRunningWindows(platform))->Read(names, &now, &error);
+  for (const TcpValue& v : wanted) {
+    const std::size_t prefix = MtuPrefixLength(v.name);
+    const bool ipv6 = prefix == std::char_traits<char>::length(kInterfaceMtu6Prefix);
+    const std::string* inForce = Find(now, v.name);
+    if (inForce != nullptr && *inForce == v.value) continue;
+    report->changes.push_back({ipv6 ? "netsh interface ipv6, in force" : "netsh interface ipv4, in force",
+                     JoinText({ipv6 ? "IPv6 MTU (" : "MTU (", v.name.substr(prefix), ")"}),
+                     inForce ? *inForce : read ? "(not reported)" : "(netsh could not be read)",
+                     v.value, "yes"});
+  }
+}
+
 void WriteInterfaceMtus(const InterfaceMtuPlan& plan) {
   if (!plan.unread.empty()) throw Error(plan.unread);
   std::string error;

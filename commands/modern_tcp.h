@@ -67,6 +67,12 @@ InterfaceMtuPlan PlanInterfaceMtus(Platform& platform, int kind,
                                    const std::vector<TcpValue>& wanted, JournalRun& run);
 // Raises Error with netsh's refusal; nothing of it is left changed then.
 void WriteInterfaceMtus(const InterfaceMtuPlan& plan);
+// The preview's lines for the interface MTUs Optimize would set through
+// netsh (Vista and later), each named by its connection, read in one run of
+// netsh: those whose MTU in force differs, or that netsh does not report,
+// are added to the report's changes, and all of them to what it writes.
+void AddInterfaceMtuPreview(PreviewReport* report, RawRegistry& registry, Platform& platform,
+                            int kind, const Panel& panel, const std::vector<Adapter>& ticked);
 
 // Optimize as the window and the command line run it: under the writer
 // lock, recorded in the journal, the registry's values and then the

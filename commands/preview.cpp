@@ -1,6 +1,7 @@
 // Preview Changes and Export as .reg File: Optimize's checks and applier,
 // run on an in-memory copy instead of the real settings.
 #include "commands/izelvora.h"
+#include "commands/modern_tcp.h"
 #include "model/os_kind.h"
 #include "preview/dry_run.h"
 #include "snapshot/snapshot.h"
@@ -13,8 +14,14 @@ void TIZelvora::OnPreviewChanges() {
   // Computed before the dialog opens, so an invalid field is reported as
   // Optimize reports it and no dialog appears.
   const int kind = RunningKind();
-  const PreviewReport report =
-      PreviewOptimize(*this, TickedAdapters(kind), registry_, profiles_, kind);
+  const std::vector<Adapter> ticked = TickedAdapters(kind);
+  PreviewReport report = PreviewOptimize(*this, ticked, registry_, profiles_, kind);
+  // From Vista on the interfaces' MTUs in force are netsh's, read off the
+  // window's thread.
+  if (IsVistaOrLater(kind) && !ticked.empty()) {
+    platform_.RunWaiting(
+        [&] { AddInterfaceMtuPreview(&report, registry_, platform_, kind, *this, ticked); });
+  }
   if (platform_.ShowPreview(report)) OnOptimize();
 }
 

@@ -965,6 +965,24 @@ TEST(ModernTcpApply, OptimizeSetsEachTickedInterfacesMtuThroughNetsh) {
   EXPECT_EQ(said[2], "Interface MTU 576 on Ethernet 2: in force now, no restart needed.");
   EXPECT_EQ(*rig.netsh.Get("mtu@Ethernet 2"), "576");
   EXPECT_EQ(*rig.netsh.Get("mtu6@Ethernet 2"), "1500");
+  // The preview lists what netsh would set, by the connection's name, and
+  // nothing where the MTU in force is already the one asked.
+  said.clear();
+  EXPECT_EQ(cli::RunCommandLine({"/preview", "/type", "pppoe", "/method", "1"}, rig.recorder,
+                                rig.profiles, rig.platform,
+                                [&said](const std::string& line) { said.push_back(line); }),
+            0);
+  const std::vector<std::string> mtuLines(said.end() - 3, said.end() - 1);
+  EXPECT_EQ(mtuLines, (std::vector<std::string>{
+                          "netsh interface ipv4, in force\tMTU (Ethernet 2)\t576\t1492\tyes",
+                          "netsh interface ipv6, in force\tIPv6 MTU (Ethernet 2)\t1500\t1492\tyes"}));
+  said.clear();
+  rig.netsh.Set("mtu@Ethernet 2", "1492");
+  rig.netsh.Set("mtu6@Ethernet 2", "1492");
+  cli::RunCommandLine({"/preview", "/type", "pppoe", "/method", "1"}, rig.recorder, rig.profiles,
+                      rig.platform, [&said](const std::string& line) { said.push_back(line); });
+  for (const std::string& line : said)
+    EXPECT_EQ(line.find("netsh interface"), std::string::npos) << line;
 }
 
 // A netsh that never ends or prints without end is ended by the platform;
