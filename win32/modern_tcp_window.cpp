@@ -348,6 +348,8 @@ class TcpWindow : public ModalWindow {
     if (filling || selected < 0 || selected >= static_cast<int>(rows->size())) return;
     (*rows)[selected].chosen = chosen;
     ShowRow(selected);
+    // "disabled (hurts)" is wider than what the column held.
+    FitColumns();
   }
 
   void Typed() {
