@@ -168,6 +168,23 @@ TEST(ModernTcpE2ERefused, ARefusalLeavesEverySettingAsItWas) {
   EXPECT_EQ(Runs(), 4u);
 }
 
+// The window's own font, the 8-point one at a DPI, measuring text as it
+// shows it: a line's width, or the height of the text wrapped at a width.
+SIZE Measured(const std::string& text, int wrapAt = 0, int dpi = 96) {
+  HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                           "MS Sans Serif");
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT r{0, 0, wrapAt, 0};
+  DrawTextA(dc, text.c_str(), -1, &r,
+            DT_CALCRECT | DT_NOPREFIX | (wrapAt ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE));
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
 class ModernTcpWindowE2E : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override { SetScreenDpi(GetParam()); }
@@ -209,6 +226,13 @@ TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
       "fastopenfallback enabled not documented enabled", "hystart enabled not documented enabled",
       "pacingprofile off not documented off"};
   EXPECT_EQ(shown(), opened);
+  // The titles whole at every DPI: the header pads a title by 12 pixels.
+  for (const char* title : {"In force", "Default", "New value"}) {
+    const int column = title[0] == 'I' ? 1 : title[0] == 'D' ? 2 : 3;
+    EXPECT_GE(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0),
+              Measured(title, 0, GetParam()).cx + 12)
+        << title;
+  }
 
   // Tab from the list reaches the field, the three buttons and the list again.
   EXPECT_EQ(program.Focus(), list);
@@ -285,23 +309,6 @@ TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, ModernTcpWindowE2E, ::testing::Values(96, 144, 192));
-
-// The window's own font, the 8-point one at 96 DPI, measuring text as it
-// shows it: a line's width, or the height of the text wrapped at a width.
-SIZE Measured(const std::string& text, int wrapAt = 0) {
-  HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                           "MS Sans Serif");
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
-  RECT r{0, 0, wrapAt, 0};
-  DrawTextA(dc, text.c_str(), -1, &r,
-            DT_CALCRECT | DT_NOPREFIX | (wrapAt ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE));
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  DeleteObject(font);
-  return {r.right - r.left, r.bottom - r.top};
-}
 
 // Inside the work area with every column whole, the selected row's effect
 // whole below the list, a typed number checked as it is typed, and new
