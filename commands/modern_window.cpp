@@ -22,8 +22,9 @@ std::vector<TcpSettingRow> RowsOf(const RunningWindows& windows,
                                   const std::vector<TcpValue>& inForce) {
   std::vector<TcpSettingRow> rows;
   for (const TcpSettingInfo& s : TcpSettingsFor(windows)) {
-    TcpSettingRow row{s.name, "", s.defaultValue, s.values, s.hurts, s.effect, ""};
-    row.reported = false;
+    TcpSettingRow row{s.name,  "",    s.defaultValue, s.values, s.hurts,
+                      s.effect, "", false,           0,        0,       s.source};
+    if (s.values.empty()) row.minimum = s.minimum, row.maximum = s.maximum;
     if (s.name == "autotuninglevel") row.effect += HeuristicsNote(windows, inForce);
     for (const TcpValue& v : inForce)
       if (v.name == s.name) row.inForce = row.chosen = v.value, row.reported = true;

@@ -95,6 +95,10 @@ struct TcpSettingRow {
   // false: netsh's reading leaves the setting out, so it cannot be changed;
   // the window shows "(not reported)" and values is empty.
   bool reported = true;
+  // A number's range, for checking what is typed; both 0 where the setting
+  // takes words.
+  std::uint32_t minimum = 0, maximum = 0;
+  std::string source;  // where the effect and the default are documented
 };
 
 // What the window says, and why Apply is off, when netsh reported none of

@@ -138,7 +138,7 @@ void ModalWindow::Run(HWND owner, HWND focus) {
       quitCode = msg.wParam;
       break;
     }
-    if (IsDialogMessageA(hwnd, &msg)) continue;
+    if (Intercept(msg) || IsDialogMessageA(hwnd, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

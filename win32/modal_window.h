@@ -61,6 +61,12 @@ class ModalWindow {
     (void)msg, (void)wParam, (void)lParam, (void)result;
     return false;
   }
+  // A message of the window's loop before the dialog keyboard sees it: true
+  // when the window took it, such as a shortcut of its own.
+  virtual bool Intercept(const MSG& msg) {
+    (void)msg;
+    return false;
+  }
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

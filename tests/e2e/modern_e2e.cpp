@@ -6,6 +6,7 @@
 // at each DPI inside the work area, and Undo Last Change puts it back.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <cstdlib>
@@ -167,6 +168,23 @@ TEST(ModernTcpE2ERefused, ARefusalLeavesEverySettingAsItWas) {
   EXPECT_EQ(Runs(), 4u);
 }
 
+// The window's own font, the 8-point one at a DPI, measuring text as it
+// shows it: a line's width, or the height of the text wrapped at a width.
+SIZE Measured(const std::string& text, int wrapAt = 0, int dpi = 96) {
+  HFONT font = CreateFontA(-MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                           "MS Sans Serif");
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT r{0, 0, wrapAt, 0};
+  DrawTextA(dc, text.c_str(), -1, &r,
+            DT_CALCRECT | DT_NOPREFIX | (wrapAt ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE));
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
 class ModernTcpWindowE2E : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override { SetScreenDpi(GetParam()); }
@@ -208,12 +226,19 @@ TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
       "fastopenfallback enabled not documented enabled", "hystart enabled not documented enabled",
       "pacingprofile off not documented off"};
   EXPECT_EQ(shown(), opened);
+  // The titles whole at every DPI: the header pads a title by 12 pixels.
+  for (const char* title : {"In force", "Default", "New value"}) {
+    const int column = title[0] == 'I' ? 1 : title[0] == 'D' ? 2 : 3;
+    EXPECT_GE(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0),
+              Measured(title, 0, GetParam()).cx + 12)
+        << title;
+  }
 
   // Tab from the list reaches the field, the three buttons and the list again.
   EXPECT_EQ(program.Focus(), list);
   const std::vector<std::string> stops = {"Windows &Defaults", "&Apply", "Close"};
   program.KeyToFocus(VK_TAB);
-  EXPECT_EQ(GetParent(program.Focus()), value);
+  EXPECT_EQ(program.Focus(), value);
   for (const std::string& stop : stops) {
     program.KeyToFocus(VK_TAB);
     EXPECT_EQ(Program::Text(program.Focus()), stop);
@@ -284,6 +309,106 @@ TEST_P(ModernTcpWindowE2E, ApplyThroughTheWindowThenUndoPutsItBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, ModernTcpWindowE2E, ::testing::Values(96, 144, 192));
+
+// Inside the work area with every column whole, the selected row's effect
+// whole below the list, a typed number checked as it is typed, and new
+// values not applied asked about before the window closes.
+TEST(ModernTcpWindowE2ELayout, FitsSaysWhatEachDoesAndAsksBeforeDroppingNewValues) {
+  const iz::test::NetshState fresh = iz::test::FreshNetsh(true);
+  StandInNetsh netsh(fresh);
+  Program program(StartOptions::OnWindows("win10"));
+  ASSERT_NE(program.Main(), nullptr);
+  program.Command(IDM_MODERN_TCP);
+  HWND window = program.WaitTopLevel("Modern TCP Settings");
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitDone(program, window));
+  RECT work, r;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+  ASSERT_TRUE(GetWindowRect(window, &r));
+  EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right &&
+              r.bottom <= work.bottom);
+  HWND list = Program::ChildOf(window, "SysListView32");
+  HWND effect = GetDlgItem(window, 105), number = GetDlgItem(window, 106);
+  HWND value = Program::ChildOf(window, "ComboBox");
+  ASSERT_TRUE(list && effect && number && value);
+  // Every cell and title whole: the list pads a text by 12 pixels.
+  const std::vector<std::vector<std::string>> rows = program.ListRowsAsShown(list);
+  for (const std::vector<std::string>& row : rows)
+    for (const std::string& cell : row) EXPECT_EQ(cell.find("..."), std::string::npos) << cell;
+  const char* const titles[] = {"Setting", "In force", "Default", "New value"};
+  for (int c = 0; c < 4; ++c)
+    EXPECT_GE(SendMessageA(list, LVM_GETCOLUMNWIDTH, c, 0), Measured(titles[c]).cx + 12)
+        << titles[c];
+
+  // Each row's effect, warning and source, whole in the box below the list;
+  // a number's row offers an edit field, a word's a fixed list.
+  auto rowKey = [&](int key) {
+    PostMessageA(list, WM_KEYDOWN, key, 1);
+    PostMessageA(list, WM_KEYUP, key, 0xC0000001);
+    program.WaitIdle();
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (i) rowKey(VK_DOWN);
+    const std::string text = Program::Text(effect);
+    EXPECT_EQ(text.rfind(rows[i][0] + ": ", 0), 0u) << text;
+    RECT box;
+    GetClientRect(effect, &box);
+    // As measured, and as the box wraps it: no line is scrolled out of sight.
+    const LRESULT lines = SendMessageA(effect, EM_GETLINECOUNT, 0, 0);
+    EXPECT_LE(Measured(text, box.right - 8).cy, box.bottom) << text;
+    EXPECT_LE(lines * Measured("Ag").cy, box.bottom) << lines << " lines: " << text;
+    const bool isNumber = rows[i][0] == "initialrto" || rows[i][0] == "maxsynretransmissions";
+    EXPECT_EQ(IsWindowVisible(number) != FALSE, isNumber) << rows[i][0];
+    EXPECT_EQ(IsWindowVisible(value) != FALSE, !isNumber) << rows[i][0];
+    if (rows[i][0] == "autotuninglevel")
+      EXPECT_NE(text.find("Hurts in common use: disabled"), std::string::npos) << text;
+  }
+  EXPECT_EQ(GetWindowLongA(value, GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+
+  // initialrto takes 300 to 3000, plainly written: what is refused says why
+  // at once and is not taken.
+  rowKey(VK_HOME);
+  for (int i = 0; i < 6; ++i) rowKey(VK_DOWN);
+  struct Typing {
+    const char* typed;
+    const char* shown;  // in the new value's column
+    const char* note;   // "": the note of the reading stays
+  };
+  const Typing typings[] = {
+      {"250", "1000", "\"initialrto\" takes a number from 300 to 3000, not \"250\"."},
+      {"0300", "1000", "\"initialrto\" takes a number from 300 to 3000, not \"0300\"."},
+      {"12a", "1000", "\"initialrto\" takes a number from 300 to 3000, not \"12a\"."},
+      {"2000", "2000", ""},
+  };
+  for (const Typing& t : typings) {
+    program.Type(number, t.typed);
+    EXPECT_EQ(program.ListRowsAsShown(list)[6][3], t.shown) << t.typed;
+    EXPECT_NE(Program::ChildOf(window, "Static", *t.note ? t.note : "Read from netsh just now. "
+                               "Apply sets the new values at once, with no restart; Undo Last "
+                               "Change puts them back."),
+              nullptr)
+        << t.typed;
+  }
+  rowKey(VK_HOME);
+  program.Pick(value, 0);
+
+  // Two new values: the close box asks; Cancel keeps the window, No drops them.
+  const std::size_t runs = Runs();
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  std::optional<Dialog> asked = program.WaitDialog();
+  ASSERT_TRUE(asked.has_value()) << "closed without asking";
+  EXPECT_EQ(asked->caption, "Internet Zelvora 2.19");
+  EXPECT_EQ(asked->text, "2 settings have new values that are not applied. Apply them now?");
+  program.Answer(*asked, IDCANCEL);
+  EXPECT_TRUE(IsWindow(window));
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  asked = program.WaitDialog();
+  ASSERT_TRUE(asked.has_value()) << "closed without asking";
+  program.Answer(*asked, IDNO);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(Runs(), runs);
+  EXPECT_EQ(netsh.State().values, fresh.values);
+}
 
 // The processes of the stand-in still running, under its name of netsh.exe.
 int NetshProcesses() {
