@@ -318,7 +318,7 @@ int Script(const Arguments& a, Platform& platform, const Print& print) {
   const bool undo = a.action == Action::Undo;
   if (!platform.WriteFileAtomically(
           a.script, undo ? UndoStartupScript(a.log) : StartupScript(targets, a.tcpValues, a.log)))
-    throw Error(FormatMessage(kUnableToWrite, a.script));
+    throw Error(UnableToWriteText(platform, a.script));
   if (undo) {
     print(JoinText({"Wrote the script that puts back the saved TCP settings to ", a.script, "."}));
   } else {

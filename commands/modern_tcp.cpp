@@ -174,6 +174,14 @@ void AddInterfaceMtuPreview(PreviewReport* report, RawRegistry& registry, Platfo
   }
 }
 
+void NetshStep(Platform& platform, int kind, const std::vector<Adapter>& ticked,
+               const std::function<void()>& step) {
+  if (IsVistaOrLater(kind) && !ticked.empty())
+    platform.RunWaiting(step);
+  else
+    step();
+}
+
 void WriteInterfaceMtus(const InterfaceMtuPlan& plan) {
   if (!plan.unread.empty()) throw Error(plan.unread);
   std::string error;

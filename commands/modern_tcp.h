@@ -2,6 +2,7 @@
 // The TCP settings of Vista and later, as the "Modern TCP Settings" window
 // and `/tcp` use them: read what is in force, and one Apply that both share.
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,11 @@ InterfaceMtuPlan PlanInterfaceMtus(Platform& platform, int kind,
                                    const std::vector<TcpValue>& wanted, JournalRun& run);
 // Raises Error with netsh's refusal; nothing of it is left changed then.
 void WriteInterfaceMtus(const InterfaceMtuPlan& plan);
+// Runs a step of a command that may run netsh for the ticked adapters:
+// from Vista on off the window's thread (the window waits, drawn), before
+// it at once.
+void NetshStep(Platform& platform, int kind, const std::vector<Adapter>& ticked,
+               const std::function<void()>& step);
 // The preview's lines for the interface MTUs Optimize would set through
 // netsh (Vista and later), each named by its connection, read in one run of
 // netsh: those whose MTU in force differs, or that netsh does not report,

@@ -66,10 +66,7 @@ std::vector<TcpValue> OptimizeRecorded(RawRegistry& registry, ProfileStrings& pr
   // From Vista on the interfaces' MTUs go through netsh, off the window's
   // thread.
   const auto netshStep = [&](const std::function<void()>& step) {
-    if (IsVistaOrLater(kind) && !ticked.empty())
-      platform.RunWaiting(step);
-    else
-      step();
+    NetshStep(platform, kind, ticked, step);
   };
   InterfaceMtuPlan mtus;
   netshStep([&] { mtus = PlanInterfaceMtus(registry, platform, kind, panel, ticked, run); });

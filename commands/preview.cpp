@@ -18,10 +18,8 @@ void TIZelvora::OnPreviewChanges() {
   PreviewReport report = PreviewOptimize(*this, ticked, registry_, profiles_, kind);
   // From Vista on the interfaces' MTUs in force are netsh's, read off the
   // window's thread.
-  if (IsVistaOrLater(kind) && !ticked.empty()) {
-    platform_.RunWaiting(
-        [&] { AddInterfaceMtuPreview(&report, registry_, platform_, kind, *this, ticked); });
-  }
+  NetshStep(platform_, kind, ticked,
+            [&] { AddInterfaceMtuPreview(&report, registry_, platform_, kind, *this, ticked); });
   if (platform_.ShowPreview(report)) OnOptimize();
 }
 

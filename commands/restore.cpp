@@ -30,10 +30,7 @@ void TIZelvora::RestoreDefaults(int kind) {
   // registry's, recorded in the same record, as Optimize sets it.
   // netsh runs off the window's thread, as Optimize's does.
   const auto netshStep = [&](const std::function<void()>& step) {
-    if (IsVistaOrLater(kind) && !ticked.empty())
-      platform_.RunWaiting(step);
-    else
-      step();
+    NetshStep(platform_, kind, ticked, step);
   };
   InterfaceMtuPlan mtus;
   netshStep([&] {
